@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+
+// A top-level window in the manner the programs are written: the window is built (its layout
+// loaded from its form description), then its creation handler runs; show, close, close-query
+// and destroy handlers follow its life. A form can be shown modally (ShowModal gives the modal
+// result) or not. The main form's closing ends the program.
+class TForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm(QWidget* owner = nullptr);
+    ~TForm() override;
+
+    // Runs the creation handler; called once, right after construction, by whoever creates the
+    // window (the program block creates its windows in a fixed order).
+    void create();
+
+    // Modal loop; the result is what ModalResult was set to (mrCancel when closed otherwise).
+    int ShowModal();
+    void setModalResult(int result);
+    int modalResult() const { return m_modalResult; }
+
+    void setMainForm(bool main) { m_mainForm = main; }
+    bool isMainForm() const { return m_mainForm; }
+
+protected:
+    virtual void FormCreate() {}
+    virtual void FormShow() {}
+    virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
+    virtual void FormClose() {}
+    virtual void FormDestroy() {}
+
+    // Runs the destroy handler at most once; a form calls it from its destructor (while its
+    // members still exist) or the program block calls it at exit in creation order.
+    void destroyForm();
+
+    void showEvent(QShowEvent* event) override;
+    // Every way of closing (the window's close button, Escape on a modal form, a modal result)
+    // passes here: close-query may refuse, then the close handler runs.
+    void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool m_created = false;
+    bool m_destroyed = false;
+    bool m_mainForm = false;
+    int m_modalResult = 0;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Form.h"
+
+namespace Videzeva {
+
+// The recorder's main window.
+class TfrmMain : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* owner = nullptr);
+
+protected:
+    void FormCreate() override;
+};
+
+}  // namespace Videzeva

@@ -1,0 +1,29 @@
+// The CD ripper program.
+#include "platform/Application.h"
+#include "recorder/ProgramBlock.h"
+#include "ripper/Main.h"
+#include "ripper/RGlobeVar.h"
+
+int main(int argc, char** argv) {
+    ProgramDescription program;
+    program.title = QStringLiteral("Duzivuz 3.0");
+    program.startValues = GlobeVar::RipperStartValues();
+    program.componentFiles = {QStringLiteral("atl.dll"),
+                              QStringLiteral("oleaut32.dll"),
+                              QStringLiteral("NCTAudioCDGrabber2.dll"),
+                              QStringLiteral("NCTWMAFile2.dll"),
+                              QStringLiteral("NCTAudioFile2.dll"),
+                              QStringLiteral("NCTAudioPlayer2.dll"),
+                              QStringLiteral("NCTAudioDisplay2.dll"),
+                              QStringLiteral("NCTAudioInformation2.dll")};
+    program.createWindows = [](Application&) {
+        // Creation order: main, folder choice, progress, options, player, confirm, about.
+        static Duzivuz::TfrmMain* frmMain = nullptr;
+        frmMain = new Duzivuz::TfrmMain;
+        frmMain->create();
+        frmMain->show();
+    };
+    const int code = RunProgramBlock(argc, argv, program);
+    RGlobeVar::Finalize();
+    return code;
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the suite builds and tests with, only those that are missing.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libgl-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libmp3lame-dev libtag1-dev libasound2-dev
+  libcdio-dev libcdio-paranoia-dev libcddb2-dev
+  libjpeg62-turbo-dev libfftw3-dev libsoundtouch-dev
+  libgtest-dev xdg-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

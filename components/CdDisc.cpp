@@ -1,0 +1,275 @@
+#include "components/CdDisc.h"
+
+#include <QFile>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+#include <cdio/mmc.h>
+#include <cdio/mmc_hl_cmds.h>
+
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace {
+
+// libcdio reports problems (a missing data file, a bad CUE line) through a log handler. The last
+// warning or error of the current thread is kept for the error text; nothing goes to stderr.
+thread_local std::string t_lastMessage;
+
+void logHandler(cdio_log_level_t level, const char message[]) {
+    if (level >= CDIO_LOG_WARN && message) t_lastMessage = message;
+}
+
+void installLogHandler() {
+    static std::once_flag once;
+    std::call_once(once, [] { cdio_log_set_handler(logHandler); });
+}
+
+QString takeLibMessage() {
+    QString text = QString::fromLocal8Bit(t_lastMessage.c_str()).trimmed();
+    t_lastMessage.clear();
+    return text;
+}
+
+// The session of each track, from the "REM SESSION nn" lines of a CUE sheet (libcdio reads the
+// sheet as one session). Tracks before the first such line are in session 1.
+std::map<int, int> cueSessions(const QString& cuePath) {
+    std::map<int, int> sessions;
+    QFile file(cuePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return sessions;
+    static const QRegularExpression remSession(QStringLiteral("^\\s*REM\\s+SESSION\\s+(\\d+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression track(QStringLiteral("^\\s*TRACK\\s+(\\d+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    int session = 1;
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        if (auto m = remSession.match(line); m.hasMatch()) {
+            session = qMax(1, m.captured(1).toInt());
+        } else if (auto t = track.match(line); t.hasMatch()) {
+            sessions[t.captured(1).toInt()] = session;
+        }
+    }
+    return sessions;
+}
+
+enum class DriveStatus { Disc, NoDisc, Unknown };
+
+DriveStatus driveStatus(const QString& device) {
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return DriveStatus::Unknown;
+    const int status = ::ioctl(fd, CDROM_DRIVE_STATUS, CDSL_CURRENT);
+    ::close(fd);
+    switch (status) {
+    case CDS_DISC_OK:
+        return DriveStatus::Disc;
+    case CDS_NO_DISC:
+    case CDS_TRAY_OPEN:
+        return DriveStatus::NoDisc;
+    default:
+        return DriveStatus::Unknown;
+    }
+}
+
+int discTypeOf(CdIo_t* cdio) {
+    cdio_mmc_feature_profile_t profile{};
+    if (mmc_get_disctype(cdio, 0, &profile) != DRIVER_OP_SUCCESS) return 0;
+    switch (profile) {
+    case CDIO_MMC_FEATURE_PROF_CD_R:
+        return 1;
+    case CDIO_MMC_FEATURE_PROF_CD_RW:
+        return 2;
+    case CDIO_MMC_FEATURE_PROF_DVD_ROM:
+        return 3;
+    case CDIO_MMC_FEATURE_PROF_DVD_PR:
+    case CDIO_MMC_FEATURE_PROF_DVD_PR_DL:
+        return 4;
+    case CDIO_MMC_FEATURE_PROF_DVD_PRW:
+    case CDIO_MMC_FEATURE_PROF_DVD_PRW_DL:
+        return 5;
+    case CDIO_MMC_FEATURE_PROF_DVD_R_SEQ:
+    case CDIO_MMC_FEATURE_PROF_DVD_R_DL_SEQ:
+    case CDIO_MMC_FEATURE_PROF_DVD_R_DL_JR:
+        return 6;
+    case CDIO_MMC_FEATURE_PROF_DVD_RW_RO:
+    case CDIO_MMC_FEATURE_PROF_DVD_RW_SEQ:
+        return 7;
+    case CDIO_MMC_FEATURE_PROF_DVD_RAM:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+// A mode 2 (XA) track is form 1 or form 2 by the submode byte of its first sector's subheader.
+int xaTrackType(CdIo_t* cdio, lsn_t start) {
+    uint8_t buffer[M2RAW_SECTOR_SIZE];
+    if (cdio_read_mode2_sector(cdio, buffer, start, true) != DRIVER_OP_SUCCESS) return 2;
+    return (buffer[2] & 0x20) ? 22 : 21;
+}
+
+int trackTypeOf(CdIo_t* cdio, track_t track, lsn_t start) {
+    switch (cdio_get_track_format(cdio, track)) {
+    case TRACK_FORMAT_AUDIO:
+        return 0;
+    case TRACK_FORMAT_DATA:
+        return 1;
+    case TRACK_FORMAT_XA:
+        return xaTrackType(cdio, start);
+    case TRACK_FORMAT_CDI:
+    case TRACK_FORMAT_PSX:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+}  // namespace
+
+std::vector<const CdTrackInfo*> CdToc::sessionTracks(int session) const {
+    std::vector<const CdTrackInfo*> result;
+    for (const CdTrackInfo& t : tracks)
+        if (t.session == session) result.push_back(&t);
+    return result;
+}
+
+namespace CdDisc {
+
+uint32_t cddbDiscId(const CdToc& toc) {
+    if (toc.tracks.empty()) return 0;
+    auto digitSum = [](int n) {
+        int sum = 0;
+        for (; n > 0; n /= 10) sum += n % 10;
+        return sum;
+    };
+    // Positions count from the start of the disc, two seconds (150 sectors) before LSN 0.
+    int checksum = 0;
+    for (const CdTrackInfo& t : toc.tracks) checksum += digitSum((t.start + 150) / kSectorsPerSecond);
+    const int total = (toc.leadout + 150) / kSectorsPerSecond - (toc.tracks.front().start + 150) / kSectorsPerSecond;
+    return (static_cast<uint32_t>(checksum % 0xff) << 24) | (static_cast<uint32_t>(total) << 8) |
+           static_cast<uint32_t>(toc.tracks.size());
+}
+
+CdIo_t* open(const CdDriveEntry& drive, QString* error) {
+    installLogHandler();
+    takeLibMessage();
+    if (drive.isImage && !QFileInfo::exists(drive.source)) {
+        if (error) *error = QStringLiteral("The disc image %1 does not exist.").arg(drive.source);
+        return nullptr;
+    }
+    const driver_id_t driver = drive.isImage ? (drive.isTocImage ? DRIVER_CDRDAO : DRIVER_BINCUE) : DRIVER_DEVICE;
+    CdIo_t* cdio = cdio_open(QFile::encodeName(drive.source).constData(), driver);
+    if (!cdio && error) {
+        const QString why = takeLibMessage();
+        *error = drive.isImage ? QStringLiteral("The disc image %1 cannot be read").arg(drive.source)
+                               : QStringLiteral("The drive %1 cannot be opened").arg(drive.source);
+        *error += why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": %1.").arg(why);
+    }
+    return cdio;
+}
+
+ReadResult readDisc(const CdDriveEntry& drive) {
+    ReadResult result;
+    if (drive.isImage) {
+        if (!QFileInfo::exists(drive.source)) return result;  // no disc in this "drive"
+    } else if (driveStatus(drive.source) == DriveStatus::NoDisc) {
+        return result;
+    }
+    result.state = CdMediaState::Unrecognised;
+    CdIo_t* cdio = open(drive, &result.error);
+    if (!cdio) return result;
+
+    const QString where = drive.isImage ? QStringLiteral("The disc image %1").arg(drive.source)
+                                        : QStringLiteral("The disc in %1").arg(drive.source);
+    const track_t first = cdio_get_first_track_num(cdio);
+    const track_t count = cdio_get_num_tracks(cdio);
+    if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0) {
+        const QString why = takeLibMessage();
+        result.error = where + QStringLiteral(" has no readable table of contents") +
+                       (why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": %1.").arg(why));
+        cdio_destroy(cdio);
+        return result;
+    }
+    CdToc& toc = result.toc;
+    toc.leadout = cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
+
+    std::map<int, int> imageSessions;
+    if (drive.isImage && !drive.isTocImage) imageSessions = cueSessions(drive.source);
+    lsn_t lastSessionStart = 0;
+    if (!drive.isImage && cdio_get_last_session(cdio, &lastSessionStart) != DRIVER_OP_SUCCESS) lastSessionStart = 0;
+
+    for (track_t i = 0; i < count; ++i) {
+        const track_t number = static_cast<track_t>(first + i);
+        CdTrackInfo t;
+        t.number = number;
+        t.start = cdio_get_track_lsn(cdio, number);
+        if (t.start == CDIO_INVALID_LSN) {
+            result.error = where + QStringLiteral(" has an unreadable entry for track %1.").arg(number);
+            cdio_destroy(cdio);
+            return result;
+        }
+        t.type = trackTypeOf(cdio, number, t.start);
+        if (drive.isImage) {
+            auto it = imageSessions.find(number);
+            t.session = it != imageSessions.end() ? it->second - 1 : 0;
+        } else {
+            t.session = (lastSessionStart > 0 && t.start >= lastSessionStart) ? 1 : 0;
+        }
+        toc.tracks.push_back(t);
+    }
+    // Sessions are numbered in disc order without holes.
+    std::map<int, int> renumber;
+    for (const CdTrackInfo& t : toc.tracks) renumber.emplace(t.session, 0);
+    int next = 0;
+    for (auto& [session, index] : renumber) index = next++;
+    for (CdTrackInfo& t : toc.tracks) t.session = renumber[t.session];
+    toc.sessionCount = next;
+
+    for (size_t i = 0; i < toc.tracks.size(); ++i) {
+        CdTrackInfo& t = toc.tracks[i];
+        const bool last = i + 1 == toc.tracks.size();
+        int32_t end = last ? toc.leadout : toc.tracks[i + 1].start;
+        // On a pressed multi-session disc the lead-out and lead-in of the first session lie between
+        // the sessions (11400 sectors); they are not part of the last track of the first session.
+        if (!last && !drive.isImage && toc.tracks[i + 1].session != t.session && end - t.start > 11400) end -= 11400;
+        t.sectors = end - t.start;
+        if (t.sectors <= 0) {
+            result.error = where + QStringLiteral(" is truncated or damaged: track %1 has no data.").arg(t.number);
+            cdio_destroy(cdio);
+            return result;
+        }
+    }
+    toc.discType = drive.isImage ? 0 : discTypeOf(cdio);
+    cdio_destroy(cdio);
+    result.state = CdMediaState::Present;
+    return result;
+}
+
+QString mediaSignature(const CdDriveEntry& drive) {
+    if (drive.isImage) {
+        const QFileInfo info(drive.source);
+        if (!info.exists()) return QStringLiteral("none");
+        return QStringLiteral("%1/%2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    switch (driveStatus(drive.source)) {
+    case DriveStatus::Disc:
+        return QStringLiteral("disc");
+    case DriveStatus::NoDisc:
+        return QStringLiteral("none");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
+}  // namespace CdDisc

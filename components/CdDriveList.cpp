@@ -1,0 +1,81 @@
+#include "components/CdDriveList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cdio/cdio.h>
+
+namespace CdDriveList {
+
+QString driveListFile() {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/AudioCDGrabber/drives.list");
+}
+
+QStringList imagePaths() {
+    QStringList result;
+    const QString listFile = driveListFile();
+    QFile file(listFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return result;
+    const QDir folder = QFileInfo(listFile).absoluteDir();
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        QString line = in.readLine().trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        if (line.startsWith(QStringLiteral("~/"))) line = QDir::homePath() + line.mid(1);
+        if (QDir::isRelativePath(line)) line = folder.absoluteFilePath(line);
+        result.append(QDir::cleanPath(line));
+    }
+    return result;
+}
+
+namespace {
+
+QString trimmedText(const char* text) { return QString::fromLatin1(text).trimmed(); }
+
+void addSystemDrives(std::vector<CdDriveEntry>& drives) {
+    char** devices = cdio_get_devices(DRIVER_DEVICE);
+    if (!devices) return;
+    for (char** d = devices; *d; ++d) {
+        CdDriveEntry entry;
+        entry.id = QString::fromLocal8Bit(*d);
+        entry.source = entry.id;
+        // The drive answers the inquiry even without a disc; an unreadable device keeps empty texts.
+        if (CdIo_t* cdio = cdio_open(*d, DRIVER_DEVICE)) {
+            cdio_hwinfo_t hw{};
+            if (cdio_get_hwinfo(cdio, &hw)) {
+                entry.vendor = trimmedText(hw.psz_vendor);
+                entry.product = trimmedText(hw.psz_model);
+                entry.revision = trimmedText(hw.psz_revision);
+            }
+            cdio_destroy(cdio);
+        }
+        drives.push_back(entry);
+    }
+    cdio_free_device_list(devices);
+}
+
+}  // namespace
+
+std::vector<CdDriveEntry> enumerate() {
+    std::vector<CdDriveEntry> drives;
+    addSystemDrives(drives);
+    for (const QString& path : imagePaths()) {
+        CdDriveEntry entry;
+        const QFileInfo info(path);
+        entry.id = info.fileName();
+        entry.source = path;
+        entry.isImage = true;
+        entry.isTocImage = info.suffix().compare(QStringLiteral("toc"), Qt::CaseInsensitive) == 0;
+        entry.vendor = QStringLiteral("Image");
+        entry.product = path;
+        entry.revision = entry.isTocImage ? QStringLiteral("TOC") : QStringLiteral("CUE");
+        drives.push_back(entry);
+    }
+    return drives;
+}
+
+}  // namespace CdDriveList

@@ -1,0 +1,175 @@
+#pragma once
+
+#include "components/AudioBlock.h"
+#include "components/AudioFileLink.h"
+#include "components/CdDisc.h"
+#include "components/CdDriveList.h"
+#include "components/TFreeDBInformation2.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class QObject;
+class QTimer;
+
+// The CD component of the ripper: the drive list (the system's optical drives and the disc images
+// named in the component's drive-list file), the table of contents of the disc in the chosen drive,
+// tray control, secure grabbing of a track into the audio-file object bound to its link, reading
+// blocks for a preview, and disc lookups in the FreeDB database.
+//
+// All operations are called on the user-interface thread. Grabs and lookups run on worker threads;
+// every event is raised on the user-interface thread. A failing operation raises ComponentError.
+class TAudioCDGrabber2 {
+public:
+    TAudioCDGrabber2();
+    ~TAudioCDGrabber2();
+    TAudioCDGrabber2(const TAudioCDGrabber2&) = delete;
+    TAudioCDGrabber2& operator=(const TAudioCDGrabber2&) = delete;
+
+    // Events.
+    std::function<void()> OnMediaChange;                  // a disc was inserted or removed
+    std::function<void(int)> OnFreeDBQueryStatus;         // 1, 2, 3, -1, -2 (see QueryFreeDB)
+    std::function<void(double)> OnOperationProgress;      // percent of the running grab
+    std::function<void(int16_t, int)> OnGrabRetry;        // retry number, sector
+
+    // Drives.
+    void Initialize();
+    int GetDriveCount() const;
+    void SelectDrive(int index);  // 1-based
+    QString GetDriveId() const;
+    QString GetDriveVendor() const;
+    QString GetDriveProduct() const;
+    QString GetDriveRevision() const;
+    TAudioFileLink* GetAudioFileLink() { return &m_link; }
+
+    // Reading options. Grab modes: 0 plain reads (preview), 1 fast, 2 precision, 3 precision for
+    // a much-used disc, 4 scratched disc.
+    void SetGrabMode(int mode);
+    int GetGrabMode() const { return m_grabMode; }
+    // Option B: how often ReadBlocks retries a sector that fails (0 = report the failure at once).
+    void SetReadOptionB(int value);
+    // Option C: 1 = grab at the drive's highest speed, 0 = leave the drive's speed as it is.
+    void SetReadOptionC(int value);
+    int GetMaxRetries() const;
+
+    // Disc and table of contents.
+    void RefreshMedia();
+    int GetMediaState() const;  // 0 no disc, 1 a disc, 2 unrecognised
+    int16_t GetSessionCount() const;
+    int GetCddbId() const;
+    int GetDiscType() const;
+    void SetSession(int session);  // 0-based
+    void SetTrack(int track);      // 0-based within the current session
+    int GetSession() const;        // -1 (bit 15 set) when none is chosen
+    int GetTrack() const;
+    int GetTrackCount() const;
+    int GetTrackType() const;
+    int GetTrackMinutes() const;
+    int GetTrackSeconds() const;
+    int GetTrackFrames() const;
+    int GetTrackBlocks() const;
+    int GetBlockSize() const { return CdDisc::kSectorBytes; }
+
+    // Disc lookup: returns at once; OnFreeDBQueryStatus reports 1 connecting, 2 querying, then
+    // 3 loaded, -1 connection failed or -2 no entry. The results below belong to the disc looked
+    // up and are empty for any other disc.
+    void QueryFreeDB(const TFreeDBInformation2& info, int mode);
+    QString GetDiscAlbum() const;
+    QString GetDiscArtist() const;
+    QString GetDiscGenre() const;
+    int GetDiscYear() const;
+    QString GetTrackTitle() const;
+
+    // Grabbing the current track into `fileName` through the bound audio-file object. Returns at
+    // once; OnOperationProgress reports the percent, and 100 once the file is complete and closed.
+    // An unrecoverable read error ends the grab with a last progress below 100, the partial file
+    // is removed, and the error is raised on the user-interface thread.
+    void StartGrab(const QString& fileName);
+    // Stops the running grab and closes its file before returning; one more OnOperationProgress
+    // (below 100) follows.
+    void AbortGrab();
+    bool IsGrabbing() const { return m_grabbing.load(); }
+
+    // Tray.
+    void LockTray();
+    void UnlockTray();
+    void Eject();
+
+    // Preview reading of the current track.
+    void StartRead();
+    void StopRead();
+    AudioBlock ReadBlocks(int count);   // empty at the end of the track
+    void SeekBlock(int block, int origin);  // origin 1: block counted from the track's start
+
+    // How each grab mode reads (paranoia mode flags, retries, whether skipping is tolerated).
+    struct GrabModeSettings {
+        bool paranoia;
+        int paranoiaMode;
+        int maxRetries;
+        bool skipAllowed;
+    };
+    static GrabModeSettings grabModeSettings(int mode);
+
+    // Internal: the state of one grab and of the lookups, shared with their worker threads.
+    struct GrabJob;
+    struct LookupShared;
+
+private:
+
+    const CdDriveEntry& currentDrive() const;
+    const CdTrackInfo& currentTrack() const;
+    int currentTrackIndex() const;  // index into m_toc.tracks
+    void requireDisc() const;
+    void requireIdle(const char* what) const;
+    void pollMedia();
+    void post(std::function<void()> fn);
+    void finishWorker();
+    void trayCommand(int what);
+    bool lookupValid() const;
+
+    std::unique_ptr<QObject> m_context;  // lives on the user-interface thread; events go through it
+    QTimer* m_pollTimer = nullptr;
+    TAudioFileLink m_link;
+
+    std::vector<CdDriveEntry> m_drives;
+    int m_drive = -1;
+    QString m_mediaSignature;
+
+    CdMediaState m_state = CdMediaState::NoDisc;
+    CdToc m_toc;
+    uint32_t m_discId = 0;
+    int m_session = -1;
+    int m_track = -1;
+
+    int m_grabMode = 1;
+    int m_optionB = 0;
+    int m_optionC = 1;
+
+    // Grab.
+    std::thread m_worker;
+    std::shared_ptr<GrabJob> m_job;
+    std::atomic<bool> m_grabbing{false};
+
+    // Preview.
+    CdIo_t* m_reader = nullptr;
+    int m_readTrack = -1;  // index into m_toc.tracks
+    int32_t m_readPos = 0;
+
+    // Lookup.
+    std::shared_ptr<LookupShared> m_lookupShared;
+    unsigned m_lookupGeneration = 0;
+    bool m_lookupRunning = false;
+    uint32_t m_lookupDiscId = 0;
+    bool m_lookupLoaded = false;
+    QString m_album, m_artist, m_genre;
+    int m_year = 0;
+    QStringList m_titles;
+};

@@ -33,6 +33,7 @@ struct TAudioCDGrabber2::GrabJob {
     CdDriveEntry drive;
     int32_t start = 0;
     int32_t sectors = 0;
+    int32_t readableEnd = 0;  // the lead-out as the source reports it when the grab starts
     int trackNumber = 0;
     QString fileName;
     GrabModeSettings mode{};
@@ -343,6 +344,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
     QString error;
     job->cdio = CdDisc::open(job->drive, &error);
     if (!job->cdio) throw ComponentError(error);
+    job->readableEnd = cdio_get_track_lsn(job->cdio, CDIO_CDROM_LEADOUT_TRACK);
     if (m_optionC && !job->drive.isImage) cdio_set_speed(job->cdio, 0);  // 0: the drive's highest speed
     if (job->mode.paranoia) {
         job->cdda = cdio_cddap_identify_cdio(job->cdio, CDDA_MESSAGE_FORGETIT, nullptr);
@@ -385,6 +387,14 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
         try {
             while (done < job->sectors && !job->abort.load()) {
                 int got = 0;
+                // Sectors past the data the source has now (a disc image cut short since its
+                // table of contents was read) cannot be read; paranoia would hand out silence.
+                if (job->start + done >= job->readableEnd) {
+                    failure = QStringLiteral("Read error on track %1 at sector %2: the disc has no data there.")
+                                  .arg(job->trackNumber)
+                                  .arg(job->start + done);
+                    break;
+                }
                 if (job->paranoia) {
                     int16_t* data = cdio_paranoia_read_limited(job->paranoia, paranoiaCallback, job->mode.maxRetries);
                     if (!data || (job->skipped && !job->mode.skipAllowed)) {
@@ -402,7 +412,8 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
                     pending.insert(pending.end(), data, data + CD_FRAMEWORDS);
                     got = 1;
                 } else {
-                    const int n = std::min<int32_t>(kSectorsPerPlainRead, job->sectors - done);
+                    const int n = std::min<int32_t>({kSectorsPerPlainRead, job->sectors - done,
+                                                     job->readableEnd - job->start - done});
                     if (cdio_read_audio_sectors(job->cdio, raw.data(), job->start + done, static_cast<uint32_t>(n)) !=
                         DRIVER_OP_SUCCESS) {
                         failure = QStringLiteral("Read error on track %1 at sector %2.")

@@ -1,0 +1,266 @@
+// Grabbing tracks through the audio-file link, aborting, read errors and preview reading.
+#include "components/ComponentError.h"
+#include "components/TAudioCDGrabber2.h"
+#include "platform/Application.h"
+#include "tests/cd/CdTestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace cdtest;
+
+namespace {
+
+class CdGrabTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        errors.clear();
+        Application::setErrorPresenter([this](const QString& text) { errors << text; });
+    }
+    void TearDown() override { Application::setErrorPresenter({}); }
+
+    // Writes the image, lists it, and returns a grabber reading it with the test sink bound.
+    void load(const std::vector<TrackSpec>& tracks, const QString& name = QStringLiteral("disc")) {
+        image = writeImage(dir.path(), name, tracks);
+        writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
+        grabber = std::make_unique<TAudioCDGrabber2>();
+        grabber->Initialize();
+        grabber->SelectDrive(grabber->GetDriveCount());  // the image comes after any real drive
+        grabber->RefreshMedia();
+        grabber->GetAudioFileLink()->connect(&sink);
+        grabber->OnOperationProgress = [this](double p) {
+            progress.push_back(p);
+            closedAtEvent.push_back(!sink.open.load());
+        };
+        grabber->OnGrabRetry = [this](int16_t retry, int) { retries.push_back(retry); };
+    }
+
+    void choose(int session, int track) {
+        grabber->SetSession(session);
+        grabber->SetTrack(track);
+    }
+
+    bool waitForEnd(int timeoutMs = 20000) {
+        return waitFor([this] { return !progress.empty() && !grabber->IsGrabbing() && (progress.back() >= 100 || !errors.isEmpty()); },
+                       timeoutMs);
+    }
+
+    QTemporaryDir dir;
+    Image image;
+    WavSink sink;
+    std::unique_ptr<TAudioCDGrabber2> grabber;
+    std::vector<double> progress;
+    std::vector<bool> closedAtEvent;
+    std::vector<int> retries;
+    QStringList errors;
+};
+
+TEST_F(CdGrabTest, EveryTrackGrabsToExactlyTheImageSamples) {
+    load({{75 * 3 + 11}, {75 * 2}, {150, TrackKind::Mode1}, {75 * 4 + 1}});
+    const int audioTracks[] = {0, 1, 3};
+    for (int t : audioTracks) {
+        progress.clear();
+        closedAtEvent.clear();
+        choose(0, t);
+        const QString file = dir.path() + QStringLiteral("/track%1.wav").arg(t);
+        grabber->StartGrab(file);
+        ASSERT_TRUE(waitForEnd()) << "track " << t;
+        ASSERT_FALSE(progress.empty());
+        EXPECT_DOUBLE_EQ(progress.back(), 100.0);
+        EXPECT_TRUE(closedAtEvent.back()) << "the file must be closed when 100 arrives";
+        for (size_t i = 1; i < progress.size(); ++i) EXPECT_LT(progress[i - 1], progress[i]);
+        EXPECT_EQ(std::count(progress.begin(), progress.end(), 100.0), 1);
+        int rate = 0, channels = 0;
+        const auto samples = readWav(file, &rate, &channels);
+        EXPECT_EQ(rate, 44100);
+        EXPECT_EQ(channels, 2);
+        const auto expected = trackAudio(t, image.tracks[t].sectors);
+        ASSERT_EQ(samples.size(), expected.size()) << "track " << t;
+        EXPECT_TRUE(samples == expected) << "track " << t;
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(retries.empty());
+}
+
+TEST_F(CdGrabTest, EveryGrabModeGivesTheSameSamples) {
+    load({{75 * 2 + 40}, {75 * 5 + 3}});
+    const auto expected = trackAudio(1, image.tracks[1].sectors);
+    for (int mode = 0; mode <= 4; ++mode) {
+        progress.clear();
+        grabber->SetGrabMode(mode);
+        choose(0, 1);
+        const QString file = dir.path() + QStringLiteral("/mode%1.wav").arg(mode);
+        grabber->StartGrab(file);
+        ASSERT_TRUE(waitForEnd()) << "mode " << mode;
+        EXPECT_DOUBLE_EQ(progress.back(), 100.0);
+        EXPECT_TRUE(readWav(file) == expected) << "mode " << mode;
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(CdGrabTest, AbortHalfWayClosesTheFileBeforeTheLastProgress) {
+    load({{75 * 60}});
+    sink.delayPerBlockMs = 5;  // about 0.7 s for the track: time enough to abort in the middle
+    grabber->SetGrabMode(2);
+    choose(0, 0);
+    const QString file = dir.path() + QStringLiteral("/aborted.wav");
+    grabber->StartGrab(file);
+    ASSERT_TRUE(grabber->IsGrabbing());
+    ASSERT_TRUE(waitFor([this] { return !progress.empty() && progress.back() >= 30; }, 10000));
+    grabber->AbortGrab();
+    // AbortGrab returns with the worker gone and the file closed.
+    EXPECT_FALSE(grabber->IsGrabbing());
+    EXPECT_FALSE(sink.open.load());
+    EXPECT_EQ(sink.closeCount.load(), 1);
+    const size_t before = progress.size();
+    ASSERT_TRUE(waitFor([&] { return progress.size() > before; }, 2000)) << "no progress after the abort";
+    EXPECT_LT(progress.back(), 100.0);
+    EXPECT_TRUE(closedAtEvent.back());
+    // The caller deletes the partial file; nothing writes it any more.
+    ASSERT_TRUE(QFile::remove(file));
+    waitFor([] { return false; }, 300);
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(progress.size(), before + 1);
+    EXPECT_TRUE(errors.isEmpty());
+
+    // The grabber grabs again after an abort.
+    progress.clear();
+    sink.delayPerBlockMs = 0;
+    grabber->StartGrab(file);
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_TRUE(readWav(file) == trackAudio(0, image.tracks[0].sectors));
+}
+
+TEST_F(CdGrabTest, AbortWithoutAGrabDoesNothing) {
+    load({{300}});
+    grabber->AbortGrab();
+    waitFor([] { return false; }, 100);
+    EXPECT_TRUE(progress.empty());
+}
+
+TEST_F(CdGrabTest, UnreadableSectorsEndTheGrabWithAnError) {
+    load({{75 * 4}, {75 * 4}});
+    // The data file loses the end of the last track after the table of contents was read.
+    QFile::resize(image.binPath, 2352LL * (75 * 4 + 75 * 2));
+    const int modes[] = {2, 1, 0};
+    for (int mode : modes) {
+        progress.clear();
+        errors.clear();
+        grabber->SetGrabMode(mode);
+        choose(0, 1);
+        const QString file = dir.path() + QStringLiteral("/broken%1.wav").arg(mode);
+        grabber->StartGrab(file);
+        ASSERT_TRUE(waitForEnd(30000)) << "mode " << mode;
+        ASSERT_EQ(errors.size(), 1) << "mode " << mode;
+        EXPECT_TRUE(errors[0].contains(QStringLiteral("Read error on track 2"))) << errors[0].toStdString();
+        ASSERT_FALSE(progress.empty());
+        EXPECT_LT(progress.back(), 100.0) << "mode " << mode;
+        EXPECT_EQ(std::count(progress.begin(), progress.end(), 100.0), 0);
+        EXPECT_FALSE(QFileInfo::exists(file)) << "a partial file is not left behind";
+        EXPECT_FALSE(sink.open.load());
+    }
+}
+
+TEST_F(CdGrabTest, ASourceThatNoLongerMatchesItsTableOfContentsDoesNotStart) {
+    load({{75 * 4}, {75 * 4}});
+    // The data file loses the end of the first track and all of the second after the table of
+    // contents was read: the grab fails at its start and leaves no file.
+    QFile::resize(image.binPath, 2352LL * (75 * 2));
+    grabber->SetGrabMode(2);
+    choose(0, 0);
+    const QString file = dir.path() + QStringLiteral("/cut.wav");
+    EXPECT_THROW(grabber->StartGrab(file), ComponentError);
+    EXPECT_FALSE(grabber->IsGrabbing());
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(sink.closeCount.load(), 0);
+}
+
+TEST_F(CdGrabTest, AFailingWriteEndsTheGrabWithThatError) {
+    load({{75 * 3}});
+    sink.failWrites = true;
+    choose(0, 0);
+    const QString file = dir.path() + QStringLiteral("/refused.wav");
+    grabber->StartGrab(file);
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("refuses to write")));
+    EXPECT_LT(progress.back(), 100.0);
+    EXPECT_FALSE(QFileInfo::exists(file));
+}
+
+TEST_F(CdGrabTest, GrabsThatCannotStartRaiseAtOnce) {
+    load({{300}, {150, TrackKind::Mode1}});
+    EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/x.wav")), ComponentError);  // no track chosen
+    choose(0, 1);
+    EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/data.wav")), ComponentError);
+    choose(0, 0);
+    EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/no/such/folder/x.wav")), std::exception);
+    EXPECT_FALSE(grabber->IsGrabbing());
+    grabber->GetAudioFileLink()->disconnect(&sink);
+    EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/nosink.wav")), ComponentError);
+    grabber->GetAudioFileLink()->connect(&sink);
+
+    sink.delayPerBlockMs = 20;
+    grabber->StartGrab(dir.path() + QStringLiteral("/busy.wav"));
+    EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/second.wav")), ComponentError);
+    EXPECT_THROW(grabber->RefreshMedia(), ComponentError);
+    EXPECT_THROW(grabber->Initialize(), ComponentError);
+    grabber->AbortGrab();
+    EXPECT_TRUE(progress.empty() || progress.back() < 100.0);
+}
+
+TEST_F(CdGrabTest, DestroyingTheGrabberStopsARunningGrab) {
+    load({{75 * 30}});
+    sink.delayPerBlockMs = 10;
+    choose(0, 0);
+    grabber->StartGrab(dir.path() + QStringLiteral("/gone.wav"));
+    waitFor([this] { return !progress.empty(); }, 5000);
+    grabber.reset();
+    EXPECT_FALSE(sink.open.load());
+    EXPECT_EQ(sink.closeCount.load(), 1);
+}
+
+TEST_F(CdGrabTest, PreviewReadingReturnsTheTrackSamples) {
+    load({{75 * 2}, {1000}});
+    const auto expected = trackAudio(1, 1000);
+    choose(0, 1);
+    EXPECT_THROW(grabber->ReadBlocks(26), ComponentError);  // not started
+    grabber->SetGrabMode(0);
+    grabber->SetReadOptionB(0);
+    grabber->SetReadOptionC(0);
+    grabber->StartRead();
+    const int total = grabber->GetTrackBlocks() * grabber->GetBlockSize() / 4;
+    EXPECT_EQ(total, 1000 * 588);
+
+    AudioBlock first = grabber->ReadBlocks(26);
+    ASSERT_EQ(first.samples.size(), 26u * 1176);
+    EXPECT_TRUE(std::equal(first.samples.begin(), first.samples.end(), expected.begin()));
+    AudioBlock second = grabber->ReadBlocks(26);
+    EXPECT_TRUE(std::equal(second.samples.begin(), second.samples.end(), expected.begin() + 26 * 1176));
+
+    // Slider at 500 of 1000: reading goes on at the middle block.
+    const int block = grabber->GetTrackBlocks() * 500 / 1000;
+    grabber->SeekBlock(block, 1);
+    AudioBlock middle = grabber->ReadBlocks(26);
+    EXPECT_TRUE(std::equal(middle.samples.begin(), middle.samples.end(), expected.begin() + block * 1176));
+
+    // The end of the track: a short block, then an empty one.
+    grabber->SeekBlock(990, 1);
+    AudioBlock tail = grabber->ReadBlocks(26);
+    EXPECT_EQ(tail.samples.size(), 10u * 1176);
+    EXPECT_TRUE(std::equal(tail.samples.begin(), tail.samples.end(), expected.begin() + 990 * 1176));
+    EXPECT_EQ(grabber->ReadBlocks(26).upperBound(), -1);
+
+    EXPECT_THROW(grabber->SeekBlock(1001, 1), ComponentError);
+    EXPECT_THROW(grabber->SeekBlock(-1, 1), ComponentError);
+    EXPECT_THROW(grabber->SeekBlock(10, 0), ComponentError);
+    grabber->StopRead();
+    EXPECT_THROW(grabber->ReadBlocks(26), ComponentError);
+    grabber->StopRead();  // harmless twice
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+// Disc lookups against small CDDB servers on 127.0.0.1 (HTTP and CDDBP), and the server table.
+#include "components/ComponentError.h"
+#include "components/TAudioCDGrabber2.h"
+#include "components/TFreeDBInformation2.h"
+#include "tests/cd/CdTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace cdtest;
+
+namespace {
+
+std::string entryFor(uint32_t id, int tracks) {
+    char head[64];
+    snprintf(head, sizeof(head), "DISCID=%08x\r\n", id);
+    std::string xmcd = "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\r\n# Disc length: 100 seconds\r\n#\r\n"
+                       "# Revision: 2\r\n# Submitted via: test 1.0\r\n#\r\n";
+    xmcd += head;
+    xmcd += "DTITLE=The Cräftsmen / Songs for Tests\r\n";
+    xmcd += "DYEAR=1987\r\n";
+    xmcd += "DGENRE=Progressive Rock\r\n";
+    for (int i = 0; i < tracks; ++i) {
+        if (i == 1) {
+            xmcd += "TTITLE1=\r\n";  // a track without a title
+            continue;
+        }
+        xmcd += "TTITLE" + std::to_string(i) + "=Song " + std::to_string(i + 1) + (i == 0 ? " – ünïcode" : "") + "\r\n";
+    }
+    xmcd += "EXTD=\r\n";
+    for (int i = 0; i < tracks; ++i) xmcd += "EXTT" + std::to_string(i) + "=\r\n";
+    xmcd += "PLAYORDER=\r\n";
+    return xmcd;
+}
+
+class CddbTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        Image img = writeImage(dir.path(), QStringLiteral("lookup"), {{75 * 20}, {75 * 10}, {75 * 15}});
+        writeDriveList(dir.path() + QStringLiteral("/config"), {img.cuePath});
+        grabber.Initialize();
+        grabber.SelectDrive(grabber.GetDriveCount());
+        grabber.RefreshMedia();
+        grabber.OnFreeDBQueryStatus = [this](int s) { statuses.push_back(s); };
+    }
+
+    bool finished() const {
+        return !statuses.empty() && (statuses.back() == 3 || statuses.back() == -1 || statuses.back() == -2);
+    }
+
+    void lookup(int serverIndex, int port, int timeOut = 3000) {
+        TFreeDBInformation2 info;
+        info.SelectServer(serverIndex);
+        info.SetPort(port);
+        info.SetTimeOut(timeOut);
+        statuses.clear();
+        grabber.QueryFreeDB(info, 1);
+    }
+
+    void expectLoaded() {
+        ASSERT_EQ(statuses.back(), 3);
+        EXPECT_EQ(statuses.front(), 1);
+        EXPECT_EQ(grabber.GetDiscArtist(), QStringLiteral("The Cräftsmen"));
+        EXPECT_EQ(grabber.GetDiscAlbum(), QStringLiteral("Songs for Tests"));
+        EXPECT_EQ(grabber.GetDiscGenre(), QStringLiteral("Progressive Rock"));
+        EXPECT_EQ(grabber.GetDiscYear(), 1987);
+        grabber.SetSession(0);
+        grabber.SetTrack(0);
+        EXPECT_EQ(grabber.GetTrackTitle(), QStringLiteral("Song 1 – ünïcode"));
+        grabber.SetTrack(1);
+        EXPECT_TRUE(grabber.GetTrackTitle().isEmpty());
+        grabber.SetTrack(2);
+        EXPECT_EQ(grabber.GetTrackTitle(), QStringLiteral("Song 3"));
+    }
+
+    QTemporaryDir dir;
+    TAudioCDGrabber2 grabber;
+    std::vector<int> statuses;
+};
+
+constexpr int kLocalHttp = 3;
+constexpr int kLocalCddbp = 4;
+
+TEST(FreeDbInformationTest, ServerTableAndSettings) {
+    TFreeDBInformation2 info;
+    EXPECT_EQ(info.selectedServer(), 1);
+    EXPECT_EQ(info.port(), 80);
+    EXPECT_EQ(info.timeOut(), 7000);
+    EXPECT_EQ(info.GetServerName(), QStringLiteral("gnudb.gnudb.org (HTTP)"));
+    EXPECT_EQ(info.queryPath(), QStringLiteral("/~cddb/cddb.cgi"));
+    QStringList names;
+    for (int i = 0; i < 11; ++i) {
+        info.SelectServer(i);
+        names << info.GetServerName();
+        EXPECT_FALSE(names.back().isEmpty());
+    }
+    info.SelectServer(0);
+    EXPECT_EQ(info.protocol(), TFreeDBInformation2::Protocol::Cddbp);
+    EXPECT_EQ(info.port(), 8880);  // selecting a server sets its usual port ...
+    info.SetPort(8080);
+    EXPECT_EQ(info.port(), 8080);  // ... which SetPort overrides
+    EXPECT_THROW(info.SelectServer(11), ComponentError);
+    EXPECT_THROW(info.SelectServer(-1), ComponentError);
+    EXPECT_THROW(info.SetPort(0), ComponentError);
+    EXPECT_THROW(info.SetPort(70000), ComponentError);
+    EXPECT_THROW(info.SetTimeOut(0), ComponentError);
+    EXPECT_EQ(info.port(), 8080);
+}
+
+TEST_F(CddbTest, HttpLookupDeliversTitlesAtProtocolLevel6) {
+    CddbServer server(CddbServer::Mode::Http);
+    server.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock", entryFor(grabber.GetCddbId(), 3));
+    lookup(kLocalHttp, server.port());
+    EXPECT_TRUE(statuses.empty()) << "the lookup reports only through events";
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses, (std::vector<int>{1, 2, 3}));
+    expectLoaded();
+    const QStringList requests = server.requests();
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_TRUE(requests[0].startsWith(QStringLiteral("GET /~cddb/cddb.cgi?cmd=cddb+query+")));
+    EXPECT_TRUE(requests[0].contains(QStringLiteral("proto=6")));
+    EXPECT_TRUE(requests[0].contains(QStringLiteral("+test_cd+")));  // the client names itself
+    EXPECT_TRUE(requests[1].contains(QStringLiteral("cmd=cddb+read+rock+")));
+}
+
+TEST_F(CddbTest, CddbpLookupDeliversTitles) {
+    CddbServer server(CddbServer::Mode::Cddbp);
+    server.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock", entryFor(grabber.GetCddbId(), 3));
+    lookup(kLocalCddbp, server.port());
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    expectLoaded();
+    const QStringList requests = server.requests();
+    ASSERT_GE(requests.size(), 4);
+    EXPECT_TRUE(requests[0].startsWith(QStringLiteral("cddb hello ")));
+    EXPECT_EQ(requests[1], QStringLiteral("proto 6"));
+    EXPECT_TRUE(requests[2].startsWith(QStringLiteral("cddb query %1 3 150 ").arg(static_cast<uint32_t>(grabber.GetCddbId()), 8, 16, QLatin1Char('0'))));
+}
+
+TEST_F(CddbTest, UnknownDiscGivesNoEntry) {
+    CddbServer server(CddbServer::Mode::Http);
+    server.addEntry(0x01020304, "rock", entryFor(0x01020304, 3));
+    lookup(kLocalHttp, server.port());
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses.back(), -2);
+    EXPECT_TRUE(grabber.GetDiscAlbum().isEmpty());
+
+    CddbServer cddbp(CddbServer::Mode::Cddbp);
+    lookup(kLocalCddbp, cddbp.port());
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses.back(), -2);
+}
+
+TEST_F(CddbTest, SilentServerFailsWithinTheTimeOut) {
+    CddbServer server(CddbServer::Mode::Silent);
+    QElapsedTimer timer;
+    timer.start();
+    lookup(kLocalCddbp, server.port(), 1000);
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses.back(), -1);
+    EXPECT_LE(timer.elapsed(), 1500);
+    // Nothing else arrives for that lookup later.
+    const size_t count = statuses.size();
+    waitFor([] { return false; }, 1500);
+    EXPECT_EQ(statuses.size(), count);
+}
+
+TEST_F(CddbTest, NobodyListeningFailsToConnect) {
+    int freePort = 0;
+    {
+        CddbServer probe(CddbServer::Mode::Http);
+        freePort = probe.port();
+    }
+    lookup(kLocalHttp, freePort);
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses.back(), -1);
+    lookup(6, 80);  // an unused slot of the table
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses.back(), -1);
+}
+
+TEST_F(CddbTest, GarbageAnswersFailWithoutACrash) {
+    for (int index : {kLocalHttp, kLocalCddbp}) {
+        CddbServer server(CddbServer::Mode::Garbage);
+        lookup(index, server.port(), 1000);
+        ASSERT_TRUE(waitFor([this] { return finished(); }, 5000)) << "server " << index;
+        EXPECT_TRUE(statuses.back() == -1 || statuses.back() == -2) << "server " << index;
+        EXPECT_TRUE(grabber.GetDiscArtist().isEmpty());
+    }
+}
+
+TEST_F(CddbTest, ResultsBelongToTheDiscLookedUp) {
+    CddbServer server(CddbServer::Mode::Http);
+    server.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock", entryFor(grabber.GetCddbId(), 3));
+    lookup(kLocalHttp, server.port());
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    ASSERT_EQ(statuses.back(), 3);
+    // Reading the same disc again keeps the results ...
+    grabber.RefreshMedia();
+    EXPECT_EQ(grabber.GetDiscAlbum(), QStringLiteral("Songs for Tests"));
+    // ... another disc does not show them.
+    Image other = writeImage(dir.path(), QStringLiteral("other"), {{75 * 7}});
+    writeDriveList(dir.path() + QStringLiteral("/config"), {other.cuePath});
+    grabber.Initialize();
+    grabber.SelectDrive(grabber.GetDriveCount());
+    grabber.RefreshMedia();
+    EXPECT_TRUE(grabber.GetDiscAlbum().isEmpty());
+    EXPECT_EQ(grabber.GetDiscYear(), 0);
+}
+
+TEST_F(CddbTest, LookupWithoutADiscRaises) {
+    writeDriveList(dir.path() + QStringLiteral("/config"), {dir.path() + QStringLiteral("/none.cue")});
+    TAudioCDGrabber2 g;
+    g.Initialize();
+    g.SelectDrive(g.GetDriveCount());
+    g.RefreshMedia();
+    TFreeDBInformation2 info;
+    EXPECT_THROW(g.QueryFreeDB(info, 1), ComponentError);
+}
+
+}  // namespace

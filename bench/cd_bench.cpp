@@ -1,0 +1,188 @@
+// Rips a generated 10-minute disc image with the CD component and with the cd-paranoia tool, in
+// precision mode (full paranoia) and in fast mode (paranoia off, cd-paranoia -Z), and prints the
+// throughput ratios (ours / cd-paranoia's):
+//   rip_precision_ratio=<x>
+//   rip_fast_ratio=<x>
+// Each rip runs three times; the fastest run of each counts. Needs cd-paranoia in the PATH.
+#include "components/AudioFileLink.h"
+#include "components/TAudioCDGrabber2.h"
+#include "platform/Application.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kSectors = 75 * 60 * 10;  // ten minutes
+constexpr int kRuns = 3;
+
+// Writes 16-bit stereo PCM as a WAV file, as an audio-file object set to WAV would.
+class WavWriter : public AudioSink {
+public:
+    void sinkSetInputFormat(int rate, int ch) override {
+        m_rate = rate;
+        m_channels = ch;
+    }
+    void sinkCreateWrite(const QString& name) override {
+        m_file = fopen(QFile::encodeName(name).constData(), "wb");
+        if (!m_file) throw std::runtime_error("cannot create the output file");
+        static const char empty[44] = {};
+        fwrite(empty, 1, sizeof(empty), m_file);
+        m_bytes = 0;
+    }
+    void sinkWriteArray(const AudioBlock& block) override {
+        fwrite(block.samples.data(), 2, block.samples.size(), m_file);
+        m_bytes += static_cast<uint32_t>(block.samples.size() * 2);
+    }
+    void sinkClose() override {
+        if (!m_file) return;
+        auto le32 = [](unsigned char* p, uint32_t v) {
+            for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+        };
+        unsigned char h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0};
+        h[22] = static_cast<unsigned char>(m_channels);
+        le32(h + 24, static_cast<uint32_t>(m_rate));
+        le32(h + 28, static_cast<uint32_t>(m_rate * m_channels * 2));
+        h[32] = static_cast<unsigned char>(m_channels * 2);
+        h[34] = 16;
+        memcpy(h + 36, "data", 4);
+        le32(h + 40, m_bytes);
+        le32(h + 4, m_bytes + 36);
+        fseek(m_file, 0, SEEK_SET);
+        fwrite(h, 1, sizeof(h), m_file);
+        fclose(m_file);
+        m_file = nullptr;
+    }
+
+private:
+    FILE* m_file = nullptr;
+    uint32_t m_bytes = 0;
+    int m_rate = 44100, m_channels = 2;
+};
+
+bool writeImage(const QString& folder) {
+    QFile bin(folder + QStringLiteral("/bench.bin"));
+    if (!bin.open(QIODevice::WriteOnly)) return false;
+    std::vector<int16_t> sector(1176);
+    uint32_t noise = 12345;
+    double phase = 0;
+    for (int s = 0; s < kSectors; ++s) {
+        for (size_t i = 0; i < sector.size(); i += 2) {
+            phase += 2 * 3.14159265358979 * 440.0 / 44100.0;
+            noise = noise * 1664525u + 1013904223u;
+            const int v = static_cast<int>(8000 * std::sin(phase)) + static_cast<int>((noise >> 20) & 0x3ff) - 512;
+            sector[i] = static_cast<int16_t>(v);
+            sector[i + 1] = static_cast<int16_t>(-v / 2);
+        }
+        bin.write(reinterpret_cast<const char*>(sector.data()), 2352);
+    }
+    QFile cue(folder + QStringLiteral("/bench.cue"));
+    if (!cue.open(QIODevice::WriteOnly)) return false;
+    cue.write("FILE \"bench.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    return true;
+}
+
+double ripOurs(TAudioCDGrabber2& grabber, int mode, const QString& out) {
+    bool done = false;
+    grabber.OnOperationProgress = [&](double p) {
+        if (p >= 100) done = true;
+    };
+    grabber.SetGrabMode(mode);
+    grabber.SetSession(0);
+    grabber.SetTrack(0);
+    QElapsedTimer timer;
+    timer.start();
+    grabber.StartGrab(out);
+    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+double ripTheirs(const QString& tool, const QStringList& extra, const QString& cue, const QString& out) {
+    QProcess process;
+    QStringList args = {QStringLiteral("-q")};
+    args << extra << QStringLiteral("-d") << cue << QStringLiteral("-w") << QStringLiteral("1") << out;
+    QElapsedTimer timer;
+    timer.start();
+    process.start(tool, args);
+    process.waitForFinished(-1);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return -1;
+    return seconds;
+}
+
+bool samePcm(const QString& a, const QString& b) {
+    QFile fa(a), fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly)) return false;
+    const QByteArray da = fa.readAll().mid(44), db = fb.readAll().mid(44);
+    return da == db;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("cd-paranoia"));
+    if (tool.isEmpty()) {
+        fprintf(stderr, "cd-paranoia is not installed (Debian package cd-paranoia)\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    if (!dir.isValid() || !writeImage(dir.path())) {
+        fprintf(stderr, "cannot write the disc image\n");
+        return 1;
+    }
+    const QString cue = dir.path() + QStringLiteral("/bench.cue");
+    QDir().mkpath(dir.path() + QStringLiteral("/config/AudioCDGrabber"));
+    {
+        QFile list(dir.path() + QStringLiteral("/config/AudioCDGrabber/drives.list"));
+        if (!list.open(QIODevice::WriteOnly)) return 1;
+        list.write(QFile::encodeName(cue) + '\n');
+    }
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
+
+    TAudioCDGrabber2 grabber;
+    WavWriter sink;
+    grabber.Initialize();
+    grabber.SelectDrive(grabber.GetDriveCount());
+    grabber.RefreshMedia();
+    grabber.GetAudioFileLink()->connect(&sink);
+
+    double ours[2] = {1e9, 1e9}, theirs[2] = {1e9, 1e9};
+    const QString oursOut = dir.path() + QStringLiteral("/ours.wav");
+    const QString theirsOut = dir.path() + QStringLiteral("/theirs.wav");
+    bool equal = true;
+    for (int run = 0; run < kRuns; ++run) {
+        for (int fast = 0; fast < 2; ++fast) {
+            const double o = ripOurs(grabber, fast ? 1 : 2, oursOut);
+            const double t = ripTheirs(tool, fast ? QStringList{QStringLiteral("-Z")} : QStringList{}, cue, theirsOut);
+            if (t < 0) {
+                fprintf(stderr, "cd-paranoia failed on the image\n");
+                return 1;
+            }
+            ours[fast] = std::min(ours[fast], o);
+            theirs[fast] = std::min(theirs[fast], t);
+            equal = equal && samePcm(oursOut, theirsOut);
+        }
+    }
+    const double audioSeconds = kSectors / 75.0;
+    printf("rip_precision_ours_s=%.3f\nrip_precision_cdparanoia_s=%.3f\n", ours[0], theirs[0]);
+    printf("rip_fast_ours_s=%.3f\nrip_fast_cdparanoia_s=%.3f\n", ours[1], theirs[1]);
+    printf("rip_precision_speed_x=%.1f\nrip_fast_speed_x=%.1f\n", audioSeconds / ours[0], audioSeconds / ours[1]);
+    printf("rip_outputs_equal=%d\n", equal ? 1 : 0);
+    printf("rip_precision_ratio=%.3f\n", theirs[0] / ours[0]);
+    printf("rip_fast_ratio=%.3f\n", theirs[1] / ours[1]);
+    return 0;
+}

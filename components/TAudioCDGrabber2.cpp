@@ -50,6 +50,7 @@ struct TAudioCDGrabber2::GrabJob {
     // Paranoia's callback state (worker thread only).
     int retry = 0;
     bool skipped = false;
+    bool readError = false;
     int32_t problemSector = -1;
     std::function<void(int, int)> reportRetry;
 
@@ -86,6 +87,7 @@ void paranoiaCallback(long inpos, paranoia_cb_mode_t function) {
     const int sector = static_cast<int>(inpos / CD_FRAMEWORDS);
     if (function == PARANOIA_CB_READERR) {
         job->retry = std::min(job->retry + 1, job->mode.maxRetries);
+        job->readError = true;
         if (job->problemSector < 0) job->problemSector = sector;
         job->reportRetry(job->retry, sector);
     } else if (function == PARANOIA_CB_SKIP) {
@@ -104,7 +106,7 @@ TAudioCDGrabber2::GrabModeSettings TAudioCDGrabber2::grabModeSettings(int mode) 
     case 0:
         return {false, PARANOIA_MODE_DISABLE, 0, false};
     case 1:
-        return {true, PARANOIA_MODE_DISABLE, 3, false};
+        return {true, PARANOIA_MODE_DISABLE, 1, false};
     case 2:
         return {true, secure, 20, false};
     case 3:
@@ -212,7 +214,9 @@ void TAudioCDGrabber2::RefreshMedia() {
     m_toc = result.state == CdMediaState::Present ? std::move(result.toc) : CdToc();
     m_discId = CdDisc::cddbDiscId(m_toc);
     m_session = m_track = -1;
-    if (result.state == CdMediaState::Unrecognised) throw ComponentError(result.error);
+    // A damaged image in the drive list is the user's to mend: say what is wrong with it. A real
+    // disc that cannot be read (a blank or foreign disc) is simply "unrecognised".
+    if (result.state == CdMediaState::Unrecognised && drive.isImage) throw ComponentError(result.error);
 }
 
 int TAudioCDGrabber2::GetMediaState() const { return static_cast<int>(m_state); }
@@ -312,6 +316,7 @@ void TAudioCDGrabber2::LockTray() { trayCommand(1); }
 void TAudioCDGrabber2::UnlockTray() { trayCommand(0); }
 void TAudioCDGrabber2::Eject() {
     requireIdle("eject the disc");
+    StopRead();  // the drive refuses to eject while a handle of ours is open
     trayCommand(2);
 }
 
@@ -397,7 +402,11 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
                 }
                 if (job->paranoia) {
                     int16_t* data = cdio_paranoia_read_limited(job->paranoia, paranoiaCallback, job->mode.maxRetries);
-                    if (!data || (job->skipped && !job->mode.skipAllowed)) {
+                    // With verification off paranoia fills a failed read with silence; with it on, a
+                    // failed read is read again and only a skip means the data was not recovered.
+                    const bool lost = job->skipped ||
+                                      (job->readError && job->mode.paranoiaMode == PARANOIA_MODE_DISABLE);
+                    if (!data || (lost && !job->mode.skipAllowed)) {
                         const int32_t sector = job->problemSector >= 0 ? job->problemSector : job->start + done;
                         failure = QStringLiteral("Read error on track %1 at sector %2: the disc cannot be read there "
                                                  "even after %3 attempts.")
@@ -408,6 +417,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
                     }
                     job->retry = 0;
                     job->skipped = false;
+                    job->readError = false;
                     job->problemSector = -1;
                     pending.insert(pending.end(), data, data + CD_FRAMEWORDS);
                     got = 1;

@@ -30,28 +30,36 @@ namespace {
 QHash<QString, Factory>& table() {
     static QHash<QString, Factory> t = [] {
         QHash<QString, Factory> s;
-        s.insert(QStringLiteral("TTimer"), [](QObject* owner, QWidget*) -> QObject* { return new QTimer(owner); });
+        s.insert(QStringLiteral("TTimer"),
+                 [](QObject* owner, QWidget*) -> QObject* { return new QTimer(owner); });
         s.insert(QStringLiteral("TLabel"), [](QObject*, QWidget* p) -> QObject* { return new QLabel(p); });
         s.insert(QStringLiteral("TEdit"), [](QObject*, QWidget* p) -> QObject* { return new QLineEdit(p); });
-        s.insert(QStringLiteral("TComboBox"), [](QObject*, QWidget* p) -> QObject* { return new QComboBox(p); });
-        s.insert(QStringLiteral("TMemo"), [](QObject*, QWidget* p) -> QObject* { return new QPlainTextEdit(p); });
+        s.insert(QStringLiteral("TComboBox"),
+                 [](QObject*, QWidget* p) -> QObject* { return new QComboBox(p); });
+        s.insert(QStringLiteral("TMemo"),
+                 [](QObject*, QWidget* p) -> QObject* { return new QPlainTextEdit(p); });
         s.insert(QStringLiteral("TPanel"), [](QObject*, QWidget* p) -> QObject* { return new QWidget(p); });
         s.insert(QStringLiteral("TImage"), [](QObject*, QWidget* p) -> QObject* { return new QLabel(p); });
-        s.insert(QStringLiteral("TListBox"), [](QObject*, QWidget* p) -> QObject* { return new QListWidget(p); });
+        s.insert(QStringLiteral("TListBox"),
+                 [](QObject*, QWidget* p) -> QObject* { return new QListWidget(p); });
         return s;
     }();
     return t;
 }
-}  // namespace
+} // namespace
 
-void add(const QString& className, Factory factory) { table().insert(className, std::move(factory)); }
-bool contains(const QString& className) { return table().contains(className); }
+void add(const QString& className, Factory factory) {
+    table().insert(className, std::move(factory));
+}
+bool contains(const QString& className) {
+    return table().contains(className);
+}
 QObject* create(const QString& className, QObject* owner, QWidget* parent) {
     const auto it = table().constFind(className);
     if (it == table().constEnd()) return nullptr;
     return (*it)(owner, parent);
 }
-}  // namespace FormClassRegistry
+} // namespace FormClassRegistry
 
 // ---------------------------------------------------------------------------------------------
 // Parser
@@ -60,15 +68,33 @@ namespace {
 
 const QHash<QString, TColor>& colourNames() {
     static const QHash<QString, TColor> names{
-        {"clBlack", 0x000000},      {"clMaroon", 0x000080},           {"clGreen", 0x008000},
-        {"clOlive", 0x008080},      {"clNavy", 0x800000},             {"clPurple", 0x800080},
-        {"clTeal", 0x808000},       {"clGray", 0x808080},             {"clSilver", 0xC0C0C0},
-        {"clRed", 0x0000FF},        {"clLime", 0x00FF00},             {"clYellow", 0x00FFFF},
-        {"clBlue", 0xFF0000},       {"clFuchsia", 0xFF00FF},          {"clAqua", 0xFFFF00},
-        {"clWhite", 0xFFFFFF},      {"clNone", clNone},               {"clBtnFace", clBtnFace},
-        {"clWindow", clWindow},     {"clWindowText", clWindowText},   {"clHighlight", clHighlight},
-        {"clMenuText", clMenuText}, {"clHighlightText", clHighlightText}, {"clBtnText", clBtnText},
-        {"clBtnShadow", clBtnShadow}, {"clBtnHighlight", clBtnHighlight}, {"clGrayText", clGrayText},
+        {"clBlack", 0x000000},
+        {"clMaroon", 0x000080},
+        {"clGreen", 0x008000},
+        {"clOlive", 0x008080},
+        {"clNavy", 0x800000},
+        {"clPurple", 0x800080},
+        {"clTeal", 0x808000},
+        {"clGray", 0x808080},
+        {"clSilver", 0xC0C0C0},
+        {"clRed", 0x0000FF},
+        {"clLime", 0x00FF00},
+        {"clYellow", 0x00FFFF},
+        {"clBlue", 0xFF0000},
+        {"clFuchsia", 0xFF00FF},
+        {"clAqua", 0xFFFF00},
+        {"clWhite", 0xFFFFFF},
+        {"clNone", clNone},
+        {"clBtnFace", clBtnFace},
+        {"clWindow", clWindow},
+        {"clWindowText", clWindowText},
+        {"clHighlight", clHighlight},
+        {"clMenuText", clMenuText},
+        {"clHighlightText", clHighlightText},
+        {"clBtnText", clBtnText},
+        {"clBtnShadow", clBtnShadow},
+        {"clBtnHighlight", clBtnHighlight},
+        {"clGrayText", clGrayText},
         {"clInactiveCaption", clInactiveCaption},
     };
     return names;
@@ -94,7 +120,8 @@ public:
         const QChar c = m_text[m_pos];
         if (c.isLetter() || c == u'_') {
             const qsizetype start = m_pos;
-            while (m_pos < m_text.size() && (m_text[m_pos].isLetterOrNumber() || m_text[m_pos] == u'_' || m_text[m_pos] == u'.'))
+            while (m_pos < m_text.size() &&
+                   (m_text[m_pos].isLetterOrNumber() || m_text[m_pos] == u'_' || m_text[m_pos] == u'.'))
                 ++m_pos;
             t.kind = Token::Ident;
             t.text = m_text.mid(start, m_pos - start);
@@ -125,7 +152,8 @@ private:
             } else if (c.isSpace()) {
                 ++m_pos;
             } else if (c == u'/' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'/') {
-                while (m_pos < m_text.size() && m_text[m_pos] != u'\n') ++m_pos;
+                while (m_pos < m_text.size() && m_text[m_pos] != u'\n')
+                    ++m_pos;
             } else {
                 break;
             }
@@ -139,13 +167,14 @@ private:
         bool ok = false;
         if (m_pos < m_text.size() && m_text[m_pos] == u'$') {
             const qsizetype digits = ++m_pos;
-            while (m_pos < m_text.size() && m_text[m_pos].isLetterOrNumber()) ++m_pos;
+            while (m_pos < m_text.size() && m_text[m_pos].isLetterOrNumber())
+                ++m_pos;
             t.integer = m_text.mid(digits, m_pos - digits).toLongLong(&ok, 16);
             if (negative) t.integer = -t.integer;
             t.kind = Token::Integer;
         } else {
-            while (m_pos < m_text.size() &&
-                   (m_text[m_pos].isDigit() || m_text[m_pos] == u'.' || m_text[m_pos] == u'e' || m_text[m_pos] == u'E'))
+            while (m_pos < m_text.size() && (m_text[m_pos].isDigit() || m_text[m_pos] == u'.' ||
+                                             m_text[m_pos] == u'e' || m_text[m_pos] == u'E'))
                 ++m_pos;
             const QString s = m_text.mid(start, m_pos - start);
             if (s.contains(u'.') || s.contains(u'e') || s.contains(u'E')) {
@@ -166,7 +195,8 @@ private:
             if (m_text[m_pos] == u'\'') {
                 ++m_pos;
                 for (;;) {
-                    if (m_pos >= m_text.size() || m_text[m_pos] == u'\n') fail(t.line, QStringLiteral("unterminated text"));
+                    if (m_pos >= m_text.size() || m_text[m_pos] == u'\n')
+                        fail(t.line, QStringLiteral("unterminated text"));
                     if (m_text[m_pos] == u'\'') {
                         if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'\'') {
                             t.text += u'\'';
@@ -180,7 +210,8 @@ private:
                 }
             } else if (m_text[m_pos] == u'#') {
                 const qsizetype digits = ++m_pos;
-                while (m_pos < m_text.size() && m_text[m_pos].isDigit()) ++m_pos;
+                while (m_pos < m_text.size() && m_text[m_pos].isDigit())
+                    ++m_pos;
                 bool ok = false;
                 const uint code = m_text.mid(digits, m_pos - digits).toUInt(&ok);
                 if (!ok || code > 0x10FFFF) fail(t.line, QStringLiteral("bad character code"));
@@ -209,7 +240,9 @@ public:
 
 private:
     void advance() { m_tok = m_lexer.next(); }
-    bool isSymbol(const char* s) const { return m_tok.kind == Token::Symbol && m_tok.text == QLatin1String(s); }
+    bool isSymbol(const char* s) const {
+        return m_tok.kind == Token::Symbol && m_tok.text == QLatin1String(s);
+    }
     void expectSymbol(const char* s) {
         if (!isSymbol(s)) Lexer::fail(m_tok.line, QStringLiteral("'%1' expected").arg(QLatin1String(s)));
         advance();
@@ -224,14 +257,16 @@ private:
     FormNode parseObject() {
         FormNode node;
         node.line = m_tok.line;
-        if (m_tok.kind != Token::Ident || m_tok.text.compare(QLatin1String("object"), Qt::CaseInsensitive) != 0)
+        if (m_tok.kind != Token::Ident ||
+            m_tok.text.compare(QLatin1String("object"), Qt::CaseInsensitive) != 0)
             Lexer::fail(m_tok.line, QStringLiteral("'object' expected"));
         advance();
         node.name = expectIdent();
         expectSymbol(":");
         node.className = expectIdent();
         for (;;) {
-            if (m_tok.kind == Token::End) Lexer::fail(m_tok.line, QStringLiteral("'end' missing for %1").arg(node.name));
+            if (m_tok.kind == Token::End)
+                Lexer::fail(m_tok.line, QStringLiteral("'end' missing for %1").arg(node.name));
             if (m_tok.kind != Token::Ident) Lexer::fail(m_tok.line, QStringLiteral("property name expected"));
             if (m_tok.text.compare(QLatin1String("end"), Qt::CaseInsensitive) == 0) {
                 advance();
@@ -282,7 +317,8 @@ private:
                 advance();
                 if (allText) {
                     QStringList list;
-                    for (const QVariant& v : items) list << v.toString();
+                    for (const QVariant& v : items)
+                        list << v.toString();
                     return QVariant(list);
                 }
                 return QVariant(items);
@@ -292,8 +328,10 @@ private:
                 FormSet set;
                 while (!isSymbol("]")) {
                     set.members << expectIdent();
-                    if (isSymbol(",")) advance();
-                    else if (!isSymbol("]")) Lexer::fail(m_tok.line, QStringLiteral("',' or ']' expected"));
+                    if (isSymbol(","))
+                        advance();
+                    else if (!isSymbol("]"))
+                        Lexer::fail(m_tok.line, QStringLiteral("',' or ']' expected"));
                 }
                 advance();
                 return QVariant::fromValue(set);
@@ -317,10 +355,13 @@ struct Geometry {
 };
 
 [[noreturn]] void failAt(const FormNode& node, const QString& what) {
-    throw FormResourceError(QStringLiteral("Form description, %1 (line %2): %3").arg(node.name).arg(node.line).arg(what));
+    throw FormResourceError(
+        QStringLiteral("Form description, %1 (line %2): %3").arg(node.name).arg(node.line).arg(what));
 }
 
-QString lowerFirst(const QString& s) { return s.isEmpty() ? s : s.left(1).toLower() + s.mid(1); }
+QString lowerFirst(const QString& s) {
+    return s.isEmpty() ? s : s.left(1).toLower() + s.mid(1);
+}
 
 int metaPropertyIndex(const QObject* o, const QString& name) {
     const QMetaObject* mo = o->metaObject();
@@ -345,14 +386,17 @@ bool writeMetaProperty(QObject* o, const QMetaProperty& p, const QVariant& value
         const QStringList members = v.value<FormSet>().members;
         if (p.isFlagType()) {
             bool ok = true;
-            const int e = members.isEmpty() ? 0 : p.enumerator().keysToValue(members.join(u'|').toLatin1().constData(), &ok);
+            const int e = members.isEmpty()
+                              ? 0
+                              : p.enumerator().keysToValue(members.join(u'|').toLatin1().constData(), &ok);
             return ok && p.write(o, QVariant(e));
         }
         v = QVariant(members);
     }
     if (v.typeId() == QMetaType::QString) {
         const QString path = v.toString();
-        if (type == QMetaType::QPixmap) return p.write(o, QVariant(path.isEmpty() ? QPixmap() : QPixmap(path)));
+        if (type == QMetaType::QPixmap)
+            return p.write(o, QVariant(path.isEmpty() ? QPixmap() : QPixmap(path)));
         if (type == QMetaType::QImage) return p.write(o, QVariant(path.isEmpty() ? QImage() : QImage(path)));
         if (type == QMetaType::QIcon) return p.write(o, QVariant(path.isEmpty() ? QIcon() : QIcon(path)));
     }
@@ -363,7 +407,9 @@ bool writeMetaProperty(QObject* o, const QMetaProperty& p, const QVariant& value
     return p.write(o, v);
 }
 
-QFont::Weight boldOr(bool bold) { return bold ? QFont::Bold : QFont::Normal; }
+QFont::Weight boldOr(bool bold) {
+    return bold ? QFont::Bold : QFont::Normal;
+}
 
 void applyProperty(QObject* o, const FormNode& node, const QString& name, const QVariant& v, Geometry& geo,
                    bool isRoot) {
@@ -393,9 +439,12 @@ void applyProperty(QObject* o, const FormNode& node, const QString& name, const 
     if (w && name.startsWith(QLatin1String("Font."))) {
         QFont f = w->font();
         const QString part = name.mid(5);
-        if (part == QLatin1String("Name")) f.setFamily(v.toString());
-        else if (part == QLatin1String("Size")) f.setPointSize(asInt());
-        else if (part == QLatin1String("Height")) f.setPixelSize(std::abs(asInt()));
+        if (part == QLatin1String("Name"))
+            f.setFamily(v.toString());
+        else if (part == QLatin1String("Size"))
+            f.setPointSize(asInt());
+        else if (part == QLatin1String("Height"))
+            f.setPixelSize(std::abs(asInt()));
         else if (part == QLatin1String("Style")) {
             const QStringList s = v.value<FormSet>().members;
             f.setWeight(boldOr(s.contains(QLatin1String("fsBold"))));
@@ -410,7 +459,7 @@ void applyProperty(QObject* o, const FormNode& node, const QString& name, const 
             w->setPalette(pal);
             return;
         } else if (part == QLatin1String("Charset")) {
-            return;  // one character set for all texts
+            return; // one character set for all texts
         } else {
             failAt(node, QStringLiteral("unknown property %1").arg(name));
         }
@@ -441,7 +490,8 @@ void applyProperty(QObject* o, const FormNode& node, const QString& name, const 
         if (name == QLatin1String("Items") || name == QLatin1String("Lines")) {
             if (auto* c = qobject_cast<QComboBox*>(w)) return c->addItems(v.toStringList());
             if (auto* l = qobject_cast<QListWidget*>(w)) return l->addItems(v.toStringList());
-            if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->setPlainText(v.toStringList().join(u'\n'));
+            if (auto* m = qobject_cast<QPlainTextEdit*>(w))
+                return m->setPlainText(v.toStringList().join(u'\n'));
         }
         if (name == QLatin1String("ItemIndex")) {
             if (auto* c = qobject_cast<QComboBox*>(w)) return c->setCurrentIndex(asInt());
@@ -496,11 +546,13 @@ QMetaMethod findSignal(const QObject* o, const QString& event) {
     static const QHash<QString, QStringList> standard{
         {"OnClick", {"clicked()"}},
         {"OnTimer", {"timeout()"}},
-        {"OnChange", {"textChanged(QString)", "currentIndexChanged(int)", "valueChanged(int)", "textChanged()"}},
+        {"OnChange",
+         {"textChanged(QString)", "currentIndexChanged(int)", "valueChanged(int)", "textChanged()"}},
         {"OnDblClick", {"doubleClicked(QModelIndex)"}},
     };
     for (const QString& sig : standard.value(event)) {
-        const int i = mo->indexOfSignal(QMetaObject::normalizedSignature(sig.toLatin1().constData()).constData());
+        const int i =
+            mo->indexOfSignal(QMetaObject::normalizedSignature(sig.toLatin1().constData()).constData());
         if (i >= 0) return mo->method(i);
     }
     return {};
@@ -513,7 +565,8 @@ QMetaMethod findHandler(const QObject* form, const QString& handler, const QMeta
         if (QLatin1String(m.name()) != handler || m.methodType() == QMetaMethod::Signal) continue;
         if (m.parameterCount() > signal.parameterCount()) continue;
         bool same = true;
-        for (int p = 0; p < m.parameterCount(); ++p) same = same && m.parameterType(p) == signal.parameterType(p);
+        for (int p = 0; p < m.parameterCount(); ++p)
+            same = same && m.parameterType(p) == signal.parameterType(p);
         if (same) return m;
     }
     return {};
@@ -523,7 +576,8 @@ void build(QWidget* form, QObject* object, const FormNode& node, bool isRoot, QL
     Geometry geo;
     for (const auto& [name, value] : node.properties) {
         if (name.startsWith(QLatin1String("On")) && name.size() > 2 && name[2].isUpper()) {
-            if (value.userType() != qMetaTypeId<FormIdent>()) failAt(node, QStringLiteral("%1 wants a handler name").arg(name));
+            if (value.userType() != qMetaTypeId<FormIdent>())
+                failAt(node, QStringLiteral("%1 wants a handler name").arg(name));
             bindings.append({object, name, value.value<FormIdent>().name, &node});
             continue;
         }
@@ -541,7 +595,7 @@ void build(QWidget* form, QObject* object, const FormNode& node, bool isRoot, QL
     }
 }
 
-}  // namespace
+} // namespace
 
 FormNode ParseFormDescription(const QByteArray& text) {
     return Parser(QString::fromUtf8(text)).parseRoot();
@@ -553,7 +607,8 @@ void LoadFormDescription(QWidget* form, const FormNode& root) {
     build(form, form, root, true, bindings);
     for (const Binding& b : bindings) {
         const QMetaMethod signal = findSignal(b.sender, b.event);
-        if (!signal.isValid()) failAt(*b.node, QStringLiteral("%1 has no event %2").arg(b.node->className, b.event));
+        if (!signal.isValid())
+            failAt(*b.node, QStringLiteral("%1 has no event %2").arg(b.node->className, b.event));
         const QMetaMethod slot = findHandler(form, b.handler, signal);
         if (!slot.isValid()) failAt(*b.node, QStringLiteral("no handler %1 for %2").arg(b.handler, b.event));
         QObject::connect(b.sender, signal, form, slot);
@@ -562,7 +617,8 @@ void LoadFormDescription(QWidget* form, const FormNode& root) {
 
 void LoadFormResource(QWidget* form, const QString& resourcePath) {
     QFile f(resourcePath);
-    if (!f.open(QIODevice::ReadOnly)) throw FormResourceError(QStringLiteral("Form description %1 not found").arg(resourcePath));
+    if (!f.open(QIODevice::ReadOnly))
+        throw FormResourceError(QStringLiteral("Form description %1 not found").arg(resourcePath));
     LoadFormDescription(form, ParseFormDescription(f.readAll()));
 }
 

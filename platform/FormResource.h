@@ -42,16 +42,16 @@ public:
 struct FormNode {
     QString name;
     QString className;
-    QList<QPair<QString, QVariant>> properties;  // in written order
+    QList<QPair<QString, QVariant>> properties; // in written order
     QList<FormNode> children;
     int line = 0;
 };
 
 // Kinds of value in a parsed description.
-struct FormIdent {  // an identifier value (True/False and colour names are converted already)
+struct FormIdent { // an identifier value (True/False and colour names are converted already)
     QString name;
 };
-struct FormSet {  // [a, b]
+struct FormSet { // [a, b]
     QStringList members;
 };
 Q_DECLARE_METATYPE(FormIdent)
@@ -67,15 +67,13 @@ void add(const QString& className, Factory factory);
 bool contains(const QString& className);
 QObject* create(const QString& className, QObject* owner, QWidget* parent);
 
-template <class T>
-void addWidget(const QString& className) {
+template <class T> void addWidget(const QString& className) {
     add(className, [](QObject*, QWidget* parent) -> QObject* { return new T(parent); });
 }
-template <class T>
-void addObject(const QString& className) {
+template <class T> void addObject(const QString& className) {
     add(className, [](QObject* owner, QWidget*) -> QObject* { return new T(owner); });
 }
-}  // namespace FormClassRegistry
+} // namespace FormClassRegistry
 
 // Parses a description; raises FormResourceError naming the line of a fault.
 FormNode ParseFormDescription(const QByteArray& text);
@@ -89,8 +87,7 @@ void LoadFormDescription(QWidget* form, const FormNode& root);
 // The object of that name and class built from the form's description; raises FormResourceError
 // when there is none.
 QObject* FindFormObject(const QObject* form, const QString& name);
-template <class T>
-T* FormChild(const QObject* form, const QString& name) {
+template <class T> T* FormChild(const QObject* form, const QString& name) {
     T* object = qobject_cast<T*>(FindFormObject(form, name));
     if (!object) throw FormResourceError(QStringLiteral("%1 is not of the expected class").arg(name));
     return object;

@@ -108,7 +108,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(FormResourceTest, BuildsTheTreeWithPropertiesAndBindsEventsAfterLoading) {
     TestWindow w;
@@ -144,7 +144,7 @@ TEST_F(FormResourceTest, BuildsTheTreeWithPropertiesAndBindsEventsAfterLoading) 
     auto* timer = FormChild<QTimer>(&w, "tmTick");
     EXPECT_EQ(timer->interval(), 30);
     EXPECT_FALSE(timer->isActive());
-    EXPECT_EQ(timer->parent(), &w);  // non-visual objects belong to the form
+    EXPECT_EQ(timer->parent(), &w); // non-visual objects belong to the form
 }
 
 TEST_F(FormResourceTest, FaultsNameTheirLine) {
@@ -161,14 +161,18 @@ TEST_F(FormResourceTest, FaultsNameTheirLine) {
     EXPECT_NE(message("object a: T\n  Caption = 'x'\n").find("'end' missing"), std::string::npos);
     EXPECT_NE(message("object a: T\n  object b: TNoSuchClass\n  end\nend").find("unknown class TNoSuchClass"),
               std::string::npos);
-    EXPECT_NE(message("object a: T\n  object k: TKnob\n    Wobble = 3\n  end\nend").find("unknown property Wobble"),
+    EXPECT_NE(
+        message("object a: T\n  object k: TKnob\n    Wobble = 3\n  end\nend").find("unknown property Wobble"),
+        std::string::npos);
+    EXPECT_NE(message("object a: T\n  object k: TKnob\n    UIStyle = Purple\n  end\nend")
+                  .find("bad value for UIStyle"),
               std::string::npos);
-    EXPECT_NE(message("object a: T\n  object k: TKnob\n    UIStyle = Purple\n  end\nend").find("bad value for UIStyle"),
+    EXPECT_NE(message("object a: T\n  object k: TKnob\n    OnChange = nothingLikeThis\n  end\nend")
+                  .find("no handler"),
               std::string::npos);
-    EXPECT_NE(message("object a: T\n  object k: TKnob\n    OnChange = nothingLikeThis\n  end\nend").find("no handler"),
-              std::string::npos);
-    EXPECT_NE(message("object a: T\n  object k: TKnob\n    OnWhatever = btnGoClick\n  end\nend").find("no event"),
-              std::string::npos);
+    EXPECT_NE(
+        message("object a: T\n  object k: TKnob\n    OnWhatever = btnGoClick\n  end\nend").find("no event"),
+        std::string::npos);
     EXPECT_NE(message("object a: T\nend\nend").find("after the last"), std::string::npos);
     EXPECT_EQ(message("object a: T\nend"), "no error");
 }

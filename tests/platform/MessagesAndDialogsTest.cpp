@@ -31,16 +31,18 @@ protected:
     void customEvent(QEvent* e) override {
         if (e->type() != WindowMessageEvent::eventType()) return;
         auto* m = static_cast<WindowMessageEvent*>(e);
-        seen.push_back({m->id(), m->message(), m->wParam(), m->lParam(), QThread::currentThread() == qApp->thread()});
+        seen.push_back(
+            {m->id(), m->message(), m->wParam(), m->lParam(), QThread::currentThread() == qApp->thread()});
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(WindowMessages, PostedFromAWorkerArriveInOrderOnTheUiThread) {
     Receiver r;
     QThread* worker = QThread::create([&r] {
-        for (int i = 0; i <= 100; ++i) PostWindowMessage(&r, WindowMessageId::ConvertProgress, 1, i);
+        for (int i = 0; i <= 100; ++i)
+            PostWindowMessage(&r, WindowMessageId::ConvertProgress, 1, i);
         PostWindowMessage(&r, WindowMessageId::HotkeyDetected, 0, 0);
         PostWindowMessage(&r, WindowMessageId::SplitJoinProgress, 3, 50);
     });
@@ -87,12 +89,12 @@ protected:
     }
     void FormClose() override { calls.push_back("close"); }
 };
-}  // namespace
+} // namespace
 
 TEST(Forms, ModalResultsAndEventsKeepArrivingDuringAModalDialog) {
     TestForm form;
     form.create();
-    form.create();  // once only
+    form.create(); // once only
     Receiver r;
     int ticks = 0;
     QTimer timer;
@@ -132,9 +134,11 @@ TEST(Forms, CloseQueryCanRefuse) {
 namespace {
 class Thrower : public QPushButton {
 protected:
-    void mousePressEvent(QMouseEvent*) override { throw std::runtime_error("Error during start playing the track!"); }
+    void mousePressEvent(QMouseEvent*) override {
+        throw std::runtime_error("Error during start playing the track!");
+    }
 };
-}  // namespace
+} // namespace
 
 TEST(Application, EscapedExceptionShowsItsTextAndTheLoopGoesOn) {
     QStringList shown;

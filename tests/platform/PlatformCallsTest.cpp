@@ -11,15 +11,15 @@
 #include <gtest/gtest.h>
 
 TEST(MulDiv, RoundsHalvesAwayFromZeroAndGuardsDivisor) {
-    EXPECT_EQ(MulDiv(10, 3, 4), 8);   // 7.5
-    EXPECT_EQ(MulDiv(10, 1, 4), 3);   // 2.5
+    EXPECT_EQ(MulDiv(10, 3, 4), 8); // 7.5
+    EXPECT_EQ(MulDiv(10, 1, 4), 3); // 2.5
     EXPECT_EQ(MulDiv(-10, 1, 4), -3);
     EXPECT_EQ(MulDiv(10, -1, 4), -3);
     EXPECT_EQ(MulDiv(7, 1, 3), 2);
     EXPECT_EQ(MulDiv(65535, 100, 65535), 100);
     EXPECT_EQ(MulDiv(1, 1, 0), -1);
-    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, 1), -1);         // does not fit
-    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, INT_MAX), INT_MAX);  // 64-bit intermediate
+    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, 1), -1);            // does not fit
+    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, INT_MAX), INT_MAX); // 64-bit intermediate
 }
 
 TEST(RoundHalfEven, HalvesToEven) {
@@ -31,13 +31,13 @@ TEST(RoundHalfEven, HalvesToEven) {
 }
 
 TEST(Colors, PlainAndSystemColours) {
-    EXPECT_EQ(ColorToQColor(0x0000FF), QColor(255, 0, 0));  // 0x00BBGGRR: red in the low byte
+    EXPECT_EQ(ColorToQColor(0x0000FF), QColor(255, 0, 0)); // 0x00BBGGRR: red in the low byte
     EXPECT_EQ(ColorToQColor(0xFF0000), QColor(0, 0, 255));
     EXPECT_EQ(ColorToQColor(clFuchsia), QColor(255, 0, 255));
     EXPECT_EQ(ColorToQColor(clWindow), QColor(255, 255, 255));
     EXPECT_EQ(ColorToQColor(clBtnFace), QColor(0xD4, 0xD0, 0xC8));
     EXPECT_EQ(ColorToQColor(clHighlight), QColor(0x0A, 0x24, 0x6A));
-    EXPECT_EQ(ColorToQColor(0xFF000063), QColor(0, 0, 0));  // unknown system colour: black, no crash
+    EXPECT_EQ(ColorToQColor(0xFF000063), QColor(0, 0, 0)); // unknown system colour: black, no crash
     EXPECT_EQ(QColorToColor(QColor(1, 2, 3)), 0x030201u);
 }
 
@@ -50,7 +50,7 @@ TEST(MinimizeName, DropsLeadingFoldersFirst) {
     const int w = fm.horizontalAdvance("/.../live/take.wav");
     EXPECT_EQ(MinimizeName(path, fm, w), "/.../live/take.wav");
     EXPECT_EQ(MinimizeName(path, fm, fm.horizontalAdvance("/.../take.wav")), "/.../take.wav");
-    EXPECT_EQ(MinimizeName(path, fm, 1), ".../take.wav");  // the name itself is never cut
+    EXPECT_EQ(MinimizeName(path, fm, 1), ".../take.wav"); // the name itself is never cut
     EXPECT_EQ(MinimizeName("take.wav", fm, 1), "take.wav");
 }
 
@@ -64,7 +64,7 @@ TEST(ProgramPaths, FoldersEndInOneSeparator) {
     EXPECT_FALSE(ProgramPaths::systemFolder().endsWith('/'));
     QTemporaryDir dir;
     EXPECT_TRUE(ProgramPaths::canCreateFileIn(dir.path()));
-    EXPECT_TRUE(QDir(dir.path()).isEmpty());  // the probe file is gone again
+    EXPECT_TRUE(QDir(dir.path()).isEmpty()); // the probe file is gone again
     EXPECT_FALSE(ProgramPaths::canCreateFileIn(dir.filePath("missing")));
 }
 

@@ -28,7 +28,7 @@ protected:
     QString name() const { return dir.filePath("Cfg.ini"); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ProfileFileTest, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
     ProfileFile ini(name());
@@ -42,9 +42,8 @@ TEST_F(ProfileFileTest, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
 }
 
 TEST_F(ProfileFileTest, IntegersHexNonNumbersAndFlags) {
-    writeAll(name(),
-             "[S]\nDec=42\nNeg=-7\nHex=0x1F\nHexUpper=0XFF\nText=12abc\nEmpty=\nSpaced =  15  \n"
-             "BadHex=0x\nOne=1\nZero=0\nTwo=2\nWord=yes\n");
+    writeAll(name(), "[S]\nDec=42\nNeg=-7\nHex=0x1F\nHexUpper=0XFF\nText=12abc\nEmpty=\nSpaced =  15  \n"
+                     "BadHex=0x\nOne=1\nZero=0\nTwo=2\nWord=yes\n");
     ProfileFile ini(name());
     EXPECT_EQ(ini.readInteger("S", "Dec", 0), 42);
     EXPECT_EQ(ini.readInteger("S", "Neg", 0), -7);
@@ -56,10 +55,10 @@ TEST_F(ProfileFileTest, IntegersHexNonNumbersAndFlags) {
     EXPECT_EQ(ini.readInteger("S", "BadHex", 97), 97);
     EXPECT_TRUE(ini.readBool("S", "One", false));
     EXPECT_FALSE(ini.readBool("S", "Zero", true));
-    EXPECT_TRUE(ini.readBool("S", "Two", false));  // any non-zero integer
-    EXPECT_TRUE(ini.readBool("S", "Word", true));  // not a number: the default
+    EXPECT_TRUE(ini.readBool("S", "Two", false)); // any non-zero integer
+    EXPECT_TRUE(ini.readBool("S", "Word", true)); // not a number: the default
     EXPECT_FALSE(ini.readBool("S", "Word", false));
-    EXPECT_EQ(ini.readString("S", "Empty", "d"), "");  // present but empty is not missing
+    EXPECT_EQ(ini.readString("S", "Empty", "d"), ""); // present but empty is not missing
 
     ini.writeBool("S", "Flag", true);
     ini.writeBool("S", "Off", false);
@@ -88,7 +87,7 @@ TEST_F(ProfileFileTest, EraseSectionRemovesItWhole) {
     ini.eraseSection("schedule");
     EXPECT_EQ(readAll(name()), "[A]\nx=1\n[B]\ny=2\n");
     EXPECT_EQ(ini.readInteger("Schedule", "Number", -1), -1);
-    ini.eraseSection("Missing");  // nothing to do, no error
+    ini.eraseSection("Missing"); // nothing to do, no error
     ini.writeInteger("Schedule", "Number", 0);
     EXPECT_EQ(ini.readInteger("Schedule", "Number", -1), 0);
 }
@@ -103,15 +102,19 @@ TEST_F(ProfileFileTest, EveryWriteIsSeenByAnotherReaderAtOnce) {
 }
 
 TEST_F(ProfileFileTest, FileFromAnotherSystemCrLfAndLatin1) {
-    QByteArray bytes = "[Device]\r\nInputDevice=Micr\xf3" "fono\r\nInputLine=Line\r\n";
+    QByteArray bytes = "[Device]\r\nInputDevice=Micr\xf3"
+                       "fono\r\nInputLine=Line\r\n";
     writeAll(name(), bytes);
     ProfileFile ini(name());
-    EXPECT_EQ(ini.readString("Device", "InputDevice", ""), QString::fromUtf8("Micr\xc3\xb3" "fono"));
+    EXPECT_EQ(ini.readString("Device", "InputDevice", ""), QString::fromUtf8("Micr\xc3\xb3"
+                                                                             "fono"));
     EXPECT_EQ(ini.readString("Device", "InputLine", ""), "Line");
     ini.writeString("Device", "InputLine", "Mic");
     // Rewritten as UTF-8 without losing the accented letter, keeping CR LF.
-    EXPECT_EQ(readAll(name()), QByteArray("[Device]\r\nInputDevice=Micr\xc3\xb3" "fono\r\nInputLine=Mic\r\n"));
-    EXPECT_EQ(ini.readString("Device", "InputDevice", ""), QString::fromUtf8("Micr\xc3\xb3" "fono"));
+    EXPECT_EQ(readAll(name()), QByteArray("[Device]\r\nInputDevice=Micr\xc3\xb3"
+                                          "fono\r\nInputLine=Mic\r\n"));
+    EXPECT_EQ(ini.readString("Device", "InputDevice", ""), QString::fromUtf8("Micr\xc3\xb3"
+                                                                             "fono"));
 }
 
 TEST_F(ProfileFileTest, ValuesAreNotTrimmedInsideAndTextsRoundTrip) {

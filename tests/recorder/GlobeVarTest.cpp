@@ -15,7 +15,7 @@ TEST(FileSizeToStr, UnitBordersGroupingAndDecimals) {
     EXPECT_EQ(FileSizeToStr(1024), "1,024 Bytes");
     EXPECT_EQ(FileSizeToStr(1025), "   1 KB");
     EXPECT_EQ(FileSizeToStr(1536), "   1.5 KB");
-    EXPECT_EQ(FileSizeToStr(10240), "  10 KB");  // tenths digit 0: no decimal point
+    EXPECT_EQ(FileSizeToStr(10240), "  10 KB"); // tenths digit 0: no decimal point
     EXPECT_EQ(FileSizeToStr(1048576), "1,024 KB");
     EXPECT_EQ(FileSizeToStr(1048577), "   1 MB");
     EXPECT_EQ(FileSizeToStr(1572864), "   1.5 MB");
@@ -61,7 +61,8 @@ TEST(PaddingAndBlanks, WidthsAndMarkers) {
     EXPECT_EQ(Blanks(3), "   ");
     EXPECT_EQ(Blanks(0), "");
     // The row marker round trip the play lists rely on.
-    for (int marker : {0, 1, 3, 4}) EXPECT_EQ(CountBlanks(IndentStr("  03:21 ", marker)), marker);
+    for (int marker : {0, 1, 3, 4})
+        EXPECT_EQ(CountBlanks(IndentStr("  03:21 ", marker)), marker);
     EXPECT_EQ(IndentStr("\t x \n", 2), "  x");
     EXPECT_EQ(CountBlanks(" a\t"), 2);
     EXPECT_EQ(CountBlanks(""), 0);
@@ -75,24 +76,24 @@ TEST(ParseTimeStr, ReadsThreeFieldsAndSwallowsErrors) {
     EXPECT_EQ(s, 56);
 
     h = m = s = 7;
-    ParseTimeStr("ab:34:56", h, m, s);  // first field not a number: all three stay
+    ParseTimeStr("ab:34:56", h, m, s); // first field not a number: all three stay
     EXPECT_EQ(h, 7);
     EXPECT_EQ(m, 7);
     EXPECT_EQ(s, 7);
 
-    ParseTimeStr("01:xx:56", h, m, s);  // stops at the second field
+    ParseTimeStr("01:xx:56", h, m, s); // stops at the second field
     EXPECT_EQ(h, 1);
     EXPECT_EQ(m, 7);
     EXPECT_EQ(s, 7);
 
-    ParseTimeStr("02:03", h, m, s);  // too short: the seconds stay
+    ParseTimeStr("02:03", h, m, s); // too short: the seconds stay
     EXPECT_EQ(h, 2);
     EXPECT_EQ(m, 3);
     EXPECT_EQ(s, 7);
 }
 
 TEST(Globals, StartValuesAndRunCounter) {
-    Finalize();  // whatever an earlier test left
+    Finalize(); // whatever an earlier test left
     Initialize(RipperStartValues());
     EXPECT_EQ(CfgFileName, "DuzivuzCfg.ini");
     EXPECT_EQ(ScheduleFileName, "Current.tqd");
@@ -118,8 +119,8 @@ TEST(Globals, StartValuesAndRunCounter) {
 TEST(RegisterComServer, CallsTheEntryPointsOfARealModule) {
     const QString module = QStringLiteral(SUITE_BUILD_DIR "/tests/libcomserver_probe.so");
     ASSERT_TRUE(QFile::exists(module)) << module.toStdString();
-    EXPECT_TRUE(RegisterComServer(module, 1));    // returns 0
-    EXPECT_FALSE(RegisterComServer(module, 0));   // returns a negative code
+    EXPECT_TRUE(RegisterComServer(module, 1));  // returns 0
+    EXPECT_FALSE(RegisterComServer(module, 0)); // returns a negative code
     EXPECT_FALSE(RegisterComServer("/nonexistent/atl.dll", 1));
     QTemporaryDir dir;
     QFile junk(dir.filePath("junk.so"));

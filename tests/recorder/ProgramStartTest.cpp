@@ -28,7 +28,7 @@ protected:
     static bool keepsRunning(QProcess& p) { return !p.waitForFinished(1500); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_P(ProgramStart, SecondCopyEndsSilentlyAndACrashDoesNotBlockTheNext) {
     QProcess first;

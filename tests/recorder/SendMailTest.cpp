@@ -1,5 +1,5 @@
-#include "recorder/GlobeVar.h"
 #include "platform/SimpleMapi.h"
+#include "recorder/GlobeVar.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,8 +18,8 @@ protected:
         const QString script = dir.filePath("xdg-email");
         QFile f(script);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" + dir.filePath("args").toUtf8() +
-                "\"\nexit " + QByteArray::number(exitCode) + "\n");
+        f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+                dir.filePath("args").toUtf8() + "\"\nexit " + QByteArray::number(exitCode) + "\n");
         f.close();
         f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("PATH", dir.path().toUtf8() + ":" + oldPath);
@@ -38,7 +38,7 @@ protected:
     void TearDown() override { qputenv("PATH", oldPath); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SendMail, NoRecipientWithoutToAndAttachmentsStopAtTheFirstGap) {
     installStandIn(0);
@@ -47,7 +47,8 @@ TEST_F(SendMail, NoRecipientWithoutToAndAttachmentsStopAtTheFirstGap) {
     const unsigned long rc = GlobeVar::SendMailByMapi(
         nullptr, {"to=", "subject=Share with you", "body=Hi", "attachment0=" + a0, "attachment2=" + a2});
     EXPECT_EQ(rc, SimpleMapi::SuccessSuccess);
-    EXPECT_EQ(recorded(), QStringList({"--utf8", "--subject", "Share with you", "--body", "Hi", "--attach", a0}));
+    EXPECT_EQ(recorded(),
+              QStringList({"--utf8", "--subject", "Share with you", "--body", "Hi", "--attach", a0}));
 }
 
 TEST_F(SendMail, RecipientSubjectOnlyWhenGiven) {

@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int kSectors = 75 * 60 * 10;  // ten minutes
+constexpr int kSectors = 75 * 60 * 10; // ten minutes
 constexpr int kRuns = 3;
 
 // Writes 16-bit stereo PCM as a WAV file, as an audio-file object set to WAV would.
@@ -49,9 +49,11 @@ public:
     void sinkClose() override {
         if (!m_file) return;
         auto le32 = [](unsigned char* p, uint32_t v) {
-            for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+            for (int i = 0; i < 4; ++i)
+                p[i] = static_cast<unsigned char>(v >> (8 * i));
         };
-        unsigned char h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0};
+        unsigned char h[44] = {'R', 'I', 'F', 'F', 0,   0,  0, 0, 'W', 'A', 'V',
+                               'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,   1,   0};
         h[22] = static_cast<unsigned char>(m_channels);
         le32(h + 24, static_cast<uint32_t>(m_rate));
         le32(h + 28, static_cast<uint32_t>(m_rate * m_channels * 2));
@@ -82,7 +84,8 @@ bool writeImage(const QString& folder) {
         for (size_t i = 0; i < sector.size(); i += 2) {
             phase += 2 * 3.14159265358979 * 440.0 / 44100.0;
             noise = noise * 1664525u + 1013904223u;
-            const int v = static_cast<int>(8000 * std::sin(phase)) + static_cast<int>((noise >> 20) & 0x3ff) - 512;
+            const int v =
+                static_cast<int>(8000 * std::sin(phase)) + static_cast<int>((noise >> 20) & 0x3ff) - 512;
             sector[i] = static_cast<int16_t>(v);
             sector[i + 1] = static_cast<int16_t>(-v / 2);
         }
@@ -105,7 +108,8 @@ double ripOurs(TAudioCDGrabber2& grabber, int mode, const QString& out) {
     QElapsedTimer timer;
     timer.start();
     grabber.StartGrab(out);
-    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (!done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     return timer.nsecsElapsed() / 1e9;
 }
 
@@ -129,7 +133,7 @@ bool samePcm(const QString& a, const QString& b) {
     return da == db;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -167,7 +171,8 @@ int main(int argc, char** argv) {
     for (int run = 0; run < kRuns; ++run) {
         for (int fast = 0; fast < 2; ++fast) {
             const double o = ripOurs(grabber, fast ? 1 : 2, oursOut);
-            const double t = ripTheirs(tool, fast ? QStringList{QStringLiteral("-Z")} : QStringList{}, cue, theirsOut);
+            const double t =
+                ripTheirs(tool, fast ? QStringList{QStringLiteral("-Z")} : QStringList{}, cue, theirsOut);
             if (t < 0) {
                 fprintf(stderr, "cd-paranoia failed on the image\n");
                 return 1;
@@ -180,7 +185,8 @@ int main(int argc, char** argv) {
     const double audioSeconds = kSectors / 75.0;
     printf("rip_precision_ours_s=%.3f\nrip_precision_cdparanoia_s=%.3f\n", ours[0], theirs[0]);
     printf("rip_fast_ours_s=%.3f\nrip_fast_cdparanoia_s=%.3f\n", ours[1], theirs[1]);
-    printf("rip_precision_speed_x=%.1f\nrip_fast_speed_x=%.1f\n", audioSeconds / ours[0], audioSeconds / ours[1]);
+    printf("rip_precision_speed_x=%.1f\nrip_fast_speed_x=%.1f\n", audioSeconds / ours[0],
+           audioSeconds / ours[1]);
     printf("rip_outputs_equal=%d\n", equal ? 1 : 0);
     printf("rip_precision_ratio=%.3f\n", theirs[0] / ours[0]);
     printf("rip_fast_ratio=%.3f\n", theirs[1] / ours[1]);

@@ -1,7 +1,7 @@
 #include "components/CdDisc.h"
 
-#include <QFile>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -135,7 +135,7 @@ int trackTypeOf(CdIo_t* cdio, track_t track, lsn_t start) {
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<const CdTrackInfo*> CdToc::sessionTracks(int session) const {
     std::vector<const CdTrackInfo*> result;
@@ -150,13 +150,16 @@ uint32_t cddbDiscId(const CdToc& toc) {
     if (toc.tracks.empty()) return 0;
     auto digitSum = [](int n) {
         int sum = 0;
-        for (; n > 0; n /= 10) sum += n % 10;
+        for (; n > 0; n /= 10)
+            sum += n % 10;
         return sum;
     };
     // Positions count from the start of the disc, two seconds (150 sectors) before LSN 0.
     int checksum = 0;
-    for (const CdTrackInfo& t : toc.tracks) checksum += digitSum((t.start + 150) / kSectorsPerSecond);
-    const int total = (toc.leadout + 150) / kSectorsPerSecond - (toc.tracks.front().start + 150) / kSectorsPerSecond;
+    for (const CdTrackInfo& t : toc.tracks)
+        checksum += digitSum((t.start + 150) / kSectorsPerSecond);
+    const int total =
+        (toc.leadout + 150) / kSectorsPerSecond - (toc.tracks.front().start + 150) / kSectorsPerSecond;
     return (static_cast<uint32_t>(checksum % 0xff) << 24) | (static_cast<uint32_t>(total) << 8) |
            static_cast<uint32_t>(toc.tracks.size());
 }
@@ -168,7 +171,8 @@ CdIo_t* open(const CdDriveEntry& drive, QString* error) {
         if (error) *error = QStringLiteral("The disc image %1 does not exist.").arg(drive.source);
         return nullptr;
     }
-    const driver_id_t driver = drive.isImage ? (drive.isTocImage ? DRIVER_CDRDAO : DRIVER_BINCUE) : DRIVER_DEVICE;
+    const driver_id_t driver =
+        drive.isImage ? (drive.isTocImage ? DRIVER_CDRDAO : DRIVER_BINCUE) : DRIVER_DEVICE;
     CdIo_t* cdio = cdio_open(QFile::encodeName(drive.source).constData(), driver);
     if (!cdio && error) {
         const QString why = takeLibMessage();
@@ -182,7 +186,7 @@ CdIo_t* open(const CdDriveEntry& drive, QString* error) {
 ReadResult readDisc(const CdDriveEntry& drive) {
     ReadResult result;
     if (drive.isImage) {
-        if (!QFileInfo::exists(drive.source)) return result;  // no disc in this "drive"
+        if (!QFileInfo::exists(drive.source)) return result; // no disc in this "drive"
     } else if (driveStatus(drive.source) == DriveStatus::NoDisc) {
         return result;
     }
@@ -207,7 +211,8 @@ ReadResult readDisc(const CdDriveEntry& drive) {
     std::map<int, int> imageSessions;
     if (drive.isImage && !drive.isTocImage) imageSessions = cueSessions(drive.source);
     lsn_t lastSessionStart = 0;
-    if (!drive.isImage && cdio_get_last_session(cdio, &lastSessionStart) != DRIVER_OP_SUCCESS) lastSessionStart = 0;
+    if (!drive.isImage && cdio_get_last_session(cdio, &lastSessionStart) != DRIVER_OP_SUCCESS)
+        lastSessionStart = 0;
 
     for (track_t i = 0; i < count; ++i) {
         const track_t number = static_cast<track_t>(first + i);
@@ -230,10 +235,13 @@ ReadResult readDisc(const CdDriveEntry& drive) {
     }
     // Sessions are numbered in disc order without holes.
     std::map<int, int> renumber;
-    for (const CdTrackInfo& t : toc.tracks) renumber.emplace(t.session, 0);
+    for (const CdTrackInfo& t : toc.tracks)
+        renumber.emplace(t.session, 0);
     int next = 0;
-    for (auto& [session, index] : renumber) index = next++;
-    for (CdTrackInfo& t : toc.tracks) t.session = renumber[t.session];
+    for (auto& [session, index] : renumber)
+        index = next++;
+    for (CdTrackInfo& t : toc.tracks)
+        t.session = renumber[t.session];
     toc.sessionCount = next;
 
     for (size_t i = 0; i < toc.tracks.size(); ++i) {
@@ -242,10 +250,12 @@ ReadResult readDisc(const CdDriveEntry& drive) {
         int32_t end = last ? toc.leadout : toc.tracks[i + 1].start;
         // On a pressed multi-session disc the lead-out and lead-in of the first session lie between
         // the sessions (11400 sectors); they are not part of the last track of the first session.
-        if (!last && !drive.isImage && toc.tracks[i + 1].session != t.session && end - t.start > 11400) end -= 11400;
+        if (!last && !drive.isImage && toc.tracks[i + 1].session != t.session && end - t.start > 11400)
+            end -= 11400;
         t.sectors = end - t.start;
         if (t.sectors <= 0) {
-            result.error = where + QStringLiteral(" is truncated or damaged: track %1 has no data.").arg(t.number);
+            result.error =
+                where + QStringLiteral(" is truncated or damaged: track %1 has no data.").arg(t.number);
             cdio_destroy(cdio);
             return result;
         }
@@ -272,4 +282,4 @@ QString mediaSignature(const CdDriveEntry& drive) {
     }
 }
 
-}  // namespace CdDisc
+} // namespace CdDisc

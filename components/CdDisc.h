@@ -12,18 +12,18 @@ typedef struct _CdIo CdIo_t;
 // What the CD component knows about the disc in a drive: its tracks in disc order, with their
 // session, start sector, length in sectors and kind.
 struct CdTrackInfo {
-    int number = 0;   // track number as on the disc (1..99)
-    int session = 0;  // 0-based session index
-    int32_t start = 0;  // first sector (LSN, 0 = 00:02:00 on the disc)
+    int number = 0;    // track number as on the disc (1..99)
+    int session = 0;   // 0-based session index
+    int32_t start = 0; // first sector (LSN, 0 = 00:02:00 on the disc)
     int32_t sectors = 0;
-    int type = -1;    // 0 audio, 1 mode 1, 2 mode 2, 21 mode 2 form 1, 22 mode 2 form 2, -1 unknown
+    int type = -1; // 0 audio, 1 mode 1, 2 mode 2, 21 mode 2 form 1, 22 mode 2 form 2, -1 unknown
 };
 
 struct CdToc {
     std::vector<CdTrackInfo> tracks;
-    int32_t leadout = 0;   // first sector after the last track (LSN)
+    int32_t leadout = 0; // first sector after the last track (LSN)
     int sessionCount = 0;
-    int discType = 0;      // 0 CD-ROM, 1 CD-R, 2 CD-RW, 3 DVD-ROM, 4 DVD+R, 5 DVD+RW, 6 DVD-R, 7 DVD-RW, 8 DVD-RAM
+    int discType = 0; // 0 CD-ROM, 1 CD-R, 2 CD-RW, 3 DVD-ROM, 4 DVD+R, 5 DVD+RW, 6 DVD-R, 7 DVD-RW, 8 DVD-RAM
 
     // Tracks of one session, in disc order.
     std::vector<const CdTrackInfo*> sessionTracks(int session) const;
@@ -34,7 +34,7 @@ enum class CdMediaState { NoDisc = 0, Present = 1, Unrecognised = 2 };
 namespace CdDisc {
 
 constexpr int kSectorBytes = 2352;
-constexpr int kSectorFrames = 588;   // stereo sample frames per sector
+constexpr int kSectorFrames = 588; // stereo sample frames per sector
 constexpr int kSectorsPerSecond = 75;
 
 // The disc identifier of the FreeDB database for this table of contents.
@@ -47,7 +47,7 @@ CdIo_t* open(const CdDriveEntry& drive, QString* error);
 struct ReadResult {
     CdMediaState state = CdMediaState::NoDisc;
     CdToc toc;
-    QString error;  // set for an unrecognised disc: why it could not be read
+    QString error; // set for an unrecognised disc: why it could not be read
 };
 
 // Reads the table of contents of the disc in the drive (or of the image).
@@ -57,4 +57,4 @@ ReadResult readDisc(const CdDriveEntry& drive);
 // inserted or removed (or the image file is replaced, removed or restored). Never spins up a disc.
 QString mediaSignature(const CdDriveEntry& drive);
 
-}  // namespace CdDisc
+} // namespace CdDisc

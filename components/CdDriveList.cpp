@@ -34,7 +34,9 @@ QStringList imagePaths() {
 
 namespace {
 
-QString trimmedText(const char* text) { return QString::fromLatin1(text).trimmed(); }
+QString trimmedText(const char* text) {
+    return QString::fromLatin1(text).trimmed();
+}
 
 void addSystemDrives(std::vector<CdDriveEntry>& drives) {
     char** devices = cdio_get_devices(DRIVER_DEVICE);
@@ -58,7 +60,7 @@ void addSystemDrives(std::vector<CdDriveEntry>& drives) {
     cdio_free_device_list(devices);
 }
 
-}  // namespace
+} // namespace
 
 std::vector<CdDriveEntry> enumerate() {
     std::vector<CdDriveEntry> drives;
@@ -78,4 +80,4 @@ std::vector<CdDriveEntry> enumerate() {
     return drives;
 }
 
-}  // namespace CdDriveList
+} // namespace CdDriveList

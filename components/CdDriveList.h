@@ -9,13 +9,13 @@
 // (CUE/BIN or cdrdao TOC) named in the drive-list file, which then behaves as a drive with that
 // disc inserted.
 struct CdDriveEntry {
-    QString id;        // device path ("/dev/sr0") or the image's file name
-    QString source;    // what libcdio opens: the device path or the image's full path
+    QString id;     // device path ("/dev/sr0") or the image's file name
+    QString source; // what libcdio opens: the device path or the image's full path
     QString vendor;
     QString product;
     QString revision;
     bool isImage = false;
-    bool isTocImage = false;  // cdrdao TOC file rather than a CUE sheet
+    bool isTocImage = false; // cdrdao TOC file rather than a CUE sheet
 };
 
 namespace CdDriveList {
@@ -32,4 +32,4 @@ QStringList imagePaths();
 // followed by the listed images.
 std::vector<CdDriveEntry> enumerate();
 
-}  // namespace CdDriveList
+} // namespace CdDriveList

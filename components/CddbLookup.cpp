@@ -54,11 +54,15 @@ QString resolveIPv4(const QString& host) {
 // libcddb writes its complaints to stderr; the lookup reports its own failure instead.
 void quietLog(cddb_log_level_t, const char*) {}
 
-QString text(const char* s) { return s ? QString::fromUtf8(s).trimmed() : QString(); }
+QString text(const char* s) {
+    return s ? QString::fromUtf8(s).trimmed() : QString();
+}
 
-QString errorText(cddb_conn_t* c) { return QString::fromUtf8(cddb_error_str(cddb_errno(c))); }
+QString errorText(cddb_conn_t* c) {
+    return QString::fromUtf8(cddb_error_str(cddb_errno(c)));
+}
 
-}  // namespace
+} // namespace
 
 namespace CddbLookup {
 
@@ -122,7 +126,7 @@ Result run(const Request& request, const std::function<void(int)>& progress) {
         return result;
     }
     cddb_conn_t* c = conn.get();
-    cddb_cache_disable(c);  // no result cache outside the program's own folders
+    cddb_cache_disable(c); // no result cache outside the program's own folders
     cddb_set_charset(c, "UTF-8");
     cddb_set_client(c, request.clientName.toUtf8().constData(), request.clientVersion.toUtf8().constData());
     cddb_set_server_name(c, address.toLatin1().constData());
@@ -165,4 +169,4 @@ Result run(const Request& request, const std::function<void(int)>& progress) {
     return result;
 }
 
-}  // namespace CddbLookup
+} // namespace CddbLookup

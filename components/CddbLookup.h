@@ -30,8 +30,8 @@ struct Result {
     int status = ConnectionFailed;
     QString album, artist, genre;
     int year = 0;
-    QStringList titles;  // one per track of the table of contents, in disc order
-    QString detail;      // what went wrong, for the failure statuses
+    QStringList titles; // one per track of the table of contents, in disc order
+    QString detail;     // what went wrong, for the failure statuses
 };
 
 Request requestFor(const TFreeDBInformation2& info, const CdToc& toc);
@@ -43,4 +43,4 @@ Result run(const Request& request, const std::function<void(int)>& progress);
 // The disc identifier libcddb calculates for the table of contents.
 uint32_t libcddbDiscId(const CdToc& toc);
 
-}  // namespace CddbLookup
+} // namespace CddbLookup

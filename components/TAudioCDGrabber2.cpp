@@ -24,16 +24,18 @@ constexpr int kSectorsPerWrite = 32;
 constexpr int kSectorsPerPlainRead = 26;
 constexpr int kSampleRate = 44100;
 
-int16_t readLittleEndian16(const uint8_t* p) { return static_cast<int16_t>(qFromLittleEndian<quint16>(p)); }
+int16_t readLittleEndian16(const uint8_t* p) {
+    return static_cast<int16_t>(qFromLittleEndian<quint16>(p));
+}
 
-}  // namespace
+} // namespace
 
 // Everything one grab needs, shared between the starting call and the worker thread.
 struct TAudioCDGrabber2::GrabJob {
     CdDriveEntry drive;
     int32_t start = 0;
     int32_t sectors = 0;
-    int32_t readableEnd = 0;  // the lead-out as the source reports it when the grab starts
+    int32_t readableEnd = 0; // the lead-out as the source reports it when the grab starts
     int trackNumber = 0;
     QString fileName;
     GrabModeSettings mode{};
@@ -44,7 +46,7 @@ struct TAudioCDGrabber2::GrabJob {
     cdrom_paranoia_t* paranoia = nullptr;
 
     std::atomic<bool> abort{false};
-    std::atomic<bool> finalReported{false};  // the 100 or the error went out
+    std::atomic<bool> finalReported{false}; // the 100 or the error went out
     std::atomic<double> lastProgress{0.0};
 
     // Paranoia's callback state (worker thread only).
@@ -67,7 +69,7 @@ struct TAudioCDGrabber2::GrabJob {
 
 struct TAudioCDGrabber2::LookupShared {
     std::mutex mutex;
-    QObject* context = nullptr;  // cleared when the grabber goes; late results are then dropped
+    QObject* context = nullptr; // cleared when the grabber goes; late results are then dropped
 
     void post(std::function<void()> fn) {
         std::lock_guard<std::mutex> lock(mutex);
@@ -98,7 +100,7 @@ void paranoiaCallback(long inpos, paranoia_cb_mode_t function) {
     }
 }
 
-}  // namespace
+} // namespace
 
 TAudioCDGrabber2::GrabModeSettings TAudioCDGrabber2::grabModeSettings(int mode) {
     const int secure = PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP;
@@ -138,10 +140,12 @@ TAudioCDGrabber2::~TAudioCDGrabber2() {
         std::lock_guard<std::mutex> lock(m_lookupShared->mutex);
         m_lookupShared->context = nullptr;
     }
-    m_context.reset();  // drops events still queued for this object
+    m_context.reset(); // drops events still queued for this object
 }
 
-void TAudioCDGrabber2::post(std::function<void()> fn) { RunOnUiThread(m_context.get(), std::move(fn)); }
+void TAudioCDGrabber2::post(std::function<void()> fn) {
+    RunOnUiThread(m_context.get(), std::move(fn));
+}
 
 // ---- drives -------------------------------------------------------------------------------------
 
@@ -160,7 +164,9 @@ void TAudioCDGrabber2::Initialize() {
     m_pollTimer->start();
 }
 
-int TAudioCDGrabber2::GetDriveCount() const { return static_cast<int>(m_drives.size()); }
+int TAudioCDGrabber2::GetDriveCount() const {
+    return static_cast<int>(m_drives.size());
+}
 
 void TAudioCDGrabber2::SelectDrive(int index) {
     if (index < 1 || index > GetDriveCount())
@@ -177,14 +183,23 @@ void TAudioCDGrabber2::SelectDrive(int index) {
 }
 
 const CdDriveEntry& TAudioCDGrabber2::currentDrive() const {
-    if (m_drive < 0 || m_drive >= GetDriveCount()) throw ComponentError(QStringLiteral("No CD drive is chosen."));
+    if (m_drive < 0 || m_drive >= GetDriveCount())
+        throw ComponentError(QStringLiteral("No CD drive is chosen."));
     return m_drives[m_drive];
 }
 
-QString TAudioCDGrabber2::GetDriveId() const { return currentDrive().id; }
-QString TAudioCDGrabber2::GetDriveVendor() const { return currentDrive().vendor; }
-QString TAudioCDGrabber2::GetDriveProduct() const { return currentDrive().product; }
-QString TAudioCDGrabber2::GetDriveRevision() const { return currentDrive().revision; }
+QString TAudioCDGrabber2::GetDriveId() const {
+    return currentDrive().id;
+}
+QString TAudioCDGrabber2::GetDriveVendor() const {
+    return currentDrive().vendor;
+}
+QString TAudioCDGrabber2::GetDriveProduct() const {
+    return currentDrive().product;
+}
+QString TAudioCDGrabber2::GetDriveRevision() const {
+    return currentDrive().revision;
+}
 
 // ---- options ------------------------------------------------------------------------------------
 
@@ -198,9 +213,13 @@ void TAudioCDGrabber2::SetReadOptionB(int value) {
     m_optionB = value;
 }
 
-void TAudioCDGrabber2::SetReadOptionC(int value) { m_optionC = value != 0 ? 1 : 0; }
+void TAudioCDGrabber2::SetReadOptionC(int value) {
+    m_optionC = value != 0 ? 1 : 0;
+}
 
-int TAudioCDGrabber2::GetMaxRetries() const { return grabModeSettings(m_grabMode).maxRetries; }
+int TAudioCDGrabber2::GetMaxRetries() const {
+    return grabModeSettings(m_grabMode).maxRetries;
+}
 
 // ---- disc ---------------------------------------------------------------------------------------
 
@@ -219,24 +238,32 @@ void TAudioCDGrabber2::RefreshMedia() {
     if (result.state == CdMediaState::Unrecognised && drive.isImage) throw ComponentError(result.error);
 }
 
-int TAudioCDGrabber2::GetMediaState() const { return static_cast<int>(m_state); }
+int TAudioCDGrabber2::GetMediaState() const {
+    return static_cast<int>(m_state);
+}
 
 void TAudioCDGrabber2::requireDisc() const {
-    if (m_state != CdMediaState::Present) throw ComponentError(QStringLiteral("There is no readable disc in the drive."));
+    if (m_state != CdMediaState::Present)
+        throw ComponentError(QStringLiteral("There is no readable disc in the drive."));
 }
 
 void TAudioCDGrabber2::requireIdle(const char* what) const {
     if (m_grabbing.load())
-        throw ComponentError(QStringLiteral("Cannot %1 while a track is being grabbed.").arg(QLatin1String(what)));
+        throw ComponentError(
+            QStringLiteral("Cannot %1 while a track is being grabbed.").arg(QLatin1String(what)));
 }
 
 int16_t TAudioCDGrabber2::GetSessionCount() const {
     return m_state == CdMediaState::Present ? static_cast<int16_t>(m_toc.sessionCount) : 0;
 }
 
-int TAudioCDGrabber2::GetCddbId() const { return static_cast<int>(m_discId); }
+int TAudioCDGrabber2::GetCddbId() const {
+    return static_cast<int>(m_discId);
+}
 
-int TAudioCDGrabber2::GetDiscType() const { return m_toc.discType; }
+int TAudioCDGrabber2::GetDiscType() const {
+    return m_toc.discType;
+}
 
 void TAudioCDGrabber2::SetSession(int session) {
     requireDisc();
@@ -256,8 +283,12 @@ void TAudioCDGrabber2::SetTrack(int track) {
     m_track = track;
 }
 
-int TAudioCDGrabber2::GetSession() const { return m_session; }
-int TAudioCDGrabber2::GetTrack() const { return m_track; }
+int TAudioCDGrabber2::GetSession() const {
+    return m_session;
+}
+int TAudioCDGrabber2::GetTrack() const {
+    return m_track;
+}
 
 int TAudioCDGrabber2::GetTrackCount() const {
     requireDisc();
@@ -271,13 +302,25 @@ int TAudioCDGrabber2::currentTrackIndex() const {
     return static_cast<int>(tracks.at(m_track) - m_toc.tracks.data());
 }
 
-const CdTrackInfo& TAudioCDGrabber2::currentTrack() const { return m_toc.tracks[currentTrackIndex()]; }
+const CdTrackInfo& TAudioCDGrabber2::currentTrack() const {
+    return m_toc.tracks[currentTrackIndex()];
+}
 
-int TAudioCDGrabber2::GetTrackType() const { return currentTrack().type; }
-int TAudioCDGrabber2::GetTrackMinutes() const { return currentTrack().sectors / (75 * 60); }
-int TAudioCDGrabber2::GetTrackSeconds() const { return currentTrack().sectors / 75 % 60; }
-int TAudioCDGrabber2::GetTrackFrames() const { return currentTrack().sectors % 75; }
-int TAudioCDGrabber2::GetTrackBlocks() const { return currentTrack().sectors; }
+int TAudioCDGrabber2::GetTrackType() const {
+    return currentTrack().type;
+}
+int TAudioCDGrabber2::GetTrackMinutes() const {
+    return currentTrack().sectors / (75 * 60);
+}
+int TAudioCDGrabber2::GetTrackSeconds() const {
+    return currentTrack().sectors / 75 % 60;
+}
+int TAudioCDGrabber2::GetTrackFrames() const {
+    return currentTrack().sectors % 75;
+}
+int TAudioCDGrabber2::GetTrackBlocks() const {
+    return currentTrack().sectors;
+}
 
 // ---- media change -------------------------------------------------------------------------------
 
@@ -295,7 +338,7 @@ void TAudioCDGrabber2::pollMedia() {
 
 void TAudioCDGrabber2::trayCommand(int what) {
     const CdDriveEntry& drive = currentDrive();
-    if (drive.isImage) return;  // an image has no tray
+    if (drive.isImage) return; // an image has no tray
     QString error;
     CdIo_t* cdio = CdDisc::open(drive, &error);
     if (!cdio) throw ComponentError(error);
@@ -312,11 +355,15 @@ void TAudioCDGrabber2::trayCommand(int what) {
     }
 }
 
-void TAudioCDGrabber2::LockTray() { trayCommand(1); }
-void TAudioCDGrabber2::UnlockTray() { trayCommand(0); }
+void TAudioCDGrabber2::LockTray() {
+    trayCommand(1);
+}
+void TAudioCDGrabber2::UnlockTray() {
+    trayCommand(0);
+}
 void TAudioCDGrabber2::Eject() {
     requireIdle("eject the disc");
-    StopRead();  // the drive refuses to eject while a handle of ours is open
+    StopRead(); // the drive refuses to eject while a handle of ours is open
     trayCommand(2);
 }
 
@@ -331,10 +378,12 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
     if (m_grabbing.load()) throw ComponentError(QStringLiteral("A track is being grabbed already."));
     finishWorker();
     const CdTrackInfo& track = currentTrack();
-    if (track.type != 0) throw ComponentError(QStringLiteral("Track %1 is not an audio track.").arg(track.number));
+    if (track.type != 0)
+        throw ComponentError(QStringLiteral("Track %1 is not an audio track.").arg(track.number));
     AudioSink* sink = m_link.sink();
     if (!sink) throw ComponentError(QStringLiteral("No audio file is connected to the CD grabber."));
-    if (fileName.isEmpty()) throw ComponentError(QStringLiteral("No file name was given for the grabbed track."));
+    if (fileName.isEmpty())
+        throw ComponentError(QStringLiteral("No file name was given for the grabbed track."));
 
     auto job = std::make_shared<GrabJob>();
     job->drive = currentDrive();
@@ -350,7 +399,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
     job->cdio = CdDisc::open(job->drive, &error);
     if (!job->cdio) throw ComponentError(error);
     job->readableEnd = cdio_get_track_lsn(job->cdio, CDIO_CDROM_LEADOUT_TRACK);
-    if (m_optionC && !job->drive.isImage) cdio_set_speed(job->cdio, 0);  // 0: the drive's highest speed
+    if (m_optionC && !job->drive.isImage) cdio_set_speed(job->cdio, 0); // 0: the drive's highest speed
     if (job->mode.paranoia) {
         job->cdda = cdio_cddap_identify_cdio(job->cdio, CDDA_MESSAGE_FORGETIT, nullptr);
         // Image data is little-endian by definition; only a real drive needs paranoia's guess.
@@ -365,7 +414,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
     }
 
     sink->sinkSetInputFormat(kSampleRate, 2);
-    sink->sinkCreateWrite(fileName);  // raises when the file cannot be created
+    sink->sinkCreateWrite(fileName); // raises when the file cannot be created
 
     job->reportRetry = [this](int retry, int sector) {
         post([this, retry, sector] {
@@ -395,21 +444,25 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
                 // Sectors past the data the source has now (a disc image cut short since its
                 // table of contents was read) cannot be read; paranoia would hand out silence.
                 if (job->start + done >= job->readableEnd) {
-                    failure = QStringLiteral("Read error on track %1 at sector %2: the disc has no data there.")
-                                  .arg(job->trackNumber)
-                                  .arg(job->start + done);
+                    failure =
+                        QStringLiteral("Read error on track %1 at sector %2: the disc has no data there.")
+                            .arg(job->trackNumber)
+                            .arg(job->start + done);
                     break;
                 }
                 if (job->paranoia) {
-                    int16_t* data = cdio_paranoia_read_limited(job->paranoia, paranoiaCallback, job->mode.maxRetries);
+                    int16_t* data =
+                        cdio_paranoia_read_limited(job->paranoia, paranoiaCallback, job->mode.maxRetries);
                     // With verification off paranoia fills a failed read with silence; with it on, a
                     // failed read is read again and only a skip means the data was not recovered.
-                    const bool lost = job->skipped ||
-                                      (job->readError && job->mode.paranoiaMode == PARANOIA_MODE_DISABLE);
+                    const bool lost =
+                        job->skipped || (job->readError && job->mode.paranoiaMode == PARANOIA_MODE_DISABLE);
                     if (!data || (lost && !job->mode.skipAllowed)) {
-                        const int32_t sector = job->problemSector >= 0 ? job->problemSector : job->start + done;
-                        failure = QStringLiteral("Read error on track %1 at sector %2: the disc cannot be read there "
-                                                 "even after %3 attempts.")
+                        const int32_t sector =
+                            job->problemSector >= 0 ? job->problemSector : job->start + done;
+                        failure = QStringLiteral(
+                                      "Read error on track %1 at sector %2: the disc cannot be read there "
+                                      "even after %3 attempts.")
                                       .arg(job->trackNumber)
                                       .arg(sector)
                                       .arg(job->mode.maxRetries);
@@ -422,10 +475,10 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
                     pending.insert(pending.end(), data, data + CD_FRAMEWORDS);
                     got = 1;
                 } else {
-                    const int n = std::min<int32_t>({kSectorsPerPlainRead, job->sectors - done,
-                                                     job->readableEnd - job->start - done});
-                    if (cdio_read_audio_sectors(job->cdio, raw.data(), job->start + done, static_cast<uint32_t>(n)) !=
-                        DRIVER_OP_SUCCESS) {
+                    const int n = std::min<int32_t>(
+                        {kSectorsPerPlainRead, job->sectors - done, job->readableEnd - job->start - done});
+                    if (cdio_read_audio_sectors(job->cdio, raw.data(), job->start + done,
+                                                static_cast<uint32_t>(n)) != DRIVER_OP_SUCCESS) {
                         failure = QStringLiteral("Read error on track %1 at sector %2.")
                                       .arg(job->trackNumber)
                                       .arg(job->start + done);
@@ -434,7 +487,8 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
                     const size_t values = static_cast<size_t>(n) * CD_FRAMEWORDS;
                     const size_t offset = pending.size();
                     pending.resize(offset + values);
-                    for (size_t i = 0; i < values; ++i) pending[offset + i] = readLittleEndian16(&raw[i * 2]);
+                    for (size_t i = 0; i < values; ++i)
+                        pending[offset + i] = readLittleEndian16(&raw[i * 2]);
                     got = n;
                 }
                 done += got;
@@ -464,7 +518,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
         if (failure.isEmpty() && !job->abort.load()) failure = closeFailure;
 
         if (job->abort.load()) {
-            m_grabbing = false;  // AbortGrab reports the final progress
+            m_grabbing = false; // AbortGrab reports the final progress
             return;
         }
         job->finalReported = true;
@@ -489,7 +543,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
 void TAudioCDGrabber2::AbortGrab() {
     if (!m_job) return;
     m_job->abort = true;
-    if (m_worker.joinable()) m_worker.join();  // the worker closes the file on its way out
+    if (m_worker.joinable()) m_worker.join(); // the worker closes the file on its way out
     const bool reported = m_job->finalReported.load();
     const double progress = m_job->lastProgress.load();
     m_job.reset();
@@ -505,7 +559,8 @@ void TAudioCDGrabber2::AbortGrab() {
 void TAudioCDGrabber2::StartRead() {
     const int index = currentTrackIndex();
     const CdTrackInfo& track = m_toc.tracks[index];
-    if (track.type != 0) throw ComponentError(QStringLiteral("Track %1 is not an audio track.").arg(track.number));
+    if (track.type != 0)
+        throw ComponentError(QStringLiteral("Track %1 is not an audio track.").arg(track.number));
     StopRead();
     QString error;
     m_reader = CdDisc::open(currentDrive(), &error);
@@ -530,12 +585,15 @@ AudioBlock TAudioCDGrabber2::ReadBlocks(int count) {
     std::vector<uint8_t> raw(static_cast<size_t>(n) * CdDisc::kSectorBytes);
     const lsn_t lsn = track.start + m_readPos;
     int attempt = 0;
-    while (cdio_read_audio_sectors(m_reader, raw.data(), lsn, static_cast<uint32_t>(n)) != DRIVER_OP_SUCCESS) {
+    while (cdio_read_audio_sectors(m_reader, raw.data(), lsn, static_cast<uint32_t>(n)) !=
+           DRIVER_OP_SUCCESS) {
         if (++attempt > m_optionB)
-            throw ComponentError(QStringLiteral("Read error on track %1 at sector %2.").arg(track.number).arg(lsn));
+            throw ComponentError(
+                QStringLiteral("Read error on track %1 at sector %2.").arg(track.number).arg(lsn));
     }
     std::vector<int16_t> samples(raw.size() / 2);
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = readLittleEndian16(&raw[i * 2]);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = readLittleEndian16(&raw[i * 2]);
     m_readPos += n;
     return AudioBlock(std::move(samples), 2);
 }
@@ -551,7 +609,9 @@ void TAudioCDGrabber2::SeekBlock(int block, int origin) {
 
 // ---- disc lookup --------------------------------------------------------------------------------
 
-bool TAudioCDGrabber2::lookupValid() const { return m_lookupLoaded && m_lookupDiscId == m_discId && m_discId != 0; }
+bool TAudioCDGrabber2::lookupValid() const {
+    return m_lookupLoaded && m_lookupDiscId == m_discId && m_discId != 0;
+}
 
 void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/) {
     requireDisc();
@@ -598,10 +658,18 @@ void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/
     }).detach();
 }
 
-QString TAudioCDGrabber2::GetDiscAlbum() const { return lookupValid() ? m_album : QString(); }
-QString TAudioCDGrabber2::GetDiscArtist() const { return lookupValid() ? m_artist : QString(); }
-QString TAudioCDGrabber2::GetDiscGenre() const { return lookupValid() ? m_genre : QString(); }
-int TAudioCDGrabber2::GetDiscYear() const { return lookupValid() ? m_year : 0; }
+QString TAudioCDGrabber2::GetDiscAlbum() const {
+    return lookupValid() ? m_album : QString();
+}
+QString TAudioCDGrabber2::GetDiscArtist() const {
+    return lookupValid() ? m_artist : QString();
+}
+QString TAudioCDGrabber2::GetDiscGenre() const {
+    return lookupValid() ? m_genre : QString();
+}
+int TAudioCDGrabber2::GetDiscYear() const {
+    return lookupValid() ? m_year : 0;
+}
 
 QString TAudioCDGrabber2::GetTrackTitle() const {
     const int index = currentTrackIndex();

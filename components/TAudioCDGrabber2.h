@@ -35,15 +35,15 @@ public:
     TAudioCDGrabber2& operator=(const TAudioCDGrabber2&) = delete;
 
     // Events.
-    std::function<void()> OnMediaChange;                  // a disc was inserted or removed
-    std::function<void(int)> OnFreeDBQueryStatus;         // 1, 2, 3, -1, -2 (see QueryFreeDB)
-    std::function<void(double)> OnOperationProgress;      // percent of the running grab
-    std::function<void(int16_t, int)> OnGrabRetry;        // retry number, sector
+    std::function<void()> OnMediaChange;             // a disc was inserted or removed
+    std::function<void(int)> OnFreeDBQueryStatus;    // 1, 2, 3, -1, -2 (see QueryFreeDB)
+    std::function<void(double)> OnOperationProgress; // percent of the running grab
+    std::function<void(int16_t, int)> OnGrabRetry;   // retry number, sector
 
     // Drives.
     void Initialize();
     int GetDriveCount() const;
-    void SelectDrive(int index);  // 1-based
+    void SelectDrive(int index); // 1-based
     QString GetDriveId() const;
     QString GetDriveVendor() const;
     QString GetDriveProduct() const;
@@ -62,13 +62,13 @@ public:
 
     // Disc and table of contents.
     void RefreshMedia();
-    int GetMediaState() const;  // 0 no disc, 1 a disc, 2 unrecognised
+    int GetMediaState() const; // 0 no disc, 1 a disc, 2 unrecognised
     int16_t GetSessionCount() const;
     int GetCddbId() const;
     int GetDiscType() const;
-    void SetSession(int session);  // 0-based
-    void SetTrack(int track);      // 0-based within the current session
-    int GetSession() const;        // -1 (bit 15 set) when none is chosen
+    void SetSession(int session); // 0-based
+    void SetTrack(int track);     // 0-based within the current session
+    int GetSession() const;       // -1 (bit 15 set) when none is chosen
     int GetTrack() const;
     int GetTrackCount() const;
     int GetTrackType() const;
@@ -106,8 +106,8 @@ public:
     // Preview reading of the current track.
     void StartRead();
     void StopRead();
-    AudioBlock ReadBlocks(int count);   // empty at the end of the track
-    void SeekBlock(int block, int origin);  // origin 1: block counted from the track's start
+    AudioBlock ReadBlocks(int count);      // empty at the end of the track
+    void SeekBlock(int block, int origin); // origin 1: block counted from the track's start
 
     // How each grab mode reads (paranoia mode flags, retries, whether skipping is tolerated).
     struct GrabModeSettings {
@@ -123,10 +123,9 @@ public:
     struct LookupShared;
 
 private:
-
     const CdDriveEntry& currentDrive() const;
     const CdTrackInfo& currentTrack() const;
-    int currentTrackIndex() const;  // index into m_toc.tracks
+    int currentTrackIndex() const; // index into m_toc.tracks
     void requireDisc() const;
     void requireIdle(const char* what) const;
     void pollMedia();
@@ -135,7 +134,7 @@ private:
     void trayCommand(int what);
     bool lookupValid() const;
 
-    std::unique_ptr<QObject> m_context;  // lives on the user-interface thread; events go through it
+    std::unique_ptr<QObject> m_context; // lives on the user-interface thread; events go through it
     QTimer* m_pollTimer = nullptr;
     TAudioFileLink m_link;
 
@@ -160,7 +159,7 @@ private:
 
     // Preview.
     CdIo_t* m_reader = nullptr;
-    int m_readTrack = -1;  // index into m_toc.tracks
+    int m_readTrack = -1; // index into m_toc.tracks
     int32_t m_readPos = 0;
 
     // Lookup.

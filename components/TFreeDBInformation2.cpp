@@ -24,9 +24,11 @@ const TFreeDBInformation2::Server kServers[TFreeDBInformation2::kServerCount] = 
     {"(none)", "", TFreeDBInformation2::Protocol::None, 80, ""},
 };
 
-}  // namespace
+} // namespace
 
-const TFreeDBInformation2::Server& TFreeDBInformation2::server(int index) { return kServers[index]; }
+const TFreeDBInformation2::Server& TFreeDBInformation2::server(int index) {
+    return kServers[index];
+}
 
 TFreeDBInformation2::TFreeDBInformation2() = default;
 
@@ -37,11 +39,14 @@ void TFreeDBInformation2::SelectServer(int index) {
     m_port = kServers[index].port;
 }
 
-QString TFreeDBInformation2::GetServerName() const { return QString::fromLatin1(kServers[m_index].name); }
+QString TFreeDBInformation2::GetServerName() const {
+    return QString::fromLatin1(kServers[m_index].name);
+}
 
 void TFreeDBInformation2::SetPort(int port) {
     if (port < 1 || port > 65535)
-        throw ComponentError(QStringLiteral("%1 is not a valid port for the disc-database server.").arg(port));
+        throw ComponentError(
+            QStringLiteral("%1 is not a valid port for the disc-database server.").arg(port));
     m_port = port;
 }
 
@@ -52,8 +57,14 @@ void TFreeDBInformation2::SetTimeOut(int milliseconds) {
     m_timeOut = milliseconds;
 }
 
-QString TFreeDBInformation2::host() const { return QString::fromLatin1(kServers[m_index].host); }
+QString TFreeDBInformation2::host() const {
+    return QString::fromLatin1(kServers[m_index].host);
+}
 
-TFreeDBInformation2::Protocol TFreeDBInformation2::protocol() const { return kServers[m_index].protocol; }
+TFreeDBInformation2::Protocol TFreeDBInformation2::protocol() const {
+    return kServers[m_index].protocol;
+}
 
-QString TFreeDBInformation2::queryPath() const { return QString::fromLatin1(kServers[m_index].path); }
+QString TFreeDBInformation2::queryPath() const {
+    return QString::fromLatin1(kServers[m_index].path);
+}

@@ -10,11 +10,11 @@ public:
     enum class Protocol { Http, Cddbp, None };
 
     struct Server {
-        const char* name;  // what GetServerName returns
-        const char* host;  // empty for an unused slot
+        const char* name; // what GetServerName returns
+        const char* host; // empty for an unused slot
         Protocol protocol;
         int port;
-        const char* path;  // query path for HTTP
+        const char* path; // query path for HTTP
     };
 
     static constexpr int kServerCount = 11;

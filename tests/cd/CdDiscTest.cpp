@@ -43,8 +43,8 @@ TEST_F(CdDiscTest, DriveListFileNamesImagesWithCommentsAndRelativePaths) {
     QDir().mkpath(config + QStringLiteral("/AudioCDGrabber"));
     QFile::copy(a.cuePath, config + QStringLiteral("/AudioCDGrabber/rel.cue"));
     QFile::copy(a.binPath, config + QStringLiteral("/AudioCDGrabber/alpha.bin"));
-    writeDriveList(config, {QStringLiteral("# my images"), QString(), a.cuePath, QStringLiteral("  rel.cue  "),
-                            dir.path() + QStringLiteral("/missing.toc")});
+    writeDriveList(config, {QStringLiteral("# my images"), QString(), a.cuePath,
+                            QStringLiteral("  rel.cue  "), dir.path() + QStringLiteral("/missing.toc")});
 
     const QStringList paths = CdDriveList::imagePaths();
     ASSERT_EQ(paths.size(), 3);
@@ -83,12 +83,16 @@ TEST_F(CdDiscTest, TableOfContentsOfAudioAndDataTracks) {
     // 4:05:07 = 4*60*75 + 5*75 + 7 sectors
     const int long1 = 4 * 60 * 75 + 5 * 75 + 7;
     Image img = writeImage(dir.path(), QStringLiteral("mixed"),
-                           {{long1}, {200}, {150, TrackKind::Mode1}, {160, TrackKind::Mode2Form1},
-                            {170, TrackKind::Mode2Form2}, {74}});
+                           {{long1},
+                            {200},
+                            {150, TrackKind::Mode1},
+                            {160, TrackKind::Mode2Form1},
+                            {170, TrackKind::Mode2Form2},
+                            {74}});
     writeDriveList(config, {img.cuePath});
     TAudioCDGrabber2 g;
     ASSERT_GT(imageDrive(g), 0);
-    EXPECT_EQ(g.GetSession() & 0x8000, 0x8000);  // nothing chosen before a disc is read
+    EXPECT_EQ(g.GetSession() & 0x8000, 0x8000); // nothing chosen before a disc is read
     g.RefreshMedia();
     ASSERT_EQ(g.GetMediaState(), 1);
     EXPECT_EQ(g.GetSessionCount(), 1);
@@ -125,8 +129,9 @@ TEST_F(CdDiscTest, TableOfContentsOfAudioAndDataTracks) {
 }
 
 TEST_F(CdDiscTest, TwoSessionsFromTheCueSheet) {
-    Image img = writeImage(dir.path(), QStringLiteral("extra"),
-                           {{300, TrackKind::Audio, 1}, {310, TrackKind::Audio, 1}, {400, TrackKind::Mode2Form1, 2}});
+    Image img =
+        writeImage(dir.path(), QStringLiteral("extra"),
+                   {{300, TrackKind::Audio, 1}, {310, TrackKind::Audio, 1}, {400, TrackKind::Mode2Form1, 2}});
     writeDriveList(config, {img.cuePath});
     TAudioCDGrabber2 g;
     ASSERT_GT(imageDrive(g), 0);
@@ -145,7 +150,8 @@ TEST_F(CdDiscTest, TwoSessionsFromTheCueSheet) {
 }
 
 TEST_F(CdDiscTest, FreeDbDiscIdMatchesLibcddbAndTheKnownValue) {
-    Image img = writeImage(dir.path(), QStringLiteral("ids"), {{75 * 100}, {75 * 61 + 30}, {75 * 2, TrackKind::Mode1}});
+    Image img = writeImage(dir.path(), QStringLiteral("ids"),
+                           {{75 * 100}, {75 * 61 + 30}, {75 * 2, TrackKind::Mode1}});
     writeDriveList(config, {img.cuePath});
     TAudioCDGrabber2 g;
     ASSERT_GT(imageDrive(g), 0);
@@ -229,8 +235,10 @@ TEST_F(CdDiscTest, OptionsAndTrayOnAnImage) {
         g.SetGrabMode(mode);
         EXPECT_EQ(g.GetMaxRetries(), TAudioCDGrabber2::grabModeSettings(mode).maxRetries);
     }
-    EXPECT_LT(TAudioCDGrabber2::grabModeSettings(2).maxRetries, TAudioCDGrabber2::grabModeSettings(3).maxRetries);
-    EXPECT_LT(TAudioCDGrabber2::grabModeSettings(3).maxRetries, TAudioCDGrabber2::grabModeSettings(4).maxRetries);
+    EXPECT_LT(TAudioCDGrabber2::grabModeSettings(2).maxRetries,
+              TAudioCDGrabber2::grabModeSettings(3).maxRetries);
+    EXPECT_LT(TAudioCDGrabber2::grabModeSettings(3).maxRetries,
+              TAudioCDGrabber2::grabModeSettings(4).maxRetries);
     EXPECT_TRUE(TAudioCDGrabber2::grabModeSettings(4).skipAllowed);
     EXPECT_FALSE(TAudioCDGrabber2::grabModeSettings(2).skipAllowed);
     EXPECT_THROW(g.SetGrabMode(5), ComponentError);
@@ -245,4 +253,4 @@ TEST_F(CdDiscTest, OptionsAndTrayOnAnImage) {
     EXPECT_NE(g.GetAudioFileLink(), nullptr);
 }
 
-}  // namespace
+} // namespace

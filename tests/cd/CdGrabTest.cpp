@@ -29,7 +29,7 @@ protected:
         writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
         grabber = std::make_unique<TAudioCDGrabber2>();
         grabber->Initialize();
-        grabber->SelectDrive(grabber->GetDriveCount());  // the image comes after any real drive
+        grabber->SelectDrive(grabber->GetDriveCount()); // the image comes after any real drive
         grabber->RefreshMedia();
         grabber->GetAudioFileLink()->connect(&sink);
         grabber->OnOperationProgress = [this](double p) {
@@ -45,8 +45,12 @@ protected:
     }
 
     bool waitForEnd(int timeoutMs = 20000) {
-        return waitFor([this] { return !progress.empty() && !grabber->IsGrabbing() && (progress.back() >= 100 || !errors.isEmpty()); },
-                       timeoutMs);
+        return waitFor(
+            [this] {
+                return !progress.empty() && !grabber->IsGrabbing() &&
+                       (progress.back() >= 100 || !errors.isEmpty());
+            },
+            timeoutMs);
     }
 
     QTemporaryDir dir;
@@ -72,7 +76,8 @@ TEST_F(CdGrabTest, EveryTrackGrabsToExactlyTheImageSamples) {
         ASSERT_FALSE(progress.empty());
         EXPECT_DOUBLE_EQ(progress.back(), 100.0);
         EXPECT_TRUE(closedAtEvent.back()) << "the file must be closed when 100 arrives";
-        for (size_t i = 1; i < progress.size(); ++i) EXPECT_LT(progress[i - 1], progress[i]);
+        for (size_t i = 1; i < progress.size(); ++i)
+            EXPECT_LT(progress[i - 1], progress[i]);
         EXPECT_EQ(std::count(progress.begin(), progress.end(), 100.0), 1);
         int rate = 0, channels = 0;
         const auto samples = readWav(file, &rate, &channels);
@@ -104,7 +109,7 @@ TEST_F(CdGrabTest, EveryGrabModeGivesTheSameSamples) {
 
 TEST_F(CdGrabTest, AbortHalfWayClosesTheFileBeforeTheLastProgress) {
     load({{75 * 60}});
-    sink.delayPerBlockMs = 5;  // about 0.7 s for the track: time enough to abort in the middle
+    sink.delayPerBlockMs = 5; // about 0.7 s for the track: time enough to abort in the middle
     grabber->SetGrabMode(2);
     choose(0, 0);
     const QString file = dir.path() + QStringLiteral("/aborted.wav");
@@ -194,7 +199,8 @@ TEST_F(CdGrabTest, AFailingWriteEndsTheGrabWithThatError) {
 
 TEST_F(CdGrabTest, GrabsThatCannotStartRaiseAtOnce) {
     load({{300}, {150, TrackKind::Mode1}});
-    EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/x.wav")), ComponentError);  // no track chosen
+    EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/x.wav")),
+                 ComponentError); // no track chosen
     choose(0, 1);
     EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/data.wav")), ComponentError);
     choose(0, 0);
@@ -228,7 +234,7 @@ TEST_F(CdGrabTest, PreviewReadingReturnsTheTrackSamples) {
     load({{75 * 2}, {1000}});
     const auto expected = trackAudio(1, 1000);
     choose(0, 1);
-    EXPECT_THROW(grabber->ReadBlocks(26), ComponentError);  // not started
+    EXPECT_THROW(grabber->ReadBlocks(26), ComponentError); // not started
     grabber->SetGrabMode(0);
     grabber->SetReadOptionB(0);
     grabber->SetReadOptionC(0);
@@ -260,7 +266,7 @@ TEST_F(CdGrabTest, PreviewReadingReturnsTheTrackSamples) {
     EXPECT_THROW(grabber->SeekBlock(10, 0), ComponentError);
     grabber->StopRead();
     EXPECT_THROW(grabber->ReadBlocks(26), ComponentError);
-    grabber->StopRead();  // harmless twice
+    grabber->StopRead(); // harmless twice
 }
 
-}  // namespace
+} // namespace

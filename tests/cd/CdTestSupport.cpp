@@ -36,7 +36,8 @@ void putLe16(std::vector<uint8_t>& out, int16_t v) {
 void appendDataSector(std::vector<uint8_t>& out, TrackKind kind, int lba) {
     std::vector<uint8_t> s(2352, 0);
     s[0] = 0;
-    for (int i = 1; i <= 10; ++i) s[i] = 0xff;
+    for (int i = 1; i <= 10; ++i)
+        s[i] = 0xff;
     s[11] = 0;
     const int abs = lba + 150;
     auto bcd = [](int v) { return static_cast<uint8_t>(((v / 10) << 4) | (v % 10)); };
@@ -51,11 +52,12 @@ void appendDataSector(std::vector<uint8_t>& out, TrackKind kind, int lba) {
         s[18] = s[22] = submode;
         s[19] = s[23] = 0;
     }
-    for (size_t i = 24; i < 2048 + 24; ++i) s[i] = static_cast<uint8_t>(i * 7 + lba);
+    for (size_t i = 24; i < 2048 + 24; ++i)
+        s[i] = static_cast<uint8_t>(i * 7 + lba);
     out.insert(out.end(), s.begin(), s.end());
 }
 
-}  // namespace
+} // namespace
 
 std::vector<int16_t> trackAudio(int index, int sectors) {
     std::vector<int16_t> samples(static_cast<size_t>(sectors) * 1176);
@@ -90,10 +92,12 @@ Image writeImage(const QString& folder, const QString& name, const std::vector<T
         QString mode;
         if (t.kind == TrackKind::Audio) {
             mode = QStringLiteral("AUDIO");
-            for (int16_t v : trackAudio(static_cast<int>(i), t.sectors)) putLe16(data, v);
+            for (int16_t v : trackAudio(static_cast<int>(i), t.sectors))
+                putLe16(data, v);
         } else {
             mode = t.kind == TrackKind::Mode1 ? QStringLiteral("MODE1/2352") : QStringLiteral("MODE2/2352");
-            for (int s = 0; s < t.sectors; ++s) appendDataSector(data, t.kind, position + s);
+            for (int s = 0; s < t.sectors; ++s)
+                appendDataSector(data, t.kind, position + s);
         }
         bin.write(reinterpret_cast<const char*>(data.data()), static_cast<qint64>(data.size()));
         if (t.session != session) {
@@ -108,7 +112,8 @@ Image writeImage(const QString& folder, const QString& name, const std::vector<T
     }
     bin.close();
     QFile cueFile(image.cuePath);
-    if (cueFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) cueFile.write(cue.toUtf8());
+    if (cueFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        cueFile.write(cue.toUtf8());
     return image;
 }
 
@@ -161,9 +166,11 @@ void WavSink::sinkClose() {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_file) return;
     auto le32 = [](uint8_t* p, uint32_t v) {
-        for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            p[i] = static_cast<uint8_t>(v >> (8 * i));
     };
-    uint8_t h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0};
+    uint8_t h[44] = {'R', 'I', 'F', 'F', 0,   0,  0, 0, 'W', 'A', 'V',
+                     'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,   1,   0};
     h[22] = static_cast<uint8_t>(channels);
     le32(h + 24, static_cast<uint32_t>(sampleRate));
     le32(h + 28, static_cast<uint32_t>(sampleRate * channels * 2));
@@ -267,7 +274,9 @@ bool readLine(int fd, std::string& line, const std::atomic<bool>& stop) {
     return false;
 }
 
-void sendAll(int fd, const std::string& text) { send(fd, text.data(), text.size(), MSG_NOSIGNAL); }
+void sendAll(int fd, const std::string& text) {
+    send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+}
 
 std::string urlDecode(const std::string& s) {
     std::string out;
@@ -284,7 +293,7 @@ std::string urlDecode(const std::string& s) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 std::string CddbServer::answer(const std::string& command) {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -294,14 +303,16 @@ std::string CddbServer::answer(const std::string& command) {
         auto it = m_entries.find(id);
         if (it == m_entries.end()) return "202 No match for disc ID.\r\n";
         char line[256];
-        snprintf(line, sizeof(line), "200 %s %08x Test Artist / Test Album\r\n", it->second.first.c_str(), id);
+        snprintf(line, sizeof(line), "200 %s %08x Test Artist / Test Album\r\n", it->second.first.c_str(),
+                 id);
         return line;
     }
     if (sscanf(command.c_str(), "cddb read %63s %x", category, &id) == 2) {
         auto it = m_entries.find(id);
         if (it == m_entries.end()) return "401 Specified CDDB entry not found.\r\n";
         char line[256];
-        snprintf(line, sizeof(line), "210 %s %08x CD database entry follows (until terminating `.')\r\n", category, id);
+        snprintf(line, sizeof(line), "210 %s %08x CD database entry follows (until terminating `.')\r\n",
+                 category, id);
         return std::string(line) + it->second.second + ".\r\n";
     }
     return "500 Unrecognized command.\r\n";
@@ -336,9 +347,11 @@ void CddbServer::serve(int client) {
         std::string command;
         if (cmdAt != std::string::npos) {
             const size_t end = line.find('&', cmdAt);
-            command = urlDecode(line.substr(cmdAt + 4, end == std::string::npos ? std::string::npos : end - cmdAt - 4));
+            command = urlDecode(
+                line.substr(cmdAt + 4, end == std::string::npos ? std::string::npos : end - cmdAt - 4));
         }
-        sendAll(client, "HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" + answer(command));
+        sendAll(client,
+                "HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" + answer(command));
         return;
     }
     case Mode::Cddbp:
@@ -363,4 +376,4 @@ void CddbServer::serve(int client) {
     }
 }
 
-}  // namespace cdtest
+} // namespace cdtest

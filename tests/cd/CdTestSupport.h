@@ -22,14 +22,14 @@ enum class TrackKind { Audio, Mode1, Mode2Form1, Mode2Form2 };
 struct TrackSpec {
     int sectors = 0;
     TrackKind kind = TrackKind::Audio;
-    int session = 1;  // written as "REM SESSION nn" when it changes
+    int session = 1; // written as "REM SESSION nn" when it changes
 };
 
 struct Image {
     QString cuePath;
     QString binPath;
     std::vector<TrackSpec> tracks;
-    std::vector<int> starts;  // first sector of each track
+    std::vector<int> starts; // first sector of each track
 };
 
 // The audio of track `index` (0-based) of a generated image: interleaved stereo, 1176 values
@@ -99,4 +99,4 @@ private:
     QStringList m_requests;
 };
 
-}  // namespace cdtest
+} // namespace cdtest

@@ -16,21 +16,24 @@ namespace {
 std::string entryFor(uint32_t id, int tracks) {
     char head[64];
     snprintf(head, sizeof(head), "DISCID=%08x\r\n", id);
-    std::string xmcd = "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\r\n# Disc length: 100 seconds\r\n#\r\n"
-                       "# Revision: 2\r\n# Submitted via: test 1.0\r\n#\r\n";
+    std::string xmcd =
+        "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\r\n# Disc length: 100 seconds\r\n#\r\n"
+        "# Revision: 2\r\n# Submitted via: test 1.0\r\n#\r\n";
     xmcd += head;
     xmcd += "DTITLE=The Cräftsmen / Songs for Tests\r\n";
     xmcd += "DYEAR=1987\r\n";
     xmcd += "DGENRE=Progressive Rock\r\n";
     for (int i = 0; i < tracks; ++i) {
         if (i == 1) {
-            xmcd += "TTITLE1=\r\n";  // a track without a title
+            xmcd += "TTITLE1=\r\n"; // a track without a title
             continue;
         }
-        xmcd += "TTITLE" + std::to_string(i) + "=Song " + std::to_string(i + 1) + (i == 0 ? " – ünïcode" : "") + "\r\n";
+        xmcd += "TTITLE" + std::to_string(i) + "=Song " + std::to_string(i + 1) +
+                (i == 0 ? " – ünïcode" : "") + "\r\n";
     }
     xmcd += "EXTD=\r\n";
-    for (int i = 0; i < tracks; ++i) xmcd += "EXTT" + std::to_string(i) + "=\r\n";
+    for (int i = 0; i < tracks; ++i)
+        xmcd += "EXTT" + std::to_string(i) + "=\r\n";
     xmcd += "PLAYORDER=\r\n";
     return xmcd;
 }
@@ -99,9 +102,9 @@ TEST(FreeDbInformationTest, ServerTableAndSettings) {
     }
     info.SelectServer(0);
     EXPECT_EQ(info.protocol(), TFreeDBInformation2::Protocol::Cddbp);
-    EXPECT_EQ(info.port(), 8880);  // selecting a server sets its usual port ...
+    EXPECT_EQ(info.port(), 8880); // selecting a server sets its usual port ...
     info.SetPort(8080);
-    EXPECT_EQ(info.port(), 8080);  // ... which SetPort overrides
+    EXPECT_EQ(info.port(), 8080); // ... which SetPort overrides
     EXPECT_THROW(info.SelectServer(11), ComponentError);
     EXPECT_THROW(info.SelectServer(-1), ComponentError);
     EXPECT_THROW(info.SetPort(0), ComponentError);
@@ -122,7 +125,7 @@ TEST_F(CddbTest, HttpLookupDeliversTitlesAtProtocolLevel6) {
     ASSERT_EQ(requests.size(), 2);
     EXPECT_TRUE(requests[0].startsWith(QStringLiteral("GET /~cddb/cddb.cgi?cmd=cddb+query+")));
     EXPECT_TRUE(requests[0].contains(QStringLiteral("proto=6")));
-    EXPECT_TRUE(requests[0].contains(QStringLiteral("+test_cd+")));  // the client names itself
+    EXPECT_TRUE(requests[0].contains(QStringLiteral("+test_cd+"))); // the client names itself
     EXPECT_TRUE(requests[1].contains(QStringLiteral("cmd=cddb+read+rock+")));
 }
 
@@ -136,7 +139,9 @@ TEST_F(CddbTest, CddbpLookupDeliversTitles) {
     ASSERT_GE(requests.size(), 4);
     EXPECT_TRUE(requests[0].startsWith(QStringLiteral("cddb hello ")));
     EXPECT_EQ(requests[1], QStringLiteral("proto 6"));
-    EXPECT_TRUE(requests[2].startsWith(QStringLiteral("cddb query %1 3 150 ").arg(static_cast<uint32_t>(grabber.GetCddbId()), 8, 16, QLatin1Char('0'))));
+    EXPECT_TRUE(requests[2].startsWith(
+        QStringLiteral("cddb query %1 3 150 ")
+            .arg(static_cast<uint32_t>(grabber.GetCddbId()), 8, 16, QLatin1Char('0'))));
 }
 
 TEST_F(CddbTest, UnknownDiscGivesNoEntry) {
@@ -176,7 +181,7 @@ TEST_F(CddbTest, NobodyListeningFailsToConnect) {
     lookup(kLocalHttp, freePort);
     ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
     EXPECT_EQ(statuses.back(), -1);
-    lookup(6, 80);  // an unused slot of the table
+    lookup(6, 80); // an unused slot of the table
     ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
     EXPECT_EQ(statuses.back(), -1);
 }
@@ -220,4 +225,4 @@ TEST_F(CddbTest, LookupWithoutADiscRaises) {
     EXPECT_THROW(g.QueryFreeDB(info, 1), ComponentError);
 }
 
-}  // namespace
+} // namespace

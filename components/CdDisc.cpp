@@ -1,9 +1,11 @@
 #include "components/CdDisc.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QTextStream>
 
 #include <cdio/cdio.h>
@@ -62,6 +64,30 @@ std::map<int, int> cueSessions(const QString& cuePath) {
         }
     }
     return sessions;
+}
+
+// libcdio's cdrdao reader takes the data file names of a TOC file from the working folder, not
+// from the TOC file's folder. The TOC is read through a temporary copy whose relative data file
+// names are made absolute; libcdio reads the copy while opening and keeps only the data files.
+CdIo_t* openTocImage(const QString& tocPath) {
+    QFile source(tocPath);
+    if (!source.open(QIODevice::ReadOnly)) return nullptr;
+    const QDir folder = QFileInfo(tocPath).absoluteDir();
+    static const QRegularExpression fileName(
+        QStringLiteral("^(\\s*(?:FILE|AUDIOFILE|DATAFILE)\\s+\")([^\"]*)(\".*)$"));
+    QByteArray text;
+    while (!source.atEnd()) {
+        QString line = QString::fromUtf8(source.readLine()).trimmed();
+        const auto m = fileName.match(line);
+        if (m.hasMatch() && QDir::isRelativePath(m.captured(2)))
+            line = m.captured(1) + folder.absoluteFilePath(m.captured(2)) + m.captured(3);
+        text += line.toUtf8() + '\n';
+    }
+    QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/cdimage-XXXXXX.toc"));
+    if (!copy.open()) return nullptr;
+    copy.write(text);
+    copy.flush();
+    return cdio_open(QFile::encodeName(copy.fileName()).constData(), DRIVER_CDRDAO);
 }
 
 enum class DriveStatus { Disc, NoDisc, Unknown };
@@ -171,9 +197,12 @@ CdIo_t* open(const CdDriveEntry& drive, QString* error) {
         if (error) *error = QStringLiteral("The disc image %1 does not exist.").arg(drive.source);
         return nullptr;
     }
-    const driver_id_t driver =
-        drive.isImage ? (drive.isTocImage ? DRIVER_CDRDAO : DRIVER_BINCUE) : DRIVER_DEVICE;
-    CdIo_t* cdio = cdio_open(QFile::encodeName(drive.source).constData(), driver);
+    CdIo_t* cdio = nullptr;
+    if (drive.isTocImage)
+        cdio = openTocImage(drive.source);
+    else
+        cdio = cdio_open(QFile::encodeName(drive.source).constData(),
+                         drive.isImage ? DRIVER_BINCUE : DRIVER_DEVICE);
     if (!cdio && error) {
         const QString why = takeLibMessage();
         *error = drive.isImage ? QStringLiteral("The disc image %1 cannot be read").arg(drive.source)

@@ -91,6 +91,37 @@ TEST_F(CdGrabTest, EveryTrackGrabsToExactlyTheImageSamples) {
     EXPECT_TRUE(retries.empty());
 }
 
+TEST_F(CdGrabTest, CdrdaoTocImageReadsAndGrabsLikeItsCueSheet) {
+    image = writeImage(dir.path(), QStringLiteral("toc"), {{75 * 4 + 2}, {75 * 3 + 9}});
+    const QString toc = dir.path() + QStringLiteral("/toc.toc");
+    {
+        QFile f(toc);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Text));
+        f.write("CD_DA\n\nTRACK AUDIO\nFILE \"toc.bin\" 0 00:04:02\n\nTRACK AUDIO\nFILE \"toc.bin\" 00:04:02 "
+                "00:03:09\n");
+    }
+    writeDriveList(dir.path() + QStringLiteral("/config"), {toc});
+    grabber = std::make_unique<TAudioCDGrabber2>();
+    grabber->Initialize();
+    grabber->SelectDrive(grabber->GetDriveCount());
+    EXPECT_EQ(grabber->GetDriveRevision(), QStringLiteral("TOC"));
+    grabber->RefreshMedia();
+    ASSERT_EQ(grabber->GetMediaState(), 1);
+    grabber->GetAudioFileLink()->connect(&sink);
+    grabber->OnOperationProgress = [this](double p) { progress.push_back(p); };
+    grabber->SetSession(0);
+    ASSERT_EQ(grabber->GetTrackCount(), 2);
+    grabber->SetTrack(1);
+    EXPECT_EQ(grabber->GetTrackType(), 0);
+    EXPECT_EQ(grabber->GetTrackSeconds(), 3);
+    EXPECT_EQ(grabber->GetTrackFrames(), 9);
+    grabber->SetGrabMode(2);
+    const QString file = dir.path() + QStringLiteral("/toc2.wav");
+    grabber->StartGrab(file);
+    ASSERT_TRUE(waitForEnd());
+    EXPECT_TRUE(readWav(file) == trackAudio(1, 75 * 3 + 9));
+}
+
 TEST_F(CdGrabTest, EveryGrabModeGivesTheSameSamples) {
     load({{75 * 2 + 40}, {75 * 5 + 3}});
     const auto expected = trackAudio(1, image.tracks[1].sectors);

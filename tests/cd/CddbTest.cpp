@@ -215,6 +215,21 @@ TEST_F(CddbTest, ResultsBelongToTheDiscLookedUp) {
     EXPECT_EQ(grabber.GetDiscYear(), 0);
 }
 
+TEST_F(CddbTest, ANewLookupReplacesOneStillRunning) {
+    CddbServer silent(CddbServer::Mode::Silent);
+    CddbServer http(CddbServer::Mode::Http);
+    http.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock", entryFor(grabber.GetCddbId(), 3));
+    lookup(kLocalCddbp, silent.port(), 1000);
+    lookup(kLocalHttp, http.port(), 1000);
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses.back(), 3);
+    // The first lookup gives up later; nothing of it reaches the caller.
+    waitFor([] { return false; }, 1500);
+    EXPECT_EQ(statuses.back(), 3);
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), -1), 0);
+    EXPECT_EQ(grabber.GetDiscYear(), 1987);
+}
+
 TEST_F(CddbTest, LookupWithoutADiscRaises) {
     writeDriveList(dir.path() + QStringLiteral("/config"), {dir.path() + QStringLiteral("/none.cue")});
     TAudioCDGrabber2 g;

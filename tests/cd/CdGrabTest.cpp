@@ -201,6 +201,55 @@ TEST_F(CdGrabTest, UnreadableSectorsEndTheGrabWithAnError) {
     }
 }
 
+TEST_F(CdGrabTest, SectorsThatFailDuringTheGrabAreRetriedThenEndTheGrab) {
+    load({{75 * 60}});
+    const int modes[] = {2, 1};
+    for (int mode : modes) {
+        QFile::resize(image.binPath, 2352LL * 75 * 60);
+        progress.clear();
+        retries.clear();
+        errors.clear();
+        sink.delayPerBlockMs = 3;
+        grabber->SetGrabMode(mode);
+        choose(0, 0);
+        const QString file = dir.path() + QStringLiteral("/failing%1.wav").arg(mode);
+        grabber->StartGrab(file);
+        ASSERT_TRUE(waitFor([this] { return !progress.empty() && progress.back() >= 10; }, 10000));
+        // The data goes away under the running grab: paranoia's reads of the rest fail.
+        QFile::resize(image.binPath, 2352LL * 75 * 30);
+        ASSERT_TRUE(waitForEnd(30000)) << "mode " << mode;
+        ASSERT_EQ(errors.size(), 1) << "mode " << mode;
+        EXPECT_TRUE(errors[0].contains(QStringLiteral("Read error on track 1"))) << errors[0].toStdString();
+        EXPECT_LT(progress.back(), 100.0);
+        EXPECT_EQ(std::count(progress.begin(), progress.end(), 100.0), 0);
+        ASSERT_FALSE(retries.empty()) << "mode " << mode;
+        EXPECT_EQ(retries.back(), grabber->GetMaxRetries()) << "mode " << mode;
+        EXPECT_EQ(retries.front(), 1); // counted per sector from 1
+        EXPECT_FALSE(QFileInfo::exists(file));
+    }
+}
+
+TEST_F(CdGrabTest, ScratchedDiscModeSkipsWhatCannotBeReadAndFinishes) {
+    load({{75 * 20}});
+    sink.delayPerBlockMs = 3;
+    grabber->SetGrabMode(4);
+    choose(0, 0);
+    const QString file = dir.path() + QStringLiteral("/skipped.wav");
+    grabber->StartGrab(file);
+    ASSERT_TRUE(waitFor([this] { return !progress.empty() && progress.back() >= 10; }, 10000));
+    QFile::resize(image.binPath, 2352LL * (75 * 20 - 40)); // the last 40 sectors go away
+    ASSERT_TRUE(waitForEnd(30000));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_DOUBLE_EQ(progress.back(), 100.0);
+    ASSERT_FALSE(retries.empty());
+    EXPECT_EQ(retries.back(), grabber->GetMaxRetries());
+    // The file keeps the track's length; what could be read is the image's audio.
+    const auto samples = readWav(file);
+    const auto expected = trackAudio(0, 75 * 20);
+    ASSERT_EQ(samples.size(), expected.size());
+    EXPECT_TRUE(std::equal(samples.begin(), samples.begin() + 1176 * 75 * 10, expected.begin()));
+}
+
 TEST_F(CdGrabTest, ASourceThatNoLongerMatchesItsTableOfContentsDoesNotStart) {
     load({{75 * 4}, {75 * 4}});
     // The data file loses the end of the first track and all of the second after the table of

@@ -127,14 +127,14 @@ TAudioCDGrabber2::TAudioCDGrabber2()
 }
 
 TAudioCDGrabber2::~TAudioCDGrabber2() {
-    if (m_job) m_job->abort = true;
-    if (m_worker.joinable()) m_worker.join();
-    if (m_job && m_job->sink) {
-        try {
-            m_job->sink->sinkClose();
-        } catch (...) {
-        }
+    // A running grab stops; the worker closes its file on the way out. Nobody is left to delete
+    // the partial file, so it goes here.
+    if (m_job && m_grabbing.load()) {
+        m_job->abort = true;
+        if (m_worker.joinable()) m_worker.join();
+        if (!m_job->finalReported.load()) QFile::remove(m_job->fileName);
     }
+    if (m_worker.joinable()) m_worker.join();
     StopRead();
     {
         std::lock_guard<std::mutex> lock(m_lookupShared->mutex);

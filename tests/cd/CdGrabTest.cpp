@@ -308,6 +308,7 @@ TEST_F(CdGrabTest, DestroyingTheGrabberStopsARunningGrab) {
     grabber.reset();
     EXPECT_FALSE(sink.open.load());
     EXPECT_EQ(sink.closeCount.load(), 1);
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/gone.wav"))) << "the partial file is removed";
 }
 
 TEST_F(CdGrabTest, PreviewReadingReturnsTheTrackSamples) {

@@ -24,7 +24,7 @@ protected:
     void TearDown() override { Application::setErrorPresenter({}); }
 
     // Writes the image, lists it, and returns a grabber reading it with the test sink bound.
-    void load(const std::vector<TrackSpec>& tracks, const QString& name = QStringLiteral("disc")) {
+    void load(const std::vector<TrackLayout>& tracks, const QString& name = QStringLiteral("disc")) {
         image = writeImage(dir.path(), name, tracks);
         writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
         grabber = std::make_unique<TAudioCDGrabber2>();

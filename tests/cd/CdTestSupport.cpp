@@ -75,7 +75,7 @@ std::vector<int16_t> trackAudio(int index, int sectors) {
     return samples;
 }
 
-Image writeImage(const QString& folder, const QString& name, const std::vector<TrackSpec>& tracks) {
+Image writeImage(const QString& folder, const QString& name, const std::vector<TrackLayout>& tracks) {
     Image image;
     image.tracks = tracks;
     image.binPath = folder + QLatin1Char('/') + name + QStringLiteral(".bin");
@@ -86,7 +86,7 @@ Image writeImage(const QString& folder, const QString& name, const std::vector<T
     int position = 0;
     int session = 0;
     for (size_t i = 0; i < tracks.size(); ++i) {
-        const TrackSpec& t = tracks[i];
+        const TrackLayout& t = tracks[i];
         std::vector<uint8_t> data;
         data.reserve(static_cast<size_t>(t.sectors) * 2352);
         QString mode;

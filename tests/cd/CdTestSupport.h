@@ -19,7 +19,7 @@ namespace cdtest {
 
 enum class TrackKind { Audio, Mode1, Mode2Form1, Mode2Form2 };
 
-struct TrackSpec {
+struct TrackLayout {
     int sectors = 0;
     TrackKind kind = TrackKind::Audio;
     int session = 1; // written as "REM SESSION nn" when it changes
@@ -28,7 +28,7 @@ struct TrackSpec {
 struct Image {
     QString cuePath;
     QString binPath;
-    std::vector<TrackSpec> tracks;
+    std::vector<TrackLayout> tracks;
     std::vector<int> starts; // first sector of each track
 };
 
@@ -37,7 +37,7 @@ struct Image {
 std::vector<int16_t> trackAudio(int index, int sectors);
 
 // Writes name.bin and name.cue in `folder`.
-Image writeImage(const QString& folder, const QString& name, const std::vector<TrackSpec>& tracks);
+Image writeImage(const QString& folder, const QString& name, const std::vector<TrackLayout>& tracks);
 
 // Points XDG_CONFIG_HOME at `configFolder` and writes the drive-list file with these lines.
 void writeDriveList(const QString& configFolder, const QStringList& lines);

@@ -118,6 +118,12 @@ void TAudioRecord2::SetFormat(int sampleRate, int channels) {
     if (sampleRate != m_rate || channels != m_channels) m_pcm.reset();
     m_rate = sampleRate;
     m_channels = channels;
+    {
+        // A new stream: nothing of an earlier one (left by a hand-over that failed) goes into it.
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_finished.clear();
+    }
+    m_partial.clear();
     m_position.store(0);
     m_history.reset(channels);
     m_filters.setFormat(sampleRate, channels);
@@ -221,10 +227,15 @@ AudioBlock TAudioRecord2::GetDisplayArray(int count) const {
 }
 
 void TAudioRecord2::deliver(AudioBlock block) {
-    AudioBlock outer = std::move(m_current);  // a stop inside the handler delivers nested blocks
+    // A stop inside the handler delivers nested blocks; a handler that throws (a failed write)
+    // still leaves the outer block in place.
+    struct Restore {
+        AudioBlock& current;
+        AudioBlock outer;
+        ~Restore() { current = std::move(outer); }
+    } restore{m_current, std::move(m_current)};
     m_current = std::move(block);
     if (OnEndArrayRecord) OnEndArrayRecord();
-    m_current = std::move(outer);
 }
 
 void TAudioRecord2::deliverNext(uint64_t generation) {

@@ -163,7 +163,8 @@ void TAudioPlayer2::post(uint64_t generation, std::function<void()> fn) {
 }
 
 void TAudioPlayer2::Play() {
-    Stop();
+    // A running playback ends with its queue; blocks handed over while idle are played.
+    if (m_thread.joinable() || m_pcm) Stop();
     m_lastError = NoError;
     if (!validFormat(m_rate, m_channels)) {
         m_lastError = ErrorFormat;

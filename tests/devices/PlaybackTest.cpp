@@ -158,3 +158,26 @@ TEST(Playback, PlayReportsWhyItCouldNotStart) {
     QCoreApplication::processEvents();
     EXPECT_EQ(events, 0);
 }
+
+TEST(Playback, ClearQueueDropsWhatWaits) {
+    AlsaSandbox box;
+    box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
+    TAudioPlayer2 ap;
+    int requests = 0, ended = 0;
+    ap.OnRequestOnLoadArray = [&] { ++requests; };  // this caller hands over nothing more
+    ap.OnEndPlay = [&] { ++ended; };
+    ap.SetDevice(0);
+    const AudioBlock a(std::vector<int16_t>(400, 1), 2), b(std::vector<int16_t>(400, 2), 2), c(std::vector<int16_t>(300, 3), 2);
+    ap.LoadArray(a);
+    ap.LoadArray(b);
+    ap.ClearQueue();
+    ap.LoadArray(AudioBlock());  // an empty block is no block
+    ap.LoadArray(c);
+    ap.Play();
+    ASSERT_EQ(ap.GetLastError(), 0);
+    ASSERT_TRUE(waitFor([&] { return ended > 0; }));
+    ap.Stop();
+    EXPECT_EQ(requests, 2);
+    EXPECT_EQ(readRaw(box.path("out.raw")), c.samples);
+    EXPECT_EQ(ap.GetPlayedSamples(), 150u);
+}

@@ -168,3 +168,22 @@ TEST(Capture, BadFormatsAreRefused) {
     EXPECT_NO_THROW(ar.SetFormat(8000, 1));
     EXPECT_EQ(ar.MsToSamples(400), 3200);
 }
+
+TEST(Capture, SoftwareLineVolumeScalesTheSamples) {
+    AlsaSandbox box;
+    const std::vector<int16_t> input = sine(44100, 1, 10.0, {700.0}, {0.8});
+    writeRaw(box.path("in.raw"), input);
+    box.useConfig(AlsaSandbox::captureDevice("vzcap", box.path("in.raw"), "File Capture"));
+    Recorder r;
+    r.ar.SetMixerFactory([](const AudioDeviceInfo&, bool) { return nullptr; });
+    ASSERT_TRUE(r.selectByName("File Capture"));
+    r.ar.SelectLine(0);
+    ASSERT_EQ(r.ar.GetLineName(), "Capture");
+    r.ar.SetLineVolume(65535 / 2);
+    r.ar.SetFormat(44100, 1);
+    r.ar.SetBlockSize(4410);
+    r.stopAt = 5;
+    r.ar.Start();
+    ASSERT_TRUE(waitFor([&] { return r.blocks.size() >= 5; }));
+    EXPECT_NEAR(rms(r.blocks[1].samples, 1, 0) / rms(input, 1, 0), 0.5, 0.001);
+}

@@ -50,6 +50,7 @@ struct Feeder {
         };
     }
     void playToEnd() {
+        lastPosition = 0;  // each Play counts from 0 again
         ap.Play();
         ASSERT_EQ(ap.GetLastError(), 0);
         ASSERT_TRUE(waitFor([this] { return ended > 0; }));
@@ -180,4 +181,26 @@ TEST(Playback, ClearQueueDropsWhatWaits) {
     EXPECT_EQ(requests, 2);
     EXPECT_EQ(readRaw(box.path("out.raw")), c.samples);
     EXPECT_EQ(ap.GetPlayedSamples(), 150u);
+}
+
+TEST(Playback, SoftwareLineVolumeAndMuteActOnTheSamples) {
+    AlsaSandbox box;
+    box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
+    Feeder f;
+    f.input = sine(44100, 2, 0.5, {440.0}, {0.8});
+    f.ap.SetMixerFactory([](const AudioDeviceInfo&, bool) { return nullptr; });  // no mixer of its own
+    f.ap.SetDevice(0);
+    ASSERT_EQ(f.ap.GetMixerLineCount(), 1);
+    f.ap.SelectMixerLine(0);
+    f.ap.SetVolume(65535 / 4);
+    f.playToEnd();
+    EXPECT_NEAR(gainDb(f.input, readRaw(box.path("out.raw")), 0), 20.0 * std::log10(0.25), 0.1);
+
+    f.offset = 0;
+    f.ended = 0;
+    f.ap.SetMute(-1);
+    f.playToEnd();
+    const std::vector<int16_t> muted = readRaw(box.path("out.raw"));
+    ASSERT_EQ(muted.size(), f.input.size());
+    EXPECT_EQ(*std::max_element(muted.begin(), muted.end()), 0);
 }

@@ -47,8 +47,13 @@ TEST(Devices, DefaultFirstAndLoopsPastTheCount) {
     EXPECT_EQ(ar.GetLineCount(), 0);
 
     TAudioPlayer2 ap;
+    ap.SetMixerFactory([](const AudioDeviceInfo&, bool) { return nullptr; });
     EXPECT_EQ(ap.GetDeviceCount(), 3);
     EXPECT_EQ(ap.GetDevice(), 0);
+    ap.SetDevice(3);  // one past the end
+    EXPECT_LE(ap.GetMixerLineCount(), 0);
+    ap.Play();
+    EXPECT_EQ(ap.GetLastError(), TAudioPlayer2::ErrorNoDevice);
 }
 
 TEST(Devices, CaptureLinesThroughTheMixer) {

@@ -169,7 +169,10 @@ void TAudioRecord2::SetFilterExtraValue(float db) {
 // ---- running ----
 
 void TAudioRecord2::Start() {
-    if (m_thread.joinable()) return;
+    if (m_thread.joinable()) {
+        if (m_workerRunning.load()) return;
+        Stop();  // the capture ended by itself (the device failed): hand over what it left
+    }
     if (!IsDeviceValid()) throw ComponentError(QStringLiteral("No capture device is selected"));
     const AudioDeviceInfo& device = m_devices[static_cast<std::size_t>(m_device)];
     if (!m_pcm || m_openPcm != device.pcmName) {
@@ -182,8 +185,12 @@ void TAudioRecord2::Start() {
         m_openPcm = device.pcmName;
     }
     m_stopRequested.store(false);
+    m_workerRunning.store(true);
     const uint64_t generation = m_generation.fetch_add(1) + 1;
-    m_thread = std::thread([this, generation] { captureLoop(generation); });
+    m_thread = std::thread([this, generation] {
+        captureLoop(generation);
+        m_workerRunning.store(false);
+    });
 }
 
 void TAudioRecord2::stopWorker() {

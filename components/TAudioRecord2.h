@@ -110,6 +110,7 @@ private:
     std::string m_openPcm;
     std::thread m_thread;
     std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_workerRunning{false};
     std::atomic<uint64_t> m_generation{0};
     std::atomic<int64_t> m_position{0};
 

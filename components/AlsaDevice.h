@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+typedef struct _snd_pcm snd_pcm_t;
+
+// One capture or playback device as ALSA offers it.
+struct AudioDeviceInfo {
+    std::string pcmName;    // what snd_pcm_open takes ("default", "sysdefault:CARD=PCH", ...)
+    QString displayName;    // what the user sees
+    std::string mixerName;  // the control device of its card ("hw:CARD=PCH"), empty when none is known
+};
+
+// The devices of one direction: the desktop's default device first, then every device the ALSA
+// configuration announces for that direction (the "null" device is left out: it records silence
+// and plays nothing). The list is read afresh at each call.
+std::vector<AudioDeviceInfo> ListAlsaDevices(bool capture);
+
+// ALSA writes its own diagnostics to stderr; the components report failures themselves, so those
+// lines are silenced once per process.
+void SilenceAlsaDiagnostics();
+
+// An open PCM in interleaved signed 16-bit frames, non-blocking underneath: reads and writes wait
+// at most the given time, so a worker thread can notice a stop request.
+class AlsaPcm {
+public:
+    enum class OpenResult { Ok, NoDevice, BadFormat };
+
+    ~AlsaPcm();
+    AlsaPcm(const AlsaPcm&) = delete;
+    AlsaPcm& operator=(const AlsaPcm&) = delete;
+
+    // periodFrames/bufferFrames are wishes; the device decides. On failure *error says why.
+    static std::unique_ptr<AlsaPcm> open(const std::string& pcmName, bool capture, unsigned rate,
+                                         unsigned channels, unsigned long periodFrames,
+                                         unsigned long bufferFrames, OpenResult* result, QString* error);
+
+    unsigned long periodFrames() const { return m_period; }
+    unsigned channels() const { return m_channels; }
+
+    // Frames read (> 0), 0 when nothing arrived within timeoutMs, -1 on a failure that recovery
+    // could not mend.
+    long read(int16_t* buffer, unsigned long frames, int timeoutMs);
+    // Frames written (>= 0, 0 when the device had no room within timeoutMs), -1 on failure.
+    long write(const int16_t* buffer, unsigned long frames, int timeoutMs);
+    // Frames handed over but not yet heard; 0 when the device cannot tell.
+    long delay();
+    // Starts a playback stream that holds data but has not reached its start threshold.
+    void startIfPrepared();
+    // Drops what the device holds and makes it ready to run again.
+    void dropAndPrepare();
+
+private:
+    AlsaPcm() = default;
+    snd_pcm_t* m_pcm = nullptr;
+    unsigned long m_period = 0;
+    unsigned m_channels = 0;
+    bool m_capture = false;
+};

@@ -1,0 +1,84 @@
+#include "components/Biquad.h"
+
+#include <cmath>
+#include <complex>
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+}
+
+void Biquad::setNormalised(double b0, double b1, double b2, double a0, double a1, double a2) {
+    m_b0 = b0 / a0;
+    m_b1 = b1 / a0;
+    m_b2 = b2 / a0;
+    m_a1 = a1 / a0;
+    m_a2 = a2 / a0;
+}
+
+void Biquad::setPeaking(double rate, double centre, double q, double gainDb) {
+    const double a = std::pow(10.0, gainDb / 40.0);
+    const double w0 = 2.0 * kPi * centre / rate;
+    const double alpha = std::sin(w0) / (2.0 * q);
+    const double c = std::cos(w0);
+    setNormalised(1.0 + alpha * a, -2.0 * c, 1.0 - alpha * a, 1.0 + alpha / a, -2.0 * c, 1.0 - alpha / a);
+}
+
+void Biquad::setHighPass(double rate, double cutoff, double q) {
+    const double w0 = 2.0 * kPi * cutoff / rate;
+    const double alpha = std::sin(w0) / (2.0 * q);
+    const double c = std::cos(w0);
+    setNormalised((1.0 + c) / 2.0, -(1.0 + c), (1.0 + c) / 2.0, 1.0 + alpha, -2.0 * c, 1.0 - alpha);
+}
+
+void Biquad::setLowPass(double rate, double cutoff, double q) {
+    const double w0 = 2.0 * kPi * cutoff / rate;
+    const double alpha = std::sin(w0) / (2.0 * q);
+    const double c = std::cos(w0);
+    setNormalised((1.0 - c) / 2.0, 1.0 - c, (1.0 - c) / 2.0, 1.0 + alpha, -2.0 * c, 1.0 - alpha);
+}
+
+void Biquad::setChannels(int channels) {
+    m_channels = channels < 1 ? 1 : channels;
+    m_z1.assign(static_cast<std::size_t>(m_channels), 0.0);
+    m_z2.assign(static_cast<std::size_t>(m_channels), 0.0);
+}
+
+void Biquad::reset() {
+    std::fill(m_z1.begin(), m_z1.end(), 0.0);
+    std::fill(m_z2.begin(), m_z2.end(), 0.0);
+}
+
+double Biquad::processOne(int channel, double x) {
+    double& z1 = m_z1[static_cast<std::size_t>(channel)];
+    double& z2 = m_z2[static_cast<std::size_t>(channel)];
+    const double y = m_b0 * x + z1;
+    z1 = m_b1 * x - m_a1 * y + z2;
+    z2 = m_b2 * x - m_a2 * y;
+    return y;
+}
+
+void Biquad::process(float* data, std::size_t frames) {
+    for (int ch = 0; ch < m_channels; ++ch) {
+        double z1 = m_z1[static_cast<std::size_t>(ch)], z2 = m_z2[static_cast<std::size_t>(ch)];
+        float* p = data + ch;
+        for (std::size_t i = 0; i < frames; ++i, p += m_channels) {
+            const double x = *p;
+            const double y = m_b0 * x + z1;
+            z1 = m_b1 * x - m_a1 * y + z2;
+            z2 = m_b2 * x - m_a2 * y;
+            *p = static_cast<float>(y);
+        }
+        // Denormals would slow every later sample down once the input falls silent.
+        if (std::fabs(z1) < 1e-20) z1 = 0.0;
+        if (std::fabs(z2) < 1e-20) z2 = 0.0;
+        m_z1[static_cast<std::size_t>(ch)] = z1;
+        m_z2[static_cast<std::size_t>(ch)] = z2;
+    }
+}
+
+double Biquad::responseDb(double rate, double frequency) const {
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * frequency / rate);
+    const std::complex<double> z2 = z1 * z1;
+    const std::complex<double> h = (m_b0 + m_b1 * z1 + m_b2 * z2) / (1.0 + m_a1 * z1 + m_a2 * z2);
+    return 20.0 * std::log10(std::abs(h));
+}

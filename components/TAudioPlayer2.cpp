@@ -1,0 +1,357 @@
+#include "components/TAudioPlayer2.h"
+
+#include "components/AlsaMixer.h"
+#include "platform/WindowMessages.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace {
+bool validFormat(int rate, int channels) {
+    return rate >= 8000 && rate <= 192000 && channels >= 1 && channels <= 8;
+}
+}  // namespace
+
+TAudioPlayer2::TAudioPlayer2() : m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
+    m_history.reset(m_channels);
+}
+
+TAudioPlayer2::~TAudioPlayer2() {
+    Stop();
+}
+
+void TAudioPlayer2::SetMixerFactory(AudioMixerFactory factory) {
+    m_mixerFactory = std::move(factory);
+    m_mixerOpen = false;
+}
+
+// ---- devices and mixer lines ----
+
+void TAudioPlayer2::refreshDevices() {
+    m_devices = ListAlsaDevices(false);
+    m_listed = true;
+}
+
+int TAudioPlayer2::GetDeviceCount() {
+    refreshDevices();
+    return static_cast<int>(m_devices.size());
+}
+
+void TAudioPlayer2::SetDevice(int index) {
+    if (!m_listed) refreshDevices();
+    m_device = index;  // a running playback stays where it is; the next Play uses this one
+    openMixer();
+}
+
+void TAudioPlayer2::openMixer() {
+    m_mixer.reset();
+    m_softMixer = nullptr;
+    m_line = -1;
+    m_mixerOpen = true;
+    m_softGain.store(1.0f);
+    if (m_device < 0 || m_device >= static_cast<int>(m_devices.size())) return;
+    if (m_mixerFactory) m_mixer = m_mixerFactory(m_devices[static_cast<std::size_t>(m_device)], false);
+    if (!m_mixer || m_mixer->lineCount() < 1) {
+        auto soft = std::make_unique<SoftwareMixer>(false);
+        m_softMixer = soft.get();
+        m_mixer = std::move(soft);
+    }
+    m_line = 0;
+}
+
+int TAudioPlayer2::GetMixerLineCount() {
+    if (!m_listed) refreshDevices();
+    if (!m_mixerOpen) openMixer();
+    return m_mixer ? m_mixer->lineCount() : 0;
+}
+
+void TAudioPlayer2::SelectMixerLine(int index) {
+    m_line = index;
+}
+
+bool TAudioPlayer2::lineValid() const {
+    return m_mixer && m_line >= 0 && m_line < m_mixer->lineCount();
+}
+
+int TAudioPlayer2::IsPlaybackLine() const {
+    return lineValid() && m_mixer->isMainPlaybackLine(m_line) ? 1 : 0;
+}
+
+int TAudioPlayer2::GetVolume() const {
+    return lineValid() ? m_mixer->volume(m_line) : 0;
+}
+
+void TAudioPlayer2::SetVolume(int volume) {
+    if (!lineValid()) return;
+    m_mixer->setVolume(m_line, std::clamp(volume, 0, 65535));
+    if (m_softMixer) m_softGain.store(m_softMixer->gain());
+}
+
+void TAudioPlayer2::SetMute(int flag) {
+    if (!lineValid()) return;
+    m_mixer->setMute(m_line, flag != 0);
+    if (m_softMixer) m_softGain.store(m_softMixer->gain());
+}
+
+// ---- format, equaliser, positions ----
+
+void TAudioPlayer2::SetFormat(int sampleRate, int channels) {
+    Stop();
+    m_rate = sampleRate;
+    m_channels = channels;
+}
+
+int64_t TAudioPlayer2::MsToSamples(int64_t ms) const {
+    return m_rate > 0 ? ms * m_rate / 1000 : 0;
+}
+
+int64_t TAudioPlayer2::SamplesToMs(int64_t samples) const {
+    return m_rate > 0 ? samples * 1000 / m_rate : 0;
+}
+
+void TAudioPlayer2::SetEqualizer(const std::vector<float>& gains) {
+    std::lock_guard<std::mutex> lock(m_eqMutex);
+    m_eqGains = gains;
+    m_eqVersion.fetch_add(1);
+}
+
+void TAudioPlayer2::SetEqualizerEnabled(int flag) {
+    std::lock_guard<std::mutex> lock(m_eqMutex);
+    m_eqEnabled = flag != 0;
+    m_eqVersion.fetch_add(1);
+}
+
+AudioBlock TAudioPlayer2::GetDisplayArray(int count) const {
+    return m_history.latest(count);
+}
+
+unsigned TAudioPlayer2::GetPlayedSamples() const {
+    return static_cast<unsigned>(m_played.load());
+}
+
+void TAudioPlayer2::SetTimerInterval(int ms) {
+    m_timerMs.store(std::max(1, ms));
+}
+
+// ---- queue ----
+
+void TAudioPlayer2::LoadArray(const AudioBlock& block) {
+    if (block.isEmpty() || m_channels < 1) return;
+    AudioBlock copy = block;
+    copy.channels = m_channels;  // the samples are taken in the player's format
+    copy.samples.resize(copy.samples.size() - copy.samples.size() % static_cast<std::size_t>(m_channels));
+    if (copy.isEmpty()) return;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_queue.push_back(std::move(copy));
+    }
+    m_queueChanged.notify_all();
+}
+
+void TAudioPlayer2::ClearQueue() {
+    std::lock_guard<std::mutex> lock(m_queueMutex);
+    m_queue.clear();
+}
+
+// ---- running ----
+
+void TAudioPlayer2::post(uint64_t generation, std::function<void()> fn) {
+    RunOnUiThread(m_events.get(), [this, generation, fn = std::move(fn)] {
+        if (generation == m_generation.load()) fn();
+    });
+}
+
+void TAudioPlayer2::Play() {
+    // A running playback ends with its queue; blocks handed over while idle are played.
+    if (m_thread.joinable() || m_pcm) Stop();
+    m_lastError = NoError;
+    if (!validFormat(m_rate, m_channels)) {
+        m_lastError = ErrorFormat;
+        return;
+    }
+    if (!m_listed) refreshDevices();
+    if (m_device < 0 || m_device >= static_cast<int>(m_devices.size())) {
+        m_lastError = ErrorNoDevice;
+        return;
+    }
+    AlsaPcm::OpenResult result = AlsaPcm::OpenResult::Ok;
+    const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40));  // 25 ms
+    m_pcm = AlsaPcm::open(m_devices[static_cast<std::size_t>(m_device)].pcmName, false, static_cast<unsigned>(m_rate),
+                          static_cast<unsigned>(m_channels), period, period * 8, &result, nullptr);
+    if (!m_pcm) {
+        m_lastError = result == AlsaPcm::OpenResult::BadFormat ? ErrorFormat : ErrorNoDevice;
+        return;
+    }
+    m_written.store(0);
+    m_played.store(0);
+    m_history.reset(m_channels);
+    m_equalizer.setFormat(m_rate, m_channels);
+    {
+        std::lock_guard<std::mutex> lock(m_eqMutex);
+        m_equalizer.setGains(m_eqGains);
+        m_equalizer.setEnabled(m_eqEnabled);
+        m_equalizer.reset();
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_endConfirmed = false;
+        m_waitingDry = 0;
+    }
+    m_stopRequested.store(false);
+    const uint64_t generation = m_generation.fetch_add(1) + 1;
+    // Two blocks ahead: one to play, one waiting, so the device never waits for the caller.
+    for (int i = 0; i < 2; ++i)
+        post(generation, [this] {
+            if (OnRequestOnLoadArray) OnRequestOnLoadArray();
+        });
+    m_thread = std::thread([this, generation] { playLoop(generation); });
+}
+
+void TAudioPlayer2::Stop() {
+    if (m_thread.joinable()) {
+        m_stopRequested.store(true);
+        m_queueChanged.notify_all();
+        m_thread.join();
+    }
+    if (m_pcm) {
+        updatePlayed();
+        m_pcm.reset();
+    }
+    m_generation.fetch_add(1);  // no event of the stopped run arrives any more
+    std::lock_guard<std::mutex> lock(m_queueMutex);
+    m_queue.clear();
+}
+
+void TAudioPlayer2::updatePlayed() {
+    const int64_t written = m_written.load();
+    m_played.store(std::max<int64_t>(0, written - (m_pcm ? m_pcm->delay() : 0)));
+}
+
+void TAudioPlayer2::checkDry(uint64_t generation, uint64_t episode) {
+    (void)generation;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        // Every event posted before this check has been handled and none of them fed a block.
+        if (!m_queue.empty() || m_waitingDry != episode) return;
+        m_endConfirmed = true;
+    }
+    m_queueChanged.notify_all();
+}
+
+void TAudioPlayer2::playLoop(uint64_t generation) {
+    int64_t sinceTick = 0;
+    m_levels.reset();
+    for (;;) {
+        AudioBlock block;
+        {
+            std::unique_lock<std::mutex> lock(m_queueMutex);
+            if (m_queue.empty()) {
+                const uint64_t episode = ++m_dryEpisode;
+                m_waitingDry = episode;
+                m_endConfirmed = false;
+                post(generation, [this, generation, episode] { checkDry(generation, episode); });
+                m_queueChanged.wait(lock, [this] { return !m_queue.empty() || m_endConfirmed || m_stopRequested.load(); });
+                m_waitingDry = 0;
+                if (m_stopRequested.load()) return;
+                if (m_queue.empty()) {
+                    lock.unlock();
+                    if (drain()) {
+                        post(generation, [this] {
+                            if (OnEndPlay) OnEndPlay();
+                        });
+                        return;
+                    }
+                    if (m_stopRequested.load()) return;
+                    continue;  // a block came after all
+                }
+            }
+            block = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        writeBlock(block, generation, sinceTick);
+        if (m_stopRequested.load()) return;
+        if (!m_pcm) {
+            // The device failed: playback is over.
+            post(generation, [this] {
+                if (OnEndPlay) OnEndPlay();
+            });
+            return;
+        }
+        post(generation, [this] {
+            if (OnEndArrayPlay) OnEndArrayPlay();
+        });
+    }
+}
+
+void TAudioPlayer2::writeBlock(const AudioBlock& block, uint64_t generation, int64_t& sinceTick) {
+    const int channels = m_channels;
+    const std::size_t chunkFrames = m_pcm->periodFrames();
+    const std::size_t frames = block.samples.size() / static_cast<std::size_t>(channels);
+    std::vector<int16_t> work(chunkFrames * static_cast<std::size_t>(channels));
+    uint64_t eqVersion = 0;
+    for (std::size_t done = 0; done < frames && !m_stopRequested.load();) {
+        const std::size_t n = std::min(chunkFrames, frames - done);
+        const std::size_t elements = n * static_cast<std::size_t>(channels);
+        std::copy_n(block.samples.data() + done * static_cast<std::size_t>(channels), elements, work.data());
+        if (m_eqVersion.load() != eqVersion) {
+            std::lock_guard<std::mutex> lock(m_eqMutex);
+            eqVersion = m_eqVersion.load();
+            m_equalizer.setGains(m_eqGains);
+            m_equalizer.setEnabled(m_eqEnabled);
+        }
+        m_equalizer.process(work.data(), n);
+        const float gain = m_softGain.load();
+        if (gain != 1.0f)
+            for (std::size_t i = 0; i < elements; ++i) work[i] = static_cast<int16_t>(std::lrint(work[i] * gain));
+        m_history.append(work.data(), n);
+        m_levels.add(work.data(), n, channels);
+
+        std::size_t written = 0;
+        while (written < n && !m_stopRequested.load()) {
+            const long w = m_pcm->write(work.data() + written * static_cast<std::size_t>(channels), n - written, 100);
+            if (w < 0) {
+                m_pcm.reset();
+                return;
+            }
+            written += static_cast<std::size_t>(w);
+            m_written.fetch_add(w);
+            updatePlayed();
+        }
+        done += n;
+
+        sinceTick += static_cast<int64_t>(n);
+        const int64_t tickFrames = std::max<int64_t>(1, int64_t(m_timerMs.load()) * m_rate / 1000);
+        if (sinceTick >= tickFrames) {
+            sinceTick %= tickFrames;
+            const int position = static_cast<int>(m_played.load());
+            const int left = m_levels.leftPercent(), right = m_levels.rightPercent();
+            m_levels.reset();
+            post(generation, [this, position, left, right] {
+                if (OnTimer) OnTimer(position, left, right);
+            });
+        }
+    }
+}
+
+bool TAudioPlayer2::drain() {
+    if (!m_pcm) return true;
+    m_pcm->startIfPrepared();
+    using Clock = std::chrono::steady_clock;
+    long pending = m_pcm->delay();
+    // However the device behaves, the wait ends a second after the held audio should have played.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(1000 + pending * 1000 / std::max(1, m_rate));
+    while (!m_stopRequested.load()) {
+        updatePlayed();
+        pending = m_pcm->delay();
+        if (pending <= 0 || Clock::now() >= deadline) break;
+        std::unique_lock<std::mutex> lock(m_queueMutex);
+        if (!m_queue.empty()) return false;
+        const auto wait = std::chrono::milliseconds(std::clamp<long>(pending * 1000 / std::max(1, m_rate), 1, 20));
+        m_queueChanged.wait_for(lock, wait, [this] { return !m_queue.empty() || m_stopRequested.load(); });
+        if (!m_queue.empty()) return false;
+    }
+    if (m_stopRequested.load()) return false;
+    m_played.store(m_written.load());
+    return true;
+}

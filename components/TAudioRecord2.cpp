@@ -1,0 +1,326 @@
+#include "components/TAudioRecord2.h"
+
+#include "components/AlsaMixer.h"
+#include "components/ComponentError.h"
+#include "platform/WindowMessages.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+bool validFormat(int rate, int channels) {
+    return rate >= 8000 && rate <= 192000 && channels >= 1 && channels <= 8;
+}
+}  // namespace
+
+TAudioRecord2::TAudioRecord2() : m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
+    m_history.reset(m_channels);
+    m_filters.setFormat(m_rate, m_channels);
+}
+
+TAudioRecord2::~TAudioRecord2() {
+    stopWorker();
+}
+
+void TAudioRecord2::SetMixerFactory(AudioMixerFactory factory) {
+    m_mixerFactory = std::move(factory);
+    if (IsDeviceValid()) openMixer();
+}
+
+// ---- devices and lines ----
+
+void TAudioRecord2::refreshDevices() {
+    m_devices = ListAlsaDevices(true);
+    m_listed = true;
+}
+
+int TAudioRecord2::GetDeviceCount() {
+    refreshDevices();
+    return static_cast<int>(m_devices.size());
+}
+
+void TAudioRecord2::SelectDevice(int index) {
+    if (!m_listed) refreshDevices();
+    m_device = index;
+    m_line = -1;
+    // A running capture stays on the device it opened; the choice counts from the next start.
+    openMixer();
+}
+
+void TAudioRecord2::openMixer() {
+    m_mixer.reset();
+    m_softMixer = nullptr;
+    if (!IsDeviceValid()) return;
+    if (m_mixerFactory) m_mixer = m_mixerFactory(m_devices[static_cast<std::size_t>(m_device)], true);
+    if (!m_mixer || m_mixer->lineCount() < 1) {
+        auto soft = std::make_unique<SoftwareMixer>(true);
+        m_softMixer = soft.get();
+        m_mixer = std::move(soft);
+    }
+    m_softGain.store(m_softMixer ? m_softMixer->gain() : 1.0f);
+    m_line = 0;
+}
+
+int TAudioRecord2::IsDeviceValid() const {
+    return m_device >= 0 && m_device < static_cast<int>(m_devices.size()) ? -1 : 0;
+}
+
+QString TAudioRecord2::GetDeviceName() const {
+    return IsDeviceValid() ? m_devices[static_cast<std::size_t>(m_device)].displayName : QString();
+}
+
+AudioMixer* TAudioRecord2::lineMixer() const {
+    return IsDeviceValid() ? m_mixer.get() : nullptr;
+}
+
+bool TAudioRecord2::lineValid() const {
+    AudioMixer* m = lineMixer();
+    return m && m_line >= 0 && m_line < m->lineCount();
+}
+
+int TAudioRecord2::GetLineCount() const {
+    AudioMixer* m = lineMixer();
+    return m ? m->lineCount() : 0;
+}
+
+void TAudioRecord2::SelectLine(int index) {
+    m_line = index;
+}
+
+int TAudioRecord2::IsLineValid() const {
+    return lineValid() ? -1 : 0;
+}
+
+QString TAudioRecord2::GetLineName() const {
+    return lineValid() ? m_mixer->lineName(m_line) : QString();
+}
+
+int TAudioRecord2::GetLineVolume() const {
+    return lineValid() ? m_mixer->volume(m_line) : 0;
+}
+
+void TAudioRecord2::SetLineVolume(int volume) {
+    if (!lineValid()) return;
+    m_mixer->setVolume(m_line, std::clamp(volume, 0, 65535));
+    if (m_softMixer) m_softGain.store(m_softMixer->gain());
+}
+
+void TAudioRecord2::SetRecordSource(int flag) {
+    if (flag && lineValid()) m_mixer->setCaptureSource(m_line);
+}
+
+// ---- format and settings ----
+
+void TAudioRecord2::SetFormat(int sampleRate, int channels) {
+    if (!validFormat(sampleRate, channels))
+        throw ComponentError(QStringLiteral("Unsupported capture format: %1 Hz, %2 channel(s)").arg(sampleRate).arg(channels));
+    Stop();
+    if (sampleRate != m_rate || channels != m_channels) m_pcm.reset();
+    m_rate = sampleRate;
+    m_channels = channels;
+    {
+        // A new stream: nothing of an earlier one (left by a hand-over that failed) goes into it.
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_finished.clear();
+    }
+    m_partial.clear();
+    m_position.store(0);
+    m_history.reset(channels);
+    m_filters.setFormat(sampleRate, channels);
+}
+
+int64_t TAudioRecord2::MsToSamples(int64_t ms) const {
+    return ms * m_rate / 1000;
+}
+
+void TAudioRecord2::SetBlockSize(int samples) {
+    m_blockFrames.store(std::max(1, samples));
+}
+
+void TAudioRecord2::SetTimerInterval(int ms) {
+    m_timerMs.store(std::max(1, ms));
+}
+
+void TAudioRecord2::setFilters(const std::function<void(NoiseFilterSettings&)>& change) {
+    std::lock_guard<std::mutex> lock(m_filterMutex);
+    change(m_filterSettings);
+    m_filterVersion.fetch_add(1);
+}
+
+void TAudioRecord2::SetFilterLowEnabled(int flag) {
+    setFilters([flag](NoiseFilterSettings& s) { s.lowEnabled = flag != 0; });
+}
+void TAudioRecord2::SetFilterLowValue(float hz) {
+    setFilters([hz](NoiseFilterSettings& s) { s.lowValue = hz; });
+}
+void TAudioRecord2::SetFilterHighEnabled(int flag) {
+    setFilters([flag](NoiseFilterSettings& s) { s.highEnabled = flag != 0; });
+}
+void TAudioRecord2::SetFilterHighValue(float hz) {
+    setFilters([hz](NoiseFilterSettings& s) { s.highValue = hz; });
+}
+void TAudioRecord2::SetFilterExtraEnabled(int flag) {
+    setFilters([flag](NoiseFilterSettings& s) { s.extraEnabled = flag != 0; });
+}
+void TAudioRecord2::SetFilterExtraValue(float db) {
+    setFilters([db](NoiseFilterSettings& s) { s.extraValue = db; });
+}
+
+// ---- running ----
+
+void TAudioRecord2::Start() {
+    if (m_thread.joinable()) {
+        if (m_workerRunning.load()) return;
+        Stop();  // the capture ended by itself (the device failed): hand over what it left
+    }
+    if (!IsDeviceValid()) throw ComponentError(QStringLiteral("No capture device is selected"));
+    const AudioDeviceInfo& device = m_devices[static_cast<std::size_t>(m_device)];
+    if (!m_pcm || m_openPcm != device.pcmName) {
+        m_pcm.reset();
+        QString error;
+        const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40));  // 25 ms
+        m_pcm = AlsaPcm::open(device.pcmName, true, static_cast<unsigned>(m_rate), static_cast<unsigned>(m_channels),
+                              period, period * 20, nullptr, &error);
+        if (!m_pcm) throw ComponentError(error);
+        m_openPcm = device.pcmName;
+    }
+    m_stopRequested.store(false);
+    m_workerRunning.store(true);
+    const uint64_t generation = m_generation.fetch_add(1) + 1;
+    m_thread = std::thread([this, generation] {
+        captureLoop(generation);
+        m_workerRunning.store(false);
+    });
+}
+
+void TAudioRecord2::stopWorker() {
+    if (!m_thread.joinable()) return;
+    m_stopRequested.store(true);
+    m_queueSpace.notify_all();
+    m_thread.join();
+    m_generation.fetch_add(1);  // what this run posted and is still on its way is void now
+}
+
+void TAudioRecord2::Stop() {
+    if (!m_thread.joinable()) return;
+    stopWorker();
+    if (m_pcm) m_pcm->dropAndPrepare();
+    // Hand over everything captured, the part-block last, so that a pause loses nothing.
+    for (;;) {
+        AudioBlock block;
+        {
+            std::lock_guard<std::mutex> lock(m_queueMutex);
+            if (m_finished.empty()) break;
+            block = std::move(m_finished.front());
+            m_finished.pop_front();
+        }
+        deliver(std::move(block));
+    }
+    if (!m_partial.empty()) {
+        AudioBlock tail(std::move(m_partial), m_channels);
+        m_partial.clear();
+        deliver(std::move(tail));
+    }
+}
+
+AudioBlock TAudioRecord2::GetRecordedArray() {
+    AudioBlock b = std::move(m_current);
+    m_current = AudioBlock(std::vector<int16_t>(), m_channels);
+    return b;
+}
+
+AudioBlock TAudioRecord2::GetDisplayArray(int count) const {
+    return m_history.latest(count);
+}
+
+void TAudioRecord2::deliver(AudioBlock block) {
+    // A stop inside the handler delivers nested blocks; a handler that throws (a failed write)
+    // still leaves the outer block in place.
+    struct Restore {
+        AudioBlock& current;
+        AudioBlock outer;
+        ~Restore() { current = std::move(outer); }
+    } restore{m_current, std::move(m_current)};
+    m_current = std::move(block);
+    if (OnEndArrayRecord) OnEndArrayRecord();
+}
+
+void TAudioRecord2::deliverNext(uint64_t generation) {
+    if (generation != m_generation.load()) return;
+    AudioBlock block;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_finished.empty()) return;
+        block = std::move(m_finished.front());
+        m_finished.pop_front();
+    }
+    m_queueSpace.notify_all();
+    deliver(std::move(block));
+}
+
+void TAudioRecord2::captureLoop(uint64_t generation) {
+    const int channels = m_channels;
+    const unsigned long period = m_pcm->periodFrames();
+    std::vector<int16_t> buffer(period * static_cast<unsigned long>(channels));
+    const std::size_t blockElements = static_cast<std::size_t>(m_blockFrames.load()) * static_cast<std::size_t>(channels);
+    uint64_t filterVersion = 0;
+    int64_t sinceTick = 0;
+    m_levels.reset();
+    m_partial.reserve(blockElements);
+    while (!m_stopRequested.load()) {
+        const long n = m_pcm->read(buffer.data(), period, 100);
+        if (n < 0) {
+            // The device went away; a later Start opens it again.
+            m_pcm.reset();
+            break;
+        }
+        if (n == 0) continue;
+        const std::size_t frames = static_cast<std::size_t>(n);
+        const std::size_t elements = frames * static_cast<std::size_t>(channels);
+        int16_t* data = buffer.data();
+
+        const float gain = m_softGain.load();
+        if (gain != 1.0f)
+            for (std::size_t i = 0; i < elements; ++i) data[i] = static_cast<int16_t>(std::lrint(data[i] * gain));
+        if (m_filterVersion.load() != filterVersion) {
+            std::lock_guard<std::mutex> lock(m_filterMutex);
+            filterVersion = m_filterVersion.load();
+            m_filters.apply(m_filterSettings);
+        }
+        m_filters.process(data, frames);
+        m_history.append(data, frames);
+        m_levels.add(data, frames, channels);
+        m_position.fetch_add(n);
+
+        std::size_t used = 0;
+        while (used < elements) {
+            const std::size_t take = std::min(elements - used, blockElements - m_partial.size());
+            m_partial.insert(m_partial.end(), data + used, data + used + take);
+            used += take;
+            if (m_partial.size() < blockElements) break;
+            AudioBlock block(std::move(m_partial), channels);
+            m_partial = std::vector<int16_t>();
+            m_partial.reserve(blockElements);
+            {
+                // When the user-interface thread falls behind (or the device runs faster than
+                // real time) the capture waits rather than heaping up blocks.
+                std::unique_lock<std::mutex> lock(m_queueMutex);
+                m_queueSpace.wait(lock, [this] { return m_finished.size() < kMaxQueuedBlocks || m_stopRequested.load(); });
+                m_finished.push_back(std::move(block));
+            }
+            RunOnUiThread(m_events.get(), [this, generation] { deliverNext(generation); });
+        }
+
+        sinceTick += n;
+        const int64_t tickFrames = std::max<int64_t>(1, int64_t(m_timerMs.load()) * m_rate / 1000);
+        if (sinceTick >= tickFrames) {
+            sinceTick %= tickFrames;
+            const int position = static_cast<int>(m_position.load());
+            const int left = m_levels.leftPercent(), right = m_levels.rightPercent();
+            m_levels.reset();
+            RunOnUiThread(m_events.get(), [this, generation, position, left, right] {
+                if (generation == m_generation.load() && OnTimer) OnTimer(position, left, right);
+            });
+        }
+    }
+}

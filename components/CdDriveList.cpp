@@ -41,7 +41,13 @@ QString trimmedText(const char* text) {
 void addSystemDrives(std::vector<CdDriveEntry>& drives) {
     char** devices = cdio_get_devices(DRIVER_DEVICE);
     if (!devices) return;
+    QStringList seen;  // /dev/cdrom and /dev/sr0 may both name one drive
     for (char** d = devices; *d; ++d) {
+        const QString device = QString::fromLocal8Bit(*d);
+        const QString canonical = QFileInfo(device).canonicalFilePath();
+        const QString key = canonical.isEmpty() ? device : canonical;
+        if (seen.contains(key)) continue;
+        seen << key;
         CdDriveEntry entry;
         entry.id = QString::fromLocal8Bit(*d);
         entry.source = entry.id;

@@ -36,7 +36,10 @@ protected:
             progress.push_back(p);
             closedAtEvent.push_back(!sink.open.load());
         };
-        grabber->OnGrabRetry = [this](int16_t retry, int) { retries.push_back(retry); };
+        grabber->OnGrabRetry = [this](int16_t retry, int sector) {
+            retries.push_back(retry);
+            retrySectors.push_back(sector);
+        };
     }
 
     void choose(int session, int track) {
@@ -60,6 +63,7 @@ protected:
     std::vector<double> progress;
     std::vector<bool> closedAtEvent;
     std::vector<int> retries;
+    std::vector<int> retrySectors;
     QStringList errors;
 };
 
@@ -208,6 +212,7 @@ TEST_F(CdGrabTest, SectorsThatFailDuringTheGrabAreRetriedThenEndTheGrab) {
         QFile::resize(image.binPath, 2352LL * 75 * 60);
         progress.clear();
         retries.clear();
+        retrySectors.clear();
         errors.clear();
         sink.delayPerBlockMs = 3;
         grabber->SetGrabMode(mode);
@@ -225,6 +230,9 @@ TEST_F(CdGrabTest, SectorsThatFailDuringTheGrabAreRetriedThenEndTheGrab) {
         ASSERT_FALSE(retries.empty()) << "mode " << mode;
         EXPECT_EQ(retries.back(), grabber->GetMaxRetries()) << "mode " << mode;
         EXPECT_EQ(retries.front(), 1); // counted per sector from 1
+        // The sectors named are those that went away.
+        EXPECT_GE(*std::min_element(retrySectors.begin(), retrySectors.end()), 75 * 30);
+        EXPECT_LT(*std::max_element(retrySectors.begin(), retrySectors.end()), 75 * 60);
         EXPECT_FALSE(QFileInfo::exists(file));
     }
 }

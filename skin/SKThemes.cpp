@@ -8,6 +8,14 @@
 #include <QVariant>
 #include <QWidget>
 
+// The generated pictures live in a static library: their resource must be initialised by name.
+static void InitSkinPicturesResource() { Q_INIT_RESOURCE(skin_pictures); }
+
+void InitSkinResources() {
+    static const bool done = (InitSkinPicturesResource(), true);
+    (void)done;
+}
+
 namespace {
 
 using K = TskElementKind;
@@ -147,13 +155,17 @@ QStringList ExtraStyleBitmapNames() {
 }
 
 bool LoadBitmapResource(const QString& name, QImage& bitmap) {
+    InitSkinResources();
     QImage image(QStringLiteral(":/bitmaps/%1.bmp").arg(name), "BMP");
     if (image.isNull()) return false;
     bitmap = image.convertToFormat(QImage::Format_RGB32);
     return true;
 }
 
-QString ThemeResourcePath(const QString& fileName) { return QStringLiteral(":/themes/") + fileName; }
+QString ThemeResourcePath(const QString& fileName) {
+    InitSkinResources();
+    return QStringLiteral(":/themes/") + fileName;
+}
 
 int32_t GetBuiltInValue(TskUIStyle style, int element, TskElementKind& kind) {
     if (!IsBuiltInStyle(style) || !IsElement(element)) {

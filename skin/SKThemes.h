@@ -90,6 +90,9 @@ QStringList AllBuiltInBitmapNames();
 // The further style bitmaps loaded by name ("MACOS_FORM_BACKGROUND", "MENU_CHECKED", ...).
 QStringList ExtraStyleBitmapNames();
 
+// Makes the generated pictures and theme files available as Qt resources (done by the functions
+// below; needed only before reading ":/bitmaps/..." or ":/themes/..." directly).
+void InitSkinResources();
 // A bitmap resource of the program loaded by name: the Qt resource ":/bitmaps/<NAME>.bmp". False
 // (and Bitmap unchanged) when there is none.
 bool LoadBitmapResource(const QString& name, QImage& bitmap);

@@ -736,7 +736,7 @@ Look BlueGlassLook() {
     l.face2 = Rgb(0x4A86D9);
     l.border = Rgb(0x24508F);
     l.hot = Rgb(0x9FE0FF);
-    l.accent = Bgr(0xEC5E5E);
+    l.accent = Rgb(0x2F6FD6);
     l.glyph = Rgb(0xFFFFFF);
     l.title1 = Rgb(0x7FB2F0);
     l.title2 = Rgb(0x1F5FBF);

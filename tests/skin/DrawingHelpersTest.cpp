@@ -78,6 +78,24 @@ protected:
     }
 };
 
+// A control that looks transparent: it paints what its parent shows under it, then a mark.
+class SeeThroughChild : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage buffer(size(), QImage::Format_RGB32);
+        {
+            QPainter b(&buffer);
+            DrawParentBackground(b, this);
+        }
+        QPainter p(this);
+        p.drawImage(0, 0, buffer);
+        p.fillRect(0, 0, 1, 1, Qt::green);
+    }
+};
+
 class RedChild : public QWidget {
 public:
     using QWidget::QWidget;
@@ -345,6 +363,15 @@ TEST(DrawingHelpers, ParentBackgroundWithoutTheChildren) {
     for (int y = 0; y < 15; ++y)
         for (int x = 0; x < 20; ++x)
             ASSERT_EQ(Px(canvas, x, y), qRgb((x + 13) * 3 % 256, (y + 7) * 5 % 256, 77) | 0xFF000000u) << x << "," << y;
+
+    // The same from inside the control's own paint, as the controls use it.
+    auto* seeThrough = new SeeThroughChild(&parent);
+    seeThrough->setGeometry(30, 20, 12, 9);
+    const QImage shot = seeThrough->grab().toImage();
+    EXPECT_EQ(Px(shot, 0, 0), 0xFF00FF00u);
+    for (int y = 0; y < 9; ++y)
+        for (int x = (y == 0 ? 1 : 0); x < 12; ++x)
+            ASSERT_EQ(Px(shot, x, y), qRgb((x + 30) * 3 % 256, (y + 20) * 5 % 256, 77) | 0xFF000000u) << x << "," << y;
 
     QWidget orphan;
     QImage untouched = Canvas(5, 5);

@@ -274,6 +274,31 @@ TEST_F(ThemeComponentTest, ReassignsTheThemeToTheFormsSkinControls) {
     EXPECT_EQ(style, DeepBlue);
 }
 
+TEST_F(ThemeComponentTest, ManagerKeepsItsReaderUntilANewFileIsRead) {
+    TskFileThemeMgr manager;
+    EXPECT_FALSE(manager.HasReader());
+    EXPECT_FALSE(manager.LoadFile(dir.filePath("missing.skn")));
+    EXPECT_EQ(manager.GetInt(SkinElement::FormBorderWidthInt), 0);
+    EXPECT_FALSE(manager.GetBool(SkinElement::ButtonTransparentBool));
+    EXPECT_TRUE(manager.LoadFile(Put("m.skn", Theme(3, true))));
+    EXPECT_EQ(manager.GetInt(SkinElement::FormBorderWidthInt), 3);
+    EXPECT_TRUE(manager.GetBool(SkinElement::ButtonTransparentBool));
+    EXPECT_FALSE(manager.LoadFile(dir.filePath("missing.skn")));  // keeps the current reader
+    EXPECT_EQ(manager.GetInt(SkinElement::FormBorderWidthInt), 3);
+    EXPECT_FALSE(manager.LoadFile(dir.path()));                    // a folder is no file
+    EXPECT_THROW(manager.LoadData(QByteArray("ZEVAvev_TB\0\0", 12)), ESkinError);
+    EXPECT_EQ(manager.GetInt(SkinElement::FormBorderWidthInt), 3);
+    // A bitmap entry whose bytes are no picture leaves the graphic as it was.
+    TskThemeFileWriter w;
+    w.AddBitmap("ButtonImage", "BM not really a bitmap");
+    manager.LoadData(w.Data());
+    QImage g(1, 1, QImage::Format_RGB32);
+    g.fill(Qt::blue);
+    const QImage before = g;
+    manager.GetBitmap(SkinElement::ButtonImage, g);
+    EXPECT_EQ(g, before);
+}
+
 TEST_F(ThemeComponentTest, UniqueFileNames) {
     const QString base = dir.filePath("SKNTHEME.skn");
     EXPECT_EQ(GetUniqueFileName(base), base);

@@ -16,10 +16,9 @@
 
 namespace {
 
-bool IsExistingFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
-}
+// A regular file (or a link to one). Folders, pipes and devices count as no file: reading a pipe
+// could block the program, a device could be endless.
+bool IsExistingFile(const QString& path) { return QFileInfo(path).isFile(); }
 
 // Creates Path only when no file or link of that name exists, readable and writable by the user
 // alone, and writes Data into it. False when the name is taken (errno EEXIST) or writing failed.

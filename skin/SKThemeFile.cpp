@@ -1,6 +1,7 @@
 #include "skin/SKThemeFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QtEndian>
 
@@ -33,18 +34,25 @@ bool FindValue(const QStringList& lines, const QString& key, QString& value) {
 }
 
 bool ReadWholeFile(const QString& fileName, QByteArray& data, QString* error) {
+    // Only regular files: a pipe could block the program, a device could be endless.
+    if (!QFileInfo(fileName).isFile()) {
+        if (error) *error = QStringLiteral("Cannot open file \"%1\". It is not a file").arg(fileName);
+        return false;
+    }
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly)) {
         if (error) *error = QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString());
         return false;
     }
-    if (f.size() > kMaxFileSize) {
-        if (error) *error = QStringLiteral("Skin file \"%1\" is too large").arg(fileName);
-        return false;
-    }
-    data = f.readAll();
+    // Read at most one byte more than allowed, so a file that grows meanwhile is still bounded.
+    data = f.read(kMaxFileSize + 1);
     if (f.error() != QFileDevice::NoError) {
         if (error) *error = QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, f.errorString());
+        return false;
+    }
+    if (data.size() > kMaxFileSize) {
+        data.clear();
+        if (error) *error = QStringLiteral("Skin file \"%1\" is too large").arg(fileName);
         return false;
     }
     return true;
@@ -60,6 +68,7 @@ bool IsValidThemeData(const QByteArray& data) {
 }
 
 bool IsValidThemeFile(const QString& fileName) {
+    if (!QFileInfo(fileName).isFile()) return false;
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly)) return false;
     return IsValidThemeData(f.read(kSignatureSize));

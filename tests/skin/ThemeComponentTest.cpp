@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace SkinTest;
@@ -196,6 +197,13 @@ TEST_F(ThemeComponentTest, MissingFileChangesNothing) {
     EXPECT_EQ(theme.GetInt(SkinElement::FormBorderWidthInt), 2);
     theme.SetThemeFile(QString());  // an empty name finds nothing either
     EXPECT_EQ(theme.ThemeFile(), path);
+    // A pipe or a device is no theme file: passed over at once, without reading (or waiting on) it.
+    const QString fifo = dir.filePath("pipe.skn");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    theme.SetThemeFile(fifo);
+    theme.SetThemeFile("/dev/zero");
+    EXPECT_EQ(theme.ThemeFile(), path);
+    EXPECT_EQ(theme.GetInt(SkinElement::FormBorderWidthInt), 2);
 }
 
 TEST_F(ThemeComponentTest, InvalidSignatureRaisesAndKeepsThePreviousTheme) {

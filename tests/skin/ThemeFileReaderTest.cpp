@@ -4,6 +4,7 @@
 #include "SkinTestSupport.h"
 
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace SkinTest;
@@ -44,6 +45,10 @@ TEST_F(ThemeFileReaderTest, SignatureTest) {
     // Cannot be opened or read: no exception, just False.
     EXPECT_FALSE(IsValidThemeFile(dir.filePath("missing.skn")));
     EXPECT_FALSE(IsValidThemeFile(dir.path()));
+    const QString fifo = dir.filePath("pipe.skn");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(IsValidThemeFile(fifo));  // not opened, so nothing waits for a writer
+    EXPECT_THROW(TskThemeFileReader{fifo}, ESkinError);
 }
 
 TEST_F(ThemeFileReaderTest, ReadsEveryKindAndLooksUpWithoutRegardToCase) {
@@ -206,6 +211,22 @@ TEST_F(ThemeFileReaderTest, OverlappingEntriesAreRefused) {
     // The same chain cut to a count that could fit is read.
     PutU32(data, 24 + step * 9 + 73, block - 77);
     EXPECT_EQ(TskThemeFileReader::FromData(data).BitmapKeys().size(), 10);
+}
+
+TEST_F(ThemeFileReaderTest, WriterSavesWholeFilesOnly) {
+    TskThemeFileWriter w;
+    w.AddInt("FormMinWidthInt", 200);
+    const QString path = dir.filePath("saved.skn");
+    QString error;
+    ASSERT_TRUE(w.SaveToFile(path, &error)) << error.toStdString();
+    EXPECT_EQ(ReadBytes(path), w.Data());
+    EXPECT_EQ(TskThemeFileReader(path).GetInt("FormMinWidthInt"), 200);
+    EXPECT_FALSE(w.SaveToFile(dir.filePath("no/such/folder/x.skn"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    // Keys longer than the field are cut so that a terminating zero remains.
+    TskThemeFileWriter longKey;
+    longKey.AddInt(QString(80, u'k'), 1);
+    EXPECT_EQ(TskThemeFileReader::FromData(longKey.Data()).GetInt(QString(63, u'k')), 1);
 }
 
 TEST_F(ThemeFileReaderTest, UnreadableFileRaises) {

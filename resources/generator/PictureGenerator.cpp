@@ -140,21 +140,25 @@ QLinearGradient Vertical(const QRectF& r, const QColor& top, const QColor& botto
     return g;
 }
 
-// A glassy shine over the upper half of a shape.
-void Gloss(QPainter& p, const QPainterPath& shape, const QRectF& r, double strength) {
+// A glassy shine over the upper part (Fraction of the height) of a shape.
+void Gloss(QPainter& p, const QPainterPath& shape, const QRectF& r, double strength, double fraction = 0.5) {
     p.save();
     p.setClipPath(shape);
-    QLinearGradient g(r.topLeft(), QPointF(r.left(), r.center().y()));
+    const double h = r.height() * fraction;
+    QLinearGradient g(r.topLeft(), QPointF(r.left(), r.top() + h));
     g.setColorAt(0, QColor(255, 255, 255, static_cast<int>(200 * strength)));
     g.setColorAt(1, QColor(255, 255, 255, static_cast<int>(60 * strength)));
-    p.fillRect(QRectF(r.left(), r.top(), r.width(), r.height() / 2), g);
+    p.fillRect(QRectF(r.left(), r.top(), r.width(), h), g);
     p.restore();
 }
 
 enum class State { Normal, Hot, Down, Disabled };
 
-// A face with outline: the shared shape of buttons, boxes and sliders.
-void Face(QPainter& p, const Look& look, const QRectF& r, double radius, State state, bool withGloss) {
+// A face with outline: the shared shape of buttons, boxes and sliders. With FlatMiddle the face
+// keeps one colour through the middle rows: a push button is stretched from its middle rows, which
+// must match for the stretched parts to meet without a seam.
+void Face(QPainter& p, const Look& look, const QRectF& r, double radius, State state, bool withGloss,
+          bool flatMiddle = false) {
     QColor f1 = look.face1, f2 = look.face2, edge = look.border;
     switch (state) {
     case State::Hot:
@@ -176,8 +180,15 @@ void Face(QPainter& p, const Look& look, const QRectF& r, double radius, State s
         break;
     }
     const QPainterPath shape = RoundRect(r, radius);
-    p.fillPath(shape, Vertical(r, f1, f2));
-    if (withGloss && state != State::Disabled) Gloss(p, shape, r, state == State::Down ? 0.4 : 0.9);
+    QLinearGradient fill = Vertical(r, f1, f2);
+    if (flatMiddle) {
+        const QColor mid = Mix(f1, f2, 0.5);
+        fill.setColorAt(0.36, mid);
+        fill.setColorAt(0.64, mid);
+    }
+    p.fillPath(shape, fill);
+    if (withGloss && state != State::Disabled)
+        Gloss(p, shape, r, state == State::Down ? 0.4 : 0.9, flatMiddle ? 0.36 : 0.5);
     p.setPen(QPen(edge, 1));
     p.setBrush(Qt::NoBrush);
     p.drawPath(shape);
@@ -195,7 +206,7 @@ QImage ButtonPiece(const Look& look, QSize size, State state) {
     QPainter p(&c);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0.5, 0.5, size.width() - 1, size.height() - 1);
-    Face(p, look, r, look.radius, state, look.glossy);
+    Face(p, look, r, look.radius, state, look.glossy, true);
     p.end();
     // A transparent button is drawn with its top-left pixel's colour left out: magenta around the
     // rounded corners. An opaque one stands on the background colour.
@@ -240,7 +251,7 @@ QImage BoxImage(const Look& look, QSize whole, bool radio) {
         const QColor mark = enabled ? look.accent : Mix(look.accent, look.back, 0.55);
         const QRectF r(0.5, 0.5, size.width() - 1, size.height() - 1);
         if (radio) {
-            const QRectF disc = r.adjusted(0.5, 0.5, -0.5, -0.5);
+            const QRectF disc = r;
             QPainterPath shape;
             shape.addEllipse(disc);
             p.fillPath(shape, Vertical(disc, box1, box2));
@@ -279,9 +290,18 @@ QColor TitleAt(const Look& look, double y, int height) {
     return c;
 }
 
+// One row of the caption bar: an outline at the top, a light line under it, a dark line at the
+// bottom, the gradient between.
+QColor TitleRow(const Look& look, int y, int height) {
+    if (y == 0) return look.titleEdge;
+    if (y == 1) return Lighter(TitleAt(look, 1, height), 0.35);
+    if (y == height - 1) return Darker(look.title2, 0.25);
+    return TitleAt(look, y, height);
+}
+
 // The caption bar's background over a rectangle of the bar, row by row.
 void TitleBackground(QPainter& p, const Look& look, const QRect& r, int barHeight) {
-    for (int y = r.top(); y <= r.bottom(); ++y) p.fillRect(QRect(r.left(), y, r.width(), 1), TitleAt(look, y, barHeight));
+    for (int y = r.top(); y <= r.bottom(); ++y) p.fillRect(QRect(r.left(), y, r.width(), 1), TitleRow(look, y, barHeight));
 }
 
 // Left end, stretched middle or right end of the caption bar. The round styles round the outer top
@@ -291,10 +311,6 @@ QImage TitlePiece(const Look& look, QSize size, int side /* -1 left, 0 middle, 1
     QPainter p(&c);
     TitleBackground(p, look, QRect(QPoint(0, 0), size), size.height());
     p.setRenderHint(QPainter::Antialiasing);
-    // A light line under the top edge and a dark line at the bottom.
-    p.fillRect(QRect(0, 0, size.width(), 1), look.titleEdge);
-    p.fillRect(QRect(0, 1, size.width(), 1), Lighter(TitleAt(look, 1, size.height()), 0.35));
-    p.fillRect(QRect(0, size.height() - 1, size.width(), 1), Darker(look.title2, 0.25));
     if (side != 0) {
         const int x = side < 0 ? 0 : size.width() - 1;
         p.fillRect(QRect(x, 0, 1, size.height()), look.titleEdge);
@@ -383,7 +399,7 @@ QImage TitleButtonImage(const Look& look) {
             // An opaque button stands on the caption bar at its place on the bar.
             if (!look.titleButtonTransparent) {
                 for (int y = 0; y < size.height(); ++y)
-                    p.fillRect(QRect(0, y, size.width(), 1), TitleAt(look, y + look.titleTop, barHeight));
+                    p.fillRect(QRect(0, y, size.width(), 1), TitleRow(look, y + look.titleTop, barHeight));
             }
             p.setRenderHint(QPainter::Antialiasing);
             const QRectF face = state == State::Down ? r.translated(0, 0.5) : r;
@@ -437,7 +453,6 @@ QImage ProgressImage(const Look& look) {
     const QRectF r(0, 0, s.width(), s.height());
     p.fillRect(r, Vertical(r, Lighter(look.accent, 0.45), Darker(look.accent, 0.1)));
     p.fillRect(QRectF(0, 0, s.width(), s.height() * 0.45), QColor(255, 255, 255, 70));
-    p.fillRect(QRectF(s.width() - 1, 0, 1, s.height()), QColor(255, 255, 255, 60));
     p.end();
     return Flatten(c, look.back, look.back);
 }

@@ -18,7 +18,9 @@ namespace {
 
 // A regular file (or a link to one). Folders, pipes and devices count as no file: reading a pipe
 // could block the program, a device could be endless.
-bool IsExistingFile(const QString& path) { return QFileInfo(path).isFile(); }
+bool IsExistingFile(const QString& path) {
+    return QFileInfo(path).isFile();
+}
 
 // Creates Path only when no file or link of that name exists, readable and writable by the user
 // alone, and writes Data into it. False when the name is taken (errno EEXIST) or writing failed.
@@ -47,7 +49,7 @@ bool WriteNewFile(const QString& path, const QByteArray& data) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 // FileName with N before its extension (the extension starts at the last "." of the file-name
@@ -61,8 +63,10 @@ QString NumberedFileName(const QString& fileName, int n) {
 }
 
 // QFileInfo::exists follows links; a link that points nowhere still takes the name.
-bool NameTaken(const QString& path) { return QFileInfo(path).exists() || QFileInfo(path).isSymLink(); }
-}  // namespace
+bool NameTaken(const QString& path) {
+    return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
+}
+} // namespace
 
 QString GetUniqueFileName(const QString& fileName) {
     for (int n = 0;; ++n) {
@@ -80,9 +84,13 @@ TskFileTheme::TskFileTheme(QObject* owner) : QObject(owner) {}
 
 TskFileTheme::~TskFileTheme() = default;
 
-bool TskFileTheme::CheckThemeFile(const QString& fileName) const { return IsValidThemeFile(fileName); }
+bool TskFileTheme::CheckThemeFile(const QString& fileName) const {
+    return IsValidThemeFile(fileName);
+}
 
-void TskFileTheme::SetThemeFile(const QString& value) { AssignThemeFile(value, false); }
+void TskFileTheme::SetThemeFile(const QString& value) {
+    AssignThemeFile(value, false);
+}
 
 void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
     if (!force && value == m_themeFile) return;
@@ -98,7 +106,7 @@ void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
                 }
             }
         }
-        if (path.isEmpty()) return;  // found nowhere: the previous theme stays
+        if (path.isEmpty()) return; // found nowhere: the previous theme stays
     }
     if (!CheckThemeFile(path)) throw ESkinError(QStringLiteral("Invalid skin file for ZEVAvev!"));
     // A damaged file raises here, before anything of this component has changed.
@@ -119,7 +127,9 @@ void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
     }
 }
 
-void TskFileTheme::GetBitmap(int element, QImage& graphic) const { m_manager.GetBitmap(element, graphic); }
+void TskFileTheme::GetBitmap(int element, QImage& graphic) const {
+    m_manager.GetBitmap(element, graphic);
+}
 
 void TskFileTheme::GetBitmap(int element, QImage& graphic, int partCount, int part) const {
     QImage scratch;
@@ -127,15 +137,23 @@ void TskFileTheme::GetBitmap(int element, QImage& graphic, int partCount, int pa
     CopyBitmapPart(scratch, graphic, partCount, part);
 }
 
-TColor TskFileTheme::GetColor(int element) const { return m_manager.GetColor(element); }
+TColor TskFileTheme::GetColor(int element) const {
+    return m_manager.GetColor(element);
+}
 
-int TskFileTheme::GetInt(int element) const { return m_manager.GetInt(element); }
+int TskFileTheme::GetInt(int element) const {
+    return m_manager.GetInt(element);
+}
 
-bool TskFileTheme::GetBool(int element) const { return m_manager.GetBool(element); }
+bool TskFileTheme::GetBool(int element) const {
+    return m_manager.GetBool(element);
+}
 
 TskBuiltInFileTheme::TskBuiltInFileTheme(QObject* owner) : TskFileTheme(owner) {}
 
-bool TskBuiltInFileTheme::HasSkinData() const { return IsExistingFile(m_ownThemeFile); }
+bool TskBuiltInFileTheme::HasSkinData() const {
+    return IsExistingFile(m_ownThemeFile);
+}
 
 QByteArray TskBuiltInFileTheme::SkinData() const {
     if (!HasSkinData()) return {};
@@ -144,12 +162,17 @@ QByteArray TskBuiltInFileTheme::SkinData() const {
     return f.readAll();
 }
 
-void TskBuiltInFileTheme::WriteSkinData(QIODevice& stream) const { stream.write(SkinData()); }
+void TskBuiltInFileTheme::WriteSkinData(QIODevice& stream) const {
+    stream.write(SkinData());
+}
 
-void TskBuiltInFileTheme::ReadSkinData(QIODevice& stream) { ReadSkinData(stream.readAll()); }
+void TskBuiltInFileTheme::ReadSkinData(QIODevice& stream) {
+    ReadSkinData(stream.readAll());
+}
 
 void TskBuiltInFileTheme::ReadSkinData(const QByteArray& data) {
-    const QString base = ProgramPaths::withTrailingSeparator(QDir::tempPath()) + QStringLiteral("SKNTHEME.skn");
+    const QString base =
+        ProgramPaths::withTrailingSeparator(QDir::tempPath()) + QStringLiteral("SKNTHEME.skn");
     // The first free name in the order GetUniqueFileName gives, but a name counts as free only once
     // the file has been created exclusively: another process may take it in between, and a name
     // someone else prepared (a file or a link) is never used.
@@ -164,7 +187,8 @@ void TskBuiltInFileTheme::ReadSkinData(const QByteArray& data) {
             throw ESkinError(QStringLiteral("Cannot write the temporary skin file \"%1\"").arg(candidate));
         }
     }
-    if (path.isEmpty()) throw ESkinError(QStringLiteral("Cannot create a temporary skin file \"%1\"").arg(base));
+    if (path.isEmpty())
+        throw ESkinError(QStringLiteral("Cannot create a temporary skin file \"%1\"").arg(base));
     try {
         // Always loaded, even when the temporary name equals the path loaded before: the data is new.
         AssignThemeFile(path, true);

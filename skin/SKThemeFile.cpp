@@ -58,7 +58,7 @@ bool ReadWholeFile(const QString& fileName, QByteArray& data, QString* error) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool IsValidThemeData(const QByteArray& data) {
     if (data.size() < kSignatureSize) return false;
@@ -106,21 +106,23 @@ void TskThemeFileReader::Load(const QByteArray& data) {
     const qsizetype maxEntries = fileSize / kEntrySize;
     QSet<uint64_t> visited;
     for (;;) {
-        if (entryOffset + kEntrySize > static_cast<uint64_t>(fileSize)) Damaged(QStringLiteral("an entry is cut off"));
-        if (visited.contains(entryOffset)) break;  // the chain loops: it ends here
+        if (entryOffset + kEntrySize > static_cast<uint64_t>(fileSize))
+            Damaged(QStringLiteral("an entry is cut off"));
+        if (visited.contains(entryOffset)) break; // the chain loops: it ends here
         if (visited.size() >= maxEntries) Damaged(QStringLiteral("too many entries"));
         visited.insert(entryOffset);
 
         const char* entry = m_data.constData() + entryOffset;
         const uint64_t nextOffset = qFromLittleEndian<uint32_t>(entry + 73);
-        if (nextOffset == 0) break;  // the terminator is not read as data
+        if (nextOffset == 0) break; // the terminator is not read as data
 
         const qsizetype keyLength = qstrnlen(entry, kKeySize);
         const QString key = QString::fromLatin1(entry, keyLength);
         const uint8_t kind = static_cast<uint8_t>(entry[64]);
         const uint64_t dataOffset = qFromLittleEndian<uint32_t>(entry + 65);
         const uint64_t dataSize = qFromLittleEndian<uint32_t>(entry + 69);
-        if (dataOffset + dataSize > static_cast<uint64_t>(fileSize)) Damaged(QStringLiteral("entry data is cut off"));
+        if (dataOffset + dataSize > static_cast<uint64_t>(fileSize))
+            Damaged(QStringLiteral("entry data is cut off"));
         const char* bytes = m_data.constData() + dataOffset;
 
         switch (kind) {
@@ -176,6 +178,7 @@ bool TskThemeFileReader::GetBool(const QString& key) const {
 
 QStringList TskThemeFileReader::BitmapKeys() const {
     QStringList keys;
-    for (const BitmapEntry& e : m_bitmaps) keys.append(e.key);
+    for (const BitmapEntry& e : m_bitmaps)
+        keys.append(e.key);
     return keys;
 }

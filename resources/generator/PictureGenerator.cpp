@@ -30,44 +30,52 @@
 
 namespace {
 
-const QColor kKey(255, 0, 255);  // magenta: the transparent colour of skin bitmaps
+const QColor kKey(255, 0, 255); // magenta: the transparent colour of skin bitmaps
 
-QColor Rgb(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+QColor Rgb(uint32_t rgb) {
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
 // A theme colour value 0x00BBGGRR as a colour.
-QColor Bgr(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor Bgr(uint32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 QColor Mix(const QColor& a, const QColor& b, double t) {
     return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
                             a.blueF() + (b.blueF() - a.blueF()) * t);
 }
-QColor Lighter(const QColor& c, double t) { return Mix(c, Qt::white, t); }
-QColor Darker(const QColor& c, double t) { return Mix(c, Qt::black, t); }
+QColor Lighter(const QColor& c, double t) {
+    return Mix(c, Qt::white, t);
+}
+QColor Darker(const QColor& c, double t) {
+    return Mix(c, Qt::black, t);
+}
 
 // Sizes of the bitmap elements of one theme (width x height of the whole bitmap).
 struct Sizes {
     QSize button{225, 21}, checkBox{52, 13}, radio{52, 13}, titleButton{378, 21}, titleLeft{19, 24},
-        titleClient{7, 24}, titleRight{23, 24}, progress{6, 10}, trackBar{84, 1}, slider{14, 14}, sliderV{22, 11},
-        scrollBarButton{96, 17}, scrollBarSlider{21, 16}, checkList{44, 11}, scrollButton{72, 18}, tab{18, 18},
-        tabLine{8, 1}, sideHandle{8, 86}, sideBar{1, 21};
+        titleClient{7, 24}, titleRight{23, 24}, progress{6, 10}, trackBar{84, 1}, slider{14, 14},
+        sliderV{22, 11}, scrollBarButton{96, 17}, scrollBarSlider{21, 16}, checkList{44, 11},
+        scrollButton{72, 18}, tab{18, 18}, tabLine{8, 1}, sideHandle{8, 86}, sideBar{1, 21};
 };
 
 // The look of one theme: its colours and shapes.
 struct Look {
-    QColor back;          // what the controls stand on (form / control background)
-    QColor face1, face2;  // button face, top and bottom
-    QColor border;        // control outlines
-    QColor hot;           // hover accent
-    QColor accent;        // check marks, progress, selection
-    QColor glyph;         // arrows and marks on buttons
-    QColor title1, title2;  // caption bar, top and bottom
-    QColor titleEdge;       // caption bar outline
-    QColor titleGlyph;      // marks on caption buttons
-    QColor scrollBack;      // scroll-bar trough
-    int radius = 3;         // corner radius of buttons
-    int titleRound = 0;     // rounded top corners of the caption bar
-    int titleTop = 5;       // where the caption buttons sit on the caption bar
-    bool glossy = false;    // a glassy highlight over the upper half
-    bool gumdrops = false;  // round caption buttons
+    QColor back;           // what the controls stand on (form / control background)
+    QColor face1, face2;   // button face, top and bottom
+    QColor border;         // control outlines
+    QColor hot;            // hover accent
+    QColor accent;         // check marks, progress, selection
+    QColor glyph;          // arrows and marks on buttons
+    QColor title1, title2; // caption bar, top and bottom
+    QColor titleEdge;      // caption bar outline
+    QColor titleGlyph;     // marks on caption buttons
+    QColor scrollBack;     // scroll-bar trough
+    int radius = 3;        // corner radius of buttons
+    int titleRound = 0;    // rounded top corners of the caption bar
+    int titleTop = 5;      // where the caption buttons sit on the caption bar
+    bool glossy = false;   // a glassy highlight over the upper half
+    bool gumdrops = false; // round caption buttons
     bool buttonTransparent = false;
     bool titleButtonTransparent = false;
     Sizes sizes;
@@ -301,7 +309,8 @@ QColor TitleRow(const Look& look, int y, int height) {
 
 // The caption bar's background over a rectangle of the bar, row by row.
 void TitleBackground(QPainter& p, const Look& look, const QRect& r, int barHeight) {
-    for (int y = r.top(); y <= r.bottom(); ++y) p.fillRect(QRect(r.left(), y, r.width(), 1), TitleRow(look, y, barHeight));
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        p.fillRect(QRect(r.left(), y, r.width(), 1), TitleRow(look, y, barHeight));
 }
 
 // Left end, stretched middle or right end of the caption bar. The round styles round the outer top
@@ -319,13 +328,15 @@ QImage TitlePiece(const Look& look, QSize size, int side /* -1 left, 0 middle, 1
             QPainterPath outside;
             outside.addRect(side < 0 ? QRectF(0, 0, R, R) : QRectF(size.width() - R, 0, R, R));
             QPainterPath inside;
-            inside.addEllipse(side < 0 ? QRectF(0, 0, 2 * R, 2 * R) : QRectF(size.width() - 2 * R, 0, 2 * R, 2 * R));
+            inside.addEllipse(side < 0 ? QRectF(0, 0, 2 * R, 2 * R)
+                                       : QRectF(size.width() - 2 * R, 0, 2 * R, 2 * R));
             p.setCompositionMode(QPainter::CompositionMode_Source);
             p.fillPath(outside.subtracted(inside), look.titleEdge);
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
             p.setPen(QPen(look.titleEdge, 1.2));
             p.setBrush(Qt::NoBrush);
-            p.drawEllipse(side < 0 ? QRectF(0.5, 0.5, 2 * R, 2 * R) : QRectF(size.width() - 2 * R - 0.5, 0.5, 2 * R, 2 * R));
+            p.drawEllipse(side < 0 ? QRectF(0.5, 0.5, 2 * R, 2 * R)
+                                   : QRectF(size.width() - 2 * R - 0.5, 0.5, 2 * R, 2 * R));
         }
     }
     p.end();
@@ -361,10 +372,10 @@ void DrawTitleGlyph(QPainter& p, TitleGlyph glyph, const QRectF& r, const QColor
     case TitleGlyph::Help: {
         QPainterPath q;
         q.moveTo(g.left() + g.width() * 0.15, g.top() + g.height() * 0.3);
-        q.cubicTo(g.left() + g.width() * 0.15, g.top() - g.height() * 0.1, g.right(), g.top() - g.height() * 0.05,
-                  g.right(), g.top() + g.height() * 0.3);
-        q.cubicTo(g.right(), g.top() + g.height() * 0.5, g.center().x(), g.top() + g.height() * 0.5, g.center().x(),
-                  g.top() + g.height() * 0.72);
+        q.cubicTo(g.left() + g.width() * 0.15, g.top() - g.height() * 0.1, g.right(),
+                  g.top() - g.height() * 0.05, g.right(), g.top() + g.height() * 0.3);
+        q.cubicTo(g.right(), g.top() + g.height() * 0.5, g.center().x(), g.top() + g.height() * 0.5,
+                  g.center().x(), g.top() + g.height() * 0.72);
         p.drawPath(q);
         p.setPen(Qt::NoPen);
         p.setBrush(color);
@@ -407,8 +418,9 @@ QImage TitleButtonImage(const Look& look) {
                 // Round gems: red close, amber minimise, green maximise, aqua for the rest.
                 QColor base = glyph == TitleGlyph::Close ? QColor(0xE2, 0x4B, 0x43)
                               : glyph == TitleGlyph::Min ? QColor(0xE8, 0xB0, 0x32)
-                              : (glyph == TitleGlyph::Max || glyph == TitleGlyph::Restore) ? QColor(0x5B, 0xB8, 0x4A)
-                                                                                          : QColor(0x4E, 0x95, 0xE0);
+                              : (glyph == TitleGlyph::Max || glyph == TitleGlyph::Restore)
+                                  ? QColor(0x5B, 0xB8, 0x4A)
+                                  : QColor(0x4E, 0x95, 0xE0);
                 if (state == State::Down) base = Darker(base, 0.25);
                 QPainterPath gem;
                 gem.addEllipse(face);
@@ -512,15 +524,28 @@ QImage SliderImage(const Look& look, QSize s, bool transparent) {
     return Flatten(c, look.back, transparent ? kKey : look.back);
 }
 
-void Arrow(QPainter& p, const QRectF& r, int direction /* 0 up, 1 right, 2 down, 3 left */, const QColor& color) {
+void Arrow(QPainter& p, const QRectF& r, int direction /* 0 up, 1 right, 2 down, 3 left */,
+           const QColor& color) {
     const double s = std::min(r.width(), r.height()) * 0.22;
     const QPointF c = r.center();
     QPolygonF tri;
     switch (direction) {
-    case 0: tri << QPointF(c.x() - s * 1.3, c.y() + s * 0.6) << QPointF(c.x() + s * 1.3, c.y() + s * 0.6) << QPointF(c.x(), c.y() - s * 0.8); break;
-    case 1: tri << QPointF(c.x() - s * 0.6, c.y() - s * 1.3) << QPointF(c.x() - s * 0.6, c.y() + s * 1.3) << QPointF(c.x() + s * 0.8, c.y()); break;
-    case 2: tri << QPointF(c.x() - s * 1.3, c.y() - s * 0.6) << QPointF(c.x() + s * 1.3, c.y() - s * 0.6) << QPointF(c.x(), c.y() + s * 0.8); break;
-    default: tri << QPointF(c.x() + s * 0.6, c.y() - s * 1.3) << QPointF(c.x() + s * 0.6, c.y() + s * 1.3) << QPointF(c.x() - s * 0.8, c.y()); break;
+    case 0:
+        tri << QPointF(c.x() - s * 1.3, c.y() + s * 0.6) << QPointF(c.x() + s * 1.3, c.y() + s * 0.6)
+            << QPointF(c.x(), c.y() - s * 0.8);
+        break;
+    case 1:
+        tri << QPointF(c.x() - s * 0.6, c.y() - s * 1.3) << QPointF(c.x() - s * 0.6, c.y() + s * 1.3)
+            << QPointF(c.x() + s * 0.8, c.y());
+        break;
+    case 2:
+        tri << QPointF(c.x() - s * 1.3, c.y() - s * 0.6) << QPointF(c.x() + s * 1.3, c.y() - s * 0.6)
+            << QPointF(c.x(), c.y() + s * 0.8);
+        break;
+    default:
+        tri << QPointF(c.x() + s * 0.6, c.y() - s * 1.3) << QPointF(c.x() + s * 0.6, c.y() + s * 1.3)
+            << QPointF(c.x() - s * 0.8, c.y());
+        break;
     }
     p.setPen(Qt::NoPen);
     p.setBrush(color);
@@ -566,7 +591,8 @@ QImage ScrollBarSliderImage(const Look& look) {
     QImage image = Flatten(c, look.scrollBack, look.scrollBack);
     // The middle piece repeats one column so that stretching it leaves no seam.
     QPainter q(&image);
-    for (int x = third; x < 2 * third; ++x) q.drawImage(QPoint(x, 0), image.copy(third + third / 2, 0, 1, h));
+    for (int x = third; x < 2 * third; ++x)
+        q.drawImage(QPoint(x, 0), image.copy(third + third / 2, 0, 1, h));
     // Grip marks on the middle piece.
     q.setPen(QPen(Darker(thumb.face2, 0.3), 1));
     q.drawLine(QPoint(third + 1, h / 2 - 3), QPoint(third + 1, h / 2 + 2));
@@ -626,7 +652,9 @@ QImage TabLineImage(const Look& look) {
     return Solid(s.width(), s.height(), look.border);
 }
 
-QImage CheckListImage(const Look& look) { return BoxImage(look, look.sizes.checkList, false); }
+QImage CheckListImage(const Look& look) {
+    return BoxImage(look, look.sizes.checkList, false);
+}
 
 // A tall grip handle and the one-column bar it runs on.
 QImage SideHandleImage(const Look& look) {
@@ -780,7 +808,7 @@ Look NewLook(int variant) {
     l.titleGlyph = Rgb(0xFFFFFF);
     l.titleEdge = Rgb(0x808080);
     switch (variant) {
-    case 0:  // steel blue
+    case 0: // steel blue
         l.face1 = Rgb(0xFFFFFF);
         l.face2 = Rgb(0xC9D6EA);
         l.hot = Rgb(0x5E8FD6);
@@ -788,7 +816,7 @@ Look NewLook(int variant) {
         l.title1 = Rgb(0x7E9CC8);
         l.title2 = Rgb(0x3A5A8C);
         break;
-    case 1:  // sea green
+    case 1: // sea green
         l.face1 = Rgb(0xFFFFFF);
         l.face2 = Rgb(0xC8E3D6);
         l.hot = Rgb(0x4FB28A);
@@ -796,7 +824,7 @@ Look NewLook(int variant) {
         l.title1 = Rgb(0x6FB596);
         l.title2 = Rgb(0x2C6E52);
         break;
-    default:  // graphite with a warm accent
+    default: // graphite with a warm accent
         l.face1 = Rgb(0xFFFFFF);
         l.face2 = Rgb(0xD6D6DC);
         l.hot = Rgb(0xE29A4C);
@@ -853,7 +881,8 @@ Look Mp10Look() {
 QImage MacFormBackground() {
     QImage image(8, 4, QImage::Format_RGB32);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 8; ++x) image.setPixel(x, y, (y % 2 == 0 ? Rgb(0xECECEC) : Rgb(0xE2E2E2)).rgb());
+        for (int x = 0; x < 8; ++x)
+            image.setPixel(x, y, (y % 2 == 0 ? Rgb(0xECECEC) : Rgb(0xE2E2E2)).rgb());
     return image;
 }
 
@@ -870,7 +899,8 @@ QImage MacMenuBar() {
     QImage image(16, 20, QImage::Format_RGB32);
     for (int y = 0; y < 20; ++y) {
         const QColor c = Mix(Rgb(0xFAFAFA), Rgb(0xE0E0E0), y / 19.0);
-        for (int x = 0; x < 16; ++x) image.setPixel(x, y, (y % 2 ? Darker(c, 0.02) : c).rgb());
+        for (int x = 0; x < 16; ++x)
+            image.setPixel(x, y, (y % 2 ? Darker(c, 0.02) : c).rgb());
     }
     return image;
 }
@@ -946,12 +976,16 @@ const std::vector<BitmapElement>& BitmapElements() {
         {"CheckBoxImage", "CHECKBOX", [](const Look& l) { return BoxImage(l, l.sizes.checkBox, false); }},
         {"RadioButtonImage", "RADIOBUTTON", [](const Look& l) { return BoxImage(l, l.sizes.radio, true); }},
         {"TitleBarButtonImage", "TITLEBTN", TitleButtonImage},
-        {"TitleBarLeftImage", "TITLE_LEFT", [](const Look& l) { return TitlePiece(l, l.sizes.titleLeft, -1); }},
-        {"TitleBarClientImage", "TITLE_CLIENT", [](const Look& l) { return TitlePiece(l, l.sizes.titleClient, 0); }},
-        {"TitleBarRightImage", "TITLE_RIGHT", [](const Look& l) { return TitlePiece(l, l.sizes.titleRight, 1); }},
+        {"TitleBarLeftImage", "TITLE_LEFT",
+         [](const Look& l) { return TitlePiece(l, l.sizes.titleLeft, -1); }},
+        {"TitleBarClientImage", "TITLE_CLIENT",
+         [](const Look& l) { return TitlePiece(l, l.sizes.titleClient, 0); }},
+        {"TitleBarRightImage", "TITLE_RIGHT",
+         [](const Look& l) { return TitlePiece(l, l.sizes.titleRight, 1); }},
         {"ProgressBarImage", "PROGRESSBAR", ProgressImage},
         {"TrackBarBarImage", "TRACKBAR_BAR", TrackBarImage},
-        {"TrackBarSliderImage", "TRACKBAR_SLIDER", [](const Look& l) { return SliderImage(l, l.sizes.slider, true); }},
+        {"TrackBarSliderImage", "TRACKBAR_SLIDER",
+         [](const Look& l) { return SliderImage(l, l.sizes.slider, true); }},
         {"TrackBarSliderVImage", "TRACKBAR_SLIDER_V",
          [](const Look& l) { return SliderImage(l, l.sizes.sliderV, false); }},
         {"ScrollBarButtonImage", "SCROLLBAR_BUTTON", ScrollBarButtonImage},
@@ -977,7 +1011,8 @@ struct ThemeValues {
 
 QByteArray ThemeFile(const Look& look, const ThemeValues& v) {
     TskThemeFileWriter w;
-    for (const BitmapElement& e : BitmapElements()) w.AddBitmap(e.key, BmpBytes(e.draw(look)));
+    for (const BitmapElement& e : BitmapElements())
+        w.AddBitmap(e.key, BmpBytes(e.draw(look)));
     w.AddInt("TitleBarButtonLeftOffsetInt", v.leftOffset);
     w.AddInt("TitleBarButtonRightOffsetInt", v.rightOffset);
     w.AddInt("TitleBarButtonTopInt", v.top);
@@ -1004,7 +1039,7 @@ QByteArray ThemeFile(const Look& look, const ThemeValues& v) {
     return w.Data();
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -1058,12 +1093,12 @@ int main(int argc, char** argv) {
     bitmap("MACOS_COMBOBOX_BUTTON", ComboButton(MacOSLook(), QSize(17, 20)));
     bitmap("WINXP_COMBOBOX_BUTTON", ComboButton(WinXPLook(), QSize(17, 20)));
 
-    const ThemeValues newValues{5,        -5,       5,        200,      13,       0xF0DCD3, 0x808080, 1,
-                                0xF0DCD3, 0xF0DCD3, 0x000000, 0xFFFFFF, 0x000000, 0xC0C0C0, 0x7E6666, 0xFFFFFF,
-                                0x000000, 0xF9F9F9, 0x000000, 0xFFFFFF, 0xC0C0C0};
-    const ThemeValues mp10Values{8,        -8,       7,          200,      0,        0xFAE5D8, 0xC67762, 2,
-                                 0xA04A44, 0xD28E51, 0xFFFFFF,   0xA25713, 0xFFFFFF, 0x97571E, 0xBB8B57,
-                                 0xFF000014, 0x020000, 0xF9F9F9, 0xB47734, 0xA97438, 0x79420E};
+    const ThemeValues newValues{5,        -5,       5,        200,      13,       0xF0DCD3, 0x808080,
+                                1,        0xF0DCD3, 0xF0DCD3, 0x000000, 0xFFFFFF, 0x000000, 0xC0C0C0,
+                                0x7E6666, 0xFFFFFF, 0x000000, 0xF9F9F9, 0x000000, 0xFFFFFF, 0xC0C0C0};
+    const ThemeValues mp10Values{8,        -8,         7,        200,      0,        0xFAE5D8, 0xC67762,
+                                 2,        0xA04A44,   0xD28E51, 0xFFFFFF, 0xA25713, 0xFFFFFF, 0x97571E,
+                                 0xBB8B57, 0xFF000014, 0x020000, 0xF9F9F9, 0xB47734, 0xA97438, 0x79420E};
     const struct {
         const char* name;
         Look look;

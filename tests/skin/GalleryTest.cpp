@@ -68,20 +68,23 @@ QImage Preview(const PieceSource& piece, const std::function<int(int)>& number) 
     p.setClipRect(QRect(0, 0, W, left.height()));
     const bool buttonsTransparent = number(SkinElement::TitleBarButtonTransparentBool) != 0;
     int x = W + 1 + number(SkinElement::TitleBarButtonRightOffsetInt);
-    for (int first : {16, 7, 13}) {  // close, maximise, minimise: the row grows leftwards
+    for (int first : {16, 7, 13}) { // close, maximise, minimise: the row grows leftwards
         const QImage b = piece(SkinElement::TitleBarButtonImage, 18, first);
         x -= b.width() + 1;
         const int top = number(SkinElement::TitleBarButtonTopInt);
-        if (buttonsTransparent) DrawMasked(p, x, top, b, PixelColor(b, 0, b.height() - 1));
-        else p.drawImage(x, top, b);
+        if (buttonsTransparent)
+            DrawMasked(p, x, top, b, PixelColor(b, 0, b.height() - 1));
+        else
+            p.drawImage(x, top, b);
     }
     const QImage control = piece(SkinElement::TitleBarButtonImage, 18, 1);
     if (buttonsTransparent) {
-        DrawMasked(p, number(SkinElement::TitleBarButtonLeftOffsetInt), number(SkinElement::TitleBarButtonTopInt),
-                   control, PixelColor(control, 0, control.height() - 1));
+        DrawMasked(p, number(SkinElement::TitleBarButtonLeftOffsetInt),
+                   number(SkinElement::TitleBarButtonTopInt), control,
+                   PixelColor(control, 0, control.height() - 1));
     } else {
-        p.drawImage(number(SkinElement::TitleBarButtonLeftOffsetInt), number(SkinElement::TitleBarButtonTopInt),
-                    control);
+        p.drawImage(number(SkinElement::TitleBarButtonLeftOffsetInt),
+                    number(SkinElement::TitleBarButtonTopInt), control);
     }
     p.setClipping(false);
 
@@ -92,7 +95,8 @@ QImage Preview(const PieceSource& piece, const std::function<int(int)>& number) 
         face.fill(window.pixel(bx, 50));
         {
             QPainter f(&face);
-            DrawNinePartBitmap(piece(SkinElement::ButtonImage, 3, state), f, TRect(0, 0, 90, 27), buttonTransparent);
+            DrawNinePartBitmap(piece(SkinElement::ButtonImage, 3, state), f, TRect(0, 0, 90, 27),
+                               buttonTransparent);
         }
         p.drawImage(bx, 48, face);
         bx += 100;
@@ -122,7 +126,7 @@ QString GalleryDir() {
     return dir;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Gallery, BuiltInStyleBitmaps) {
     const QString dir = GalleryDir();

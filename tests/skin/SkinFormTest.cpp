@@ -12,7 +12,8 @@ QImage BorderedGlyph() {
     QImage glyph(10, 6, QImage::Format_RGB32);
     glyph.fill(0xFFFF00FF);
     for (int y = 1; y < 5; ++y)
-        for (int x = 2; x < 8; ++x) glyph.setPixel(x, y, 0xFF2040A0);
+        for (int x = 2; x < 8; ++x)
+            glyph.setPixel(x, y, 0xFF2040A0);
     return glyph;
 }
 
@@ -26,7 +27,7 @@ struct Counter {
     int n = 0;
 };
 
-}  // namespace
+} // namespace
 
 TEST(SkinForm, ConstructionOnAForm) {
     QWidget form;
@@ -93,9 +94,9 @@ TEST(SkinForm, AnyMouseButtonDragsTheForm) {
         auto* skin = new TskSkinForm(&form);
         skin->SetGlyph(BorderedGlyph());
         Counter down;
-    QObject::connect(skin, &TskSkinForm::OnMouseDown, [&] { ++down.n; });
+        QObject::connect(skin, &TskSkinForm::OnMouseDown, [&] { ++down.n; });
         Counter clicked;
-    QObject::connect(skin, &TskSkinForm::OnClick, [&] { ++clicked.n; });
+        QObject::connect(skin, &TskSkinForm::OnClick, [&] { ++clicked.n; });
         const QPoint start = form.pos();
         SendMouse(skin, QEvent::MouseButtonPress, {4, 3}, {104, 103}, button, button);
         EXPECT_EQ(down.n, 1);
@@ -106,8 +107,8 @@ TEST(SkinForm, AnyMouseButtonDragsTheForm) {
             EXPECT_EQ(form.pos(), start + QPoint(20, 30));
             SendMouse(skin, QEvent::MouseButtonRelease, {24, 33}, {124, 133}, button, Qt::NoButton);
             SendMouse(skin, QEvent::MouseMove, {50, 50}, {150, 150}, Qt::NoButton, Qt::NoButton);
-            EXPECT_EQ(form.pos(), start + QPoint(20, 30));  // released: no more following
-            EXPECT_EQ(clicked.n, 0);                   // a drag is no click
+            EXPECT_EQ(form.pos(), start + QPoint(20, 30)); // released: no more following
+            EXPECT_EQ(clicked.n, 0);                       // a drag is no click
         }
     }
 }

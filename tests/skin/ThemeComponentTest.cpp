@@ -1,9 +1,9 @@
 // Theme components: the ThemeFile assignment (search, errors, damaged files, re-assignment walk),
 // lookups, and embedded themes through temporary files.
+#include "SkinTestSupport.h"
 #include "platform/ProgramPaths.h"
 #include "skin/SKMgr.h"
 #include "skin/SKThemeWriter.h"
-#include "SkinTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,13 +61,16 @@ public:
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
         m_old = qgetenv(name);
         qputenv(name, value);
     }
     ~ScopedEnv() {
-        if (m_had) qputenv(m_name, m_old);
-        else qunsetenv(m_name);
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
     }
 
 private:
@@ -95,7 +98,7 @@ std::string Message(const std::function<void()>& f) {
     return "(nothing raised)";
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(ThemeComponentTest, LookupsWithoutATheme) {
     TskFileTheme theme;
@@ -147,9 +150,9 @@ TEST_F(ThemeComponentTest, SameStringTwiceLoadsOnce) {
     theme.SetThemeFile(path);
     ASSERT_TRUE(WriteBytes(path, Theme(4)));
     theme.SetThemeFile(path);
-    EXPECT_EQ(theme.GetInt(SkinElement::FormBorderWidthInt), 1);  // not read again
+    EXPECT_EQ(theme.GetInt(SkinElement::FormBorderWidthInt), 1); // not read again
     const QString other = dir.path() + "/./same.skn";
-    theme.SetThemeFile(other);                                     // another string: loaded
+    theme.SetThemeFile(other); // another string: loaded
     EXPECT_EQ(theme.GetInt(SkinElement::FormBorderWidthInt), 4);
     EXPECT_EQ(theme.ThemeFile(), other);
 }
@@ -177,7 +180,7 @@ TEST_F(ThemeComponentTest, SearchesProgramHomeAndSystemFolders) {
     EXPECT_EQ(theme.GetInt(SkinElement::FormBorderWidthInt), 2);
 
     ASSERT_TRUE(WriteBytes(programCopy, Theme(1)));
-    theme.SetThemeFile(name);  // a bare name that exists only in the program folder
+    theme.SetThemeFile(name); // a bare name that exists only in the program folder
     EXPECT_EQ(theme.ThemeFile(), programCopy);
     EXPECT_TRUE(QFileInfo(theme.ThemeFile()).isAbsolute());
     EXPECT_EQ(theme.GetInt(SkinElement::FormBorderWidthInt), 1);
@@ -195,7 +198,7 @@ TEST_F(ThemeComponentTest, MissingFileChangesNothing) {
     EXPECT_EQ(theme.ThemeFile(), path);
     EXPECT_TRUE(theme.CanUse());
     EXPECT_EQ(theme.GetInt(SkinElement::FormBorderWidthInt), 2);
-    theme.SetThemeFile(QString());  // an empty name finds nothing either
+    theme.SetThemeFile(QString()); // an empty name finds nothing either
     EXPECT_EQ(theme.ThemeFile(), path);
     // A pipe or a device is no theme file: passed over at once, without reading (or waiting on) it.
     const QString fifo = dir.filePath("pipe.skn");
@@ -224,7 +227,7 @@ TEST_F(ThemeComponentTest, DamagedFileKeepsThePreviousTheme) {
     const QString good = Put("good.skn", Theme(2));
     theme.SetThemeFile(good);
     QByteArray damaged = Theme(5);
-    damaged.truncate(damaged.size() - 30);  // signature fine, chain cut off
+    damaged.truncate(damaged.size() - 30); // signature fine, chain cut off
     const QString bad = Put("damaged.skn", damaged);
     EXPECT_THROW(theme.SetThemeFile(bad), ESkinError);
     EXPECT_EQ(theme.ThemeFile(), good);
@@ -241,7 +244,7 @@ TEST_F(ThemeComponentTest, ReassignsTheThemeToTheFormsSkinControls) {
     auto* other = new TskFileTheme(&form);
     auto* direct = new TskProbe(&form);
     auto* panel = new QWidget(&form);
-    auto* nested = new TskProbe(panel);  // owned by the form through a panel
+    auto* nested = new TskProbe(panel); // owned by the form through a panel
     auto* plain = new PlainProbe(&form);
     auto* elsewhere = new TskProbe(&form);
     direct->SetFileTheme(theme);
@@ -251,14 +254,15 @@ TEST_F(ThemeComponentTest, ReassignsTheThemeToTheFormsSkinControls) {
     QWidget otherForm;
     auto* foreign = new TskProbe(&otherForm);
     foreign->SetFileTheme(theme);
-    for (TskProbe* p : {direct, nested, static_cast<TskProbe*>(plain), elsewhere, foreign}) p->assignments = 0;
+    for (TskProbe* p : {direct, nested, static_cast<TskProbe*>(plain), elsewhere, foreign})
+        p->assignments = 0;
 
     theme->SetThemeFile(Put("walk.skn", Theme(1)));
     EXPECT_EQ(direct->assignments, 1);
     EXPECT_EQ(nested->assignments, 1);
-    EXPECT_EQ(plain->assignments, 0);      // class name does not begin with "Tsk"
-    EXPECT_EQ(elsewhere->assignments, 0);  // refers to another theme
-    EXPECT_EQ(foreign->assignments, 0);    // on another form
+    EXPECT_EQ(plain->assignments, 0);     // class name does not begin with "Tsk"
+    EXPECT_EQ(elsewhere->assignments, 0); // refers to another theme
+    EXPECT_EQ(foreign->assignments, 0);   // on another form
 
     // A failed load walks nothing.
     EXPECT_THROW(theme->SetThemeFile(Put("bad.skn", "not a theme")), ESkinError);
@@ -291,9 +295,9 @@ TEST_F(ThemeComponentTest, ManagerKeepsItsReaderUntilANewFileIsRead) {
     EXPECT_TRUE(manager.LoadFile(Put("m.skn", Theme(3, true))));
     EXPECT_EQ(manager.GetInt(SkinElement::FormBorderWidthInt), 3);
     EXPECT_TRUE(manager.GetBool(SkinElement::ButtonTransparentBool));
-    EXPECT_FALSE(manager.LoadFile(dir.filePath("missing.skn")));  // keeps the current reader
+    EXPECT_FALSE(manager.LoadFile(dir.filePath("missing.skn"))); // keeps the current reader
     EXPECT_EQ(manager.GetInt(SkinElement::FormBorderWidthInt), 3);
-    EXPECT_FALSE(manager.LoadFile(dir.path()));                    // a folder is no file
+    EXPECT_FALSE(manager.LoadFile(dir.path())); // a folder is no file
     EXPECT_THROW(manager.LoadData(QByteArray("ZEVAvev_TB\0\0", 12)), ESkinError);
     EXPECT_EQ(manager.GetInt(SkinElement::FormBorderWidthInt), 3);
     // A bitmap entry whose bytes are no picture leaves the graphic as it was.
@@ -326,7 +330,8 @@ TEST_F(ThemeComponentTest, UniqueFileNames) {
 TEST_F(ThemeComponentTest, TwoEmbeddedThemesLeaveNoTemporaryFile) {
     QTemporaryDir temp;
     ScopedEnv tmp("TMPDIR", QFile::encodeName(temp.path()));
-    ASSERT_EQ(ProgramPaths::withTrailingSeparator(QDir::tempPath()), ProgramPaths::withTrailingSeparator(temp.path()));
+    ASSERT_EQ(ProgramPaths::withTrailingSeparator(QDir::tempPath()),
+              ProgramPaths::withTrailingSeparator(temp.path()));
 
     QWidget form;
     auto* themeNew = new TskBuiltInFileTheme(&form);
@@ -335,7 +340,7 @@ TEST_F(ThemeComponentTest, TwoEmbeddedThemesLeaveNoTemporaryFile) {
     probe->SetFileTheme(themeMp10);
     probe->assignments = 0;
     themeNew->ReadSkinData(Resource("new.skn"));
-    themeMp10->setProperty("SkinData", Resource("mp10.skn"));  // the same through the property
+    themeMp10->setProperty("SkinData", Resource("mp10.skn")); // the same through the property
     EXPECT_TRUE(themeNew->CanUse());
     EXPECT_TRUE(themeMp10->CanUse());
     EXPECT_EQ(themeNew->GetInt(SkinElement::FormRoundCornerInt), 13);
@@ -344,7 +349,8 @@ TEST_F(ThemeComponentTest, TwoEmbeddedThemesLeaveNoTemporaryFile) {
     EXPECT_EQ(probe->assignments, 1);
     EXPECT_EQ(themeNew->LoadedThemeFile(), temp.filePath("SKNTHEME.skn"));
     EXPECT_EQ(themeMp10->LoadedThemeFile(), temp.filePath("SKNTHEME.skn"));
-    EXPECT_TRUE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(
+        QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 
     // The theme stays usable with its file gone; loading the same data again still loads.
     QImage g;
@@ -381,7 +387,8 @@ TEST_F(ThemeComponentTest, InvalidEmbeddedDataRaisesAndLeavesNoFile) {
     QByteArray damaged = Resource("new2.skn");
     damaged.truncate(5000);
     EXPECT_THROW(theme.ReadSkinData(damaged), ESkinError);
-    EXPECT_TRUE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(
+        QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     EXPECT_TRUE(theme.CanUse());
     EXPECT_EQ(theme.GetInt(SkinElement::FormRoundCornerInt), 13);
 }
@@ -391,7 +398,7 @@ TEST_F(ThemeComponentTest, EmbeddedDataComesFromItsOwnThemeFile) {
     EXPECT_FALSE(theme.HasSkinData());
     EXPECT_TRUE(theme.SkinData().isEmpty());
     const QString path = Put("embed.skn", Theme(3));
-    theme.setProperty("ThemeFile", path);  // the own string: stored, nothing loaded
+    theme.setProperty("ThemeFile", path); // the own string: stored, nothing loaded
     EXPECT_EQ(theme.ThemeFile(), path);
     EXPECT_FALSE(theme.CanUse());
     EXPECT_TRUE(theme.LoadedThemeFile().isEmpty());

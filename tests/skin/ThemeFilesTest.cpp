@@ -20,7 +20,7 @@ const char* const kFiles[] = {"new.skn", "mp10.skn", "new1.skn", "new2.skn"};
 
 struct Value {
     const char* key;
-    int64_t values[4];  // new, mp10, new1, new2
+    int64_t values[4]; // new, mp10, new1, new2
 };
 
 const Value kValues[] = {
@@ -74,7 +74,7 @@ const BitmapSize kSizes[] = {
     {"SideChannelBarImage", {{1, 21}, {1, 26}, {1, 21}, {1, 21}}},
 };
 
-}  // namespace
+} // namespace
 
 TEST(GeneratedThemeFiles, SignatureEntriesAndStoredLayout) {
     for (const char* name : kFiles) {
@@ -98,9 +98,11 @@ TEST(GeneratedThemeFiles, SignatureEntriesAndStoredLayout) {
         }
         EXPECT_EQ(reader.BitmapKeys(), bitmaps);
         QStringList intKeys;
-        for (const QString& line : reader.IntegerLines()) intKeys << line.section('=', 0, 0);
+        for (const QString& line : reader.IntegerLines())
+            intKeys << line.section('=', 0, 0);
         EXPECT_EQ(intKeys, numbers);
-        EXPECT_EQ(reader.BooleanLines(), (QStringList{"ButtonTransparentBool=0", "TitleBarButtonTransparentBool=0"}));
+        EXPECT_EQ(reader.BooleanLines(),
+                  (QStringList{"ButtonTransparentBool=0", "TitleBarButtonTransparentBool=0"}));
 
         // Each entry directly followed by its data; the file ends with the terminator entry.
         EXPECT_EQ(qFromLittleEndian<uint32_t>(data.constData() + 12), 24u);
@@ -136,7 +138,8 @@ TEST(GeneratedThemeFiles, ValuesAndBitmapSizes) {
             const QByteArray bmp = reader.GetBitmap(s.key);
             ASSERT_TRUE(bmp.startsWith("BM")) << s.key;
             // A complete BMP file: its stated size is the entry's size.
-            EXPECT_EQ(qFromLittleEndian<uint32_t>(bmp.constData() + 2), static_cast<uint32_t>(bmp.size())) << s.key;
+            EXPECT_EQ(qFromLittleEndian<uint32_t>(bmp.constData() + 2), static_cast<uint32_t>(bmp.size()))
+                << s.key;
             EXPECT_EQ(QImage::fromData(bmp, "BMP").size(), s.sizes[f]) << s.key;
         }
     }
@@ -158,7 +161,8 @@ TEST(GeneratedThemeFiles, StylePicturesFollowTheirStripConventions) {
         for (const auto& strip : strips) {
             QImage image;
             GetBuiltInBitmap(style, strip.element, &image);
-            EXPECT_EQ(image.width() % strip.pieces, 0) << BuiltInBitmapName(style, strip.element).toStdString();
+            EXPECT_EQ(image.width() % strip.pieces, 0)
+                << BuiltInBitmapName(style, strip.element).toStdString();
         }
         // Radio buttons are drawn with their bottom-left pixel's colour left out: magenta.
         QImage radio;

@@ -615,7 +615,17 @@ void LoadFormDescription(QWidget* form, const FormNode& root) {
     }
 }
 
+// The form descriptions are compiled into a static library: name them here so the linker keeps them.
+static void initFormResources() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(forms);
+        return true;
+    }();
+    (void)done;
+}
+
 void LoadFormResource(QWidget* form, const QString& resourcePath) {
+    initFormResources();
     QFile f(resourcePath);
     if (!f.open(QIODevice::ReadOnly))
         throw FormResourceError(QStringLiteral("Form description %1 not found").arg(resourcePath));

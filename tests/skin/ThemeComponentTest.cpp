@@ -167,6 +167,10 @@ TEST_F(ThemeComponentTest, SearchesProgramHomeAndSystemFolders) {
     QTemporaryDir home;
     ScopedEnv homeEnv("HOME", QFile::encodeName(home.path()));
     const QString homeCopy = ProgramPaths::withTrailingSeparator(home.path()) + name;
+    // A bare name is looked for in the working folder first: keep that away from the program folder.
+    QTemporaryDir workDir;
+    const QString oldWorkDir = QDir::currentPath();
+    QDir::setCurrent(workDir.path());
 
     ASSERT_TRUE(WriteBytes(systemCopy, Theme(3)));
     TskFileTheme theme;
@@ -188,6 +192,7 @@ TEST_F(ThemeComponentTest, SearchesProgramHomeAndSystemFolders) {
     QFile::remove(programCopy);
     QFile::remove(systemCopy);
     if (!systemExisted) QDir().rmdir(systemDir);
+    QDir::setCurrent(oldWorkDir);
 }
 
 TEST_F(ThemeComponentTest, MissingFileChangesNothing) {

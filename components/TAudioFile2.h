@@ -13,6 +13,7 @@
 class TAudioFileLink;
 class AudioDecoder;
 class AudioEncoder;
+class SampleConverter;
 
 // Reads, encodes and writes one audio file at a time: WAV (PCM 8/16 bit), MP3 (LAME), OGG Vorbis
 // and WMA (wmav2 in ASF). Reading decodes anything FFmpeg reads.
@@ -103,6 +104,7 @@ private:
     mutable std::recursive_mutex m_mutex;
     std::unique_ptr<AudioDecoder> m_reader;
     std::unique_ptr<AudioEncoder> m_writer;
+    std::unique_ptr<SampleConverter> m_converter; // input format -> output format
     TAudioFileLink* m_link = nullptr;
     TAudioFile2LameEnc* m_lame = nullptr;
 

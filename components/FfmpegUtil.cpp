@@ -1,0 +1,19 @@
+#include "components/FfmpegUtil.h"
+
+extern "C" {
+#include <libavutil/error.h>
+}
+
+QString ffmpegErrorText(int errorCode) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(errorCode, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+QString channelText(int channels) {
+    if (channels == 1)
+        return QStringLiteral("mono");
+    if (channels == 2)
+        return QStringLiteral("stereo");
+    return QStringLiteral("%1 channels").arg(channels);
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Small helpers shared by the FFmpeg-based file units.
+QString ffmpegErrorText(int errorCode);
+// "mono", "stereo" or "<n> channels".
+QString channelText(int channels);

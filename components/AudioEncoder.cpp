@@ -477,6 +477,11 @@ SampleConverter::SampleConverter(int inRate, int inChannels, int outRate, int ou
     int r = swr_alloc_set_opts2(&m_swr, &out, AV_SAMPLE_FMT_S16, outRate, &in, AV_SAMPLE_FMT_S16, inRate, 0, nullptr);
     av_channel_layout_uninit(&in);
     av_channel_layout_uninit(&out);
+    // Mono spread to stereo keeps its level on both sides (FFmpeg's default lowers it by 3 dB).
+    if (r >= 0 && inChannels == 1 && outChannels == 2) {
+        const double matrix[2] = {1.0, 1.0};
+        swr_set_matrix(m_swr, matrix, 1);
+    }
     if (r < 0 || swr_init(m_swr) < 0) {
         swr_free(&m_swr);
         throw ComponentError(QStringLiteral("Cannot convert %1 Hz, %2 to %3 Hz, %4")

@@ -69,6 +69,7 @@ struct AudioDecoder::Impl {
     bool draining = false;
     bool eof = false;
     int64_t originPts = AV_NOPTS_VALUE;
+    int firstFrameSamples = 0;
 
     // Seek state: frames before seekTarget are dropped; the first frame with a time stamp tells
     // where the decoder stands.
@@ -187,8 +188,10 @@ struct AudioDecoder::Impl {
         int64_t ts = frame->best_effort_timestamp;
         if (ts == AV_NOPTS_VALUE)
             ts = frame->pts;
-        if (originPts == AV_NOPTS_VALUE)
+        if (originPts == AV_NOPTS_VALUE) {
             originPts = ts == AV_NOPTS_VALUE ? 0 : ts;
+            firstFrameSamples = n;
+        }
         std::size_t skip = 0;
         if (seekTarget >= 0) {
             if (ts == AV_NOPTS_VALUE) {
@@ -354,8 +357,11 @@ struct AudioDecoder::Impl {
             (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE))
             length = scanLength(&audioBytes);
         if (length < 0 && st->duration != AV_NOPTS_VALUE) {
-            int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : originPts;
-            length = av_rescale_q(st->duration + start - originPts, tb, AVRational{1, rate});
+            length = av_rescale_q(st->duration, tb, AVRational{1, rate});
+            // The WMA decoder gives out each packet's audio one packet late and the last packet
+            // never: the stream lasts one frame less than the container says.
+            if (par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2)
+                length -= firstFrameSamples;
         }
         if (length < 0 && fmt->duration != AV_NOPTS_VALUE)
             length = av_rescale(fmt->duration, rate, AV_TIME_BASE);

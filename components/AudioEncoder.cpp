@@ -298,6 +298,10 @@ public:
         int left = av_audio_fifo_size(m_fifo);
         if (left > 0)
             encodeFromFifo(left);
+        // A decoder of a codec without encoder delay (wmav2) gives out each frame one packet late:
+        // one frame of silence after the end lets the last real frame come out whole.
+        if (!(m_ctx->codec->capabilities & AV_CODEC_CAP_DELAY))
+            encodeFromFifo(0);
         sendFrame(nullptr);
         int r = av_write_trailer(m_oc);
         if (r < 0)
@@ -385,7 +389,7 @@ private:
     void encodeFromFifo(int frames) {
         av_frame_unref(m_frame);
         int size = frames;
-        if (frames < m_frameSize && m_padLastFrame)
+        if ((frames < m_frameSize && m_padLastFrame) || frames == 0)
             size = m_frameSize;
         m_frame->nb_samples = size;
         m_frame->format = m_ctx->sample_fmt;
@@ -395,7 +399,8 @@ private:
             fail(QStringLiteral("out of memory"));
         if (size > frames)
             av_samples_set_silence(m_frame->extended_data, 0, size, m_channels, m_ctx->sample_fmt);
-        av_audio_fifo_read(m_fifo, reinterpret_cast<void**>(m_frame->extended_data), frames);
+        if (frames > 0)
+            av_audio_fifo_read(m_fifo, reinterpret_cast<void**>(m_frame->extended_data), frames);
         m_frame->pts = m_pts;
         m_pts += size;
         sendFrame(m_frame);

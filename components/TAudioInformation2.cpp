@@ -126,7 +126,7 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
     bool saved = false;
     if (ext == "mp3") {
         TagLib::MPEG::File f(fileNameOf(path), false);
-        if (!f.isValid())
+        if (!f.isValid() || f.firstFrameOffset() < 0)
             tagError(fileName, QStringLiteral("not an MP3 file"));
         writeId3v2(f.ID3v2Tag(true), v);
         saved = f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate);

@@ -259,7 +259,7 @@ class FfmpegEncoder : public AudioEncoder {
 public:
     enum Kind { Ogg, Wma };
 
-    FfmpegEncoder(const QString& fileName, Kind kind, int rate, int channels, int value) : m_name(fileName) {
+    FfmpegEncoder(const QString& fileName, Kind kind, int rate, int channels, int value) : m_name(fileName), m_kind(kind) {
         m_rate = rate;
         m_channels = channels;
         try {
@@ -291,6 +291,10 @@ public:
             while (av_audio_fifo_size(m_fifo) >= m_frameSize)
                 encodeFromFifo(m_frameSize);
         }
+        // Ogg pages are closed at every block (not only once a second), so a writer that dies
+        // leaves the audio up to its last block in the file.
+        if (m_kind == Ogg && av_write_frame(m_oc, nullptr) < 0)
+            fail(QStringLiteral("the page could not be written"));
         avio_flush(m_oc->pb);
     }
 
@@ -438,6 +442,7 @@ private:
     }
 
     QString m_name;
+    Kind m_kind;
     AVFormatContext* m_oc = nullptr;
     AVCodecContext* m_ctx = nullptr;
     AVStream* m_stream = nullptr;

@@ -14,7 +14,6 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/intreadwrite.h>
-#include <libavutil/log.h>
 #include <libswresample/swresample.h>
 }
 
@@ -390,12 +389,7 @@ struct AudioDecoder::Impl {
 };
 
 AudioDecoder::AudioDecoder(const QString& fileName) : d(std::make_unique<Impl>()) {
-    // Failures reach the caller as exceptions with their own text; FFmpeg's log stays quiet.
-    static const bool quiet = [] {
-        av_log_set_level(AV_LOG_QUIET);
-        return true;
-    }();
-    (void)quiet;
+    quietFfmpegLog();
     d->fileName = fileName;
     QFileInfo info(fileName);
     if (!info.exists())

@@ -18,7 +18,6 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libswresample/swresample.h>
 }
@@ -275,21 +274,22 @@ public:
     ~FfmpegEncoder() override { release(); }
 
     void write(const int16_t* samples, int64_t frames) override {
+        // Samples go straight into the frame being filled, as the codec's planar floats.
         while (frames > 0) {
-            int n = int(std::min<int64_t>(frames, 16384));
-            if (av_audio_fifo_realloc(m_fifo, av_audio_fifo_size(m_fifo) + n) < 0)
-                fail(QStringLiteral("out of memory"));
-            // Convert straight into the codec's sample format, appended to the FIFO.
-            ensurePlanes(n);
-            const uint8_t* in = reinterpret_cast<const uint8_t*>(samples);
-            int got = swr_convert(m_swr, m_planes.data(), n, &in, n);
-            if (got < 0)
-                fail(QStringLiteral("sample conversion failed"));
-            av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(m_planes.data()), got);
-            samples += std::size_t(n) * m_channels;
+            if (m_filled == 0)
+                prepareFrame();
+            int n = int(std::min<int64_t>(frames, m_frameSize - m_filled));
+            for (int c = 0; c < m_channels; ++c) {
+                float* dst = reinterpret_cast<float*>(m_frame->extended_data[c]) + m_filled;
+                const int16_t* src = samples + c;
+                for (int i = 0; i < n; ++i)
+                    dst[i] = float(src[std::size_t(i) * std::size_t(m_channels)]) * (1.0f / 32768.0f);
+            }
+            m_filled += n;
+            samples += std::size_t(n) * std::size_t(m_channels);
             frames -= n;
-            while (av_audio_fifo_size(m_fifo) >= m_frameSize)
-                encodeFromFifo(m_frameSize);
+            if (m_filled == m_frameSize)
+                sendFilled(m_frameSize);
         }
         // Ogg pages are closed at every block (not only once a second), so a writer that dies
         // leaves the audio up to its last block in the file.
@@ -299,13 +299,14 @@ public:
     }
 
     void finish() override {
-        int left = av_audio_fifo_size(m_fifo);
-        if (left > 0)
-            encodeFromFifo(left);
+        if (m_filled > 0)
+            sendFilled(m_padLastFrame ? m_frameSize : m_filled);
         // A decoder of a codec without encoder delay (wmav2) gives out each frame one packet late:
         // one frame of silence after the end lets the last real frame come out whole.
-        if (!(m_ctx->codec->capabilities & AV_CODEC_CAP_DELAY))
-            encodeFromFifo(0);
+        if (!(m_ctx->codec->capabilities & AV_CODEC_CAP_DELAY)) {
+            prepareFrame();
+            sendFilled(m_frameSize);
+        }
         sendFrame(nullptr);
         int r = av_write_trailer(m_oc);
         if (r < 0)
@@ -326,6 +327,7 @@ private:
     }
 
     void open(Kind kind, int value) {
+        quietFfmpegLog();
         const char* muxer = kind == Ogg ? "ogg" : "asf";
         const char* encoder = kind == Ogg ? "libvorbis" : "wmav2";
         QByteArray path = QFile::encodeName(m_name);
@@ -360,14 +362,17 @@ private:
             throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
         m_stream->time_base = m_ctx->time_base;
 
-        r = swr_alloc_set_opts2(&m_swr, &m_ctx->ch_layout, m_ctx->sample_fmt, m_rate, &m_ctx->ch_layout,
-                                AV_SAMPLE_FMT_S16, m_rate, 0, nullptr);
-        if (r < 0 || swr_init(m_swr) < 0)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": sample conversion unavailable").arg(m_name));
-        m_fifo = av_audio_fifo_alloc(m_ctx->sample_fmt, m_channels, m_frameSize * 2);
+        if (m_ctx->sample_fmt != AV_SAMPLE_FMT_FLTP)
+            throw ComponentError(QStringLiteral("Cannot create \"%1\": unexpected sample format of the encoder").arg(m_name));
         m_frame = av_frame_alloc();
         m_pkt = av_packet_alloc();
-        if (!m_fifo || !m_frame || !m_pkt)
+        if (!m_frame || !m_pkt)
+            throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
+        m_frame->nb_samples = m_frameSize;
+        m_frame->format = m_ctx->sample_fmt;
+        m_frame->sample_rate = m_rate;
+        av_channel_layout_copy(&m_frame->ch_layout, &m_ctx->ch_layout);
+        if (av_frame_get_buffer(m_frame, 0) < 0)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
 
         r = avio_open(&m_oc->pb, path.constData(), AVIO_FLAG_WRITE);
@@ -380,33 +385,20 @@ private:
         avio_flush(m_oc->pb);
     }
 
-    void ensurePlanes(int frames) {
-        int planes = av_sample_fmt_is_planar(m_ctx->sample_fmt) ? m_channels : 1;
-        int bytesPerPlane = av_samples_get_buffer_size(nullptr, av_sample_fmt_is_planar(m_ctx->sample_fmt) ? 1 : m_channels,
-                                                       frames, m_ctx->sample_fmt, 1);
-        m_planeData.resize(std::size_t(planes) * std::size_t(bytesPerPlane));
-        m_planes.resize(std::size_t(planes));
-        for (int i = 0; i < planes; ++i)
-            m_planes[std::size_t(i)] = m_planeData.data() + std::size_t(i) * std::size_t(bytesPerPlane);
+    // One frame buffer serves every frame: the encoder has let go of it once sendFrame returns
+    // (otherwise it is copied here).
+    void prepareFrame() {
+        if (av_frame_make_writable(m_frame) < 0)
+            fail(QStringLiteral("out of memory"));
+        av_samples_set_silence(m_frame->extended_data, 0, m_frameSize, m_channels, m_ctx->sample_fmt);
+        m_filled = 0;
     }
 
-    void encodeFromFifo(int frames) {
-        av_frame_unref(m_frame);
-        int size = frames;
-        if ((frames < m_frameSize && m_padLastFrame) || frames == 0)
-            size = m_frameSize;
+    void sendFilled(int size) {
         m_frame->nb_samples = size;
-        m_frame->format = m_ctx->sample_fmt;
-        m_frame->sample_rate = m_rate;
-        av_channel_layout_copy(&m_frame->ch_layout, &m_ctx->ch_layout);
-        if (av_frame_get_buffer(m_frame, 0) < 0)
-            fail(QStringLiteral("out of memory"));
-        if (size > frames)
-            av_samples_set_silence(m_frame->extended_data, 0, size, m_channels, m_ctx->sample_fmt);
-        if (frames > 0)
-            av_audio_fifo_read(m_fifo, reinterpret_cast<void**>(m_frame->extended_data), frames);
         m_frame->pts = m_pts;
         m_pts += size;
+        m_filled = 0;
         sendFrame(m_frame);
     }
 
@@ -432,11 +424,6 @@ private:
         avformat_free_context(m_oc);
         m_oc = nullptr;
         avcodec_free_context(&m_ctx);
-        swr_free(&m_swr);
-        if (m_fifo) {
-            av_audio_fifo_free(m_fifo);
-            m_fifo = nullptr;
-        }
         av_frame_free(&m_frame);
         av_packet_free(&m_pkt);
     }
@@ -446,16 +433,13 @@ private:
     AVFormatContext* m_oc = nullptr;
     AVCodecContext* m_ctx = nullptr;
     AVStream* m_stream = nullptr;
-    SwrContext* m_swr = nullptr;
-    AVAudioFifo* m_fifo = nullptr;
     AVFrame* m_frame = nullptr;
     AVPacket* m_pkt = nullptr;
     int m_frameSize = 1024;
     bool m_padLastFrame = false;
     bool m_created = false;
     int64_t m_pts = 0;
-    std::vector<uint8_t> m_planeData;
-    std::vector<uint8_t*> m_planes;
+    int m_filled = 0; // frames in m_frame not yet sent
 };
 
 } // namespace

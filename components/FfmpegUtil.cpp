@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavutil/error.h>
+#include <libavutil/log.h>
 }
 
 QString ffmpegErrorText(int errorCode) {
@@ -16,4 +17,12 @@ QString channelText(int channels) {
     if (channels == 2)
         return QStringLiteral("stereo");
     return QStringLiteral("%1 channels").arg(channels);
+}
+
+void quietFfmpegLog() {
+    static const bool done = [] {
+        av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    (void)done;
 }

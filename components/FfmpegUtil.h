@@ -6,3 +6,5 @@
 QString ffmpegErrorText(int errorCode);
 // "mono", "stereo" or "<n> channels".
 QString channelText(int channels);
+// FFmpeg's own log stays quiet: failures reach the caller as exceptions with their own text.
+void quietFfmpegLog();

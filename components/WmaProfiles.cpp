@@ -1,5 +1,7 @@
 #include "components/WmaProfiles.h"
 
+#include "components/FfmpegUtil.h"
+
 #include <mutex>
 
 extern "C" {
@@ -40,6 +42,7 @@ int probe(const AVCodec* codec, int rate, int channels, int kbps) {
 }
 
 std::vector<WmaProfile> buildProfiles() {
+    quietFfmpegLog();
     std::vector<WmaProfile> list;
     const AVCodec* codec = avcodec_find_encoder_by_name("wmav2");
     if (!codec)

@@ -9,6 +9,7 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libcddb2-dev
   libjpeg62-turbo-dev libfftw3-dev libsoundtouch-dev
   libgtest-dev xdg-utils
+  # reference encoders, used only by bench/codec_bench
   lame vorbis-tools ffmpeg
 )
 missing=()

@@ -218,6 +218,8 @@ struct AudioDecoder::Impl {
 
     // Decodes until some samples were appended; false at the end of the stream.
     bool decodeMore() {
+        if (!fmt || !ctx)
+            return false; // a reopen for a seek failed: nothing more to read
         while (!eof) {
             int r = avcodec_receive_frame(ctx, frame);
             if (r == 0) {
@@ -267,6 +269,8 @@ struct AudioDecoder::Impl {
     }
 
     int64_t seek(int64_t target) {
+        if (!fmt || !ctx)
+            return pos;
         target = std::max<int64_t>(0, target);
         if (length > 0)
             target = std::min(target, length);

@@ -147,11 +147,18 @@ void TAudioFile2::SetInputFormat(int first, int second) {
     m_inputChannels = second;
 }
 
+// With nothing open, the description follows the new output format; an open file keeps its own.
+void TAudioFile2::formatChanged() {
+    if (!m_reader && !m_writer)
+        m_formatString.clear();
+}
+
 void TAudioFile2::SetWavFormat(int frequency, int channels, int bits) {
     std::lock_guard lock(m_mutex);
     if (!validRate(frequency) || !validChannels(channels) || (bits != 8 && bits != 16))
         throw ComponentError(QStringLiteral("Unsupported WAV format: %1 Hz, %2, %3 bit").arg(frequency).arg(channelText(channels)).arg(bits));
     m_format = OutputFormat::Wav;
+    formatChanged();
     m_wavRate = frequency;
     m_wavChannels = channels;
     m_wavBits = bits;
@@ -162,6 +169,7 @@ void TAudioFile2::SetMp3Format(int frequency, int kbps, int channels) {
     if (!validRate(frequency) || !validChannels(channels) || kbps < 8 || kbps > 320)
         throw ComponentError(QStringLiteral("Unsupported MP3 format: %1 Hz, %2 kbps, %3").arg(frequency).arg(kbps).arg(channelText(channels)));
     m_format = OutputFormat::Mp3;
+    formatChanged();
     m_mp3Rate = frequency;
     m_mp3Kbps = kbps;
     m_mp3Channels = channels;
@@ -172,6 +180,7 @@ void TAudioFile2::SetOggFormat(int frequency, int channels, int, int, int, int16
     if (!validRate(frequency) || !validChannels(channels))
         throw ComponentError(QStringLiteral("Unsupported OGG format: %1 Hz, %2").arg(frequency).arg(channelText(channels)));
     m_format = OutputFormat::Ogg;
+    formatChanged();
     m_oggRate = frequency;
     m_oggChannels = channels;
     // The settings list stores index x 100 + 99; the index is the Vorbis quality (oggenc's -q).
@@ -186,6 +195,7 @@ void TAudioFile2::SetWmaFormat(int profile) {
     if (profile < 1 || profile > int(profiles.size()))
         throw ComponentError(QStringLiteral("There is no WMA profile %1").arg(profile));
     m_format = OutputFormat::Wma;
+    formatChanged();
     m_wmaProfile = profile;
 }
 

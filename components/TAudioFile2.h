@@ -99,6 +99,7 @@ public:
 
 private:
     void closeLocked();
+    void formatChanged();
     QString outputFormatString() const;
 
     mutable std::recursive_mutex m_mutex;

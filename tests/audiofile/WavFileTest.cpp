@@ -4,6 +4,7 @@
 
 #include "components/ComponentError.h"
 #include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -192,4 +193,78 @@ TEST(WavFile, WriterKilledMidWayLeavesAPlayableFile) {
     // The sample sequence is unbroken up to the end.
     std::vector<int16_t> expected = tone(rate, 2, d.frames(), 440.0);
     EXPECT_EQ(d.samples, expected);
+}
+
+TEST(WavFile, CompressedWritersKilledMidWayKeepTheirBlocks) {
+    QTemporaryDir dir;
+    const int rate = 44100;
+    for (const char* ext : {"mp3", "ogg", "wma"}) {
+        SCOPED_TRACE(ext);
+        QString path = dir.filePath(QStringLiteral("killed.%1").arg(QString::fromLatin1(ext)));
+        int pipeFd[2];
+        ASSERT_EQ(pipe(pipeFd), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TAudioFile2LameEnc lame;
+            TAudioFile2 af;
+            af.SetLameEncoder(&lame);
+            if (QString::fromLatin1(ext) == "mp3")
+                af.SetMp3Format(rate, 128, 2);
+            else if (QString::fromLatin1(ext) == "ogg")
+                af.SetOggFormat(rate, 2, 128, 0, 0, 499);
+            else
+                af.SetWmaFormat(15);
+            af.CreateWrite(path, 0);
+            for (int64_t block = 0;; ++block) {
+                af.WriteArray(AudioBlock(tone(rate, 2, rate * 4 / 10, 440.0, 0.5, block * rate * 4 / 10), 2));
+                if (block == 10) {
+                    char c = 1; // four seconds are written
+                    (void)!write(pipeFd[1], &c, 1);
+                }
+                usleep(1000);
+            }
+        }
+        close(pipeFd[1]);
+        char c = 0;
+        (void)!read(pipeFd[0], &c, 1);
+        close(pipeFd[0]);
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        Decoded d = decodeAll(path);
+        ASSERT_EQ(d.rate, rate);
+        EXPECT_GE(d.frames(), rate * 4);
+        EXPECT_NEAR(frequency(d.samples, 2, rate), 440.0, 2.0);
+    }
+}
+
+TEST(WavFile, FormatStringDescribesTheWriterAndStaysAfterClose) {
+    QTemporaryDir dir;
+    TAudioFile2 af;
+    af.SetWavFormat(32000, 1, 8);
+    EXPECT_EQ(af.GetFormatString(), "PCM, 32000 Hz, 8 bit, mono");
+    af.CreateWrite(dir.filePath("f.wav"), 0);
+    writeBlocks(af, tone(32000, 1, 3200, 100.0), 1, 3200);
+    af.Close();
+    EXPECT_EQ(af.GetFormatString(), "PCM, 32000 Hz, 8 bit, mono");
+    af.SetOggFormat(48000, 2, 128, 0, 0, 399);
+    EXPECT_EQ(af.GetFormatString(), "Ogg Vorbis, 48000 Hz, quality 3, stereo");
+    EXPECT_EQ(af.GetSampleFormat1(), 48000);
+    EXPECT_EQ(af.GetSampleFormat2(), 2);
+}
+
+TEST(WavFile, ReaderWhoseFileVanishesEndsQuietly) {
+    QTemporaryDir dir;
+    QString path = writeWav(dir.filePath("v.wav"), 8000, 1, 16, tone(8000, 1, 80000, 200.0));
+    TAudioFile2 af;
+    af.OpenRead(path, 0, 1);
+    ASSERT_EQ(af.GetLastError(), 0);
+    EXPECT_EQ(af.ReadArray(100).frames(), 100u);
+    QFile::remove(path);
+    // The open file still reads; going back to the start needs the file again and fails cleanly.
+    EXPECT_EQ(af.ReadArray(100).frames(), 100u);
+    EXPECT_THROW(af.Seek(0, 3), ComponentError);
+    EXPECT_EQ(af.ReadArray(100).upperBound(), -1);
+    af.Close();
 }

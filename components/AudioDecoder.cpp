@@ -101,7 +101,7 @@ struct AudioDecoder::Impl {
 
     void openContexts() {
         closeContexts();
-        QByteArray path = fileName.toUtf8();
+        QByteArray path = ffmpegFileUrl(fileName);
         int r = avformat_open_input(&fmt, path.constData(), nullptr, nullptr);
         if (r < 0)
             fail(ffmpegErrorText(r));
@@ -325,7 +325,7 @@ struct AudioDecoder::Impl {
     // padding FFmpeg trims (it marks them on the packets). Reads the packets, decodes nothing.
     int64_t scanLength(int64_t* bytes) {
         AVFormatContext* f = nullptr;
-        QByteArray path = fileName.toUtf8();
+        QByteArray path = ffmpegFileUrl(fileName);
         if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0)
             return -1;
         int64_t total = 0, trimmed = 0, size = 0;

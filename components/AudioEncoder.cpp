@@ -330,7 +330,7 @@ private:
         quietFfmpegLog();
         const char* muxer = kind == Ogg ? "ogg" : "asf";
         const char* encoder = kind == Ogg ? "libvorbis" : "wmav2";
-        QByteArray path = QFile::encodeName(m_name);
+        QByteArray path = ffmpegFileUrl(m_name);
         if (avformat_alloc_output_context2(&m_oc, nullptr, muxer, path.constData()) < 0 || !m_oc)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": no %2 writer").arg(m_name, QString::fromLatin1(muxer)));
         const AVCodec* codec = avcodec_find_encoder_by_name(encoder);

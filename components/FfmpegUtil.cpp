@@ -1,5 +1,7 @@
 #include "components/FfmpegUtil.h"
 
+#include <QFile>
+
 extern "C" {
 #include <libavutil/error.h>
 #include <libavutil/log.h>
@@ -26,3 +28,5 @@ void quietFfmpegLog() {
     }();
     (void)done;
 }
+
+QByteArray ffmpegFileUrl(const QString& fileName) { return QByteArrayLiteral("file:") + QFile::encodeName(fileName); }

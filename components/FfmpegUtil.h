@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Small helpers shared by the FFmpeg-based file units.
@@ -8,3 +9,6 @@ QString ffmpegErrorText(int errorCode);
 QString channelText(int channels);
 // FFmpeg's own log stays quiet: failures reach the caller as exceptions with their own text.
 void quietFfmpegLog();
+// The "file:" address FFmpeg opens for a local file name, so that a name with a colon is never
+// taken for another protocol.
+QByteArray ffmpegFileUrl(const QString& fileName);

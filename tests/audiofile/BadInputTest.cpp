@@ -282,3 +282,19 @@ TEST(Link, ProducerWritesThroughTheConnectedFileFromAnotherThread) {
     b.ConnectTo(nullptr);
     EXPECT_EQ(link.sink(), nullptr);
 }
+
+TEST(Information, NamesWithColonsAndNonAsciiCharacters) {
+    QTemporaryDir dir;
+    QString folder = dir.filePath("http: ünïcødé ♫");
+    QDir().mkpath(folder);
+    for (const char* ext : {"mp3", "ogg", "wma", "wav"}) {
+        QString path = makeFile(folder + QStringLiteral("/a:b Ω.%1").arg(QString::fromLatin1(ext)), 1);
+        ASSERT_TRUE(QFile::exists(path)) << ext;
+        TAudioInformation2 ai;
+        EXPECT_NO_THROW(ai.SetFileName(path)) << ext;
+        EXPECT_GT(ai.GetLength(), 0) << ext;
+        ai.infoTitle = "x";
+        EXPECT_NO_THROW(ai.WriteTags(path)) << ext;
+        EXPECT_GT(decodeAll(path).frames(), 0) << ext;
+    }
+}

@@ -398,7 +398,7 @@ AudioDecoder::AudioDecoder(const QString& fileName) : d(std::make_unique<Impl>()
     QFileInfo info(fileName);
     if (!info.exists())
         d->fail(QStringLiteral("the file does not exist"));
-    if (!info.isFile())
+    if (!isRegularFile(fileName))
         d->fail(QStringLiteral("not a file"));
     if (info.size() == 0)
         d->fail(QStringLiteral("the file is empty"));

@@ -149,7 +149,6 @@ public:
         updateSizes(pad);
         m_file.close();
     }
-    void discard() override { m_file.discard(); }
 
 private:
     void updateSizes(unsigned pad) {
@@ -241,7 +240,6 @@ public:
         }
         m_file->close();
     }
-    void discard() override { m_file->discard(); }
 
 private:
     QString m_name;
@@ -296,6 +294,8 @@ public:
         if (m_kind == Ogg && av_write_frame(m_oc, nullptr) < 0)
             fail(QStringLiteral("the page could not be written"));
         avio_flush(m_oc->pb);
+        if (m_oc->pb->error < 0)
+            fail(ffmpegErrorText(m_oc->pb->error));
     }
 
     void finish() override {
@@ -315,10 +315,6 @@ public:
         if (r < 0)
             fail(ffmpegErrorText(r));
         release();
-    }
-    void discard() override {
-        release();
-        QFile::remove(m_name);
     }
 
 private:

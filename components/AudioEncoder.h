@@ -19,8 +19,6 @@ public:
     virtual void write(const int16_t* samples, int64_t frames) = 0;
     // Flushes the encoder and completes the file's headers; the file is closed afterwards.
     virtual void finish() = 0;
-    // Closes and deletes the file (used when the file cannot be completed).
-    virtual void discard() = 0;
     int sampleRate() const { return m_rate; }
     int channels() const { return m_channels; }
 

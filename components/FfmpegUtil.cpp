@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 extern "C" {
 #include <libavutil/error.h>
 #include <libavutil/log.h>
@@ -30,3 +32,8 @@ void quietFfmpegLog() {
 }
 
 QByteArray ffmpegFileUrl(const QString& fileName) { return QByteArrayLiteral("file:") + QFile::encodeName(fileName); }
+
+bool isRegularFile(const QString& fileName) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(fileName).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}

@@ -12,3 +12,5 @@ void quietFfmpegLog();
 // The "file:" address FFmpeg opens for a local file name, so that a name with a colon is never
 // taken for another protocol.
 QByteArray ffmpegFileUrl(const QString& fileName);
+// True when the name is an existing regular file (not a folder, pipe or device).
+bool isRegularFile(const QString& fileName);

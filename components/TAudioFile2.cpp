@@ -6,6 +6,8 @@
 #include "components/FfmpegUtil.h"
 #include "components/WmaProfiles.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 namespace {
@@ -52,6 +54,10 @@ void TAudioFile2::CreateWrite(const QString& fileName, int) {
     std::lock_guard lock(m_mutex);
     closeLocked();
     try {
+        // Only regular files are written (and removed again when creating fails): never a device,
+        // a pipe or a folder.
+        if (QFile::exists(fileName) && !isRegularFile(fileName))
+            throw ComponentError(QStringLiteral("Cannot create \"%1\": it is not a regular file").arg(fileName));
         switch (m_format) {
         case OutputFormat::Wav:
             m_writer = createWavEncoder(fileName, m_wavRate, m_wavChannels, m_wavBits);

@@ -2,6 +2,7 @@
 
 #include "components/AudioDecoder.h"
 #include "components/ComponentError.h"
+#include "components/FfmpegUtil.h"
 #include "components/GenreList.h"
 
 #include <QFile>
@@ -115,8 +116,10 @@ void TAudioInformation2::SetYear(int year) { m_year = year; }
 
 void TAudioInformation2::WriteTags(const QString& fileName) {
     QFileInfo info(fileName);
-    if (!info.isFile())
+    if (!info.exists())
         tagError(fileName, QStringLiteral("the file does not exist"));
+    if (!isRegularFile(fileName))
+        tagError(fileName, QStringLiteral("not a file"));
     if (!info.isWritable())
         tagError(fileName, QStringLiteral("the file is read-only"));
     TagValues v{infoAlbum, infoArtist, infoTitle, infoComments, infoCopyright, infoURL, infoEncodedBy,

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <thread>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -113,6 +114,11 @@ TEST(BadInput, MissingEmptyMisnamedAndFolders) {
     }
     QDir(dir.path()).mkdir("folder.mp3");
     expectUnreadable(dir.filePath("folder.mp3"));
+    // A pipe would block a reader for ever.
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.ogg")).constData(), 0600), 0);
+    expectUnreadable(dir.filePath("pipe.ogg"));
+    TAudioInformation2 ai;
+    EXPECT_THROW(ai.WriteTags(dir.filePath("pipe.ogg")), ComponentError);
 }
 
 TEST(BadInput, UnreadableFile) {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -157,6 +158,17 @@ TEST(WavFile, CloseIsHarmlessAndFailedCreateLeavesNothing) {
     EXPECT_EQ(empty.GetLastError(), 0);
     EXPECT_EQ(empty.GetLength(), 0);
     EXPECT_EQ(empty.ReadArray(100).upperBound(), -1);
+
+    // Never a pipe, a device or a folder: they are neither written nor removed.
+    QString fifo = dir.filePath("pipe.wav"), folder = dir.filePath("folder.wav");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QDir().mkdir(folder);
+    for (const QString& target : {fifo, folder}) {
+        af.CreateWrite(target, 0);
+        EXPECT_NE(af.GetLastError(), 0) << target.toStdString();
+        af.Close();
+        EXPECT_TRUE(QFileInfo::exists(target)) << target.toStdString();
+    }
 
     EXPECT_THROW(af.SetWavFormat(44100, 2, 24), ComponentError);
     EXPECT_THROW(af.SetWavFormat(44100, 3, 16), ComponentError);

@@ -273,6 +273,7 @@ public:
 
     void write(const int16_t* samples, int64_t frames) override {
         // Samples go straight into the frame being filled, as the codec's planar floats.
+        const int64_t blockFrames = frames;
         while (frames > 0) {
             if (m_filled == 0)
                 prepareFrame();
@@ -289,10 +290,15 @@ public:
             if (m_filled == m_frameSize)
                 sendFilled(m_frameSize);
         }
-        // Ogg pages are closed at every block (not only once a second), so a writer that dies
-        // leaves the audio up to its last block in the file.
-        if (m_kind == Ogg && av_write_frame(m_oc, nullptr) < 0)
-            fail(QStringLiteral("the page could not be written"));
+        // Ogg pages are closed at the end of a block once a quarter of a second has gathered (the
+        // muxer alone closes one a second), so a writer that dies leaves nearly all its audio in
+        // the file, and producers of tiny blocks do not fill the file with page headers.
+        m_sincePage += blockFrames;
+        if (m_kind == Ogg && m_sincePage >= m_rate / 4) {
+            m_sincePage = 0;
+            if (av_write_frame(m_oc, nullptr) < 0)
+                fail(QStringLiteral("the page could not be written"));
+        }
         avio_flush(m_oc->pb);
         if (m_oc->pb->error < 0)
             fail(ffmpegErrorText(m_oc->pb->error));
@@ -436,6 +442,7 @@ private:
     bool m_created = false;
     int64_t m_pts = 0;
     int m_filled = 0; // frames in m_frame not yet sent
+    int64_t m_sincePage = 0;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "components/ComponentError.h"
 #include "components/FfmpegUtil.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -39,6 +40,65 @@ QString codecTitle(const AVCodecParameters* par, const AVCodec* codec) {
     if (codec && codec->long_name)
         return QString::fromUtf8(codec->long_name);
     return QString::fromLatin1(avcodec_get_name(par->codec_id));
+}
+
+uint32_t be32(const unsigned char* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// The exact number of frames FFmpeg delivers for an MP3 file that starts with a Xing/Info header
+// frame: its frame count, less the encoder delay and padding of a LAME tag. -1 without one.
+int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    QByteArray head = f.read(10);
+    qint64 offset = 0;
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        const auto* h = reinterpret_cast<const unsigned char*>(head.constData());
+        offset = 10 + ((h[6] & 0x7F) << 21 | (h[7] & 0x7F) << 14 | (h[8] & 0x7F) << 7 | (h[9] & 0x7F));
+        if (h[5] & 0x10)
+            offset += 10; // footer
+    }
+    if (!f.seek(offset))
+        return -1;
+    const QByteArray data = f.read(1024);
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const int n = int(data.size());
+    if (n < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
+        return -1;
+    const int version = (p[1] >> 3) & 3; // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+    const int layer = (p[1] >> 1) & 3;   // 1: Layer III
+    if (layer != 1 || version == 1)
+        return -1;
+    const bool mono = (p[3] >> 6) == 3;
+    const int x = 4 + (version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    const int samplesPerFrame = version == 3 ? 1152 : 576;
+    if (n < x + 12 || (std::memcmp(p + x, "Xing", 4) != 0 && std::memcmp(p + x, "Info", 4) != 0))
+        return -1;
+    const uint32_t flags = be32(p + x + 4);
+    if (!(flags & 1))
+        return -1;
+    int at = x + 8;
+    const int64_t frames = be32(p + at);
+    at += 4;
+    if (flags & 2) {
+        if (n < at + 4)
+            return -1;
+        *audioBytes = be32(p + at);
+        // A file cut short (or grown) no longer matches its header: count its packets instead.
+        if (std::abs(*audioBytes - (f.size() - offset)) > 64 * 1024)
+            return -1;
+        at += 4;
+    }
+    if (flags & 4)
+        at += 100;
+    if (flags & 8)
+        at += 4;
+    int64_t trimmed = 0;
+    // LAME's tag: a 9-byte encoder name, then at offset 21 the delay and padding, 12 bits each.
+    if (n >= at + 24 && (std::memcmp(p + at, "LAME", 4) == 0 || std::memcmp(p + at, "Lavf", 4) == 0 ||
+                         std::memcmp(p + at, "Lavc", 4) == 0))
+        trimmed = (p[at + 21] << 4 | p[at + 22] >> 4) + ((p[at + 22] & 0x0F) << 8 | p[at + 23]);
+    return std::max<int64_t>(0, frames * samplesPerFrame - trimmed);
 }
 
 } // namespace
@@ -356,8 +416,12 @@ struct AudioDecoder::Impl {
         const AVCodecParameters* par = st->codecpar;
         int64_t audioBytes = -1;
         length = -1;
-        if (isMpegAudio(par->codec_id) || fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
-            (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE))
+        // MP3: a Xing/LAME header gives the exact length at once; without one the packets are
+        // counted (FFmpeg's own figure is then an estimate from the bit rate).
+        if (par->codec_id == AV_CODEC_ID_MP3)
+            length = xingLength(fileName, &audioBytes);
+        if (length < 0 && (isMpegAudio(par->codec_id) || fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
+                           (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE)))
             length = scanLength(&audioBytes);
         if (length < 0 && st->duration != AV_NOPTS_VALUE) {
             length = av_rescale_q(st->duration, tb, AVRational{1, rate});

@@ -197,3 +197,20 @@ TEST(Mp3File, WriterConvertsItsInputFormat) {
     af.Close();
     expectTone(decodeAll(dir.filePath("conv.mp3")), 48000, 2, 96000, 700.0, 3 * 1152);
 }
+
+TEST(Mp3File, VbrFileCutShortReportsWhatItHolds) {
+    QTemporaryDir dir;
+    const int rate = 44100;
+    TAudioFile2LameEnc lame = vbr(320, true, 4);
+    QString path = encode(dir.filePath("whole.mp3"), noise(2, rate * 6, 0.2), rate, 2, 128, lame);
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    QByteArray bytes = f.readAll();
+    QFile cut(dir.filePath("cut.mp3"));
+    cut.open(QIODevice::WriteOnly);
+    cut.write(bytes.left(bytes.size() / 3));
+    cut.close();
+    Decoded d = decodeAll(cut.fileName());
+    EXPECT_LT(d.frames(), rate * 3);
+    EXPECT_NEAR(double(d.length), double(d.frames()), 1152.0) << "the header's length is not trusted for a cut file";
+}

@@ -304,3 +304,34 @@ TEST(Information, NamesWithColonsAndNonAsciiCharacters) {
         EXPECT_GT(decodeAll(path).frames(), 0) << ext;
     }
 }
+
+TEST(Link, CloseFromTheWindowWhileTheProducerWrites) {
+    QTemporaryDir dir;
+    TAudioFileLink link;
+    TAudioFile2 af;
+    af.SetMp3Format(44100, 128, 2);
+    af.ConnectTo(&link);
+    QString path = dir.filePath("cancel.mp3");
+    link.sink()->sinkSetInputFormat(44100, 2);
+    link.sink()->sinkCreateWrite(path);
+    std::atomic<int> written{0};
+    std::atomic<bool> refused{false};
+    std::thread producer([&] {
+        try {
+            for (int i = 0; i < 100000; ++i) {
+                link.sink()->sinkWriteArray(AudioBlock(tone(44100, 2, 588, 440.0, 0.5, int64_t(i) * 588), 2));
+                ++written;
+            }
+        } catch (const ComponentError&) {
+            refused = true; // the file was closed under it: the producer learns it at once
+        }
+    });
+    while (written < 200)
+        std::this_thread::yield();
+    af.Close();
+    producer.join();
+    EXPECT_TRUE(refused);
+    Decoded d = decodeAll(path);
+    EXPECT_GE(d.frames(), 200 * 588 - 2304);
+    EXPECT_NEAR(frequency(d.samples, 2, 44100), 440.0, 2.0);
+}

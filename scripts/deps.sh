@@ -10,6 +10,8 @@ packages=(
   libjpeg62-turbo-dev libfftw3-dev libsoundtouch-dev
   libgtest-dev xdg-utils
   clang libclang-rt-14-dev
+  # reference encoders, used only by bench/codec_bench
+  lame vorbis-tools ffmpeg
 )
 missing=()
 for p in "${packages[@]}"; do

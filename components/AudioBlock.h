@@ -17,5 +17,7 @@ struct AudioBlock {
     int upperBound() const { return static_cast<int>(samples.size()) - 1; }
     bool isEmpty() const { return samples.empty(); }
     // Sample frames: one element per channel.
-    std::size_t frames() const { return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0; }
+    std::size_t frames() const {
+        return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0;
+    }
 };

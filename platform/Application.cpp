@@ -9,18 +9,24 @@ Application::ErrorPresenter& presenter() {
     static Application::ErrorPresenter p;
     return p;
 }
-}  // namespace
+} // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     // The main window decides when the program ends, not the last visible window.
     setQuitOnLastWindowClosed(false);
 }
 
-void Application::setTitle(const QString& title) { setApplicationDisplayName(title); }
+void Application::setTitle(const QString& title) {
+    setApplicationDisplayName(title);
+}
 
-QString Application::title() const { return applicationDisplayName(); }
+QString Application::title() const {
+    return applicationDisplayName();
+}
 
-void Application::setErrorPresenter(ErrorPresenter p) { presenter() = std::move(p); }
+void Application::setErrorPresenter(ErrorPresenter p) {
+    presenter() = std::move(p);
+}
 
 void Application::showException(const QString& text) {
     if (presenter()) {

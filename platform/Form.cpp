@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 
-TForm::TForm(QWidget* owner) : QDialog(owner, Qt::Window) { setModal(false); }
+TForm::TForm(QWidget* owner) : QDialog(owner, Qt::Window) {
+    setModal(false);
+}
 
 TForm::~TForm() = default;
 

@@ -11,6 +11,7 @@ int ShowModal(QDialog& dialog) {
 }
 
 void ShowMessage(const QString& text, QWidget* parent) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    parent);
     box.exec();
 }

@@ -33,7 +33,8 @@ struct ProfileFile::Document {
         for (qsizetype i = 0; i < lines.size(); ++i) {
             if (isSection(lines[i]) && sectionName(lines[i]).compare(section, Qt::CaseInsensitive) == 0) {
                 qsizetype end = i + 1;
-                while (end < lines.size() && !isSection(lines[end])) ++end;
+                while (end < lines.size() && !isSection(lines[end]))
+                    ++end;
                 return std::make_pair(i + 1, end);
             }
         }
@@ -140,7 +141,8 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
     } else if (const auto range = doc.sectionRange(section)) {
         // After the last non-blank line of the section.
         qsizetype at = range->second;
-        while (at > range->first && doc.lines[at - 1].trimmed().isEmpty()) --at;
+        while (at > range->first && doc.lines[at - 1].trimmed().isEmpty())
+            --at;
         doc.lines.insert(at, line);
     } else {
         if (!doc.lines.isEmpty() && !doc.lines.last().trimmed().isEmpty()) doc.lines.append(QString());

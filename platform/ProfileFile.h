@@ -45,7 +45,7 @@ public:
 
     bool sectionExists(const QString& section) const;
     bool valueExists(const QString& section, const QString& key) const;
-    QStringList readSection(const QString& section) const;  // the keys, in file order
+    QStringList readSection(const QString& section) const; // the keys, in file order
     QStringList readSections() const;
 
     // Integer parsing shared with callers that convert texts the same way.

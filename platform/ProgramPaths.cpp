@@ -12,13 +12,15 @@ namespace ProgramPaths {
 QString withTrailingSeparator(const QString& folder) {
     if (folder.isEmpty()) return folder;
     QString f = folder;
-    while (f.size() > 1 && f.endsWith(u'/')) f.chop(1);
+    while (f.size() > 1 && f.endsWith(u'/'))
+        f.chop(1);
     return f == QStringLiteral("/") ? f : f + u'/';
 }
 
 QString programFolder() {
     QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    if (dir.isEmpty()) dir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+    if (dir.isEmpty())
+        dir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
     return withTrailingSeparator(dir);
 }
 
@@ -27,9 +29,13 @@ QString programFileName() {
     return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).fileName();
 }
 
-QString systemFolder() { return programFolder() + QStringLiteral("system"); }
+QString systemFolder() {
+    return programFolder() + QStringLiteral("system");
+}
 
-QString homeFolder() { return withTrailingSeparator(QDir::homePath()); }
+QString homeFolder() {
+    return withTrailingSeparator(QDir::homePath());
+}
 
 bool canCreateFileIn(const QString& folder) {
     if (folder.isEmpty() || !QDir(folder).exists()) return false;
@@ -53,4 +59,4 @@ QString settingsFolder() {
     return withTrailingSeparator(dir);
 }
 
-}  // namespace ProgramPaths
+} // namespace ProgramPaths

@@ -23,4 +23,4 @@ bool canCreateFileIn(const QString& folder);
 // `folder` with exactly one trailing "/" (an empty text stays empty).
 QString withTrailingSeparator(const QString& folder);
 
-}  // namespace ProgramPaths
+} // namespace ProgramPaths

@@ -12,6 +12,7 @@ bool ShellOpen(const QString& target) {
         return QProcess::startDetached(info.absoluteFilePath(), {}, info.absolutePath());
     if (info.exists()) return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
     const QUrl url(target);
-    if (url.isValid() && !url.scheme().isEmpty() && url.scheme().size() > 1) return QDesktopServices::openUrl(url);
+    if (url.isValid() && !url.scheme().isEmpty() && url.scheme().size() > 1)
+        return QDesktopServices::openUrl(url);
     return false;
 }

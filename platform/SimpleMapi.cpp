@@ -10,7 +10,8 @@ QStringList commandArguments(const Message& message) {
     QStringList args{QStringLiteral("--utf8")};
     if (!message.subject.isEmpty()) args << QStringLiteral("--subject") << message.subject;
     if (!message.noteText.isEmpty()) args << QStringLiteral("--body") << message.noteText;
-    for (const Attachment& a : message.attachments) args << QStringLiteral("--attach") << a.pathName;
+    for (const Attachment& a : message.attachments)
+        args << QStringLiteral("--attach") << a.pathName;
     for (const Recipient& r : message.recipients) {
         QString address = r.address;
         if (address.startsWith(QStringLiteral("SMTP:"), Qt::CaseInsensitive)) address = address.mid(5);
@@ -43,4 +44,4 @@ unsigned long sendMail(const Message& message, unsigned long /*flags*/) {
     return SuccessSuccess;
 }
 
-}  // namespace SimpleMapi
+} // namespace SimpleMapi

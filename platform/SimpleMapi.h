@@ -18,7 +18,7 @@ enum Flags : unsigned long { LogonUi = 0x1, NewSession = 0x2, Dialog = 0x8 };
 
 struct Recipient {
     QString name;
-    QString address;  // "SMTP:" + address
+    QString address; // "SMTP:" + address
 };
 
 struct Attachment {
@@ -40,4 +40,4 @@ QStringList commandArguments(const Message& message);
 // within a short wait); Failure when it could not; AttachmentNotFound when an attachment is missing.
 unsigned long sendMail(const Message& message, unsigned long flags);
 
-}  // namespace SimpleMapi
+} // namespace SimpleMapi

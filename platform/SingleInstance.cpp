@@ -22,7 +22,7 @@ bool acquire(const QString& programFileName) {
     const QByteArray path = QFile::encodeName(lockFilePath(programFileName));
     // The descriptor is deliberately never closed: the lock lives as long as the process.
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true;  // no place for a lock: better to run than to refuse silently
+    if (fd < 0) return true; // no place for a lock: better to run than to refuse silently
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;
@@ -30,4 +30,4 @@ bool acquire(const QString& programFileName) {
     return true;
 }
 
-}  // namespace SingleInstance
+} // namespace SingleInstance

@@ -14,4 +14,4 @@ bool acquire(const QString& programFileName);
 // Where the lock files live: $XDG_RUNTIME_DIR, or the temporary folder.
 QString lockFilePath(const QString& programFileName);
 
-}  // namespace SingleInstance
+} // namespace SingleInstance

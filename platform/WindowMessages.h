@@ -9,9 +9,9 @@
 // the user-interface thread, by the window's customEvent(). Two of them share one numeric value, as
 // they always have; each keeps its own identity all the same.
 enum class WindowMessageId {
-    HotkeyDetected,     // wParam 0 start recording, 1 stop
-    ConvertProgress,    // wParam 1, lParam percent
-    SplitJoinProgress,  // wParam entry index, lParam percent
+    HotkeyDetected,    // wParam 0 start recording, 1 stop
+    ConvertProgress,   // wParam 1, lParam percent
+    SplitJoinProgress, // wParam entry index, lParam percent
 };
 
 constexpr unsigned WM_USER = 0x0400;
@@ -26,7 +26,7 @@ public:
     static QEvent::Type eventType();
 
     WindowMessageId id() const { return m_id; }
-    unsigned message() const;  // the numeric value (WM_...)
+    unsigned message() const; // the numeric value (WM_...)
     qintptr wParam() const { return m_wParam; }
     qintptr lParam() const { return m_lParam; }
 

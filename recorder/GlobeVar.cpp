@@ -71,15 +71,19 @@ void Initialize(const StartValues& values) {
 
 void Finalize() {
     if (runCounter == 0 || --runCounter != 0) return;
-    for (QString* s : {&CfgFileName, &ScheduleFileName, &AppPath, &SettingsPath, &OutputPath, &PreName, &PosName,
-                       &ConvertOutputPath, &SplitOutputPath, &JoinOutputPath, &JoinPreName, &JoinPosName,
-                       &MailSubject, &MailBody})
+    for (QString* s : {&CfgFileName, &ScheduleFileName, &AppPath, &SettingsPath, &OutputPath, &PreName,
+                       &PosName, &ConvertOutputPath, &SplitOutputPath, &JoinOutputPath, &JoinPreName,
+                       &JoinPosName, &MailSubject, &MailBody})
         s->clear();
     Schedule.clear();
 }
 
-QString CfgFilePath() { return (SettingsPath.isEmpty() ? AppPath : SettingsPath) + CfgFileName; }
-QString ScheduleFilePath() { return (SettingsPath.isEmpty() ? AppPath : SettingsPath) + ScheduleFileName; }
+QString CfgFilePath() {
+    return (SettingsPath.isEmpty() ? AppPath : SettingsPath) + CfgFileName;
+}
+QString ScheduleFilePath() {
+    return (SettingsPath.isEmpty() ? AppPath : SettingsPath) + ScheduleFileName;
+}
 
 namespace {
 QString paramValue(const QStringList& params, const QString& name) {
@@ -91,7 +95,7 @@ QString paramValue(const QStringList& params, const QString& name) {
     }
     return {};
 }
-}  // namespace
+} // namespace
 
 unsigned long SendMailByMapi(QWidget* window, const QStringList& params) {
     SimpleMapi::Message message;
@@ -109,7 +113,9 @@ unsigned long SendMailByMapi(QWidget* window, const QStringList& params) {
     return SimpleMapi::sendMail(message, flags);
 }
 
-QString GetSystemDir() { return ProgramPaths::systemFolder(); }
+QString GetSystemDir() {
+    return ProgramPaths::systemFolder();
+}
 
 bool RegisterComServer(const QString& fileName, int reg) {
     void* module = dlopen(QFile::encodeName(fileName).constData(), RTLD_NOW | RTLD_LOCAL);
@@ -169,7 +175,9 @@ QString SizeSortKey(const QString& text) {
     return text;
 }
 
-QString IntToZeroStr(int64_t value, uint8_t width) { return PadLeftStr(QString::number(value), width, u'0'); }
+QString IntToZeroStr(int64_t value, uint8_t width) {
+    return PadLeftStr(QString::number(value), width, u'0');
+}
 
 QString PadLeftStr(const QString& text, uint8_t width, QChar padChar) {
     if (text.size() >= width) return text;
@@ -183,7 +191,7 @@ void splitHms(int64_t ms, int64_t& h, int64_t& m, int64_t& s) {
     m = (seconds / 60) % 60;
     s = seconds % 60;
 }
-}  // namespace
+} // namespace
 
 QString MSecToHMSStr(int64_t ms) {
     int64_t h, m, s;
@@ -207,31 +215,38 @@ QString MSecToMinSecStr(int64_t ms) {
 
 QString TrimText(const QString& text) {
     qsizetype first = 0, last = text.size();
-    while (first < last && text[first].unicode() <= u' ') ++first;
-    while (last > first && text[last - 1].unicode() <= u' ') --last;
+    while (first < last && text[first].unicode() <= u' ')
+        ++first;
+    while (last > first && text[last - 1].unicode() <= u' ')
+        --last;
     return text.mid(first, last - first);
 }
 
-uint8_t CountBlanks(const QString& text) { return static_cast<uint8_t>(text.size() - TrimText(text).size()); }
+uint8_t CountBlanks(const QString& text) {
+    return static_cast<uint8_t>(text.size() - TrimText(text).size());
+}
 
 QString IndentStr(const QString& text, int count) {
     return Blanks(static_cast<uint8_t>(count < 0 ? 0 : count)) + TrimText(text);
 }
 
-QString Blanks(uint8_t count) { return QString(count, u' '); }
+QString Blanks(uint8_t count) {
+    return QString(count, u' ');
+}
 
 namespace {
 // A whole number as the two-character fields are read: leading blanks allowed, nothing after.
 bool toInteger(const QString& text, int& value) {
     qsizetype i = 0;
-    while (i < text.size() && text[i] == u' ') ++i;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
     bool ok = false;
     const QString rest = text.mid(i);
     if (rest.isEmpty() || rest.contains(u' ')) return false;
     value = rest.toInt(&ok, 10);
     return ok;
 }
-}  // namespace
+} // namespace
 
 void ParseTimeStr(const QString& text, uint8_t& hour, uint8_t& minute, uint8_t& second) {
     uint8_t* outputs[] = {&hour, &minute, &second};
@@ -243,4 +258,4 @@ void ParseTimeStr(const QString& text, uint8_t& hour, uint8_t& minute, uint8_t& 
     }
 }
 
-}  // namespace GlobeVar
+} // namespace GlobeVar

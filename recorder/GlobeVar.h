@@ -25,7 +25,7 @@ struct TScheduleEntry {
     uint16_t Day = 0;
     uint16_t Month = 0;
     uint16_t Year = 0;
-    uint16_t DayOfWeek = 0;  // 1 Monday .. 7 Sunday, 0 none
+    uint16_t DayOfWeek = 0; // 1 Monday .. 7 Sunday, 0 none
 
     bool operator==(const TScheduleEntry&) const = default;
 };
@@ -37,8 +37,8 @@ namespace GlobeVar {
 
 extern QString CfgFileName;
 extern QString ScheduleFileName;
-extern QString AppPath;       // the program folder, with a trailing "/"
-extern QString SettingsPath;  // where CfgFileName and ScheduleFileName live, with a trailing "/"
+extern QString AppPath;      // the program folder, with a trailing "/"
+extern QString SettingsPath; // where CfgFileName and ScheduleFileName live, with a trailing "/"
 
 extern int WavFreq, WavChannels, WavSampleRate;
 extern int MP3Freq, MP3Channels, MP3BitRate, MP3MaxBitRate, MP3EncoderQuality, MP3VBRQuality;
@@ -71,12 +71,12 @@ extern std::array<int, 12> CustomEQ;
 struct StartValues {
     QString cfgFileName;
     QString scheduleFileName = QStringLiteral("Current.tqd");
-    QString outputPath;  // empty: the user's home folder
+    QString outputPath; // empty: the user's home folder
     QString mailSubject = QStringLiteral("Share with you");
     QString mailBody = QStringLiteral("Hi");
 };
-StartValues RecorderStartValues();  // "VidezevaCfg.ini"
-StartValues RipperStartValues();    // "DuzivuzCfg.ini"
+StartValues RecorderStartValues(); // "VidezevaCfg.ini"
+StartValues RipperStartValues();   // "DuzivuzCfg.ini"
 
 // Sets the start values; runs once however often it is called, until Finalize.
 void Initialize(const StartValues& values);
@@ -113,4 +113,4 @@ void ParseTimeStr(const QString& text, uint8_t& hour, uint8_t& minute, uint8_t& 
 // Delphi-style trimming: blanks and control characters off both ends.
 QString TrimText(const QString& text);
 
-}  // namespace GlobeVar
+} // namespace GlobeVar

@@ -21,4 +21,4 @@ void TfrmMain::FormCreate() {
     GlobeVar::ConvertOutputPath = GlobeVar::AppPath;
 }
 
-}  // namespace Videzeva
+} // namespace Videzeva

@@ -14,4 +14,4 @@ protected:
     void FormCreate() override;
 };
 
-}  // namespace Videzeva
+} // namespace Videzeva

@@ -16,7 +16,8 @@ int RunProgramBlock(int argc, char** argv, const ProgramDescription& program) {
         Application app(argc, argv);
         app.setTitle(program.title);
         const QString systemPrefix = GlobeVar::GetSystemDir() + u'/';
-        for (const QString& file : program.componentFiles) GlobeVar::RegisterComServer(systemPrefix + file, 1);
+        for (const QString& file : program.componentFiles)
+            GlobeVar::RegisterComServer(systemPrefix + file, 1);
         program.createWindows(app);
         code = app.exec();
     }

@@ -14,7 +14,7 @@ class Application;
 struct ProgramDescription {
     QString title;
     GlobeVar::StartValues startValues;
-    QStringList componentFiles;  // registered in this order, results ignored
+    QStringList componentFiles; // registered in this order, results ignored
     // Creates every window; returns after the main window is shown.
     std::function<void(Application&)> createWindows;
 };

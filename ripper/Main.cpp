@@ -20,4 +20,4 @@ void TfrmMain::FormCreate() {
     GlobeVar::ConvertOutputPath = GlobeVar::AppPath;
 }
 
-}  // namespace Duzivuz
+} // namespace Duzivuz

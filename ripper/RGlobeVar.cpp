@@ -10,7 +10,8 @@ QString CurrentOutputFile;
 int CurrentTrackRow = 0;
 
 void Finalize() {
-    for (QString* s : {&ROutPutPath, &RComments, &RCopyRight, &RUrl, &REncodeBy, &CurrentOutputFile}) s->clear();
+    for (QString* s : {&ROutPutPath, &RComments, &RCopyRight, &RUrl, &REncodeBy, &CurrentOutputFile})
+        s->clear();
 }
 
-}  // namespace RGlobeVar
+} // namespace RGlobeVar

@@ -1,0 +1,77 @@
+#include "platform/Colors.h"
+#include "platform/PathText.h"
+#include "platform/ProgramPaths.h"
+#include "platform/TickCount.h"
+#include "platform/WinMath.h"
+
+#include <QFontMetrics>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+TEST(MulDiv, RoundsHalvesAwayFromZeroAndGuardsDivisor) {
+    EXPECT_EQ(MulDiv(10, 3, 4), 8); // 7.5
+    EXPECT_EQ(MulDiv(10, 1, 4), 3); // 2.5
+    EXPECT_EQ(MulDiv(-10, 1, 4), -3);
+    EXPECT_EQ(MulDiv(10, -1, 4), -3);
+    EXPECT_EQ(MulDiv(7, 1, 3), 2);
+    EXPECT_EQ(MulDiv(65535, 100, 65535), 100);
+    EXPECT_EQ(MulDiv(1, 1, 0), -1);
+    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, 1), -1);            // does not fit
+    EXPECT_EQ(MulDiv(INT_MAX, INT_MAX, INT_MAX), INT_MAX); // 64-bit intermediate
+}
+
+TEST(RoundHalfEven, HalvesToEven) {
+    EXPECT_EQ(RoundHalfEven(2.5), 2);
+    EXPECT_EQ(RoundHalfEven(3.5), 4);
+    EXPECT_EQ(RoundHalfEven(-2.5), -2);
+    EXPECT_EQ(RoundHalfEven(2.4999), 2);
+    EXPECT_EQ(RoundHalfEven(2.5001), 3);
+}
+
+TEST(Colors, PlainAndSystemColours) {
+    EXPECT_EQ(ColorToQColor(0x0000FF), QColor(255, 0, 0)); // 0x00BBGGRR: red in the low byte
+    EXPECT_EQ(ColorToQColor(0xFF0000), QColor(0, 0, 255));
+    EXPECT_EQ(ColorToQColor(clFuchsia), QColor(255, 0, 255));
+    EXPECT_EQ(ColorToQColor(clWindow), QColor(255, 255, 255));
+    EXPECT_EQ(ColorToQColor(clBtnFace), QColor(0xD4, 0xD0, 0xC8));
+    EXPECT_EQ(ColorToQColor(clHighlight), QColor(0x0A, 0x24, 0x6A));
+    EXPECT_EQ(ColorToQColor(0xFF000063), QColor(0, 0, 0)); // unknown system colour: black, no crash
+    EXPECT_EQ(QColorToColor(QColor(1, 2, 3)), 0x030201u);
+}
+
+TEST(MinimizeName, DropsLeadingFoldersFirst) {
+    QFont font;
+    font.setPixelSize(12);
+    const QFontMetrics fm(font);
+    const QString path = "/home/ann/music/live/take.wav";
+    EXPECT_EQ(MinimizeName(path, fm, 10000), path);
+    const int w = fm.horizontalAdvance("/.../live/take.wav");
+    EXPECT_EQ(MinimizeName(path, fm, w), "/.../live/take.wav");
+    EXPECT_EQ(MinimizeName(path, fm, fm.horizontalAdvance("/.../take.wav")), "/.../take.wav");
+    EXPECT_EQ(MinimizeName(path, fm, 1), ".../take.wav"); // the name itself is never cut
+    EXPECT_EQ(MinimizeName("take.wav", fm, 1), "take.wav");
+}
+
+TEST(ProgramPaths, FoldersEndInOneSeparator) {
+    EXPECT_EQ(ProgramPaths::withTrailingSeparator("/a/b"), "/a/b/");
+    EXPECT_EQ(ProgramPaths::withTrailingSeparator("/a/b//"), "/a/b/");
+    EXPECT_EQ(ProgramPaths::withTrailingSeparator("/"), "/");
+    EXPECT_EQ(ProgramPaths::withTrailingSeparator(""), "");
+    EXPECT_TRUE(ProgramPaths::programFolder().endsWith('/'));
+    EXPECT_TRUE(ProgramPaths::homeFolder().endsWith('/'));
+    EXPECT_FALSE(ProgramPaths::systemFolder().endsWith('/'));
+    QTemporaryDir dir;
+    EXPECT_TRUE(ProgramPaths::canCreateFileIn(dir.path()));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty()); // the probe file is gone again
+    EXPECT_FALSE(ProgramPaths::canCreateFileIn(dir.filePath("missing")));
+}
+
+TEST(TickCount, MonotonicMilliseconds) {
+    const uint32_t a = GetTickCount();
+    QThread::msleep(20);
+    const uint32_t b = GetTickCount();
+    EXPECT_GE(uint32_t(b - a), 20u);
+    EXPECT_LT(uint32_t(b - a), 5000u);
+}

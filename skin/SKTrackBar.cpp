@@ -205,6 +205,10 @@ void TskTrackBar::resizeEvent(QResizeEvent* event) {
 }
 
 QImage TskTrackBar::Render() {
+    // A hidden control gets its resize event only when shown: keep strip and slider in step.
+    const int stripLength = m_orientation == skHorizontal ? m_strip.width() : m_strip.height();
+    if (!m_barImage.isNull() && stripLength != Length()) BuildStrip();
+    if (m_slider->pos() != GetSliderPos()) m_slider->move(GetSliderPos());
     QImage buffer(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
     buffer.fill(Qt::black);
     {
@@ -369,7 +373,11 @@ void TskTrackBar::focusOutEvent(QFocusEvent* event) {
     Q_EMIT OnExit();
 }
 
-TskScrollTrackBar::TskScrollTrackBar(QWidget* parent) : TskTrackBar(parent) {}
+TskScrollTrackBar::TskScrollTrackBar(QWidget* parent) : TskTrackBar(parent) {
+    // The scroll bar gives the pictures; the slider is drawn opaque.
+    SetBarImage(QImage());
+    SliderPart()->SetTransparent(false);
+}
 
 bool TskScrollTrackBar::GetSliderVisible() const { return SliderPart()->isVisibleTo(const_cast<TskScrollTrackBar*>(this)); }
 

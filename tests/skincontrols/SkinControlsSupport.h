@@ -86,7 +86,10 @@ inline QByteArray ThemeFileBytes(const ThemeColors& c, int controlFontColor = -1
     w.AddBitmap("TitleBarClientImage", Bmp(Strip(7, 24, {c.titleClient()})));
     w.AddBitmap("TitleBarRightImage", Bmp(Strip(23, 24, {c.titleRight()})));
     w.AddBitmap("TrackBarBarImage", Bmp(Strip(28, 1, {c.bar(1), c.bar(2), c.bar(3)})));
-    w.AddBitmap("TrackBarSliderImage", Bmp(Strip(14, 14, {c.slider()})));
+    // Sliders over a horizontal bar leave out the colour of their bottom-left pixel.
+    QImage slider = Strip(14, 14, {c.slider()});
+    slider.setPixel(0, 13, qRgb(255, 0, 255));
+    w.AddBitmap("TrackBarSliderImage", Bmp(slider));
     w.AddBitmap("TrackBarSliderVImage", Bmp(Strip(22, 11, {c.sliderV()})));
     w.AddInt("TitleBarButtonLeftOffsetInt", 5);
     w.AddInt("TitleBarButtonRightOffsetInt", -5);

@@ -247,7 +247,23 @@ void TskMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
 
 QSize TskMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                                      const QWidget* widget) const {
-    if (type == CT_MenuItem) return m_look().MeasureItem(ItemInfo(option, nullptr));
+    if (type == CT_MenuItem) {
+        QSize measured = m_look().MeasureItem(ItemInfo(option, nullptr));
+        // The menu window adds the width of its widest short-cut to every item afterwards; taking
+        // it off here leaves every item exactly as wide as the widest measure.
+        if (const auto* menu = qobject_cast<const QMenu*>(widget)) {
+            int tabWidth = 0;
+            for (const QAction* action : menu->actions()) {
+                const QString text = action->text();
+                const qsizetype t = text.indexOf(u'\t');
+                if (t >= 0) tabWidth = std::max(tabWidth, menu->fontMetrics().horizontalAdvance(text.mid(t + 1)));
+                else if (!action->shortcut().isEmpty())
+                    tabWidth = std::max(tabWidth, menu->fontMetrics().horizontalAdvance(action->shortcut().toString(QKeySequence::NativeText)));
+            }
+            measured.setWidth(std::max(0, measured.width() - tabWidth));
+        }
+        return measured;
+    }
     return QProxyStyle::sizeFromContents(type, option, size, widget);
 }
 

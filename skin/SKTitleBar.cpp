@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QVariant>
 #include <QWindow>
 
 namespace {
@@ -128,14 +129,19 @@ void TskTitleBarButton::PerformAction() {
     case skMax:
         if (form->isMaximized()) {
             form->setWindowState(form->windowState() & ~Qt::WindowMaximized);
+            // Back to the bounds it had before, where the window system does not restore them.
+            const QRect normal = form->property("skRestoreBounds").toRect();
+            if (!bar->ParentIsSkinForm() && normal.isValid()) form->setGeometry(normal);
         } else {
-            form->setWindowState(form->windowState() | Qt::WindowMaximized);
             if (!bar->ParentIsSkinForm()) {
+                // A bitmap-shaped window covers the work area less its bottom pixel line.
+                form->setProperty("skRestoreBounds", form->geometry());
                 TRect work;
                 GetWorkAreaRect(work);
                 work.Bottom -= 1;
                 SetControlBounds(form, work);
             }
+            form->setWindowState(form->windowState() | Qt::WindowMaximized);
         }
         UpdateMaximizePicture();
         break;

@@ -211,7 +211,7 @@ void TskCustomButton::PaintCaption(QPainter& canvas, const QString& caption) {
         canvas.drawText(r.translated(1, 1), flags, caption);
         canvas.setPen(ColorToQColor(kGrey));
     } else {
-        canvas.setPen(palette().color(QPalette::WindowText));
+        canvas.setPen(palette().color(QPalette::Active, QPalette::WindowText));
         if (m_mouseDown) r.translate(1, 1);
     }
     canvas.drawText(r, flags, caption);
@@ -461,7 +461,7 @@ void TskButton::PaintCaption(QPainter& canvas, const QString& caption) {
         canvas.drawText(QRect(QPoint(m_captionX + 1, m_captionY + 1), QPoint(width() - 1, height() - 1)), flags, caption);
         canvas.setPen(ColorToQColor(kGrey));
     } else {
-        canvas.setPen(palette().color(QPalette::WindowText));
+        canvas.setPen(palette().color(QPalette::Active, QPalette::WindowText));
         if (IsMouseDown()) m_captionX += 1, m_captionY += 1;
     }
     canvas.drawText(QRect(QPoint(m_captionX, m_captionY), QPoint(width() - 1, height() - 1)), flags, caption);
@@ -672,7 +672,7 @@ QImage TskCheckBox::Render() {
     const int textLeft = box.width() + 4;
     const int textTop = (height() - fm.height()) / 2;
     p.setFont(font());
-    p.setPen(palette().color(QPalette::WindowText));
+    p.setPen(palette().color(QPalette::Active, QPalette::WindowText));
     p.drawText(QRect(QPoint(textLeft, textTop), QPoint(width() - 1, height() - 1)),
                Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, m_caption);
     p.end();

@@ -147,7 +147,7 @@ QString StripAccelerator(const QString& caption) {
     return out;
 }
 
-TColor FontColor(const QWidget* control) { return QColorToColor(control->palette().color(QPalette::WindowText)); }
+TColor FontColor(const QWidget* control) { return QColorToColor(control->palette().color(QPalette::Active, QPalette::WindowText)); }
 
 void SetFontColor(QWidget* control, TColor color) {
     QPalette pal = control->palette();

@@ -92,7 +92,7 @@ QChar AcceleratorChar(const QString& caption);
 // The caption as shown: "&&" becomes "&", a single "&" is dropped.
 QString StripAccelerator(const QString& caption);
 
-// The font colour of a control (its palette's window text).
+// The font colour of a control (its palette's window text; a disabled control keeps it).
 TColor FontColor(const QWidget* control);
 void SetFontColor(QWidget* control, TColor color);
 

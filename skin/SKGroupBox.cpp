@@ -89,7 +89,7 @@ QImage TskCustomGroupBox::Render() {
         const QPoint step((b.x() > a.x()) - (b.x() < a.x()), (b.y() > a.y()) - (b.y() < a.y()));
         p.drawLine(a, b - step);
     }
-    p.setPen(isEnabled() ? palette().color(QPalette::WindowText) : ColorToQColor(0x808080));
+    p.setPen(isEnabled() ? palette().color(QPalette::Active, QPalette::WindowText) : ColorToQColor(0x808080));
     p.drawText(QRect(5, 0, width() - 5, fm.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
     return buffer;
 }

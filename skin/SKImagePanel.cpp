@@ -170,7 +170,7 @@ void TskCustomPanel::PaintPanel(QImage& buffer) {
     }
     if (!m_text.trimmed().isEmpty()) {
         p.setFont(font());
-        p.setPen(palette().color(QPalette::WindowText));
+        p.setPen(palette().color(QPalette::Active, QPalette::WindowText));
         int flags = Qt::TextSingleLine | Qt::AlignVCenter | Qt::TextShowMnemonic;
         flags |= m_alignment == taLeftJustify ? Qt::AlignLeft : m_alignment == taRightJustify ? Qt::AlignRight : Qt::AlignHCenter;
         p.drawText(rect(), flags, m_text);

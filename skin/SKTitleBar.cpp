@@ -599,7 +599,7 @@ void TskTitleBar::PaintButtonsAndCaption(QImage& bitmap) {
             drawButton(layout.controlBox);
         }
     }
-    QColor color = palette().color(QPalette::WindowText);
+    QColor color = palette().color(QPalette::Active, QPalette::WindowText);
     if (!m_formActive) color = ColorToQColor(clInactiveCaption);
     p.setFont(font());
     p.setPen(color);

@@ -9,6 +9,7 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libcddb2-dev
   libjpeg62-turbo-dev libfftw3-dev libsoundtouch-dev
   libgtest-dev xdg-utils
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -17,9 +17,10 @@
 
 namespace {
 
+// A regular file (or a link to one). Folders, pipes and devices count as no file: reading a pipe
+// could block the program, a device could be endless.
 bool IsExistingFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
+    return QFileInfo(path).isFile();
 }
 
 // Creates Path only when no file or link of that name exists, readable and writable by the user
@@ -49,7 +50,7 @@ bool WriteNewFile(const QString& path, const QByteArray& data) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 // FileName with N before its extension (the extension starts at the last "." of the file-name
@@ -63,8 +64,10 @@ QString NumberedFileName(const QString& fileName, int n) {
 }
 
 // QFileInfo::exists follows links; a link that points nowhere still takes the name.
-bool NameTaken(const QString& path) { return QFileInfo(path).exists() || QFileInfo(path).isSymLink(); }
-}  // namespace
+bool NameTaken(const QString& path) {
+    return QFileInfo(path).exists() || QFileInfo(path).isSymLink();
+}
+} // namespace
 
 QString GetUniqueFileName(const QString& fileName) {
     for (int n = 0;; ++n) {
@@ -82,9 +85,13 @@ TskFileTheme::TskFileTheme(QObject* owner) : QObject(owner) {}
 
 TskFileTheme::~TskFileTheme() = default;
 
-bool TskFileTheme::CheckThemeFile(const QString& fileName) const { return IsValidThemeFile(fileName); }
+bool TskFileTheme::CheckThemeFile(const QString& fileName) const {
+    return IsValidThemeFile(fileName);
+}
 
-void TskFileTheme::SetThemeFile(const QString& value) { AssignThemeFile(value, false); }
+void TskFileTheme::SetThemeFile(const QString& value) {
+    AssignThemeFile(value, false);
+}
 
 void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
     if (!force && value == m_themeFile) return;
@@ -100,7 +107,7 @@ void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
                 }
             }
         }
-        if (path.isEmpty()) return;  // found nowhere: the previous theme stays
+        if (path.isEmpty()) return; // found nowhere: the previous theme stays
     }
     if (!CheckThemeFile(path)) throw ESkinError(QStringLiteral("Invalid skin file for ZEVAvev!"));
     // A damaged file raises here, before anything of this component has changed.
@@ -124,7 +131,9 @@ void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
     }
 }
 
-void TskFileTheme::GetBitmap(int element, QImage& graphic) const { m_manager.GetBitmap(element, graphic); }
+void TskFileTheme::GetBitmap(int element, QImage& graphic) const {
+    m_manager.GetBitmap(element, graphic);
+}
 
 void TskFileTheme::GetBitmap(int element, QImage& graphic, int partCount, int part) const {
     QImage scratch;
@@ -132,15 +141,23 @@ void TskFileTheme::GetBitmap(int element, QImage& graphic, int partCount, int pa
     CopyBitmapPart(scratch, graphic, partCount, part);
 }
 
-TColor TskFileTheme::GetColor(int element) const { return m_manager.GetColor(element); }
+TColor TskFileTheme::GetColor(int element) const {
+    return m_manager.GetColor(element);
+}
 
-int TskFileTheme::GetInt(int element) const { return m_manager.GetInt(element); }
+int TskFileTheme::GetInt(int element) const {
+    return m_manager.GetInt(element);
+}
 
-bool TskFileTheme::GetBool(int element) const { return m_manager.GetBool(element); }
+bool TskFileTheme::GetBool(int element) const {
+    return m_manager.GetBool(element);
+}
 
 TskBuiltInFileTheme::TskBuiltInFileTheme(QObject* owner) : TskFileTheme(owner) {}
 
-bool TskBuiltInFileTheme::HasSkinData() const { return IsExistingFile(m_ownThemeFile); }
+bool TskBuiltInFileTheme::HasSkinData() const {
+    return IsExistingFile(m_ownThemeFile);
+}
 
 QByteArray TskBuiltInFileTheme::SkinData() const {
     if (!HasSkinData()) return {};
@@ -149,12 +166,17 @@ QByteArray TskBuiltInFileTheme::SkinData() const {
     return f.readAll();
 }
 
-void TskBuiltInFileTheme::WriteSkinData(QIODevice& stream) const { stream.write(SkinData()); }
+void TskBuiltInFileTheme::WriteSkinData(QIODevice& stream) const {
+    stream.write(SkinData());
+}
 
-void TskBuiltInFileTheme::ReadSkinData(QIODevice& stream) { ReadSkinData(stream.readAll()); }
+void TskBuiltInFileTheme::ReadSkinData(QIODevice& stream) {
+    ReadSkinData(stream.readAll());
+}
 
 void TskBuiltInFileTheme::ReadSkinData(const QByteArray& data) {
-    const QString base = ProgramPaths::withTrailingSeparator(QDir::tempPath()) + QStringLiteral("SKNTHEME.skn");
+    const QString base =
+        ProgramPaths::withTrailingSeparator(QDir::tempPath()) + QStringLiteral("SKNTHEME.skn");
     // The first free name in the order GetUniqueFileName gives, but a name counts as free only once
     // the file has been created exclusively: another process may take it in between, and a name
     // someone else prepared (a file or a link) is never used.
@@ -169,7 +191,8 @@ void TskBuiltInFileTheme::ReadSkinData(const QByteArray& data) {
             throw ESkinError(QStringLiteral("Cannot write the temporary skin file \"%1\"").arg(candidate));
         }
     }
-    if (path.isEmpty()) throw ESkinError(QStringLiteral("Cannot create a temporary skin file \"%1\"").arg(base));
+    if (path.isEmpty())
+        throw ESkinError(QStringLiteral("Cannot create a temporary skin file \"%1\"").arg(base));
     try {
         // Always loaded, even when the temporary name equals the path loaded before: the data is new.
         AssignThemeFile(path, true);

@@ -12,7 +12,9 @@
 
 namespace {
 
-QRgb Rgb(TColor color) { return ColorToQColor(color).rgb() & 0xFFFFFFu; }
+QRgb Rgb(TColor color) {
+    return ColorToQColor(color).rgb() & 0xFFFFFFu;
+}
 
 // The rectangle clipped to the image; empty when nothing of it lies inside.
 TRect ClipToImage(const TRect& r, const QImage& image) {
@@ -31,9 +33,11 @@ void FrameRect(QPainter& canvas, const TRect& r, const QColor& color) {
 
 constexpr TColor kMagenta = 0xFF00FF;
 
-}  // namespace
+} // namespace
 
-TColor PixelColor(const QImage& image, int x, int y) { return QColorToColor(QColor(image.pixel(x, y))); }
+TColor PixelColor(const QImage& image, int x, int y) {
+    return QColorToColor(QColor(image.pixel(x, y)));
+}
 
 QImage MaskedImage(const QImage& image, TColor mask) {
     QImage out = image.convertToFormat(QImage::Format_ARGB32);
@@ -85,7 +89,8 @@ void TileDrawPicture(QPainter& canvas, const QImage& picture, const TRect& rect)
     const int h = picture.height();
     if (w <= 0 || h <= 0) return;
     for (int x = 0; x < rect.Width() + w; x += w) {
-        for (int y = 0; y < rect.Height() + h; y += h) canvas.drawImage(x, y, picture);
+        for (int y = 0; y < rect.Height() + h; y += h)
+            canvas.drawImage(x, y, picture);
     }
 }
 
@@ -93,7 +98,9 @@ bool InRect(int x, int y, const TRect& rect) {
     return rect.Left <= x && x <= rect.Right && rect.Top <= y && y <= rect.Bottom;
 }
 
-bool InRect(const QPoint& point, const TRect& rect) { return InRect(point.x(), point.y(), rect); }
+bool InRect(const QPoint& point, const TRect& rect) {
+    return InRect(point.x(), point.y(), rect);
+}
 
 void GetWorkAreaRect(TRect& rect) {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -123,8 +130,10 @@ void DrawNinePartBitmap(const QImage& bitmap, QPainter& canvas, const TRect& rec
     if (SW < 4 || SH < 4 || W < 4 || H < 4) {
         // Too small to cut into nine parts: the whole bitmap stretched over the rectangle.
         const QImage whole = StretchNearest(bitmap, TRect(0, 0, SW, SH), W, H);
-        if (transparent) DrawMasked(canvas, rect.Left, rect.Top, whole, kMagenta);
-        else canvas.drawImage(rect.Left, rect.Top, whole);
+        if (transparent)
+            DrawMasked(canvas, rect.Left, rect.Top, whole, kMagenta);
+        else
+            canvas.drawImage(rect.Left, rect.Top, whole);
         return;
     }
     const int hw = SW / 2, hh = SH / 2, dw = W / 2, dh = H / 2;
@@ -135,16 +144,22 @@ void DrawNinePartBitmap(const QImage& bitmap, QPainter& canvas, const TRect& rec
                       bool atBottom) {
         const int pw = std::max(0, std::min(src.Width(), targetW));
         const int ph = std::max(0, std::min(src.Height(), targetH));
-        if (keepRight) src.Left = src.Right - pw;
-        else src.Right = src.Left + pw;
-        if (keepBottom) src.Top = src.Bottom - ph;
-        else src.Bottom = src.Top + ph;
+        if (keepRight)
+            src.Left = src.Right - pw;
+        else
+            src.Right = src.Left + pw;
+        if (keepBottom)
+            src.Top = src.Bottom - ph;
+        else
+            src.Bottom = src.Top + ph;
         const int x = atRight ? R - pw : 0;
         const int y = atBottom ? B - ph : 0;
         if (pw > 0 && ph > 0) {
             const QImage piece = bitmap.copy(src.ToQRect());
-            if (transparent) DrawMasked(canvas, x, y, piece, kMagenta);
-            else canvas.drawImage(x, y, piece);
+            if (transparent)
+                DrawMasked(canvas, x, y, piece, kMagenta);
+            else
+                canvas.drawImage(x, y, piece);
         }
         return TRect(x, y, x + pw, y + ph);
     };
@@ -184,14 +199,18 @@ void DrawNinePartBitmap(const QImage& bitmap, QPainter& canvas, const TRect& rec
     stretched(target, src);
 }
 
-void FrameControlBorder(QPainter& canvas, const QWidget* control, TColor color, TColor innerColor, bool drawInner) {
+void FrameControlBorder(QPainter& canvas, const QWidget* control, TColor color, TColor innerColor,
+                        bool drawInner) {
     if (!control) return;
     const TRect r(0, 0, control->width(), control->height());
     FrameRect(canvas, r, ColorToQColor(color));
-    if (drawInner) FrameRect(canvas, TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1), ColorToQColor(innerColor));
+    if (drawInner)
+        FrameRect(canvas, TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1), ColorToQColor(innerColor));
 }
 
-QString BufferToString(const char* buffer) { return buffer ? QString::fromLocal8Bit(buffer) : QString(); }
+QString BufferToString(const char* buffer) {
+    return buffer ? QString::fromLocal8Bit(buffer) : QString();
+}
 
 QRegion BitmapWindowRegion(const QImage& bitmap, TColor transparentColor) {
     QRegion region;
@@ -233,7 +252,8 @@ void DrawThreePartBitmap(const QImage& graphic, QPainter& canvas, const TRect& r
     const TColor mask = maskByCornerPixel ? PixelColor(graphic, 0, 0) : kMagenta;
     DrawMasked(canvas, rect.Left, rect.Top, graphic.copy(0, 0, pw, ph), mask);
     DrawMasked(canvas, rect.Right - pw, rect.Top, graphic.copy(2 * pw, 0, pw, ph), mask);
-    const QImage middle = StretchNearest(graphic, TRect(pw, 0, 2 * pw, ph), rect.Width() - 2 * pw, rect.Height());
+    const QImage middle =
+        StretchNearest(graphic, TRect(pw, 0, 2 * pw, ph), rect.Width() - 2 * pw, rect.Height());
     DrawMasked(canvas, rect.Left + pw, rect.Top, middle, mask);
 }
 
@@ -243,7 +263,8 @@ void RotateBitmap(QImage& bitmap) {
     const int w = in.width(), h = in.height();
     QImage out(h, w, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) out.setPixel(y, w - 1 - x, in.pixel(x, y));
+        for (int x = 0; x < w; ++x)
+            out.setPixel(y, w - 1 - x, in.pixel(x, y));
     }
     bitmap = out;
 }
@@ -254,7 +275,8 @@ void RotateBitmapClockwise(QImage& bitmap) {
     const int w = in.width(), h = in.height();
     QImage out(h, w, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) out.setPixel(h - 1 - y, x, in.pixel(x, y));
+        for (int x = 0; x < w; ++x)
+            out.setPixel(h - 1 - y, x, in.pixel(x, y));
     }
     bitmap = out;
 }
@@ -296,4 +318,6 @@ void ApplyUIStyleToChildren(QWidget* container, TskUIStyle uiStyle, TskFileTheme
     }
 }
 
-bool IsWin95OSR2() { return false; }
+bool IsWin95OSR2() {
+    return false;
+}

@@ -28,7 +28,8 @@ struct TRect {
     int Bottom = 0;
 
     constexpr TRect() = default;
-    constexpr TRect(int left, int top, int right, int bottom) : Left(left), Top(top), Right(right), Bottom(bottom) {}
+    constexpr TRect(int left, int top, int right, int bottom)
+        : Left(left), Top(top), Right(right), Bottom(bottom) {}
     static TRect FromQRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
     constexpr int Width() const { return Right - Left; }
     constexpr int Height() const { return Bottom - Top; }
@@ -67,7 +68,8 @@ void DrawNinePartBitmap(const QImage& bitmap, QPainter& canvas, const TRect& rec
 
 // Frames the control's whole rectangle one pixel wide in Color and, when DrawInner, the rectangle
 // one pixel inside it in InnerColor (system colours are resolved). Canvas paints on the control.
-void FrameControlBorder(QPainter& canvas, const QWidget* control, TColor color, TColor innerColor, bool drawInner);
+void FrameControlBorder(QPainter& canvas, const QWidget* control, TColor color, TColor innerColor,
+                        bool drawInner);
 
 // The text of a zero-terminated character buffer (an empty buffer gives an empty text).
 QString BufferToString(const char* buffer);

@@ -1,6 +1,7 @@
 #include "skin/SKThemeFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QtEndian>
 
@@ -33,24 +34,31 @@ bool FindValue(const QStringList& lines, const QString& key, QString& value) {
 }
 
 bool ReadWholeFile(const QString& fileName, QByteArray& data, QString* error) {
+    // Only regular files: a pipe could block the program, a device could be endless.
+    if (!QFileInfo(fileName).isFile()) {
+        if (error) *error = QStringLiteral("Cannot open file \"%1\". It is not a file").arg(fileName);
+        return false;
+    }
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly)) {
         if (error) *error = QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString());
         return false;
     }
-    if (f.size() > kMaxFileSize) {
-        if (error) *error = QStringLiteral("Skin file \"%1\" is too large").arg(fileName);
-        return false;
-    }
-    data = f.readAll();
+    // Read at most one byte more than allowed, so a file that grows meanwhile is still bounded.
+    data = f.read(kMaxFileSize + 1);
     if (f.error() != QFileDevice::NoError) {
         if (error) *error = QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, f.errorString());
+        return false;
+    }
+    if (data.size() > kMaxFileSize) {
+        data.clear();
+        if (error) *error = QStringLiteral("Skin file \"%1\" is too large").arg(fileName);
         return false;
     }
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool IsValidThemeData(const QByteArray& data) {
     if (data.size() < kSignatureSize) return false;
@@ -60,6 +68,7 @@ bool IsValidThemeData(const QByteArray& data) {
 }
 
 bool IsValidThemeFile(const QString& fileName) {
+    if (!QFileInfo(fileName).isFile()) return false;
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly)) return false;
     return IsValidThemeData(f.read(kSignatureSize));
@@ -97,21 +106,23 @@ void TskThemeFileReader::Load(const QByteArray& data) {
     const qsizetype maxEntries = fileSize / kEntrySize;
     QSet<uint64_t> visited;
     for (;;) {
-        if (entryOffset + kEntrySize > static_cast<uint64_t>(fileSize)) Damaged(QStringLiteral("an entry is cut off"));
-        if (visited.contains(entryOffset)) break;  // the chain loops: it ends here
+        if (entryOffset + kEntrySize > static_cast<uint64_t>(fileSize))
+            Damaged(QStringLiteral("an entry is cut off"));
+        if (visited.contains(entryOffset)) break; // the chain loops: it ends here
         if (visited.size() >= maxEntries) Damaged(QStringLiteral("too many entries"));
         visited.insert(entryOffset);
 
         const char* entry = m_data.constData() + entryOffset;
         const uint64_t nextOffset = qFromLittleEndian<uint32_t>(entry + 73);
-        if (nextOffset == 0) break;  // the terminator is not read as data
+        if (nextOffset == 0) break; // the terminator is not read as data
 
         const qsizetype keyLength = qstrnlen(entry, kKeySize);
         const QString key = QString::fromLatin1(entry, keyLength);
         const uint8_t kind = static_cast<uint8_t>(entry[64]);
         const uint64_t dataOffset = qFromLittleEndian<uint32_t>(entry + 65);
         const uint64_t dataSize = qFromLittleEndian<uint32_t>(entry + 69);
-        if (dataOffset + dataSize > static_cast<uint64_t>(fileSize)) Damaged(QStringLiteral("entry data is cut off"));
+        if (dataOffset + dataSize > static_cast<uint64_t>(fileSize))
+            Damaged(QStringLiteral("entry data is cut off"));
         const char* bytes = m_data.constData() + dataOffset;
 
         switch (kind) {
@@ -167,6 +178,7 @@ bool TskThemeFileReader::GetBool(const QString& key) const {
 
 QStringList TskThemeFileReader::BitmapKeys() const {
     QStringList keys;
-    for (const BitmapEntry& e : m_bitmaps) keys.append(e.key);
+    for (const BitmapEntry& e : m_bitmaps)
+        keys.append(e.key);
     return keys;
 }

@@ -20,7 +20,7 @@ public:
 };
 
 namespace ThemeFileFormat {
-constexpr char kSignature[] = "ZEVAvev_TB";   // 10 characters, followed by two zero bytes
+constexpr char kSignature[] = "ZEVAvev_TB"; // 10 characters, followed by two zero bytes
 constexpr int kSignatureSize = 12;
 constexpr int kHeaderSize = 24;
 constexpr int kEntrySize = 77;
@@ -32,7 +32,7 @@ constexpr uint8_t kKindBoolean = 2;
 constexpr uint8_t kKindString = 3;
 // Theme files are a few tens of kilobytes; anything beyond this is refused rather than read whole.
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
-}  // namespace ThemeFileFormat
+} // namespace ThemeFileFormat
 
 // True only when the file can be opened and read and its first 12 bytes, up to the first zero
 // byte, are exactly "ZEVAvev_TB". Never raises.
@@ -71,7 +71,7 @@ private:
         qsizetype offset;
         qsizetype size;
     };
-    QByteArray m_data;  // the whole file; bitmap entries are ranges of it
+    QByteArray m_data; // the whole file; bitmap entries are ranges of it
     QList<BitmapEntry> m_bitmaps;
     QStringList m_ints;
     QStringList m_bools;

@@ -26,7 +26,7 @@ void AppendEntry(QByteArray& out, const QByteArray& key, uint8_t kind, uint32_t 
     AppendU32(out, next);
 }
 
-}  // namespace
+} // namespace
 
 void TskThemeFileWriter::AddBitmap(const QString& key, const QByteArray& data) {
     m_entries.append({key.toLatin1(), kKindBitmap, data});

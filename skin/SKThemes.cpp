@@ -8,6 +8,16 @@
 #include <QVariant>
 #include <QWidget>
 
+// The generated pictures live in a static library: their resource must be initialised by name.
+static void InitSkinPicturesResource() {
+    Q_INIT_RESOURCE(skin_pictures);
+}
+
+void InitSkinResources() {
+    static const bool done = (InitSkinPicturesResource(), true);
+    (void)done;
+}
+
 namespace {
 
 using K = TskElementKind;
@@ -15,7 +25,7 @@ using K = TskElementKind;
 struct ElementInfo {
     const char* key;
     TskElementKind kind;
-    const char* suffix;  // resource-name suffix of a bitmap element
+    const char* suffix; // resource-name suffix of a bitmap element
 };
 
 constexpr ElementInfo kElements[SkinElement::Count] = {
@@ -96,10 +106,14 @@ constexpr StyleValue kStyleValues[] = {
     {37, {0xD8D8D8, 0xE1AC93, 0xD8D8D8, 0xD8D8D8, 0xD8D8D8}},
 };
 
-bool IsBuiltInStyle(TskUIStyle style) { return style >= MacOS && style <= BlueGlass; }
-bool IsElement(int element) { return element >= 1 && element <= SkinElement::Count; }
+bool IsBuiltInStyle(TskUIStyle style) {
+    return style >= MacOS && style <= BlueGlass;
+}
+bool IsElement(int element) {
+    return element >= 1 && element <= SkinElement::Count;
+}
 
-}  // namespace
+} // namespace
 
 QString ThemeElementKey(int element) {
     return IsElement(element) ? QString::fromLatin1(kElements[element - 1].key) : QString();
@@ -111,19 +125,26 @@ TskElementKind ThemeElementKind(int element) {
 
 QString StyleResourcePrefix(TskUIStyle style) {
     switch (style) {
-    case MacOS: return QStringLiteral("MACOS");
-    case WinXP: return QStringLiteral("WINXP");
-    case DeepBlue: return QStringLiteral("DEEPBLUE");
-    case Protein: return QStringLiteral("PROTEIN");
-    case BlueGlass: return QStringLiteral("BLUEGLASS");
-    default: return {};
+    case MacOS:
+        return QStringLiteral("MACOS");
+    case WinXP:
+        return QStringLiteral("WINXP");
+    case DeepBlue:
+        return QStringLiteral("DEEPBLUE");
+    case Protein:
+        return QStringLiteral("PROTEIN");
+    case BlueGlass:
+        return QStringLiteral("BLUEGLASS");
+    default:
+        return {};
     }
 }
 
 QString BuiltInBitmapName(TskUIStyle style, int element) {
     if (!IsBuiltInStyle(style) || ThemeElementKind(element) != TskElementKind::Bitmap) return {};
     // Three styles share one scroll-button picture.
-    if (element == SkinElement::ScrollButtonImage && (style == DeepBlue || style == Protein || style == BlueGlass))
+    if (element == SkinElement::ScrollButtonImage &&
+        (style == DeepBlue || style == Protein || style == BlueGlass))
         return QStringLiteral("MORE_SCROLLBUTTON");
     return StyleResourcePrefix(style) + u'_' + QString::fromLatin1(kElements[element - 1].suffix);
 }
@@ -147,13 +168,17 @@ QStringList ExtraStyleBitmapNames() {
 }
 
 bool LoadBitmapResource(const QString& name, QImage& bitmap) {
+    InitSkinResources();
     QImage image(QStringLiteral(":/bitmaps/%1.bmp").arg(name), "BMP");
     if (image.isNull()) return false;
     bitmap = image.convertToFormat(QImage::Format_RGB32);
     return true;
 }
 
-QString ThemeResourcePath(const QString& fileName) { return QStringLiteral(":/themes/") + fileName; }
+QString ThemeResourcePath(const QString& fileName) {
+    InitSkinResources();
+    return QStringLiteral(":/themes/") + fileName;
+}
 
 int32_t GetBuiltInValue(TskUIStyle style, int element, TskElementKind& kind) {
     if (!IsBuiltInStyle(style) || !IsElement(element)) {
@@ -161,7 +186,7 @@ int32_t GetBuiltInValue(TskUIStyle style, int element, TskElementKind& kind) {
         return -1;
     }
     kind = kElements[element - 1].kind;
-    if (kind == TskElementKind::Bitmap) return 0;  // the table names a resource (BuiltInBitmapName)
+    if (kind == TskElementKind::Bitmap) return 0; // the table names a resource (BuiltInBitmapName)
     for (const StyleValue& v : kStyleValues) {
         if (v.element == element) return v.values[style - MacOS];
     }
@@ -253,7 +278,9 @@ TColor TskFileThemeMgr::GetColor(int element) const {
     return m_reader ? static_cast<TColor>(m_reader->GetInt(ThemeElementKey(element))) : 0;
 }
 
-int TskFileThemeMgr::GetInt(int element) const { return m_reader ? m_reader->GetInt(ThemeElementKey(element)) : 0; }
+int TskFileThemeMgr::GetInt(int element) const {
+    return m_reader ? m_reader->GetInt(ThemeElementKey(element)) : 0;
+}
 
 bool TskFileThemeMgr::GetBool(int element) const {
     return m_reader ? m_reader->GetBool(ThemeElementKey(element)) : false;

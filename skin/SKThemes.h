@@ -19,9 +19,16 @@ namespace Skin {
 Q_NAMESPACE
 // Where a control takes its look from: the theme file of its FileTheme component, or one of the
 // five built-in styles.
-enum TskUIStyle : uint8_t { FromThemeFile = 0, MacOS = 1, WinXP = 2, DeepBlue = 3, Protein = 4, BlueGlass = 5 };
+enum TskUIStyle : uint8_t {
+    FromThemeFile = 0,
+    MacOS = 1,
+    WinXP = 2,
+    DeepBlue = 3,
+    Protein = 4,
+    BlueGlass = 5
+};
 Q_ENUM_NS(TskUIStyle)
-}  // namespace Skin
+} // namespace Skin
 using Skin::TskUIStyle;
 using enum Skin::TskUIStyle;
 
@@ -74,7 +81,7 @@ constexpr int TabControlBarImage = 40;
 constexpr int SideChannelHandleImage = 41;
 constexpr int SideChannelBarImage = 42;
 constexpr int Count = 42;
-}  // namespace SkinElement
+} // namespace SkinElement
 
 // The element's key ("ButtonImage"); empty outside 1..42.
 QString ThemeElementKey(int element);
@@ -90,6 +97,9 @@ QStringList AllBuiltInBitmapNames();
 // The further style bitmaps loaded by name ("MACOS_FORM_BACKGROUND", "MENU_CHECKED", ...).
 QStringList ExtraStyleBitmapNames();
 
+// Makes the generated pictures and theme files available as Qt resources (done by the functions
+// below; needed only before reading ":/bitmaps/..." or ":/themes/..." directly).
+void InitSkinResources();
 // A bitmap resource of the program loaded by name: the Qt resource ":/bitmaps/<NAME>.bmp". False
 // (and Bitmap unchanged) when there is none.
 bool LoadBitmapResource(const QString& name, QImage& bitmap);

@@ -17,7 +17,8 @@ constexpr QRgb kMagenta = 0xFFFF00FF;
 QImage CoordinateBitmap(int w, int h) {
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x, y, 0x40));
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x, y, 0x40));
     return image;
 }
 
@@ -27,7 +28,9 @@ QImage Canvas(int w, int h) {
     return image;
 }
 
-QRgb Px(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+QRgb Px(const QImage& image, int x, int y) {
+    return image.pixel(x, y) | 0xFF000000u;
+}
 
 // Records the order in which its properties are written.
 class ThemedChild : public QWidget {
@@ -74,7 +77,26 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         for (int y = 0; y < height(); ++y)
-            for (int x = 0; x < width(); ++x) p.fillRect(x, y, 1, 1, QColor(x * 3 % 256, y * 5 % 256, 77));
+            for (int x = 0; x < width(); ++x)
+                p.fillRect(x, y, 1, 1, QColor(x * 3 % 256, y * 5 % 256, 77));
+    }
+};
+
+// A control that looks transparent: it paints what its parent shows under it, then a mark.
+class SeeThroughChild : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage buffer(size(), QImage::Format_RGB32);
+        {
+            QPainter b(&buffer);
+            DrawParentBackground(b, this);
+        }
+        QPainter p(this);
+        p.drawImage(0, 0, buffer);
+        p.fillRect(0, 0, 1, 1, Qt::green);
     }
 };
 
@@ -86,7 +108,7 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::red); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(DrawingHelpers, InRectIncludesAllFourEdges) {
     const TRect r(10, 20, 30, 40);
@@ -109,7 +131,8 @@ TEST(DrawingHelpers, WindowRegionDropsTheLastColumn) {
     QImage mixed(5, 3, QImage::Format_RGB32);
     mixed.fill(0xFF00FF00);
     mixed.setPixel(1, 0, kMagenta);
-    for (int x = 0; x < 5; ++x) mixed.setPixel(x, 1, kMagenta);
+    for (int x = 0; x < 5; ++x)
+        mixed.setPixel(x, 1, kMagenta);
     mixed.setPixel(0, 2, kMagenta);
     mixed.setPixel(3, 2, kMagenta);
     QRegion expected;
@@ -133,7 +156,8 @@ TEST(DrawingHelpers, CopyBitmapPartCutsEqualPieces) {
     CopyBitmapPart(source, dest, 3, 2);
     ASSERT_EQ(dest.size(), QSize(75, 21));
     for (int y = 0; y < 21; ++y)
-        for (int x = 0; x < 75; ++x) ASSERT_EQ(Px(dest, x, y), Px(source, 75 + x, y));
+        for (int x = 0; x < 75; ++x)
+            ASSERT_EQ(Px(dest, x, y), Px(source, 75 + x, y));
     // A width that does not divide: pieces of width div count, the rest unused.
     CopyBitmapPart(CoordinateBitmap(100, 2), dest, 18, 18);
     ASSERT_EQ(dest.size(), QSize(5, 2));
@@ -144,8 +168,8 @@ TEST(DrawingHelpers, CopyBitmapPartCutsEqualPieces) {
 
 TEST(DrawingHelpers, QuarterTurns) {
     QImage ab(2, 1, QImage::Format_RGB32);
-    ab.setPixel(0, 0, 0xFFAA0000);  // A
-    ab.setPixel(1, 0, 0xFF00BB00);  // B
+    ab.setPixel(0, 0, 0xFFAA0000); // A
+    ab.setPixel(1, 0, 0xFF00BB00); // B
     QImage ccw = ab;
     RotateBitmap(ccw);
     ASSERT_EQ(ccw.size(), QSize(1, 2));
@@ -162,11 +186,13 @@ TEST(DrawingHelpers, QuarterTurns) {
     RotateBitmap(turned);
     ASSERT_EQ(turned.size(), QSize(4, 7));
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 7; ++x) ASSERT_EQ(Px(turned, y, 6 - x), Px(src, x, y));
+        for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(Px(turned, y, 6 - x), Px(src, x, y));
     turned = src;
     RotateBitmapClockwise(turned);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 7; ++x) ASSERT_EQ(Px(turned, 3 - y, x), Px(src, x, y));
+        for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(Px(turned, 3 - y, x), Px(src, x, y));
     RotateBitmap(turned);
     EXPECT_EQ(turned, src.convertToFormat(QImage::Format_RGB32));
 }
@@ -174,11 +200,11 @@ TEST(DrawingHelpers, QuarterTurns) {
 TEST(DrawingHelpers, TileDrawPicturePositions) {
     QImage picture(10, 10, QImage::Format_RGB32);
     picture.fill(0xFF0000FF);
-    picture.setPixel(0, 0, 0xFFFF0000);  // marks each drawing's origin
+    picture.setPixel(0, 0, 0xFFFF0000); // marks each drawing's origin
     QImage canvas = Canvas(60, 40);
     {
         QPainter p(&canvas);
-        TileDrawPicture(p, picture, TRect(5, 5, 30, 15));  // 25 x 10: only the extent counts
+        TileDrawPicture(p, picture, TRect(5, 5, 30, 15)); // 25 x 10: only the extent counts
     }
     for (int y = 0; y < 40; y += 10) {
         for (int x = 0; x < 60; x += 10) {
@@ -205,15 +231,15 @@ TEST(DrawingHelpers, NinePartWorkedExample) {
     // Where each canvas pixel must come from, region by region, in drawing order (later wins).
     auto expected = [&](int x, int y) -> QPoint {
         QPoint s(-1, -1);
-        if (x < 37 && y < 10) s = {x, y};                                        // top-left
-        if (x < 37 && y >= 21) s = {x, y - 9};                                   // bottom-left, rows 12..20
-        if (x < 37 && y >= 10 && y < 21) s = {x, 10};                            // left edge, row 10
-        if (x >= 64 && y < 10) s = {x - 25, y};                                  // top-right, columns 39..74
-        if (x >= 64 && y >= 21) s = {x - 25, y - 9};                             // bottom-right
-        if (x >= 64 && y >= 10 && y < 21) s = {x - 25, 11};                      // right edge, row 11
-        if (x >= 37 && x < 64 && y < 10) s = {37 + (x - 37) * 2 / 27, y};        // top edge
+        if (x < 37 && y < 10) s = {x, y};                                 // top-left
+        if (x < 37 && y >= 21) s = {x, y - 9};                            // bottom-left, rows 12..20
+        if (x < 37 && y >= 10 && y < 21) s = {x, 10};                     // left edge, row 10
+        if (x >= 64 && y < 10) s = {x - 25, y};                           // top-right, columns 39..74
+        if (x >= 64 && y >= 21) s = {x - 25, y - 9};                      // bottom-right
+        if (x >= 64 && y >= 10 && y < 21) s = {x - 25, 11};               // right edge, row 11
+        if (x >= 37 && x < 64 && y < 10) s = {37 + (x - 37) * 2 / 27, y}; // top edge
         if (x >= 37 && x < 64 && y >= 10 && y < 20) s = {37 + (x - 37) * 2 / 27, 10};  // centre
-        if (x >= 36 && x < 64 && y >= 20) s = {37 + (x - 36) * 2 / 28, 11 + (y - 20)};  // bottom edge
+        if (x >= 36 && x < 64 && y >= 20) s = {37 + (x - 36) * 2 / 28, 11 + (y - 20)}; // bottom edge
         return s;
     };
     for (int y = 0; y < 30; ++y) {
@@ -228,8 +254,8 @@ TEST(DrawingHelpers, NinePartWorkedExample) {
 TEST(DrawingHelpers, NinePartTransparency) {
     QImage bitmap(9, 9, QImage::Format_RGB32);
     bitmap.fill(0xFF00FF00);
-    bitmap.setPixel(0, 0, kMagenta);  // a corner pixel
-    bitmap.setPixel(4, 0, kMagenta);  // in the top edge
+    bitmap.setPixel(0, 0, kMagenta); // a corner pixel
+    bitmap.setPixel(4, 0, kMagenta); // in the top edge
     QImage opaque = Canvas(20, 20), clear = Canvas(20, 20);
     {
         QPainter p(&opaque);
@@ -237,9 +263,9 @@ TEST(DrawingHelpers, NinePartTransparency) {
         QPainter q(&clear);
         DrawNinePartBitmap(bitmap, q, TRect(0, 0, 20, 20), true);
     }
-    EXPECT_EQ(Px(opaque, 0, 0), kMagenta);  // corners: copied as they are
-    EXPECT_EQ(Px(clear, 0, 0), kSentinel);  // corners: magenta left out
-    EXPECT_EQ(Px(opaque, 10, 0), kSentinel);  // edges always leave magenta out
+    EXPECT_EQ(Px(opaque, 0, 0), kMagenta);   // corners: copied as they are
+    EXPECT_EQ(Px(clear, 0, 0), kSentinel);   // corners: magenta left out
+    EXPECT_EQ(Px(opaque, 10, 0), kSentinel); // edges always leave magenta out
     EXPECT_EQ(Px(clear, 10, 0), kSentinel);
     EXPECT_EQ(Px(opaque, 10, 10), 0xFF00FF00u);
 
@@ -257,8 +283,9 @@ TEST(DrawingHelpers, NinePartTransparency) {
 TEST(DrawingHelpers, ThreePartBar) {
     QImage graphic(30, 5, QImage::Format_RGB32);
     for (int x = 0; x < 30; ++x)
-        for (int y = 0; y < 5; ++y) graphic.setPixel(x, y, qRgb(x, y, 0x40));
-    graphic.setPixel(0, 0, 0xFF010203);  // the corner pixel: the mask when asked for
+        for (int y = 0; y < 5; ++y)
+            graphic.setPixel(x, y, qRgb(x, y, 0x40));
+    graphic.setPixel(0, 0, 0xFF010203); // the corner pixel: the mask when asked for
     graphic.setPixel(15, 2, kMagenta);
     QImage canvas = Canvas(80, 20);
     {
@@ -268,9 +295,10 @@ TEST(DrawingHelpers, ThreePartBar) {
     for (int y = 0; y < 20; ++y) {
         for (int x = 0; x < 80; ++x) {
             QRgb want = kSentinel;
-            if (x >= 5 && x < 15 && y >= 2 && y < 7) want = Px(graphic, x - 5, y - 2);         // left end
-            if (x >= 55 && x < 65 && y >= 2 && y < 7) want = Px(graphic, 20 + x - 55, y - 2);  // right end
-            if (x >= 15 && x < 55 && y >= 2 && y < 12) want = Px(graphic, 10 + (x - 15) * 10 / 40, (y - 2) * 5 / 10);
+            if (x >= 5 && x < 15 && y >= 2 && y < 7) want = Px(graphic, x - 5, y - 2);        // left end
+            if (x >= 55 && x < 65 && y >= 2 && y < 7) want = Px(graphic, 20 + x - 55, y - 2); // right end
+            if (x >= 15 && x < 55 && y >= 2 && y < 12)
+                want = Px(graphic, 10 + (x - 15) * 10 / 40, (y - 2) * 5 / 10);
             if (want == 0xFF010203u) want = kSentinel;
             ASSERT_EQ(Px(canvas, x, y), want) << x << "," << y;
         }
@@ -282,7 +310,7 @@ TEST(DrawingHelpers, ThreePartBar) {
         DrawThreePartBitmap(graphic, p, TRect(5, 2, 65, 12), false);
     }
     EXPECT_EQ(Px(byMagenta, 5, 2), 0xFF010203u);
-    EXPECT_EQ(Px(byMagenta, 35, 6), kSentinel);  // stretched magenta pixel (source 15, 2)
+    EXPECT_EQ(Px(byMagenta, 35, 6), kSentinel); // stretched magenta pixel (source 15, 2)
 }
 
 TEST(DrawingHelpers, PropertiesAndChildren) {
@@ -300,7 +328,7 @@ TEST(DrawingHelpers, PropertiesAndChildren) {
     EXPECT_TRUE(HasProperty(a, "FileTheme"));
     EXPECT_TRUE(HasProperty(styleOnly, "UIStyle"));
     EXPECT_FALSE(HasProperty(styleOnly, "FileTheme"));
-    styleOnly->setProperty("FileTheme", 1);  // a dynamic property is not a declared one
+    styleOnly->setProperty("FileTheme", 1); // a dynamic property is not a declared one
     EXPECT_FALSE(HasProperty(styleOnly, "FileTheme"));
     EXPECT_FALSE(HasProperty(nullptr, "UIStyle"));
 
@@ -310,8 +338,8 @@ TEST(DrawingHelpers, PropertiesAndChildren) {
     EXPECT_EQ(a->UIStyle(), WinXP);
     EXPECT_EQ(a->FileTheme(), &theme);
     EXPECT_EQ(b->UIStyle(), WinXP);
-    EXPECT_EQ(styleOnly->UIStyle(), DeepBlue);      // lacks FileTheme: skipped
-    EXPECT_EQ(grandChild->UIStyle(), DeepBlue);     // only direct children
+    EXPECT_EQ(styleOnly->UIStyle(), DeepBlue);  // lacks FileTheme: skipped
+    EXPECT_EQ(grandChild->UIStyle(), DeepBlue); // only direct children
 }
 
 TEST(DrawingHelpers, ControlPositionAndBounds) {
@@ -335,7 +363,7 @@ TEST(DrawingHelpers, ParentBackgroundWithoutTheChildren) {
     auto* child = new RedChild(&parent);
     child->setGeometry(13, 7, 20, 15);
     auto* sibling = new RedChild(&parent);
-    sibling->setGeometry(20, 10, 5, 5);  // under the child's area: must not show
+    sibling->setGeometry(20, 10, 5, 5); // under the child's area: must not show
 
     QImage canvas = Canvas(20, 15);
     {
@@ -344,7 +372,18 @@ TEST(DrawingHelpers, ParentBackgroundWithoutTheChildren) {
     }
     for (int y = 0; y < 15; ++y)
         for (int x = 0; x < 20; ++x)
-            ASSERT_EQ(Px(canvas, x, y), qRgb((x + 13) * 3 % 256, (y + 7) * 5 % 256, 77) | 0xFF000000u) << x << "," << y;
+            ASSERT_EQ(Px(canvas, x, y), qRgb((x + 13) * 3 % 256, (y + 7) * 5 % 256, 77) | 0xFF000000u)
+                << x << "," << y;
+
+    // The same from inside the control's own paint, as the controls use it.
+    auto* seeThrough = new SeeThroughChild(&parent);
+    seeThrough->setGeometry(30, 20, 12, 9);
+    const QImage shot = seeThrough->grab().toImage();
+    EXPECT_EQ(Px(shot, 0, 0), 0xFF00FF00u);
+    for (int y = 0; y < 9; ++y)
+        for (int x = (y == 0 ? 1 : 0); x < 12; ++x)
+            ASSERT_EQ(Px(shot, x, y), qRgb((x + 30) * 3 % 256, (y + 20) * 5 % 256, 77) | 0xFF000000u)
+                << x << "," << y;
 
     QWidget orphan;
     QImage untouched = Canvas(5, 5);
@@ -361,7 +400,7 @@ TEST(DrawingHelpers, FrameControlBorder) {
     QImage canvas = Canvas(10, 8);
     {
         QPainter p(&canvas);
-        FrameControlBorder(p, &control, 0x0000FF, clBtnHighlight, true);  // red; system colour 20: white
+        FrameControlBorder(p, &control, 0x0000FF, clBtnHighlight, true); // red; system colour 20: white
     }
     EXPECT_EQ(Px(canvas, 0, 0), 0xFFFF0000u);
     EXPECT_EQ(Px(canvas, 9, 7), 0xFFFF0000u);

@@ -4,8 +4,8 @@
 
 #include "skin/SKThemeWriter.h"
 
-#include <QByteArray>
 #include <QBuffer>
+#include <QByteArray>
 #include <QFile>
 #include <QImage>
 #include <QString>
@@ -39,4 +39,4 @@ inline QByteArray ReadBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-}  // namespace SkinTest
+} // namespace SkinTest

@@ -1,10 +1,11 @@
 // Theme files: signature test, reading the entry chain, lookups, and damaged or hostile files.
+#include "SkinTestSupport.h"
 #include "skin/SKThemeFile.h"
 #include "skin/SKThemeWriter.h"
-#include "SkinTestSupport.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace SkinTest;
 
@@ -31,7 +32,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ThemeFileReaderTest, SignatureTest) {
     QByteArray good("ZEVAvev_TB\0\0", 12);
@@ -44,13 +45,19 @@ TEST_F(ThemeFileReaderTest, SignatureTest) {
     // Cannot be opened or read: no exception, just False.
     EXPECT_FALSE(IsValidThemeFile(dir.filePath("missing.skn")));
     EXPECT_FALSE(IsValidThemeFile(dir.path()));
+    const QString fifo = dir.filePath("pipe.skn");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(IsValidThemeFile(fifo)); // not opened, so nothing waits for a writer
+    EXPECT_THROW(TskThemeFileReader{fifo}, ESkinError);
 }
 
 TEST_F(ThemeFileReaderTest, ReadsEveryKindAndLooksUpWithoutRegardToCase) {
     TskThemeFileReader reader(Put("sample.skn", SampleTheme()));
     EXPECT_EQ(reader.BitmapKeys(), QStringList{"ButtonImage"});
-    EXPECT_EQ(reader.IntegerLines(), (QStringList{"FormBorderColor=8421504", "TitleBarButtonRightOffsetInt=-5"}));
-    EXPECT_EQ(reader.BooleanLines(), (QStringList{"ButtonTransparentBool=1", "TitleBarButtonTransparentBool=0"}));
+    EXPECT_EQ(reader.IntegerLines(),
+              (QStringList{"FormBorderColor=8421504", "TitleBarButtonRightOffsetInt=-5"}));
+    EXPECT_EQ(reader.BooleanLines(),
+              (QStringList{"ButtonTransparentBool=1", "TitleBarButtonTransparentBool=0"}));
     EXPECT_EQ(reader.StringLines(), QStringList{"Author=someone"});
 
     EXPECT_EQ(reader.GetInt("formbordercolor"), 0x808080);
@@ -95,9 +102,9 @@ TEST_F(ThemeFileReaderTest, FollowsTheChainNotTheFileOrder) {
     w.AddInt("B", 2);
     QByteArray data = w.Data();
     const uint32_t a = 24, b = 24 + 77 + 4, term = b + 77 + 4;
-    PutU32(data, 20, b);          // first entry: B
-    PutU32(data, b + 73, a);      // B -> A
-    PutU32(data, a + 73, term);   // A -> terminator
+    PutU32(data, 20, b);        // first entry: B
+    PutU32(data, b + 73, a);    // B -> A
+    PutU32(data, a + 73, term); // A -> terminator
     const TskThemeFileReader reader = TskThemeFileReader::FromData(data);
     EXPECT_EQ(reader.IntegerLines(), (QStringList{"B=2", "A=1"}));
 }
@@ -127,7 +134,8 @@ TEST_F(ThemeFileReaderTest, KeyIsCutAtSixtyFourCharacters) {
     TskThemeFileWriter w;
     w.AddInt("k", 7);
     QByteArray data = w.Data();
-    for (int i = 0; i < 64; ++i) data[24 + i] = 'x';  // no terminating zero inside the field
+    for (int i = 0; i < 64; ++i)
+        data[24 + i] = 'x'; // no terminating zero inside the field
     const TskThemeFileReader reader = TskThemeFileReader::FromData(data);
     EXPECT_EQ(reader.GetInt(QString(64, u'x')), 7);
 }
@@ -142,26 +150,26 @@ TEST_F(ThemeFileReaderTest, DamagedFilesAreRefused) {
         }
         return false;
     };
-    EXPECT_TRUE(refused(sample.left(14)));                         // header cut off
+    EXPECT_TRUE(refused(sample.left(14))); // header cut off
     QByteArray d = sample;
-    PutU32(d, 12, 16);                                             // header size below the record
+    PutU32(d, 12, 16); // header size below the record
     EXPECT_TRUE(refused(d));
     d = sample;
-    PutU32(d, 12, 0xFFFFFFF0u);                                    // header size beyond the file
+    PutU32(d, 12, 0xFFFFFFF0u); // header size beyond the file
     EXPECT_TRUE(refused(d));
     d = sample;
-    PutU32(d, 20, static_cast<uint32_t>(sample.size()) - 10);     // first entry cut off
+    PutU32(d, 20, static_cast<uint32_t>(sample.size()) - 10); // first entry cut off
     EXPECT_TRUE(refused(d));
     d = sample;
-    PutU32(d, 20, 0xFFFFFFFFu);                                    // first entry far outside
+    PutU32(d, 20, 0xFFFFFFFFu); // first entry far outside
     EXPECT_TRUE(refused(d));
     d = sample;
-    PutU32(d, 24 + 69, 0xFFFFFFF0u);                               // bitmap data runs past the end
+    PutU32(d, 24 + 69, 0xFFFFFFF0u); // bitmap data runs past the end
     EXPECT_TRUE(refused(d));
     d = sample;
-    PutU32(d, 24 + 65, 0xFFFFFFF0u);                               // data offset outside
+    PutU32(d, 24 + 65, 0xFFFFFFF0u); // data offset outside
     EXPECT_TRUE(refused(d));
-    EXPECT_TRUE(refused(sample.left(sample.size() - 1)));          // terminator cut off
+    EXPECT_TRUE(refused(sample.left(sample.size() - 1))); // terminator cut off
 
     // A header size above 24 reads only the 24-byte record.
     d = sample;
@@ -175,7 +183,7 @@ TEST_F(ThemeFileReaderTest, LoopingChainStopsAndKeepsWhatWasRead) {
     w.AddInt("B", 2);
     QByteArray data = w.Data();
     const uint32_t b = 24 + 77 + 4;
-    PutU32(data, b + 73, 24);  // B -> A again
+    PutU32(data, b + 73, 24); // B -> A again
     const TskThemeFileReader reader = TskThemeFileReader::FromData(data);
     EXPECT_EQ(reader.IntegerLines(), (QStringList{"A=1", "B=2"}));
 
@@ -197,7 +205,7 @@ TEST_F(ThemeFileReaderTest, OverlappingEntriesAreRefused) {
     PutU32(data, 20, 24);
     for (int i = 0; i < count; ++i) {
         const uint32_t at = 24 + step * i;
-        data[at + 64] = 0;  // bitmap
+        data[at + 64] = 0; // bitmap
         PutU32(data, at + 65, block);
         PutU32(data, at + 69, 4096);
         PutU32(data, at + 73, i + 1 < count ? at + step : block - 77);
@@ -206,6 +214,22 @@ TEST_F(ThemeFileReaderTest, OverlappingEntriesAreRefused) {
     // The same chain cut to a count that could fit is read.
     PutU32(data, 24 + step * 9 + 73, block - 77);
     EXPECT_EQ(TskThemeFileReader::FromData(data).BitmapKeys().size(), 10);
+}
+
+TEST_F(ThemeFileReaderTest, WriterSavesWholeFilesOnly) {
+    TskThemeFileWriter w;
+    w.AddInt("FormMinWidthInt", 200);
+    const QString path = dir.filePath("saved.skn");
+    QString error;
+    ASSERT_TRUE(w.SaveToFile(path, &error)) << error.toStdString();
+    EXPECT_EQ(ReadBytes(path), w.Data());
+    EXPECT_EQ(TskThemeFileReader(path).GetInt("FormMinWidthInt"), 200);
+    EXPECT_FALSE(w.SaveToFile(dir.filePath("no/such/folder/x.skn"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    // Keys longer than the field are cut so that a terminating zero remains.
+    TskThemeFileWriter longKey;
+    longKey.AddInt(QString(80, u'k'), 1);
+    EXPECT_EQ(TskThemeFileReader::FromData(longKey.Data()).GetInt(QString(63, u'k')), 1);
 }
 
 TEST_F(ThemeFileReaderTest, UnreadableFileRaises) {

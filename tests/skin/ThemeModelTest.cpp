@@ -21,7 +21,7 @@ private:
     TskUIStyle m_style = DeepBlue;
 };
 
-}  // namespace
+} // namespace
 
 TEST(ThemeModel, StyleEnumerationIsAQtEnum) {
     const QMetaEnum e = QMetaEnum::fromType<Skin::TskUIStyle>();
@@ -40,10 +40,21 @@ TEST(ThemeModel, ElementKeysKindsAndResourceNames) {
     int bitmaps = 0, ints = 0, colors = 0, bools = 0;
     for (int e = 1; e <= SkinElement::Count; ++e) {
         switch (ThemeElementKind(e)) {
-        case TskElementKind::Bitmap: ++bitmaps; break;
-        case TskElementKind::Int: ++ints; EXPECT_TRUE(ThemeElementKey(e).endsWith("Int")); break;
-        case TskElementKind::Color: ++colors; EXPECT_TRUE(ThemeElementKey(e).endsWith("Color")); break;
-        case TskElementKind::Bool: ++bools; EXPECT_TRUE(ThemeElementKey(e).endsWith("Bool")); break;
+        case TskElementKind::Bitmap:
+            ++bitmaps;
+            break;
+        case TskElementKind::Int:
+            ++ints;
+            EXPECT_TRUE(ThemeElementKey(e).endsWith("Int"));
+            break;
+        case TskElementKind::Color:
+            ++colors;
+            EXPECT_TRUE(ThemeElementKey(e).endsWith("Color"));
+            break;
+        case TskElementKind::Bool:
+            ++bools;
+            EXPECT_TRUE(ThemeElementKey(e).endsWith("Bool"));
+            break;
         }
     }
     EXPECT_EQ(bitmaps, 19);
@@ -67,12 +78,12 @@ TEST(ThemeModel, ElementKeysKindsAndResourceNames) {
 TEST(ThemeModel, BuiltInValues) {
     EXPECT_EQ(GetBuiltInColor(DeepBlue, 16), 0x000000u);
     EXPECT_EQ(GetBuiltInInt(WinXP, 14), 13);
-    EXPECT_EQ(GetBuiltInInt(MacOS, 15), -1);  // element 15 is a colour
+    EXPECT_EQ(GetBuiltInInt(MacOS, 15), -1); // element 15 is a colour
     EXPECT_EQ(GetBuiltInColor(FromThemeFile, 15), 0u);
     EXPECT_EQ(GetBuiltInColor(WinXP, 16), 0xC82C00u);
     EXPECT_EQ(GetBuiltInColor(Protein, 15), 0xFBFBFBu);
     EXPECT_EQ(GetBuiltInColor(WinXP, 27), 0xCF4602u);
-    EXPECT_EQ(GetBuiltInColor(MacOS, 1), 0u);  // a bitmap element
+    EXPECT_EQ(GetBuiltInColor(MacOS, 1), 0u); // a bitmap element
     EXPECT_EQ(GetBuiltInInt(BlueGlass, 13), 270);
     EXPECT_EQ(GetBuiltInInt(BlueGlass, 8), -3);
     EXPECT_EQ(GetBuiltInInt(MacOS, 8), -2);
@@ -82,7 +93,7 @@ TEST(ThemeModel, BuiltInValues) {
     EXPECT_TRUE(GetBuiltInBool(Protein, 6));
     EXPECT_TRUE(GetBuiltInBool(BlueGlass, 6));
     EXPECT_FALSE(GetBuiltInBool(MacOS, 6));
-    EXPECT_FALSE(GetBuiltInBool(MacOS, 7));  // an integer element
+    EXPECT_FALSE(GetBuiltInBool(MacOS, 7)); // an integer element
 
     TskElementKind kind = TskElementKind::Bitmap;
     EXPECT_EQ(GetBuiltInValue(FromThemeFile, 15, kind), -1);
@@ -109,7 +120,7 @@ TEST(ThemeModel, ResolveUIStyle) {
     EXPECT_FALSE(ResolveUIStyle(nullptr, FromThemeFile, style));
     EXPECT_EQ(style, DeepBlue);
 
-    TskFileTheme theme;  // nothing loaded
+    TskFileTheme theme; // nothing loaded
     EXPECT_FALSE(ResolveUIStyle(&theme, FromThemeFile, style));
     EXPECT_EQ(style, DeepBlue);
     EXPECT_FALSE(ResolveUIStyle(&theme, WinXP, style));
@@ -124,15 +135,15 @@ TEST(ThemeModel, GetFormUIStyle) {
     EXPECT_EQ(GetFormUIStyle(&plain), DeepBlue);
 
     QWidget form;
-    EXPECT_EQ(GetFormUIStyle(&form), DeepBlue);  // holds no TskForm
+    EXPECT_EQ(GetFormUIStyle(&form), DeepBlue); // holds no TskForm
     auto* other = new QWidget(&form);
     auto* first = new TskForm(&form);
     first->SetUIStyle(MacOS);
     auto* second = new TskForm(&form);
     second->SetUIStyle(WinXP);
-    EXPECT_EQ(GetFormUIStyle(&form), MacOS);     // the first one
-    EXPECT_EQ(GetFormUIStyle(other), DeepBlue);  // not a form
-    EXPECT_EQ(GetFormUIStyle(first), DeepBlue);  // a child widget is not a form
+    EXPECT_EQ(GetFormUIStyle(&form), MacOS);    // the first one
+    EXPECT_EQ(GetFormUIStyle(other), DeepBlue); // not a form
+    EXPECT_EQ(GetFormUIStyle(first), DeepBlue); // a child widget is not a form
     first->SetUIStyle(FromThemeFile);
     EXPECT_EQ(GetFormUIStyle(&form), FromThemeFile);
 }

@@ -54,6 +54,7 @@ QImage Gallery(TskUIStyle style, TskFileTheme* theme, QWidget* form, const QStri
     image->SetPicNormal(source.Bitmap(SkinElement::ButtonImage, 3, 1));
     image->SetPicMouseOn(source.Bitmap(SkinElement::ButtonImage, 3, 2));
     image->SetStretch(true);
+    image->SetTransparent(true);
     image->SetCaption("Image");
 
     const int boxTop = top + 40;

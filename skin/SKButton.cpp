@@ -22,7 +22,9 @@ QDialog* HoldingForm(const QWidget* control) {
     return qobject_cast<QDialog*>(control->window());
 }
 
-bool IsDialogKey(int key) { return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool IsDialogKey(int key) {
+    return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 QImage NewBuffer(const QWidget* w) {
     QImage b(std::max(1, w->width()), std::max(1, w->height()), QImage::Format_RGB32);
@@ -38,7 +40,7 @@ void DrawListImage(QPainter& canvas, int x, int y, const QImage& image, bool mas
     canvas.drawImage(x, y, drawn);
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TskCustomButton
@@ -51,7 +53,9 @@ TskCustomButton::TskCustomButton(QWidget* parent) : QWidget(parent) {
     SetUIStyle(OwnerFormUIStyle(parent));
 }
 
-TskCustomButton::~TskCustomButton() { StopRepeat(); }
+TskCustomButton::~TskCustomButton() {
+    StopRepeat();
+}
 
 void TskCustomButton::SetCaption(const QString& value) {
     m_caption = value;
@@ -113,7 +117,9 @@ void TskCustomButton::SetTabStop(bool value) {
     update();
 }
 
-TColor TskCustomButton::Color() const { return ControlColor(this, m_color, m_parentColor); }
+TColor TskCustomButton::Color() const {
+    return ControlColor(this, m_color, m_parentColor);
+}
 
 void TskCustomButton::SetColor(TColor value) {
     m_color = value;
@@ -144,7 +150,8 @@ void TskCustomButton::UpdateShortcuts() {
         m_accelerator->setKey(QKeySequence(Qt::ALT | QKeySequence(QString(accel.toUpper()))[0].key()));
     }
     // Dialog keys: Enter clicks the Default button, Escape the Cancel button of the window.
-    auto dialogKey = [this](QShortcut*& shortcut, bool wanted, const QList<QKeySequence>& keys, bool isDefault) {
+    auto dialogKey = [this](QShortcut*& shortcut, bool wanted, const QList<QKeySequence>& keys,
+                            bool isDefault) {
         if (!wanted) {
             delete shortcut;
             shortcut = nullptr;
@@ -155,7 +162,8 @@ void TskCustomButton::UpdateShortcuts() {
         shortcut->setContext(Qt::WindowShortcut);
         shortcut->setKeys(keys);
         connect(shortcut, &QShortcut::activated, this, [this, isDefault] { DialogKey(isDefault); });
-        connect(shortcut, &QShortcut::activatedAmbiguously, this, [this, isDefault] { DialogKey(isDefault); });
+        connect(shortcut, &QShortcut::activatedAmbiguously, this,
+                [this, isDefault] { DialogKey(isDefault); });
     };
     dialogKey(m_defaultKey, m_default, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, true);
     dialogKey(m_cancelKey, m_cancel, {QKeySequence(Qt::Key_Escape)}, false);
@@ -179,8 +187,10 @@ void TskCustomButton::Click() {
         update();
     }
     if (QDialog* form = HoldingForm(this)) {
-        if (auto* tform = qobject_cast<TForm*>(form)) tform->setModalResult(m_modalResult);
-        else if (m_modalResult != 0) form->done(m_modalResult);
+        if (auto* tform = qobject_cast<TForm*>(form))
+            tform->setModalResult(m_modalResult);
+        else if (m_modalResult != 0)
+            form->done(m_modalResult);
     }
     Q_EMIT OnClick();
 }
@@ -240,10 +250,14 @@ QImage TskCustomButton::Render() {
     QImage buffer = NewBuffer(this);
     QImage picture;
     try {
-        if (!isEnabled()) GetDisabledPicture(picture);
-        else if (m_mouseDown) GetMouseDownPicture(picture);
-        else if (m_mouseOver) GetMouseOnPicture(picture);
-        else GetNormalPicture(picture);
+        if (!isEnabled())
+            GetDisabledPicture(picture);
+        else if (m_mouseDown)
+            GetMouseDownPicture(picture);
+        else if (m_mouseOver)
+            GetMouseOnPicture(picture);
+        else
+            GetNormalPicture(picture);
     } catch (...) {
         // A state picture that cannot be had: a blank one, and painting goes on.
         picture = QImage(74, 21, QImage::Format_RGB32);
@@ -251,8 +265,10 @@ QImage TskCustomButton::Render() {
     }
     {
         QPainter p(&buffer);
-        if (m_transparent) DrawParentBackground(p, this);
-        else p.fillRect(rect(), ColorToQColor(Color()));
+        if (m_transparent)
+            DrawParentBackground(p, this);
+        else
+            p.fillRect(rect(), ColorToQColor(Color()));
         PaintPicture(p, picture);
     }
     if (hasFocus() && m_tabStop) PaintFocus(buffer);
@@ -373,8 +389,10 @@ void TskCustomButton::focusOutEvent(QFocusEvent* event) {
 
 void TskCustomButton::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange) FontChanged();
-    else if (event->type() == QEvent::EnabledChange) update();
+    if (event->type() == QEvent::FontChange)
+        FontChanged();
+    else if (event->type() == QEvent::EnabledChange)
+        update();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -391,7 +409,8 @@ void TskButton::SetFileTheme(TskFileTheme* value) {
 }
 
 void TskButton::UIStyleChanged() {
-    SetTransparent(TskThemeSource::Resolve(m_theme.get(), m_uiStyle).Bool(SkinElement::ButtonTransparentBool));
+    SetTransparent(
+        TskThemeSource::Resolve(m_theme.get(), m_uiStyle).Bool(SkinElement::ButtonTransparentBool));
 }
 
 void TskButton::SetGlyph(const QImage& value) {
@@ -458,7 +477,8 @@ void TskButton::PaintCaption(QPainter& canvas, const QString& caption) {
     const int flags = Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic;
     if (!isEnabled()) {
         canvas.setPen(ColorToQColor(clWhite));
-        canvas.drawText(QRect(QPoint(m_captionX + 1, m_captionY + 1), QPoint(width() - 1, height() - 1)), flags, caption);
+        canvas.drawText(QRect(QPoint(m_captionX + 1, m_captionY + 1), QPoint(width() - 1, height() - 1)),
+                        flags, caption);
         canvas.setPen(ColorToQColor(kGrey));
     } else {
         canvas.setPen(palette().color(QPalette::Active, QPalette::WindowText));
@@ -505,18 +525,24 @@ void TskImageButton::GetNormalPicture(QImage& graphic) {
 }
 
 void TskImageButton::GetMouseOnPicture(QImage& graphic) {
-    if (!m_pics[1].isNull()) graphic = m_pics[1];
-    else if (!m_pics[0].isNull()) graphic = m_pics[0];
+    if (!m_pics[1].isNull())
+        graphic = m_pics[1];
+    else if (!m_pics[0].isNull())
+        graphic = m_pics[0];
 }
 
 void TskImageButton::GetMouseDownPicture(QImage& graphic) {
-    if (!m_pics[2].isNull()) graphic = m_pics[2];
-    else if (!m_pics[0].isNull()) graphic = m_pics[0];
+    if (!m_pics[2].isNull())
+        graphic = m_pics[2];
+    else if (!m_pics[0].isNull())
+        graphic = m_pics[0];
 }
 
 void TskImageButton::GetDisabledPicture(QImage& graphic) {
-    if (!m_pics[3].isNull()) graphic = m_pics[3];
-    else if (!m_pics[0].isNull()) graphic = m_pics[0];
+    if (!m_pics[3].isNull())
+        graphic = m_pics[3];
+    else if (!m_pics[0].isNull())
+        graphic = m_pics[0];
 }
 
 void TskImageButton::PaintPicture(QPainter& canvas, QImage& bitmap) {
@@ -525,7 +551,8 @@ void TskImageButton::PaintPicture(QPainter& canvas, QImage& bitmap) {
     // as it is, not greyed.
     const TColor key = PixelColor(bitmap, 0, 0);
     if (m_stretch) {
-        QImage scaled = StretchNearest(bitmap, TRect(0, 0, bitmap.width(), bitmap.height()), width(), height());
+        QImage scaled =
+            StretchNearest(bitmap, TRect(0, 0, bitmap.width(), bitmap.height()), width(), height());
         canvas.drawImage(0, 0, m_drawTransparent ? MaskedImage(scaled, key) : scaled);
     } else {
         canvas.drawImage(0, 0, m_drawTransparent ? MaskedImage(bitmap, key) : bitmap);
@@ -573,7 +600,9 @@ void TskCheckBox::SetChecked(bool value) {
     CheckedChanged();
 }
 
-void TskCheckBox::CheckedChanged() { Q_EMIT OnClick(); }
+void TskCheckBox::CheckedChanged() {
+    Q_EMIT OnClick();
+}
 
 void TskCheckBox::Toggle() {
     BeforeToggle();
@@ -597,7 +626,9 @@ void TskCheckBox::SetEnabled(bool value) {
     update();
 }
 
-TColor TskCheckBox::Color() const { return ControlColor(this, m_color, m_parentColor); }
+TColor TskCheckBox::Color() const {
+    return ControlColor(this, m_color, m_parentColor);
+}
 
 void TskCheckBox::SetColor(TColor value) {
     m_color = value;
@@ -637,7 +668,9 @@ void TskCheckBox::UpdateAccelerator() {
     m_accelerator->setKey(QKeySequence(Qt::ALT | QKeySequence(QString(accel.toUpper()))[0].key()));
 }
 
-void TskCheckBox::Click() { Toggle(); }
+void TskCheckBox::Click() {
+    Toggle();
+}
 
 int TskCheckBox::BoxPiece() const {
     if (isEnabled()) return m_checked ? 1 : 2;
@@ -661,11 +694,14 @@ QImage TskCheckBox::Render() {
     ApplyAutoSize(box);
     QImage buffer = NewBuffer(this);
     QPainter p(&buffer);
-    if (m_transparent) DrawParentBackground(p, this);
-    else p.fillRect(rect(), ColorToQColor(Color()));
+    if (m_transparent)
+        DrawParentBackground(p, this);
+    else
+        p.fillRect(rect(), ColorToQColor(Color()));
     if (!box.isNull()) {
         // A transparent box leaves out the colour of its bottom-left pixel.
-        const QImage drawn = IsBoxTransparent() ? MaskedImage(box, PixelColor(box, 0, box.height() - 1)) : box;
+        const QImage drawn =
+            IsBoxTransparent() ? MaskedImage(box, PixelColor(box, 0, box.height() - 1)) : box;
         p.drawImage(1, (height() - box.height()) / 2, drawn);
     }
     const QFontMetrics fm(font());
@@ -677,7 +713,8 @@ QImage TskCheckBox::Render() {
                Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, m_caption);
     p.end();
     if (NeedFocusRect()) {
-        DrawFocusRect(buffer, QRect(QPoint(textLeft - 1, textTop), QPoint(width() - 1, textTop + fm.height() + 2 - 1)));
+        DrawFocusRect(
+            buffer, QRect(QPoint(textLeft - 1, textTop), QPoint(width() - 1, textTop + fm.height() + 2 - 1)));
     }
     return buffer;
 }

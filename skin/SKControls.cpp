@@ -34,7 +34,9 @@ void RegisterSkinControls() {
     });
 }
 
-TskThemeLink::~TskThemeLink() { QObject::disconnect(m_connection); }
+TskThemeLink::~TskThemeLink() {
+    QObject::disconnect(m_connection);
+}
 
 void TskThemeLink::set(TskFileTheme* theme, QObject* context, std::function<void()> onRemoved) {
     if (theme == m_theme.data()) return;
@@ -42,11 +44,12 @@ void TskThemeLink::set(TskFileTheme* theme, QObject* context, std::function<void
     m_connection = {};
     m_theme = theme;
     if (theme) {
-        m_connection = QObject::connect(theme, &QObject::destroyed, context, [this, onRemoved = std::move(onRemoved)] {
-            m_theme = nullptr;
-            m_connection = {};
-            if (onRemoved) onRemoved();
-        });
+        m_connection =
+            QObject::connect(theme, &QObject::destroyed, context, [this, onRemoved = std::move(onRemoved)] {
+                m_theme = nullptr;
+                m_connection = {};
+                if (onRemoved) onRemoved();
+            });
     }
 }
 
@@ -90,7 +93,9 @@ QImage TskThemeSource::Bitmap(int element, int partCount, int part) const {
     return image;
 }
 
-TskUIStyle OwnerFormUIStyle(const QWidget* parent) { return GetFormUIStyle(parent ? parent->window() : nullptr); }
+TskUIStyle OwnerFormUIStyle(const QWidget* parent) {
+    return GetFormUIStyle(parent ? parent->window() : nullptr);
+}
 
 void DrawFocusRect(QImage& image, const QRect& rect) {
     if (rect.width() <= 0 || rect.height() <= 0) return;
@@ -101,10 +106,16 @@ void DrawFocusRect(QImage& image, const QRect& rect) {
     const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
     // Walk the outline once, flipping every other pixel, as the platform's dotted frame does.
     int step = 0;
-    for (int x = l; x <= r; ++x, ++step) if (step % 2 == 0) flip(x, t);
-    for (int y = t + 1; y <= b; ++y, ++step) if (step % 2 == 0) flip(r, y);
-    if (b > t) for (int x = r - 1; x >= l; --x, ++step) if (step % 2 == 0) flip(x, b);
-    if (r > l) for (int y = b - 1; y > t; --y, ++step) if (step % 2 == 0) flip(l, y);
+    for (int x = l; x <= r; ++x, ++step)
+        if (step % 2 == 0) flip(x, t);
+    for (int y = t + 1; y <= b; ++y, ++step)
+        if (step % 2 == 0) flip(r, y);
+    if (b > t)
+        for (int x = r - 1; x >= l; --x, ++step)
+            if (step % 2 == 0) flip(x, b);
+    if (r > l)
+        for (int y = b - 1; y > t; --y, ++step)
+            if (step % 2 == 0) flip(l, y);
 }
 
 QImage GreyedImage(const QImage& image) {
@@ -147,7 +158,9 @@ QString StripAccelerator(const QString& caption) {
     return out;
 }
 
-TColor FontColor(const QWidget* control) { return QColorToColor(control->palette().color(QPalette::Active, QPalette::WindowText)); }
+TColor FontColor(const QWidget* control) {
+    return QColorToColor(control->palette().color(QPalette::Active, QPalette::WindowText));
+}
 
 void SetFontColor(QWidget* control, TColor color) {
     QPalette pal = control->palette();

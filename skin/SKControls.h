@@ -32,7 +32,7 @@ Q_ENUM_NS(TAlignment)
 // Direction of a bar (track bar, scroll bar, progress bar).
 enum TskProgressBarOrientation : uint8_t { skHorizontal = 0, skVertical = 1 };
 Q_ENUM_NS(TskProgressBarOrientation)
-}  // namespace SkinControls
+} // namespace SkinControls
 using SkinControls::TAlign;
 using SkinControls::TAlignment;
 using enum SkinControls::TAlign;
@@ -66,7 +66,7 @@ private:
 // otherwise the built-in table of the resolved style. Never mixed within one lookup.
 struct TskThemeSource {
     const TskFileTheme* theme = nullptr;
-    TskUIStyle style = DeepBlue;  // the resolved style
+    TskUIStyle style = DeepBlue; // the resolved style
     bool fromFile = false;
 
     static TskThemeSource Resolve(const TskFileTheme* fileTheme, TskUIStyle uiStyle);

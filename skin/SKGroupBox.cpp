@@ -90,7 +90,8 @@ QImage TskCustomGroupBox::Render() {
         p.drawLine(a, b - step);
     }
     p.setPen(isEnabled() ? palette().color(QPalette::Active, QPalette::WindowText) : ColorToQColor(0x808080));
-    p.drawText(QRect(5, 0, width() - 5, fm.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+    p.drawText(QRect(5, 0, width() - 5, fm.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+               m_caption);
     return buffer;
 }
 

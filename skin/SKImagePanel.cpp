@@ -19,7 +19,9 @@ TskCustomPanel::TskCustomPanel(QWidget* parent) : QWidget(parent) {
     update();
 }
 
-TColor TskCustomPanel::Color() const { return ControlColor(this, m_color, m_parentColor); }
+TColor TskCustomPanel::Color() const {
+    return ControlColor(this, m_color, m_parentColor);
+}
 
 void TskCustomPanel::SetColor(TColor value) {
     m_color = value;
@@ -98,12 +100,23 @@ void TskCustomPanel::AlignToParent() {
     if (!parentWidget() || m_align == alNone) return;
     const QRect r = parentWidget()->rect();
     switch (m_align) {
-    case alTop: setGeometry(r.left(), r.top(), r.width(), height()); break;
-    case alBottom: setGeometry(r.left(), r.bottom() + 1 - height(), r.width(), height()); break;
-    case alLeft: setGeometry(r.left(), r.top(), width(), r.height()); break;
-    case alRight: setGeometry(r.right() + 1 - width(), r.top(), width(), r.height()); break;
-    case alClient: setGeometry(r); break;
-    case alNone: break;
+    case alTop:
+        setGeometry(r.left(), r.top(), r.width(), height());
+        break;
+    case alBottom:
+        setGeometry(r.left(), r.bottom() + 1 - height(), r.width(), height());
+        break;
+    case alLeft:
+        setGeometry(r.left(), r.top(), width(), r.height());
+        break;
+    case alRight:
+        setGeometry(r.right() + 1 - width(), r.top(), width(), r.height());
+        break;
+    case alClient:
+        setGeometry(r);
+        break;
+    case alNone:
+        break;
     }
 }
 
@@ -120,18 +133,27 @@ void TskCustomPanel::AlignControls() {
             auto* w = qobject_cast<QWidget*>(o);
             if (!w || w->isWindow() || alignOf(o) != pass) continue;
             switch (pass) {
-            case alTop: w->setGeometry(r.left(), r.top(), r.width(), w->height()); r.setTop(r.top() + w->height()); break;
+            case alTop:
+                w->setGeometry(r.left(), r.top(), r.width(), w->height());
+                r.setTop(r.top() + w->height());
+                break;
             case alBottom:
                 w->setGeometry(r.left(), r.bottom() + 1 - w->height(), r.width(), w->height());
                 r.setBottom(r.bottom() - w->height());
                 break;
-            case alLeft: w->setGeometry(r.left(), r.top(), w->width(), r.height()); r.setLeft(r.left() + w->width()); break;
+            case alLeft:
+                w->setGeometry(r.left(), r.top(), w->width(), r.height());
+                r.setLeft(r.left() + w->width());
+                break;
             case alRight:
                 w->setGeometry(r.right() + 1 - w->width(), r.top(), w->width(), r.height());
                 r.setRight(r.right() - w->width());
                 break;
-            case alClient: w->setGeometry(r); break;
-            case alNone: break;
+            case alClient:
+                w->setGeometry(r);
+                break;
+            case alNone:
+                break;
             }
         }
     }
@@ -160,10 +182,16 @@ void TskCustomPanel::PaintPanel(QImage& buffer) {
         const QImage picture = prepared(m_picture);
         switch (m_drawStyle) {
         case skStretch:
-            p.drawImage(0, 0, prepared(StretchNearest(m_picture, TRect(0, 0, m_picture.width(), m_picture.height()), width(), height())));
+            p.drawImage(0, 0,
+                        prepared(StretchNearest(m_picture, TRect(0, 0, m_picture.width(), m_picture.height()),
+                                                width(), height())));
             break;
-        case skTile: TileDrawPicture(p, picture, TRect(0, 0, width(), height())); break;
-        case skNormal: p.drawImage(0, 0, picture); break;
+        case skTile:
+            TileDrawPicture(p, picture, TRect(0, 0, width(), height()));
+            break;
+        case skNormal:
+            p.drawImage(0, 0, picture);
+            break;
         }
     } else if (!m_transparent) {
         p.fillRect(rect(), ColorToQColor(Color()));
@@ -172,7 +200,9 @@ void TskCustomPanel::PaintPanel(QImage& buffer) {
         p.setFont(font());
         p.setPen(palette().color(QPalette::Active, QPalette::WindowText));
         int flags = Qt::TextSingleLine | Qt::AlignVCenter | Qt::TextShowMnemonic;
-        flags |= m_alignment == taLeftJustify ? Qt::AlignLeft : m_alignment == taRightJustify ? Qt::AlignRight : Qt::AlignHCenter;
+        flags |= m_alignment == taLeftJustify    ? Qt::AlignLeft
+                 : m_alignment == taRightJustify ? Qt::AlignRight
+                                                 : Qt::AlignHCenter;
         p.drawText(rect(), flags, m_text);
         m_lastCaptionRect = rect();
     }

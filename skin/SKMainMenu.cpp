@@ -50,7 +50,8 @@ QImage TskMainMenu::ItemImage(const QAction* action) const {
 void TskMainMenu::LookChanged() {
     const QFont font = m_look.ItemFont();
     m_items->setFont(font);
-    for (QMenu* sub : m_items->findChildren<QMenu*>()) sub->setFont(font);
+    for (QMenu* sub : m_items->findChildren<QMenu*>())
+        sub->setFont(font);
 }
 
 void TskMainMenu::CallPanel(const char* method) {
@@ -69,7 +70,8 @@ bool TskMainMenu::eventFilter(QObject* watched, QEvent* event) {
         Q_EMIT MenuChanged();
         CallPanel("RefreshMenuBar");
         break;
-    default: break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -4,10 +4,10 @@
 #include "skin/SKPublic.h"
 
 #include <QAction>
+#include <QActionEvent>
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
-#include <QActionEvent>
 #include <QStyleOptionMenuItem>
 
 namespace {
@@ -27,7 +27,8 @@ QImage ForcedHeight(const QString& name, int height) {
 }
 
 void StretchOver(QPainter& canvas, const QImage& image, const QRect& rect) {
-    canvas.drawImage(rect.topLeft(), StretchNearest(image, TRect(0, 0, image.width(), image.height()), rect.width(), rect.height()));
+    canvas.drawImage(rect.topLeft(), StretchNearest(image, TRect(0, 0, image.width(), image.height()),
+                                                    rect.width(), rect.height()));
 }
 
 void Frame(QPainter& canvas, const QRect& r, const QColor& color) {
@@ -37,7 +38,7 @@ void Frame(QPainter& canvas, const QRect& r, const QColor& color) {
     canvas.fillRect(QRect(r.right(), r.top(), 1, r.height()), color);
 }
 
-}  // namespace
+} // namespace
 
 void TskMenuLook::ApplyStyle(TskUIStyle style, const TskFileTheme* fileTheme) {
     uiStyle = style;
@@ -74,7 +75,8 @@ QFont TskMenuLook::ItemFont() const {
 QSize TskMenuLook::MeasureItem(const TskMenuItemInfo& item) const {
     const QFontMetrics fm(ItemFont());
     const int height = item.caption == QLatin1String("-") ? separatorHeight : menuItemHeight;
-    const int width = fm.horizontalAdvance(item.caption) + fm.horizontalAdvance(item.shortCut) + barWidth + 40;
+    const int width =
+        fm.horizontalAdvance(item.caption) + fm.horizontalAdvance(item.shortCut) + barWidth + 40;
     return {width, height};
 }
 
@@ -87,8 +89,10 @@ void TskMenuLook::DrawItem(QPainter& canvas, const TskMenuItemInfo& item, const 
     };
     auto macPicture = [&](const QString& name, int height) {
         const QImage picture = ForcedHeight(name, height);
-        if (picture.isNull()) sideBarAndBackground();  // the picture is missing: the plain look
-        else StretchOver(canvas, picture, rect);
+        if (picture.isNull())
+            sideBarAndBackground(); // the picture is missing: the plain look
+        else
+            StretchOver(canvas, picture, rect);
     };
 
     if (item.caption == QLatin1String("-")) {
@@ -125,15 +129,16 @@ void TskMenuLook::DrawItem(QPainter& canvas, const TskMenuItemInfo& item, const 
                     Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, item.caption);
     if (!item.shortCut.isEmpty()) {
         const int w = fm.horizontalAdvance(item.shortCut);
-        canvas.drawText(QRect(R - w - 16, T + 4, w + 1, std::max(1, B - T - 4)), Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop,
-                        item.shortCut);
+        canvas.drawText(QRect(R - w - 16, T + 4, w + 1, std::max(1, B - T - 4)),
+                        Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop, item.shortCut);
     }
 
     const bool hasImage = !item.image.isNull();
     if (item.checked) {
         if (hasImage) {
             Frame(canvas, QRect(QPoint(L + 2, T + 1), QPoint(L + 20, T + 19)), Qt::black);
-            canvas.fillRect(QRect(QPoint(L + 3, T + 2), QPoint(L + 19, T + 18)), ColorToQColor(selectedColor));
+            canvas.fillRect(QRect(QPoint(L + 3, T + 2), QPoint(L + 19, T + 18)),
+                            ColorToQColor(selectedColor));
         } else if (!checkMark.isNull()) {
             QImage mark = MaskedImage(checkMark, 0xFFFFFF);
             if (!item.enabled) mark = GreyedImage(mark);
@@ -167,7 +172,9 @@ void DrawMenuWindowBorder(QPainter& canvas, const QSize& size, TColor frameColor
     canvas.drawLine(R - 1, T, L, T);
 }
 
-void SetSystemMenuFont(QFont& font) { font = QApplication::font("QMenu"); }
+void SetSystemMenuFont(QFont& font) {
+    font = QApplication::font("QMenu");
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -211,8 +218,11 @@ void TskMenuStyle::drawControl(ControlElement element, const QStyleOption* optio
     case CE_MenuHMargin:
     case CE_MenuVMargin:
     case CE_MenuTearoff:
-    case CE_MenuScroller: painter->fillRect(option->rect, ColorToQColor(look.color)); return;
-    default: QProxyStyle::drawControl(element, option, painter, widget);
+    case CE_MenuScroller:
+        painter->fillRect(option->rect, ColorToQColor(look.color));
+        return;
+    default:
+        QProxyStyle::drawControl(element, option, painter, widget);
     }
 }
 
@@ -227,7 +237,8 @@ void TskMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
     if (element == PE_FrameMenu) {
         if (look.flatMenu) {
             const TskThemeSource source = TskThemeSource::Resolve(m_theme(), look.uiStyle);
-            DrawMenuWindowBorder(*painter, option->rect.size(), 0, source.Color(SkinElement::FormBackgroundColor));
+            DrawMenuWindowBorder(*painter, option->rect.size(), 0,
+                                 source.Color(SkinElement::FormBackgroundColor));
         } else {
             // The classic raised menu frame.
             const QRect r = option->rect;
@@ -235,8 +246,10 @@ void TskMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
             painter->fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), ColorToQColor(clBtnFace));
             painter->fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), ColorToQColor(clBtnFace));
             Frame(*painter, r.adjusted(1, 1, -1, -1), ColorToQColor(clBtnHighlight));
-            painter->fillRect(QRect(r.left() + 1, r.bottom() - 1, r.width() - 2, 1), ColorToQColor(clBtnShadow));
-            painter->fillRect(QRect(r.right() - 1, r.top() + 1, 1, r.height() - 2), ColorToQColor(clBtnShadow));
+            painter->fillRect(QRect(r.left() + 1, r.bottom() - 1, r.width() - 2, 1),
+                              ColorToQColor(clBtnShadow));
+            painter->fillRect(QRect(r.right() - 1, r.top() + 1, 1, r.height() - 2),
+                              ColorToQColor(clBtnShadow));
             painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), ColorToQColor(0x404040));
             painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), ColorToQColor(0x404040));
         }
@@ -256,9 +269,11 @@ QSize TskMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
             for (const QAction* action : menu->actions()) {
                 const QString text = action->text();
                 const qsizetype t = text.indexOf(u'\t');
-                if (t >= 0) tabWidth = std::max(tabWidth, menu->fontMetrics().horizontalAdvance(text.mid(t + 1)));
+                if (t >= 0)
+                    tabWidth = std::max(tabWidth, menu->fontMetrics().horizontalAdvance(text.mid(t + 1)));
                 else if (!action->shortcut().isEmpty())
-                    tabWidth = std::max(tabWidth, menu->fontMetrics().horizontalAdvance(action->shortcut().toString(QKeySequence::NativeText)));
+                    tabWidth = std::max(tabWidth, menu->fontMetrics().horizontalAdvance(
+                                                      action->shortcut().toString(QKeySequence::NativeText)));
             }
             measured.setWidth(std::max(0, measured.width() - tabWidth));
         }
@@ -269,12 +284,15 @@ QSize TskMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
 
 int TskMenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
     switch (metric) {
-    case PM_MenuPanelWidth: return 2;
+    case PM_MenuPanelWidth:
+        return 2;
     case PM_MenuHMargin:
     case PM_MenuVMargin:
     case PM_MenuDesktopFrameWidth:
-    case PM_MenuTearoffHeight: return 0;
-    default: return QProxyStyle::pixelMetric(metric, option, widget);
+    case PM_MenuTearoffHeight:
+        return 0;
+    default:
+        return QProxyStyle::pixelMetric(metric, option, widget);
     }
 }
 
@@ -354,7 +372,9 @@ TskMenuItemInfo TskMenuCore::ItemInfo(const QAction* action, const QMenu* menu) 
     return info;
 }
 
-QSize TskMenuCore::MeasureItem(const QAction* action) const { return m_look.MeasureItem(ItemInfo(action, nullptr)); }
+QSize TskMenuCore::MeasureItem(const QAction* action) const {
+    return m_look.MeasureItem(ItemInfo(action, nullptr));
+}
 
 void TskMenuCore::InstallOn(QMenu* menu) {
     SetMenuItemHandlers(menu, m_style, m_self);

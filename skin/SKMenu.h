@@ -20,12 +20,12 @@ class QPainter;
 
 // One item as the drawing sees it.
 struct TskMenuItemInfo {
-    QString caption;   // "-" for a separator; "&" marks the accelerator letter
-    QString shortCut;  // the short-cut text, empty when none
+    QString caption;  // "-" for a separator; "&" marks the accelerator letter
+    QString shortCut; // the short-cut text, empty when none
     bool enabled = true;
     bool checked = false;
-    bool isDefault = false;  // drawn bold
-    QImage image;            // the item's image; null when it has none
+    bool isDefault = false; // drawn bold
+    QImage image;           // the item's image; null when it has none
 };
 
 // The settings of a skinned menu, in the order the menus publish them, with their start values.
@@ -41,7 +41,7 @@ struct TskMenuLook {
     TColor selectedColor = clHighlight;
     TColor selectedFontColor = 0xFFFFFF;
     TColor fontColor = 0xFFFFFF;
-    TColor borderColor = 0;  // stored, never drawn
+    TColor borderColor = 0; // stored, never drawn
     bool flatMenu = false;
     QString fontName = QStringLiteral("MS Sans Serif");
     int fontSize = 8;

@@ -10,14 +10,19 @@ TskPopupMenu::TskPopupMenu(QWidget* owner) : QMenu(owner) {
     SetUIStyle(GetFormUIStyle(owner));
 }
 
-void TskPopupMenu::Loaded() { InstallOn(this); }
+void TskPopupMenu::Loaded() {
+    InstallOn(this);
+}
 
-void TskPopupMenu::Popup(int x, int y) { popup(QPoint(x, y)); }
+void TskPopupMenu::Popup(int x, int y) {
+    popup(QPoint(x, y));
+}
 
 void TskPopupMenu::LookChanged() {
     const QFont font = m_look.ItemFont();
     setFont(font);
-    for (QMenu* sub : findChildren<QMenu*>()) sub->setFont(font);
+    for (QMenu* sub : findChildren<QMenu*>())
+        sub->setFont(font);
     update();
 }
 

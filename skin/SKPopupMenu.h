@@ -6,7 +6,6 @@
 
 #include <QMenu>
 
-
 class TskPopupMenu : public QMenu, public TskMenuCore {
     Q_OBJECT
     Q_PROPERTY(bool OwnerDraw READ OwnerDraw WRITE SetOwnerDraw)

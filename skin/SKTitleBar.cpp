@@ -19,28 +19,39 @@ constexpr int kPieces = 18;
 // The first of the three pieces (normal, mouse on, mouse down) of each kind of button.
 int FirstPiece(TskTitleBarBtnType type) {
     switch (type) {
-    case skControlBox: return 1;
-    case skHelp: return 4;
-    case skMax: return 7;
-    case skMin: return 13;
-    case skClose: return 16;
-    case skCustom: break;
+    case skControlBox:
+        return 1;
+    case skHelp:
+        return 4;
+    case skMax:
+        return 7;
+    case skMin:
+        return 13;
+    case skClose:
+        return 16;
+    case skCustom:
+        break;
     }
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Buttons
 
-TskTitleBarButton::TskTitleBarButton(TskTitleBarButtons* collection) : QObject(collection), m_collection(collection) {
+TskTitleBarButton::TskTitleBarButton(TskTitleBarButtons* collection)
+    : QObject(collection), m_collection(collection) {
     SetUIStyle(DeepBlue);
 }
 
-TskTitleBar* TskTitleBarButton::Bar() const { return m_collection ? m_collection->Bar() : nullptr; }
+TskTitleBar* TskTitleBarButton::Bar() const {
+    return m_collection ? m_collection->Bar() : nullptr;
+}
 
-int TskTitleBarButton::Index() const { return m_collection ? m_collection->IndexOf(this) : -1; }
+int TskTitleBarButton::Index() const {
+    return m_collection ? m_collection->IndexOf(this) : -1;
+}
 
 void TskTitleBarButton::Repaint() {
     if (TskTitleBar* bar = Bar()) bar->update();
@@ -55,8 +66,9 @@ void TskTitleBarButton::SetButtonType(TskTitleBarBtnType value) {
     if (value == skControlBox && m_collection) {
         for (int i = 0; i < m_collection->Count(); ++i) {
             if (m_collection->Items(i)->m_type == skControlBox) {
-                ShowMessage(QStringLiteral("Sorry, only one button's ButtonType property can be \"skControlBox\""),
-                            Bar());
+                ShowMessage(
+                    QStringLiteral("Sorry, only one button's ButtonType property can be \"skControlBox\""),
+                    Bar());
                 return;
             }
         }
@@ -92,7 +104,8 @@ void TskTitleBarButton::Assign(const TskTitleBarButton& source) {
     SetTransparent(source.m_transparent);
     SetTop(source.m_top);
     SetUIStyle(source.m_uiStyle);
-    for (int i = 0; i < 3; ++i) m_pics[i] = source.m_pics[i];
+    for (int i = 0; i < 3; ++i)
+        m_pics[i] = source.m_pics[i];
     m_controlBoxMenu = source.m_controlBoxMenu;
     Repaint();
 }
@@ -100,7 +113,8 @@ void TskTitleBarButton::Assign(const TskTitleBarButton& source) {
 void TskTitleBarButton::LoadPieces(int first) {
     TskTitleBar* bar = Bar();
     const TskThemeSource source = TskThemeSource::Resolve(bar ? bar->FileTheme() : nullptr, m_uiStyle);
-    for (int i = 0; i < 3; ++i) m_pics[i] = source.Bitmap(SkinElement::TitleBarButtonImage, kPieces, first + i);
+    for (int i = 0; i < 3; ++i)
+        m_pics[i] = source.Bitmap(SkinElement::TitleBarButtonImage, kPieces, first + i);
 }
 
 void TskTitleBarButton::ApplyStyle() {
@@ -145,17 +159,24 @@ void TskTitleBarButton::PerformAction() {
         }
         UpdateMaximizePicture();
         break;
-    case skMin: form->setWindowState((form->windowState() & ~Qt::WindowActive) | Qt::WindowMinimized); break;
-    case skClose: form->close(); break;
+    case skMin:
+        form->setWindowState((form->windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+        break;
+    case skClose:
+        form->close();
+        break;
     case skControlBox:
         if (m_controlBoxMenu) {
             const QPoint at = bar->mapToGlobal(QPoint(0, bar->height()));
-            if (auto* menu = qobject_cast<TskPopupMenu*>(m_controlBoxMenu.data())) menu->Popup(at.x(), at.y());
-            else m_controlBoxMenu->popup(at);
+            if (auto* menu = qobject_cast<TskPopupMenu*>(m_controlBoxMenu.data()))
+                menu->Popup(at.x(), at.y());
+            else
+                m_controlBoxMenu->popup(at);
         }
         break;
     case skHelp:
-    case skCustom: break;
+    case skCustom:
+        break;
     }
 }
 
@@ -193,7 +214,8 @@ void TskTitleBarButtons::Changed() {
 // ---------------------------------------------------------------------------------------------
 // Sections
 
-TskTitleBarSection::TskTitleBarSection(TskTitleBarSections* collection) : QObject(collection), m_collection(collection) {}
+TskTitleBarSection::TskTitleBarSection(TskTitleBarSections* collection)
+    : QObject(collection), m_collection(collection) {}
 
 void TskTitleBarSection::Repaint() {
     if (m_collection && m_collection->Bar()) m_collection->Bar()->update();
@@ -331,7 +353,8 @@ TskTitleBar::TskTitleBar(QWidget* parent) : QWidget(parent) {
     m_systemMenu = new TskTitleBarPopupMenu(this);
     m_sections = new TskTitleBarSections(this);
     m_buttons = new TskTitleBarButtons(this);
-    for (TskTitleBarBtnType type : {skControlBox, skClose, skMax, skMin}) m_buttons->Add()->SetButtonType(type);
+    for (TskTitleBarBtnType type : {skControlBox, skClose, skMax, skMin})
+        m_buttons->Add()->SetButtonType(type);
     if (parent) resize(parent->width(), 24);
     QFont f(QStringLiteral("Tahoma"));
     f.setBold(true);
@@ -348,7 +371,9 @@ QWidget* TskTitleBar::HoldingForm() const {
     return window();
 }
 
-bool TskTitleBar::ParentIsSkinForm() const { return parentWidget() && parentWidget()->inherits("TskForm"); }
+bool TskTitleBar::ParentIsSkinForm() const {
+    return parentWidget() && parentWidget()->inherits("TskForm");
+}
 
 void TskTitleBar::WatchForm() {
     QWidget* form = HoldingForm();
@@ -395,9 +420,11 @@ void TskTitleBar::SetUIStyle(TskUIStyle value) {
     m_rightOffset = source.Int(SkinElement::TitleBarButtonRightOffsetInt);
     m_buttonImageHeight = source.Bitmap(SkinElement::TitleBarButtonImage).height();
     m_buttonTop = source.Int(SkinElement::TitleBarButtonTopInt) - (ParentIsSkinForm() ? 3 : 0);
-    if (QWidget* form = HoldingForm()) form->setMinimumWidth(std::max(0, source.Int(SkinElement::FormMinWidthInt)));
+    if (QWidget* form = HoldingForm())
+        form->setMinimumWidth(std::max(0, source.Int(SkinElement::FormMinWidthInt)));
     m_roundCorner = source.Int(SkinElement::FormRoundCornerInt);
-    for (int i = 0; i < m_buttons->Count(); ++i) m_buttons->Items(i)->SetUIStyle(source.style);
+    for (int i = 0; i < m_buttons->Count(); ++i)
+        m_buttons->Items(i)->SetUIStyle(source.style);
     m_systemMenu->SetUIStyle(source.style);
     m_systemMenu->SetFileTheme(m_theme.get());
     if (!m_keepFontColor) {
@@ -464,7 +491,8 @@ void TskTitleBar::SetDrawAppIcon(bool value) {
 }
 
 void TskTitleBar::UpdateMaximizeButtons() {
-    for (int i = 0; i < m_buttons->Count(); ++i) m_buttons->Items(i)->UpdateMaximizePicture();
+    for (int i = 0; i < m_buttons->Count(); ++i)
+        m_buttons->Items(i)->UpdateMaximizePicture();
 }
 
 void TskTitleBar::GetLeftPicture(QImage& bitmap) const {
@@ -479,7 +507,9 @@ void TskTitleBar::GetClientPicture(QImage& bitmap) const {
     if (m_sections->Count() > 2) bitmap = m_sections->Items(2)->Picture();
 }
 
-bool TskTitleBar::HasAllSections() const { return m_sections->Count() == 3; }
+bool TskTitleBar::HasAllSections() const {
+    return m_sections->Count() == 3;
+}
 
 TskTitleBar::Layout TskTitleBar::ComputeLayout() const {
     Layout layout;
@@ -509,7 +539,9 @@ TskTitleBar::Layout TskTitleBar::ComputeLayout() const {
     return layout;
 }
 
-QRect TskTitleBar::ButtonRect(int index) const { return ComputeLayout().rects.value(index); }
+QRect TskTitleBar::ButtonRect(int index) const {
+    return ComputeLayout().rects.value(index);
+}
 
 int TskTitleBar::ButtonAt(const QPoint& point) const {
     const Layout layout = ComputeLayout();
@@ -523,7 +555,9 @@ int TskTitleBar::ButtonAt(const QPoint& point) const {
     return hot;
 }
 
-int TskTitleBar::CaptionLeft() const { return ComputeLayout().captionLeft; }
+int TskTitleBar::CaptionLeft() const {
+    return ComputeLayout().captionLeft;
+}
 
 QString TskTitleBar::DisplayedCaption() const {
     const Layout layout = ComputeLayout();
@@ -533,7 +567,8 @@ QString TskTitleBar::DisplayedCaption() const {
     QString text = m_caption;
     while (!text.isEmpty()) {
         text.chop(1);
-        if (fm.horizontalAdvance(text + QStringLiteral("...")) <= available) return text + QStringLiteral("...");
+        if (fm.horizontalAdvance(text + QStringLiteral("...")) <= available)
+            return text + QStringLiteral("...");
     }
     return QStringLiteral("...");
 }
@@ -556,7 +591,9 @@ void TskTitleBar::PaintSections(QImage& bitmap) {
     if (m_sections->Count() > 2) {
         const QImage& pic = m_sections->Items(2)->Picture();
         if (!pic.isNull() && rightStart > leftEnd) {
-            p.drawImage(leftEnd, d, StretchNearest(pic, TRect(0, 0, pic.width(), pic.height()), rightStart - leftEnd, pic.height()));
+            p.drawImage(leftEnd, d,
+                        StretchNearest(pic, TRect(0, 0, pic.width(), pic.height()), rightStart - leftEnd,
+                                       pic.height()));
         }
     }
 }
@@ -591,10 +628,12 @@ void TskTitleBar::PaintButtonsAndCaption(QImage& bitmap) {
     if (layout.controlBox >= 0) {
         if (m_drawAppIcon) {
             const QRect& r = layout.rects[layout.controlBox];
-            if (InRect(P, TRect(r.x(), r.y(), r.x() + r.width(), r.y() + r.height()))) m_hotButton = layout.controlBox;
+            if (InRect(P, TRect(r.x(), r.y(), r.x() + r.width(), r.y() + r.height())))
+                m_hotButton = layout.controlBox;
             QIcon icon = HoldingForm() ? HoldingForm()->windowIcon() : QIcon();
             if (icon.isNull()) icon = QApplication::windowIcon();
-            if (!icon.isNull()) p.drawPixmap(m_leftOffset + 3, m_buttonTop, icon.pixmap(16, 16).scaled(16, 16));
+            if (!icon.isNull())
+                p.drawPixmap(m_leftOffset + 3, m_buttonTop, icon.pixmap(16, 16).scaled(16, 16));
         } else {
             drawButton(layout.controlBox);
         }
@@ -659,6 +698,7 @@ void TskTitleBar::mouseReleaseEvent(QMouseEvent* event) {
     Q_EMIT OnMouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
     if (event->button() != Qt::LeftButton) return;
     m_moving = false;
+    if (rect().contains(pos)) Q_EMIT OnClick();
     const int hot = ButtonAt(pos);
     m_hotButton = hot;
     if (hot != -1) {
@@ -668,8 +708,10 @@ void TskTitleBar::mouseReleaseEvent(QMouseEvent* event) {
             m_systemMenu->Popup(at.x(), at.y());
         } else {
             b->PerformAction();
-            if (b->ButtonType() == skCustom) Q_EMIT OnCustomBtnsClick(this, hot);
-            else if (b->ButtonType() == skHelp) Q_EMIT OnHelpBtnClick(this, hot);
+            if (b->ButtonType() == skCustom)
+                Q_EMIT OnCustomBtnsClick(this, hot);
+            else if (b->ButtonType() == skHelp)
+                Q_EMIT OnHelpBtnClick(this, hot);
         }
     }
     m_mouseDown = false;

@@ -22,11 +22,18 @@ class TskTitleBarSections;
 
 namespace SkinTitleBar {
 Q_NAMESPACE
-enum TskTitleBarBtnType : uint8_t { skMax = 0, skMin = 1, skClose = 2, skHelp = 3, skControlBox = 4, skCustom = 5 };
+enum TskTitleBarBtnType : uint8_t {
+    skMax = 0,
+    skMin = 1,
+    skClose = 2,
+    skHelp = 3,
+    skControlBox = 4,
+    skCustom = 5
+};
 Q_ENUM_NS(TskTitleBarBtnType)
 enum TskTitleBarAlign : uint8_t { skLeft = 0, skRight = 1, skClient = 2 };
 Q_ENUM_NS(TskTitleBarAlign)
-}  // namespace SkinTitleBar
+} // namespace SkinTitleBar
 using SkinTitleBar::TskTitleBarAlign;
 using SkinTitleBar::TskTitleBarBtnType;
 using enum SkinTitleBar::TskTitleBarAlign;
@@ -270,7 +277,7 @@ protected:
 
 private:
     struct Layout {
-        QList<QRect> rects;  // by button index; empty rectangle for an invisible button
+        QList<QRect> rects; // by button index; empty rectangle for an invisible button
         int controlBox = -1;
         int captionLeft = 0;
         int right = 0;

@@ -24,7 +24,9 @@ TskTrackBar::TskTrackBar(QWidget* parent) : QWidget(parent) {
     SetUIStyle(m_uiStyle);
 }
 
-TskTrackBar::~TskTrackBar() { StopTimer(); }
+TskTrackBar::~TskTrackBar() {
+    StopTimer();
+}
 
 void TskTrackBar::SetOrientation(TskProgressBarOrientation value) {
     if (value == m_orientation) return;
@@ -48,7 +50,9 @@ void TskTrackBar::SetBarImage(const QImage& value) {
     Rebuild();
 }
 
-QImage TskTrackBar::SliderImage() const { return m_slider->Picture(); }
+QImage TskTrackBar::SliderImage() const {
+    return m_slider->Picture();
+}
 
 void TskTrackBar::SetSliderImage(const QImage& value) {
     m_slider->SetPicture(value);
@@ -97,7 +101,9 @@ void TskTrackBar::SetFrequency(int value) {
     update();
 }
 
-TColor TskTrackBar::Color() const { return ControlColor(this, m_color, m_parentColor); }
+TColor TskTrackBar::Color() const {
+    return ControlColor(this, m_color, m_parentColor);
+}
 
 void TskTrackBar::SetColor(TColor value) {
     m_color = value;
@@ -140,8 +146,9 @@ int TskTrackBar::PointToValue(int x, int y) const {
     const int room = Length() - SliderLength();
     if (room == 0) return 0;
     const int along = m_orientation == skHorizontal ? x : y;
-    const double v = static_cast<double>(along - SliderLength() / 2) * (static_cast<double>(m_max) - m_min) / room;
-    return m_min + static_cast<int>(std::nearbyint(v));  // halves to even
+    const double v =
+        static_cast<double>(along - SliderLength() / 2) * (static_cast<double>(m_max) - m_min) / room;
+    return m_min + static_cast<int>(std::nearbyint(v)); // halves to even
 }
 
 void TskTrackBar::PlaceSlider() {
@@ -159,7 +166,7 @@ void TskTrackBar::UpdateSlider() {
     const TskThemeSource source = TskThemeSource::Resolve(m_theme.get(), m_uiStyle);
     m_barImage = source.Bitmap(SkinElement::TrackBarBarImage);
     m_slider->SetPicture(source.Bitmap(m_orientation == skHorizontal ? SkinElement::TrackBarSliderImage
-                                                                      : SkinElement::TrackBarSliderVImage));
+                                                                     : SkinElement::TrackBarSliderVImage));
     BuildStrip();
     m_slider->SetTransparent(GetSliderTransparent());
     m_slider->SetAutoSize(true);
@@ -188,8 +195,10 @@ void TskTrackBar::Rebuild() {
     // The thickness fits the bar and the slider; with neither picture it is left as it is.
     const int fit = std::max(m_barImage.height(), SliderThickness());
     if (fit > 0) {
-        if (m_orientation == skVertical) resize(fit, height());
-        else resize(width(), fit);
+        if (m_orientation == skVertical)
+            resize(fit, height());
+        else
+            resize(width(), fit);
     }
     PlaceSlider();
     update();
@@ -213,18 +222,24 @@ QImage TskTrackBar::Render() {
     buffer.fill(Qt::black);
     {
         QPainter p(&buffer);
-        if (m_transparent) DrawParentBackground(p, this);
-        else p.fillRect(rect(), ColorToQColor(Color()));
+        if (m_transparent)
+            DrawParentBackground(p, this);
+        else
+            p.fillRect(rect(), ColorToQColor(Color()));
         if (!m_strip.isNull()) {
-            if (m_orientation == skHorizontal) p.drawImage(0, (height() - m_barImage.height()) / 2, m_strip);
-            else p.drawImage((width() - m_barImage.height()) / 2, 0, m_strip);
+            if (m_orientation == skHorizontal)
+                p.drawImage(0, (height() - m_barImage.height()) / 2, m_strip);
+            else
+                p.drawImage((width() - m_barImage.height()) / 2, 0, m_strip);
         }
         if (m_showTick && m_min != m_max) {
             p.setPen(Qt::black);
             const int length = Length(), slider = SliderLength();
             auto tick = [&](int value) {
-                const int at = static_cast<int>(static_cast<int64_t>(length - slider) * (value - static_cast<int64_t>(m_min)) /
-                                                (static_cast<int64_t>(m_max) - m_min)) + slider / 2;
+                const int at = static_cast<int>(static_cast<int64_t>(length - slider) *
+                                                (value - static_cast<int64_t>(m_min)) /
+                                                (static_cast<int64_t>(m_max) - m_min)) +
+                               slider / 2;
                 if (m_orientation == skHorizontal) {
                     p.drawLine(at, height() - 3, at, height() - 1);
                 } else {
@@ -234,7 +249,8 @@ QImage TskTrackBar::Render() {
             };
             tick(m_min);
             if (m_frequency > 0) {
-                for (int64_t v = static_cast<int64_t>(m_min) + m_frequency; v < m_max; v += m_frequency) tick(static_cast<int>(v));
+                for (int64_t v = static_cast<int64_t>(m_min) + m_frequency; v < m_max; v += m_frequency)
+                    tick(static_cast<int>(v));
             }
             tick(m_max);
         }
@@ -343,21 +359,36 @@ bool TskTrackBar::eventFilter(QObject* watched, QEvent* event) {
         Q_EMIT OnMouseUp(e->button(), e->modifiers(), pos.x(), pos.y());
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
 void TskTrackBar::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_PageUp: SetPosition(m_position - m_pageSize); break;
-    case Qt::Key_PageDown: SetPosition(m_position + m_pageSize); break;
-    case Qt::Key_End: SetPosition(m_max); break;
-    case Qt::Key_Home: SetPosition(m_min); break;
+    case Qt::Key_PageUp:
+        SetPosition(m_position - m_pageSize);
+        break;
+    case Qt::Key_PageDown:
+        SetPosition(m_position + m_pageSize);
+        break;
+    case Qt::Key_End:
+        SetPosition(m_max);
+        break;
+    case Qt::Key_Home:
+        SetPosition(m_min);
+        break;
     case Qt::Key_Left:
-    case Qt::Key_Up: SetPosition(m_position - m_lineSize); break;
+    case Qt::Key_Up:
+        SetPosition(m_position - m_lineSize);
+        break;
     case Qt::Key_Right:
-    case Qt::Key_Down: SetPosition(m_position + m_lineSize); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Down:
+        SetPosition(m_position + m_lineSize);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
 }
 
@@ -379,10 +410,14 @@ TskScrollTrackBar::TskScrollTrackBar(QWidget* parent) : TskTrackBar(parent) {
     SliderPart()->SetTransparent(false);
 }
 
-bool TskScrollTrackBar::GetSliderVisible() const { return SliderPart()->isVisibleTo(const_cast<TskScrollTrackBar*>(this)); }
+bool TskScrollTrackBar::GetSliderVisible() const {
+    return SliderPart()->isVisibleTo(const_cast<TskScrollTrackBar*>(this));
+}
 
 void TskScrollTrackBar::SetSliderVisible(bool value) {
     if (GetSliderVisible() != value) SliderPart()->setVisible(value);
 }
 
-void TskScrollTrackBar::SetSliderAutoSize() { SliderPart()->SetAutoSize(true); }
+void TskScrollTrackBar::SetSliderAutoSize() {
+    SliderPart()->SetAutoSize(true);
+}

@@ -36,7 +36,7 @@ TskButton* ThemedButton(QWidget* parent, TskFileTheme* theme) {
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(ButtonTest, StartValues) {
     TskButton b(form.get());
@@ -71,7 +71,7 @@ TEST_F(ButtonTest, StatePicturesOnEnterPressAndLeave) {
     EXPECT_FALSE(b->IsMouseDown());
     EXPECT_EQ(At(b->Render(), centre.x(), centre.y()), colors.button(1));
     b->SetEnabled(false);
-    EXPECT_EQ(At(b->Render(), centre.x(), centre.y()), colors.button(1));  // disabled: piece 1
+    EXPECT_EQ(At(b->Render(), centre.x(), centre.y()), colors.button(1)); // disabled: piece 1
 }
 
 TEST_F(ButtonTest, RepeatWhileHeldThenOneClick) {
@@ -81,7 +81,7 @@ TEST_F(ButtonTest, RepeatWhileHeldThenOneClick) {
     QSignalSpy repeats(b, &TskCustomButton::OnMouseContinuouslyDown);
     QSignalSpy clicks(b, &TskCustomButton::OnClick);
     Press(b, {5, 5});
-    EXPECT_EQ(repeats.count(), 0);  // not before the first interval
+    EXPECT_EQ(repeats.count(), 0); // not before the first interval
     QTest::qWait(150);
     EXPECT_GE(repeats.count(), 3);
     Release(b, {5, 5});
@@ -210,7 +210,7 @@ TEST_F(ButtonTest, ModalResults) {
 TEST_F(ButtonTest, AutoSizeFollowsTheBuiltInButtonPictureOnly) {
     TskButton* b = ThemedButton(form.get(), theme);
     b->SetAutoSize(true);
-    EXPECT_EQ(b->size(), QSize(24, 21));  // FromThemeFile: no built-in picture
+    EXPECT_EQ(b->size(), QSize(24, 21)); // FromThemeFile: no built-in picture
     b->SetUIStyle(DeepBlue);
     b->SetAutoSize(true);
     QImage deepBlue;
@@ -228,12 +228,12 @@ TEST_F(ButtonTest, TwoImageGlyphShowsItsRightHalfWhenDisabled) {
     TskButton* b = ThemedButton(form.get(), theme);
     b->resize(80, 30);
     QImage glyph = Strip(16, 16, {0x0000FF, 0x00FF00});
-    glyph.setPixel(0, 0, qRgb(1, 2, 3));  // the mask colour (top-left pixel)
+    glyph.setPixel(0, 0, qRgb(1, 2, 3)); // the mask colour (top-left pixel)
     glyph.setPixel(16, 0, qRgb(1, 2, 3));
     b->SetGlyph(glyph);
     // No caption: glyph left of an empty text: gx = (80 - 0 - 16 - 4) / 2 = 30, gy = (30 - 16) / 2 = 7.
     EXPECT_EQ(At(b->Render(), 30 + 8, 7 + 8), 0x0000FFu);
-    EXPECT_EQ(At(b->Render(), 30, 7), colors.button(1));  // masked corner shows the face
+    EXPECT_EQ(At(b->Render(), 30, 7), colors.button(1)); // masked corner shows the face
     b->SetEnabled(false);
     EXPECT_EQ(At(b->Render(), 30 + 8, 7 + 8), 0x00FF00u);
     // Pressed, the glyph moves by one pixel.
@@ -271,11 +271,11 @@ TEST_F(ButtonTest, ImageButtonPictures) {
     b->resize(20, 20);
     b->SetPicNormal(Strip(20, 20, {0x111111}));
     SendEnter(b);
-    EXPECT_EQ(At(b->Render(), 10, 10), 0x111111u);  // no mouse-on picture: the normal one
+    EXPECT_EQ(At(b->Render(), 10, 10), 0x111111u); // no mouse-on picture: the normal one
     b->SetPicMouseOn(Strip(20, 20, {0x222222}));
     EXPECT_EQ(At(b->Render(), 10, 10), 0x222222u);
     b->SetEnabled(false);
-    EXPECT_EQ(At(b->Render(), 10, 10), 0x111111u);  // disabled without its picture: the normal one, not greyed
+    EXPECT_EQ(At(b->Render(), 10, 10), 0x111111u); // disabled without its picture: the normal one, not greyed
     b->SetPicDisabled(Strip(20, 20, {0x333333}));
     EXPECT_EQ(At(b->Render(), 10, 10), 0x333333u);
     // Without any picture: only background (and caption).
@@ -343,7 +343,7 @@ TEST_F(CheckBoxTest, RadioGroups) {
     EXPECT_EQ(aClicks.count(), 1);
     b->SetChecked(true);
     EXPECT_FALSE(a->Checked());
-    EXPECT_EQ(aClicks.count(), 1);  // the unchecked one fires nothing
+    EXPECT_EQ(aClicks.count(), 1); // the unchecked one fires nothing
     EXPECT_EQ(bClicks.count(), 1);
     EXPECT_TRUE(otherGroup->Checked());
     EXPECT_TRUE(elsewhere->Checked());

@@ -101,7 +101,7 @@ QImage Gallery(TskUIStyle style, TskFileTheme* theme, QWidget* form, const QStri
     auto* innerButton = new TskButton(group);
     innerButton->setGeometry(10, 56, 80, 27);
     innerButton->SetCaption("&Browse");
-    group->SetUIStyle(style);  // hands the style to the controls inside
+    group->SetUIStyle(style); // hands the style to the controls inside
 
     auto* caption = new TskImagePanel(panel);
     caption->setGeometry(10, 300, 450, 20);
@@ -147,7 +147,7 @@ QString GalleryFolder() {
     return folder;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Gallery, BuiltInStyles) {
     const QMetaEnum names = QMetaEnum::fromType<Skin::TskUIStyle>();
@@ -164,13 +164,14 @@ TEST(Gallery, EmbeddedThemeFiles) {
     int written = 0;
     for (const char* file : {"new.skn", "mp10.skn", "new1.skn", "new2.skn"}) {
         QFile resource(ThemeResourcePath(file));
-        if (!resource.open(QIODevice::ReadOnly)) continue;  // not among the resources of this build
+        if (!resource.open(QIODevice::ReadOnly)) continue; // not among the resources of this build
         QWidget form;
         auto* theme = new TskBuiltInFileTheme(&form);
         theme->ReadSkinData(resource.readAll());
         ASSERT_TRUE(theme->CanUse()) << file;
         const QImage image = Gallery(FromThemeFile, theme, &form, QStringLiteral("Controls - %1").arg(file));
-        const QString path = GalleryFolder() + QStringLiteral("/controls-%1.png").arg(QString(file).chopped(4));
+        const QString path =
+            GalleryFolder() + QStringLiteral("/controls-%1.png").arg(QString(file).chopped(4));
         ASSERT_TRUE(image.save(path)) << path.toStdString();
         ++written;
     }

@@ -32,7 +32,7 @@ protected:
     ThemeColors colors;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(MenuTest, StartValuesAndStyleWriter) {
     TskPopupMenu menu(form.get());
@@ -70,7 +70,7 @@ TEST_F(MenuTest, MacOSIgnoresHeightWritesAndMeasuresTwentyAndTwelve) {
     menu.SetSeparatorHeight(8);
     QAction* item = menu.addAction("Item");
     QAction* separator = menu.addSeparator();
-    menu.addAction("Last");  // a separator ending a menu is not shown
+    menu.addAction("Last"); // a separator ending a menu is not shown
     EXPECT_EQ(menu.MeasureItem(item).height(), 20);
     EXPECT_EQ(menu.MeasureItem(separator).height(), 12);
     // The menu window lays its items out by that measure.
@@ -90,7 +90,8 @@ TEST_F(MenuTest, WidthIsCaptionAndShortCutPlusBarPlusForty) {
         item->setShortcut(QKeySequence("Ctrl+O"));
         const QFontMetrics fm(menu.Look().ItemFont());
         const int expected = fm.horizontalAdvance("&Open file") +
-                             fm.horizontalAdvance(item->shortcut().toString(QKeySequence::NativeText)) + 26 + 40;
+                             fm.horizontalAdvance(item->shortcut().toString(QKeySequence::NativeText)) + 26 +
+                             40;
         EXPECT_EQ(menu.MeasureItem(item).width(), expected) << style;
         EXPECT_EQ(menu.actionGeometry(item).width(), expected) << style;
     }
@@ -153,10 +154,10 @@ TEST_F(MenuTest, CheckedItemsShowTheMarkOrTheirImageOnAFramedBox) {
     EXPECT_NE(marked.copy(0, 0, 26, 21), plain.copy(0, 0, 26, 21));
     item.image = Strip(16, 16, {0x00AA00});
     const QImage withImage = DrawItem(menu, item, false);
-    EXPECT_EQ(At(withImage, 2, 1), 0x000000u);    // black frame (L + 2, T + 1, L + 21, T + 20)
+    EXPECT_EQ(At(withImage, 2, 1), 0x000000u); // black frame (L + 2, T + 1, L + 21, T + 20)
     EXPECT_EQ(At(withImage, 20, 19), 0x000000u);
-    EXPECT_EQ(At(withImage, 3, 2), colors.menuSelBack());  // the box under the image
-    EXPECT_EQ(At(withImage, 10, 10), 0x00AA00u);  // the image at (L + 4, T + 3)
+    EXPECT_EQ(At(withImage, 3, 2), colors.menuSelBack()); // the box under the image
+    EXPECT_EQ(At(withImage, 10, 10), 0x00AA00u);          // the image at (L + 4, T + 3)
     item.checked = false;
     const QImage imageOnly = DrawItem(menu, item, false);
     EXPECT_EQ(At(imageOnly, 2, 1), colors.menuBar());

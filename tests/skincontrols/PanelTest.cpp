@@ -22,7 +22,7 @@ protected:
     std::unique_ptr<QWidget> form;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PanelTest, ImagePanelPictureColourAndCaption) {
     auto* panel = new TskImagePanel(form.get());
@@ -32,7 +32,7 @@ TEST_F(PanelTest, ImagePanelPictureColourAndCaption) {
     panel->SetPicture(Strip(10, 10, {0x0000FF}));
     QImage image = panel->Render();
     EXPECT_EQ(At(image, 5, 5), 0x0000FFu);
-    EXPECT_EQ(At(image, 15, 15), 0x000000u);  // normal: drawn once at (0, 0), nothing else filled
+    EXPECT_EQ(At(image, 15, 15), 0x000000u); // normal: drawn once at (0, 0), nothing else filled
     panel->SetDrawStyle(TskCustomPanel::skTile);
     EXPECT_EQ(At(panel->Render(), 35, 15), 0x0000FFu);
     panel->SetDrawStyle(TskCustomPanel::skStretch);
@@ -82,7 +82,8 @@ TEST_F(PanelTest, GroupBoxFrameAndCaptionGap) {
     box->SetCaption(QString());
     const int y = QFontMetrics(box->font()).height() / 2 + 1;
     QImage image = box->Render();
-    for (int x : {0, 2, 50, 100, 184}) EXPECT_EQ(At(image, x, y), 0x0000FFu) << x;
+    for (int x : {0, 2, 50, 100, 184})
+        EXPECT_EQ(At(image, x, y), 0x0000FFu) << x;
     EXPECT_EQ(At(image, 0, 104), 0x0000FFu);
     EXPECT_EQ(At(image, 184, 104), 0x0000FFu);
     EXPECT_EQ(At(image, 92, 50), 0xFFFFFFu);
@@ -99,7 +100,7 @@ TEST_F(PanelTest, DisablingAGroupBoxDisablesItsChildrenAndGreysItsCaption) {
     auto* box = new TskGroupBox(form.get());
     auto* a = new TskButton(box);
     auto* b = new TskCheckBox(box);
-    b->setEnabled(false);  // disabled on its own
+    b->setEnabled(false); // disabled on its own
     box->SetColor(0xFFFFFF);
     QFont f = box->font();
     f.setPixelSize(14);

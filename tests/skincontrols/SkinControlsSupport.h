@@ -21,8 +21,12 @@
 
 namespace SkinControlsTest {
 
-inline QRgb Rgb(TColor c) { return ColorToQColor(c).rgb(); }
-inline TColor At(const QImage& image, int x, int y) { return QColorToColor(QColor(image.pixel(x, y))); }
+inline QRgb Rgb(TColor c) {
+    return ColorToQColor(c).rgb();
+}
+inline TColor At(const QImage& image, int x, int y) {
+    return QColorToColor(QColor(image.pixel(x, y)));
+}
 
 // A picture of PieceCount equal pieces side by side, piece i (from 1) in Colors[i - 1].
 inline QImage Strip(int pieceWidth, int height, const QList<TColor>& colors) {
@@ -77,10 +81,12 @@ inline QByteArray ThemeFileBytes(const ThemeColors& c, int controlFontColor = -1
     w.AddBitmap("CheckBoxImage", Bmp(Strip(13, 13, {c.box(1), c.box(2), c.box(3), c.box(4)})));
     // A radio box leaves out the colour of its bottom-left pixel: magenta there.
     QImage radio = Strip(13, 13, {c.radio(1), c.radio(2), c.radio(3), c.radio(4)});
-    for (int i = 0; i < 4; ++i) radio.setPixel(i * 13, 12, qRgb(255, 0, 255));
+    for (int i = 0; i < 4; ++i)
+        radio.setPixel(i * 13, 12, qRgb(255, 0, 255));
     w.AddBitmap("RadioButtonImage", Bmp(radio));
     QList<TColor> title;
-    for (int i = 1; i <= 18; ++i) title << c.titleButton(i);
+    for (int i = 1; i <= 18; ++i)
+        title << c.titleButton(i);
     w.AddBitmap("TitleBarButtonImage", Bmp(Strip(10, 10, title)));
     w.AddBitmap("TitleBarLeftImage", Bmp(Strip(19, 24, {c.titleLeft()})));
     w.AddBitmap("TitleBarClientImage", Bmp(Strip(7, 24, {c.titleClient()})));
@@ -107,7 +113,8 @@ inline QByteArray ThemeFileBytes(const ThemeColors& c, int controlFontColor = -1
     w.AddInt("MenuBarColor", static_cast<int32_t>(c.menuBar()));
     w.AddInt("ControlBorderColor", static_cast<int32_t>(c.controlBorder()));
     w.AddInt("ControlBackgroundColor", 0xFFFFFF);
-    w.AddInt("ControlFontColor", controlFontColor >= 0 ? controlFontColor : static_cast<int32_t>(c.controlFont()));
+    w.AddInt("ControlFontColor",
+             controlFontColor >= 0 ? controlFontColor : static_cast<int32_t>(c.controlFont()));
     w.AddBool("ButtonTransparentBool", false);
     w.AddBool("TitleBarButtonTransparentBool", false);
     return w.Data();
@@ -149,17 +156,26 @@ inline void SendLeave(QWidget* w) {
     QApplication::sendEvent(w, &e);
 }
 
-inline void SendMouse(QWidget* w, QEvent::Type type, const QPoint& pos, Qt::MouseButton button = Qt::LeftButton,
-                      Qt::MouseButtons buttons = Qt::LeftButton) {
+inline void SendMouse(QWidget* w, QEvent::Type type, const QPoint& pos,
+                      Qt::MouseButton button = Qt::LeftButton, Qt::MouseButtons buttons = Qt::LeftButton) {
     const QPointF local(pos);
-    QMouseEvent e(type, local, w->mapTo(w->window(), local), w->mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QMouseEvent e(type, local, w->mapTo(w->window(), local), w->mapToGlobal(local), button, buttons,
+                  Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
 
-inline void Press(QWidget* w, const QPoint& pos) { SendMouse(w, QEvent::MouseButtonPress, pos); }
-inline void Release(QWidget* w, const QPoint& pos) { SendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton); }
-inline void MoveHeld(QWidget* w, const QPoint& pos) { SendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, Qt::LeftButton); }
-inline void MoveFree(QWidget* w, const QPoint& pos) { SendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, Qt::NoButton); }
+inline void Press(QWidget* w, const QPoint& pos) {
+    SendMouse(w, QEvent::MouseButtonPress, pos);
+}
+inline void Release(QWidget* w, const QPoint& pos) {
+    SendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+}
+inline void MoveHeld(QWidget* w, const QPoint& pos) {
+    SendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, Qt::LeftButton);
+}
+inline void MoveFree(QWidget* w, const QPoint& pos) {
+    SendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, Qt::NoButton);
+}
 
 // The darkest pixel of a rectangle (text drawn in a colour leaves that colour on its full pixels).
 inline TColor Darkest(const QImage& image, const QRect& r) {
@@ -181,4 +197,4 @@ inline bool Contains(const QImage& image, const QRect& r, TColor color) {
     return false;
 }
 
-}  // namespace SkinControlsTest
+} // namespace SkinControlsTest

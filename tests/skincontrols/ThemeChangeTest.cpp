@@ -32,7 +32,8 @@ struct Form {
         title = new TskTitleBar(window.get());
         popup = new TskPopupMenu(window.get());
         mainMenu = new TskMainMenu(window.get());
-        for (QObject* o : std::initializer_list<QObject*>{button, box, radio, track, group, title, popup, mainMenu}) {
+        for (QObject* o :
+             std::initializer_list<QObject*>{button, box, radio, track, group, title, popup, mainMenu}) {
             o->setProperty("FileTheme", QVariant::fromValue(theme));
             o->setProperty("UIStyle", QVariant::fromValue(FromThemeFile));
         }
@@ -72,11 +73,11 @@ struct Form {
 };
 
 QList<TColor> Expected(const ThemeColors& c) {
-    return {c.button(1), c.box(2), c.radio(2), c.slider(), c.controlBorder(), c.controlFont(),
+    return {c.button(1), c.box(2),      c.radio(2),   c.slider(),      c.controlBorder(), c.controlFont(),
             c.button(1), c.titleLeft(), c.menuBack(), c.menuSelBack(), c.menuBack()};
 }
 
-}  // namespace
+} // namespace
 
 TEST(ThemeChange, LoadingAnotherThemeFileReThemesEveryControl) {
     QTemporaryDir dir;
@@ -98,14 +99,15 @@ TEST(ThemeChange, RemovingTheThemeTurnsEveryControlToDeepBlue) {
     WriteThemeFile(first, ThemeColors(0));
     Form form(first);
     delete form.theme;
-    for (QObject* o : std::initializer_list<QObject*>{form.button, form.box, form.radio, form.track, form.group,
-                                                      form.inGroup, form.title, form.popup, form.mainMenu}) {
+    for (QObject* o :
+         std::initializer_list<QObject*>{form.button, form.box, form.radio, form.track, form.group,
+                                         form.inGroup, form.title, form.popup, form.mainMenu}) {
         EXPECT_EQ(o->property("FileTheme").value<TskFileTheme*>(), nullptr) << o->metaObject()->className();
         EXPECT_EQ(o->property("UIStyle").value<TskUIStyle>(), DeepBlue) << o->metaObject()->className();
     }
     EXPECT_EQ(form.group->BorderColor(), GetBuiltInColor(DeepBlue, SkinElement::ControlBorderColor));
     EXPECT_EQ(form.popup->Color(), GetBuiltInColor(DeepBlue, SkinElement::MenuBackgroundColor));
-    form.Looks();  // every control still draws
+    form.Looks(); // every control still draws
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -122,13 +124,13 @@ public Q_SLOTS:
     void cboxMuteClick() { ++boxClicks; }
 };
 
-}  // namespace
+} // namespace
 
 TEST(SkinControlRegistry, EveryClassIsKnownAndBuildsFromADescription) {
     RegisterSkinControls();
-    for (const char* name : {"TskButton", "TskImageButton", "TskCheckBox", "TskRadioButton", "TskTrackBar",
-                             "TskScrollTrackBar", "TskImagePanel", "TskGroupBox", "TskTitleBar", "TskPopupMenu",
-                             "TskMainMenu"}) {
+    for (const char* name :
+         {"TskButton", "TskImageButton", "TskCheckBox", "TskRadioButton", "TskTrackBar", "TskScrollTrackBar",
+          "TskImagePanel", "TskGroupBox", "TskTitleBar", "TskPopupMenu", "TskMainMenu"}) {
         EXPECT_TRUE(FormClassRegistry::contains(name)) << name;
     }
     const QByteArray text = R"(object frmSkinTest: TfrmSkinTest
@@ -186,7 +188,7 @@ end
     EXPECT_EQ(ok->UIStyle(), WinXP);
     auto* mute = FormChild<TskCheckBox>(&form, "cboxMute");
     EXPECT_TRUE(mute->Checked());
-    EXPECT_EQ(form.boxClicks, 0);  // loading fires no handler
+    EXPECT_EQ(form.boxClicks, 0); // loading fires no handler
     mute->SetChecked(false);
     EXPECT_EQ(form.boxClicks, 1);
     ok->Click();

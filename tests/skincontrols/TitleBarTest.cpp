@@ -37,7 +37,9 @@ protected:
     void CloseNextMessage() {
         QTimer::singleShot(0, [this] {
             if (QWidget* box = QApplication::activeModalWidget()) {
-                shownMessage = box->findChild<QObject*>("qt_msgbox_label") ? box->findChild<QObject*>("qt_msgbox_label")->property("text").toString() : QString();
+                shownMessage = box->findChild<QObject*>("qt_msgbox_label")
+                                   ? box->findChild<QObject*>("qt_msgbox_label")->property("text").toString()
+                                   : QString();
                 box->close();
             }
         });
@@ -50,7 +52,7 @@ protected:
     QString shownMessage;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TitleBarTest, ANewBarsButtonsCaptionAndSections) {
     EXPECT_EQ(bar->Buttons()->Count(), 4);
@@ -59,7 +61,7 @@ TEST_F(TitleBarTest, ANewBarsButtonsCaptionAndSections) {
     EXPECT_EQ(bar->Buttons()->Items(2)->ButtonType(), skMax);
     EXPECT_EQ(bar->Buttons()->Items(3)->ButtonType(), skMin);
     EXPECT_EQ(bar->Sections()->Count(), 3);
-    EXPECT_EQ(bar->height(), 24);  // the left picture's height
+    EXPECT_EQ(bar->height(), 24); // the left picture's height
     EXPECT_EQ(bar->LeftBtnXOffset(), 5);
     EXPECT_EQ(bar->RightBtnXOffset(), -5);
     EXPECT_EQ(bar->ButtonTop(), 5);
@@ -78,11 +80,11 @@ TEST_F(TitleBarTest, ANewBarsButtonsCaptionAndSections) {
     EXPECT_EQ(At(image, 2, 20), colors.titleLeft());
     EXPECT_EQ(At(image, 100, 20), colors.titleClient());
     EXPECT_EQ(At(image, 190, 20), colors.titleRight());
-    EXPECT_EQ(At(image, 186, 6), colors.titleButton(16));  // close, normal
-    EXPECT_EQ(At(image, 175, 6), colors.titleButton(7));   // maximise, normal
-    EXPECT_EQ(At(image, 164, 6), colors.titleButton(13));  // minimise, normal
-    EXPECT_EQ(At(image, 6, 6), colors.titleButton(1));     // control box
-    EXPECT_EQ(At(image, 184, 6), colors.titleRight());     // the pixel between buttons
+    EXPECT_EQ(At(image, 186, 6), colors.titleButton(16)); // close, normal
+    EXPECT_EQ(At(image, 175, 6), colors.titleButton(7));  // maximise, normal
+    EXPECT_EQ(At(image, 164, 6), colors.titleButton(13)); // minimise, normal
+    EXPECT_EQ(At(image, 6, 6), colors.titleButton(1));    // control box
+    EXPECT_EQ(At(image, 184, 6), colors.titleRight());    // the pixel between buttons
     // The caption is white over a built-in or ordinary theme.
     EXPECT_EQ(FontColor(bar), 0xFFFFFFu);
 }
@@ -160,7 +162,7 @@ TEST_F(TitleBarTest, ButtonActions) {
     // Maximise: onto the work area, restore pictures.
     const QPoint maxCentre = bar->ButtonRect(2).center();
     Press(bar, maxCentre);
-    EXPECT_EQ(At(bar->Render(), 175, 6), colors.titleButton(9));  // pressed
+    EXPECT_EQ(At(bar->Render(), 175, 6), colors.titleButton(9)); // pressed
     Release(bar, maxCentre);
     EXPECT_TRUE(form->isMaximized());
     TRect work;
@@ -237,10 +239,10 @@ TEST_F(TitleBarTest, InsideASkinnedFormPanel) {
     inner->SetFileTheme(theme);
     inner->SetUIStyle(FromThemeFile);
     inner->resize(200, inner->height());
-    EXPECT_EQ(inner->height(), 21);      // 3 pixels lower than the left picture
-    EXPECT_EQ(inner->ButtonTop(), 2);    // TitleBarButtonTopInt - 3
+    EXPECT_EQ(inner->height(), 21);   // 3 pixels lower than the left picture
+    EXPECT_EQ(inner->ButtonTop(), 2); // TitleBarButtonTopInt - 3
     const QImage image = inner->Render();
-    EXPECT_EQ(At(image, 15, 20), colors.titleLeft());    // left picture drawn at (-3, -3): 16 wide here
+    EXPECT_EQ(At(image, 15, 20), colors.titleLeft()); // left picture drawn at (-3, -3): 16 wide here
     EXPECT_EQ(At(image, 16, 20), colors.titleClient());
     EXPECT_EQ(At(image, 200 - 23 + 3, 20), colors.titleRight());
     EXPECT_EQ(At(image, 200 - 23 + 2, 20), colors.titleClient());
@@ -256,8 +258,8 @@ TEST_F(TitleBarTest, SystemMenu) {
     EXPECT_EQ(items[3]->text(), QString::fromUtf8("关闭(&C)"));
     EXPECT_EQ(menu->UIStyle(), FromThemeFile);
     EXPECT_EQ(menu->FileTheme(), theme);
-    bar->Buttons()->Items(3)->SetButtonType(skCustom);  // no minimise button
-    bar->Buttons()->Items(1)->SetVisible(false);        // hidden, still a close button
+    bar->Buttons()->Items(3)->SetButtonType(skCustom); // no minimise button
+    bar->Buttons()->Items(1)->SetVisible(false);       // hidden, still a close button
     menu->UpdateItems();
     EXPECT_FALSE(items[0]->isEnabled());
     EXPECT_TRUE(items[1]->isEnabled());
@@ -272,9 +274,9 @@ TEST_F(TitleBarTest, SystemMenu) {
 TEST_F(TitleBarTest, ThemeRemovalAndFontColourRules) {
     TskFileTheme* dark = MakeTheme(form.get(), dir, "dark.skn", ThemeColors(1), 0x30000);
     bar->SetFileTheme(dark);
-    EXPECT_EQ(FontColor(bar), 0xFFFFFFu);  // assigning a theme keeps the font colour
+    EXPECT_EQ(FontColor(bar), 0xFFFFFFu); // assigning a theme keeps the font colour
     bar->SetUIStyle(FromThemeFile);
-    EXPECT_EQ(FontColor(bar), 0x000000u);  // ControlFontColor 0x30000: black
+    EXPECT_EQ(FontColor(bar), 0x000000u); // ControlFontColor 0x30000: black
     bar->SetUIStyle(MacOS);
     EXPECT_EQ(FontColor(bar), 0x000000u);
     bar->SetUIStyle(FromThemeFile);

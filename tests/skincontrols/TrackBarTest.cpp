@@ -22,7 +22,7 @@ protected:
         bar = new TskTrackBar(form.get());
         bar->SetFileTheme(theme);
         bar->SetUIStyle(FromThemeFile);
-        bar->resize(114, bar->height());  // room for the 14-pixel slider: 100 pixels
+        bar->resize(114, bar->height()); // room for the 14-pixel slider: 100 pixels
     }
     QTemporaryDir dir;
     std::unique_ptr<QWidget> form;
@@ -31,7 +31,7 @@ protected:
     ThemeColors colors;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TrackBarTest, StartValuesAndThickness) {
     TskTrackBar plain(form.get());
@@ -66,7 +66,7 @@ TEST_F(TrackBarTest, OnChangeOnlyWhenThePositionLeavesTheLastReportedOne) {
     EXPECT_EQ(bar->Position(), 10);
     EXPECT_EQ(changes.count(), 2);
     EXPECT_EQ(bar->LastChange(), 6);
-    bar->SetPosition(99);  // clamped to Max, which was reported already
+    bar->SetPosition(99); // clamped to Max, which was reported already
     EXPECT_EQ(changes.count(), 2);
     // Lowering Max below the position moves it and reports it.
     bar->SetMax(6);
@@ -141,7 +141,7 @@ TEST_F(TrackBarTest, TheBarStripAndTicks) {
     EXPECT_NE(At(image, 20, 13), 0u);
     bar->SetMin(4);
     image = bar->Render();
-    EXPECT_NE(At(image, 7, 13), 0u);  // Min = Max: no ticks
+    EXPECT_NE(At(image, 7, 13), 0u); // Min = Max: no ticks
 }
 
 TEST_F(TrackBarTest, VerticalBarPutsMinAtTheTop) {
@@ -150,7 +150,7 @@ TEST_F(TrackBarTest, VerticalBarPutsMinAtTheTop) {
     bar->SetMin(-15000);
     bar->SetMax(15000);
     bar->SetPosition(-15000);
-    EXPECT_EQ(bar->width(), 22);  // the 22 x 11 vertical slider
+    EXPECT_EQ(bar->width(), 22); // the 22 x 11 vertical slider
     EXPECT_EQ(bar->GetSliderPos(), QPoint(0, 0));
     bar->SetPosition(15000);
     EXPECT_EQ(bar->GetSliderPos(), QPoint(0, 200));
@@ -168,7 +168,7 @@ TEST_F(TrackBarTest, HoldingTheButtonStepsThreePagesEveryTenthOfASecond) {
     QTest::qWait(130);
     EXPECT_EQ(bar->Position(), 20);
     QTest::qWait(800);
-    EXPECT_EQ(bar->Position(), 90);  // stops at the value under the cursor
+    EXPECT_EQ(bar->Position(), 90); // stops at the value under the cursor
     Release(bar, {97, 7});
     EXPECT_FALSE(bar->IsRepeating());
     EXPECT_GE(changes.count(), 4);
@@ -191,11 +191,11 @@ TEST_F(TrackBarTest, DraggingTheSliderFollowsTheCursor) {
     Press(slider, {7, 7});
     EXPECT_TRUE(bar->IsDragging());
     ASSERT_EQ(downs.count(), 1);
-    EXPECT_EQ(downs[0][2].toInt(), 7);  // in the bar's coordinates
-    MoveHeld(slider, {57, 7});          // bar x = 57: value 50
+    EXPECT_EQ(downs[0][2].toInt(), 7); // in the bar's coordinates
+    MoveHeld(slider, {57, 7});         // bar x = 57: value 50
     EXPECT_EQ(bar->Position(), 50);
     EXPECT_EQ(changes.count(), 1);
-    MoveHeld(slider, {7, 7});           // slider now at 50: bar x = 57 again, no change
+    MoveHeld(slider, {7, 7}); // slider now at 50: bar x = 57 again, no change
     EXPECT_EQ(changes.count(), 1);
     MoveHeld(slider, {500, 7});
     EXPECT_EQ(bar->Position(), 100);
@@ -248,5 +248,5 @@ TEST_F(TrackBarTest, ThemeRemovalFallsBackToDeepBlue) {
     delete theme;
     EXPECT_EQ(bar->FileTheme(), nullptr);
     EXPECT_EQ(bar->UIStyle(), DeepBlue);
-    bar->Render();  // draws without the theme
+    bar->Render(); // draws without the theme
 }

@@ -113,7 +113,7 @@ void TskCustomButton::SetFocusedRectMargin(int value) {
 
 void TskCustomButton::SetTabStop(bool value) {
     m_tabStop = value;
-    setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
+    setFocusPolicy(value ? Qt::StrongFocus : Qt::NoFocus);
     update();
 }
 
@@ -730,7 +730,7 @@ void TskCheckBox::mousePressEvent(QMouseEvent* event) {
     Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
     if (event->button() == Qt::LeftButton) {
         m_clickArmed = true;
-        if (m_tabStop && isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
+        if (isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
     }
 }
 

@@ -296,7 +296,7 @@ void TskTrackBar::mousePressEvent(QMouseEvent* event) {
                     [this] { StepToward(m_lastMouse, m_orientation == skVertical ? 1 : 3); });
             m_timer->start();
         }
-        if (isEnabled() && isVisible() && m_tabStop) setFocus(Qt::MouseFocusReason);
+        if (isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
     }
     Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
 }
@@ -337,7 +337,7 @@ bool TskTrackBar::eventFilter(QObject* watched, QEvent* event) {
         if (e->button() != Qt::LeftButton) return false;
         const QPoint pos = e->position().toPoint() + m_slider->pos();
         m_dragging = true;
-        if (isEnabled() && isVisible() && m_tabStop) setFocus(Qt::MouseFocusReason);
+        if (isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
         Q_EMIT OnMouseDown(e->button(), e->modifiers(), pos.x(), pos.y());
         return true;
     }

@@ -443,3 +443,49 @@ TEST_F(CheckBoxTest, FocusRectangleStartsThreePixelsAfterTheBox) {
     EXPECT_EQ(At(after, textLeft - 1, textTop), 0x000000u);
     EXPECT_EQ(At(after, textLeft - 2, textTop), 0xFFFFFFu);
 }
+
+TEST_F(ButtonTest, MacOSFocusIsABoldCaption) {
+    ASSERT_TRUE(ShowActive(form.get()));
+    TskButton* b = ThemedButton(form.get(), theme);
+    b->setGeometry(0, 0, 80, 27);
+    b->show();
+    b->SetCaption("Focus");
+    b->SetUIStyle(MacOS);
+    b->SetFileTheme(theme); // MacOS stays: the theme file is not used
+    const QImage unfocused = b->Render();
+    b->setFocus();
+    ASSERT_TRUE(b->hasFocus());
+    const QImage focused = b->Render();
+    EXPECT_EQ(At(focused, 2, 2), At(unfocused, 2, 2)); // no dotted frame
+    EXPECT_NE(focused, unfocused);                     // the caption is drawn bold
+    // Without TabStop a button never takes the focus; a check box still does on a click.
+    b->clearFocus();
+    b->SetTabStop(false);
+    Press(b, {5, 5});
+    EXPECT_FALSE(b->hasFocus());
+    auto* box = new TskCheckBox(form.get());
+    box->move(0, 40);
+    box->show();
+    box->SetTabStop(false);
+    Press(box, {3, 3});
+    EXPECT_TRUE(box->hasFocus());
+}
+
+TEST_F(CheckBoxTest, AcceleratorLetterFocusesAndToggles) {
+    ASSERT_TRUE(ShowActive(form.get()));
+    auto* box = new TskCheckBox(form.get());
+    box->SetCaption("&Mute");
+    box->show();
+    auto* other = new TskButton(form.get());
+    other->move(0, 40);
+    other->show();
+    other->setFocus();
+    QSignalSpy clicks(box, &TskCheckBox::OnClick);
+    QTest::keyClick(other, Qt::Key_M, Qt::AltModifier);
+    EXPECT_TRUE(box->Checked());
+    EXPECT_TRUE(box->hasFocus());
+    EXPECT_EQ(clicks.count(), 1);
+    box->SetEnabled(false);
+    QTest::keyClick(other, Qt::Key_M, Qt::AltModifier);
+    EXPECT_TRUE(box->Checked());
+}

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <limits>
 
 TskTrackBar::TskTrackBar(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -136,7 +137,7 @@ QPoint TskTrackBar::GetSliderPos() const {
     const int across = std::max(0, (thickness - SliderThickness()) / 2);
     int along = 0;
     if (m_max != m_min) {
-        along = static_cast<int>(static_cast<int64_t>(m_position - m_min) * (Length() - SliderLength()) /
+        along = static_cast<int>((static_cast<int64_t>(m_position) - m_min) * (Length() - SliderLength()) /
                                  (static_cast<int64_t>(m_max) - m_min));
     }
     return m_orientation == skHorizontal ? QPoint(along, across) : QPoint(across, along);
@@ -155,7 +156,10 @@ void TskTrackBar::PlaceSlider() {
     m_slider->move(GetSliderPos());
     update();
     if (m_position != m_lastNotified) {
-        m_lastChange = m_position - m_lastNotified;
+        // The step, saturated: across the whole integer range it does not fit in an int.
+        m_lastChange = static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(m_position) - m_lastNotified,
+                                                            std::numeric_limits<int>::min(),
+                                                            std::numeric_limits<int>::max()));
         m_lastNotified = m_position;
         Q_EMIT OnChange();
     }
@@ -235,11 +239,8 @@ QImage TskTrackBar::Render() {
         if (m_showTick && m_min != m_max) {
             p.setPen(Qt::black);
             const int length = Length(), slider = SliderLength();
-            auto tick = [&](int value) {
-                const int at = static_cast<int>(static_cast<int64_t>(length - slider) *
-                                                (value - static_cast<int64_t>(m_min)) /
-                                                (static_cast<int64_t>(m_max) - m_min)) +
-                               slider / 2;
+            const int64_t range = static_cast<int64_t>(m_max) - m_min;
+            auto tickAt = [&](int at) {
                 if (m_orientation == skHorizontal) {
                     p.drawLine(at, height() - 3, at, height() - 1);
                 } else {
@@ -247,10 +248,21 @@ QImage TskTrackBar::Render() {
                     p.drawLine(width() - 3, at, width() - 1, at);
                 }
             };
+            auto tick = [&](int64_t value) {
+                tickAt(static_cast<int>(static_cast<int64_t>(length - slider) * (value - m_min) / range) +
+                       slider / 2);
+            };
             tick(m_min);
             if (m_frequency > 0) {
-                for (int64_t v = static_cast<int64_t>(m_min) + m_frequency; v < m_max; v += m_frequency)
-                    tick(static_cast<int>(v));
+                if (range / m_frequency > 2 * static_cast<int64_t>(std::max(1, length))) {
+                    // More ticks than pixels: they close up into a solid row, drawn pixel by pixel
+                    // rather than value by value (a range of millions would take that many lines).
+                    for (int at = slider / 2; at <= length - slider + slider / 2; ++at)
+                        tickAt(at);
+                } else {
+                    for (int64_t v = static_cast<int64_t>(m_min) + m_frequency; v < m_max; v += m_frequency)
+                        tick(v);
+                }
             }
             tick(m_max);
         }
@@ -276,6 +288,11 @@ void TskTrackBar::StepToward(const QPoint& point, int factor) {
     } else if (along < start) {
         SetPosition(static_cast<int>(std::max<int64_t>(m_position - step, target)));
     }
+}
+
+void TskTrackBar::StepBy(int64_t delta) {
+    // In 64 bits, so a step near either end of the integer range cannot wrap round.
+    SetPosition(static_cast<int>(std::clamp<int64_t>(m_position + delta, m_min, m_max)));
 }
 
 void TskTrackBar::StopTimer() {
@@ -367,10 +384,10 @@ bool TskTrackBar::eventFilter(QObject* watched, QEvent* event) {
 void TskTrackBar::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_PageUp:
-        SetPosition(m_position - m_pageSize);
+        StepBy(-static_cast<int64_t>(m_pageSize));
         break;
     case Qt::Key_PageDown:
-        SetPosition(m_position + m_pageSize);
+        StepBy(m_pageSize);
         break;
     case Qt::Key_End:
         SetPosition(m_max);
@@ -380,11 +397,11 @@ void TskTrackBar::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Left:
     case Qt::Key_Up:
-        SetPosition(m_position - m_lineSize);
+        StepBy(-static_cast<int64_t>(m_lineSize));
         break;
     case Qt::Key_Right:
     case Qt::Key_Down:
-        SetPosition(m_position + m_lineSize);
+        StepBy(m_lineSize);
         break;
     default:
         QWidget::keyPressEvent(event);

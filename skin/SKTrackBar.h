@@ -114,6 +114,7 @@ private:
     int SliderThickness() const;
     // One step toward the point: PageSize x Factor, not past the value under it.
     void StepToward(const QPoint& point, int factor);
+    void StepBy(int64_t delta);
     void StopTimer();
     void BuildStrip();
 

@@ -7,7 +7,9 @@
 
 #include <QSignalSpy>
 #include <QTest>
+
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace SkinControlsTest;
 
@@ -249,4 +251,35 @@ TEST_F(TrackBarTest, ThemeRemovalFallsBackToDeepBlue) {
     EXPECT_EQ(bar->FileTheme(), nullptr);
     EXPECT_EQ(bar->UIStyle(), DeepBlue);
     bar->Render(); // draws without the theme
+}
+
+TEST_F(TrackBarTest, ExtremeRangesAndFrequencies) {
+    // A frequency of 0 or less draws ticks at Min and Max only (and never loops for ever).
+    bar->SetMax(4);
+    bar->SliderPart()->hide();
+    bar->SetFrequency(0);
+    QImage image = bar->Render();
+    EXPECT_EQ(At(image, 7, 13), 0u);
+    EXPECT_EQ(At(image, 107, 13), 0u);
+    EXPECT_NE(At(image, 32, 13), 0u);
+    bar->SetFrequency(-3);
+    bar->Render();
+    // The whole integer range: positions, ticks and steps stay in range.
+    bar->SetFrequency(1);
+    bar->SetMin(std::numeric_limits<int>::min());
+    bar->SetMax(std::numeric_limits<int>::max());
+    bar->SetPageSize(std::numeric_limits<int>::max());
+    bar->SetPosition(std::numeric_limits<int>::max());
+    EXPECT_EQ(bar->GetSliderPos().x(), 100);
+    bar->SetPosition(std::numeric_limits<int>::min());
+    EXPECT_EQ(bar->GetSliderPos().x(), 0);
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
+    QApplication::sendEvent(bar, &up);
+    EXPECT_EQ(bar->Position(), std::numeric_limits<int>::min());
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    QApplication::sendEvent(bar, &down);
+    QApplication::sendEvent(bar, &down);
+    QApplication::sendEvent(bar, &down);
+    EXPECT_EQ(bar->Position(), std::numeric_limits<int>::max());
+    bar->Render();
 }

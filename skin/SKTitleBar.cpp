@@ -355,7 +355,8 @@ TskTitleBar::TskTitleBar(QWidget* parent) : QWidget(parent) {
     m_buttons = new TskTitleBarButtons(this);
     for (TskTitleBarBtnType type : {skControlBox, skClose, skMax, skMin})
         m_buttons->Add()->SetButtonType(type);
-    if (parent) resize(parent->width(), 24);
+    resize(width(), 24);
+    AlignTop();
     QFont f(QStringLiteral("Tahoma"));
     f.setBold(true);
     setFont(f);
@@ -375,7 +376,18 @@ bool TskTitleBar::ParentIsSkinForm() const {
     return parentWidget() && parentWidget()->inherits("TskForm");
 }
 
+void TskTitleBar::AlignTop() {
+    if (parentWidget()) setGeometry(0, 0, parentWidget()->width(), height());
+}
+
 void TskTitleBar::WatchForm() {
+    // The bar is aligned to the top of its parent: it follows the parent's width.
+    if (parentWidget() != m_watchedParent) {
+        if (m_watchedParent) m_watchedParent->removeEventFilter(this);
+        m_watchedParent = parentWidget();
+        if (m_watchedParent) m_watchedParent->installEventFilter(this);
+        AlignTop();
+    }
     QWidget* form = HoldingForm();
     if (form == m_watchedForm) return;
     if (m_watchedForm) m_watchedForm->removeEventFilter(this);
@@ -385,6 +397,7 @@ void TskTitleBar::WatchForm() {
 
 bool TskTitleBar::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_watchedForm && event->type() == QEvent::WindowStateChange) UpdateMaximizeButtons();
+    if (watched == m_watchedParent && event->type() == QEvent::Resize) AlignTop();
     return QWidget::eventFilter(watched, event);
 }
 

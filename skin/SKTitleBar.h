@@ -284,6 +284,7 @@ private:
     };
     Layout ComputeLayout() const;
     void WatchForm();
+    void AlignTop();
 
     TskUIStyle m_uiStyle = DeepBlue;
     TskThemeLink m_theme;
@@ -309,4 +310,5 @@ private:
     bool m_moving = false;
     QPoint m_moveOffset;
     QPointer<QWidget> m_watchedForm;
+    QPointer<QWidget> m_watchedParent;
 };

@@ -89,6 +89,13 @@ TEST_F(TitleBarTest, ANewBarsButtonsCaptionAndSections) {
     EXPECT_EQ(FontColor(bar), 0xFFFFFFu);
 }
 
+TEST_F(TitleBarTest, TheBarIsAlignedToTheTopOfItsParent) {
+    ASSERT_TRUE(ShowActive(form.get()));
+    form->resize(350, 200);
+    EXPECT_EQ(bar->geometry(), QRect(0, 0, 350, 24));
+    EXPECT_EQ(bar->ButtonRect(1).right(), 350 + 1 - 5 - 11 + 9);
+}
+
 TEST_F(TitleBarTest, HoverAndPressPictures) {
     MoveFree(bar, {190, 10});
     EXPECT_EQ(At(bar->Render(), 186, 6), colors.titleButton(17));
@@ -162,7 +169,7 @@ TEST_F(TitleBarTest, ButtonActions) {
     // Maximise: onto the work area, restore pictures.
     const QPoint maxCentre = bar->ButtonRect(2).center();
     Press(bar, maxCentre);
-    EXPECT_EQ(At(bar->Render(), 175, 6), colors.titleButton(9)); // pressed
+    EXPECT_EQ(At(bar->Render(), maxCentre.x(), maxCentre.y()), colors.titleButton(9)); // pressed
     Release(bar, maxCentre);
     EXPECT_TRUE(form->isMaximized());
     TRect work;

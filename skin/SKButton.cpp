@@ -4,6 +4,7 @@
 #include "skin/SKMgr.h"
 #include "skin/SKPublic.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
@@ -193,6 +194,23 @@ void TskCustomButton::Click() {
             form->done(m_modalResult);
     }
     Q_EMIT OnClick();
+    if (m_action) m_action->trigger();
+}
+
+void TskCustomButton::SetAction(QAction* value) {
+    if (value == m_action) return;
+    QObject::disconnect(m_actionConnection);
+    m_action = value;
+    if (value) {
+        m_actionConnection = connect(value, &QAction::changed, this, [this] { ActionChange(); });
+        ActionChange();
+    }
+}
+
+void TskCustomButton::ActionChange() {
+    if (!m_action) return;
+    SetCaption(m_action->text());
+    SetEnabled(m_action->isEnabled());
 }
 
 void TskCustomButton::AutoSizeButton() {
@@ -411,6 +429,14 @@ void TskButton::SetFileTheme(TskFileTheme* value) {
 void TskButton::UIStyleChanged() {
     SetTransparent(
         TskThemeSource::Resolve(m_theme.get(), m_uiStyle).Bool(SkinElement::ButtonTransparentBool));
+}
+
+void TskButton::ActionChange() {
+    TskCustomButton::ActionChange();
+    // An empty glyph takes the action's image.
+    if (Action() && !Action()->icon().isNull() && m_glyph.isNull()) {
+        SetGlyph(Action()->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_RGB32));
+    }
 }
 
 void TskButton::SetGlyph(const QImage& value) {

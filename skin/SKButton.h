@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QAction;
 class QShortcut;
 class QTimer;
 
@@ -30,6 +31,7 @@ class TskCustomButton : public QWidget {
     Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
     Q_PROPERTY(TColor Color READ Color WRITE SetColor)
     Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
+    Q_PROPERTY(QAction* Action READ Action WRITE SetAction)
 public:
     explicit TskCustomButton(QWidget* parent = nullptr);
     ~TskCustomButton() override;
@@ -60,7 +62,13 @@ public:
     bool ParentColor() const { return m_parentColor; }
     void SetParentColor(bool value);
 
-    // The click: ends a press, hands ModalResult to the form holding the button, then OnClick.
+    // The action the button stands for: it takes the action's text and enabled state, and a click
+    // triggers it.
+    QAction* Action() const { return m_action; }
+    void SetAction(QAction* value);
+
+    // The click: ends a press, hands ModalResult to the form holding the button, then OnClick
+    // (and the action).
     virtual void Click();
     // The whole image as the paint composes it.
     QImage Render();
@@ -99,6 +107,8 @@ protected:
     virtual void GetMouseDownPicture(QImage& graphic);
     virtual void GetDisabledPicture(QImage& graphic);
     virtual TskFileTheme* ThemeComponent() const { return nullptr; }
+    // The action changed: caption and enabled state follow it.
+    virtual void ActionChange();
 
     // Drawn bold by the next caption (set by a focus look that shows focus so).
     bool m_boldCaption = false;
@@ -142,6 +152,8 @@ private:
     QShortcut* m_accelerator = nullptr;
     QShortcut* m_defaultKey = nullptr;
     QShortcut* m_cancelKey = nullptr;
+    QPointer<QAction> m_action;
+    QMetaObject::Connection m_actionConnection;
 };
 
 class TskButton : public TskCustomButton {
@@ -174,6 +186,7 @@ protected:
     void PaintCaption(QPainter& canvas, const QString& caption) override;
     void PaintFocus(QImage& buffer) override;
     TskFileTheme* ThemeComponent() const override { return m_theme.get(); }
+    void ActionChange() override;
 
 private:
     TskThemeLink m_theme;

@@ -6,6 +6,7 @@
 #include "platform/ModalDialogs.h"
 #include "skin/SKButton.h"
 
+#include <QAction>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -488,4 +489,23 @@ TEST_F(CheckBoxTest, AcceleratorLetterFocusesAndToggles) {
     box->SetEnabled(false);
     QTest::keyClick(other, Qt::Key_M, Qt::AltModifier);
     EXPECT_TRUE(box->Checked());
+}
+
+TEST_F(ButtonTest, ActionGivesCaptionEnabledStateAndGlyph) {
+    auto* b = new TskButton(form.get());
+    QAction action("&Record");
+    QPixmap icon(16, 16);
+    icon.fill(Qt::red);
+    action.setIcon(QIcon(icon));
+    QSignalSpy triggered(&action, &QAction::triggered);
+    b->SetAction(&action);
+    EXPECT_EQ(b->Caption(), "&Record");
+    EXPECT_FALSE(b->Glyph().isNull());
+    action.setEnabled(false);
+    EXPECT_FALSE(b->isEnabled());
+    action.setEnabled(true);
+    action.setText("&Stop");
+    EXPECT_EQ(b->Caption(), "&Stop");
+    b->Click();
+    EXPECT_EQ(triggered.count(), 1);
 }

@@ -96,6 +96,20 @@ TEST_F(TitleBarTest, TheBarIsAlignedToTheTopOfItsParent) {
     EXPECT_EQ(bar->ButtonRect(1).right(), 350 + 1 - 5 - 11 + 9);
 }
 
+TEST_F(TitleBarTest, ApplicationIconInPlaceOfTheControlBox) {
+    QPixmap icon(16, 16);
+    icon.fill(QColor(0, 0, 255));
+    form->setWindowIcon(QIcon(icon));
+    bar->SetDrawAppIcon(true);
+    const QImage image = bar->Render();
+    EXPECT_EQ(At(image, 5 + 3, 5), 0xFF0000u); // at (LeftBtnXOffset + 3, button top)
+    EXPECT_EQ(At(image, 5 + 3 + 15, 5 + 15), 0xFF0000u);
+    EXPECT_NE(At(image, 5 + 3 + 16, 5), 0xFF0000u);
+    // Without a control-box button no icon is drawn.
+    bar->Buttons()->Items(0)->SetButtonType(skCustom);
+    EXPECT_NE(At(bar->Render(), 5 + 3, 5), 0xFF0000u);
+}
+
 TEST_F(TitleBarTest, HoverAndPressPictures) {
     MoveFree(bar, {190, 10});
     EXPECT_EQ(At(bar->Render(), 186, 6), colors.titleButton(17));

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
@@ -118,8 +119,11 @@ void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
     auto* form = qobject_cast<QWidget*>(parent());
     if (!form || !form->isWindow()) return;
     // Every skinned control of the form that refers to this theme takes it again and re-resolves.
-    const QList<QObject*> components = form->findChildren<QObject*>();
-    for (QObject* component : components) {
+    // Guarded: a control re-themed here may replace sub-objects of its own that the list holds.
+    QList<QPointer<QObject>> components;
+    for (QObject* child : form->findChildren<QObject*>()) components.append(child);
+    for (const QPointer<QObject>& component : components) {
+        if (!component) continue;
         if (!QByteArray(component->metaObject()->className()).startsWith("Tsk")) continue;
         if (!HasProperty(component, "FileTheme")) continue;
         if (component->property("FileTheme").value<QObject*>() != this) continue;

@@ -149,39 +149,33 @@ std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture,
     return pcm;
 }
 
-long AlsaPcm::read(int16_t* buffer, unsigned long frames, int timeoutMs) {
+// One read or write with the device's recovery rules: wait once when it has nothing to give or
+// take, restart after an overrun or underrun, and give up (-1) when the device cannot recover.
+template <class Transfer>
+static long transferFrames(snd_pcm_t* pcm, int timeoutMs, bool startAfterRecover, Transfer transfer) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const snd_pcm_sframes_t n = snd_pcm_readi(m_pcm, buffer, frames);
+        const snd_pcm_sframes_t n = transfer();
         if (n > 0) return n;
         if (n == 0 || n == -EAGAIN) {
-            if (attempt == 0 && snd_pcm_wait(m_pcm, timeoutMs) >= 0) continue;
-            if (attempt == 0 && snd_pcm_state(m_pcm) == SND_PCM_STATE_XRUN) {
-                snd_pcm_prepare(m_pcm);
+            if (attempt == 0 && snd_pcm_wait(pcm, timeoutMs) >= 0) continue;
+            if (attempt == 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN) {
+                snd_pcm_prepare(pcm);
                 continue;
             }
             return 0;
         }
-        if (snd_pcm_recover(m_pcm, static_cast<int>(n), 1) < 0) return -1;
-        if (snd_pcm_state(m_pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(m_pcm);
+        if (snd_pcm_recover(pcm, static_cast<int>(n), 1) < 0) return -1;
+        if (startAfterRecover && snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
     }
     return 0;
 }
 
+long AlsaPcm::read(int16_t* buffer, unsigned long frames, int timeoutMs) {
+    return transferFrames(m_pcm, timeoutMs, true, [&] { return snd_pcm_readi(m_pcm, buffer, frames); });
+}
+
 long AlsaPcm::write(const int16_t* buffer, unsigned long frames, int timeoutMs) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const snd_pcm_sframes_t n = snd_pcm_writei(m_pcm, buffer, frames);
-        if (n > 0) return n;
-        if (n == 0 || n == -EAGAIN) {
-            if (attempt == 0 && snd_pcm_wait(m_pcm, timeoutMs) >= 0) continue;
-            if (attempt == 0 && snd_pcm_state(m_pcm) == SND_PCM_STATE_XRUN) {
-                snd_pcm_prepare(m_pcm);
-                continue;
-            }
-            return 0;
-        }
-        if (snd_pcm_recover(m_pcm, static_cast<int>(n), 1) < 0) return -1;
-    }
-    return 0;
+    return transferFrames(m_pcm, timeoutMs, false, [&] { return snd_pcm_writei(m_pcm, buffer, frames); });
 }
 
 long AlsaPcm::delay() {

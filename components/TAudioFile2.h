@@ -13,19 +13,23 @@
 class TAudioFileLink;
 class AudioDecoder;
 class AudioEncoder;
+class SampleConverter;
 
 // Reads, encodes and writes one audio file at a time: WAV (PCM 8/16 bit), MP3 (LAME), OGG Vorbis
 // and WMA (wmav2 in ASF). Reading decodes anything FFmpeg reads.
 //
 // Units: a position is one sample frame (one sample of every channel). GetLength and Seek count in
 // frames; ReadArray(count) reads `count` frames and returns count x GetElementsPerPosition()
-// interleaved 16-bit elements (fewer at the end of the file, none after it). GetSampleFormat1 is
+// interleaved 16-bit elements (fewer at the end of the file, none after it). The count is in frames
+// because that is how every caller counts what it reads back (the splitter seeks by it, the
+// converter divides the element count by GetElementsPerPosition). GetSampleFormat1 is
 // the sample rate and GetSampleFormat2 the channel count of the open file (or of the output format
 // when writing); callers pass both on unchanged, in that order.
 //
 // Errors: OpenRead and CreateWrite do not raise; they set GetLastError (0 = success) and leave the
-// object closed. Every other failing operation raises ComponentError. Close is harmless when
-// nothing is open and may be called any number of times.
+// object closed. Every other failing operation raises ComponentError (Close too, when finishing a
+// written file fails; the object is closed all the same). Close is harmless when nothing is open
+// and may be called any number of times.
 //
 // All operations are serialised by an internal lock, so a producer may write through the object
 // from a worker thread (ConnectTo) while the window reads GetFormatString.
@@ -98,11 +102,13 @@ public:
 
 private:
     void closeLocked();
+    void formatChanged();
     QString outputFormatString() const;
 
     mutable std::recursive_mutex m_mutex;
     std::unique_ptr<AudioDecoder> m_reader;
     std::unique_ptr<AudioEncoder> m_writer;
+    std::unique_ptr<SampleConverter> m_converter; // input format -> output format
     TAudioFileLink* m_link = nullptr;
     TAudioFile2LameEnc* m_lame = nullptr;
 

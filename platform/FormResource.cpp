@@ -350,6 +350,19 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Building
 
+// A property that names another object of the form (FileTheme = themeMp10): set once every object
+// exists, so the named object may come later in the description.
+struct Reference {
+    QObject* object;
+    int propertyIndex;
+    QString target;
+    const FormNode* node;
+};
+
+bool isObjectReference(const QMetaProperty& p) {
+    return (p.metaType().flags() & QMetaType::PointerToQObject) != 0;
+}
+
 struct Geometry {
     std::optional<int> left, top, width, height, clientWidth, clientHeight;
 };
@@ -412,7 +425,7 @@ QFont::Weight boldOr(bool bold) {
 }
 
 void applyProperty(QObject* o, const FormNode& node, const QString& name, const QVariant& v, Geometry& geo,
-                   bool isRoot) {
+                   bool isRoot, QList<Reference>& references) {
     auto asInt = [&] {
         bool ok = false;
         const int i = v.toInt(&ok);
@@ -469,6 +482,13 @@ void applyProperty(QObject* o, const FormNode& node, const QString& name, const 
 
     // The class's own published property of that name.
     const int index = metaPropertyIndex(o, name);
+    if (index >= 0 && o->metaObject()->property(index).isWritable() &&
+        isObjectReference(o->metaObject()->property(index))) {
+        if (v.userType() != qMetaTypeId<FormIdent>())
+            failAt(node, QStringLiteral("%1 wants an object name").arg(name));
+        references.append({o, index, v.value<FormIdent>().name, &node});
+        return;
+    }
     if (index >= 0 && o->metaObject()->property(index).isWritable()) {
         if (!writeMetaProperty(o, o->metaObject()->property(index), v))
             failAt(node, QStringLiteral("bad value for %1").arg(name));
@@ -572,7 +592,8 @@ QMetaMethod findHandler(const QObject* form, const QString& handler, const QMeta
     return {};
 }
 
-void build(QWidget* form, QObject* object, const FormNode& node, bool isRoot, QList<Binding>& bindings) {
+void build(QWidget* form, QObject* object, const FormNode& node, bool isRoot, QList<Binding>& bindings,
+           QList<Reference>& references) {
     Geometry geo;
     for (const auto& [name, value] : node.properties) {
         if (name.startsWith(QLatin1String("On")) && name.size() > 2 && name[2].isUpper()) {
@@ -581,7 +602,7 @@ void build(QWidget* form, QObject* object, const FormNode& node, bool isRoot, QL
             bindings.append({object, name, value.value<FormIdent>().name, &node});
             continue;
         }
-        applyProperty(object, node, name, value, geo, isRoot);
+        applyProperty(object, node, name, value, geo, isRoot, references);
     }
     auto* widget = qobject_cast<QWidget*>(object);
     if (widget) applyGeometry(widget, geo, isRoot);
@@ -591,7 +612,7 @@ void build(QWidget* form, QObject* object, const FormNode& node, bool isRoot, QL
         if (!o) failAt(child, QStringLiteral("unknown class %1").arg(child.className));
         o->setObjectName(child.name);
         if (!qobject_cast<QWidget*>(o) && o->parent() != form) o->setParent(form);
-        build(form, o, child, false, bindings);
+        build(form, o, child, false, bindings, references);
     }
 }
 
@@ -604,7 +625,20 @@ FormNode ParseFormDescription(const QByteArray& text) {
 void LoadFormDescription(QWidget* form, const FormNode& root) {
     if (form->objectName().isEmpty()) form->setObjectName(root.name);
     QList<Binding> bindings;
-    build(form, form, root, true, bindings);
+    QList<Reference> references;
+    build(form, form, root, true, bindings, references);
+    for (const Reference& r : references) {
+        const QMetaProperty p = r.object->metaObject()->property(r.propertyIndex);
+        QObject* target = r.target == form->objectName() ? form : form->findChild<QObject*>(r.target);
+        const QMetaObject* wanted = p.metaType().metaObject();
+        if (!target)
+            failAt(*r.node, QStringLiteral("%1 names no object %2").arg(QLatin1String(p.name()), r.target));
+        if (wanted && !target->metaObject()->inherits(wanted))
+            failAt(*r.node, QStringLiteral("%1 cannot be %2").arg(QLatin1String(p.name()), r.target));
+        // A variant of the property's own pointer type, holding the target.
+        if (!p.write(r.object, QVariant(p.metaType(), &target)))
+            failAt(*r.node, QStringLiteral("bad value for %1").arg(QLatin1String(p.name())));
+    }
     for (const Binding& b : bindings) {
         const QMetaMethod signal = findSignal(b.sender, b.event);
         if (!signal.isValid())
@@ -615,7 +649,17 @@ void LoadFormDescription(QWidget* form, const FormNode& root) {
     }
 }
 
+// The form descriptions are compiled into a static library: name them here so the linker keeps them.
+static void initFormResources() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(forms);
+        return true;
+    }();
+    (void)done;
+}
+
 void LoadFormResource(QWidget* form, const QString& resourcePath) {
+    initFormResources();
     QFile f(resourcePath);
     if (!f.open(QIODevice::ReadOnly))
         throw FormResourceError(QStringLiteral("Form description %1 not found").arg(resourcePath));

@@ -78,6 +78,13 @@ void Finalize() {
     Schedule.clear();
 }
 
+void SetProgramFolders() {
+    AppPath = ProgramPaths::programFolder();
+    SettingsPath = ProgramPaths::settingsFolder();
+    OutputPath = AppPath;
+    ConvertOutputPath = AppPath;
+}
+
 QString CfgFilePath() {
     return (SettingsPath.isEmpty() ? AppPath : SettingsPath) + CfgFileName;
 }

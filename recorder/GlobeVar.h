@@ -82,6 +82,9 @@ StartValues RipperStartValues();   // "DuzivuzCfg.ini"
 void Initialize(const StartValues& values);
 // Releases the texts and the schedule; runs once after an Initialize.
 void Finalize();
+// What a main window sets when it is created: AppPath and SettingsPath, and the program folder as
+// the output and conversion folders until the settings window reads its file.
+void SetProgramFolders();
 // The full names of the settings and schedule files.
 QString CfgFilePath();
 QString ScheduleFilePath();

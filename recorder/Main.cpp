@@ -1,6 +1,5 @@
 #include "recorder/Main.h"
 
-#include "platform/ProgramPaths.h"
 #include "recorder/GlobeVar.h"
 
 #include <QApplication>
@@ -14,11 +13,8 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
 
 void TfrmMain::FormCreate() {
     setWindowTitle(QApplication::applicationDisplayName());
-    // The settings window, created next, reads its file from here and overwrites both folders.
-    GlobeVar::AppPath = ProgramPaths::programFolder();
-    GlobeVar::SettingsPath = ProgramPaths::settingsFolder();
-    GlobeVar::OutputPath = GlobeVar::AppPath;
-    GlobeVar::ConvertOutputPath = GlobeVar::AppPath;
+    // The settings window, created next, reads its file from there and overwrites both folders.
+    GlobeVar::SetProgramFolders();
 }
 
 } // namespace Videzeva

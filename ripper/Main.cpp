@@ -1,6 +1,5 @@
 #include "ripper/Main.h"
 
-#include "platform/ProgramPaths.h"
 #include "recorder/GlobeVar.h"
 
 #include <QApplication>
@@ -14,10 +13,7 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
 
 void TfrmMain::FormCreate() {
     setWindowTitle(QApplication::applicationDisplayName());
-    GlobeVar::AppPath = ProgramPaths::programFolder();
-    GlobeVar::SettingsPath = ProgramPaths::settingsFolder();
-    GlobeVar::OutputPath = GlobeVar::AppPath;
-    GlobeVar::ConvertOutputPath = GlobeVar::AppPath;
+    GlobeVar::SetProgramFolders();
 }
 
 } // namespace Duzivuz

@@ -46,6 +46,25 @@ private:
     QString m_caption;
 };
 
+// A non-visual component other objects point at.
+class Theme : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+};
+
+class Skinned : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(Theme* FileTheme READ fileTheme WRITE setFileTheme)
+public:
+    using QWidget::QWidget;
+    Theme* fileTheme() const { return m_theme; }
+    void setFileTheme(Theme* t) { m_theme = t; }
+
+private:
+    Theme* m_theme = nullptr;
+};
+
 class TestWindow : public QWidget {
     Q_OBJECT
 public:
@@ -105,6 +124,8 @@ protected:
     static void SetUpTestSuite() {
         FormClassRegistry::addWidget<Knob>("TKnob");
         FormClassRegistry::addWidget<QPushButton>("TButton");
+        FormClassRegistry::addWidget<Skinned>("TSkinned");
+        FormClassRegistry::addObject<Theme>("TTheme");
     }
 };
 
@@ -175,6 +196,39 @@ TEST_F(FormResourceTest, FaultsNameTheirLine) {
         std::string::npos);
     EXPECT_NE(message("object a: T\nend\nend").find("after the last"), std::string::npos);
     EXPECT_EQ(message("object a: T\nend"), "no error");
+}
+
+TEST_F(FormResourceTest, ObjectReferencesResolveWhateverTheOrder) {
+    TestWindow w;
+    LoadFormDescription(&w, ParseFormDescription(R"(
+object frm: TfrmTest
+  object pnl: TSkinned
+    FileTheme = themeMp10
+  end
+  object themeMp10: TTheme
+  end
+  object pnl2: TSkinned
+  end
+end
+)"));
+    EXPECT_EQ(FormChild<Skinned>(&w, "pnl")->fileTheme(), FormChild<Theme>(&w, "themeMp10"));
+    EXPECT_EQ(FormChild<Skinned>(&w, "pnl2")->fileTheme(), nullptr);
+
+    auto fails = [](const char* text) {
+        TestWindow other;
+        try {
+            LoadFormDescription(&other, ParseFormDescription(text));
+        } catch (const FormResourceError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_NE(
+        fails("object f: T\n object p: TSkinned\n FileTheme = nowhere\n end\nend").find("names no object"),
+        std::string::npos);
+    EXPECT_NE(fails("object f: T\n object p: TSkinned\n FileTheme = q\n end\n object q: TSkinned\n end\nend")
+                  .find("cannot be q"),
+              std::string::npos);
 }
 
 TEST_F(FormResourceTest, MissingObjectsAndResourcesAreReported) {

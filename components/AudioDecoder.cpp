@@ -1,0 +1,503 @@
+#include "components/AudioDecoder.h"
+
+#include "components/ComponentError.h"
+#include "components/FfmpegUtil.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/intreadwrite.h>
+#include <libswresample/swresample.h>
+}
+
+namespace {
+
+bool isMpegAudio(AVCodecID id) { return id == AV_CODEC_ID_MP3 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP1; }
+
+QString codecTitle(const AVCodecParameters* par, const AVCodec* codec) {
+    switch (par->codec_id) {
+    case AV_CODEC_ID_MP3: return QStringLiteral("MPEG Layer-3");
+    case AV_CODEC_ID_MP2: return QStringLiteral("MPEG Layer-2");
+    case AV_CODEC_ID_MP1: return QStringLiteral("MPEG Layer-1");
+    case AV_CODEC_ID_VORBIS: return QStringLiteral("Ogg Vorbis");
+    case AV_CODEC_ID_WMAV1: return QStringLiteral("Windows Media Audio 1");
+    case AV_CODEC_ID_WMAV2: return QStringLiteral("Windows Media Audio 2");
+    case AV_CODEC_ID_WMAPRO: return QStringLiteral("Windows Media Audio Pro");
+    case AV_CODEC_ID_WMALOSSLESS: return QStringLiteral("Windows Media Audio Lossless");
+    case AV_CODEC_ID_WMAVOICE: return QStringLiteral("Windows Media Audio Voice");
+    default: break;
+    }
+    if (av_get_bits_per_sample(par->codec_id) > 0 && codec && QString::fromLatin1(codec->name).startsWith("pcm_"))
+        return QStringLiteral("PCM");
+    if (codec && codec->long_name)
+        return QString::fromUtf8(codec->long_name);
+    return QString::fromLatin1(avcodec_get_name(par->codec_id));
+}
+
+uint32_t be32(const unsigned char* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// The exact number of frames FFmpeg delivers for an MP3 file that starts with a Xing/Info header
+// frame: its frame count, less the encoder delay and padding of a LAME tag. -1 without one.
+int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    QByteArray head = f.read(10);
+    qint64 offset = 0;
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        const auto* h = reinterpret_cast<const unsigned char*>(head.constData());
+        offset = 10 + ((h[6] & 0x7F) << 21 | (h[7] & 0x7F) << 14 | (h[8] & 0x7F) << 7 | (h[9] & 0x7F));
+        if (h[5] & 0x10)
+            offset += 10; // footer
+    }
+    if (!f.seek(offset))
+        return -1;
+    const QByteArray data = f.read(1024);
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const int n = int(data.size());
+    if (n < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
+        return -1;
+    const int version = (p[1] >> 3) & 3; // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+    const int layer = (p[1] >> 1) & 3;   // 1: Layer III
+    if (layer != 1 || version == 1)
+        return -1;
+    const bool mono = (p[3] >> 6) == 3;
+    const int x = 4 + (version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    const int samplesPerFrame = version == 3 ? 1152 : 576;
+    if (n < x + 12 || (std::memcmp(p + x, "Xing", 4) != 0 && std::memcmp(p + x, "Info", 4) != 0))
+        return -1;
+    const uint32_t flags = be32(p + x + 4);
+    if (!(flags & 1))
+        return -1;
+    int at = x + 8;
+    const int64_t frames = be32(p + at);
+    at += 4;
+    if (flags & 2) {
+        if (n < at + 4)
+            return -1;
+        *audioBytes = be32(p + at);
+        // A file cut short (or grown) no longer matches its header: count its packets instead.
+        if (std::abs(*audioBytes - (f.size() - offset)) > 64 * 1024)
+            return -1;
+        at += 4;
+    }
+    if (flags & 4)
+        at += 100;
+    if (flags & 8)
+        at += 4;
+    int64_t trimmed = 0;
+    // LAME's tag: a 9-byte encoder name, then at offset 21 the delay and padding, 12 bits each.
+    if (n >= at + 24 && (std::memcmp(p + at, "LAME", 4) == 0 || std::memcmp(p + at, "Lavf", 4) == 0 ||
+                         std::memcmp(p + at, "Lavc", 4) == 0))
+        trimmed = (p[at + 21] << 4 | p[at + 22] >> 4) + ((p[at + 22] & 0x0F) << 8 | p[at + 23]);
+    return std::max<int64_t>(0, frames * samplesPerFrame - trimmed);
+}
+
+} // namespace
+
+struct AudioDecoder::Impl {
+    QString fileName;
+    AVFormatContext* fmt = nullptr;
+    AVCodecContext* ctx = nullptr;
+    SwrContext* swr = nullptr;
+    AVPacket* pkt = nullptr;
+    AVFrame* frame = nullptr;
+    int stream = -1;
+    AVRational tb{1, 1};
+    int rate = 0;
+    int fileChannels = 0;
+    int outChannels = 2;
+    bool pcm = false;
+
+    int swrFormat = -1;
+    int swrRate = 0;
+    AVChannelLayout swrLayout{};
+
+    std::vector<int16_t> buf; // decoded, not yet delivered
+    std::size_t bufPos = 0;   // first element not yet delivered
+    std::vector<int16_t> tmp;
+    int64_t pos = 0;          // frame index of buf[bufPos]
+    bool draining = false;
+    bool eof = false;
+    int64_t originPts = AV_NOPTS_VALUE;
+    int firstFrameSamples = 0;
+
+    // Seek state: frames before seekTarget are dropped; the first frame with a time stamp tells
+    // where the decoder stands.
+    int64_t seekTarget = -1;
+    bool overshoot = false;
+    bool syncFailed = false;
+
+    int64_t length = 0;
+    QString formatString;
+
+    ~Impl() { closeContexts(); }
+
+    [[noreturn]] void fail(const QString& what) const {
+        throw ComponentError(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, what));
+    }
+
+    void closeContexts() {
+        swr_free(&swr);
+        av_channel_layout_uninit(&swrLayout);
+        swrFormat = -1;
+        swrRate = 0;
+        avcodec_free_context(&ctx);
+        avformat_close_input(&fmt);
+        av_packet_free(&pkt);
+        av_frame_free(&frame);
+        buf.clear();
+        bufPos = 0;
+        draining = eof = false;
+    }
+
+    void openContexts() {
+        closeContexts();
+        QByteArray path = ffmpegFileUrl(fileName);
+        int r = avformat_open_input(&fmt, path.constData(), nullptr, nullptr);
+        if (r < 0)
+            fail(ffmpegErrorText(r));
+        r = avformat_find_stream_info(fmt, nullptr);
+        if (r < 0)
+            fail(QStringLiteral("not an audio file (%1)").arg(ffmpegErrorText(r)));
+        const AVCodec* codec = nullptr;
+        stream = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        if (stream < 0 || !codec)
+            fail(QStringLiteral("no audio that can be decoded"));
+        AVStream* st = fmt->streams[stream];
+        tb = st->time_base;
+        ctx = avcodec_alloc_context3(codec);
+        if (!ctx || avcodec_parameters_to_context(ctx, st->codecpar) < 0)
+            fail(QStringLiteral("out of memory"));
+        ctx->pkt_timebase = tb;
+        r = avcodec_open2(ctx, codec, nullptr);
+        if (r < 0)
+            fail(QStringLiteral("the decoder cannot be opened (%1)").arg(ffmpegErrorText(r)));
+        rate = ctx->sample_rate;
+        fileChannels = ctx->ch_layout.nb_channels;
+        if (rate <= 0 || fileChannels <= 0)
+            fail(QStringLiteral("no sample rate or channel count"));
+        outChannels = fileChannels == 1 ? 1 : 2;
+        pcm = QString::fromLatin1(codec->name).startsWith("pcm_");
+        pkt = av_packet_alloc();
+        frame = av_frame_alloc();
+        if (!pkt || !frame)
+            fail(QStringLiteral("out of memory"));
+        for (unsigned i = 0; i < fmt->nb_streams; ++i)
+            if (int(i) != stream)
+                fmt->streams[i]->discard = AVDISCARD_ALL;
+        pos = 0;
+        originPts = AV_NOPTS_VALUE;
+        // The first frame proves that the file decodes and fixes the time origin.
+        seekTarget = -1;
+        // A PCM file with a valid header may hold no samples at all: it opens, with length 0.
+        if ((!decodeMore() || buf.empty()) && !pcm)
+            fail(QStringLiteral("no audio could be decoded"));
+    }
+
+    bool setupResampler() {
+        AVChannelLayout in{};
+        if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
+            av_channel_layout_default(&in, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : fileChannels);
+        else
+            av_channel_layout_copy(&in, &frame->ch_layout);
+        if (swr && frame->format == swrFormat && frame->sample_rate == swrRate &&
+            av_channel_layout_compare(&in, &swrLayout) == 0) {
+            av_channel_layout_uninit(&in);
+            return true;
+        }
+        swr_free(&swr);
+        av_channel_layout_uninit(&swrLayout);
+        AVChannelLayout out{};
+        av_channel_layout_default(&out, outChannels);
+        int r = swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_S16, rate, &in, AVSampleFormat(frame->format),
+                                    frame->sample_rate > 0 ? frame->sample_rate : rate, 0, nullptr);
+        av_channel_layout_uninit(&out);
+        if (r < 0 || swr_init(swr) < 0) {
+            av_channel_layout_uninit(&in);
+            swr_free(&swr);
+            return false;
+        }
+        swrFormat = frame->format;
+        swrRate = frame->sample_rate > 0 ? frame->sample_rate : rate;
+        swrLayout = in;
+        return true;
+    }
+
+    // Converts the current frame and appends it; false when nothing was appended.
+    bool appendFrame() {
+        if (frame->nb_samples <= 0 || !setupResampler())
+            return false;
+        int maxOut = swr_get_out_samples(swr, frame->nb_samples);
+        if (maxOut <= 0)
+            return false;
+        tmp.resize(std::size_t(maxOut) * outChannels);
+        uint8_t* out = reinterpret_cast<uint8_t*>(tmp.data());
+        int n = swr_convert(swr, &out, maxOut, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
+        if (n <= 0)
+            return false;
+        int64_t ts = frame->best_effort_timestamp;
+        if (ts == AV_NOPTS_VALUE)
+            ts = frame->pts;
+        if (originPts == AV_NOPTS_VALUE) {
+            originPts = ts == AV_NOPTS_VALUE ? 0 : ts;
+            firstFrameSamples = n;
+        }
+        std::size_t skip = 0;
+        if (seekTarget >= 0) {
+            if (ts == AV_NOPTS_VALUE) {
+                syncFailed = true;
+                return false;
+            }
+            int64_t at = av_rescale_q(ts - originPts, tb, AVRational{1, rate});
+            if (at > seekTarget) {
+                overshoot = true;
+                return false;
+            }
+            if (at + n <= seekTarget)
+                return false; // still before the target: drop it
+            skip = std::size_t(seekTarget - at);
+            pos = seekTarget;
+            seekTarget = -1;
+        }
+        if (bufPos > 0 && bufPos * 2 >= buf.size()) {
+            buf.erase(buf.begin(), buf.begin() + std::ptrdiff_t(bufPos));
+            bufPos = 0;
+        }
+        buf.insert(buf.end(), tmp.begin() + std::ptrdiff_t(skip * outChannels), tmp.begin() + std::ptrdiff_t(std::size_t(n) * outChannels));
+        return true;
+    }
+
+    // Decodes until some samples were appended; false at the end of the stream.
+    bool decodeMore() {
+        if (!fmt || !ctx)
+            return false; // a reopen for a seek failed: nothing more to read
+        while (!eof) {
+            int r = avcodec_receive_frame(ctx, frame);
+            if (r == 0) {
+                bool got = appendFrame();
+                av_frame_unref(frame);
+                if (got)
+                    return true;
+                if (overshoot || syncFailed)
+                    return false;
+                continue;
+            }
+            if (r != AVERROR(EAGAIN) || draining) {
+                eof = true;
+                break;
+            }
+            r = av_read_frame(fmt, pkt);
+            if (r < 0) {
+                // End of file, or a read error in a file cut short: what was read is played.
+                avcodec_send_packet(ctx, nullptr);
+                draining = true;
+                continue;
+            }
+            if (pkt->stream_index == stream)
+                avcodec_send_packet(ctx, pkt); // a damaged packet is skipped
+            av_packet_unref(pkt);
+        }
+        return false;
+    }
+
+    std::size_t available() const { return buf.size() - bufPos; }
+
+    void dropFrames(int64_t frames) {
+        while (frames > 0) {
+            if (available() == 0 && !decodeMore())
+                return;
+            int64_t take = std::min<int64_t>(frames, int64_t(available() / outChannels));
+            bufPos += std::size_t(take) * outChannels;
+            pos += take;
+            frames -= take;
+        }
+    }
+
+    int64_t linearSeek(int64_t target) {
+        openContexts();
+        dropFrames(target);
+        return pos;
+    }
+
+    int64_t seek(int64_t target) {
+        if (!fmt || !ctx)
+            return pos;
+        target = std::max<int64_t>(0, target);
+        if (length > 0)
+            target = std::min(target, length);
+        if (target == pos)
+            return pos;
+        if (target == 0) {
+            openContexts();
+            return 0;
+        }
+        // Short hops forward are decoded through: exact and cheap.
+        if (target > pos && target - pos <= rate) {
+            dropFrames(target - pos);
+            return pos;
+        }
+        int64_t preroll = pcm ? 0 : rate / 4;
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            int64_t from = target - (preroll << attempt);
+            if (from <= 0)
+                return linearSeek(target);
+            int64_t ts = originPts + av_rescale_q(from, AVRational{1, rate}, tb);
+            if (av_seek_frame(fmt, stream, ts, AVSEEK_FLAG_BACKWARD) < 0)
+                return linearSeek(target);
+            avcodec_flush_buffers(ctx);
+            swr_free(&swr);
+            swrFormat = -1;
+            buf.clear();
+            bufPos = 0;
+            eof = draining = false;
+            overshoot = syncFailed = false;
+            seekTarget = target;
+            while (seekTarget >= 0 && !overshoot && !syncFailed) {
+                if (!decodeMore())
+                    break;
+            }
+            if (seekTarget < 0)
+                return pos;
+            seekTarget = -1;
+            if (syncFailed)
+                return linearSeek(target);
+            if (!overshoot) {
+                // The stream ended before the target: the position is its end.
+                pos = target;
+                return pos;
+            }
+            if (preroll == 0)
+                preroll = rate / 4;
+        }
+        return linearSeek(target);
+    }
+
+    // Exact length of an MPEG audio stream: the packets' durations minus the encoder delay and
+    // padding FFmpeg trims (it marks them on the packets). Reads the packets, decodes nothing.
+    int64_t scanLength(int64_t* bytes) {
+        AVFormatContext* f = nullptr;
+        QByteArray path = ffmpegFileUrl(fileName);
+        if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0)
+            return -1;
+        int64_t total = 0, trimmed = 0, size = 0;
+        bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
+        AVPacket* p = av_packet_alloc();
+        while (ok && p && av_read_frame(f, p) >= 0) {
+            if (p->stream_index == stream) {
+                total += p->duration;
+                size += p->size;
+                std::size_t sdSize = 0;
+                const uint8_t* sd = av_packet_get_side_data(p, AV_PKT_DATA_SKIP_SAMPLES, &sdSize);
+                if (sd && sdSize >= 8)
+                    trimmed += int64_t(AV_RL32(sd)) + int64_t(AV_RL32(sd + 4));
+            }
+            av_packet_unref(p);
+        }
+        AVRational stb = ok ? f->streams[stream]->time_base : tb;
+        av_packet_free(&p);
+        avformat_close_input(&f);
+        if (!ok)
+            return -1;
+        *bytes = size;
+        return std::max<int64_t>(0, av_rescale_q(total, stb, AVRational{1, rate}) - trimmed);
+    }
+
+    void measure() {
+        AVStream* st = fmt->streams[stream];
+        const AVCodecParameters* par = st->codecpar;
+        int64_t audioBytes = -1;
+        length = -1;
+        // MP3: a Xing/LAME header gives the exact length at once; without one the packets are
+        // counted (FFmpeg's own figure is then an estimate from the bit rate).
+        if (par->codec_id == AV_CODEC_ID_MP3)
+            length = xingLength(fileName, &audioBytes);
+        if (length < 0 && (isMpegAudio(par->codec_id) || fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
+                           (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE)))
+            length = scanLength(&audioBytes);
+        if (length < 0 && st->duration != AV_NOPTS_VALUE) {
+            length = av_rescale_q(st->duration, tb, AVRational{1, rate});
+            // The WMA decoder gives out each packet's audio one packet late and the last packet
+            // never: the stream lasts one frame less than the container says.
+            if (par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2)
+                length -= firstFrameSamples;
+        }
+        if (length < 0 && fmt->duration != AV_NOPTS_VALUE)
+            length = av_rescale(fmt->duration, rate, AV_TIME_BASE);
+        length = std::max<int64_t>(0, length);
+
+        QString title = codecTitle(par, ctx->codec);
+        QString middle;
+        if (pcm) {
+            int bits = av_get_bits_per_sample(par->codec_id);
+            middle = QStringLiteral("%1 bit").arg(bits);
+        } else {
+            int64_t bitRate = 0;
+            double seconds = double(length) / rate;
+            if (audioBytes > 0 && seconds > 0)
+                bitRate = int64_t(audioBytes * 8 / seconds);
+            else if ((par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2) && par->bit_rate > 0)
+                bitRate = par->bit_rate;
+            else if (seconds > 0.5)
+                bitRate = int64_t(QFileInfo(fileName).size() * 8 / seconds);
+            else
+                bitRate = par->bit_rate > 0 ? par->bit_rate : fmt->bit_rate;
+            middle = QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000);
+        }
+        formatString = QStringLiteral("%1, %2 Hz, %3, %4").arg(title).arg(rate).arg(middle, channelText(fileChannels));
+    }
+};
+
+AudioDecoder::AudioDecoder(const QString& fileName) : d(std::make_unique<Impl>()) {
+    quietFfmpegLog();
+    d->fileName = fileName;
+    QFileInfo info(fileName);
+    if (!info.exists())
+        d->fail(QStringLiteral("the file does not exist"));
+    if (!isRegularFile(fileName))
+        d->fail(QStringLiteral("not a file"));
+    if (info.size() == 0)
+        d->fail(QStringLiteral("the file is empty"));
+    d->openContexts();
+    d->measure();
+}
+
+AudioDecoder::~AudioDecoder() = default;
+
+int AudioDecoder::sampleRate() const { return d->rate; }
+int AudioDecoder::channels() const { return d->outChannels; }
+int64_t AudioDecoder::length() const { return d->length; }
+int64_t AudioDecoder::durationMs() const { return d->rate > 0 ? d->length * 1000 / d->rate : 0; }
+QString AudioDecoder::formatString() const { return d->formatString; }
+int64_t AudioDecoder::position() const { return d->pos; }
+
+AudioBlock AudioDecoder::read(int64_t frames) {
+    AudioBlock block;
+    block.channels = d->outChannels;
+    if (frames <= 0)
+        return block;
+    frames = std::min<int64_t>(frames, int64_t(1) << 22); // a block never holds more than ~95 s
+    const std::size_t want = std::size_t(frames) * d->outChannels;
+    while (d->available() < want && d->decodeMore()) {
+    }
+    std::size_t take = std::min(want, d->available());
+    take -= take % d->outChannels;
+    block.samples.assign(d->buf.begin() + std::ptrdiff_t(d->bufPos), d->buf.begin() + std::ptrdiff_t(d->bufPos + take));
+    d->bufPos += take;
+    d->pos += int64_t(take / d->outChannels);
+    if (d->bufPos == d->buf.size()) {
+        d->buf.clear();
+        d->bufPos = 0;
+    }
+    return block;
+}
+
+int64_t AudioDecoder::seek(int64_t frame) { return d->seek(frame); }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Describes an audio file (length, duration, format) and writes tags into one.
+//
+// SetFileName analyses a file; it raises ComponentError when the file is missing, empty or not
+// decodable audio, and the getters then describe nothing (0 and empty texts). Lengths are in sample
+// frames, as TAudioFile2 counts them.
+//
+// Tags: the info... texts, SetGenre and SetYear give the values, WriteTags writes them all into a
+// file: ID3v2.4 for MP3, Vorbis comments for OGG, ASF attributes for WMA, and for WAV an ID3 chunk
+// plus the RIFF INFO fields that exist. An empty text, genre -1 or a year of 0 removes that tag.
+// Texts are written as UTF-8 (UTF-16 in ASF).
+class TAudioInformation2 {
+public:
+    void SetFileName(const QString& fileName);
+    int GetDuration() const; // milliseconds
+    int64_t GetLength() const;
+    QString GetFormatString() const;
+    int GetSampleFormat1() const; // sample rate
+    int GetSampleFormat2() const; // channels
+    // Kept for the callers' sake; reading WMA needs no switch here.
+    void EnableWMA(int flag);
+
+    QString infoAlbum;
+    QString infoArtist;
+    QString infoTitle;
+    QString infoComments;
+    QString infoCopyright;
+    QString infoURL;
+    QString infoEncodedBy;
+    // Index into the genre list (GenreList.h); -1: no genre.
+    void SetGenre(int index);
+    void SetYear(int year);
+    // Raises ComponentError when the file cannot be tagged.
+    void WriteTags(const QString& fileName);
+
+private:
+    int64_t m_length = 0;
+    int64_t m_durationMs = 0;
+    int m_rate = 0;
+    int m_channels = 0;
+    QString m_formatString;
+    int m_genre = -1;
+    int m_year = 0;
+    bool m_wmaEnabled = false;
+};

@@ -1,0 +1,111 @@
+#include "skin/SKSkinForm.h"
+
+#include "skin/SKPublic.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+TskSkinForm::TskSkinForm(QWidget* owner) : QWidget(owner) {
+    if (owner && owner->isWindow()) {
+        m_form = owner;
+        owner->setWindowFlag(Qt::FramelessWindowHint, true);
+    }
+    m_transparentColor = clFuchsia;
+    resize(200, 100);
+}
+
+void TskSkinForm::SetGlyph(const QImage& glyph) {
+    m_glyph = glyph.isNull() ? QImage() : glyph.convertToFormat(QImage::Format_RGB32);
+    UpdateRegion();
+    update();
+}
+
+void TskSkinForm::SetTransparentColor(TColor color) {
+    m_transparentColor = color;
+    UpdateRegion();
+    update();
+}
+
+void TskSkinForm::UpdateRegion() {
+    if (m_glyph.isNull()) return;
+    if (m_form) SetBitmapWindowRegion(m_form, m_glyph, m_transparentColor);
+    if (m_glyph.width() > 0 && m_glyph.height() > 0) {
+        resize(width(), m_glyph.height());
+        resize(m_glyph.width(), m_glyph.height());
+    }
+    move(x(), 0);
+    move(0, 0);
+    if (m_form) {
+        m_form->resize(m_form->width(), height());
+        m_form->resize(width(), height());
+    }
+    Q_EMIT OnRegionChanged(this);
+}
+
+void TskSkinForm::paintEvent(QPaintEvent*) {
+    {
+        QPainter p(this);
+        if (m_glyph.width() > 0 && m_glyph.height() > 0) {
+            p.drawImage(0, 0, m_glyph);
+        } else {
+            // The empty control shows as a black outline.
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::black);
+            const int w = width(), h = height();
+            p.drawRect(0, 0, w, 1);
+            p.drawRect(0, h - 1, w, 1);
+            p.drawRect(0, 0, 1, h);
+            p.drawRect(w - 1, 0, 1, h);
+        }
+    }
+    Q_EMIT OnPaint(this);
+}
+
+void TskSkinForm::mousePressEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+    m_moved = false;
+    if (!m_form) return;
+    // Any button moves the form as if its caption were dragged: the window system does it when it
+    // can, otherwise the form follows the mouse until the button is released.
+    QWindow* window = m_form->windowHandle();
+    if (window && window->startSystemMove()) return;
+    m_dragging = true;
+    m_dragStart = event->globalPosition().toPoint();
+    m_formStart = m_form->pos();
+}
+
+void TskSkinForm::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    Q_EMIT OnMouseMove(event->modifiers(), pos.x(), pos.y());
+    if (m_dragging && m_form && event->buttons() != Qt::NoButton) {
+        const QPoint delta = event->globalPosition().toPoint() - m_dragStart;
+        if (!delta.isNull()) m_moved = true;
+        m_form->move(m_formStart + delta);
+    }
+}
+
+void TskSkinForm::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    const bool wasDrag = m_moved;
+    if (event->buttons() == Qt::NoButton) m_dragging = false;
+    Q_EMIT OnMouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
+    if (event->button() == Qt::LeftButton && !wasDrag && rect().contains(pos)) Q_EMIT OnClick();
+}
+
+void TskSkinForm::mouseDoubleClickEvent(QMouseEvent* event) {
+    Q_EMIT OnDblClick();
+    mousePressEvent(event);
+}
+
+void TskSkinForm::contextMenuEvent(QContextMenuEvent* event) {
+    if (m_popupMenu) {
+        m_popupMenu->popup(event->globalPos());
+        event->accept();
+        return;
+    }
+    QWidget::contextMenuEvent(event);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+// TskSkinForm gives a borderless window the shape and picture of a bitmap: placed on the form it
+// shapes, it paints its Glyph at the form's top-left corner, makes every glyph pixel that is not
+// TransparentColor part of the window's shape, sizes the form's client area to the glyph, and
+// pressing any mouse button on it drags the whole form.
+
+#include "platform/Colors.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+#include <QMenu>
+
+class TskSkinForm : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QImage Glyph READ Glyph WRITE SetGlyph)
+    Q_PROPERTY(quint32 TransparentColor READ TransparentColor WRITE SetTransparentColor)
+    Q_PROPERTY(QMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
+public:
+    // When Owner is a form (a top-level widget) the form loses its frame; the control starts 200 x
+    // 100 with an empty glyph and magenta as the transparent colour.
+    explicit TskSkinForm(QWidget* owner = nullptr);
+
+    QImage Glyph() const { return m_glyph; }
+    // Copies the bitmap, reshapes the form, repaints. An empty bitmap leaves the shape and sizes.
+    void SetGlyph(const QImage& glyph);
+    TColor TransparentColor() const { return m_transparentColor; }
+    void SetTransparentColor(TColor color);
+    QMenu* PopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
+
+    // The form this control shapes; none when its owner was not a form.
+    QWidget* Form() const { return m_form; }
+
+Q_SIGNALS:
+    void OnRegionChanged(QObject* sender);
+    void OnPaint(QObject* sender);
+    void OnClick();
+    void OnDblClick();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void UpdateRegion();
+
+    QPointer<QWidget> m_form;
+    QImage m_glyph;
+    TColor m_transparentColor = clFuchsia;
+    QPointer<QMenu> m_popupMenu;
+    // Moving the form ourselves where the window system cannot move it for us.
+    bool m_dragging = false;
+    bool m_moved = false;
+    QPoint m_dragStart;
+    QPoint m_formStart;
+};

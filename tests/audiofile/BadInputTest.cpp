@@ -1,0 +1,337 @@
+// Files that are missing, empty, misnamed, cut short, damaged or unreadable; the information
+// component on good files; writing through the producer link from another thread.
+#include "AudioTestUtil.h"
+
+#include "components/AudioFileLink.h"
+#include "components/ComponentError.h"
+#include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
+#include "components/TAudioInformation2.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace audiotest;
+
+namespace {
+
+QString makeFile(const QString& path, int seconds = 2) {
+    TAudioFile2LameEnc lame;
+    lame.SetConstantBitRate(-1);
+    lame.SetQuality(7);
+    TAudioFile2 af;
+    af.SetLameEncoder(&lame);
+    const QString ext = path.section('.', -1);
+    if (ext == "wav")
+        af.SetWavFormat(22050, 2, 16);
+    else if (ext == "mp3")
+        af.SetMp3Format(44100, 128, 2);
+    else if (ext == "ogg")
+        af.SetOggFormat(44100, 2, 128, 0, 0, 399);
+    else
+        af.SetWmaFormat(15);
+    af.CreateWrite(path, 0);
+    EXPECT_EQ(af.GetLastError(), 0);
+    const int rate = af.GetSampleFormat1();
+    writeBlocks(af, tone(rate, 2, int64_t(rate) * seconds, 440.0), 2, rate / 4);
+    af.Close();
+    return path;
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+// Opening fails cleanly everywhere.
+void expectUnreadable(const QString& path) {
+    SCOPED_TRACE(path.toStdString());
+    TAudioFile2 af;
+    af.EnableWMA(-1);
+    af.OpenRead(path, 0, 1);
+    EXPECT_NE(af.GetLastError(), 0);
+    EXPECT_FALSE(af.GetLastErrorText().isEmpty());
+    EXPECT_EQ(af.GetLength(), 0);
+    EXPECT_EQ(af.ReadArray(1000).upperBound(), -1);
+    EXPECT_EQ(af.Seek(1000, 3), 0);
+    af.Close();
+    af.Close();
+    TAudioInformation2 ai;
+    EXPECT_THROW(ai.SetFileName(path), ComponentError);
+    EXPECT_EQ(ai.GetLength(), 0);
+    EXPECT_EQ(ai.GetDuration(), 0);
+}
+
+// Whatever opens reads to an empty block without running away.
+void readThrough(const QString& path, int64_t maxFrames) {
+    TAudioFile2 af;
+    af.OpenRead(path, 0, 1);
+    if (af.GetLastError() != 0)
+        return;
+    int64_t total = 0;
+    for (int i = 0; i < 10000; ++i) {
+        AudioBlock b = af.ReadArray(8192);
+        if (b.upperBound() < 0)
+            break;
+        total += int64_t(b.frames());
+    }
+    EXPECT_LE(total, maxFrames);
+    EXPECT_EQ(af.ReadArray(8192).upperBound(), -1);
+    af.Seek(af.GetLength() / 2, 3);
+    af.ReadArray(8192);
+}
+
+} // namespace
+
+TEST(BadInput, MissingEmptyMisnamedAndFolders) {
+    QTemporaryDir dir;
+    expectUnreadable(dir.filePath("missing.wav"));
+    for (const char* ext : {"wav", "mp3", "ogg", "wma"}) {
+        QString empty = dir.filePath(QStringLiteral("empty.%1").arg(QString::fromLatin1(ext)));
+        writeBytes(empty, {});
+        expectUnreadable(empty);
+        QString text = dir.filePath(QStringLiteral("text.%1").arg(QString::fromLatin1(ext)));
+        writeBytes(text, "Dear diary,\nthis is a text file and no audio at all.\n");
+        expectUnreadable(text);
+        QString junk = dir.filePath(QStringLiteral("junk.%1").arg(QString::fromLatin1(ext)));
+        writeBytes(junk, QByteArray(4096, '\xff'));
+        readThrough(junk, 100000);
+    }
+    QDir(dir.path()).mkdir("folder.mp3");
+    expectUnreadable(dir.filePath("folder.mp3"));
+    // A pipe would block a reader for ever.
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.ogg")).constData(), 0600), 0);
+    expectUnreadable(dir.filePath("pipe.ogg"));
+    TAudioInformation2 ai;
+    EXPECT_THROW(ai.WriteTags(dir.filePath("pipe.ogg")), ComponentError);
+}
+
+TEST(BadInput, UnreadableFile) {
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                          QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QString path = makeFile(dir.filePath("locked.wav"));
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    if (geteuid() != 0) {
+        expectUnreadable(path);
+        return;
+    }
+    // File permissions do not stop the superuser: check as an ordinary user in a child process.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        TAudioFile2 af;
+        af.OpenRead(path, 0, 1);
+        bool ok = af.GetLastError() != 0 && af.GetLength() == 0 && af.ReadArray(100).upperBound() == -1;
+        TAudioInformation2 ai;
+        try {
+            ai.SetFileName(path);
+            ok = false;
+        } catch (const ComponentError&) {
+        }
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(BadInput, FilesCutShortPlayWhatTheyHold) {
+    QTemporaryDir dir;
+    for (const char* ext : {"wav", "mp3", "ogg", "wma"}) {
+        SCOPED_TRACE(ext);
+        QString path = makeFile(dir.filePath(QStringLiteral("whole.%1").arg(QString::fromLatin1(ext))), 4);
+        QByteArray bytes = readBytes(path);
+        Decoded whole = decodeAll(path);
+        // Cut at half: what the first half holds plays (the headers take a part of it: Vorbis's
+        // are large), then the stream ends with an empty block.
+        QString cut = dir.filePath(QStringLiteral("cut.%1").arg(QString::fromLatin1(ext)));
+        writeBytes(cut, bytes.left(bytes.size() / 2));
+        Decoded half = decodeAll(cut);
+        ASSERT_GT(half.frames(), 0);
+        EXPECT_LT(half.frames(), whole.frames() * 3 / 4);
+        EXPECT_GT(half.frames(), whole.frames() / 5);
+        EXPECT_NEAR(double(half.length), double(half.frames()), 4096.0);
+        EXPECT_NEAR(frequency(half.samples, half.channels, half.rate), 440.0, 3.0);
+        // Cuts everywhere, including inside the headers: nothing crashes.
+        for (int i = 1; i < 40; ++i) {
+            writeBytes(cut, bytes.left(bytes.size() * i / 40 + i % 7));
+            readThrough(cut, whole.frames() + 8192);
+            TAudioInformation2 ai;
+            try {
+                ai.SetFileName(cut);
+                EXPECT_LE(ai.GetLength(), whole.length + 8192);
+            } catch (const ComponentError&) {
+            }
+        }
+    }
+}
+
+TEST(BadInput, DamagedFilesReadToTheEnd) {
+    QTemporaryDir dir;
+    for (const char* ext : {"wav", "mp3", "ogg", "wma"}) {
+        SCOPED_TRACE(ext);
+        QString path = makeFile(dir.filePath(QStringLiteral("d.%1").arg(QString::fromLatin1(ext))));
+        Decoded whole = decodeAll(path);
+        QByteArray bytes = readBytes(path);
+        uint32_t x = 99;
+        for (int round = 0; round < 5; ++round) {
+            QByteArray damaged = bytes;
+            // Overwrite a stretch in the middle, and a few bytes here and there.
+            for (int i = damaged.size() / 3; i < damaged.size() / 3 + 2000 && i < damaged.size(); ++i) {
+                x = x * 1664525u + 1013904223u;
+                damaged[i] = char(x >> 24);
+            }
+            for (int k = 0; k < 20; ++k) {
+                x = x * 1664525u + 1013904223u;
+                damaged[int((x >> 8) % uint32_t(damaged.size()))] = char(x);
+            }
+            QString bad = dir.filePath(QStringLiteral("bad.%1").arg(QString::fromLatin1(ext)));
+            writeBytes(bad, damaged);
+            readThrough(bad, whole.frames() * 2 + 100000);
+        }
+    }
+}
+
+TEST(Information, DescribesEveryFormat) {
+    QTemporaryDir dir;
+    struct Case { const char* ext; const char* format; };
+    for (Case c : {Case{"wav", "PCM, 22050 Hz, 16 bit, stereo"}, Case{"mp3", "MPEG Layer-3, 44100 Hz, 128 kbps, stereo"},
+                   Case{"wma", "Windows Media Audio 2, 44100 Hz, 128 kbps, stereo"}}) {
+        SCOPED_TRACE(c.ext);
+        QString path = makeFile(dir.filePath(QStringLiteral("i.%1").arg(QString::fromLatin1(c.ext))), 3);
+        TAudioInformation2 ai;
+        ai.EnableWMA(-1);
+        ai.SetFileName(path);
+        EXPECT_EQ(ai.GetFormatString(), QString::fromLatin1(c.format));
+        TAudioFile2 af;
+        af.OpenRead(path, 0, 1);
+        EXPECT_EQ(af.GetFormatString(), QString::fromLatin1(c.format));
+        EXPECT_EQ(ai.GetLength(), af.GetLength());
+        EXPECT_EQ(ai.GetSampleFormat1(), af.GetSampleFormat1());
+        EXPECT_EQ(ai.GetSampleFormat2(), af.GetSampleFormat2());
+        EXPECT_NEAR(ai.GetDuration(), 3000, 60);
+        EXPECT_EQ(ai.GetDuration(), int(ai.GetLength() * 1000 / ai.GetSampleFormat1()));
+    }
+    QString ogg = makeFile(dir.filePath("i.ogg"), 3);
+    TAudioInformation2 ai;
+    ai.SetFileName(ogg);
+    EXPECT_EQ(ai.GetDuration(), 3000);
+    EXPECT_TRUE(ai.GetFormatString().startsWith("Ogg Vorbis, 44100 Hz, "));
+    // A failed analysis leaves nothing of the previous file behind.
+    EXPECT_THROW(ai.SetFileName(dir.filePath("nothing.ogg")), ComponentError);
+    EXPECT_EQ(ai.GetFormatString(), "");
+    EXPECT_EQ(ai.GetSampleFormat1(), 0);
+}
+
+TEST(Link, ProducerWritesThroughTheConnectedFileFromAnotherThread) {
+    QTemporaryDir dir;
+    TAudioFileLink link;
+    {
+        TAudioFile2 af;
+        af.EnableWMA(0);
+        af.SetWavFormat(22050, 1, 16);
+        af.ConnectTo(&link);
+        ASSERT_EQ(link.sink(), &af);
+        QString path = dir.filePath("grab.wav");
+        std::atomic<bool> done{false};
+        std::thread producer([&] {
+            AudioSink* sink = link.sink();
+            sink->sinkSetInputFormat(44100, 2);
+            sink->sinkCreateWrite(path);
+            for (int i = 0; i < 20; ++i)
+                sink->sinkWriteArray(AudioBlock(tone(44100, 2, 4410, 440.0, 0.5, int64_t(i) * 4410), 2));
+            sink->sinkClose();
+            done = true;
+        });
+        while (!done)
+            EXPECT_TRUE(af.GetFormatString().startsWith("PCM, 22050 Hz"));
+        producer.join();
+        Decoded d = decodeAll(path);
+        EXPECT_EQ(d.rate, 22050);
+        EXPECT_EQ(d.channels, 1);
+        EXPECT_NEAR(double(d.frames()), 44100.0, 64.0);
+        EXPECT_NEAR(frequency(d.samples, 1, 22050), 440.0, 1.0);
+
+        // A create that fails raises through the link and leaves no file.
+        QString bad = dir.filePath("no-such-folder/grab.wav");
+        EXPECT_THROW(link.sink()->sinkCreateWrite(bad), ComponentError);
+        link.sink()->sinkClose();
+        EXPECT_FALSE(QFile::exists(bad));
+    }
+    EXPECT_EQ(link.sink(), nullptr) << "a destroyed file object unbinds itself";
+
+    TAudioFile2 a, b;
+    a.ConnectTo(&link);
+    b.ConnectTo(&link);
+    EXPECT_EQ(link.sink(), &b);
+    a.ConnectTo(nullptr);
+    EXPECT_EQ(link.sink(), &b);
+    b.ConnectTo(nullptr);
+    EXPECT_EQ(link.sink(), nullptr);
+}
+
+TEST(Information, NamesWithColonsAndNonAsciiCharacters) {
+    QTemporaryDir dir;
+    QString folder = dir.filePath("http: ünïcødé ♫");
+    QDir().mkpath(folder);
+    for (const char* ext : {"mp3", "ogg", "wma", "wav"}) {
+        QString path = makeFile(folder + QStringLiteral("/a:b Ω.%1").arg(QString::fromLatin1(ext)), 1);
+        ASSERT_TRUE(QFile::exists(path)) << ext;
+        TAudioInformation2 ai;
+        EXPECT_NO_THROW(ai.SetFileName(path)) << ext;
+        EXPECT_GT(ai.GetLength(), 0) << ext;
+        ai.infoTitle = "x";
+        EXPECT_NO_THROW(ai.WriteTags(path)) << ext;
+        EXPECT_GT(decodeAll(path).frames(), 0) << ext;
+    }
+}
+
+TEST(Link, CloseFromTheWindowWhileTheProducerWrites) {
+    QTemporaryDir dir;
+    TAudioFileLink link;
+    TAudioFile2 af;
+    af.SetMp3Format(44100, 128, 2);
+    af.ConnectTo(&link);
+    QString path = dir.filePath("cancel.mp3");
+    link.sink()->sinkSetInputFormat(44100, 2);
+    link.sink()->sinkCreateWrite(path);
+    std::atomic<int> written{0};
+    std::atomic<bool> refused{false};
+    std::thread producer([&] {
+        try {
+            for (int i = 0; i < 100000; ++i) {
+                link.sink()->sinkWriteArray(AudioBlock(tone(44100, 2, 588, 440.0, 0.5, int64_t(i) * 588), 2));
+                ++written;
+            }
+        } catch (const ComponentError&) {
+            refused = true; // the file was closed under it: the producer learns it at once
+        }
+    });
+    while (written < 200)
+        std::this_thread::yield();
+    af.Close();
+    producer.join();
+    EXPECT_TRUE(refused);
+    Decoded d = decodeAll(path);
+    EXPECT_GE(d.frames(), 200 * 588 - 2304);
+    EXPECT_NEAR(frequency(d.samples, 2, 44100), 440.0, 2.0);
+}

@@ -1,0 +1,130 @@
+// Seeking in compressed files: the position Seek returns is where the next block really starts.
+#include "AudioTestUtil.h"
+
+#include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
+
+#include <gtest/gtest.h>
+
+using namespace audiotest;
+
+namespace {
+
+// A rising chirp: every stretch of it looks different, so an offset shows up as a shifted match.
+std::vector<int16_t> chirp(int rate, int channels, int64_t frames) {
+    std::vector<int16_t> out(std::size_t(frames) * std::size_t(channels));
+    double phase = 0;
+    for (int64_t i = 0; i < frames; ++i) {
+        double hz = 200.0 + 1800.0 * double(i) / double(frames);
+        phase += 2 * M_PI * hz / rate;
+        for (int c = 0; c < channels; ++c)
+            out[std::size_t(i * channels + c)] = int16_t(std::lround(12000 * std::sin(phase)));
+    }
+    return out;
+}
+
+// The shift (in frames) of `block` against `reference` at `at` that matches best, channel 0.
+int bestShift(const std::vector<int16_t>& reference, const AudioBlock& block, int channels, int64_t at, int range,
+              double* match) {
+    int bestShift = 0;
+    double best = -2;
+    const int64_t n = std::min<int64_t>(int64_t(block.frames()), 4096);
+    for (int shift = -range; shift <= range; ++shift) {
+        double dot = 0, ea = 0, eb = 0;
+        for (int64_t i = 0; i < n; ++i) {
+            int64_t r = at + i + shift;
+            if (r < 0 || r * channels >= int64_t(reference.size()))
+                continue;
+            double a = reference[std::size_t(r * channels)], b = block.samples[std::size_t(i * channels)];
+            dot += a * b;
+            ea += a * a;
+            eb += b * b;
+        }
+        double c = ea > 0 && eb > 0 ? dot / std::sqrt(ea * eb) : 0;
+        if (c > best) {
+            best = c;
+            bestShift = shift;
+        }
+    }
+    *match = best;
+    return bestShift;
+}
+
+void checkSeeks(const QString& path, int tolerance) {
+    Decoded whole = decodeAll(path);
+    ASSERT_GT(whole.frames(), 0);
+    TAudioFile2 af;
+    af.OpenRead(path, 0, 1);
+    ASSERT_EQ(af.GetLastError(), 0);
+    const int rate = af.GetSampleFormat1(), channels = af.GetSampleFormat2();
+    for (int64_t pos : {int64_t(rate * 5 / 2), int64_t(rate), int64_t(rate / 10), int64_t(rate * 4), int64_t(rate * 4 + rate / 3),
+                        int64_t(3 * rate + 777)}) {
+        SCOPED_TRACE(testing::Message() << "seek to " << pos);
+        ASSERT_EQ(af.Seek(pos, 3), pos);
+        AudioBlock b = af.ReadArray(4096);
+        ASSERT_EQ(b.frames(), 4096u);
+        double match = 0;
+        int shift = bestShift(whole.samples, b, channels, pos, 1200, &match);
+        EXPECT_LE(std::abs(shift), tolerance) << "the block starts " << shift << " frames off";
+        EXPECT_GT(match, 0.95);
+        // Reading on from there continues without a jump.
+        AudioBlock next = af.ReadArray(4096);
+        shift = bestShift(whole.samples, next, channels, pos + 4096, 1200, &match);
+        EXPECT_LE(std::abs(shift), tolerance);
+    }
+}
+
+} // namespace
+
+TEST(Seek, Mp3WithAndWithoutHeader) {
+    QTemporaryDir dir;
+    const int rate = 44100;
+    std::vector<int16_t> pcm = chirp(rate, 2, rate * 5);
+    for (bool vbrHeader : {false, true}) {
+        TAudioFile2LameEnc lame;
+        if (vbrHeader) {
+            lame.SetConstantBitRate(0);
+            lame.SetMaxBitRate(320);
+            lame.SetWriteVBRHeader(-1);
+            lame.SetVBRMode(0);
+            lame.SetVBRQuality(2);
+        } else {
+            lame.SetConstantBitRate(-1);
+        }
+        lame.SetQuality(5);
+        TAudioFile2 af;
+        af.SetLameEncoder(&lame);
+        af.SetMp3Format(rate, 128, 2);
+        QString path = dir.filePath(vbrHeader ? "vbr.mp3" : "cbr.mp3");
+        af.CreateWrite(path, 0);
+        writeBlocks(af, pcm, 2, rate / 2);
+        af.Close();
+        SCOPED_TRACE(path.toStdString());
+        checkSeeks(path, 0);
+    }
+}
+
+TEST(Seek, OggAndWma) {
+    QTemporaryDir dir;
+    const int rate = 44100;
+    std::vector<int16_t> pcm = chirp(rate, 2, rate * 5);
+    {
+        TAudioFile2 af;
+        af.SetOggFormat(rate, 2, 128, 0, 0, 699);
+        af.CreateWrite(dir.filePath("s.ogg"), 0);
+        writeBlocks(af, pcm, 2, rate / 2);
+        af.Close();
+        SCOPED_TRACE("ogg");
+        checkSeeks(dir.filePath("s.ogg"), 0);
+    }
+    {
+        TAudioFile2 af;
+        af.SetWmaFormat(15);
+        af.CreateWrite(dir.filePath("s.wma"), 0);
+        writeBlocks(af, pcm, 2, rate / 2);
+        af.Close();
+        SCOPED_TRACE("wma");
+        // ASF time stamps count milliseconds.
+        checkSeeks(dir.filePath("s.wma"), rate / 1000 + 1);
+    }
+}

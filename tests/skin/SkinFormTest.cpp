@@ -1,0 +1,126 @@
+// The shaped skin form: window shape from the glyph, client area sized to it, dragging by any button.
+#include "skin/SKSkinForm.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A glyph drawn inside a magenta border: the 6 x 4 inner rectangle at (2, 1) is opaque.
+QImage BorderedGlyph() {
+    QImage glyph(10, 6, QImage::Format_RGB32);
+    glyph.fill(0xFFFF00FF);
+    for (int y = 1; y < 5; ++y)
+        for (int x = 2; x < 8; ++x)
+            glyph.setPixel(x, y, 0xFF2040A0);
+    return glyph;
+}
+
+void SendMouse(QWidget* w, QEvent::Type type, QPoint local, QPoint global, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(local), QPointF(global), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+struct Counter {
+    int n = 0;
+};
+
+} // namespace
+
+TEST(SkinForm, ConstructionOnAForm) {
+    QWidget form;
+    form.resize(300, 200);
+    TskSkinForm skin(&form);
+    EXPECT_EQ(skin.Form(), &form);
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(skin.size(), QSize(200, 100));
+    EXPECT_EQ(skin.TransparentColor(), clFuchsia);
+    EXPECT_TRUE(skin.Glyph().isNull());
+}
+
+TEST(SkinForm, GlyphShapesAndSizesTheForm) {
+    QWidget form;
+    form.resize(300, 200);
+    auto* skin = new TskSkinForm(&form);
+    skin->move(5, 7);
+    Counter changed;
+    QObject::connect(skin, &TskSkinForm::OnRegionChanged, [&] { ++changed.n; });
+    skin->SetGlyph(BorderedGlyph());
+    EXPECT_EQ(changed.n, 1);
+    // Exactly the drawn area (its last column is at x = 7, well inside the glyph).
+    EXPECT_EQ(form.mask(), QRegion(2, 1, 6, 4));
+    EXPECT_EQ(form.size(), QSize(10, 6));
+    EXPECT_EQ(skin->geometry(), QRect(0, 0, 10, 6));
+
+    // A colour no pixel has: a rectangle one column narrower than the glyph.
+    skin->SetTransparentColor(0x010203);
+    EXPECT_EQ(form.mask(), QRegion(0, 0, 9, 6));
+    EXPECT_EQ(changed.n, 2);
+
+    // The glyph is painted at the top-left corner.
+    const QImage shot = skin->grab().toImage();
+    EXPECT_EQ(shot.pixel(3, 2) | 0xFF000000u, 0xFF2040A0u);
+}
+
+TEST(SkinForm, EmptyGlyphKeepsShapeAndSizeAndShowsAnOutline) {
+    QWidget form;
+    auto* skin = new TskSkinForm(&form);
+    skin->SetGlyph(BorderedGlyph());
+    const QRegion shape = form.mask();
+    Counter changed;
+    QObject::connect(skin, &TskSkinForm::OnRegionChanged, [&] { ++changed.n; });
+    Counter painted;
+    QObject::connect(skin, &TskSkinForm::OnPaint, [&] { ++painted.n; });
+    skin->SetGlyph(QImage());
+    EXPECT_EQ(changed.n, 0);
+    EXPECT_EQ(form.mask(), shape);
+    EXPECT_EQ(form.size(), QSize(10, 6));
+    EXPECT_EQ(skin->size(), QSize(10, 6));
+    skin->resize(12, 8);
+    const QImage shot = skin->grab().toImage();
+    EXPECT_GE(painted.n, 1);
+    EXPECT_EQ(shot.pixel(0, 0) | 0xFF000000u, 0xFF000000u);
+    EXPECT_EQ(shot.pixel(11, 7) | 0xFF000000u, 0xFF000000u);
+    EXPECT_EQ(shot.pixel(6, 0) | 0xFF000000u, 0xFF000000u);
+    EXPECT_NE(shot.pixel(5, 4) | 0xFF000000u, 0xFF000000u);
+}
+
+TEST(SkinForm, AnyMouseButtonDragsTheForm) {
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+        QWidget form;
+        form.move(100, 100);
+        auto* skin = new TskSkinForm(&form);
+        skin->SetGlyph(BorderedGlyph());
+        Counter down;
+        QObject::connect(skin, &TskSkinForm::OnMouseDown, [&] { ++down.n; });
+        Counter clicked;
+        QObject::connect(skin, &TskSkinForm::OnClick, [&] { ++clicked.n; });
+        const QPoint start = form.pos();
+        SendMouse(skin, QEvent::MouseButtonPress, {4, 3}, {104, 103}, button, button);
+        EXPECT_EQ(down.n, 1);
+        // Offscreen the window system cannot move windows, so the form follows the mouse itself.
+        ASSERT_EQ(form.pos(), start);
+        {
+            SendMouse(skin, QEvent::MouseMove, {24, 33}, {124, 133}, Qt::NoButton, button);
+            EXPECT_EQ(form.pos(), start + QPoint(20, 30));
+            SendMouse(skin, QEvent::MouseButtonRelease, {24, 33}, {124, 133}, button, Qt::NoButton);
+            SendMouse(skin, QEvent::MouseMove, {50, 50}, {150, 150}, Qt::NoButton, Qt::NoButton);
+            EXPECT_EQ(form.pos(), start + QPoint(20, 30)); // released: no more following
+            EXPECT_EQ(clicked.n, 0);                       // a drag is no click
+        }
+    }
+}
+
+TEST(SkinForm, WithoutAFormNothingIsShaped) {
+    QWidget form;
+    auto* panel = new QWidget(&form);
+    auto* skin = new TskSkinForm(panel);
+    EXPECT_EQ(skin->Form(), nullptr);
+    skin->SetGlyph(BorderedGlyph());
+    EXPECT_TRUE(form.mask().isEmpty());
+    EXPECT_EQ(skin->size(), QSize(10, 6));
+    SendMouse(skin, QEvent::MouseButtonPress, {1, 1}, {1, 1}, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(skin, QEvent::MouseButtonRelease, {1, 1}, {1, 1}, Qt::LeftButton, Qt::NoButton);
+}

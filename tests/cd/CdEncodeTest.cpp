@@ -1,0 +1,138 @@
+// Grabbing through a real audio-file object into MP3, OGG and WMA: the files decode (with FFmpeg,
+// independently of the writer) to the track's length.
+#include "components/TAudioCDGrabber2.h"
+#include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
+#include "platform/Application.h"
+#include "tests/cd/CdTestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+using namespace cdtest;
+
+namespace {
+
+// Sample frames FFmpeg decodes from the file (-1 when it cannot be decoded).
+int64_t decodedFrames(const QString& fileName, int* sampleRate) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, QFile::encodeName(fileName).constData(), nullptr, nullptr) < 0)
+        return -1;
+    int64_t frames = -1;
+    avformat_find_stream_info(format, nullptr);
+    const AVCodec* codec = nullptr;
+    const int stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    AVCodecContext* context = stream >= 0 ? avcodec_alloc_context3(codec) : nullptr;
+    if (context && avcodec_parameters_to_context(context, format->streams[stream]->codecpar) >= 0 &&
+        avcodec_open2(context, codec, nullptr) >= 0) {
+        frames = 0;
+        AVPacket* packet = av_packet_alloc();
+        AVFrame* frame = av_frame_alloc();
+        auto drain = [&] {
+            while (avcodec_receive_frame(context, frame) == 0)
+                frames += frame->nb_samples;
+        };
+        while (av_read_frame(format, packet) >= 0) {
+            if (packet->stream_index == stream && avcodec_send_packet(context, packet) >= 0) drain();
+            av_packet_unref(packet);
+        }
+        avcodec_send_packet(context, nullptr);
+        drain();
+        if (sampleRate) *sampleRate = context->sample_rate;
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+    }
+    avcodec_free_context(&context);
+    avformat_close_input(&format);
+    return frames;
+}
+
+class CdEncodeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        Application::setErrorPresenter([this](const QString& text) { errors << text; });
+        image = writeImage(dir.path(), QStringLiteral("enc"), {{75 * 3}, {75 * 8 + 20}});
+        writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
+        grabber.Initialize();
+        grabber.SelectDrive(grabber.GetDriveCount());
+        grabber.RefreshMedia();
+        file.SetLameEncoder(&lame);
+        file.ConnectTo(grabber.GetAudioFileLink());
+        grabber.OnOperationProgress = [this](double p) { progress.push_back(p); };
+    }
+    void TearDown() override {
+        file.ConnectTo(nullptr);
+        Application::setErrorPresenter({});
+    }
+
+    void grab(const QString& name) {
+        progress.clear();
+        grabber.SetGrabMode(2);
+        grabber.SetSession(0);
+        grabber.SetTrack(1);
+        grabber.StartGrab(name);
+        ASSERT_TRUE(waitFor([this] { return !progress.empty() && progress.back() >= 100; }, 30000));
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+    }
+
+    void expectLength(const QString& name, int64_t tolerance) {
+        int rate = 0;
+        const int64_t frames = decodedFrames(name, &rate);
+        const int64_t expected = int64_t(75 * 8 + 20) * 588;
+        ASSERT_GT(frames, 0) << name.toStdString() << " does not decode";
+        EXPECT_EQ(rate, 44100);
+        EXPECT_LE(std::llabs(frames - expected), tolerance) << name.toStdString() << ": " << frames;
+    }
+
+    QTemporaryDir dir;
+    Image image;
+    QStringList errors;
+    std::vector<double> progress;
+    TAudioCDGrabber2 grabber;
+    TAudioFile2 file;
+    TAudioFile2LameEnc lame;
+};
+
+TEST_F(CdEncodeTest, WavThroughTheAudioFileObjectKeepsEverySample) {
+    file.EnableWMA(0);
+    file.SetWavFormat(44100, 2, 16);
+    const QString name = dir.path() + QStringLiteral("/t.wav");
+    grab(name);
+    EXPECT_TRUE(readWav(name) == trackAudio(1, 75 * 8 + 20));
+}
+
+TEST_F(CdEncodeTest, Mp3DecodesToTheTrackLength) {
+    file.EnableWMA(0);
+    lame.SetConstantBitRate(-1);
+    lame.SetQuality(5);
+    file.SetMp3Format(44100, 128, 2);
+    const QString name = dir.path() + QStringLiteral("/t.mp3");
+    grab(name);
+    expectLength(name, 1152 * 2);
+}
+
+TEST_F(CdEncodeTest, OggDecodesToTheTrackLength) {
+    file.EnableWMA(0);
+    file.SetOggFormat(44100, 2, 128, 0, 0, 699);
+    const QString name = dir.path() + QStringLiteral("/t.ogg");
+    grab(name);
+    expectLength(name, 2048);
+}
+
+TEST_F(CdEncodeTest, WmaDecodesToTheTrackLength) {
+    file.EnableWMA(-1);
+    file.SetWmaFormat(15);
+    const QString name = dir.path() + QStringLiteral("/t.wma");
+    grab(name);
+    expectLength(name, 4096);
+}
+
+} // namespace

@@ -4,8 +4,8 @@
 //   rip_precision_ratio=<x>
 //   rip_fast_ratio=<x>
 // Each rip runs three times; the fastest run of each counts. Needs cd-paranoia in the PATH.
-#include "components/AudioFileLink.h"
 #include "components/TAudioCDGrabber2.h"
+#include "components/TAudioFile2.h"
 #include "platform/Application.h"
 
 #include <QCoreApplication>
@@ -20,59 +20,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr int kSectors = 75 * 60 * 10; // ten minutes
 constexpr int kRuns = 3;
-
-// Writes 16-bit stereo PCM as a WAV file, as an audio-file object set to WAV would.
-class WavWriter : public AudioSink {
-public:
-    void sinkSetInputFormat(int rate, int ch) override {
-        m_rate = rate;
-        m_channels = ch;
-    }
-    void sinkCreateWrite(const QString& name) override {
-        m_file = fopen(QFile::encodeName(name).constData(), "wb");
-        if (!m_file) throw std::runtime_error("cannot create the output file");
-        static const char empty[44] = {};
-        fwrite(empty, 1, sizeof(empty), m_file);
-        m_bytes = 0;
-    }
-    void sinkWriteArray(const AudioBlock& block) override {
-        fwrite(block.samples.data(), 2, block.samples.size(), m_file);
-        m_bytes += static_cast<uint32_t>(block.samples.size() * 2);
-    }
-    void sinkClose() override {
-        if (!m_file) return;
-        auto le32 = [](unsigned char* p, uint32_t v) {
-            for (int i = 0; i < 4; ++i)
-                p[i] = static_cast<unsigned char>(v >> (8 * i));
-        };
-        unsigned char h[44] = {'R', 'I', 'F', 'F', 0,   0,  0, 0, 'W', 'A', 'V',
-                               'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,   1,   0};
-        h[22] = static_cast<unsigned char>(m_channels);
-        le32(h + 24, static_cast<uint32_t>(m_rate));
-        le32(h + 28, static_cast<uint32_t>(m_rate * m_channels * 2));
-        h[32] = static_cast<unsigned char>(m_channels * 2);
-        h[34] = 16;
-        memcpy(h + 36, "data", 4);
-        le32(h + 40, m_bytes);
-        le32(h + 4, m_bytes + 36);
-        fseek(m_file, 0, SEEK_SET);
-        fwrite(h, 1, sizeof(h), m_file);
-        fclose(m_file);
-        m_file = nullptr;
-    }
-
-private:
-    FILE* m_file = nullptr;
-    uint32_t m_bytes = 0;
-    int m_rate = 44100, m_channels = 2;
-};
 
 bool writeImage(const QString& folder) {
     QFile bin(folder + QStringLiteral("/bench.bin"));
@@ -126,11 +79,18 @@ double ripTheirs(const QString& tool, const QStringList& extra, const QString& c
     return seconds;
 }
 
+// The samples of a PCM WAV file: what follows its "data" chunk header.
+QByteArray pcmOf(const QString& name) {
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray all = f.readAll();
+    const int at = all.indexOf("data", 12);
+    return at < 0 ? QByteArray() : all.mid(at + 8);
+}
+
 bool samePcm(const QString& a, const QString& b) {
-    QFile fa(a), fb(b);
-    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly)) return false;
-    const QByteArray da = fa.readAll().mid(44), db = fb.readAll().mid(44);
-    return da == db;
+    const QByteArray pa = pcmOf(a);
+    return !pa.isEmpty() && pa == pcmOf(b);
 }
 
 } // namespace
@@ -158,11 +118,13 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
 
     TAudioCDGrabber2 grabber;
-    WavWriter sink;
+    TAudioFile2 sink; // the ripper's audio-file object, set to WAV
+    sink.EnableWMA(0);
+    sink.SetWavFormat(44100, 2, 16);
+    sink.ConnectTo(grabber.GetAudioFileLink());
     grabber.Initialize();
     grabber.SelectDrive(grabber.GetDriveCount());
     grabber.RefreshMedia();
-    grabber.GetAudioFileLink()->connect(&sink);
 
     double ours[2] = {1e9, 1e9}, theirs[2] = {1e9, 1e9};
     const QString oursOut = dir.path() + QStringLiteral("/ours.wav");
@@ -190,5 +152,6 @@ int main(int argc, char** argv) {
     printf("rip_outputs_equal=%d\n", equal ? 1 : 0);
     printf("rip_precision_ratio=%.3f\n", theirs[0] / ours[0]);
     printf("rip_fast_ratio=%.3f\n", theirs[1] / ours[1]);
+    sink.ConnectTo(nullptr);
     return 0;
 }

@@ -3,7 +3,8 @@
 // throughput ratios (ours / cd-paranoia's):
 //   rip_precision_ratio=<x>
 //   rip_fast_ratio=<x>
-// Each rip runs three times; the fastest run of each counts. Needs cd-paranoia in the PATH.
+// Our rips write through a TAudioFile2 set to WAV, as the ripper does. Each rip runs three times;
+// the fastest run of each counts. Needs cd-paranoia in the PATH.
 #include "components/TAudioCDGrabber2.h"
 #include "components/TAudioFile2.h"
 #include "platform/Application.h"

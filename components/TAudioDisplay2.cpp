@@ -8,13 +8,12 @@
 #include <cstring>
 
 namespace {
-constexpr float kFloorDb = -72.0f;
 constexpr float kMeterFloorDb = -60.0f;
 
 float dbToUnit(float db, float floor) {
     return std::clamp((db - floor) / -floor, 0.0f, 1.0f);
 }
-}  // namespace
+} // namespace
 
 TAudioDisplay2::TAudioDisplay2(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -24,7 +23,9 @@ TAudioDisplay2::TAudioDisplay2(QWidget* parent) : QWidget(parent) {
         const double t = i / 255.0;
         const int r = static_cast<int>(255 * std::clamp(t * 2.0 - 0.6, 0.0, 1.0));
         const int g = static_cast<int>(255 * std::clamp(t * 1.6 - 0.2, 0.0, 1.0));
-        const int b = static_cast<int>(255 * std::clamp(t < 0.5 ? 0.2 + t * 1.6 : 1.0 - (t - 0.5) * 1.2 + std::max(0.0, t - 0.85) * 6.0, 0.0, 1.0));
+        const int b = static_cast<int>(
+            255 * std::clamp(t < 0.5 ? 0.2 + t * 1.6 : 1.0 - (t - 0.5) * 1.2 + std::max(0.0, t - 0.85) * 6.0,
+                             0.0, 1.0));
         m_palette[static_cast<std::size_t>(i)] = qRgb(r, g, b);
     }
 }
@@ -51,10 +52,24 @@ void TAudioDisplay2::setPeakColor(const QColor& c) {
     update();
 }
 
+void TAudioDisplay2::setBorder(bool border) {
+    m_border = border;
+    update();
+}
+void TAudioDisplay2::setMinLevel(int db) {
+    m_minLevel = std::clamp(db, -120, -6);
+    update();
+}
+void TAudioDisplay2::setAttackTime(int updates) {
+    m_attack = std::max(0, updates);
+}
+void TAudioDisplay2::setReleaseTime(int updates) {
+    m_release = std::max(0, updates);
+}
+
 void TAudioDisplay2::clear() {
     m_block = AudioBlock();
-    m_values.clear();
-    m_peaks.clear();
+    m_bars.clear(0);
     m_level[0] = m_level[1] = m_hold[0] = m_hold[1] = 0.0f;
     m_hasData = false;
     if (!m_spectrogram.isNull()) m_spectrogram.fill(m_back);
@@ -88,14 +103,11 @@ void TAudioDisplay2::DisplayArray(const AudioBlock& block) {
             break;
         }
         const int n = m_type == 1 ? std::clamp(width() / 6, 4, 64) : std::clamp(width() / 2, 8, 512);
-        const std::vector<float> bands = GroupLogBands(db, n);
-        m_values.resize(static_cast<std::size_t>(n), 0.0f);
-        m_peaks.resize(static_cast<std::size_t>(n), 0.0f);
-        for (std::size_t i = 0; i < bands.size(); ++i) {
-            const float v = dbToUnit(bands[i], kFloorDb);
-            m_values[i] = m_type == 1 ? std::max(v, m_values[i] - 0.08f) : v;
-            m_peaks[i] = std::max(m_values[i], m_peaks[i] - 0.02f);
-        }
+        // The line follows the spectrum as it is; the bars rise and fall at their set pace.
+        if (m_type == 1)
+            m_bars.feed(GroupLogBands(db, n), static_cast<float>(m_minLevel), m_attack, m_release);
+        else
+            m_bars.feed(GroupLogBands(db, n), static_cast<float>(m_minLevel), 0, 0);
         break;
     }
     case 3: {
@@ -128,7 +140,7 @@ void TAudioDisplay2::addSpectrogramColumn(const std::vector<float>& db) {
     for (int y = 0; y < h; ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(m_spectrogram.scanLine(y));
         std::memmove(line, line + 1, static_cast<std::size_t>(w - 1) * sizeof(QRgb));
-        const float v = dbToUnit(rows[static_cast<std::size_t>(h - 1 - y)], kFloorDb);
+        const float v = dbToUnit(rows[static_cast<std::size_t>(h - 1 - y)], static_cast<float>(m_minLevel));
         line[w - 1] = m_palette[static_cast<std::size_t>(std::lrint(v * 255.0f))];
     }
 }
@@ -137,10 +149,17 @@ void TAudioDisplay2::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (m_type == 4 && !m_spectrogram.isNull()) {
         p.drawImage(0, 0, m_spectrogram);
-        return;
+    } else {
+        p.fillRect(rect(), m_back);
+        if (m_hasData) drawMode(p); // cleared: background only
     }
-    p.fillRect(rect(), m_back);
-    if (!m_hasData) return;  // cleared: background only
+    if (m_border) {
+        p.setPen(m_fore);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void TAudioDisplay2::drawMode(QPainter& p) {
     switch (m_type) {
     case 0:
         drawScope(p);
@@ -171,10 +190,12 @@ void TAudioDisplay2::drawScope(QPainter& p) {
         const int mid = (top + bottom) / 2, half = std::max(1, (bottom - top) / 2 - 1);
         for (int x = 0; x < w; ++x) {
             const std::size_t a = frames * static_cast<std::size_t>(x) / static_cast<std::size_t>(w);
-            const std::size_t b = std::max(a + 1, frames * static_cast<std::size_t>(x + 1) / static_cast<std::size_t>(w));
+            const std::size_t b =
+                std::max(a + 1, frames * static_cast<std::size_t>(x + 1) / static_cast<std::size_t>(w));
             int lo = 32767, hi = -32768;
             for (std::size_t f = a; f < b && f < frames; ++f) {
-                const int v = m_block.samples[f * static_cast<std::size_t>(channels) + static_cast<std::size_t>(t)];
+                const int v =
+                    m_block.samples[f * static_cast<std::size_t>(channels) + static_cast<std::size_t>(t)];
                 lo = std::min(lo, v);
                 hi = std::max(hi, v);
             }
@@ -184,24 +205,18 @@ void TAudioDisplay2::drawScope(QPainter& p) {
 }
 
 void TAudioDisplay2::drawBars(QPainter& p) {
-    const int n = static_cast<int>(m_values.size());
-    const int w = width(), h = height();
-    for (int i = 0; i < n; ++i) {
-        const int x0 = i * w / n, x1 = (i + 1) * w / n - 1;
-        const int bar = static_cast<int>(m_values[static_cast<std::size_t>(i)] * h);
-        if (bar > 0) p.fillRect(x0, h - bar, std::max(1, x1 - x0), bar, m_fore);
-        const int cap = static_cast<int>(m_peaks[static_cast<std::size_t>(i)] * h);
-        if (cap > 0) p.fillRect(x0, std::max(0, h - cap - 2), std::max(1, x1 - x0), 2, m_peak);
-    }
+    m_bars.paint(p, rect(), m_fore, m_peak, 2);
 }
 
 void TAudioDisplay2::drawLine(QPainter& p) {
-    const int n = static_cast<int>(m_values.size());
+    const std::vector<float>& values = m_bars.bars();
+    const int n = static_cast<int>(values.size());
     const int w = width(), h = height();
     if (n < 2) return;
     QPolygon line(n);
     for (int i = 0; i < n; ++i)
-        line.setPoint(i, i * (w - 1) / (n - 1), h - 1 - static_cast<int>(m_values[static_cast<std::size_t>(i)] * (h - 1)));
+        line.setPoint(i, i * (w - 1) / (n - 1),
+                      h - 1 - static_cast<int>(values[static_cast<std::size_t>(i)] * (h - 1)));
     p.setPen(m_fore);
     p.drawPolyline(line);
 }

@@ -2,6 +2,7 @@
 
 #include "components/AudioBlock.h"
 #include "components/FftSpectrum.h"
+#include "components/SpectrumBars.h"
 
 #include <QColor>
 #include <QWidget>
@@ -43,6 +44,5 @@ private:
     QColor m_fore{0x3A, 0x84, 0xDB};
     QColor m_peak{0xFF, 0xFF, 0xFF};
     FftSpectrum m_fft;
-    std::vector<float> m_bars;   // 0..1 of the height
-    std::vector<float> m_peaks;  // 0..1 of the height
+    SpectrumBars m_bars;
 };

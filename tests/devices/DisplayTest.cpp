@@ -2,6 +2,7 @@
 #include "DeviceTestSupport.h"
 
 #include "components/TAudioDisplay2.h"
+#include "components/SpectrumBars.h"
 #include "components/TAudioVisualization2.h"
 
 #include <QImage>
@@ -58,4 +59,42 @@ TEST(Display, SpectrumViewDrawsAndClears) {
     // Silence and a tiny block draw nothing wrong either.
     av.DisplayArray(AudioBlock(std::vector<int16_t>(4, 0), 2));
     EXPECT_EQ(drawnPixels(av, av.BackColor()), 0);
+}
+
+TEST(Display, BarsRiseAndFallAtTheirSetPace) {
+    SpectrumBars bars;
+    bars.feed({0.0f, -36.0f, -100.0f}, -72.0f, 4, 2);  // full, half, below the floor
+    EXPECT_FLOAT_EQ(bars.bars()[0], 0.25f);             // a quarter of the height per update
+    EXPECT_FLOAT_EQ(bars.bars()[1], 0.25f);
+    EXPECT_FLOAT_EQ(bars.bars()[2], 0.0f);
+    bars.feed({0.0f, -36.0f, -100.0f}, -72.0f, 4, 2);
+    bars.feed({0.0f, -36.0f, -100.0f}, -72.0f, 4, 2);
+    EXPECT_FLOAT_EQ(bars.bars()[0], 0.75f);
+    EXPECT_FLOAT_EQ(bars.bars()[1], 0.5f);  // never past its level
+    bars.feed({-120.0f, -120.0f, -120.0f}, -72.0f, 4, 2);
+    EXPECT_FLOAT_EQ(bars.bars()[0], 0.25f);   // half the height per update down
+    EXPECT_FLOAT_EQ(bars.peaks()[0], 0.625f);  // caps fall four times slower
+    bars.feed({-120.0f, -120.0f, -120.0f}, -72.0f, 0, 0);
+    EXPECT_FLOAT_EQ(bars.bars()[0], 0.0f);  // 0: at once
+    bars.clear(5);
+    EXPECT_EQ(bars.bars().size(), 5u);
+    EXPECT_FLOAT_EQ(bars.peaks()[4], 0.0f);
+}
+
+TEST(Display, BorderAndFloorKeptWithTheForm) {
+    TAudioDisplay2 ad;
+    ad.resize(200, 80);
+    ad.setBorder(true);
+    ad.setForeColor(QColor(10, 200, 30));
+    QImage img(ad.size(), QImage::Format_RGB32);
+    ad.render(&img);
+    EXPECT_EQ(img.pixelColor(0, 0), QColor(10, 200, 30));
+    EXPECT_EQ(img.pixelColor(199, 79), QColor(10, 200, 30));
+    EXPECT_EQ(img.pixelColor(100, 40), ad.BackColor());
+    ad.setMinLevel(-500);
+    EXPECT_EQ(ad.MinLevel(), -120);
+    ad.setMinLevel(0);
+    EXPECT_EQ(ad.MinLevel(), -6);
+    ad.setReleaseTime(-3);
+    EXPECT_EQ(ad.ReleaseTime(), 0);
 }

@@ -210,7 +210,12 @@ void TAudioPlayer2::Play() {
 
 void TAudioPlayer2::Stop() {
     if (m_thread.joinable()) {
-        m_stopRequested.store(true);
+        {
+            // Under the queue's lock: a worker that has just found nothing to do and is about to
+            // wait cannot miss this request (it would wait for ever, and this join with it).
+            std::lock_guard<std::mutex> lock(m_queueMutex);
+            m_stopRequested.store(true);
+        }
         m_queueChanged.notify_all();
         m_thread.join();
     }

@@ -195,7 +195,12 @@ void TAudioRecord2::Start() {
 
 void TAudioRecord2::stopWorker() {
     if (!m_thread.joinable()) return;
-    m_stopRequested.store(true);
+    {
+        // Under the queue's lock: a worker about to wait for room in the queue cannot miss this
+        // request (the user-interface thread, which makes the room, is held in the join below).
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_stopRequested.store(true);
+    }
     m_queueSpace.notify_all();
     m_thread.join();
     m_generation.fetch_add(1);  // what this run posted and is still on its way is void now

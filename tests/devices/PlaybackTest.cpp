@@ -204,3 +204,21 @@ TEST(Playback, SoftwareLineVolumeAndMuteActOnTheSamples) {
     ASSERT_EQ(muted.size(), f.input.size());
     EXPECT_EQ(*std::max_element(muted.begin(), muted.end()), 0);
 }
+
+// Stop right after Play, while the worker is just going to wait for its first block: a stop
+// request that slips in between its look at the queue and its wait must still end it.
+TEST(Playback, StopRightAfterPlayNeverHangs) {
+    AlsaSandbox box;
+    box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
+    TAudioPlayer2 ap;
+    int events = 0;
+    ap.OnRequestOnLoadArray = [&] { ++events; };  // a caller that never feeds
+    ap.SetDevice(0);
+    for (int i = 0; i < 300; ++i) {
+        ap.Play();
+        ASSERT_EQ(ap.GetLastError(), 0);
+        ap.Stop();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(events, 0) << "a stopped playback raises nothing";
+}

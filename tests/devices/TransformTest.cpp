@@ -46,11 +46,36 @@ TEST(Transform, ChangeSpeedKeepsPitchAndScalesLength) {
     EXPECT_EQ(mono.frames(), static_cast<std::size_t>(std::llround(frames / 1.5)));
 }
 
+// The splitter stretches blocks of 166 ms one by one: a stretched block must be sound to its
+// very end, or every block boundary becomes an audible gap.
+TEST(Transform, StretchedBlockHasNoSilentTail) {
+    TAudioTransform2 at;
+    for (float percent : {50.0f, 150.0f, 10.0f}) {
+        for (double seconds : {0.166, 0.4, 0.01}) {
+            AudioBlock block(sine(44100, 2, seconds, {440.0, 440.0}, {0.5, 0.5}), 2);
+            at.ChangeSpeed(block, percent);
+            const std::size_t frames = block.frames();
+            ASSERT_GT(frames, 0u);
+            // Every 5 ms of the result carries the tone (a 440 Hz period is 2.3 ms).
+            for (std::size_t from = 0; from + 220 <= frames; from += 220) {
+                int peak = 0;
+                for (std::size_t f = from; f < from + 220; ++f)
+                    peak = std::max(peak, std::abs(static_cast<int>(block.samples[f * 2])));
+                ASSERT_GT(peak, 0.25 * 32767) << percent << " % of " << seconds << " s: silent at frame " << from
+                                              << " of " << frames;
+            }
+        }
+    }
+}
+
 TEST(Transform, EdgeCases) {
     TAudioTransform2 at;
     AudioBlock empty;
     at.ChangeSpeed(empty, 50.0f);
     EXPECT_TRUE(empty.isEmpty());
+    AudioBlock closedReaderEnd({}, 0);  // the end block of a reader that is not open
+    EXPECT_NO_THROW(at.ChangeSpeed(closedReaderEnd, 150.0f));
+    EXPECT_TRUE(closedReaderEnd.isEmpty());
     AudioBlock b(std::vector<int16_t>(100, 7), 2);
     EXPECT_THROW(at.ChangeSpeed(b, 0.0f), ComponentError);
     EXPECT_THROW(at.ChangeSpeed(b, std::nanf("")), ComponentError);

@@ -149,7 +149,12 @@ int TskTrackBar::PointToValue(int x, int y) const {
     const int along = m_orientation == skHorizontal ? x : y;
     const double v =
         static_cast<double>(along - SliderLength() / 2) * (static_cast<double>(m_max) - m_min) / room;
-    return m_min + static_cast<int>(std::nearbyint(v)); // halves to even
+    // Over a range wider than the integer range the value can lie outside it: saturated, and the
+    // sum taken in 64 bits, so a cursor far from the bar gives an end of the range, not a wrap.
+    const double offset = std::clamp(std::nearbyint(v), -4294967296.0, 4294967296.0); // halves to even
+    return static_cast<int>(std::clamp<int64_t>(m_min + static_cast<int64_t>(offset),
+                                                std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
 }
 
 void TskTrackBar::PlaceSlider() {

@@ -201,21 +201,25 @@ void TskTrackBar::Rebuild() {
     if (!m_constructed) return;
     UpdateSlider();
     if (KeepSliderImage()) BuildStrip();
-    // The thickness fits the bar and the slider; with neither picture it is left as it is.
-    const int fit = std::max(m_barImage.height(), SliderThickness());
-    if (fit > 0) {
-        if (m_orientation == skVertical)
-            resize(fit, height());
-        else
-            resize(width(), fit);
-    }
+    FitThickness();
     PlaceSlider();
     update();
+}
+
+void TskTrackBar::FitThickness() {
+    const int fit = std::max(m_barImage.height(), SliderThickness());
+    if (fit <= 0) return;
+    if (m_orientation == skVertical && width() != fit)
+        resize(fit, height());
+    else if (m_orientation == skHorizontal && height() != fit)
+        resize(width(), fit);
 }
 
 void TskTrackBar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_constructed) {
+        // A new size rebuilds the bar: the thickness stays fitted to the pictures.
+        FitThickness();
         BuildStrip();
         m_slider->move(GetSliderPos());
     }

@@ -94,6 +94,8 @@ protected:
     virtual bool KeepSliderImage() const { return false; }
     virtual bool GetSliderTransparent() const { return m_orientation == skHorizontal; }
     void Rebuild();
+    // The thickness fits the larger of bar picture and slider; with neither it is left as it is.
+    void FitThickness();
     void PlaceSlider();
 
     void paintEvent(QPaintEvent* event) override;

@@ -50,6 +50,13 @@ TEST_F(TrackBarTest, StartValuesAndThickness) {
     // The thickness fits the larger of bar and slider; the slider takes its picture's size.
     EXPECT_EQ(bar->height(), 14);
     EXPECT_EQ(bar->SliderPart()->size(), QSize(14, 14));
+    // Resizing keeps the fitted thickness (here on a shown form, where resizes arrive at once).
+    form->show();
+    bar->resize(200, 40);
+    EXPECT_EQ(bar->size(), QSize(200, 14));
+    bar->SetOrientation(skVertical);
+    bar->resize(40, 120);
+    EXPECT_EQ(bar->size(), QSize(22, 120));
     // MacOS draws over the parent.
     plain.SetUIStyle(MacOS);
     EXPECT_TRUE(plain.Transparent());

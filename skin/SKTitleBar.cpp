@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QVariant>
 #include <QWindow>
 
@@ -44,6 +45,15 @@ int FirstPiece(TskTitleBarBtnType type) {
         break;
     }
     return 0;
+}
+
+// A minimum width from the theme, kept within the desktop: a theme file from outside could
+// otherwise make the window (and every off-screen picture of its full-width controls) wider than
+// any screen.
+int DesktopBoundedWidth(int value, const QWidget* form) {
+    const QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
+    const int limit = screen ? screen->availableVirtualGeometry().width() : 4096;
+    return std::clamp(value, 0, std::max(0, limit));
 }
 
 } // namespace
@@ -446,7 +456,7 @@ void TskTitleBar::SetUIStyle(TskUIStyle value) {
     m_buttonTop = Coord(static_cast<int64_t>(source.Int(SkinElement::TitleBarButtonTopInt)) -
                         (ParentIsSkinForm() ? 3 : 0));
     if (QWidget* form = HoldingForm())
-        form->setMinimumWidth(std::max(0, source.Int(SkinElement::FormMinWidthInt)));
+        form->setMinimumWidth(DesktopBoundedWidth(source.Int(SkinElement::FormMinWidthInt), form));
     m_roundCorner = source.Int(SkinElement::FormRoundCornerInt);
     for (int i = 0; i < m_buttons->Count(); ++i)
         m_buttons->Items(i)->SetUIStyle(source.style);

@@ -12,6 +12,7 @@
 #include "skin/SKTrackBar.h"
 
 #include <QMenu>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -108,6 +109,10 @@ TEST(SkinRobustness, HostileThemeFilesDrawWithoutFault) {
     theme->SetThemeFile(path);
     ASSERT_TRUE(theme->CanUse());
     AllControls controls(&form, theme);
+    // The theme's minimum window width stays within the desktop.
+    ASSERT_NE(QGuiApplication::primaryScreen(), nullptr);
+    EXPECT_LE(form.minimumWidth(), QGuiApplication::primaryScreen()->availableVirtualGeometry().width());
+    EXPECT_LE(form.width(), QGuiApplication::primaryScreen()->availableVirtualGeometry().width());
     controls.RenderAll();
     controls.title->SetDrawAppIcon(true);
     controls.title->SetButtonInterval(kIntMax);

@@ -565,7 +565,8 @@ TskTitleBar::Layout TskTitleBar::ComputeLayout() const {
     if (layout.controlBox >= 0) {
         const TskTitleBarButton* box = m_buttons->Items(layout.controlBox);
         const QSize size = box->PicNormal().size().expandedTo(QSize(0, 0));
-        layout.rects[layout.controlBox] = QRect(static_cast<int>(left), m_buttonTop, size.width(), size.height());
+        layout.rects[layout.controlBox] =
+            QRect(static_cast<int>(left), m_buttonTop, size.width(), size.height());
         left = Coord(left + (m_drawAppIcon ? 21 : size.width() + 5));
     }
     if (left == 0) left = 6;
@@ -668,7 +669,8 @@ void TskTitleBar::PaintButtonsAndCaption(QImage& bitmap) {
             QIcon icon = HoldingForm() ? HoldingForm()->windowIcon() : QIcon();
             if (icon.isNull()) icon = QApplication::windowIcon();
             if (!icon.isNull())
-                p.drawPixmap(Coord(static_cast<int64_t>(m_leftOffset) + 3), m_buttonTop, icon.pixmap(16, 16).scaled(16, 16));
+                p.drawPixmap(Coord(static_cast<int64_t>(m_leftOffset) + 3), m_buttonTop,
+                             icon.pixmap(16, 16).scaled(16, 16));
         } else {
             drawButton(layout.controlBox);
         }

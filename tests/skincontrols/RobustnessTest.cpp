@@ -39,7 +39,8 @@ struct AllControls {
         popup = new TskPopupMenu(form);
         popup->addAction(QStringLiteral("&Open\tCtrl+O"))->setCheckable(true);
         popup->addSeparator();
-        for (QObject* o : std::initializer_list<QObject*>{button, box, radio, track, vtrack, group, title, popup}) {
+        for (QObject* o :
+             std::initializer_list<QObject*>{button, box, radio, track, vtrack, group, title, popup}) {
             o->setProperty("FileTheme", QVariant::fromValue(theme));
             o->setProperty("UIStyle", QVariant::fromValue(FromThemeFile));
         }
@@ -87,8 +88,8 @@ QByteArray HostileTheme() {
     w.AddBitmap("TrackBarBarImage", two);
     w.AddBitmap("TrackBarSliderImage", tiny);
     w.AddBitmap("TrackBarSliderVImage", QByteArray("BM"));
-    for (const char* key : {"TitleBarButtonLeftOffsetInt", "TitleBarButtonTopInt", "FormRoundCornerInt",
-                            "FormMinWidthInt"})
+    for (const char* key :
+         {"TitleBarButtonLeftOffsetInt", "TitleBarButtonTopInt", "FormRoundCornerInt", "FormMinWidthInt"})
         w.AddInt(key, kIntMax);
     w.AddInt("TitleBarButtonRightOffsetInt", kIntMin);
     return w.Data();
@@ -171,7 +172,8 @@ TEST(SkinRobustness, TitleBarOffsetsAtTheEndsOfTheIntegerRangeKeepEverythingOffT
     bar->SetButtonInterval(kIntMax);
     for (int x = 0; x < bar->width(); x += 2)
         EXPECT_EQ(bar->ButtonAt({x, bar->ButtonRect(1).center().y()}), -1) << x;
-    for (int i = 1; i < bar->Buttons()->Count(); ++i) EXPECT_LT(bar->ButtonRect(i).right(), 0) << i;
+    for (int i = 1; i < bar->Buttons()->Count(); ++i)
+        EXPECT_LT(bar->ButtonRect(i).right(), 0) << i;
     // A left offset beyond the bar puts the caption beyond it too, not before its left edge.
     bar->SetRightBtnXOffset(0);
     bar->SetButtonInterval(0);

@@ -354,6 +354,24 @@ void TskTrackBar::leaveEvent(QEvent* event) {
     if (!m_dragging) StopTimer();
 }
 
+// A disabled or hidden control gets no mouse release: a step repeat or drag in progress ends
+// here, or the position would go on moving.
+void TskTrackBar::EndMouseAction() {
+    StopTimer();
+    m_dragging = false;
+    m_pressed = false;
+}
+
+void TskTrackBar::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) EndMouseAction();
+}
+
+void TskTrackBar::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    EndMouseAction();
+}
+
 bool TskTrackBar::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_slider) return QWidget::eventFilter(watched, event);
     switch (event->type()) {

@@ -192,6 +192,22 @@ TEST_F(TrackBarTest, HoldingTheButtonStepsThreePagesEveryTenthOfASecond) {
     Release(bar, {11, 105});
 }
 
+TEST_F(TrackBarTest, DisablingOrHidingEndsTheStepRepeatAndTheDrag) {
+    bar->SetMax(100);
+    Press(bar, {97, 7});
+    EXPECT_EQ(bar->Position(), 2);
+    bar->setEnabled(false);
+    EXPECT_FALSE(bar->IsRepeating());
+    QTest::qWait(150);
+    EXPECT_EQ(bar->Position(), 2);
+    bar->setEnabled(true);
+    form->show();
+    Press(bar->SliderPart(), {7, 7});
+    EXPECT_TRUE(bar->IsDragging());
+    bar->hide();
+    EXPECT_FALSE(bar->IsDragging());
+}
+
 TEST_F(TrackBarTest, DraggingTheSliderFollowsTheCursor) {
     bar->SetMax(100);
     QSignalSpy changes(bar, &TskTrackBar::OnChange);

@@ -82,7 +82,8 @@ QByteArray HostileTheme() {
     w.AddBitmap("CheckBoxImage", tiny);
     w.AddBitmap("RadioButtonImage", QByteArray("BM not really a bitmap"));
     w.AddBitmap("TitleBarButtonImage", two);
-    w.AddBitmap("TitleBarLeftImage", tiny);
+    // Taller than any skin part: counts as missing (the bar would be 5000 pixels high).
+    w.AddBitmap("TitleBarLeftImage", Bmp(Strip(1, 5000, {0x123456})));
     w.AddBitmap("TitleBarClientImage", QByteArray());
     w.AddBitmap("TitleBarRightImage", two);
     w.AddBitmap("TrackBarBarImage", two);
@@ -109,7 +110,11 @@ TEST(SkinRobustness, HostileThemeFilesDrawWithoutFault) {
     auto* theme = new TskFileTheme(&form);
     theme->SetThemeFile(path);
     ASSERT_TRUE(theme->CanUse());
+    QImage tall;
+    theme->GetBitmap(SkinElement::TitleBarLeftImage, tall);
+    EXPECT_TRUE(tall.isNull());
     AllControls controls(&form, theme);
+    EXPECT_LT(controls.title->height(), 100);
     // The theme's minimum window width stays within the desktop.
     ASSERT_NE(QGuiApplication::primaryScreen(), nullptr);
     EXPECT_LE(form.minimumWidth(), QGuiApplication::primaryScreen()->availableVirtualGeometry().width());

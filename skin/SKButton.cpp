@@ -407,10 +407,18 @@ void TskCustomButton::focusOutEvent(QFocusEvent* event) {
 
 void TskCustomButton::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         FontChanged();
-    else if (event->type() == QEvent::EnabledChange)
+    } else if (event->type() == QEvent::EnabledChange) {
+        // A disabled control gets no mouse release: a press in progress ends here, or the repeat
+        // would go on firing while the button is disabled.
+        if (!isEnabled()) {
+            StopRepeat();
+            m_mouseDown = false;
+            m_clickArmed = false;
+        }
         update();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

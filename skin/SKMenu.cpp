@@ -169,7 +169,7 @@ void DrawMenuWindowBorder(QPainter& canvas, const QSize& size, TColor frameColor
     canvas.setPen(ColorToQColor(lineColor));
     canvas.drawLine(L, B - 1, R - 1, B - 1);
     canvas.drawLine(R - 1, B - 1, R - 1, T);
-    canvas.drawLine(R - 1, T, L, T);
+    canvas.drawLine(R - 1, T, L + 1, T); // the polyline's last point is not drawn
 }
 
 void SetSystemMenuFont(QFont& font) {

@@ -241,7 +241,11 @@ QRegion BitmapWindowRegion(const QImage& bitmap, TColor transparentColor) {
 
 void SetBitmapWindowRegion(QWidget* window, const QImage& bitmap, TColor transparentColor) {
     if (!window) return;
-    window->setMask(BitmapWindowRegion(bitmap, transparentColor));
+    QRegion region = BitmapWindowRegion(bitmap, transparentColor);
+    // An empty region leaves nothing of the window visible. Qt reads an empty mask as "no mask"
+    // (the whole rectangle), so the mask is then a pixel outside the window.
+    if (region.isEmpty()) region = QRegion(-1, -1, 1, 1);
+    window->setMask(region);
     window->update();
 }
 

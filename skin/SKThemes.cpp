@@ -3,8 +3,10 @@
 #include "skin/SKMgr.h"
 #include "skin/SKPublic.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QVariant>
 #include <QWidget>
 
@@ -267,9 +269,17 @@ void TskFileThemeMgr::LoadData(const QByteArray& data) {
 
 void TskFileThemeMgr::GetBitmap(int element, QImage& graphic) const {
     if (!m_reader) return;
-    const QByteArray bytes = m_reader->GetBitmap(ThemeElementKey(element));
+    QByteArray bytes = m_reader->GetBitmap(ThemeElementKey(element));
     if (bytes.isEmpty()) return;
-    QImage image = QImage::fromData(bytes, "BMP");
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    // Theme files come from outside: a picture larger than any skin part (a compressed bitmap can
+    // state huge sizes in few bytes) would make the controls sized by it, and their off-screen
+    // images, enormous. Such a picture counts as missing.
+    const QSize size = reader.size();
+    if (size.width() > kMaxThemePictureSide || size.height() > kMaxThemePictureSide) return;
+    QImage image = reader.read();
     if (image.isNull()) return;
     graphic = image.convertToFormat(QImage::Format_RGB32);
 }

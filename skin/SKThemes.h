@@ -128,6 +128,10 @@ bool ResolveUIStyle(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskUIStyl
 // not a form (a top-level widget), or holds no TskForm.
 TskUIStyle GetFormUIStyle(const QObject* component);
 
+// The largest width or height a theme file's picture may have (the largest skin part is a few
+// hundred pixels).
+constexpr int kMaxThemePictureSide = 4096;
+
 // Keeps the loaded theme file of a theme component in memory and answers element lookups.
 class TskFileThemeMgr {
 public:
@@ -146,6 +150,7 @@ public:
 
     // Loads the element's bitmap into Graphic; Graphic is left unchanged when no theme is loaded,
     // the file has no such bitmap or its bytes are not a readable BMP file.
+    // A picture wider or higher than kMaxThemePictureSide counts as missing.
     void GetBitmap(int element, QImage& graphic) const;
     // 0 with no theme loaded; -1 when the file lacks the entry.
     TColor GetColor(int element) const;

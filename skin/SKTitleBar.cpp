@@ -9,12 +9,24 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QVariant>
 #include <QWindow>
+
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
 constexpr int kPieces = 18;
+
+// Places on the bar are worked out in 64 bits and kept within what a widget can be: offsets,
+// tops and intervals come from theme files and properties and may be anywhere in the integer
+// range, and their sums must not wrap round.
+int Coord(int64_t value) {
+    constexpr int64_t kLimit = QWIDGETSIZE_MAX;
+    return static_cast<int>(std::clamp<int64_t>(value, -kLimit, kLimit));
+}
 
 // The first of the three pieces (normal, mouse on, mouse down) of each kind of button.
 int FirstPiece(TskTitleBarBtnType type) {
@@ -33,6 +45,15 @@ int FirstPiece(TskTitleBarBtnType type) {
         break;
     }
     return 0;
+}
+
+// A minimum width from the theme, kept within the desktop: a theme file from outside could
+// otherwise make the window (and every off-screen picture of its full-width controls) wider than
+// any screen.
+int DesktopBoundedWidth(int value, const QWidget* form) {
+    const QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
+    const int limit = screen ? screen->availableVirtualGeometry().width() : 4096;
+    return std::clamp(value, 0, std::max(0, limit));
 }
 
 } // namespace
@@ -432,9 +453,10 @@ void TskTitleBar::SetUIStyle(TskUIStyle value) {
     m_leftOffset = source.Int(SkinElement::TitleBarButtonLeftOffsetInt);
     m_rightOffset = source.Int(SkinElement::TitleBarButtonRightOffsetInt);
     m_buttonImageHeight = source.Bitmap(SkinElement::TitleBarButtonImage).height();
-    m_buttonTop = source.Int(SkinElement::TitleBarButtonTopInt) - (ParentIsSkinForm() ? 3 : 0);
+    m_buttonTop = Coord(static_cast<int64_t>(source.Int(SkinElement::TitleBarButtonTopInt)) -
+                        (ParentIsSkinForm() ? 3 : 0));
     if (QWidget* form = HoldingForm())
-        form->setMinimumWidth(std::max(0, source.Int(SkinElement::FormMinWidthInt)));
+        form->setMinimumWidth(DesktopBoundedWidth(source.Int(SkinElement::FormMinWidthInt), form));
     m_roundCorner = source.Int(SkinElement::FormRoundCornerInt);
     for (int i = 0; i < m_buttons->Count(); ++i)
         m_buttons->Items(i)->SetUIStyle(source.style);
@@ -526,7 +548,7 @@ bool TskTitleBar::HasAllSections() const {
 
 TskTitleBar::Layout TskTitleBar::ComputeLayout() const {
     Layout layout;
-    int right = width() + 1 + m_rightOffset;
+    int64_t right = static_cast<int64_t>(width()) + 1 + m_rightOffset;
     for (int i = 0; i < m_buttons->Count(); ++i) {
         const TskTitleBarButton* b = m_buttons->Items(i);
         layout.rects.append(QRect());
@@ -536,19 +558,20 @@ TskTitleBar::Layout TskTitleBar::ComputeLayout() const {
             continue;
         }
         const QSize size = b->PicNormal().size().expandedTo(QSize(0, 0));
-        right -= size.width() + 1 + m_buttonInterval;
-        layout.rects[i] = QRect(right, m_buttonTop, size.width(), size.height());
+        right = Coord(right - (static_cast<int64_t>(size.width()) + 1 + m_buttonInterval));
+        layout.rects[i] = QRect(static_cast<int>(right), m_buttonTop, size.width(), size.height());
     }
-    int left = m_leftOffset;
+    int64_t left = Coord(m_leftOffset);
     if (layout.controlBox >= 0) {
         const TskTitleBarButton* box = m_buttons->Items(layout.controlBox);
         const QSize size = box->PicNormal().size().expandedTo(QSize(0, 0));
-        layout.rects[layout.controlBox] = QRect(left, m_buttonTop, size.width(), size.height());
-        left += m_drawAppIcon ? 21 : size.width() + 5;
+        layout.rects[layout.controlBox] =
+            QRect(static_cast<int>(left), m_buttonTop, size.width(), size.height());
+        left = Coord(left + (m_drawAppIcon ? 21 : size.width() + 5));
     }
     if (left == 0) left = 6;
-    layout.captionLeft = left;
-    layout.right = right;
+    layout.captionLeft = static_cast<int>(left);
+    layout.right = Coord(right);
     return layout;
 }
 
@@ -646,7 +669,8 @@ void TskTitleBar::PaintButtonsAndCaption(QImage& bitmap) {
             QIcon icon = HoldingForm() ? HoldingForm()->windowIcon() : QIcon();
             if (icon.isNull()) icon = QApplication::windowIcon();
             if (!icon.isNull())
-                p.drawPixmap(m_leftOffset + 3, m_buttonTop, icon.pixmap(16, 16).scaled(16, 16));
+                p.drawPixmap(Coord(static_cast<int64_t>(m_leftOffset) + 3), m_buttonTop,
+                             icon.pixmap(16, 16).scaled(16, 16));
         } else {
             drawButton(layout.controlBox);
         }
@@ -656,7 +680,7 @@ void TskTitleBar::PaintButtonsAndCaption(QImage& bitmap) {
     p.setFont(font());
     p.setPen(color);
     const QFontMetrics fm(font());
-    const int top = m_buttonTop + (m_buttonImageHeight - fm.height()) / 2;
+    const int top = Coord(static_cast<int64_t>(m_buttonTop) + (m_buttonImageHeight - fm.height()) / 2);
     p.drawText(QRect(layout.captionLeft, top, std::max(1, bitmap.width() - layout.captionLeft), fm.height()),
                Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop, DisplayedCaption());
 }

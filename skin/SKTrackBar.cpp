@@ -149,7 +149,12 @@ int TskTrackBar::PointToValue(int x, int y) const {
     const int along = m_orientation == skHorizontal ? x : y;
     const double v =
         static_cast<double>(along - SliderLength() / 2) * (static_cast<double>(m_max) - m_min) / room;
-    return m_min + static_cast<int>(std::nearbyint(v)); // halves to even
+    // Over a range wider than the integer range the value can lie outside it: saturated, and the
+    // sum taken in 64 bits, so a cursor far from the bar gives an end of the range, not a wrap.
+    const double offset = std::clamp(std::nearbyint(v), -4294967296.0, 4294967296.0); // halves to even
+    return static_cast<int>(std::clamp<int64_t>(m_min + static_cast<int64_t>(offset),
+                                                std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
 }
 
 void TskTrackBar::PlaceSlider() {
@@ -196,21 +201,25 @@ void TskTrackBar::Rebuild() {
     if (!m_constructed) return;
     UpdateSlider();
     if (KeepSliderImage()) BuildStrip();
-    // The thickness fits the bar and the slider; with neither picture it is left as it is.
-    const int fit = std::max(m_barImage.height(), SliderThickness());
-    if (fit > 0) {
-        if (m_orientation == skVertical)
-            resize(fit, height());
-        else
-            resize(width(), fit);
-    }
+    FitThickness();
     PlaceSlider();
     update();
+}
+
+void TskTrackBar::FitThickness() {
+    const int fit = std::max(m_barImage.height(), SliderThickness());
+    if (fit <= 0) return;
+    if (m_orientation == skVertical && width() != fit)
+        resize(fit, height());
+    else if (m_orientation == skHorizontal && height() != fit)
+        resize(width(), fit);
 }
 
 void TskTrackBar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_constructed) {
+        // A new size rebuilds the bar: the thickness stays fitted to the pictures.
+        FitThickness();
         BuildStrip();
         m_slider->move(GetSliderPos());
     }
@@ -343,6 +352,24 @@ void TskTrackBar::mouseDoubleClickEvent(QMouseEvent* event) {
 void TskTrackBar::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     if (!m_dragging) StopTimer();
+}
+
+// A disabled or hidden control gets no mouse release: a step repeat or drag in progress ends
+// here, or the position would go on moving.
+void TskTrackBar::EndMouseAction() {
+    StopTimer();
+    m_dragging = false;
+    m_pressed = false;
+}
+
+void TskTrackBar::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) EndMouseAction();
+}
+
+void TskTrackBar::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    EndMouseAction();
 }
 
 bool TskTrackBar::eventFilter(QObject* watched, QEvent* event) {

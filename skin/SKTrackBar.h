@@ -94,6 +94,8 @@ protected:
     virtual bool KeepSliderImage() const { return false; }
     virtual bool GetSliderTransparent() const { return m_orientation == skHorizontal; }
     void Rebuild();
+    // The thickness fits the larger of bar picture and slider; with neither it is left as it is.
+    void FitThickness();
     void PlaceSlider();
 
     void paintEvent(QPaintEvent* event) override;
@@ -103,6 +105,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -116,6 +120,7 @@ private:
     void StepToward(const QPoint& point, int factor);
     void StepBy(int64_t delta);
     void StopTimer();
+    void EndMouseAction();
     void BuildStrip();
 
     TskProgressBarOrientation m_orientation = skHorizontal;

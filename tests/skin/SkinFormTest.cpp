@@ -59,6 +59,19 @@ TEST(SkinForm, GlyphShapesAndSizesTheForm) {
     EXPECT_EQ(form.mask(), QRegion(0, 0, 9, 6));
     EXPECT_EQ(changed.n, 2);
 
+    // A glyph of nothing but the transparent colour, or one column wide, leaves nothing of the
+    // window visible (not the whole rectangle).
+    for (const QSize size : {QSize(10, 6), QSize(1, 6)}) {
+        QImage blank(size, QImage::Format_RGB32);
+        blank.fill(size.width() == 1 ? Qt::black : Qt::magenta);
+        skin->SetTransparentColor(0xFF00FF);
+        skin->SetGlyph(blank);
+        EXPECT_FALSE(form.mask().isEmpty()) << size.width();
+        EXPECT_TRUE(form.mask().intersected(form.rect()).isEmpty()) << size.width();
+    }
+    skin->SetTransparentColor(0x010203);
+    skin->SetGlyph(BorderedGlyph());
+
     // The glyph is painted at the top-left corner.
     const QImage shot = skin->grab().toImage();
     EXPECT_EQ(shot.pixel(3, 2) | 0xFF000000u, 0xFF2040A0u);

@@ -98,6 +98,20 @@ TEST_F(ButtonTest, RepeatWhileHeldThenOneClick) {
     QTest::qWait(60);
     EXPECT_EQ(clicks.count(), 1);
 
+    // Disabling the button (here by a repeat handler, as at the end of a scroll range) ends the
+    // press: no more repeats, and no click from a later release.
+    QObject::connect(b, &TskCustomButton::OnMouseContinuouslyDown, b, [b] { b->SetEnabled(false); });
+    const int beforeDisable = static_cast<int>(repeats.count());
+    Press(b, {5, 5});
+    QTest::qWait(100);
+    EXPECT_EQ(repeats.count(), beforeDisable + 1);
+    EXPECT_FALSE(b->IsRepeating());
+    EXPECT_FALSE(b->IsMouseDown());
+    QObject::disconnect(b, &TskCustomButton::OnMouseContinuouslyDown, b, nullptr);
+    b->SetEnabled(true);
+    Release(b, {5, 5});
+    EXPECT_EQ(clicks.count(), 1);
+
     // An interval of 0 or less never repeats.
     b->SetMouseContinuouslyDownInterval(0);
     const int before = static_cast<int>(repeats.count());

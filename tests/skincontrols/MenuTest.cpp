@@ -3,6 +3,7 @@
 #include "SkinControlsSupport.h"
 
 #include "skin/SKMainMenu.h"
+#include "skin/SKMenu.h"
 #include "skin/SKPopupMenu.h"
 
 #include <QAction>
@@ -140,6 +141,28 @@ TEST_F(MenuTest, ItemDrawing) {
     EXPECT_EQ(At(image, 117, 2), 0x848284u);
     EXPECT_EQ(At(image, 118, 2), colors.menuBack());
     EXPECT_EQ(At(image, 29, 2), colors.menuBack());
+}
+
+TEST_F(MenuTest, FlatMenuBorder) {
+    // On a 20 x 10 window: the frame one pixel down and one short of the right and bottom edges,
+    // a white frame inside it, and the lines along the bottom, right and top edges; the line back
+    // along the top ends before the top-left corner.
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    {
+        QPainter p(&image);
+        DrawMenuWindowBorder(p, image.size(), 0x000000, 0x0000FF);
+    }
+    const TColor grey = QColorToColor(QColor(Qt::gray));
+    EXPECT_EQ(At(image, 0, 1), 0x000000u);
+    EXPECT_EQ(At(image, 18, 8), 0x000000u);
+    EXPECT_EQ(At(image, 1, 2), 0xFFFFFFu);
+    EXPECT_EQ(At(image, 17, 7), 0xFFFFFFu);
+    EXPECT_EQ(At(image, 0, 9), 0x0000FFu);
+    EXPECT_EQ(At(image, 19, 9), 0x0000FFu);
+    EXPECT_EQ(At(image, 19, 0), 0x0000FFu);
+    EXPECT_EQ(At(image, 1, 0), 0x0000FFu);
+    EXPECT_EQ(At(image, 0, 0), grey);
 }
 
 TEST_F(MenuTest, CheckedItemsShowTheMarkOrTheirImageOnAFramedBox) {

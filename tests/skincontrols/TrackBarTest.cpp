@@ -50,6 +50,13 @@ TEST_F(TrackBarTest, StartValuesAndThickness) {
     // The thickness fits the larger of bar and slider; the slider takes its picture's size.
     EXPECT_EQ(bar->height(), 14);
     EXPECT_EQ(bar->SliderPart()->size(), QSize(14, 14));
+    // Resizing keeps the fitted thickness (here on a shown form, where resizes arrive at once).
+    form->show();
+    bar->resize(200, 40);
+    EXPECT_EQ(bar->size(), QSize(200, 14));
+    bar->SetOrientation(skVertical);
+    bar->resize(40, 120);
+    EXPECT_EQ(bar->size(), QSize(22, 120));
     // MacOS draws over the parent.
     plain.SetUIStyle(MacOS);
     EXPECT_TRUE(plain.Transparent());
@@ -183,6 +190,22 @@ TEST_F(TrackBarTest, HoldingTheButtonStepsThreePagesEveryTenthOfASecond) {
     QTest::qWait(130);
     EXPECT_EQ(bar->Position(), 10);
     Release(bar, {11, 105});
+}
+
+TEST_F(TrackBarTest, DisablingOrHidingEndsTheStepRepeatAndTheDrag) {
+    bar->SetMax(100);
+    Press(bar, {97, 7});
+    EXPECT_EQ(bar->Position(), 2);
+    bar->setEnabled(false);
+    EXPECT_FALSE(bar->IsRepeating());
+    QTest::qWait(150);
+    EXPECT_EQ(bar->Position(), 2);
+    bar->setEnabled(true);
+    form->show();
+    Press(bar->SliderPart(), {7, 7});
+    EXPECT_TRUE(bar->IsDragging());
+    bar->hide();
+    EXPECT_FALSE(bar->IsDragging());
 }
 
 TEST_F(TrackBarTest, DraggingTheSliderFollowsTheCursor) {

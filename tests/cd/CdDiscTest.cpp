@@ -286,6 +286,53 @@ TEST_F(CdDiscTest, ImagesNamingSpecialFilesAreRefusedWithoutBlocking) {
     EXPECT_FALSE(unblocked) << "a read blocked on the FIFO";
 }
 
+// Sheets with absurd numbers either read as a sane table of contents or give a clear error.
+TEST_F(CdDiscTest, SheetsWithAbsurdNumbersGiveASaneTocOrAnError) {
+    const QList<QByteArray> bodies = {
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 99999999:00:00\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:00:-5\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:02:00\n  TRACK 02 AUDIO\n    INDEX 01 00:01:00\n",
+        "  TRACK 99 AUDIO\n    INDEX 01 00:00:00\n  TRACK 01 AUDIO\n    INDEX 01 00:01:00\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
+        "REM SESSION 4294967297\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\nREM SESSION -3\n"
+        "  TRACK 02 AUDIO\n    INDEX 01 00:01:00\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    INDEX 02 4000000000:00:00\n",
+        "  TRACK 01 AUDIO\n    PREGAP 99999999:00:00\n    INDEX 01 00:00:00\n",
+    };
+    QStringList sheets;
+    for (int i = 0; i < bodies.size(); ++i) {
+        Image img = writeImage(dir.path(), QStringLiteral("absurd%1").arg(i), {{75 * 4}});
+        QFile f(img.cuePath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("FILE \"absurd" + QByteArray::number(i) + ".bin\" BINARY\n" + bodies[i]);
+        sheets << img.cuePath;
+    }
+    writeDriveList(config, sheets);
+    TAudioCDGrabber2 g;
+    const int first = imageDrive(g);
+    ASSERT_GT(first, 0);
+    for (int i = 0; i < bodies.size(); ++i) {
+        g.SelectDrive(first + i);
+        try {
+            g.RefreshMedia();
+        } catch (const ComponentError& e) {
+            EXPECT_EQ(g.GetMediaState(), 2) << "sheet " << i;
+            continue;
+        }
+        ASSERT_EQ(g.GetMediaState(), 1) << "sheet " << i;
+        int64_t blocks = 0;
+        for (int s = 0; s < g.GetSessionCount(); ++s) {
+            g.SetSession(s);
+            for (int t = 0; t < g.GetTrackCount(); ++t) {
+                g.SetTrack(t);
+                EXPECT_GT(g.GetTrackBlocks(), 0) << "sheet " << i;
+                blocks += g.GetTrackBlocks();
+            }
+        }
+        EXPECT_LE(blocks, 75 * 4) << "sheet " << i;
+    }
+}
+
 TEST_F(CdDiscTest, MediaChangeWhenTheImageGoesAndComesBack) {
     Image img = writeImage(dir.path(), QStringLiteral("swap"), {{300}});
     writeDriveList(config, {img.cuePath});

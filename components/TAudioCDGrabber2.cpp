@@ -156,6 +156,7 @@ void TAudioCDGrabber2::Initialize() {
     m_drive = -1;
     m_state = CdMediaState::NoDisc;
     m_toc = CdToc();
+    m_discId = 0;
     m_session = m_track = -1;
     if (!m_drives.empty()) {
         m_drive = 0;

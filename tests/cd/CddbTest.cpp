@@ -213,6 +213,9 @@ TEST_F(CddbTest, ResultsBelongToTheDiscLookedUp) {
     Image other = writeImage(dir.path(), QStringLiteral("other"), {{75 * 7}});
     writeDriveList(dir.path() + QStringLiteral("/config"), {other.cuePath});
     grabber.Initialize();
+    // Until a disc is read again there is none, and no results.
+    EXPECT_EQ(grabber.GetCddbId(), 0);
+    EXPECT_TRUE(grabber.GetDiscAlbum().isEmpty());
     grabber.SelectDrive(grabber.GetDriveCount());
     grabber.RefreshMedia();
     EXPECT_TRUE(grabber.GetDiscAlbum().isEmpty());

@@ -357,7 +357,7 @@ TEST_F(CdDiscTest, OptionsAndTrayOnAnImage) {
     writeDriveList(config, {img.cuePath});
     TAudioCDGrabber2 g;
     ASSERT_GT(imageDrive(g), 0);
-    for (int mode = 0; mode <= 4; ++mode) {
+    for (int mode = 1; mode <= 4; ++mode) {
         g.SetGrabMode(mode);
         EXPECT_EQ(g.GetMaxRetries(), TAudioCDGrabber2::grabModeSettings(mode).maxRetries);
     }

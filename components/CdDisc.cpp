@@ -66,10 +66,22 @@ std::map<int, int> cueSessions(const QString& cuePath) {
     return sessions;
 }
 
+// A CUE sheet or TOC file is a few kilobytes; anything much larger is not one.
+constexpr qint64 kMaxSheetBytes = 1 << 20;
+
+// What libcdio reads must be plain files: a FIFO or a device named as an image or its data file
+// would block the reading thread (the user-interface thread) or never end.
+QString notAPlainFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("%1 is not a plain file").arg(QDir::toNativeSeparators(path));
+    return {};
+}
+
 // libcdio's cdrdao reader takes the data file names of a TOC file from the working folder, not
 // from the TOC file's folder. The TOC is read through a temporary copy whose relative data file
 // names are made absolute; libcdio reads the copy while opening and keeps only the data files.
-CdIo_t* openTocImage(const QString& tocPath) {
+CdIo_t* openTocImage(const QString& tocPath, QString* why) {
     QFile source(tocPath);
     if (!source.open(QIODevice::ReadOnly)) return nullptr;
     const QDir folder = QFileInfo(tocPath).absoluteDir();
@@ -77,10 +89,17 @@ CdIo_t* openTocImage(const QString& tocPath) {
         QStringLiteral("^(\\s*(?:FILE|AUDIOFILE|DATAFILE)\\s+\")([^\"]*)(\".*)$"));
     QByteArray text;
     while (!source.atEnd()) {
-        QString line = QString::fromUtf8(source.readLine()).trimmed();
+        QString line = QString::fromUtf8(source.readLine(kMaxSheetBytes)).trimmed();
         const auto m = fileName.match(line);
-        if (m.hasMatch() && QDir::isRelativePath(m.captured(2)))
-            line = m.captured(1) + folder.absoluteFilePath(m.captured(2)) + m.captured(3);
+        if (m.hasMatch()) {
+            const QString data =
+                QDir::isRelativePath(m.captured(2)) ? folder.absoluteFilePath(m.captured(2)) : m.captured(2);
+            if (const QString problem = notAPlainFile(data); !problem.isEmpty()) {
+                *why = problem;
+                return nullptr;
+            }
+            line = m.captured(1) + data + m.captured(3);
+        }
         text += line.toUtf8() + '\n';
     }
     QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/cdimage-XXXXXX.toc"));
@@ -88,6 +107,13 @@ CdIo_t* openTocImage(const QString& tocPath) {
     copy.write(text);
     copy.flush();
     return cdio_open(QFile::encodeName(copy.fileName()).constData(), DRIVER_CDRDAO);
+}
+
+// libcdio reads the audio of a CUE sheet from the file of the sheet's name ending in .bin.
+QString cueDataFile(const QString& cuePath) {
+    if (cuePath.endsWith(QStringLiteral(".cue"))) return cuePath.chopped(3) + QStringLiteral("bin");
+    if (cuePath.endsWith(QStringLiteral(".CUE"))) return cuePath.chopped(3) + QStringLiteral("BIN");
+    return {};
 }
 
 enum class DriveStatus { Disc, NoDisc, Unknown };
@@ -197,14 +223,25 @@ CdIo_t* open(const CdDriveEntry& drive, QString* error) {
         if (error) *error = QStringLiteral("The disc image %1 does not exist.").arg(drive.source);
         return nullptr;
     }
+    QString why;
+    if (drive.isImage) {
+        const QFileInfo sheet(drive.source);
+        if (!sheet.isFile() || sheet.size() > kMaxSheetBytes)
+            why = QStringLiteral("it is not a CUE sheet or TOC file");
+        else if (!drive.isTocImage)
+            why = notAPlainFile(cueDataFile(drive.source));
+    }
     CdIo_t* cdio = nullptr;
-    if (drive.isTocImage)
-        cdio = openTocImage(drive.source);
-    else
+    if (!why.isEmpty()) {
+        // refused before libcdio touches it
+    } else if (drive.isTocImage) {
+        cdio = openTocImage(drive.source, &why);
+    } else {
         cdio = cdio_open(QFile::encodeName(drive.source).constData(),
                          drive.isImage ? DRIVER_BINCUE : DRIVER_DEVICE);
+    }
     if (!cdio && error) {
-        const QString why = takeLibMessage();
+        if (why.isEmpty()) why = takeLibMessage();
         *error = drive.isImage ? QStringLiteral("The disc image %1 cannot be read").arg(drive.source)
                                : QStringLiteral("The drive %1 cannot be opened").arg(drive.source);
         *error += why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": %1.").arg(why);

@@ -156,6 +156,7 @@ void TAudioCDGrabber2::Initialize() {
     m_drive = -1;
     m_state = CdMediaState::NoDisc;
     m_toc = CdToc();
+    m_discId = 0;
     m_session = m_track = -1;
     if (!m_drives.empty()) {
         m_drive = 0;
@@ -206,6 +207,10 @@ QString TAudioCDGrabber2::GetDriveRevision() const {
 void TAudioCDGrabber2::SetGrabMode(int mode) {
     if (mode < 0 || mode > 4) throw ComponentError(QStringLiteral("%1 is not a grab mode.").arg(mode));
     m_grabMode = mode;
+    // Mode 0 is what the preview sets before it reads, and nobody sets the chosen mode again
+    // afterwards: grabs keep the last mode 1..4 so that a preview does not quietly turn a
+    // precision grab into a plain one.
+    if (mode != 0) m_ripMode = mode;
 }
 
 void TAudioCDGrabber2::SetReadOptionB(int value) {
@@ -218,7 +223,7 @@ void TAudioCDGrabber2::SetReadOptionC(int value) {
 }
 
 int TAudioCDGrabber2::GetMaxRetries() const {
-    return grabModeSettings(m_grabMode).maxRetries;
+    return grabModeSettings(m_ripMode).maxRetries;
 }
 
 // ---- disc ---------------------------------------------------------------------------------------
@@ -391,7 +396,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
     job->sectors = track.sectors;
     job->trackNumber = track.number;
     job->fileName = fileName;
-    job->mode = grabModeSettings(m_grabMode);
+    job->mode = grabModeSettings(m_ripMode);
     job->sink = sink;
 
     // The source is opened here, so that a drive or image that cannot be read fails the call.

@@ -51,7 +51,8 @@ public:
     TAudioFileLink* GetAudioFileLink() { return &m_link; }
 
     // Reading options. Grab modes: 0 plain reads (preview), 1 fast, 2 precision, 3 precision for
-    // a much-used disc, 4 scratched disc.
+    // a much-used disc, 4 scratched disc. Mode 0 concerns the preview only: StartGrab and
+    // GetMaxRetries use the last mode 1..4 that was set (1 at first).
     void SetGrabMode(int mode);
     int GetGrabMode() const { return m_grabMode; }
     // Option B: how often ReadBlocks retries a sector that fails (0 = report the failure at once).
@@ -149,6 +150,7 @@ private:
     int m_track = -1;
 
     int m_grabMode = 1;
+    int m_ripMode = 1; // the last mode 1..4: the one grabs use
     int m_optionB = 0;
     int m_optionC = 1;
 

@@ -12,6 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using namespace cdtest;
 
 namespace {
@@ -207,6 +215,124 @@ TEST_F(CdDiscTest, DamagedImagesGiveClearErrors) {
     EXPECT_EQ(g.GetMediaState(), 1);
 }
 
+// An image list names whatever the user put there, and a TOC file names its data files: a FIFO
+// or a device among them would block the reading thread for ever (or never end). They are
+// refused at once, as is a "sheet" too large to be one; a TOC naming plain files still reads.
+TEST_F(CdDiscTest, ImagesNamingSpecialFilesAreRefusedWithoutBlocking) {
+    const QString fifo = dir.path() + QStringLiteral("/pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    auto writeText = [&](const QString& name, const QByteArray& text) {
+        QFile f(dir.path() + QLatin1Char('/') + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    };
+    Image good = writeImage(dir.path(), QStringLiteral("plain"), {{300}, {450}});
+    const QString goodToc =
+        writeText(QStringLiteral("plain.toc"), "CD_DA\nTRACK AUDIO\nFILE \"plain.bin\" 0 00:04:00\n"
+                                               "TRACK AUDIO\nFILE \"plain.bin\" 00:04:00 00:06:00\n");
+    const QString fifoToc =
+        writeText(QStringLiteral("fifo.toc"), "CD_DA\nTRACK AUDIO\nFILE \"pipe\" 0 00:04:00\n");
+    const QString deviceToc =
+        writeText(QStringLiteral("zero.toc"), "CD_DA\nTRACK AUDIO\nFILE \"/dev/zero\" 0 00:04:00\n");
+    // A sheet whose data file (the sheet's name with .bin) is a FIFO.
+    Image piped = writeImage(dir.path(), QStringLiteral("piped"), {{300}});
+    QFile::remove(piped.binPath);
+    ASSERT_TRUE(QFile::link(fifo, piped.binPath));
+    const QString fifoSheet = dir.path() + QStringLiteral("/sheet.cue");
+    ASSERT_TRUE(QFile::link(fifo, fifoSheet));
+    const QString huge = writeText(QStringLiteral("huge.cue"), QByteArray(2 << 20, '\n'));
+    writeDriveList(config, {goodToc, fifoToc, deviceToc, piped.cuePath, fifoSheet, huge});
+
+    // Should a read block on the FIFO after all, a writer comes by and ends it, so that the
+    // test fails instead of hanging.
+    std::atomic<bool> stop{false};
+    std::atomic<bool> unblocked{false};
+    std::thread rescuer([&] {
+        for (int waited = 0; !stop && waited < 3000; waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (!stop) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                unblocked = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+
+    TAudioCDGrabber2 g;
+    const int first = imageDrive(g);
+    ASSERT_GT(first, 0);
+    EXPECT_EQ(g.GetDriveRevision(), QStringLiteral("TOC"));
+    g.RefreshMedia();
+    ASSERT_EQ(g.GetMediaState(), 1);
+    g.SetSession(0);
+    EXPECT_EQ(g.GetTrackCount(), 2);
+    g.SetTrack(1);
+    EXPECT_EQ(g.GetTrackBlocks(), 450);
+    for (int i = 1; i <= 5; ++i) {
+        g.SelectDrive(first + i);
+        try {
+            g.RefreshMedia();
+            ADD_FAILURE() << "no error for image " << i;
+        } catch (const ComponentError& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("disc image"))) << e.message().toStdString();
+        }
+        EXPECT_EQ(g.GetMediaState(), 2) << "image " << i;
+    }
+    stop = true;
+    rescuer.join();
+    EXPECT_FALSE(unblocked) << "a read blocked on the FIFO";
+}
+
+// Sheets with absurd numbers either read as a sane table of contents or give a clear error.
+TEST_F(CdDiscTest, SheetsWithAbsurdNumbersGiveASaneTocOrAnError) {
+    const QList<QByteArray> bodies = {
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 99999999:00:00\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:00:-5\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:02:00\n  TRACK 02 AUDIO\n    INDEX 01 00:01:00\n",
+        "  TRACK 99 AUDIO\n    INDEX 01 00:00:00\n  TRACK 01 AUDIO\n    INDEX 01 00:01:00\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
+        "REM SESSION 4294967297\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\nREM SESSION -3\n"
+        "  TRACK 02 AUDIO\n    INDEX 01 00:01:00\n",
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    INDEX 02 4000000000:00:00\n",
+        "  TRACK 01 AUDIO\n    PREGAP 99999999:00:00\n    INDEX 01 00:00:00\n",
+    };
+    QStringList sheets;
+    for (int i = 0; i < bodies.size(); ++i) {
+        Image img = writeImage(dir.path(), QStringLiteral("absurd%1").arg(i), {{75 * 4}});
+        QFile f(img.cuePath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("FILE \"absurd" + QByteArray::number(i) + ".bin\" BINARY\n" + bodies[i]);
+        sheets << img.cuePath;
+    }
+    writeDriveList(config, sheets);
+    TAudioCDGrabber2 g;
+    const int first = imageDrive(g);
+    ASSERT_GT(first, 0);
+    for (int i = 0; i < bodies.size(); ++i) {
+        g.SelectDrive(first + i);
+        try {
+            g.RefreshMedia();
+        } catch (const ComponentError& e) {
+            EXPECT_EQ(g.GetMediaState(), 2) << "sheet " << i;
+            continue;
+        }
+        ASSERT_EQ(g.GetMediaState(), 1) << "sheet " << i;
+        int64_t blocks = 0;
+        for (int s = 0; s < g.GetSessionCount(); ++s) {
+            g.SetSession(s);
+            for (int t = 0; t < g.GetTrackCount(); ++t) {
+                g.SetTrack(t);
+                EXPECT_GT(g.GetTrackBlocks(), 0) << "sheet " << i;
+                blocks += g.GetTrackBlocks();
+            }
+        }
+        EXPECT_LE(blocks, 75 * 4) << "sheet " << i;
+    }
+}
+
 TEST_F(CdDiscTest, MediaChangeWhenTheImageGoesAndComesBack) {
     Image img = writeImage(dir.path(), QStringLiteral("swap"), {{300}});
     writeDriveList(config, {img.cuePath});
@@ -231,7 +357,7 @@ TEST_F(CdDiscTest, OptionsAndTrayOnAnImage) {
     writeDriveList(config, {img.cuePath});
     TAudioCDGrabber2 g;
     ASSERT_GT(imageDrive(g), 0);
-    for (int mode = 0; mode <= 4; ++mode) {
+    for (int mode = 1; mode <= 4; ++mode) {
         g.SetGrabMode(mode);
         EXPECT_EQ(g.GetMaxRetries(), TAudioCDGrabber2::grabModeSettings(mode).maxRetries);
     }

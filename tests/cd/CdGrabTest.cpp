@@ -258,6 +258,33 @@ TEST_F(CdGrabTest, ScratchedDiscModeSkipsWhatCannotBeReadAndFinishes) {
     EXPECT_TRUE(std::equal(samples.begin(), samples.begin() + 1176 * 75 * 10, expected.begin()));
 }
 
+// The preview sets mode 0 and its read options before it reads, and the ripper sets the chosen
+// mode again only when the user changes it: the next grab still reads as chosen.
+TEST_F(CdGrabTest, APreviewDoesNotChangeHowTheNextGrabReads) {
+    load({{75 * 20}});
+    grabber->SetGrabMode(4);
+    choose(0, 0);
+    grabber->SetGrabMode(0);
+    grabber->SetReadOptionB(0);
+    grabber->SetReadOptionC(0);
+    grabber->StartRead();
+    EXPECT_EQ(grabber->ReadBlocks(26).upperBound() + 1, 26 * 1176);
+    grabber->StopRead();
+    EXPECT_EQ(grabber->GetMaxRetries(), 100);
+
+    // As in mode 4, sectors that cannot be read are skipped and the grab completes.
+    sink.delayPerBlockMs = 3;
+    const QString file = dir.path() + QStringLiteral("/after-preview.wav");
+    grabber->StartGrab(file);
+    ASSERT_TRUE(waitFor([this] { return !progress.empty() && progress.back() >= 10; }, 10000));
+    QFile::resize(image.binPath, 2352LL * (75 * 20 - 40));
+    ASSERT_TRUE(waitForEnd(30000));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_DOUBLE_EQ(progress.back(), 100.0);
+    ASSERT_FALSE(retries.empty());
+    EXPECT_EQ(retries.back(), 100);
+}
+
 TEST_F(CdGrabTest, ASourceThatNoLongerMatchesItsTableOfContentsDoesNotStart) {
     load({{75 * 4}, {75 * 4}});
     // The data file loses the end of the first track and all of the second after the table of
@@ -316,7 +343,8 @@ TEST_F(CdGrabTest, DestroyingTheGrabberStopsARunningGrab) {
     grabber.reset();
     EXPECT_FALSE(sink.open.load());
     EXPECT_EQ(sink.closeCount.load(), 1);
-    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/gone.wav"))) << "the partial file is removed";
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/gone.wav")))
+        << "the partial file is removed";
 }
 
 TEST_F(CdGrabTest, PreviewReadingReturnsTheTrackSamples) {

@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -313,6 +314,7 @@ std::string CddbServer::answer(const std::string& command) {
         char line[256];
         snprintf(line, sizeof(line), "210 %s %08x CD database entry follows (until terminating `.')\r\n",
                  category, id);
+        if (cutEntries) return std::string(line) + it->second.second.substr(0, it->second.second.size() / 2);
         return std::string(line) + it->second.second + ".\r\n";
     }
     return "500 Unrecognized command.\r\n";
@@ -333,6 +335,30 @@ void CddbServer::serve(int client) {
         sendAll(client, "HTTP/1.0 200 OK\r\n\r\n\x01\x02 garbage \xff\xfe no code here\r\n%%%\r\n");
         sendAll(client, "200 not/a/valid line\r\n");
         return;
+    case Mode::Flood:
+    case Mode::Trickle: {
+        if (!readLine(client, line, m_stop)) return;
+        std::string header;
+        while (readLine(client, header, m_stop) && !header.empty()) {
+        }
+        if (line.find("cddb+query") != std::string::npos) {
+            sendAll(client, "HTTP/1.0 200 OK\r\n\r\n200 rock 12345678 Endless / Entry\r\n");
+            return;
+        }
+        sendAll(client, "HTTP/1.0 200 OK\r\n\r\n210 rock 12345678 entry follows\r\n# xmcd\r\n");
+        const std::string title = "TTITLE0=" + std::string(200, 'x') + "\r\n";
+        std::string chunk;
+        for (int i = 0; i < (m_mode == Mode::Flood ? 64 : 1); ++i)
+            chunk += title;
+        while (!m_stop) {
+            if (send(client, chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0) {
+                ++m_abandoned;
+                return;
+            }
+            if (m_mode == Mode::Trickle) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return;
+    }
     case Mode::Http: {
         if (!readLine(client, line, m_stop)) return;
         {

@@ -73,7 +73,9 @@ std::vector<int16_t> readWav(const QString& fileName, int* sampleRate = nullptr,
 // A small CDDB server on 127.0.0.1 that speaks HTTP or CDDBP on a thread of its own.
 class CddbServer {
 public:
-    enum class Mode { Http, Cddbp, Silent, Garbage };
+    // Flood and Trickle speak HTTP: any disc matches, and its entry never ends (sent as fast as
+    // possible, or one line every 100 ms).
+    enum class Mode { Http, Cddbp, Silent, Garbage, Flood, Trickle };
 
     explicit CddbServer(Mode mode);
     ~CddbServer();
@@ -83,6 +85,10 @@ public:
     void addEntry(uint32_t discId, const std::string& category, const std::string& xmcd);
     // Every request line the server received (HTTP request lines, CDDBP commands).
     QStringList requests();
+    // Entries are sent cut in the middle, without the closing "." line, and the connection ends.
+    std::atomic<bool> cutEntries{false};
+    // Connections whose client went away while the server was still sending.
+    int abandoned() const { return m_abandoned.load(); }
 
 private:
     void run();
@@ -93,6 +99,7 @@ private:
     int m_listen = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<int> m_abandoned{0};
     std::thread m_thread;
     std::mutex m_mutex;
     std::map<uint32_t, std::pair<std::string, std::string>> m_entries;

@@ -1,4 +1,5 @@
 // Disc lookups against small CDDB servers on 127.0.0.1 (HTTP and CDDBP), and the server table.
+#include "components/CddbLookup.h"
 #include "components/ComponentError.h"
 #include "components/TAudioCDGrabber2.h"
 #include "components/TFreeDBInformation2.h"
@@ -8,6 +9,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <future>
+#include <memory>
 
 using namespace cdtest;
 
@@ -209,6 +213,9 @@ TEST_F(CddbTest, ResultsBelongToTheDiscLookedUp) {
     Image other = writeImage(dir.path(), QStringLiteral("other"), {{75 * 7}});
     writeDriveList(dir.path() + QStringLiteral("/config"), {other.cuePath});
     grabber.Initialize();
+    // Until a disc is read again there is none, and no results.
+    EXPECT_EQ(grabber.GetCddbId(), 0);
+    EXPECT_TRUE(grabber.GetDiscAlbum().isEmpty());
     grabber.SelectDrive(grabber.GetDriveCount());
     grabber.RefreshMedia();
     EXPECT_TRUE(grabber.GetDiscAlbum().isEmpty());
@@ -228,6 +235,54 @@ TEST_F(CddbTest, ANewLookupReplacesOneStillRunning) {
     EXPECT_EQ(statuses.back(), 3);
     EXPECT_EQ(std::count(statuses.begin(), statuses.end(), -1), 0);
     EXPECT_EQ(grabber.GetDiscYear(), 1987);
+}
+
+// A server whose entry never ends, sent as fast as possible or a line now and then so that no
+// single wait of libcddb runs out, cannot keep a lookup going past its time-out: the lookup ends
+// with -1 and drops the connection, so no thread stays behind reading for ever.
+TEST_F(CddbTest, EndlessAnswersEndTheLookupWithinTheTimeOut) {
+    CdToc toc;
+    toc.tracks.push_back(CdTrackInfo{1, 0, 0, 75 * 100, 0});
+    toc.leadout = 75 * 100;
+    toc.sessionCount = 1;
+    for (auto mode : {CddbServer::Mode::Flood, CddbServer::Mode::Trickle}) {
+        const int which = mode == CddbServer::Mode::Flood ? 0 : 1;
+        CddbServer server(mode);
+        CddbLookup::Request request;
+        request.host = QStringLiteral("127.0.0.1");
+        request.port = server.port();
+        request.path = QStringLiteral("/~cddb/cddb.cgi");
+        request.timeOutMs = 500;
+        request.toc = toc;
+        QElapsedTimer timer;
+        timer.start();
+        auto done = std::make_shared<std::promise<CddbLookup::Result>>();
+        std::future<CddbLookup::Result> result = done->get_future();
+        std::thread([request, done] { done->set_value(CddbLookup::run(request, {})); }).detach();
+        ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "server " << which;
+        EXPECT_EQ(result.get().status, CddbLookup::ConnectionFailed) << "server " << which;
+        EXPECT_LE(timer.elapsed(), 1500) << "server " << which;
+        EXPECT_TRUE(waitFor([&] { return server.abandoned() == 1; }, 2000)) << "server " << which;
+    }
+    // Through the grabber the caller hears -1 once.
+    CddbServer server(CddbServer::Mode::Trickle);
+    lookup(kLocalHttp, server.port(), 500);
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 3000));
+    EXPECT_EQ(statuses, (std::vector<int>{1, 2, -1}));
+    EXPECT_TRUE(grabber.GetDiscAlbum().isEmpty());
+    EXPECT_TRUE(waitFor([&] { return server.abandoned() == 1; }, 2000));
+
+    // An entry that stops in the middle (the server closes the connection) is not taken for a
+    // complete one.
+    for (int index : {kLocalHttp, kLocalCddbp}) {
+        CddbServer cut(index == kLocalHttp ? CddbServer::Mode::Http : CddbServer::Mode::Cddbp);
+        cut.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock", entryFor(grabber.GetCddbId(), 3));
+        cut.cutEntries = true;
+        lookup(index, cut.port(), 500);
+        ASSERT_TRUE(waitFor([this] { return finished(); }, 3000)) << "server " << index;
+        EXPECT_EQ(statuses.back(), -1) << "server " << index;
+        EXPECT_TRUE(grabber.GetDiscArtist().isEmpty()) << "server " << index;
+    }
 }
 
 TEST_F(CddbTest, LookupWithoutADiscRaises) {

@@ -26,11 +26,24 @@
 
 namespace {
 
+// libcddb keeps state of its own behind making and freeing connections and discs, which two
+// threads must not touch at once (two lookups overlap when a new one replaces one still running).
+std::mutex& libcddbGuard() {
+    static std::mutex m;
+    return m;
+}
+
 struct ConnDeleter {
-    void operator()(cddb_conn_t* c) const { cddb_destroy(c); }
+    void operator()(cddb_conn_t* c) const {
+        std::lock_guard<std::mutex> lock(libcddbGuard());
+        cddb_destroy(c);
+    }
 };
 struct DiscDeleter {
-    void operator()(cddb_disc_t* d) const { cddb_disc_destroy(d); }
+    void operator()(cddb_disc_t* d) const {
+        std::lock_guard<std::mutex> lock(libcddbGuard());
+        cddb_disc_destroy(d);
+    }
 };
 
 cddb_disc_t* discFor(const CdToc& toc) {
@@ -326,8 +339,13 @@ Result run(const Request& request, const std::function<void(int)>& progress) {
         return result;
     }
 
-    std::unique_ptr<cddb_conn_t, ConnDeleter> conn(cddb_new());
-    std::unique_ptr<cddb_disc_t, DiscDeleter> disc(discFor(request.toc));
+    std::unique_ptr<cddb_conn_t, ConnDeleter> conn;
+    std::unique_ptr<cddb_disc_t, DiscDeleter> disc;
+    {
+        std::lock_guard<std::mutex> lock(libcddbGuard());
+        conn.reset(cddb_new());
+        disc.reset(discFor(request.toc));
+    }
     if (!conn || !disc) {
         result.detail = QStringLiteral("Out of memory.");
         return result;

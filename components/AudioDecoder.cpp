@@ -84,8 +84,12 @@ int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
         if (n < at + 4)
             return -1;
         *audioBytes = be32(p + at);
-        // A file cut short (or grown) no longer matches its header: count its packets instead.
-        if (std::abs(*audioBytes - (f.size() - offset)) > 64 * 1024)
+        // A file shorter than its header says was cut short (a lost last block, a copy broken
+        // off): every missing byte is missing audio, so its packets are counted instead. Tags
+        // after the audio make a file longer; beyond a little of that, the header is not trusted
+        // either.
+        const int64_t held = f.size() - offset;
+        if (held < *audioBytes || held - *audioBytes > 64 * 1024)
             return -1;
         at += 4;
     }

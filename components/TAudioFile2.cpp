@@ -42,11 +42,14 @@ void TAudioFile2::OpenRead(const QString& fileName, int, int) {
         m_lastError = NoError;
         m_lastErrorText.clear();
         m_formatString = m_reader->formatString();
+        m_readFailed = false;
     } catch (const ComponentError& e) {
         m_reader.reset();
         m_lastError = ErrorOpenRead;
         m_lastErrorText = e.message();
+        // Nothing is open: no format is described, neither an earlier file's nor the output's.
         m_formatString.clear();
+        m_readFailed = true;
     }
 }
 
@@ -81,10 +84,14 @@ void TAudioFile2::CreateWrite(const QString& fileName, int) {
         m_lastError = NoError;
         m_lastErrorText.clear();
         m_formatString = outputFormatString();
+        m_readFailed = false;
     } catch (const ComponentError& e) {
         m_writer.reset();
         m_lastError = ErrorCreateWrite;
         m_lastErrorText = e.message();
+        // The description is of the format that was to be written, not of an earlier file.
+        m_formatString.clear();
+        m_readFailed = false;
     }
 }
 
@@ -155,8 +162,10 @@ void TAudioFile2::SetInputFormat(int first, int second) {
 
 // With nothing open, the description follows the new output format; an open file keeps its own.
 void TAudioFile2::formatChanged() {
-    if (!m_reader && !m_writer)
+    if (!m_reader && !m_writer) {
         m_formatString.clear();
+        m_readFailed = false;
+    }
 }
 
 void TAudioFile2::SetWavFormat(int frequency, int channels, int bits) {
@@ -224,6 +233,8 @@ QString TAudioFile2::GetFormatString() const {
     std::lock_guard lock(m_mutex);
     if (m_reader || m_writer)
         return m_formatString;
+    if (m_readFailed)
+        return {};
     return m_formatString.isEmpty() ? outputFormatString() : m_formatString;
 }
 

@@ -83,6 +83,8 @@ public:
 
     int64_t GetLength() const;
     int GetElementsPerPosition() const;
+    // The open file's format; after Close, the last file's. With nothing opened yet, the output
+    // format set last; after a failed OpenRead, an empty text.
     QString GetFormatString() const;
     int GetLastError() const;
     // The text of the last failure of OpenRead or CreateWrite (empty after a success).
@@ -120,6 +122,7 @@ private:
     int m_inputRate = 0, m_inputChannels = 0; // 0: same as the output
 
     bool m_wmaEnabled = false;
+    bool m_readFailed = false; // the last OpenRead failed and nothing was opened or set since
     int m_lastError = NoError;
     QString m_lastErrorText;
     QString m_formatString;

@@ -264,6 +264,22 @@ TEST(WavFile, FormatStringDescribesTheWriterAndStaysAfterClose) {
     EXPECT_EQ(af.GetFormatString(), "Ogg Vorbis, 48000 Hz, quality 3, stereo");
     EXPECT_EQ(af.GetSampleFormat1(), 48000);
     EXPECT_EQ(af.GetSampleFormat2(), 2);
+
+    // A file that does not open is described by nothing: not by the file before it, not by the
+    // output format (the window shows this text for the file it tried to play).
+    af.OpenRead(dir.filePath("f.wav"), 0, 1);
+    EXPECT_EQ(af.GetFormatString(), "PCM, 32000 Hz, 8 bit, mono");
+    af.OpenRead(dir.filePath("gone.wav"), 0, 1);
+    ASSERT_NE(af.GetLastError(), 0);
+    EXPECT_EQ(af.GetFormatString(), "");
+    af.Close();
+    EXPECT_EQ(af.GetFormatString(), "");
+    // A create that fails describes the format it was to write, not the file read before.
+    af.OpenRead(dir.filePath("f.wav"), 0, 1);
+    af.SetWavFormat(8000, 2, 16);
+    af.CreateWrite(dir.filePath("no-folder/x.wav"), 0);
+    ASSERT_NE(af.GetLastError(), 0);
+    EXPECT_EQ(af.GetFormatString(), "PCM, 8000 Hz, 16 bit, stereo");
 }
 
 TEST(WavFile, ReaderWhoseFileVanishesEndsQuietly) {

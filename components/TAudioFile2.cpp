@@ -13,6 +13,9 @@
 namespace {
 
 bool validRate(int rate) { return rate >= 8000 && rate <= 192000; }
+// Blocks written may come from any file the reader opens (the converter passes the source's
+// format on), so the input takes every rate the resampler converts in sensible bounds.
+bool validInputRate(int rate) { return rate >= 1000 && rate <= 768000; }
 bool validChannels(int channels) { return channels == 1 || channels == 2; }
 
 } // namespace
@@ -154,7 +157,7 @@ int64_t TAudioFile2::Seek(int64_t position, int) {
 
 void TAudioFile2::SetInputFormat(int first, int second) {
     std::lock_guard lock(m_mutex);
-    if (!validRate(first) || second < 1 || second > 8)
+    if (!validInputRate(first) || second < 1 || second > 8)
         throw ComponentError(QStringLiteral("Unsupported input format: %1 Hz, %2").arg(first).arg(channelText(second)));
     m_inputRate = first;
     m_inputChannels = second;

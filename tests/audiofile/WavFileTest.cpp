@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,6 +128,65 @@ TEST(WavFile, InputFormatIsConvertedToTheOutputFormat) {
     writeBlocks(plain, tone(16000, 1, 16000, 500.0), 1, 4000);
     plain.Close();
     EXPECT_EQ(decodeAll(dir.filePath("p.wav")).frames(), 16000);
+}
+
+TEST(WavFile, ConvertsSourcesAtRatesItDoesNotWrite) {
+    // The converter passes a source's own format to SetInputFormat: a WAV at a rate no settings
+    // list offers plays, so it converts too.
+    QTemporaryDir dir;
+    for (int rate : {6000, 352800}) {
+        SCOPED_TRACE(rate);
+        std::vector<int16_t> pcm = tone(rate, 1, rate, 500.0);
+        QByteArray file(44, '\0');
+        auto put32 = [&file](int at, uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                file[at + i] = char(v >> (8 * i));
+        };
+        auto put16 = [&file](int at, uint16_t v) {
+            file[at] = char(v);
+            file[at + 1] = char(v >> 8);
+        };
+        std::memcpy(file.data(), "RIFF", 4);
+        put32(4, uint32_t(36 + pcm.size() * 2));
+        std::memcpy(file.data() + 8, "WAVEfmt ", 8);
+        put32(16, 16);
+        put16(20, 1);
+        put16(22, 1);
+        put32(24, uint32_t(rate));
+        put32(28, uint32_t(rate * 2));
+        put16(32, 2);
+        put16(34, 16);
+        std::memcpy(file.data() + 36, "data", 4);
+        put32(40, uint32_t(pcm.size() * 2));
+        file.append(reinterpret_cast<const char*>(pcm.data()), qsizetype(pcm.size() * 2));
+        QFile source(dir.filePath("odd.wav"));
+        ASSERT_TRUE(source.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        source.write(file);
+        source.close();
+
+        TAudioFile2 in, out;
+        in.OpenRead(source.fileName(), 0, 1);
+        ASSERT_EQ(in.GetLastError(), 0);
+        ASSERT_EQ(in.GetSampleFormat1(), rate);
+        out.SetWavFormat(44100, 2, 16);
+        out.CreateWrite(dir.filePath("converted.wav"), 0);
+        ASSERT_EQ(out.GetLastError(), 0);
+        ASSERT_NO_THROW(out.SetInputFormat(in.GetSampleFormat1(), in.GetSampleFormat2()));
+        for (;;) {
+            AudioBlock b = in.ReadArray(in.GetSampleFormat1() * in.GetSampleFormat2());
+            if (b.upperBound() < 0)
+                break;
+            out.WriteArray(b);
+        }
+        out.Close();
+        Decoded d = decodeAll(dir.filePath("converted.wav"));
+        EXPECT_NEAR(double(d.frames()), 44100.0, 64.0);
+        EXPECT_NEAR(frequency(d.samples, 2, 44100), 500.0, 2.0);
+        EXPECT_NEAR(level(d.samples, 2), 0.354, 0.02);
+    }
+    TAudioFile2 af;
+    EXPECT_THROW(af.SetInputFormat(0, 2), ComponentError);
+    EXPECT_THROW(af.SetInputFormat(44100, 0), ComponentError);
 }
 
 TEST(WavFile, CloseIsHarmlessAndFailedCreateLeavesNothing) {

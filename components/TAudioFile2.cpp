@@ -23,8 +23,8 @@ bool validChannels(int channels) { return channels == 1 || channels == 2; }
 TAudioFile2::TAudioFile2() = default;
 
 TAudioFile2::~TAudioFile2() {
-    if (m_link)
-        m_link->disconnect(this);
+    if (TAudioFileLink* link = m_link.exchange(nullptr))
+        link->disconnect(this);
     try {
         Close();
     } catch (const ComponentError&) {
@@ -308,13 +308,14 @@ QString TAudioFile2::outputFormatString() const {
 }
 
 void TAudioFile2::ConnectTo(TAudioFileLink* link) {
-    std::lock_guard lock(m_mutex);
-    if (m_link)
-        m_link->disconnect(this);
-    m_link = link;
-    if (m_link)
-        m_link->connect(this);
+    TAudioFileLink* old = m_link.exchange(link);
+    if (old && old != link)
+        old->disconnect(this);
+    if (link)
+        link->connect(this);
 }
+
+void TAudioFile2::sinkLinkReleased(TAudioFileLink* link) { m_link.compare_exchange_strong(link, nullptr); }
 
 void TAudioFile2::sinkSetInputFormat(int sampleRate, int channels) { SetInputFormat(sampleRate, channels); }
 

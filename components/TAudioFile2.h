@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -101,6 +102,7 @@ public:
     void sinkCreateWrite(const QString& fileName) override;
     void sinkWriteArray(const AudioBlock& block) override;
     void sinkClose() override;
+    void sinkLinkReleased(TAudioFileLink* link) override;
 
 private:
     void closeLocked();
@@ -111,7 +113,8 @@ private:
     std::unique_ptr<AudioDecoder> m_reader;
     std::unique_ptr<AudioEncoder> m_writer;
     std::unique_ptr<SampleConverter> m_converter; // input format -> output format
-    TAudioFileLink* m_link = nullptr;
+    // Written by ConnectTo and by the link itself when it lets go of this object.
+    std::atomic<TAudioFileLink*> m_link{nullptr};
     TAudioFile2LameEnc* m_lame = nullptr;
 
     OutputFormat m_format = OutputFormat::Wav;

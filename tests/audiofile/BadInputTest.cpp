@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
+#include <memory>
 #include <thread>
 
 #include <sys/stat.h>
@@ -287,6 +289,34 @@ TEST(Link, ProducerWritesThroughTheConnectedFileFromAnotherThread) {
     EXPECT_EQ(link.sink(), &b);
     b.ConnectTo(nullptr);
     EXPECT_EQ(link.sink(), nullptr);
+}
+
+TEST(Link, FileObjectsNeverTouchALinkThatIsGone) {
+    // A window may destroy the grabber (and its link) before the file object bound to it, and a
+    // file object that another one replaced on the link may outlive the link as well. The link
+    // lives here in storage that is then reused; nothing may write to it after its end.
+    static_assert(sizeof(TAudioFileLink) == sizeof(AudioSink*));
+    alignas(TAudioFileLink) unsigned char storage[sizeof(TAudioFileLink)];
+    for (bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "replaced by another file object" : "still bound");
+        auto* link = new (storage) TAudioFileLink;
+        auto first = std::make_unique<TAudioFile2>();
+        TAudioFile2 second;
+        first->ConnectTo(link);
+        if (replaced) {
+            second.ConnectTo(link);
+            ASSERT_EQ(link->sink(), &second);
+        }
+        link->~TAudioFileLink();
+        // The storage now holds something else that happens to look like the first object's
+        // address; a stale disconnect would clear it.
+        AudioSink* reused = first.get();
+        std::memcpy(storage, &reused, sizeof reused);
+        first.reset();
+        AudioSink* after = nullptr;
+        std::memcpy(&after, storage, sizeof after);
+        EXPECT_EQ(after, reused) << "a destroyed file object wrote to a link that is gone";
+    }
 }
 
 TEST(Information, NamesWithColonsAndNonAsciiCharacters) {

@@ -171,7 +171,11 @@ TEST(BadInput, FilesCutShortPlayWhatTheyHold) {
         ASSERT_GT(half.frames(), 0);
         EXPECT_LT(half.frames(), whole.frames() * 3 / 4);
         EXPECT_GT(half.frames(), whole.frames() / 5);
-        EXPECT_NEAR(double(half.length), double(half.frames()), 4096.0);
+        // The length is what plays: exact for WAV, within a codec frame for MP3 and OGG, within
+        // one of ASF's millisecond time stamps for WMA (its header still gives the whole length).
+        const QString e = QString::fromLatin1(ext);
+        const double slack = e == "wav" ? 0.0 : e == "wma" ? half.rate / 1000 + 1 : 1152.0;
+        EXPECT_NEAR(double(half.length), double(half.frames()), slack);
         EXPECT_NEAR(frequency(half.samples, half.channels, half.rate), 440.0, 3.0);
         // Cuts everywhere, including inside the headers: nothing crashes.
         for (int i = 1; i < 40; ++i) {

@@ -7,6 +7,7 @@
 #include "components/WmaProfiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -88,6 +89,7 @@ void TAudioFile2::CreateWrite(const QString& fileName, int) {
         m_lastErrorText.clear();
         m_formatString = outputFormatString();
         m_readFailed = false;
+        m_writeFileName = fileName;
     } catch (const ComponentError& e) {
         m_writer.reset();
         m_lastError = ErrorCreateWrite;
@@ -109,9 +111,18 @@ void TAudioFile2::closeLocked() {
         return;
     std::unique_ptr<AudioEncoder> writer = std::move(m_writer);
     std::unique_ptr<SampleConverter> converter = std::move(m_converter);
-    if (converter)
-        converter->flush(*writer);
-    writer->finish();
+    try {
+        if (converter)
+            converter->flush(*writer);
+        writer->finish();
+    } catch (const ComponentError&) {
+        // Finishing failed (a full disk): a file that did not get a single byte is no recording,
+        // only an empty name in the folder; it goes. A file that holds audio stays playable.
+        writer.reset();
+        if (isRegularFile(m_writeFileName) && QFileInfo(m_writeFileName).size() == 0)
+            QFile::remove(m_writeFileName);
+        throw;
+    }
 }
 
 AudioBlock TAudioFile2::ReadArray(int count) {

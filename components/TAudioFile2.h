@@ -129,4 +129,5 @@ private:
     int m_lastError = NoError;
     QString m_lastErrorText;
     QString m_formatString;
+    QString m_writeFileName; // the file m_writer writes
 };

@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -311,6 +312,65 @@ TEST(WavFile, CompressedWritersKilledMidWayKeepTheirBlocks) {
         // The length reported is what plays, though no header was completed (ASF time stamps
         // count milliseconds).
         EXPECT_NEAR(double(d.length), double(d.frames()), QString::fromLatin1(ext) == "wma" ? rate / 1000 + 1 : 1152.0);
+    }
+}
+
+TEST(WavFile, WritersOnAFullDiskSayItAndLeaveNoEmptyFile) {
+    // A file size limit stands in for a disk that is full from the start (0 bytes) or fills up
+    // during the recording. Each writer runs in a child process of its own.
+    QTemporaryDir dir;
+    const int rate = 44100;
+    for (const char* ext : {"wav", "mp3", "ogg", "wma"}) {
+        for (long limit : {0L, 30000L}) {
+            SCOPED_TRACE(testing::Message() << ext << ", room for " << limit << " bytes");
+            const QString e = QString::fromLatin1(ext);
+            const QString path = dir.filePath(QStringLiteral("full%1.%2").arg(limit).arg(e));
+            pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                signal(SIGXFSZ, SIG_IGN);
+                struct rlimit rl {rlim_t(limit), rlim_t(limit)};
+                setrlimit(RLIMIT_FSIZE, &rl);
+                TAudioFile2LameEnc lame;
+                TAudioFile2 af;
+                af.SetLameEncoder(&lame);
+                if (e == "wav")
+                    af.SetWavFormat(rate, 2, 16);
+                else if (e == "mp3")
+                    af.SetMp3Format(rate, 128, 2);
+                else if (e == "ogg")
+                    af.SetOggFormat(rate, 2, 128, 0, 0, 599);
+                else
+                    af.SetWmaFormat(15);
+                af.CreateWrite(path, 0);
+                // Exit code: 0 when the failure was reported (by CreateWrite, WriteArray or Close).
+                bool reported = af.GetLastError() != 0;
+                try {
+                    for (int i = 0; i < 50 && !reported; ++i)
+                        af.WriteArray(AudioBlock(tone(rate, 2, rate * 4 / 10, 440.0, 0.5, int64_t(i) * rate * 4 / 10), 2));
+                } catch (const ComponentError&) {
+                    reported = true;
+                }
+                try {
+                    af.Close();
+                } catch (const ComponentError&) {
+                    reported = true;
+                }
+                _exit(reported ? 0 : 1);
+            }
+            int status = 0;
+            waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 0) << "the full disk was not reported";
+            if (limit == 0) {
+                EXPECT_FALSE(QFile::exists(path)) << "an empty file was left behind";
+            } else {
+                // What fitted plays.
+                Decoded d = decodeAll(path);
+                EXPECT_GT(d.frames(), rate / 10);
+                EXPECT_NEAR(frequency(d.samples, 2, rate), 440.0, 3.0);
+            }
+        }
     }
 }
 

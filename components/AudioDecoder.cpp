@@ -120,6 +120,7 @@ struct AudioDecoder::Impl {
     int fileChannels = 0;
     int outChannels = 2;
     bool pcm = false;
+    bool wma = false; // WMA 1 or 2: frames of 512, 1024 or 2048 samples, time stamps in ms
 
     int swrFormat = -1;
     int swrRate = 0;
@@ -191,6 +192,7 @@ struct AudioDecoder::Impl {
             fail(QStringLiteral("no sample rate or channel count"));
         outChannels = fileChannels == 1 ? 1 : 2;
         pcm = QString::fromLatin1(codec->name).startsWith("pcm_");
+        wma = codec->id == AV_CODEC_ID_WMAV1 || codec->id == AV_CODEC_ID_WMAV2;
         pkt = av_packet_alloc();
         frame = av_frame_alloc();
         if (!pkt || !frame)
@@ -205,6 +207,16 @@ struct AudioDecoder::Impl {
         // A PCM file with a valid header may hold no samples at all: it opens, with length 0.
         if ((!decodeMore() || buf.empty()) && !pcm)
             fail(QStringLiteral("no audio could be decoded"));
+    }
+
+    // Where a frame starts, from its time stamp. ASF time stamps count milliseconds, but every
+    // WMA 1/2 frame starts at a multiple of its length (512, 1024 or 2048 samples): the multiple
+    // of 512 within a millisecond of the time stamp is the exact start.
+    int64_t frameStart(int64_t at) const {
+        if (!wma)
+            return at;
+        const int64_t exact = (at + 256) / 512 * 512;
+        return std::abs(exact - at) <= rate / 1000 + 1 ? exact : at;
     }
 
     bool setupResampler() {
@@ -261,7 +273,7 @@ struct AudioDecoder::Impl {
                 syncFailed = true;
                 return false;
             }
-            int64_t at = av_rescale_q(ts - originPts, tb, AVRational{1, rate});
+            int64_t at = frameStart(av_rescale_q(ts - originPts, tb, AVRational{1, rate}));
             if (at > seekTarget) {
                 overshoot = true;
                 return false;
@@ -418,8 +430,8 @@ struct AudioDecoder::Impl {
     // Length of a WMA stream: where its last whole packet starts. The decoder gives out each
     // packet's audio one packet late and the last packet never, so that is where the decoded
     // audio ends, whether the file was finished, cut short or its writer killed (the ASF header's
-    // duration is then missing or too long); a packet cut short does not decode. ASF time stamps
-    // count milliseconds, so this is exact to a millisecond. Reads the packets, decodes nothing.
+    // duration is then missing or too long); a packet cut short does not decode. Reads the
+    // packets, decodes nothing.
     int64_t scanLastPacketStart() {
         AVFormatContext* f = nullptr;
         QByteArray path = ffmpegFileUrl(fileName);
@@ -446,7 +458,7 @@ struct AudioDecoder::Impl {
         avformat_close_input(&f);
         if (!ok || first == AV_NOPTS_VALUE)
             return -1;
-        return std::max<int64_t>(0, av_rescale_q(last - first, stb, AVRational{1, rate}));
+        return std::max<int64_t>(0, frameStart(av_rescale_q(last - first, stb, AVRational{1, rate})));
     }
 
     void measure() {

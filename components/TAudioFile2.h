@@ -33,7 +33,8 @@ class SampleConverter;
 // and may be called any number of times.
 //
 // All operations are serialised by an internal lock, so a producer may write through the object
-// from a worker thread (ConnectTo) while the window reads GetFormatString.
+// from a worker thread (ConnectTo) while the window reads GetFormatString. The binding to a link
+// is atomic and released from either side: destroying the object or the link first is safe.
 class TAudioFile2 : public AudioSink {
 public:
     enum ErrorCode {

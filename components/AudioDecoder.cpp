@@ -84,8 +84,12 @@ int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
         if (n < at + 4)
             return -1;
         *audioBytes = be32(p + at);
-        // A file cut short (or grown) no longer matches its header: count its packets instead.
-        if (std::abs(*audioBytes - (f.size() - offset)) > 64 * 1024)
+        // A file shorter than its header says was cut short (a lost last block, a copy broken
+        // off): every missing byte is missing audio, so its packets are counted instead. Tags
+        // after the audio make a file longer; beyond a little of that, the header is not trusted
+        // either.
+        const int64_t held = f.size() - offset;
+        if (held < *audioBytes || held - *audioBytes > 64 * 1024)
             return -1;
         at += 4;
     }
@@ -116,6 +120,7 @@ struct AudioDecoder::Impl {
     int fileChannels = 0;
     int outChannels = 2;
     bool pcm = false;
+    bool wma = false; // WMA 1 or 2: frames of 512, 1024 or 2048 samples, time stamps in ms
 
     int swrFormat = -1;
     int swrRate = 0;
@@ -187,6 +192,7 @@ struct AudioDecoder::Impl {
             fail(QStringLiteral("no sample rate or channel count"));
         outChannels = fileChannels == 1 ? 1 : 2;
         pcm = QString::fromLatin1(codec->name).startsWith("pcm_");
+        wma = codec->id == AV_CODEC_ID_WMAV1 || codec->id == AV_CODEC_ID_WMAV2;
         pkt = av_packet_alloc();
         frame = av_frame_alloc();
         if (!pkt || !frame)
@@ -201,6 +207,16 @@ struct AudioDecoder::Impl {
         // A PCM file with a valid header may hold no samples at all: it opens, with length 0.
         if ((!decodeMore() || buf.empty()) && !pcm)
             fail(QStringLiteral("no audio could be decoded"));
+    }
+
+    // Where a frame starts, from its time stamp. ASF time stamps count milliseconds, but every
+    // WMA 1/2 frame starts at a multiple of its length (512, 1024 or 2048 samples): the multiple
+    // of 512 within a millisecond of the time stamp is the exact start.
+    int64_t frameStart(int64_t at) const {
+        if (!wma)
+            return at;
+        const int64_t exact = (at + 256) / 512 * 512;
+        return std::abs(exact - at) <= rate / 1000 + 1 ? exact : at;
     }
 
     bool setupResampler() {
@@ -257,7 +273,7 @@ struct AudioDecoder::Impl {
                 syncFailed = true;
                 return false;
             }
-            int64_t at = av_rescale_q(ts - originPts, tb, AVRational{1, rate});
+            int64_t at = frameStart(av_rescale_q(ts - originPts, tb, AVRational{1, rate}));
             if (at > seekTarget) {
                 overshoot = true;
                 return false;
@@ -411,15 +427,53 @@ struct AudioDecoder::Impl {
         return std::max<int64_t>(0, av_rescale_q(total, stb, AVRational{1, rate}) - trimmed);
     }
 
+    // Length of a WMA stream: where its last whole packet starts. The decoder gives out each
+    // packet's audio one packet late and the last packet never, so that is where the decoded
+    // audio ends, whether the file was finished, cut short or its writer killed (the ASF header's
+    // duration is then missing or too long); a packet cut short does not decode. Reads the
+    // packets, decodes nothing.
+    int64_t scanLastPacketStart() {
+        AVFormatContext* f = nullptr;
+        QByteArray path = ffmpegFileUrl(fileName);
+        if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0)
+            return -1;
+        int64_t first = AV_NOPTS_VALUE, last = AV_NOPTS_VALUE;
+        bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
+        if (ok)
+            for (unsigned i = 0; i < f->nb_streams; ++i)
+                if (int(i) != stream)
+                    f->streams[i]->discard = AVDISCARD_ALL;
+        const int whole = ok ? f->streams[stream]->codecpar->block_align : 0;
+        AVPacket* p = av_packet_alloc();
+        while (ok && p && av_read_frame(f, p) >= 0) {
+            if (p->stream_index == stream && p->pts != AV_NOPTS_VALUE && p->size >= whole) {
+                if (first == AV_NOPTS_VALUE)
+                    first = p->pts;
+                last = std::max(last == AV_NOPTS_VALUE ? p->pts : last, p->pts);
+            }
+            av_packet_unref(p);
+        }
+        AVRational stb = ok ? f->streams[stream]->time_base : tb;
+        av_packet_free(&p);
+        avformat_close_input(&f);
+        if (!ok || first == AV_NOPTS_VALUE)
+            return -1;
+        return std::max<int64_t>(0, frameStart(av_rescale_q(last - first, stb, AVRational{1, rate})));
+    }
+
     void measure() {
         AVStream* st = fmt->streams[stream];
         const AVCodecParameters* par = st->codecpar;
         int64_t audioBytes = -1;
         length = -1;
         // MP3: a Xing/LAME header gives the exact length at once; without one the packets are
-        // counted (FFmpeg's own figure is then an estimate from the bit rate).
+        // counted (FFmpeg's own figure is then an estimate from the bit rate). WMA: the packets
+        // are read as well (the header's duration is wrong for a file cut short).
+        const bool wma = par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2;
         if (par->codec_id == AV_CODEC_ID_MP3)
             length = xingLength(fileName, &audioBytes);
+        if (wma)
+            length = scanLastPacketStart();
         if (length < 0 && (isMpegAudio(par->codec_id) || fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
                            (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE)))
             length = scanLength(&audioBytes);
@@ -427,7 +481,7 @@ struct AudioDecoder::Impl {
             length = av_rescale_q(st->duration, tb, AVRational{1, rate});
             // The WMA decoder gives out each packet's audio one packet late and the last packet
             // never: the stream lasts one frame less than the container says.
-            if (par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2)
+            if (wma)
                 length -= firstFrameSamples;
         }
         if (length < 0 && fmt->duration != AV_NOPTS_VALUE)

@@ -384,7 +384,10 @@ private:
         r = avformat_write_header(m_oc, nullptr);
         if (r < 0)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": %2").arg(m_name, ffmpegErrorText(r)));
+        // The headers must really be in the file (a full disk shows here), or the file is useless.
         avio_flush(m_oc->pb);
+        if (m_oc->pb->error < 0)
+            throw ComponentError(QStringLiteral("Cannot create \"%1\": %2").arg(m_name, ffmpegErrorText(m_oc->pb->error)));
     }
 
     // One frame buffer serves every frame: the encoder has let go of it once sendFrame returns

@@ -7,12 +7,16 @@
 #include "components/WmaProfiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
 namespace {
 
 bool validRate(int rate) { return rate >= 8000 && rate <= 192000; }
+// Blocks written may come from any file the reader opens (the converter passes the source's
+// format on), so the input takes every rate the resampler converts in sensible bounds.
+bool validInputRate(int rate) { return rate >= 1000 && rate <= 768000; }
 bool validChannels(int channels) { return channels == 1 || channels == 2; }
 
 } // namespace
@@ -20,8 +24,8 @@ bool validChannels(int channels) { return channels == 1 || channels == 2; }
 TAudioFile2::TAudioFile2() = default;
 
 TAudioFile2::~TAudioFile2() {
-    if (m_link)
-        m_link->disconnect(this);
+    if (TAudioFileLink* link = m_link.exchange(nullptr))
+        link->disconnect(this);
     try {
         Close();
     } catch (const ComponentError&) {
@@ -42,11 +46,14 @@ void TAudioFile2::OpenRead(const QString& fileName, int, int) {
         m_lastError = NoError;
         m_lastErrorText.clear();
         m_formatString = m_reader->formatString();
+        m_readFailed = false;
     } catch (const ComponentError& e) {
         m_reader.reset();
         m_lastError = ErrorOpenRead;
         m_lastErrorText = e.message();
+        // Nothing is open: no format is described, neither an earlier file's nor the output's.
         m_formatString.clear();
+        m_readFailed = true;
     }
 }
 
@@ -81,10 +88,15 @@ void TAudioFile2::CreateWrite(const QString& fileName, int) {
         m_lastError = NoError;
         m_lastErrorText.clear();
         m_formatString = outputFormatString();
+        m_readFailed = false;
+        m_writeFileName = fileName;
     } catch (const ComponentError& e) {
         m_writer.reset();
         m_lastError = ErrorCreateWrite;
         m_lastErrorText = e.message();
+        // The description is of the format that was to be written, not of an earlier file.
+        m_formatString.clear();
+        m_readFailed = false;
     }
 }
 
@@ -99,9 +111,18 @@ void TAudioFile2::closeLocked() {
         return;
     std::unique_ptr<AudioEncoder> writer = std::move(m_writer);
     std::unique_ptr<SampleConverter> converter = std::move(m_converter);
-    if (converter)
-        converter->flush(*writer);
-    writer->finish();
+    try {
+        if (converter)
+            converter->flush(*writer);
+        writer->finish();
+    } catch (const ComponentError&) {
+        // Finishing failed (a full disk): a file that did not get a single byte is no recording,
+        // only an empty name in the folder; it goes. A file that holds audio stays playable.
+        writer.reset();
+        if (isRegularFile(m_writeFileName) && QFileInfo(m_writeFileName).size() == 0)
+            QFile::remove(m_writeFileName);
+        throw;
+    }
 }
 
 AudioBlock TAudioFile2::ReadArray(int count) {
@@ -147,7 +168,7 @@ int64_t TAudioFile2::Seek(int64_t position, int) {
 
 void TAudioFile2::SetInputFormat(int first, int second) {
     std::lock_guard lock(m_mutex);
-    if (!validRate(first) || second < 1 || second > 8)
+    if (!validInputRate(first) || second < 1 || second > 8)
         throw ComponentError(QStringLiteral("Unsupported input format: %1 Hz, %2").arg(first).arg(channelText(second)));
     m_inputRate = first;
     m_inputChannels = second;
@@ -155,8 +176,10 @@ void TAudioFile2::SetInputFormat(int first, int second) {
 
 // With nothing open, the description follows the new output format; an open file keeps its own.
 void TAudioFile2::formatChanged() {
-    if (!m_reader && !m_writer)
+    if (!m_reader && !m_writer) {
         m_formatString.clear();
+        m_readFailed = false;
+    }
 }
 
 void TAudioFile2::SetWavFormat(int frequency, int channels, int bits) {
@@ -224,6 +247,8 @@ QString TAudioFile2::GetFormatString() const {
     std::lock_guard lock(m_mutex);
     if (m_reader || m_writer)
         return m_formatString;
+    if (m_readFailed)
+        return {};
     return m_formatString.isEmpty() ? outputFormatString() : m_formatString;
 }
 
@@ -294,13 +319,14 @@ QString TAudioFile2::outputFormatString() const {
 }
 
 void TAudioFile2::ConnectTo(TAudioFileLink* link) {
-    std::lock_guard lock(m_mutex);
-    if (m_link)
-        m_link->disconnect(this);
-    m_link = link;
-    if (m_link)
-        m_link->connect(this);
+    TAudioFileLink* old = m_link.exchange(link);
+    if (old && old != link)
+        old->disconnect(this);
+    if (link)
+        link->connect(this);
 }
+
+void TAudioFile2::sinkLinkReleased(TAudioFileLink* link) { m_link.compare_exchange_strong(link, nullptr); }
 
 void TAudioFile2::sinkSetInputFormat(int sampleRate, int channels) { SetInputFormat(sampleRate, channels); }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -32,7 +33,8 @@ class SampleConverter;
 // and may be called any number of times.
 //
 // All operations are serialised by an internal lock, so a producer may write through the object
-// from a worker thread (ConnectTo) while the window reads GetFormatString.
+// from a worker thread (ConnectTo) while the window reads GetFormatString. The binding to a link
+// is atomic and released from either side: destroying the object or the link first is safe.
 class TAudioFile2 : public AudioSink {
 public:
     enum ErrorCode {
@@ -83,6 +85,8 @@ public:
 
     int64_t GetLength() const;
     int GetElementsPerPosition() const;
+    // The open file's format; after Close, the last file's. With nothing opened yet, the output
+    // format set last; after a failed OpenRead, an empty text.
     QString GetFormatString() const;
     int GetLastError() const;
     // The text of the last failure of OpenRead or CreateWrite (empty after a success).
@@ -99,6 +103,7 @@ public:
     void sinkCreateWrite(const QString& fileName) override;
     void sinkWriteArray(const AudioBlock& block) override;
     void sinkClose() override;
+    void sinkLinkReleased(TAudioFileLink* link) override;
 
 private:
     void closeLocked();
@@ -109,7 +114,8 @@ private:
     std::unique_ptr<AudioDecoder> m_reader;
     std::unique_ptr<AudioEncoder> m_writer;
     std::unique_ptr<SampleConverter> m_converter; // input format -> output format
-    TAudioFileLink* m_link = nullptr;
+    // Written by ConnectTo and by the link itself when it lets go of this object.
+    std::atomic<TAudioFileLink*> m_link{nullptr};
     TAudioFile2LameEnc* m_lame = nullptr;
 
     OutputFormat m_format = OutputFormat::Wav;
@@ -120,7 +126,9 @@ private:
     int m_inputRate = 0, m_inputChannels = 0; // 0: same as the output
 
     bool m_wmaEnabled = false;
+    bool m_readFailed = false; // the last OpenRead failed and nothing was opened or set since
     int m_lastError = NoError;
     QString m_lastErrorText;
     QString m_formatString;
+    QString m_writeFileName; // the file m_writer writes
 };

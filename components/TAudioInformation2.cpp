@@ -124,6 +124,9 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
         tagError(fileName, QStringLiteral("the file is read-only"));
     TagValues v{infoAlbum, infoArtist, infoTitle, infoComments, infoCopyright, infoURL, infoEncodedBy,
                 GenreName(m_genre), m_year > 0 ? QString::number(m_year) : QString()};
+    // A year is given per file: the ripper sets it only when its year field is filled, and a
+    // cleared field must not bring back the year of an earlier rip.
+    m_year = 0;
     const QByteArray path = QFile::encodeName(fileName);
     const QString ext = info.suffix().toLower();
     bool saved = false;

@@ -13,7 +13,8 @@
 // Tags: the info... texts, SetGenre and SetYear give the values, WriteTags writes them all into a
 // file: ID3v2.4 for MP3, Vorbis comments for OGG, ASF attributes for WMA, and for WAV an ID3 chunk
 // plus the RIFF INFO fields that exist. An empty text, genre -1 or a year of 0 removes that tag.
-// Texts are written as UTF-8 (UTF-16 in ASF).
+// Texts are written as UTF-8 (UTF-16 in ASF). The texts and the genre stay set for the next
+// WriteTags; the year applies to the next WriteTags only (without SetYear before it, no year).
 class TAudioInformation2 {
 public:
     void SetFileName(const QString& fileName);

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
+#include <memory>
 #include <thread>
 
 #include <sys/stat.h>
@@ -169,7 +171,11 @@ TEST(BadInput, FilesCutShortPlayWhatTheyHold) {
         ASSERT_GT(half.frames(), 0);
         EXPECT_LT(half.frames(), whole.frames() * 3 / 4);
         EXPECT_GT(half.frames(), whole.frames() / 5);
-        EXPECT_NEAR(double(half.length), double(half.frames()), 4096.0);
+        // The length is what plays: exact for WAV and WMA (whose header still gives the whole
+        // length), within a codec frame for MP3 and OGG.
+        const QString e = QString::fromLatin1(ext);
+        const double slack = e == "wav" || e == "wma" ? 0.0 : 1152.0;
+        EXPECT_NEAR(double(half.length), double(half.frames()), slack);
         EXPECT_NEAR(frequency(half.samples, half.channels, half.rate), 440.0, 3.0);
         // Cuts everywhere, including inside the headers: nothing crashes.
         for (int i = 1; i < 40; ++i) {
@@ -287,6 +293,34 @@ TEST(Link, ProducerWritesThroughTheConnectedFileFromAnotherThread) {
     EXPECT_EQ(link.sink(), &b);
     b.ConnectTo(nullptr);
     EXPECT_EQ(link.sink(), nullptr);
+}
+
+TEST(Link, FileObjectsNeverTouchALinkThatIsGone) {
+    // A window may destroy the grabber (and its link) before the file object bound to it, and a
+    // file object that another one replaced on the link may outlive the link as well. The link
+    // lives here in storage that is then reused; nothing may write to it after its end.
+    static_assert(sizeof(TAudioFileLink) == sizeof(AudioSink*));
+    alignas(TAudioFileLink) unsigned char storage[sizeof(TAudioFileLink)];
+    for (bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "replaced by another file object" : "still bound");
+        auto* link = new (storage) TAudioFileLink;
+        auto first = std::make_unique<TAudioFile2>();
+        TAudioFile2 second;
+        first->ConnectTo(link);
+        if (replaced) {
+            second.ConnectTo(link);
+            ASSERT_EQ(link->sink(), &second);
+        }
+        link->~TAudioFileLink();
+        // The storage now holds something else that happens to look like the first object's
+        // address; a stale disconnect would clear it.
+        AudioSink* reused = first.get();
+        std::memcpy(storage, &reused, sizeof reused);
+        first.reset();
+        AudioSink* after = nullptr;
+        std::memcpy(&after, storage, sizeof after);
+        EXPECT_EQ(after, reused) << "a destroyed file object wrote to a link that is gone";
+    }
 }
 
 TEST(Information, NamesWithColonsAndNonAsciiCharacters) {

@@ -117,14 +117,16 @@ TEST(Seek, OggAndWma) {
         SCOPED_TRACE("ogg");
         checkSeeks(dir.filePath("s.ogg"), 0);
     }
-    {
+    // WMA at the three frame sizes: 512 (16 kHz), 1024 (22.05 kHz) and 2048 (44.1 kHz) samples.
+    for (int profile : {6, 7, 15}) {
         TAudioFile2 af;
-        af.SetWmaFormat(15);
+        af.SetWmaFormat(profile);
+        const int r = af.GetSampleFormat1(), ch = af.GetSampleFormat2();
         af.CreateWrite(dir.filePath("s.wma"), 0);
-        writeBlocks(af, pcm, 2, rate / 2);
+        writeBlocks(af, chirp(r, ch, int64_t(r) * 5), ch, r / 2);
         af.Close();
-        SCOPED_TRACE("wma");
-        // ASF time stamps count milliseconds.
-        checkSeeks(dir.filePath("s.wma"), rate / 1000 + 1);
+        SCOPED_TRACE(testing::Message() << "wma profile " << profile);
+        // ASF time stamps count milliseconds; the frame they name starts at an exact sample.
+        checkSeeks(dir.filePath("s.wma"), 0);
     }
 }

@@ -179,6 +179,17 @@ TEST(Tags, EmptyValuesRemoveTagsAndBadFilesRaise) {
     EXPECT_EQ(ref.tag()->year(), 0u);
     EXPECT_EQ(str(ref.tag()->artist()), kArtist);
 
+    // The ripper gives a year only when its year field is filled: a later file tagged without
+    // SetYear gets no year, not the one given for an earlier file.
+    ai.SetYear(2001);
+    ai.WriteTags(path);
+    QString next = makeFile(dir.filePath("next.ogg"));
+    ai.WriteTags(next);
+    TagLib::FileRef nextRef(QFile::encodeName(next).constData());
+    EXPECT_EQ(str(nextRef.tag()->title()), "Only");
+    EXPECT_EQ(nextRef.tag()->year(), 0u);
+    EXPECT_EQ(TagLib::FileRef(QFile::encodeName(path).constData()).tag()->year(), 2001u);
+
     EXPECT_THROW(ai.WriteTags(dir.filePath("missing.mp3")), ComponentError);
     QFile text(dir.filePath("text.mp3"));
     text.open(QIODevice::WriteOnly);

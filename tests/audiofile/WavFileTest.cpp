@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -127,6 +129,65 @@ TEST(WavFile, InputFormatIsConvertedToTheOutputFormat) {
     writeBlocks(plain, tone(16000, 1, 16000, 500.0), 1, 4000);
     plain.Close();
     EXPECT_EQ(decodeAll(dir.filePath("p.wav")).frames(), 16000);
+}
+
+TEST(WavFile, ConvertsSourcesAtRatesItDoesNotWrite) {
+    // The converter passes a source's own format to SetInputFormat: a WAV at a rate no settings
+    // list offers plays, so it converts too.
+    QTemporaryDir dir;
+    for (int rate : {6000, 352800}) {
+        SCOPED_TRACE(rate);
+        std::vector<int16_t> pcm = tone(rate, 1, rate, 500.0);
+        QByteArray file(44, '\0');
+        auto put32 = [&file](int at, uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                file[at + i] = char(v >> (8 * i));
+        };
+        auto put16 = [&file](int at, uint16_t v) {
+            file[at] = char(v);
+            file[at + 1] = char(v >> 8);
+        };
+        std::memcpy(file.data(), "RIFF", 4);
+        put32(4, uint32_t(36 + pcm.size() * 2));
+        std::memcpy(file.data() + 8, "WAVEfmt ", 8);
+        put32(16, 16);
+        put16(20, 1);
+        put16(22, 1);
+        put32(24, uint32_t(rate));
+        put32(28, uint32_t(rate * 2));
+        put16(32, 2);
+        put16(34, 16);
+        std::memcpy(file.data() + 36, "data", 4);
+        put32(40, uint32_t(pcm.size() * 2));
+        file.append(reinterpret_cast<const char*>(pcm.data()), qsizetype(pcm.size() * 2));
+        QFile source(dir.filePath("odd.wav"));
+        ASSERT_TRUE(source.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        source.write(file);
+        source.close();
+
+        TAudioFile2 in, out;
+        in.OpenRead(source.fileName(), 0, 1);
+        ASSERT_EQ(in.GetLastError(), 0);
+        ASSERT_EQ(in.GetSampleFormat1(), rate);
+        out.SetWavFormat(44100, 2, 16);
+        out.CreateWrite(dir.filePath("converted.wav"), 0);
+        ASSERT_EQ(out.GetLastError(), 0);
+        ASSERT_NO_THROW(out.SetInputFormat(in.GetSampleFormat1(), in.GetSampleFormat2()));
+        for (;;) {
+            AudioBlock b = in.ReadArray(in.GetSampleFormat1() * in.GetSampleFormat2());
+            if (b.upperBound() < 0)
+                break;
+            out.WriteArray(b);
+        }
+        out.Close();
+        Decoded d = decodeAll(dir.filePath("converted.wav"));
+        EXPECT_NEAR(double(d.frames()), 44100.0, 64.0);
+        EXPECT_NEAR(frequency(d.samples, 2, 44100), 500.0, 2.0);
+        EXPECT_NEAR(level(d.samples, 2), 0.354, 0.02);
+    }
+    TAudioFile2 af;
+    EXPECT_THROW(af.SetInputFormat(0, 2), ComponentError);
+    EXPECT_THROW(af.SetInputFormat(44100, 0), ComponentError);
 }
 
 TEST(WavFile, CloseIsHarmlessAndFailedCreateLeavesNothing) {
@@ -248,6 +309,67 @@ TEST(WavFile, CompressedWritersKilledMidWayKeepTheirBlocks) {
         ASSERT_EQ(d.rate, rate);
         EXPECT_GE(d.frames(), rate * 4);
         EXPECT_NEAR(frequency(d.samples, 2, rate), 440.0, 2.0);
+        // The length reported is what plays, though no header was completed.
+        EXPECT_NEAR(double(d.length), double(d.frames()), QString::fromLatin1(ext) == "wma" ? 0.0 : 1152.0);
+    }
+}
+
+TEST(WavFile, WritersOnAFullDiskSayItAndLeaveNoEmptyFile) {
+    // A file size limit stands in for a disk that is full from the start (0 bytes) or fills up
+    // during the recording. Each writer runs in a child process of its own.
+    QTemporaryDir dir;
+    const int rate = 44100;
+    for (const char* ext : {"wav", "mp3", "ogg", "wma"}) {
+        for (long limit : {0L, 30000L}) {
+            SCOPED_TRACE(testing::Message() << ext << ", room for " << limit << " bytes");
+            const QString e = QString::fromLatin1(ext);
+            const QString path = dir.filePath(QStringLiteral("full%1.%2").arg(limit).arg(e));
+            pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                signal(SIGXFSZ, SIG_IGN);
+                struct rlimit rl {rlim_t(limit), rlim_t(limit)};
+                setrlimit(RLIMIT_FSIZE, &rl);
+                TAudioFile2LameEnc lame;
+                TAudioFile2 af;
+                af.SetLameEncoder(&lame);
+                if (e == "wav")
+                    af.SetWavFormat(rate, 2, 16);
+                else if (e == "mp3")
+                    af.SetMp3Format(rate, 128, 2);
+                else if (e == "ogg")
+                    af.SetOggFormat(rate, 2, 128, 0, 0, 599);
+                else
+                    af.SetWmaFormat(15);
+                af.CreateWrite(path, 0);
+                // Exit code: 0 when the failure was reported (by CreateWrite, WriteArray or Close).
+                bool reported = af.GetLastError() != 0;
+                try {
+                    for (int i = 0; i < 50 && !reported; ++i)
+                        af.WriteArray(AudioBlock(tone(rate, 2, rate * 4 / 10, 440.0, 0.5, int64_t(i) * rate * 4 / 10), 2));
+                } catch (const ComponentError&) {
+                    reported = true;
+                }
+                try {
+                    af.Close();
+                } catch (const ComponentError&) {
+                    reported = true;
+                }
+                _exit(reported ? 0 : 1);
+            }
+            int status = 0;
+            waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 0) << "the full disk was not reported";
+            if (limit == 0) {
+                EXPECT_FALSE(QFile::exists(path)) << "an empty file was left behind";
+            } else {
+                // What fitted plays.
+                Decoded d = decodeAll(path);
+                EXPECT_GT(d.frames(), rate / 10);
+                EXPECT_NEAR(frequency(d.samples, 2, rate), 440.0, 3.0);
+            }
+        }
     }
 }
 
@@ -264,6 +386,22 @@ TEST(WavFile, FormatStringDescribesTheWriterAndStaysAfterClose) {
     EXPECT_EQ(af.GetFormatString(), "Ogg Vorbis, 48000 Hz, quality 3, stereo");
     EXPECT_EQ(af.GetSampleFormat1(), 48000);
     EXPECT_EQ(af.GetSampleFormat2(), 2);
+
+    // A file that does not open is described by nothing: not by the file before it, not by the
+    // output format (the window shows this text for the file it tried to play).
+    af.OpenRead(dir.filePath("f.wav"), 0, 1);
+    EXPECT_EQ(af.GetFormatString(), "PCM, 32000 Hz, 8 bit, mono");
+    af.OpenRead(dir.filePath("gone.wav"), 0, 1);
+    ASSERT_NE(af.GetLastError(), 0);
+    EXPECT_EQ(af.GetFormatString(), "");
+    af.Close();
+    EXPECT_EQ(af.GetFormatString(), "");
+    // A create that fails describes the format it was to write, not the file read before.
+    af.OpenRead(dir.filePath("f.wav"), 0, 1);
+    af.SetWavFormat(8000, 2, 16);
+    af.CreateWrite(dir.filePath("no-folder/x.wav"), 0);
+    ASSERT_NE(af.GetLastError(), 0);
+    EXPECT_EQ(af.GetFormatString(), "PCM, 8000 Hz, 16 bit, stereo");
 }
 
 TEST(WavFile, ReaderWhoseFileVanishesEndsQuietly) {

@@ -303,7 +303,8 @@ uint32_t libcddbDiscId(const CdToc& toc) {
 Result run(const Request& request, const std::function<void(int)>& progress) {
     Result result;
     // A server that closes the connection early must not end the program with SIGPIPE: the signal
-    // stays blocked on this thread and the write fails instead.
+    // stays blocked on this thread and the write fails instead. A SIGPIPE raised meanwhile is taken
+    // off the thread before the old mask comes back, or unblocking would deliver it after all.
     sigset_t pipe;
     sigemptyset(&pipe);
     sigaddset(&pipe, SIGPIPE);
@@ -311,8 +312,16 @@ Result run(const Request& request, const std::function<void(int)>& progress) {
     pthread_sigmask(SIG_BLOCK, &pipe, &previous);
     struct Restore {
         sigset_t mask;
-        ~Restore() { pthread_sigmask(SIG_SETMASK, &mask, nullptr); }
-    } restore{previous};
+        sigset_t pipe;
+        ~Restore() {
+            if (!sigismember(&mask, SIGPIPE)) {
+                const timespec none{};
+                while (sigtimedwait(&pipe, nullptr, &none) == SIGPIPE) {
+                }
+            }
+            pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+        }
+    } restore{previous, pipe};
 
     static std::once_flag quiet;
     std::call_once(quiet, [] { cddb_log_set_handler(quietLog); });

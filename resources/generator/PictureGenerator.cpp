@@ -761,10 +761,11 @@ Look ProteinLook() {
     l.hot = Bgr(0xC4302D);
     l.accent = Bgr(0xC4302D);
     l.glyph = Rgb(0x55555C);
-    l.title1 = Rgb(0xFFFFFF);
-    l.title2 = Rgb(0xDCDCE2);
+    // A slate title bar over the light body, so that the white caption stays readable.
+    l.title1 = Rgb(0x8C8C99);
+    l.title2 = Rgb(0x5B5B68);
     l.titleEdge = Rgb(0x000000);
-    l.titleGlyph = Rgb(0x55555C);
+    l.titleGlyph = Rgb(0xFFFFFF);
     l.scrollBack = Bgr(0xF5F5F5);
     l.radius = 5;
     l.titleTop = 2;

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include <atomic>
+#include <mutex>
 
 class TAudioFileLink;
 
@@ -27,27 +27,47 @@ public:
 };
 
 // The link a producer hands out (the grabber's GetAudioFileLink) and an audio-file object binds to
-// (TAudioFile2::ConnectTo): from then on the producer writes through that object.
+// (TAudioFile2::ConnectTo): from then on the producer writes through that object. The producer
+// calls the object only through withSink, which holds the link for the call: an object that
+// disconnects (as it does when it is destroyed) waits for a call in progress, and after that the
+// producer finds it gone instead of touching freed memory.
 class TAudioFileLink {
 public:
     TAudioFileLink() = default;
     TAudioFileLink(const TAudioFileLink&) = delete;
     TAudioFileLink& operator=(const TAudioFileLink&) = delete;
     ~TAudioFileLink() {
-        if (AudioSink* s = m_sink.exchange(nullptr))
-            s->sinkLinkReleased(this);
+        if (AudioSink* s = exchange(nullptr)) s->sinkLinkReleased(this);
     }
     void connect(AudioSink* sink) {
-        AudioSink* old = m_sink.exchange(sink);
-        if (old && old != sink)
-            old->sinkLinkReleased(this);
+        AudioSink* old = exchange(sink);
+        if (old && old != sink) old->sinkLinkReleased(this);
     }
     void disconnect(AudioSink* sink) {
-        AudioSink* expected = sink;
-        m_sink.compare_exchange_strong(expected, nullptr);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_sink == sink) m_sink = nullptr;
     }
-    AudioSink* sink() const { return m_sink.load(); }
+    AudioSink* sink() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_sink;
+    }
+    // Calls fn(sink) while the link still leads to `expected`; false, without calling, when it
+    // no longer does (the object went away or another took its place).
+    template <class Fn> bool withSink(AudioSink* expected, Fn&& fn) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_sink || m_sink != expected) return false;
+        fn(*m_sink);
+        return true;
+    }
 
 private:
-    std::atomic<AudioSink*> m_sink{nullptr};
+    AudioSink* exchange(AudioSink* sink) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        AudioSink* old = m_sink;
+        m_sink = sink;
+        return old;
+    }
+
+    mutable std::mutex m_mutex;
+    AudioSink* m_sink = nullptr;
 };

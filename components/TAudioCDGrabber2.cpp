@@ -39,7 +39,7 @@ struct TAudioCDGrabber2::GrabJob {
     int trackNumber = 0;
     QString fileName;
     GrabModeSettings mode{};
-    AudioSink* sink = nullptr;
+    AudioSink* sink = nullptr; // which object the link led to at the start: only ever called through the link
 
     CdIo_t* cdio = nullptr;
     cdrom_drive_t* cdda = nullptr;
@@ -441,7 +441,9 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
             AudioBlock block(std::move(pending), 2);
             pending = std::vector<int16_t>();
             pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
-            job->sink->sinkWriteArray(block);
+            if (!m_link.withSink(job->sink, [&](AudioSink& out) { out.sinkWriteArray(block); }))
+                throw ComponentError(QStringLiteral("The audio file was closed while track %1 was being grabbed.")
+                                         .arg(job->trackNumber));
         };
         try {
             while (done < job->sectors && !job->abort.load()) {
@@ -516,7 +518,8 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
         job->closeReader();
         QString closeFailure;
         try {
-            job->sink->sinkClose();
+            // An object that went away closed its file itself.
+            m_link.withSink(job->sink, [](AudioSink& out) { out.sinkClose(); });
         } catch (const std::exception& e) {
             closeFailure = QString::fromUtf8(e.what());
         }

@@ -299,8 +299,9 @@ TEST(Link, FileObjectsNeverTouchALinkThatIsGone) {
     // A window may destroy the grabber (and its link) before the file object bound to it, and a
     // file object that another one replaced on the link may outlive the link as well. The link
     // lives here in storage that is then reused; nothing may write to it after its end.
-    static_assert(sizeof(TAudioFileLink) == sizeof(AudioSink*));
+    static_assert(sizeof(TAudioFileLink) % sizeof(AudioSink*) == 0);
     alignas(TAudioFileLink) unsigned char storage[sizeof(TAudioFileLink)];
+    constexpr std::size_t slots = sizeof(TAudioFileLink) / sizeof(AudioSink*);
     for (bool replaced : {false, true}) {
         SCOPED_TRACE(replaced ? "replaced by another file object" : "still bound");
         auto* link = new (storage) TAudioFileLink;
@@ -313,13 +314,15 @@ TEST(Link, FileObjectsNeverTouchALinkThatIsGone) {
         }
         link->~TAudioFileLink();
         // The storage now holds something else that happens to look like the first object's
-        // address; a stale disconnect would clear it.
+        // address, in every slot; a stale disconnect would clear one of them.
         AudioSink* reused = first.get();
-        std::memcpy(storage, &reused, sizeof reused);
+        for (std::size_t i = 0; i < slots; ++i) std::memcpy(storage + i * sizeof reused, &reused, sizeof reused);
         first.reset();
-        AudioSink* after = nullptr;
-        std::memcpy(&after, storage, sizeof after);
-        EXPECT_EQ(after, reused) << "a destroyed file object wrote to a link that is gone";
+        for (std::size_t i = 0; i < slots; ++i) {
+            AudioSink* after = nullptr;
+            std::memcpy(&after, storage + i * sizeof after, sizeof after);
+            EXPECT_EQ(after, reused) << "a destroyed file object wrote to a link that is gone";
+        }
     }
 }
 

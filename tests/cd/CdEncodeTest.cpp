@@ -135,4 +135,42 @@ TEST_F(CdEncodeTest, WmaDecodesToTheTrackLength) {
     expectLength(name, 4096);
 }
 
+TEST(CdGrabLink, DestroyingTheAudioFileMidGrabEndsTheGrabWithAnError) {
+    QTemporaryDir dir;
+    QStringList errors;
+    Application::setErrorPresenter([&](const QString& text) { errors << text; });
+    const Image image = writeImage(dir.path(), QStringLiteral("long"), {{75 * 300}});
+    writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
+    TAudioCDGrabber2 grabber;
+    grabber.Initialize();
+    grabber.SelectDrive(grabber.GetDriveCount());
+    grabber.RefreshMedia();
+    std::vector<double> progress;
+    grabber.OnOperationProgress = [&](double p) { progress.push_back(p); };
+
+    // A slow encoder, so that the grab is still running when the object goes.
+    auto lame = std::make_unique<TAudioFile2LameEnc>();
+    auto file = std::make_unique<TAudioFile2>();
+    lame->SetConstantBitRate(-1);
+    lame->SetQuality(0);
+    file->SetLameEncoder(lame.get());
+    file->SetMp3Format(44100, 320, 2);
+    file->ConnectTo(grabber.GetAudioFileLink());
+    grabber.SetGrabMode(1);
+    grabber.SetSession(0);
+    grabber.SetTrack(0);
+    const QString name = dir.path() + QStringLiteral("/gone.mp3");
+    grabber.StartGrab(name);
+    ASSERT_TRUE(waitFor([&] { return !progress.empty(); }, 30000));
+    file.reset();
+
+    ASSERT_TRUE(waitFor([&] { return !grabber.IsGrabbing() && !errors.isEmpty(); }, 30000));
+    Application::setErrorPresenter({});
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("audio file was closed"))) << errors[0].toStdString();
+    EXPECT_EQ(std::count(progress.begin(), progress.end(), 100.0), 0);
+    EXPECT_LT(progress.back(), 100.0);
+    EXPECT_FALSE(QFileInfo::exists(name)) << "the partial file is removed";
+    EXPECT_EQ(grabber.GetAudioFileLink()->sink(), nullptr);
+}
+
 } // namespace

@@ -261,28 +261,29 @@ void DrawThreePartBitmap(const QImage& graphic, QPainter& canvas, const TRect& r
     DrawMasked(canvas, rect.Left + pw, rect.Top, middle, mask);
 }
 
-void RotateBitmap(QImage& bitmap) {
+// A quarter turn, pixel for pixel: counter-clockwise, or clockwise.
+static void TurnQuarter(QImage& bitmap, bool clockwise) {
     if (bitmap.isNull()) return;
     const QImage in = bitmap.convertToFormat(QImage::Format_RGB32);
     const int w = in.width(), h = in.height();
     QImage out(h, w, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x)
-            out.setPixel(y, w - 1 - x, in.pixel(x, y));
+        for (int x = 0; x < w; ++x) {
+            if (clockwise)
+                out.setPixel(h - 1 - y, x, in.pixel(x, y));
+            else
+                out.setPixel(y, w - 1 - x, in.pixel(x, y));
+        }
     }
     bitmap = out;
 }
 
+void RotateBitmap(QImage& bitmap) {
+    TurnQuarter(bitmap, false);
+}
+
 void RotateBitmapClockwise(QImage& bitmap) {
-    if (bitmap.isNull()) return;
-    const QImage in = bitmap.convertToFormat(QImage::Format_RGB32);
-    const int w = in.width(), h = in.height();
-    QImage out(h, w, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x)
-            out.setPixel(h - 1 - y, x, in.pixel(x, y));
-    }
-    bitmap = out;
+    TurnQuarter(bitmap, true);
 }
 
 bool HasProperty(const QObject* instance, const char* name) {

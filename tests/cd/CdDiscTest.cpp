@@ -41,6 +41,17 @@ protected:
         ADD_FAILURE() << "image drive not listed";
         return 0;
     }
+    // Drive `drive` holds an image that reading refuses with a clear error, leaving it unrecognised.
+    static void expectRefused(TAudioCDGrabber2& g, int drive) {
+        g.SelectDrive(drive);
+        try {
+            g.RefreshMedia();
+            ADD_FAILURE() << "no error for drive " << drive;
+        } catch (const ComponentError& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("disc image"))) << e.message().toStdString();
+        }
+        EXPECT_EQ(g.GetMediaState(), 2) << "drive " << drive;
+    }
 
     QTemporaryDir dir;
     QString config;
@@ -197,14 +208,7 @@ TEST_F(CdDiscTest, DamagedImagesGiveClearErrors) {
     const int first = imageDrive(g);
     ASSERT_GT(first, 0);
     for (int i = 1; i <= 4; ++i) {
-        g.SelectDrive(first + i);
-        try {
-            g.RefreshMedia();
-            ADD_FAILURE() << "no error for image " << i;
-        } catch (const ComponentError& e) {
-            EXPECT_TRUE(e.message().contains(QStringLiteral("disc image"))) << e.message().toStdString();
-        }
-        EXPECT_EQ(g.GetMediaState(), 2) << "image " << i;
+        expectRefused(g, first + i);
         EXPECT_EQ(g.GetSessionCount(), 0);
         EXPECT_THROW(g.SetSession(0), ComponentError);
         EXPECT_THROW(g.StartRead(), ComponentError);
@@ -271,16 +275,8 @@ TEST_F(CdDiscTest, ImagesNamingSpecialFilesAreRefusedWithoutBlocking) {
     EXPECT_EQ(g.GetTrackCount(), 2);
     g.SetTrack(1);
     EXPECT_EQ(g.GetTrackBlocks(), 450);
-    for (int i = 1; i <= 5; ++i) {
-        g.SelectDrive(first + i);
-        try {
-            g.RefreshMedia();
-            ADD_FAILURE() << "no error for image " << i;
-        } catch (const ComponentError& e) {
-            EXPECT_TRUE(e.message().contains(QStringLiteral("disc image"))) << e.message().toStdString();
-        }
-        EXPECT_EQ(g.GetMediaState(), 2) << "image " << i;
-    }
+    for (int i = 1; i <= 5; ++i)
+        expectRefused(g, first + i);
     stop = true;
     rescuer.join();
     EXPECT_FALSE(unblocked) << "a read blocked on the FIFO";

@@ -14,6 +14,12 @@ namespace {
 
 // The file devices run faster than real time: the test stops (or changes) the capture from inside
 // the block event, as the recorder's own handlers do, so the amount captured stays bounded.
+// A capture device named "File Capture" that reads `input` (raw 16-bit samples).
+void useFileCapture(AlsaSandbox& box, const std::vector<int16_t>& input) {
+    writeRaw(box.path("in.raw"), input);
+    box.useConfig(AlsaSandbox::captureDevice("vzcap", box.path("in.raw"), "File Capture"));
+}
+
 struct Recorder {
     TAudioRecord2 ar;
     std::vector<AudioBlock> blocks;
@@ -50,8 +56,7 @@ TEST(Capture, ReturnsTheInputBlockByBlockWithLevels) {
     AlsaSandbox box;
     // Left at 50 % of full scale, right at 25 %, ten seconds (more than the capture runs ahead).
     const std::vector<int16_t> input = sine(44100, 2, 10.0, {1000.0, 440.0}, {0.5, 0.25});
-    writeRaw(box.path("in.raw"), input);
-    box.useConfig(AlsaSandbox::captureDevice("vzcap", box.path("in.raw"), "File Capture"));
+    useFileCapture(box, input);
 
     Recorder r;
     ASSERT_TRUE(r.selectByName("File Capture"));
@@ -92,8 +97,7 @@ TEST(Capture, ReturnsTheInputBlockByBlockWithLevels) {
 TEST(Capture, PauseAndResumeLoseAndRepeatNothing) {
     AlsaSandbox box;
     const std::vector<int16_t> input = sine(22050, 1, 10.0, {300.0}, {0.7});
-    writeRaw(box.path("in.raw"), input);
-    box.useConfig(AlsaSandbox::captureDevice("vzcap", box.path("in.raw"), "File Capture"));
+    useFileCapture(box, input);
 
     Recorder r;
     ASSERT_TRUE(r.selectByName("File Capture"));
@@ -122,8 +126,7 @@ TEST(Capture, FiltersChangeWhileCapturing) {
     AlsaSandbox box;
     // 5 kHz at half scale: the 1 kHz low-pass ("high" filter) must take most of it away.
     const std::vector<int16_t> input = sine(44100, 1, 10.0, {5000.0}, {0.5});
-    writeRaw(box.path("in.raw"), input);
-    box.useConfig(AlsaSandbox::captureDevice("vzcap", box.path("in.raw"), "File Capture"));
+    useFileCapture(box, input);
 
     Recorder r;
     ASSERT_TRUE(r.selectByName("File Capture"));
@@ -172,8 +175,7 @@ TEST(Capture, BadFormatsAreRefused) {
 TEST(Capture, SoftwareLineVolumeScalesTheSamples) {
     AlsaSandbox box;
     const std::vector<int16_t> input = sine(44100, 1, 10.0, {700.0}, {0.8});
-    writeRaw(box.path("in.raw"), input);
-    box.useConfig(AlsaSandbox::captureDevice("vzcap", box.path("in.raw"), "File Capture"));
+    useFileCapture(box, input);
     Recorder r;
     r.ar.SetMixerFactory([](const AudioDeviceInfo&, bool) { return nullptr; });
     ASSERT_TRUE(r.selectByName("File Capture"));
@@ -194,8 +196,7 @@ TEST(Capture, SoftwareLineVolumeScalesTheSamples) {
 TEST(Capture, StopAndNewRecordingInsideTheTimerEvent) {
     AlsaSandbox box;
     const std::vector<int16_t> input = sine(44100, 2, 10.0, {500.0, 900.0}, {0.4, 0.6});
-    writeRaw(box.path("in.raw"), input);
-    box.useConfig(AlsaSandbox::captureDevice("vzcap", box.path("in.raw"), "File Capture"));
+    useFileCapture(box, input);
 
     Recorder r;
     ASSERT_TRUE(r.selectByName("File Capture"));
@@ -235,8 +236,7 @@ TEST(Capture, StopAndNewRecordingInsideTheTimerEvent) {
 TEST(Capture, ManyQuickPausesKeepTheStreamWhole) {
     AlsaSandbox box;
     const std::vector<int16_t> input = sine(16000, 1, 20.0, {300.0}, {0.5});
-    writeRaw(box.path("in.raw"), input);
-    box.useConfig(AlsaSandbox::captureDevice("vzcap", box.path("in.raw"), "File Capture"));
+    useFileCapture(box, input);
 
     Recorder r;
     ASSERT_TRUE(r.selectByName("File Capture"));

@@ -9,7 +9,10 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
+#include <QTemporaryDir>
 #include <QtEndian>
+
+#include <gtest/gtest.h>
 
 namespace SkinTest {
 
@@ -38,5 +41,16 @@ inline QByteArray ReadBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// A test with a scratch folder to put files in.
+class ScratchFolderTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString Put(const QString& name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(WriteBytes(path, bytes));
+        return path;
+    }
+};
 
 } // namespace SkinTest

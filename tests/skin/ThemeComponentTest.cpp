@@ -79,15 +79,7 @@ private:
     QByteArray m_old;
 };
 
-class ThemeComponentTest : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString Put(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        EXPECT_TRUE(WriteBytes(path, bytes));
-        return path;
-    }
-};
+class ThemeComponentTest : public SkinTest::ScratchFolderTest {};
 
 std::string Message(const std::function<void()>& f) {
     try {

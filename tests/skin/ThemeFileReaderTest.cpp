@@ -22,15 +22,7 @@ QByteArray SampleTheme() {
     return w.Data();
 }
 
-class ThemeFileReaderTest : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString Put(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        EXPECT_TRUE(WriteBytes(path, bytes));
-        return path;
-    }
-};
+class ThemeFileReaderTest : public SkinTest::ScratchFolderTest {};
 
 } // namespace
 

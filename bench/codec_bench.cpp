@@ -51,7 +51,8 @@ std::vector<int16_t> makeInput(int64_t frames, int64_t start = 0) {
     uint32_t x = 777u + uint32_t(start);
     for (int64_t i = 0; i < frames; ++i) {
         double t = double(i + start) / kRate;
-        double v = 0.3 * std::sin(2 * M_PI * (220 + 20 * std::sin(t)) * t) + 0.2 * std::sin(2 * M_PI * 1318.5 * t) +
+        double v = 0.3 * std::sin(2 * M_PI * (220 + 20 * std::sin(t)) * t) +
+                   0.2 * std::sin(2 * M_PI * 1318.5 * t) +
                    0.1 * std::sin(2 * M_PI * 5000 * t * (1 + 0.01 * std::sin(3 * t)));
         x = x * 1664525u + 1013904223u;
         double n = (double((x >> 16) & 0xFFFF) / 65535.0 - 0.5) * 0.05;
@@ -87,14 +88,15 @@ int run(const std::vector<std::string>& args) {
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     int r = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (r != 0)
-        return -1;
+    if (r != 0) return -1;
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool haveTool(const char* name) { return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty(); }
+bool haveTool(const char* name) {
+    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
+}
 
 void encode(TAudioFile2& af, const QString& out, const std::vector<int16_t>& pcm) {
     af.CreateWrite(out, 0);
@@ -104,7 +106,8 @@ void encode(TAudioFile2& af, const QString& out, const std::vector<int16_t>& pcm
     }
     for (std::size_t i = 0; i < pcm.size(); i += std::size_t(kBlockFrames) * 2) {
         std::size_t n = std::min(pcm.size() - i, std::size_t(kBlockFrames) * 2);
-        af.WriteArray(AudioBlock(std::vector<int16_t>(pcm.begin() + std::ptrdiff_t(i), pcm.begin() + std::ptrdiff_t(i + n)), 2));
+        af.WriteArray(AudioBlock(
+            std::vector<int16_t>(pcm.begin() + std::ptrdiff_t(i), pcm.begin() + std::ptrdiff_t(i + n)), 2));
     }
     af.Close();
 }
@@ -127,17 +130,14 @@ int convert(const QString& in, const QString& out) {
     dst.SetLameEncoder(&lame);
     dst.SetMp3Format(kRate, 128, 2);
     src.OpenRead(in, 0, 1);
-    if (src.GetLastError() != 0)
-        return 1;
+    if (src.GetLastError() != 0) return 1;
     dst.CreateWrite(out, 0);
-    if (dst.GetLastError() != 0)
-        return 1;
+    if (dst.GetLastError() != 0) return 1;
     dst.SetInputFormat(src.GetSampleFormat1(), src.GetSampleFormat2());
     const int n = src.GetSampleFormat1() * src.GetSampleFormat2();
     for (;;) {
         AudioBlock b = src.ReadArray(n);
-        if (b.upperBound() < 0)
-            break;
+        if (b.upperBound() < 0) break;
         dst.WriteArray(b);
     }
     dst.Close();
@@ -154,13 +154,11 @@ std::string peakRss(const std::string& in, const std::string& out) {
         cargs.push_back(a.data());
     cargs.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, cargs.data(), environ) != 0)
-        return "failed";
+    if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, cargs.data(), environ) != 0) return "failed";
     int status = 0;
     struct rusage usage {};
     wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "failed";
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "failed";
     char text[32];
     std::snprintf(text, sizeof text, "%.1f", usage.ru_maxrss / 1024.0);
     return text;
@@ -198,7 +196,10 @@ int main(int argc, char** argv) {
         af.SetMp3Format(kRate, 128, 2);
         double ours = best([&] { encode(af, path("ours.mp3"), input); });
         bool ok = haveTool("lame");
-        double ref = ok ? best([&] { run({"lame", "--quiet", "--cbr", "-b", "128", "-q", "3", wavIn, local(path("ref.mp3"))}); }) : 0;
+        double ref = ok ? best([&] {
+            run({"lame", "--quiet", "--cbr", "-b", "128", "-q", "3", wavIn, local(path("ref.mp3"))});
+        })
+                        : 0;
         printRatio("mp3_cbr128_ratio", ours, ref, ok);
     }
     // OGG Vorbis, quality 6 (settings list index 6).
@@ -207,7 +208,10 @@ int main(int argc, char** argv) {
         af.SetOggFormat(kRate, 2, 128, 0, 0, 699);
         double ours = best([&] { encode(af, path("ours.ogg"), input); });
         bool ok = haveTool("oggenc");
-        double ref = ok ? best([&] { run({"oggenc", "-Q", "-q", "6", "-o", local(path("ref.ogg")), wavIn}); }) : 0;
+        double ref = ok ? best([&] {
+            run({"oggenc", "-Q", "-q", "6", "-o", local(path("ref.ogg")), wavIn});
+        })
+                        : 0;
         printRatio("ogg_q6_ratio", ours, ref, ok);
     }
     // WMA, 44.1 kHz stereo 128 kbps (profile 15).
@@ -217,7 +221,8 @@ int main(int argc, char** argv) {
         double ours = best([&] { encode(af, path("ours.wma"), input); });
         bool ok = haveTool("ffmpeg");
         double ref = ok ? best([&] {
-            run({"ffmpeg", "-nostdin", "-v", "quiet", "-y", "-i", wavIn, "-c:a", "wmav2", "-b:a", "128k", local(path("ref.wma"))});
+            run({"ffmpeg", "-nostdin", "-v", "quiet", "-y", "-i", wavIn, "-c:a", "wmav2", "-b:a", "128k",
+                 local(path("ref.wma"))});
         })
                         : 0;
         printRatio("wma_128_ratio", ours, ref, ok);
@@ -234,7 +239,10 @@ int main(int argc, char** argv) {
             af.Close();
         });
         bool ok = haveTool("ffmpeg");
-        double ref = ok ? best([&] { run({"ffmpeg", "-nostdin", "-v", "quiet", "-i", local(mp3), "-f", "null", "-"}); }) : 0;
+        double ref = ok ? best([&] {
+            run({"ffmpeg", "-nostdin", "-v", "quiet", "-i", local(mp3), "-f", "null", "-"});
+        })
+                        : 0;
         printRatio("mp3_decode_ratio", ours, ref, ok);
     }
     // Peak memory of converting a 30-minute WAV to MP3, in a process of its own.
@@ -248,7 +256,8 @@ int main(int argc, char** argv) {
             wav.Close();
         }
         // The same conversion of one minute: the same peak means memory does not grow with length.
-        std::printf("peak_rss_mb_30min_wav_to_mp3=%s\n", peakRss(local(path("long.wav")), local(path("long.mp3"))).c_str());
+        std::printf("peak_rss_mb_30min_wav_to_mp3=%s\n",
+                    peakRss(local(path("long.wav")), local(path("long.mp3"))).c_str());
         std::printf("peak_rss_mb_1min_wav_to_mp3=%s\n", peakRss(wavIn, local(path("short.mp3"))).c_str());
         QFile::remove(path("long.wav"));
         double info = seconds([&] {

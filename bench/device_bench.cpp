@@ -36,17 +36,20 @@ std::vector<int16_t> music(std::size_t frames) {
     std::vector<int16_t> s(frames * 2);
     for (std::size_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / 44100.0;
-        s[2 * i] = static_cast<int16_t>(9000 * std::sin(2 * M_PI * 220 * t) + 4000 * std::sin(2 * M_PI * 3100 * t));
-        s[2 * i + 1] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 330 * t) + 3000 * std::sin(2 * M_PI * 7000 * t));
+        s[2 * i] =
+            static_cast<int16_t>(9000 * std::sin(2 * M_PI * 220 * t) + 4000 * std::sin(2 * M_PI * 3100 * t));
+        s[2 * i + 1] =
+            static_cast<int16_t>(8000 * std::sin(2 * M_PI * 330 * t) + 3000 * std::sin(2 * M_PI * 7000 * t));
     }
     return s;
 }
 
 void waitUntil(const std::function<bool()>& done) {
-    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -71,9 +74,11 @@ int main(int argc, char** argv) {
         snd_config_update_free_global();
         return true;
     };
-    if (!useConfig(QStringLiteral("pcm.benchcap { type file slave.pcm null file \"/dev/null\" infile \"%1\" format \"raw\" "
-                                  "hint { show on description \"Bench capture\" } }\n")
-                       .arg(input)))
+    if (!useConfig(
+            QStringLiteral(
+                "pcm.benchcap { type file slave.pcm null file \"/dev/null\" infile \"%1\" format \"raw\" "
+                "hint { show on description \"Bench capture\" } }\n")
+                .arg(input)))
         return 1;
 
     // Capture: blocks of 400 ms as the recorder takes them, levels and a spectrum every tick.
@@ -106,9 +111,10 @@ int main(int argc, char** argv) {
         bool ended = false;
         auto feed = [&] {
             const std::size_t n = std::min<std::size_t>(signal.size() - offset, 2 * 17640);
-            ap.LoadArray(AudioBlock(std::vector<int16_t>(signal.begin() + static_cast<std::ptrdiff_t>(offset),
-                                                         signal.begin() + static_cast<std::ptrdiff_t>(offset + n)),
-                                    2));
+            ap.LoadArray(
+                AudioBlock(std::vector<int16_t>(signal.begin() + static_cast<std::ptrdiff_t>(offset),
+                                                signal.begin() + static_cast<std::ptrdiff_t>(offset + n)),
+                           2));
             offset += n;
         };
         ap.OnRequestOnLoadArray = feed;
@@ -121,7 +127,8 @@ int main(int argc, char** argv) {
         ap.SetDevice(0);
         const float pop[12] = {3, 45, 51, 39, 21, 0, 0, 21, 21, 45, 39, 33};
         std::vector<float> gains;
-        for (float g : pop) gains.push_back(g / 11.0f);
+        for (float g : pop)
+            gains.push_back(g / 11.0f);
         ap.SetEqualizer(gains);
         ap.SetEqualizerEnabled(-1);
         const double start = cpuSeconds();
@@ -151,9 +158,10 @@ int main(int argc, char** argv) {
             timer.start();
             for (int i = 0; i < frames; ++i) {
                 const std::size_t from = (static_cast<std::size_t>(i) * 2205 * 2) % (signal.size() - step);
-                ad.DisplayArray(AudioBlock(std::vector<int16_t>(signal.begin() + static_cast<std::ptrdiff_t>(from),
-                                                                signal.begin() + static_cast<std::ptrdiff_t>(from + step)),
-                                           2));
+                ad.DisplayArray(AudioBlock(
+                    std::vector<int16_t>(signal.begin() + static_cast<std::ptrdiff_t>(from),
+                                         signal.begin() + static_cast<std::ptrdiff_t>(from + step)),
+                    2));
                 ad.render(&image);
             }
             const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6 / frames;

@@ -15,7 +15,8 @@ QString describe(const char* desc, const std::string& pcm) {
     if (!desc || !*desc) return QString::fromStdString(pcm);
     const QStringList lines = QString::fromUtf8(desc).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QStringList kept;
-    for (const QString& l : lines) kept << l.trimmed();
+    for (const QString& l : lines)
+        kept << l.trimmed();
     return kept.join(QStringLiteral(" - "));
 }
 
@@ -41,12 +42,12 @@ bool canOpen(const std::string& pcm, bool capture) {
     snd_pcm_t* h = nullptr;
     const int e = snd_pcm_open(&h, pcm.c_str(), capture ? SND_PCM_STREAM_CAPTURE : SND_PCM_STREAM_PLAYBACK,
                                SND_PCM_NONBLOCK);
-    if (e < 0) return e == -EBUSY;  // a busy device exists all the same
+    if (e < 0) return e == -EBUSY; // a busy device exists all the same
     snd_pcm_close(h);
     return true;
 }
 
-}  // namespace
+} // namespace
 
 void SilenceAlsaDiagnostics() {
     static std::once_flag once;
@@ -91,9 +92,9 @@ AlsaPcm::~AlsaPcm() {
     }
 }
 
-std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture, unsigned rate, unsigned channels,
-                                       unsigned long periodFrames, unsigned long bufferFrames, OpenResult* result,
-                                       QString* error) {
+std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture, unsigned rate,
+                                       unsigned channels, unsigned long periodFrames,
+                                       unsigned long bufferFrames, OpenResult* result, QString* error) {
     SilenceAlsaDiagnostics();
     auto fail = [&](OpenResult r, const QString& text) -> std::unique_ptr<AlsaPcm> {
         if (result) *result = r;
@@ -107,8 +108,9 @@ std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture,
                          capture ? SND_PCM_STREAM_CAPTURE : SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (e < 0) {
         pcm->m_pcm = nullptr;
-        return fail(OpenResult::NoDevice, QStringLiteral("Unable to open the audio device \"%1\": %2")
-                                              .arg(QString::fromStdString(pcmName), QString::fromUtf8(snd_strerror(e))));
+        return fail(OpenResult::NoDevice,
+                    QStringLiteral("Unable to open the audio device \"%1\": %2")
+                        .arg(QString::fromStdString(pcmName), QString::fromUtf8(snd_strerror(e))));
     }
     snd_pcm_t* h = pcm->m_pcm;
     snd_pcm_hw_params_t* hw = nullptr;
@@ -141,7 +143,8 @@ std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture,
         snd_pcm_sw_params_set_avail_min(h, sw, pcm->m_period);
         // Capture runs from the first read; playback once half the buffer is filled (the drain at
         // the end starts a stream that never got that far).
-        snd_pcm_sw_params_set_start_threshold(h, sw, capture ? 1 : std::max<snd_pcm_uframes_t>(1, buffer / 2));
+        snd_pcm_sw_params_set_start_threshold(h, sw,
+                                              capture ? 1 : std::max<snd_pcm_uframes_t>(1, buffer / 2));
         snd_pcm_sw_params(h, sw);
     }
     if ((e = snd_pcm_prepare(h)) < 0) return badFormat(e);

@@ -11,9 +11,9 @@ typedef struct _snd_pcm snd_pcm_t;
 
 // One capture or playback device as ALSA offers it.
 struct AudioDeviceInfo {
-    std::string pcmName;    // what snd_pcm_open takes ("default", "sysdefault:CARD=PCH", ...)
-    QString displayName;    // what the user sees
-    std::string mixerName;  // the control device of its card ("hw:CARD=PCH"), empty when none is known
+    std::string pcmName;   // what snd_pcm_open takes ("default", "sysdefault:CARD=PCH", ...)
+    QString displayName;   // what the user sees
+    std::string mixerName; // the control device of its card ("hw:CARD=PCH"), empty when none is known
 };
 
 // The devices of one direction: the desktop's default device first, then every device the ALSA

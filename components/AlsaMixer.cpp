@@ -21,20 +21,22 @@ std::unique_ptr<AudioMixer> AlsaMixer::open(const std::string& controlName, bool
         m->m_mixer = nullptr;
         return nullptr;
     }
-    if (snd_mixer_attach(m->m_mixer, controlName.c_str()) < 0 || snd_mixer_selem_register(m->m_mixer, nullptr, nullptr) < 0 ||
-        snd_mixer_load(m->m_mixer) < 0)
+    if (snd_mixer_attach(m->m_mixer, controlName.c_str()) < 0 ||
+        snd_mixer_selem_register(m->m_mixer, nullptr, nullptr) < 0 || snd_mixer_load(m->m_mixer) < 0)
         return nullptr;
     int pcmLine = -1;
     for (snd_mixer_elem_t* e = snd_mixer_first_elem(m->m_mixer); e; e = snd_mixer_elem_next(e)) {
         if (!snd_mixer_selem_is_active(e)) continue;
-        const bool wanted = capture ? (snd_mixer_selem_has_capture_volume(e) || snd_mixer_selem_has_capture_switch(e))
-                                    : snd_mixer_selem_has_playback_volume(e);
+        const bool wanted =
+            capture ? (snd_mixer_selem_has_capture_volume(e) || snd_mixer_selem_has_capture_switch(e))
+                    : snd_mixer_selem_has_playback_volume(e);
         if (!wanted) continue;
         const QString name = QString::fromUtf8(snd_mixer_selem_get_name(e));
         const int index = static_cast<int>(m->m_lines.size());
         if (!capture && m->m_mainLine < 0 && name.compare(QLatin1String("Master"), Qt::CaseInsensitive) == 0)
             m->m_mainLine = index;
-        if (!capture && pcmLine < 0 && name.compare(QLatin1String("PCM"), Qt::CaseInsensitive) == 0) pcmLine = index;
+        if (!capture && pcmLine < 0 && name.compare(QLatin1String("PCM"), Qt::CaseInsensitive) == 0)
+            pcmLine = index;
         m->m_lines.push_back(e);
     }
     if (m->m_lines.empty()) return nullptr;
@@ -47,7 +49,7 @@ QString AlsaMixer::lineName(int line) const {
 }
 
 int AlsaMixer::volume(int line) const {
-    snd_mixer_handle_events(m_mixer);  // take in changes other programs made
+    snd_mixer_handle_events(m_mixer); // take in changes other programs made
     snd_mixer_elem_t* e = m_lines[static_cast<size_t>(line)];
     long min = 0, max = 0, value = 0;
     if (m_capture) {

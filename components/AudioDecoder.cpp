@@ -20,83 +20,86 @@ extern "C" {
 
 namespace {
 
-bool isMpegAudio(AVCodecID id) { return id == AV_CODEC_ID_MP3 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP1; }
+bool isMpegAudio(AVCodecID id) {
+    return id == AV_CODEC_ID_MP3 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP1;
+}
 
 QString codecTitle(const AVCodecParameters* par, const AVCodec* codec) {
     switch (par->codec_id) {
-    case AV_CODEC_ID_MP3: return QStringLiteral("MPEG Layer-3");
-    case AV_CODEC_ID_MP2: return QStringLiteral("MPEG Layer-2");
-    case AV_CODEC_ID_MP1: return QStringLiteral("MPEG Layer-1");
-    case AV_CODEC_ID_VORBIS: return QStringLiteral("Ogg Vorbis");
-    case AV_CODEC_ID_WMAV1: return QStringLiteral("Windows Media Audio 1");
-    case AV_CODEC_ID_WMAV2: return QStringLiteral("Windows Media Audio 2");
-    case AV_CODEC_ID_WMAPRO: return QStringLiteral("Windows Media Audio Pro");
-    case AV_CODEC_ID_WMALOSSLESS: return QStringLiteral("Windows Media Audio Lossless");
-    case AV_CODEC_ID_WMAVOICE: return QStringLiteral("Windows Media Audio Voice");
-    default: break;
+    case AV_CODEC_ID_MP3:
+        return QStringLiteral("MPEG Layer-3");
+    case AV_CODEC_ID_MP2:
+        return QStringLiteral("MPEG Layer-2");
+    case AV_CODEC_ID_MP1:
+        return QStringLiteral("MPEG Layer-1");
+    case AV_CODEC_ID_VORBIS:
+        return QStringLiteral("Ogg Vorbis");
+    case AV_CODEC_ID_WMAV1:
+        return QStringLiteral("Windows Media Audio 1");
+    case AV_CODEC_ID_WMAV2:
+        return QStringLiteral("Windows Media Audio 2");
+    case AV_CODEC_ID_WMAPRO:
+        return QStringLiteral("Windows Media Audio Pro");
+    case AV_CODEC_ID_WMALOSSLESS:
+        return QStringLiteral("Windows Media Audio Lossless");
+    case AV_CODEC_ID_WMAVOICE:
+        return QStringLiteral("Windows Media Audio Voice");
+    default:
+        break;
     }
-    if (av_get_bits_per_sample(par->codec_id) > 0 && codec && QString::fromLatin1(codec->name).startsWith("pcm_"))
+    if (av_get_bits_per_sample(par->codec_id) > 0 && codec &&
+        QString::fromLatin1(codec->name).startsWith("pcm_"))
         return QStringLiteral("PCM");
-    if (codec && codec->long_name)
-        return QString::fromUtf8(codec->long_name);
+    if (codec && codec->long_name) return QString::fromUtf8(codec->long_name);
     return QString::fromLatin1(avcodec_get_name(par->codec_id));
 }
 
-uint32_t be32(const unsigned char* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+uint32_t be32(const unsigned char* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
 
 // The exact number of frames FFmpeg delivers for an MP3 file that starts with a Xing/Info header
 // frame: its frame count, less the encoder delay and padding of a LAME tag. -1 without one.
 int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
     QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     QByteArray head = f.read(10);
     qint64 offset = 0;
     if (head.size() == 10 && head.startsWith("ID3")) {
         const auto* h = reinterpret_cast<const unsigned char*>(head.constData());
         offset = 10 + ((h[6] & 0x7F) << 21 | (h[7] & 0x7F) << 14 | (h[8] & 0x7F) << 7 | (h[9] & 0x7F));
-        if (h[5] & 0x10)
-            offset += 10; // footer
+        if (h[5] & 0x10) offset += 10; // footer
     }
-    if (!f.seek(offset))
-        return -1;
+    if (!f.seek(offset)) return -1;
     const QByteArray data = f.read(1024);
     const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
     const int n = int(data.size());
-    if (n < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
-        return -1;
+    if (n < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return -1;
     const int version = (p[1] >> 3) & 3; // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
     const int layer = (p[1] >> 1) & 3;   // 1: Layer III
-    if (layer != 1 || version == 1)
-        return -1;
+    if (layer != 1 || version == 1) return -1;
     const bool mono = (p[3] >> 6) == 3;
     const int x = 4 + (version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17));
     const int samplesPerFrame = version == 3 ? 1152 : 576;
-    if (n < x + 12 || (std::memcmp(p + x, "Xing", 4) != 0 && std::memcmp(p + x, "Info", 4) != 0))
-        return -1;
+    if (n < x + 12 || (std::memcmp(p + x, "Xing", 4) != 0 && std::memcmp(p + x, "Info", 4) != 0)) return -1;
     const uint32_t flags = be32(p + x + 4);
-    if (!(flags & 1))
-        return -1;
+    if (!(flags & 1)) return -1;
     int at = x + 8;
     const int64_t frames = be32(p + at);
     at += 4;
     if (flags & 2) {
-        if (n < at + 4)
-            return -1;
+        if (n < at + 4) return -1;
         *audioBytes = be32(p + at);
         // A file shorter than its header says was cut short (a lost last block, a copy broken
         // off): every missing byte is missing audio, so its packets are counted instead. Tags
         // after the audio make a file longer; beyond a little of that, the header is not trusted
         // either.
         const int64_t held = f.size() - offset;
-        if (held < *audioBytes || held - *audioBytes > 64 * 1024)
-            return -1;
+        if (held < *audioBytes || held - *audioBytes > 64 * 1024) return -1;
         at += 4;
     }
-    if (flags & 4)
-        at += 100;
-    if (flags & 8)
-        at += 4;
+    if (flags & 4) at += 100;
+    if (flags & 8) at += 4;
     int64_t trimmed = 0;
     // LAME's tag: a 9-byte encoder name, then at offset 21 the delay and padding, 12 bits each.
     if (n >= at + 24 && (std::memcmp(p + at, "LAME", 4) == 0 || std::memcmp(p + at, "Lavf", 4) == 0 ||
@@ -129,7 +132,7 @@ struct AudioDecoder::Impl {
     std::vector<int16_t> buf; // decoded, not yet delivered
     std::size_t bufPos = 0;   // first element not yet delivered
     std::vector<int16_t> tmp;
-    int64_t pos = 0;          // frame index of buf[bufPos]
+    int64_t pos = 0; // frame index of buf[bufPos]
     bool draining = false;
     bool eof = false;
     int64_t originPts = AV_NOPTS_VALUE;
@@ -168,15 +171,12 @@ struct AudioDecoder::Impl {
         closeContexts();
         QByteArray path = ffmpegFileUrl(fileName);
         int r = avformat_open_input(&fmt, path.constData(), nullptr, nullptr);
-        if (r < 0)
-            fail(ffmpegErrorText(r));
+        if (r < 0) fail(ffmpegErrorText(r));
         r = avformat_find_stream_info(fmt, nullptr);
-        if (r < 0)
-            fail(QStringLiteral("not an audio file (%1)").arg(ffmpegErrorText(r)));
+        if (r < 0) fail(QStringLiteral("not an audio file (%1)").arg(ffmpegErrorText(r)));
         const AVCodec* codec = nullptr;
         stream = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-        if (stream < 0 || !codec)
-            fail(QStringLiteral("no audio that can be decoded"));
+        if (stream < 0 || !codec) fail(QStringLiteral("no audio that can be decoded"));
         AVStream* st = fmt->streams[stream];
         tb = st->time_base;
         ctx = avcodec_alloc_context3(codec);
@@ -184,37 +184,31 @@ struct AudioDecoder::Impl {
             fail(QStringLiteral("out of memory"));
         ctx->pkt_timebase = tb;
         r = avcodec_open2(ctx, codec, nullptr);
-        if (r < 0)
-            fail(QStringLiteral("the decoder cannot be opened (%1)").arg(ffmpegErrorText(r)));
+        if (r < 0) fail(QStringLiteral("the decoder cannot be opened (%1)").arg(ffmpegErrorText(r)));
         rate = ctx->sample_rate;
         fileChannels = ctx->ch_layout.nb_channels;
-        if (rate <= 0 || fileChannels <= 0)
-            fail(QStringLiteral("no sample rate or channel count"));
+        if (rate <= 0 || fileChannels <= 0) fail(QStringLiteral("no sample rate or channel count"));
         outChannels = fileChannels == 1 ? 1 : 2;
         pcm = QString::fromLatin1(codec->name).startsWith("pcm_");
         wma = codec->id == AV_CODEC_ID_WMAV1 || codec->id == AV_CODEC_ID_WMAV2;
         pkt = av_packet_alloc();
         frame = av_frame_alloc();
-        if (!pkt || !frame)
-            fail(QStringLiteral("out of memory"));
+        if (!pkt || !frame) fail(QStringLiteral("out of memory"));
         for (unsigned i = 0; i < fmt->nb_streams; ++i)
-            if (int(i) != stream)
-                fmt->streams[i]->discard = AVDISCARD_ALL;
+            if (int(i) != stream) fmt->streams[i]->discard = AVDISCARD_ALL;
         pos = 0;
         originPts = AV_NOPTS_VALUE;
         // The first frame proves that the file decodes and fixes the time origin.
         seekTarget = -1;
         // A PCM file with a valid header may hold no samples at all: it opens, with length 0.
-        if ((!decodeMore() || buf.empty()) && !pcm)
-            fail(QStringLiteral("no audio could be decoded"));
+        if ((!decodeMore() || buf.empty()) && !pcm) fail(QStringLiteral("no audio could be decoded"));
     }
 
     // Where a frame starts, from its time stamp. ASF time stamps count milliseconds, but every
     // WMA 1/2 frame starts at a multiple of its length (512, 1024 or 2048 samples): the multiple
     // of 512 within a millisecond of the time stamp is the exact start.
     int64_t frameStart(int64_t at) const {
-        if (!wma)
-            return at;
+        if (!wma) return at;
         const int64_t exact = (at + 256) / 512 * 512;
         return std::abs(exact - at) <= rate / 1000 + 1 ? exact : at;
     }
@@ -222,7 +216,8 @@ struct AudioDecoder::Impl {
     bool setupResampler() {
         AVChannelLayout in{};
         if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
-            av_channel_layout_default(&in, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels : fileChannels);
+            av_channel_layout_default(&in, frame->ch_layout.nb_channels > 0 ? frame->ch_layout.nb_channels
+                                                                            : fileChannels);
         else
             av_channel_layout_copy(&in, &frame->ch_layout);
         if (swr && frame->format == swrFormat && frame->sample_rate == swrRate &&
@@ -250,19 +245,16 @@ struct AudioDecoder::Impl {
 
     // Converts the current frame and appends it; false when nothing was appended.
     bool appendFrame() {
-        if (frame->nb_samples <= 0 || !setupResampler())
-            return false;
+        if (frame->nb_samples <= 0 || !setupResampler()) return false;
         int maxOut = swr_get_out_samples(swr, frame->nb_samples);
-        if (maxOut <= 0)
-            return false;
+        if (maxOut <= 0) return false;
         tmp.resize(std::size_t(maxOut) * outChannels);
         uint8_t* out = reinterpret_cast<uint8_t*>(tmp.data());
-        int n = swr_convert(swr, &out, maxOut, const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
-        if (n <= 0)
-            return false;
+        int n = swr_convert(swr, &out, maxOut, const_cast<const uint8_t**>(frame->extended_data),
+                            frame->nb_samples);
+        if (n <= 0) return false;
         int64_t ts = frame->best_effort_timestamp;
-        if (ts == AV_NOPTS_VALUE)
-            ts = frame->pts;
+        if (ts == AV_NOPTS_VALUE) ts = frame->pts;
         if (originPts == AV_NOPTS_VALUE) {
             originPts = ts == AV_NOPTS_VALUE ? 0 : ts;
             firstFrameSamples = n;
@@ -278,8 +270,7 @@ struct AudioDecoder::Impl {
                 overshoot = true;
                 return false;
             }
-            if (at + n <= seekTarget)
-                return false; // still before the target: drop it
+            if (at + n <= seekTarget) return false; // still before the target: drop it
             skip = std::size_t(seekTarget - at);
             pos = seekTarget;
             seekTarget = -1;
@@ -288,23 +279,21 @@ struct AudioDecoder::Impl {
             buf.erase(buf.begin(), buf.begin() + std::ptrdiff_t(bufPos));
             bufPos = 0;
         }
-        buf.insert(buf.end(), tmp.begin() + std::ptrdiff_t(skip * outChannels), tmp.begin() + std::ptrdiff_t(std::size_t(n) * outChannels));
+        buf.insert(buf.end(), tmp.begin() + std::ptrdiff_t(skip * outChannels),
+                   tmp.begin() + std::ptrdiff_t(std::size_t(n) * outChannels));
         return true;
     }
 
     // Decodes until some samples were appended; false at the end of the stream.
     bool decodeMore() {
-        if (!fmt || !ctx)
-            return false; // a reopen for a seek failed: nothing more to read
+        if (!fmt || !ctx) return false; // a reopen for a seek failed: nothing more to read
         while (!eof) {
             int r = avcodec_receive_frame(ctx, frame);
             if (r == 0) {
                 bool got = appendFrame();
                 av_frame_unref(frame);
-                if (got)
-                    return true;
-                if (overshoot || syncFailed)
-                    return false;
+                if (got) return true;
+                if (overshoot || syncFailed) return false;
                 continue;
             }
             if (r != AVERROR(EAGAIN) || draining) {
@@ -318,8 +307,7 @@ struct AudioDecoder::Impl {
                 draining = true;
                 continue;
             }
-            if (pkt->stream_index == stream)
-                avcodec_send_packet(ctx, pkt); // a damaged packet is skipped
+            if (pkt->stream_index == stream) avcodec_send_packet(ctx, pkt); // a damaged packet is skipped
             av_packet_unref(pkt);
         }
         return false;
@@ -329,8 +317,7 @@ struct AudioDecoder::Impl {
 
     void dropFrames(int64_t frames) {
         while (frames > 0) {
-            if (available() == 0 && !decodeMore())
-                return;
+            if (available() == 0 && !decodeMore()) return;
             int64_t take = std::min<int64_t>(frames, int64_t(available() / outChannels));
             bufPos += std::size_t(take) * outChannels;
             pos += take;
@@ -345,13 +332,10 @@ struct AudioDecoder::Impl {
     }
 
     int64_t seek(int64_t target) {
-        if (!fmt || !ctx)
-            return pos;
+        if (!fmt || !ctx) return pos;
         target = std::max<int64_t>(0, target);
-        if (length > 0)
-            target = std::min(target, length);
-        if (target == pos)
-            return pos;
+        if (length > 0) target = std::min(target, length);
+        if (target == pos) return pos;
         if (target == 0) {
             openContexts();
             return 0;
@@ -364,11 +348,9 @@ struct AudioDecoder::Impl {
         int64_t preroll = pcm ? 0 : rate / 4;
         for (int attempt = 0; attempt < 4; ++attempt) {
             int64_t from = target - (preroll << attempt);
-            if (from <= 0)
-                return linearSeek(target);
+            if (from <= 0) return linearSeek(target);
             int64_t ts = originPts + av_rescale_q(from, AVRational{1, rate}, tb);
-            if (av_seek_frame(fmt, stream, ts, AVSEEK_FLAG_BACKWARD) < 0)
-                return linearSeek(target);
+            if (av_seek_frame(fmt, stream, ts, AVSEEK_FLAG_BACKWARD) < 0) return linearSeek(target);
             avcodec_flush_buffers(ctx);
             swr_free(&swr);
             swrFormat = -1;
@@ -378,21 +360,17 @@ struct AudioDecoder::Impl {
             overshoot = syncFailed = false;
             seekTarget = target;
             while (seekTarget >= 0 && !overshoot && !syncFailed) {
-                if (!decodeMore())
-                    break;
+                if (!decodeMore()) break;
             }
-            if (seekTarget < 0)
-                return pos;
+            if (seekTarget < 0) return pos;
             seekTarget = -1;
-            if (syncFailed)
-                return linearSeek(target);
+            if (syncFailed) return linearSeek(target);
             if (!overshoot) {
                 // The stream ended before the target: the position is its end.
                 pos = target;
                 return pos;
             }
-            if (preroll == 0)
-                preroll = rate / 4;
+            if (preroll == 0) preroll = rate / 4;
         }
         return linearSeek(target);
     }
@@ -402,8 +380,7 @@ struct AudioDecoder::Impl {
     int64_t scanLength(int64_t* bytes) {
         AVFormatContext* f = nullptr;
         QByteArray path = ffmpegFileUrl(fileName);
-        if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0)
-            return -1;
+        if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0) return -1;
         int64_t total = 0, trimmed = 0, size = 0;
         bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
         AVPacket* p = av_packet_alloc();
@@ -413,16 +390,14 @@ struct AudioDecoder::Impl {
                 size += p->size;
                 std::size_t sdSize = 0;
                 const uint8_t* sd = av_packet_get_side_data(p, AV_PKT_DATA_SKIP_SAMPLES, &sdSize);
-                if (sd && sdSize >= 8)
-                    trimmed += int64_t(AV_RL32(sd)) + int64_t(AV_RL32(sd + 4));
+                if (sd && sdSize >= 8) trimmed += int64_t(AV_RL32(sd)) + int64_t(AV_RL32(sd + 4));
             }
             av_packet_unref(p);
         }
         AVRational stb = ok ? f->streams[stream]->time_base : tb;
         av_packet_free(&p);
         avformat_close_input(&f);
-        if (!ok)
-            return -1;
+        if (!ok) return -1;
         *bytes = size;
         return std::max<int64_t>(0, av_rescale_q(total, stb, AVRational{1, rate}) - trimmed);
     }
@@ -435,20 +410,17 @@ struct AudioDecoder::Impl {
     int64_t scanLastPacketStart() {
         AVFormatContext* f = nullptr;
         QByteArray path = ffmpegFileUrl(fileName);
-        if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0)
-            return -1;
+        if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0) return -1;
         int64_t first = AV_NOPTS_VALUE, last = AV_NOPTS_VALUE;
         bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
         if (ok)
             for (unsigned i = 0; i < f->nb_streams; ++i)
-                if (int(i) != stream)
-                    f->streams[i]->discard = AVDISCARD_ALL;
+                if (int(i) != stream) f->streams[i]->discard = AVDISCARD_ALL;
         const int whole = ok ? f->streams[stream]->codecpar->block_align : 0;
         AVPacket* p = av_packet_alloc();
         while (ok && p && av_read_frame(f, p) >= 0) {
             if (p->stream_index == stream && p->pts != AV_NOPTS_VALUE && p->size >= whole) {
-                if (first == AV_NOPTS_VALUE)
-                    first = p->pts;
+                if (first == AV_NOPTS_VALUE) first = p->pts;
                 last = std::max(last == AV_NOPTS_VALUE ? p->pts : last, p->pts);
             }
             av_packet_unref(p);
@@ -456,8 +428,7 @@ struct AudioDecoder::Impl {
         AVRational stb = ok ? f->streams[stream]->time_base : tb;
         av_packet_free(&p);
         avformat_close_input(&f);
-        if (!ok || first == AV_NOPTS_VALUE)
-            return -1;
+        if (!ok || first == AV_NOPTS_VALUE) return -1;
         return std::max<int64_t>(0, frameStart(av_rescale_q(last - first, stb, AVRational{1, rate})));
     }
 
@@ -470,19 +441,17 @@ struct AudioDecoder::Impl {
         // counted (FFmpeg's own figure is then an estimate from the bit rate). WMA: the packets
         // are read as well (the header's duration is wrong for a file cut short).
         const bool wma = par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2;
-        if (par->codec_id == AV_CODEC_ID_MP3)
-            length = xingLength(fileName, &audioBytes);
-        if (wma)
-            length = scanLastPacketStart();
-        if (length < 0 && (isMpegAudio(par->codec_id) || fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
-                           (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE)))
+        if (par->codec_id == AV_CODEC_ID_MP3) length = xingLength(fileName, &audioBytes);
+        if (wma) length = scanLastPacketStart();
+        if (length < 0 &&
+            (isMpegAudio(par->codec_id) || fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
+             (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE)))
             length = scanLength(&audioBytes);
         if (length < 0 && st->duration != AV_NOPTS_VALUE) {
             length = av_rescale_q(st->duration, tb, AVRational{1, rate});
             // The WMA decoder gives out each packet's audio one packet late and the last packet
             // never: the stream lasts one frame less than the container says.
-            if (wma)
-                length -= firstFrameSamples;
+            if (wma) length -= firstFrameSamples;
         }
         if (length < 0 && fmt->duration != AV_NOPTS_VALUE)
             length = av_rescale(fmt->duration, rate, AV_TIME_BASE);
@@ -498,7 +467,8 @@ struct AudioDecoder::Impl {
             double seconds = double(length) / rate;
             if (audioBytes > 0 && seconds > 0)
                 bitRate = int64_t(audioBytes * 8 / seconds);
-            else if ((par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2) && par->bit_rate > 0)
+            else if ((par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2) &&
+                     par->bit_rate > 0)
                 bitRate = par->bit_rate;
             else if (seconds > 0.5)
                 bitRate = int64_t(QFileInfo(fileName).size() * 8 / seconds);
@@ -506,7 +476,8 @@ struct AudioDecoder::Impl {
                 bitRate = par->bit_rate > 0 ? par->bit_rate : fmt->bit_rate;
             middle = QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000);
         }
-        formatString = QStringLiteral("%1, %2 Hz, %3, %4").arg(title).arg(rate).arg(middle, channelText(fileChannels));
+        formatString =
+            QStringLiteral("%1, %2 Hz, %3, %4").arg(title).arg(rate).arg(middle, channelText(fileChannels));
     }
 };
 
@@ -514,37 +485,46 @@ AudioDecoder::AudioDecoder(const QString& fileName) : d(std::make_unique<Impl>()
     quietFfmpegLog();
     d->fileName = fileName;
     QFileInfo info(fileName);
-    if (!info.exists())
-        d->fail(QStringLiteral("the file does not exist"));
-    if (!isRegularFile(fileName))
-        d->fail(QStringLiteral("not a file"));
-    if (info.size() == 0)
-        d->fail(QStringLiteral("the file is empty"));
+    if (!info.exists()) d->fail(QStringLiteral("the file does not exist"));
+    if (!isRegularFile(fileName)) d->fail(QStringLiteral("not a file"));
+    if (info.size() == 0) d->fail(QStringLiteral("the file is empty"));
     d->openContexts();
     d->measure();
 }
 
 AudioDecoder::~AudioDecoder() = default;
 
-int AudioDecoder::sampleRate() const { return d->rate; }
-int AudioDecoder::channels() const { return d->outChannels; }
-int64_t AudioDecoder::length() const { return d->length; }
-int64_t AudioDecoder::durationMs() const { return d->rate > 0 ? d->length * 1000 / d->rate : 0; }
-QString AudioDecoder::formatString() const { return d->formatString; }
-int64_t AudioDecoder::position() const { return d->pos; }
+int AudioDecoder::sampleRate() const {
+    return d->rate;
+}
+int AudioDecoder::channels() const {
+    return d->outChannels;
+}
+int64_t AudioDecoder::length() const {
+    return d->length;
+}
+int64_t AudioDecoder::durationMs() const {
+    return d->rate > 0 ? d->length * 1000 / d->rate : 0;
+}
+QString AudioDecoder::formatString() const {
+    return d->formatString;
+}
+int64_t AudioDecoder::position() const {
+    return d->pos;
+}
 
 AudioBlock AudioDecoder::read(int64_t frames) {
     AudioBlock block;
     block.channels = d->outChannels;
-    if (frames <= 0)
-        return block;
+    if (frames <= 0) return block;
     frames = std::min<int64_t>(frames, int64_t(1) << 22); // a block never holds more than ~95 s
     const std::size_t want = std::size_t(frames) * d->outChannels;
     while (d->available() < want && d->decodeMore()) {
     }
     std::size_t take = std::min(want, d->available());
     take -= take % d->outChannels;
-    block.samples.assign(d->buf.begin() + std::ptrdiff_t(d->bufPos), d->buf.begin() + std::ptrdiff_t(d->bufPos + take));
+    block.samples.assign(d->buf.begin() + std::ptrdiff_t(d->bufPos),
+                         d->buf.begin() + std::ptrdiff_t(d->bufPos + take));
     d->bufPos += take;
     d->pos += int64_t(take / d->outChannels);
     if (d->bufPos == d->buf.size()) {
@@ -554,4 +534,6 @@ AudioBlock AudioDecoder::read(int64_t frames) {
     return block;
 }
 
-int64_t AudioDecoder::seek(int64_t frame) { return d->seek(frame); }
+int64_t AudioDecoder::seek(int64_t frame) {
+    return d->seek(frame);
+}

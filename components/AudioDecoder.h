@@ -22,7 +22,7 @@ public:
     AudioDecoder& operator=(const AudioDecoder&) = delete;
 
     int sampleRate() const;
-    int channels() const; // channels of the delivered blocks: 1 or 2
+    int channels() const;   // channels of the delivered blocks: 1 or 2
     int64_t length() const; // frames
     int64_t durationMs() const;
     QString formatString() const;

@@ -24,7 +24,9 @@ extern "C" {
 
 namespace {
 
-QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString systemError(int err) {
+    return QString::fromLocal8Bit(std::strerror(err));
+}
 
 // A file written with plain system calls: what write() returned is in the kernel, so it survives
 // the death of the process.
@@ -34,7 +36,8 @@ public:
         QByteArray path = QFile::encodeName(fileName);
         m_fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (m_fd < 0)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": %2").arg(fileName, systemError(errno)));
+            throw ComponentError(
+                QStringLiteral("Cannot create \"%1\": %2").arg(fileName, systemError(errno)));
     }
     ~RawFile() { close(); }
 
@@ -42,10 +45,10 @@ public:
         const char* p = static_cast<const char*>(data);
         while (size > 0) {
             ssize_t n = ::write(m_fd, p, size);
-            if (n < 0 && errno == EINTR)
-                continue;
+            if (n < 0 && errno == EINTR) continue;
             if (n <= 0)
-                throw ComponentError(QStringLiteral("Cannot write \"%1\": %2").arg(m_name, systemError(n < 0 ? errno : ENOSPC)));
+                throw ComponentError(QStringLiteral("Cannot write \"%1\": %2")
+                                         .arg(m_name, systemError(n < 0 ? errno : ENOSPC)));
             p += n;
             size -= std::size_t(n);
         }
@@ -54,10 +57,10 @@ public:
         const char* p = static_cast<const char*>(data);
         while (size > 0) {
             ssize_t n = ::pwrite(m_fd, p, size, offset);
-            if (n < 0 && errno == EINTR)
-                continue;
+            if (n < 0 && errno == EINTR) continue;
             if (n <= 0)
-                throw ComponentError(QStringLiteral("Cannot write \"%1\": %2").arg(m_name, systemError(n < 0 ? errno : ENOSPC)));
+                throw ComponentError(QStringLiteral("Cannot write \"%1\": %2")
+                                         .arg(m_name, systemError(n < 0 ? errno : ENOSPC)));
             p += n;
             offset += n;
             size -= std::size_t(n);
@@ -121,13 +124,13 @@ public:
     }
 
     void write(const int16_t* samples, int64_t frames) override {
-        if (frames <= 0)
-            return;
+        if (frames <= 0) return;
         const std::size_t count = std::size_t(frames) * m_channels;
         const std::size_t bytes = count * std::size_t(m_bits / 8);
         // The RIFF sizes are 32-bit: refuse to run past them rather than write a broken file.
         if (m_dataBytes + bytes + 44 + 1 > 0xFFFFFFFFull)
-            throw ComponentError(QStringLiteral("Cannot write \"%1\": a WAV file cannot grow beyond 4 GB").arg(m_file.name()));
+            throw ComponentError(
+                QStringLiteral("Cannot write \"%1\": a WAV file cannot grow beyond 4 GB").arg(m_file.name()));
         if (m_bits == 8) {
             m_bytes.resize(count);
             for (std::size_t i = 0; i < count; ++i)
@@ -170,13 +173,15 @@ private:
 // the first frame, which is rewritten with the final Xing/LAME tag after the flush.
 class Mp3Encoder : public AudioEncoder {
 public:
-    Mp3Encoder(const QString& fileName, int rate, int kbps, int channels, const TAudioFile2LameEnc::Settings& s)
+    Mp3Encoder(const QString& fileName, int rate, int kbps, int channels,
+               const TAudioFile2LameEnc::Settings& s)
         : m_name(fileName) {
         m_rate = rate;
         m_channels = channels;
         m_gf = lame_init();
         if (!m_gf)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": the MP3 encoder cannot start").arg(fileName));
+            throw ComponentError(
+                QStringLiteral("Cannot create \"%1\": the MP3 encoder cannot start").arg(fileName));
         lame_set_in_samplerate(m_gf, rate);
         lame_set_out_samplerate(m_gf, rate);
         lame_set_num_channels(m_gf, channels);
@@ -195,8 +200,12 @@ public:
         }
         if (lame_init_params(m_gf) < 0) {
             lame_close(m_gf);
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": the MP3 encoder does not accept %2 Hz, %3 kbps, %4")
-                                     .arg(fileName).arg(rate).arg(kbps).arg(channelText(channels)));
+            throw ComponentError(
+                QStringLiteral("Cannot create \"%1\": the MP3 encoder does not accept %2 Hz, %3 kbps, %4")
+                    .arg(fileName)
+                    .arg(rate)
+                    .arg(kbps)
+                    .arg(channelText(channels)));
         }
         try {
             m_file = std::make_unique<RawFile>(fileName);
@@ -206,8 +215,7 @@ public:
         }
     }
     ~Mp3Encoder() override {
-        if (m_gf)
-            lame_close(m_gf);
+        if (m_gf) lame_close(m_gf);
     }
 
     void write(const int16_t* samples, int64_t frames) override {
@@ -216,12 +224,15 @@ public:
             m_out.resize(std::size_t(n) * 5 / 4 + 7200);
             int bytes;
             if (m_channels == 2) {
-                bytes = lame_encode_buffer_interleaved(m_gf, const_cast<short*>(samples), n, m_out.data(), int(m_out.size()));
+                bytes = lame_encode_buffer_interleaved(m_gf, const_cast<short*>(samples), n, m_out.data(),
+                                                       int(m_out.size()));
             } else {
                 bytes = lame_encode_buffer(m_gf, samples, samples, n, m_out.data(), int(m_out.size()));
             }
             if (bytes < 0)
-                throw ComponentError(QStringLiteral("Cannot write \"%1\": the MP3 encoder failed (%2)").arg(m_name).arg(bytes));
+                throw ComponentError(QStringLiteral("Cannot write \"%1\": the MP3 encoder failed (%2)")
+                                         .arg(m_name)
+                                         .arg(bytes));
             m_file->write(m_out.data(), std::size_t(bytes));
             samples += std::size_t(n) * m_channels;
             frames -= n;
@@ -231,12 +242,10 @@ public:
     void finish() override {
         m_out.resize(16384);
         int bytes = lame_encode_flush(m_gf, m_out.data(), int(m_out.size()));
-        if (bytes > 0)
-            m_file->write(m_out.data(), std::size_t(bytes));
+        if (bytes > 0) m_file->write(m_out.data(), std::size_t(bytes));
         if (m_header) {
             std::size_t n = lame_get_lametag_frame(m_gf, m_out.data(), m_out.size());
-            if (n > 0 && n <= m_out.size())
-                m_file->writeAt(0, m_out.data(), n);
+            if (n > 0 && n <= m_out.size()) m_file->writeAt(0, m_out.data(), n);
         }
         m_file->close();
     }
@@ -256,7 +265,8 @@ class FfmpegEncoder : public AudioEncoder {
 public:
     enum Kind { Ogg, Wma };
 
-    FfmpegEncoder(const QString& fileName, Kind kind, int rate, int channels, int value) : m_name(fileName), m_kind(kind) {
+    FfmpegEncoder(const QString& fileName, Kind kind, int rate, int channels, int value)
+        : m_name(fileName), m_kind(kind) {
         m_rate = rate;
         m_channels = channels;
         try {
@@ -264,8 +274,7 @@ public:
         } catch (...) {
             bool created = m_created;
             release();
-            if (created)
-                QFile::remove(m_name);
+            if (created) QFile::remove(m_name);
             throw;
         }
     }
@@ -275,8 +284,7 @@ public:
         // Samples go straight into the frame being filled, as the codec's planar floats.
         const int64_t blockFrames = frames;
         while (frames > 0) {
-            if (m_filled == 0)
-                prepareFrame();
+            if (m_filled == 0) prepareFrame();
             int n = int(std::min<int64_t>(frames, m_frameSize - m_filled));
             for (int c = 0; c < m_channels; ++c) {
                 float* dst = reinterpret_cast<float*>(m_frame->extended_data[c]) + m_filled;
@@ -287,8 +295,7 @@ public:
             m_filled += n;
             samples += std::size_t(n) * std::size_t(m_channels);
             frames -= n;
-            if (m_filled == m_frameSize)
-                sendFilled(m_frameSize);
+            if (m_filled == m_frameSize) sendFilled(m_frameSize);
         }
         // Ogg pages are closed at the end of a block once a quarter of a second has gathered (the
         // muxer alone closes one a second), so a writer that dies leaves nearly all its audio in
@@ -296,17 +303,14 @@ public:
         m_sincePage += blockFrames;
         if (m_kind == Ogg && m_sincePage >= m_rate / 4) {
             m_sincePage = 0;
-            if (av_write_frame(m_oc, nullptr) < 0)
-                fail(QStringLiteral("the page could not be written"));
+            if (av_write_frame(m_oc, nullptr) < 0) fail(QStringLiteral("the page could not be written"));
         }
         avio_flush(m_oc->pb);
-        if (m_oc->pb->error < 0)
-            fail(ffmpegErrorText(m_oc->pb->error));
+        if (m_oc->pb->error < 0) fail(ffmpegErrorText(m_oc->pb->error));
     }
 
     void finish() override {
-        if (m_filled > 0)
-            sendFilled(m_padLastFrame ? m_frameSize : m_filled);
+        if (m_filled > 0) sendFilled(m_padLastFrame ? m_frameSize : m_filled);
         // A decoder of a codec without encoder delay (wmav2) gives out each frame one packet late:
         // one frame of silence after the end lets the last real frame come out whole.
         if (!(m_ctx->codec->capabilities & AV_CODEC_CAP_DELAY)) {
@@ -315,11 +319,9 @@ public:
         }
         sendFrame(nullptr);
         int r = av_write_trailer(m_oc);
-        if (r < 0)
-            fail(ffmpegErrorText(r));
+        if (r < 0) fail(ffmpegErrorText(r));
         r = avio_closep(&m_oc->pb);
-        if (r < 0)
-            fail(ffmpegErrorText(r));
+        if (r < 0) fail(ffmpegErrorText(r));
         release();
     }
 
@@ -334,13 +336,14 @@ private:
         const char* encoder = kind == Ogg ? "libvorbis" : "wmav2";
         QByteArray path = ffmpegFileUrl(m_name);
         if (avformat_alloc_output_context2(&m_oc, nullptr, muxer, path.constData()) < 0 || !m_oc)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": no %2 writer").arg(m_name, QString::fromLatin1(muxer)));
+            throw ComponentError(
+                QStringLiteral("Cannot create \"%1\": no %2 writer").arg(m_name, QString::fromLatin1(muxer)));
         const AVCodec* codec = avcodec_find_encoder_by_name(encoder);
         if (!codec)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": no %2 encoder").arg(m_name, QString::fromLatin1(encoder)));
+            throw ComponentError(QStringLiteral("Cannot create \"%1\": no %2 encoder")
+                                     .arg(m_name, QString::fromLatin1(encoder)));
         m_ctx = avcodec_alloc_context3(codec);
-        if (!m_ctx)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
+        if (!m_ctx) throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
         m_ctx->sample_rate = m_rate;
         av_channel_layout_default(&m_ctx->ch_layout, m_channels);
         m_ctx->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
@@ -351,21 +354,25 @@ private:
         } else {
             m_ctx->bit_rate = int64_t(value) * 1000;
         }
-        if (m_oc->oformat->flags & AVFMT_GLOBALHEADER)
-            m_ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        if (m_oc->oformat->flags & AVFMT_GLOBALHEADER) m_ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         int r = avcodec_open2(m_ctx, codec, nullptr);
         if (r < 0)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": the encoder does not accept %2 Hz, %3 (%4)")
-                                     .arg(m_name).arg(m_rate).arg(channelText(m_channels), ffmpegErrorText(r)));
+            throw ComponentError(
+                QStringLiteral("Cannot create \"%1\": the encoder does not accept %2 Hz, %3 (%4)")
+                    .arg(m_name)
+                    .arg(m_rate)
+                    .arg(channelText(m_channels), ffmpegErrorText(r)));
         m_frameSize = m_ctx->frame_size > 0 ? m_ctx->frame_size : 1024;
-        m_padLastFrame = !(codec->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE));
+        m_padLastFrame =
+            !(codec->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE));
         m_stream = avformat_new_stream(m_oc, nullptr);
         if (!m_stream || avcodec_parameters_from_context(m_stream->codecpar, m_ctx) < 0)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
         m_stream->time_base = m_ctx->time_base;
 
         if (m_ctx->sample_fmt != AV_SAMPLE_FMT_FLTP)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": unexpected sample format of the encoder").arg(m_name));
+            throw ComponentError(
+                QStringLiteral("Cannot create \"%1\": unexpected sample format of the encoder").arg(m_name));
         m_frame = av_frame_alloc();
         m_pkt = av_packet_alloc();
         if (!m_frame || !m_pkt)
@@ -387,14 +394,14 @@ private:
         // The headers must really be in the file (a full disk shows here), or the file is useless.
         avio_flush(m_oc->pb);
         if (m_oc->pb->error < 0)
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": %2").arg(m_name, ffmpegErrorText(m_oc->pb->error)));
+            throw ComponentError(
+                QStringLiteral("Cannot create \"%1\": %2").arg(m_name, ffmpegErrorText(m_oc->pb->error)));
     }
 
     // One frame buffer serves every frame: the encoder has let go of it once sendFrame returns
     // (otherwise it is copied here).
     void prepareFrame() {
-        if (av_frame_make_writable(m_frame) < 0)
-            fail(QStringLiteral("out of memory"));
+        if (av_frame_make_writable(m_frame) < 0) fail(QStringLiteral("out of memory"));
         av_samples_set_silence(m_frame->extended_data, 0, m_frameSize, m_channels, m_ctx->sample_fmt);
         m_filled = 0;
     }
@@ -409,23 +416,20 @@ private:
 
     void sendFrame(AVFrame* frame) {
         int r = avcodec_send_frame(m_ctx, frame);
-        if (r < 0)
-            fail(QStringLiteral("the encoder failed (%1)").arg(ffmpegErrorText(r)));
+        if (r < 0) fail(QStringLiteral("the encoder failed (%1)").arg(ffmpegErrorText(r)));
         while ((r = avcodec_receive_packet(m_ctx, m_pkt)) == 0) {
             av_packet_rescale_ts(m_pkt, m_ctx->time_base, m_stream->time_base);
             m_pkt->stream_index = m_stream->index;
             r = av_write_frame(m_oc, m_pkt);
             av_packet_unref(m_pkt);
-            if (r < 0)
-                fail(ffmpegErrorText(r));
+            if (r < 0) fail(ffmpegErrorText(r));
         }
         if (r != AVERROR(EAGAIN) && r != AVERROR_EOF)
             fail(QStringLiteral("the encoder failed (%1)").arg(ffmpegErrorText(r)));
     }
 
     void release() {
-        if (m_oc && m_oc->pb)
-            avio_closep(&m_oc->pb);
+        if (m_oc && m_oc->pb) avio_closep(&m_oc->pb);
         avformat_free_context(m_oc);
         m_oc = nullptr;
         avcodec_free_context(&m_ctx);
@@ -474,7 +478,8 @@ SampleConverter::SampleConverter(int inRate, int inChannels, int outRate, int ou
     AVChannelLayout in{}, out{};
     av_channel_layout_default(&in, inChannels);
     av_channel_layout_default(&out, outChannels);
-    int r = swr_alloc_set_opts2(&m_swr, &out, AV_SAMPLE_FMT_S16, outRate, &in, AV_SAMPLE_FMT_S16, inRate, 0, nullptr);
+    int r = swr_alloc_set_opts2(&m_swr, &out, AV_SAMPLE_FMT_S16, outRate, &in, AV_SAMPLE_FMT_S16, inRate, 0,
+                                nullptr);
     av_channel_layout_uninit(&in);
     av_channel_layout_uninit(&out);
     // Mono spread to stereo keeps its level on both sides (FFmpeg's default lowers it by 3 dB).
@@ -485,11 +490,16 @@ SampleConverter::SampleConverter(int inRate, int inChannels, int outRate, int ou
     if (r < 0 || swr_init(m_swr) < 0) {
         swr_free(&m_swr);
         throw ComponentError(QStringLiteral("Cannot convert %1 Hz, %2 to %3 Hz, %4")
-                                 .arg(inRate).arg(channelText(inChannels)).arg(outRate).arg(channelText(outChannels)));
+                                 .arg(inRate)
+                                 .arg(channelText(inChannels))
+                                 .arg(outRate)
+                                 .arg(channelText(outChannels)));
     }
 }
 
-SampleConverter::~SampleConverter() { swr_free(&m_swr); }
+SampleConverter::~SampleConverter() {
+    swr_free(&m_swr);
+}
 
 void SampleConverter::convert(const int16_t* samples, int64_t frames, AudioEncoder& encoder) {
     std::vector<int16_t> out;
@@ -500,8 +510,7 @@ void SampleConverter::convert(const int16_t* samples, int64_t frames, AudioEncod
         uint8_t* o = reinterpret_cast<uint8_t*>(out.data());
         const uint8_t* i = reinterpret_cast<const uint8_t*>(samples);
         int got = swr_convert(m_swr, &o, maxOut, &i, n);
-        if (got < 0)
-            throw ComponentError(QStringLiteral("Sample conversion failed"));
+        if (got < 0) throw ComponentError(QStringLiteral("Sample conversion failed"));
         encoder.write(out.data(), got);
         samples += std::size_t(n) * m_inChannels;
         frames -= n;
@@ -513,8 +522,7 @@ void SampleConverter::flush(AudioEncoder& encoder) {
     for (;;) {
         uint8_t* o = reinterpret_cast<uint8_t*>(out.data());
         int got = swr_convert(m_swr, &o, 4096, nullptr, 0);
-        if (got <= 0)
-            break;
+        if (got <= 0) break;
         encoder.write(out.data(), got);
     }
 }

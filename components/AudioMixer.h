@@ -27,7 +27,8 @@ public:
 };
 
 // Opens the mixer of a device, or returns null when the device has none worth showing.
-using AudioMixerFactory = std::function<std::unique_ptr<AudioMixer>(const AudioDeviceInfo& device, bool capture)>;
+using AudioMixerFactory =
+    std::function<std::unique_ptr<AudioMixer>(const AudioDeviceInfo& device, bool capture)>;
 
 // A device without a mixer of its own (a sound server's default device) still offers one line,
 // named "Capture" or "Master". Its volume and mute act on the samples themselves: the component

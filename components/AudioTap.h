@@ -23,8 +23,8 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<int16_t> m_ring;
-    std::size_t m_write = 0;   // next element to write
-    std::size_t m_filled = 0;  // elements held
+    std::size_t m_write = 0;  // next element to write
+    std::size_t m_filled = 0; // elements held
     int m_channels = 2;
 };
 

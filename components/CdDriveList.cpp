@@ -41,7 +41,7 @@ QString trimmedText(const char* text) {
 void addSystemDrives(std::vector<CdDriveEntry>& drives) {
     char** devices = cdio_get_devices(DRIVER_DEVICE);
     if (!devices) return;
-    QStringList seen;  // /dev/cdrom and /dev/sr0 may both name one drive
+    QStringList seen; // /dev/cdrom and /dev/sr0 may both name one drive
     for (char** d = devices; *d; ++d) {
         const QString device = QString::fromLocal8Bit(*d);
         const QString canonical = QFileInfo(device).canonicalFilePath();

@@ -6,7 +6,8 @@
 void Equalizer::setFormat(int rate, int channels) {
     m_rate = rate > 0 ? rate : 44100;
     m_channels = channels > 0 ? channels : 1;
-    for (Biquad& b : m_bands) b.setChannels(m_channels);
+    for (Biquad& b : m_bands)
+        b.setChannels(m_channels);
     m_active.fill(false);
     rebuild();
 }
@@ -31,7 +32,8 @@ bool Equalizer::isActive() const {
 }
 
 void Equalizer::reset() {
-    for (Biquad& b : m_bands) b.reset();
+    for (Biquad& b : m_bands)
+        b.reset();
     m_mix = m_enabled ? 1.0f : 0.0f;
 }
 
@@ -40,7 +42,7 @@ void Equalizer::rebuild() {
     m_anyBand = false;
     for (std::size_t i = 0; i < kBands; ++i) {
         const double centre = kCentres[i];
-        const bool active = m_gains[i] != 0.0f && centre < 0.45 * m_rate;  // room below Nyquist
+        const bool active = m_gains[i] != 0.0f && centre < 0.45 * m_rate; // room below Nyquist
         if (active) {
             if (!m_active[i]) m_bands[i].reset();
             m_bands[i].setPeaking(m_rate, centre, kQ, m_gains[i]);
@@ -59,7 +61,8 @@ void Equalizer::process(int16_t* data, std::size_t frames) {
     }
     const std::size_t n = frames * static_cast<std::size_t>(m_channels);
     m_work.resize(n);
-    for (std::size_t i = 0; i < n; ++i) m_work[i] = data[i];
+    for (std::size_t i = 0; i < n; ++i)
+        m_work[i] = data[i];
     for (std::size_t i = 0; i < kBands; ++i)
         if (m_active[i]) m_bands[i].process(m_work.data(), frames);
     const float step = 1.0f / (0.010f * static_cast<float>(m_rate));

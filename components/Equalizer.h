@@ -13,8 +13,8 @@
 class Equalizer {
 public:
     static constexpr int kBands = 11;
-    static constexpr std::array<double, kBands> kCentres = {31.0,   62.0,   125.0,  250.0,  500.0, 1000.0,
-                                                           2000.0, 4000.0, 8000.0, 12000.0, 16000.0};
+    static constexpr std::array<double, kBands> kCentres = {31.0,   62.0,   125.0,  250.0,   500.0,  1000.0,
+                                                            2000.0, 4000.0, 8000.0, 12000.0, 16000.0};
     static constexpr double kQ = 1.8;
     static constexpr float kMaxGainDb = 15.0f;
 
@@ -34,10 +34,10 @@ private:
     int m_channels = 2;
     std::array<float, kBands + 1> m_gains{};
     std::array<Biquad, kBands> m_bands;
-    std::array<bool, kBands> m_active{};  // a flat band is left out
+    std::array<bool, kBands> m_active{}; // a flat band is left out
     bool m_anyBand = false;
     float m_preamp = 1.0f;
     bool m_enabled = true;
-    float m_mix = 1.0f;  // 0 = plain, 1 = equalised
+    float m_mix = 1.0f; // 0 = plain, 1 = equalised
     std::vector<float> m_work;
 };

@@ -16,10 +16,8 @@ QString ffmpegErrorText(int errorCode) {
 }
 
 QString channelText(int channels) {
-    if (channels == 1)
-        return QStringLiteral("mono");
-    if (channels == 2)
-        return QStringLiteral("stereo");
+    if (channels == 1) return QStringLiteral("mono");
+    if (channels == 2) return QStringLiteral("stereo");
     return QStringLiteral("%1 channels").arg(channels);
 }
 
@@ -31,7 +29,9 @@ void quietFfmpegLog() {
     (void)done;
 }
 
-QByteArray ffmpegFileUrl(const QString& fileName) { return QByteArrayLiteral("file:") + QFile::encodeName(fileName); }
+QByteArray ffmpegFileUrl(const QString& fileName) {
+    return QByteArrayLiteral("file:") + QFile::encodeName(fileName);
+}
 
 bool isRegularFile(const QString& fileName) {
     struct stat st {};

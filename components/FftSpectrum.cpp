@@ -12,7 +12,7 @@ std::mutex& plannerMutex() {
     return m;
 }
 constexpr double kPi = 3.14159265358979323846;
-}  // namespace
+} // namespace
 
 FftSpectrum::~FftSpectrum() {
     std::lock_guard<std::mutex> lock(plannerMutex());
@@ -33,7 +33,8 @@ void FftSpectrum::plan(int size) {
     m_plan = fftwf_plan_dft_r2c_1d(size, m_in, out, FFTW_ESTIMATE);
     m_window.resize(static_cast<std::size_t>(size));
     for (int i = 0; i < size; ++i)
-        m_window[static_cast<std::size_t>(i)] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * kPi * i / size));
+        m_window[static_cast<std::size_t>(i)] =
+            static_cast<float>(0.5 - 0.5 * std::cos(2.0 * kPi * i / size));
 }
 
 const std::vector<float>& FftSpectrum::analyse(const AudioBlock& block, int size) {
@@ -49,7 +50,8 @@ const std::vector<float>& FftSpectrum::analyse(const AudioBlock& block, int size
         float v = 0.0f;
         if (i < used) {
             const int16_t* f = src + i * static_cast<std::size_t>(channels);
-            for (int ch = 0; ch < channels; ++ch) v += f[ch];
+            for (int ch = 0; ch < channels; ++ch)
+                v += f[ch];
         }
         m_in[i] = v * scale * m_window[i];
     }
@@ -60,7 +62,8 @@ const std::vector<float>& FftSpectrum::analyse(const AudioBlock& block, int size
     const float ref = 4.0f / static_cast<float>(size);
     for (int k = 0; k < size / 2; ++k) {
         const float mag = std::hypot(out[k][0], out[k][1]) * ref;
-        m_db[static_cast<std::size_t>(k)] = mag > 1e-6f ? std::max(-120.0f, 20.0f * std::log10(mag)) : -120.0f;
+        m_db[static_cast<std::size_t>(k)] =
+            mag > 1e-6f ? std::max(-120.0f, 20.0f * std::log10(mag)) : -120.0f;
     }
     return m_db;
 }
@@ -76,7 +79,8 @@ std::vector<float> GroupLogBands(const std::vector<float>& db, int bands) {
         lo = std::clamp(lo, 1, bins - 1);
         hi = std::clamp(std::max(hi, lo + 1), lo + 1, bins);
         float best = -120.0f;
-        for (int k = lo; k < hi; ++k) best = std::max(best, db[static_cast<std::size_t>(k)]);
+        for (int k = lo; k < hi; ++k)
+            best = std::max(best, db[static_cast<std::size_t>(k)]);
         out[static_cast<std::size_t>(b)] = best;
     }
     return out;

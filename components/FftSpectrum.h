@@ -23,7 +23,7 @@ private:
     int m_size = 0;
     float* m_in = nullptr;
     void* m_out = nullptr;  // fftwf_complex*
-    void* m_plan = nullptr;  // fftwf_plan
+    void* m_plan = nullptr; // fftwf_plan
     std::vector<float> m_window;
     std::vector<float> m_db;
 };

@@ -154,7 +154,6 @@ const char* const kGenres[GenreCount] = {
 } // namespace
 
 QString GenreName(int index) {
-    if (index < 0 || index >= GenreCount)
-        return {};
+    if (index < 0 || index >= GenreCount) return {};
     return QString::fromLatin1(kGenres[index]);
 }

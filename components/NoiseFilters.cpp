@@ -40,7 +40,8 @@ void NoiseFilters::process(int16_t* data, std::size_t frames) {
     if (!isActive() || frames == 0) return;
     const std::size_t n = frames * static_cast<std::size_t>(m_channels);
     m_work.resize(n);
-    for (std::size_t i = 0; i < n; ++i) m_work[i] = data[i];
+    for (std::size_t i = 0; i < n; ++i)
+        m_work[i] = data[i];
     if (m_low) m_highPass.process(m_work.data(), frames);
     if (m_high) m_lowPass.process(m_work.data(), frames);
     if (m_gate) {
@@ -50,12 +51,15 @@ void NoiseFilters::process(int16_t* data, std::size_t frames) {
         for (std::size_t f = 0; f < frames; ++f) {
             float peak = 0.0f;
             float* frame = m_work.data() + f * static_cast<std::size_t>(m_channels);
-            for (int ch = 0; ch < m_channels; ++ch) peak = std::max(peak, std::fabs(frame[ch]));
+            for (int ch = 0; ch < m_channels; ++ch)
+                peak = std::max(peak, std::fabs(frame[ch]));
             m_envelope = std::max(peak, m_envelope * envRelease);
             const float target = m_envelope >= m_threshold ? 1.0f : 0.0f;
             m_gain += (target - m_gain) * (target > m_gain ? open : close);
-            for (int ch = 0; ch < m_channels; ++ch) frame[ch] *= m_gain;
+            for (int ch = 0; ch < m_channels; ++ch)
+                frame[ch] *= m_gain;
         }
     }
-    for (std::size_t i = 0; i < n; ++i) data[i] = static_cast<int16_t>(std::lrint(std::clamp(m_work[i], -32768.0f, 32767.0f)));
+    for (std::size_t i = 0; i < n; ++i)
+        data[i] = static_cast<int16_t>(std::lrint(std::clamp(m_work[i], -32768.0f, 32767.0f)));
 }

@@ -442,8 +442,9 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
             pending = std::vector<int16_t>();
             pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
             if (!m_link.withSink(job->sink, [&](AudioSink& out) { out.sinkWriteArray(block); }))
-                throw ComponentError(QStringLiteral("The audio file was closed while track %1 was being grabbed.")
-                                         .arg(job->trackNumber));
+                throw ComponentError(
+                    QStringLiteral("The audio file was closed while track %1 was being grabbed.")
+                        .arg(job->trackNumber));
         };
         try {
             while (done < job->sectors && !job->abort.load()) {

@@ -13,19 +13,24 @@
 
 namespace {
 
-bool validRate(int rate) { return rate >= 8000 && rate <= 192000; }
+bool validRate(int rate) {
+    return rate >= 8000 && rate <= 192000;
+}
 // Blocks written may come from any file the reader opens (the converter passes the source's
 // format on), so the input takes every rate the resampler converts in sensible bounds.
-bool validInputRate(int rate) { return rate >= 1000 && rate <= 768000; }
-bool validChannels(int channels) { return channels == 1 || channels == 2; }
+bool validInputRate(int rate) {
+    return rate >= 1000 && rate <= 768000;
+}
+bool validChannels(int channels) {
+    return channels == 1 || channels == 2;
+}
 
 } // namespace
 
 TAudioFile2::TAudioFile2() = default;
 
 TAudioFile2::~TAudioFile2() {
-    if (TAudioFileLink* link = m_link.exchange(nullptr))
-        link->disconnect(this);
+    if (TAudioFileLink* link = m_link.exchange(nullptr)) link->disconnect(this);
     try {
         Close();
     } catch (const ComponentError&) {
@@ -64,7 +69,8 @@ void TAudioFile2::CreateWrite(const QString& fileName, int) {
         // Only regular files are written (and removed again when creating fails): never a device,
         // a pipe or a folder.
         if (QFile::exists(fileName) && !isRegularFile(fileName))
-            throw ComponentError(QStringLiteral("Cannot create \"%1\": it is not a regular file").arg(fileName));
+            throw ComponentError(
+                QStringLiteral("Cannot create \"%1\": it is not a regular file").arg(fileName));
         switch (m_format) {
         case OutputFormat::Wav:
             m_writer = createWavEncoder(fileName, m_wavRate, m_wavChannels, m_wavBits);
@@ -79,7 +85,9 @@ void TAudioFile2::CreateWrite(const QString& fileName, int) {
         case OutputFormat::Wma: {
             const auto& profiles = wmaProfiles();
             if (m_wmaProfile < 1 || m_wmaProfile > int(profiles.size()))
-                throw ComponentError(QStringLiteral("Cannot create \"%1\": there is no WMA profile %2").arg(fileName).arg(m_wmaProfile));
+                throw ComponentError(QStringLiteral("Cannot create \"%1\": there is no WMA profile %2")
+                                         .arg(fileName)
+                                         .arg(m_wmaProfile));
             const WmaProfile& p = profiles[std::size_t(m_wmaProfile - 1)];
             m_writer = createWmaEncoder(fileName, p.sampleRate, p.channels, p.kbps);
             break;
@@ -107,13 +115,11 @@ void TAudioFile2::Close() {
 
 void TAudioFile2::closeLocked() {
     m_reader.reset();
-    if (!m_writer)
-        return;
+    if (!m_writer) return;
     std::unique_ptr<AudioEncoder> writer = std::move(m_writer);
     std::unique_ptr<SampleConverter> converter = std::move(m_converter);
     try {
-        if (converter)
-            converter->flush(*writer);
+        if (converter) converter->flush(*writer);
         writer->finish();
     } catch (const ComponentError&) {
         // Finishing failed (a full disk): a file that did not get a single byte is no recording,
@@ -127,21 +133,18 @@ void TAudioFile2::closeLocked() {
 
 AudioBlock TAudioFile2::ReadArray(int count) {
     std::lock_guard lock(m_mutex);
-    if (!m_reader)
-        return AudioBlock({}, GetElementsPerPosition());
+    if (!m_reader) return AudioBlock({}, GetElementsPerPosition());
     // `count` is in frames: the block holds count x GetElementsPerPosition() elements.
     return m_reader->read(count);
 }
 
 void TAudioFile2::WriteArray(const AudioBlock& block) {
     std::lock_guard lock(m_mutex);
-    if (!m_writer)
-        throw ComponentError(QStringLiteral("No audio file is open for writing"));
+    if (!m_writer) throw ComponentError(QStringLiteral("No audio file is open for writing"));
     int inRate = m_inputRate > 0 ? m_inputRate : m_writer->sampleRate();
     int inChannels = m_inputChannels > 0 ? m_inputChannels : m_writer->channels();
     const int64_t frames = int64_t(block.samples.size()) / inChannels;
-    if (frames <= 0)
-        return;
+    if (frames <= 0) return;
     if (inRate == m_writer->sampleRate() && inChannels == m_writer->channels()) {
         if (m_converter) {
             m_converter->flush(*m_writer);
@@ -151,25 +154,25 @@ void TAudioFile2::WriteArray(const AudioBlock& block) {
         return;
     }
     if (!m_converter || m_converter->inRate() != inRate || m_converter->inChannels() != inChannels) {
-        if (m_converter)
-            m_converter->flush(*m_writer);
+        if (m_converter) m_converter->flush(*m_writer);
         m_converter.reset();
-        m_converter = std::make_unique<SampleConverter>(inRate, inChannels, m_writer->sampleRate(), m_writer->channels());
+        m_converter = std::make_unique<SampleConverter>(inRate, inChannels, m_writer->sampleRate(),
+                                                        m_writer->channels());
     }
     m_converter->convert(block.samples.data(), frames, *m_writer);
 }
 
 int64_t TAudioFile2::Seek(int64_t position, int) {
     std::lock_guard lock(m_mutex);
-    if (!m_reader)
-        return 0;
+    if (!m_reader) return 0;
     return m_reader->seek(position);
 }
 
 void TAudioFile2::SetInputFormat(int first, int second) {
     std::lock_guard lock(m_mutex);
     if (!validInputRate(first) || second < 1 || second > 8)
-        throw ComponentError(QStringLiteral("Unsupported input format: %1 Hz, %2").arg(first).arg(channelText(second)));
+        throw ComponentError(
+            QStringLiteral("Unsupported input format: %1 Hz, %2").arg(first).arg(channelText(second)));
     m_inputRate = first;
     m_inputChannels = second;
 }
@@ -185,7 +188,10 @@ void TAudioFile2::formatChanged() {
 void TAudioFile2::SetWavFormat(int frequency, int channels, int bits) {
     std::lock_guard lock(m_mutex);
     if (!validRate(frequency) || !validChannels(channels) || (bits != 8 && bits != 16))
-        throw ComponentError(QStringLiteral("Unsupported WAV format: %1 Hz, %2, %3 bit").arg(frequency).arg(channelText(channels)).arg(bits));
+        throw ComponentError(QStringLiteral("Unsupported WAV format: %1 Hz, %2, %3 bit")
+                                 .arg(frequency)
+                                 .arg(channelText(channels))
+                                 .arg(bits));
     m_format = OutputFormat::Wav;
     formatChanged();
     m_wavRate = frequency;
@@ -196,7 +202,10 @@ void TAudioFile2::SetWavFormat(int frequency, int channels, int bits) {
 void TAudioFile2::SetMp3Format(int frequency, int kbps, int channels) {
     std::lock_guard lock(m_mutex);
     if (!validRate(frequency) || !validChannels(channels) || kbps < 8 || kbps > 320)
-        throw ComponentError(QStringLiteral("Unsupported MP3 format: %1 Hz, %2 kbps, %3").arg(frequency).arg(kbps).arg(channelText(channels)));
+        throw ComponentError(QStringLiteral("Unsupported MP3 format: %1 Hz, %2 kbps, %3")
+                                 .arg(frequency)
+                                 .arg(kbps)
+                                 .arg(channelText(channels)));
     m_format = OutputFormat::Mp3;
     formatChanged();
     m_mp3Rate = frequency;
@@ -207,15 +216,15 @@ void TAudioFile2::SetMp3Format(int frequency, int kbps, int channels) {
 void TAudioFile2::SetOggFormat(int frequency, int channels, int, int, int, int16_t quality) {
     std::lock_guard lock(m_mutex);
     if (!validRate(frequency) || !validChannels(channels))
-        throw ComponentError(QStringLiteral("Unsupported OGG format: %1 Hz, %2").arg(frequency).arg(channelText(channels)));
+        throw ComponentError(
+            QStringLiteral("Unsupported OGG format: %1 Hz, %2").arg(frequency).arg(channelText(channels)));
     m_format = OutputFormat::Ogg;
     formatChanged();
     m_oggRate = frequency;
     m_oggChannels = channels;
     // The settings list stores index x 100 + 99; the index is the Vorbis quality (oggenc's -q).
     m_oggQuality = std::clamp((int(quality) - 99 + 50) / 100, 0, 9);
-    if (quality < 99)
-        m_oggQuality = 0;
+    if (quality < 99) m_oggQuality = 0;
 }
 
 void TAudioFile2::SetWmaFormat(int profile) {
@@ -245,10 +254,8 @@ int TAudioFile2::GetElementsPerPosition() const {
 
 QString TAudioFile2::GetFormatString() const {
     std::lock_guard lock(m_mutex);
-    if (m_reader || m_writer)
-        return m_formatString;
-    if (m_readFailed)
-        return {};
+    if (m_reader || m_writer) return m_formatString;
+    if (m_readFailed) return {};
     return m_formatString.isEmpty() ? outputFormatString() : m_formatString;
 }
 
@@ -264,15 +271,19 @@ QString TAudioFile2::GetLastErrorText() const {
 
 int TAudioFile2::GetSampleFormat1() const {
     std::lock_guard lock(m_mutex);
-    if (m_reader)
-        return m_reader->sampleRate();
+    if (m_reader) return m_reader->sampleRate();
     switch (m_format) {
-    case OutputFormat::Wav: return m_wavRate;
-    case OutputFormat::Mp3: return m_mp3Rate;
-    case OutputFormat::Ogg: return m_oggRate;
+    case OutputFormat::Wav:
+        return m_wavRate;
+    case OutputFormat::Mp3:
+        return m_mp3Rate;
+    case OutputFormat::Ogg:
+        return m_oggRate;
     case OutputFormat::Wma: {
         const auto& p = wmaProfiles();
-        return m_wmaProfile >= 1 && m_wmaProfile <= int(p.size()) ? p[std::size_t(m_wmaProfile - 1)].sampleRate : 44100;
+        return m_wmaProfile >= 1 && m_wmaProfile <= int(p.size())
+                   ? p[std::size_t(m_wmaProfile - 1)].sampleRate
+                   : 44100;
     }
     }
     return 44100;
@@ -280,15 +291,18 @@ int TAudioFile2::GetSampleFormat1() const {
 
 int TAudioFile2::GetSampleFormat2() const {
     std::lock_guard lock(m_mutex);
-    if (m_reader)
-        return m_reader->channels();
+    if (m_reader) return m_reader->channels();
     switch (m_format) {
-    case OutputFormat::Wav: return m_wavChannels;
-    case OutputFormat::Mp3: return m_mp3Channels;
-    case OutputFormat::Ogg: return m_oggChannels;
+    case OutputFormat::Wav:
+        return m_wavChannels;
+    case OutputFormat::Mp3:
+        return m_mp3Channels;
+    case OutputFormat::Ogg:
+        return m_oggChannels;
     case OutputFormat::Wma: {
         const auto& p = wmaProfiles();
-        return m_wmaProfile >= 1 && m_wmaProfile <= int(p.size()) ? p[std::size_t(m_wmaProfile - 1)].channels : 2;
+        return m_wmaProfile >= 1 && m_wmaProfile <= int(p.size()) ? p[std::size_t(m_wmaProfile - 1)].channels
+                                                                  : 2;
     }
     }
     return 2;
@@ -297,22 +311,36 @@ int TAudioFile2::GetSampleFormat2() const {
 QString TAudioFile2::outputFormatString() const {
     switch (m_format) {
     case OutputFormat::Wav:
-        return QStringLiteral("PCM, %1 Hz, %2 bit, %3").arg(m_wavRate).arg(m_wavBits).arg(channelText(m_wavChannels));
+        return QStringLiteral("PCM, %1 Hz, %2 bit, %3")
+            .arg(m_wavRate)
+            .arg(m_wavBits)
+            .arg(channelText(m_wavChannels));
     case OutputFormat::Mp3: {
         TAudioFile2LameEnc::Settings s = m_lame ? m_lame->settings() : TAudioFile2LameEnc::Settings{};
         if (s.constantBitRate)
-            return QStringLiteral("MPEG Layer-3, %1 Hz, %2 kbps, %3").arg(m_mp3Rate).arg(m_mp3Kbps).arg(channelText(m_mp3Channels));
+            return QStringLiteral("MPEG Layer-3, %1 Hz, %2 kbps, %3")
+                .arg(m_mp3Rate)
+                .arg(m_mp3Kbps)
+                .arg(channelText(m_mp3Channels));
         return QStringLiteral("MPEG Layer-3, %1 Hz, VBR quality %2, max %3 kbps, %4")
-            .arg(m_mp3Rate).arg(s.vbrQuality).arg(s.maxBitRate).arg(channelText(m_mp3Channels));
+            .arg(m_mp3Rate)
+            .arg(s.vbrQuality)
+            .arg(s.maxBitRate)
+            .arg(channelText(m_mp3Channels));
     }
     case OutputFormat::Ogg:
-        return QStringLiteral("Ogg Vorbis, %1 Hz, quality %2, %3").arg(m_oggRate).arg(m_oggQuality).arg(channelText(m_oggChannels));
+        return QStringLiteral("Ogg Vorbis, %1 Hz, quality %2, %3")
+            .arg(m_oggRate)
+            .arg(m_oggQuality)
+            .arg(channelText(m_oggChannels));
     case OutputFormat::Wma: {
         const auto& p = wmaProfiles();
-        if (m_wmaProfile < 1 || m_wmaProfile > int(p.size()))
-            return QStringLiteral("Windows Media Audio 2");
+        if (m_wmaProfile < 1 || m_wmaProfile > int(p.size())) return QStringLiteral("Windows Media Audio 2");
         const WmaProfile& w = p[std::size_t(m_wmaProfile - 1)];
-        return QStringLiteral("Windows Media Audio 2, %1 Hz, %2 kbps, %3").arg(w.sampleRate).arg(w.kbps).arg(channelText(w.channels));
+        return QStringLiteral("Windows Media Audio 2, %1 Hz, %2 kbps, %3")
+            .arg(w.sampleRate)
+            .arg(w.kbps)
+            .arg(channelText(w.channels));
     }
     }
     return {};
@@ -320,23 +348,28 @@ QString TAudioFile2::outputFormatString() const {
 
 void TAudioFile2::ConnectTo(TAudioFileLink* link) {
     TAudioFileLink* old = m_link.exchange(link);
-    if (old && old != link)
-        old->disconnect(this);
-    if (link)
-        link->connect(this);
+    if (old && old != link) old->disconnect(this);
+    if (link) link->connect(this);
 }
 
-void TAudioFile2::sinkLinkReleased(TAudioFileLink* link) { m_link.compare_exchange_strong(link, nullptr); }
+void TAudioFile2::sinkLinkReleased(TAudioFileLink* link) {
+    m_link.compare_exchange_strong(link, nullptr);
+}
 
-void TAudioFile2::sinkSetInputFormat(int sampleRate, int channels) { SetInputFormat(sampleRate, channels); }
+void TAudioFile2::sinkSetInputFormat(int sampleRate, int channels) {
+    SetInputFormat(sampleRate, channels);
+}
 
 void TAudioFile2::sinkCreateWrite(const QString& fileName) {
     std::lock_guard lock(m_mutex);
     CreateWrite(fileName, 0);
-    if (m_lastError != NoError)
-        throw ComponentError(m_lastErrorText);
+    if (m_lastError != NoError) throw ComponentError(m_lastErrorText);
 }
 
-void TAudioFile2::sinkWriteArray(const AudioBlock& block) { WriteArray(block); }
+void TAudioFile2::sinkWriteArray(const AudioBlock& block) {
+    WriteArray(block);
+}
 
-void TAudioFile2::sinkClose() { Close(); }
+void TAudioFile2::sinkClose() {
+    Close();
+}

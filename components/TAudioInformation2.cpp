@@ -26,9 +26,13 @@
 
 namespace {
 
-TagLib::String tl(const QString& s) { return TagLib::String(s.toStdString(), TagLib::String::UTF8); }
+TagLib::String tl(const QString& s) {
+    return TagLib::String(s.toStdString(), TagLib::String::UTF8);
+}
 
-TagLib::FileName fileNameOf(const QByteArray& path) { return path.constData(); }
+TagLib::FileName fileNameOf(const QByteArray& path) {
+    return path.constData();
+}
 
 struct TagValues {
     QString album, artist, title, comments, copyright, url, encodedBy, genre, year;
@@ -36,8 +40,7 @@ struct TagValues {
 
 void setTextFrame(TagLib::ID3v2::Tag* tag, const char* id, const QString& text) {
     tag->removeFrames(id);
-    if (text.isEmpty())
-        return;
+    if (text.isEmpty()) return;
     auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, TagLib::String::UTF8);
     frame->setText(tl(text));
     tag->addFrame(frame);
@@ -68,14 +71,12 @@ void writeId3v2(TagLib::ID3v2::Tag* tag, const TagValues& v) {
 
 void setXiph(TagLib::Ogg::XiphComment* c, const char* key, const QString& value) {
     c->removeFields(key);
-    if (!value.isEmpty())
-        c->addField(key, tl(value), true);
+    if (!value.isEmpty()) c->addField(key, tl(value), true);
 }
 
 void setAsf(TagLib::ASF::Tag* t, const char* key, const QString& value) {
     t->removeItem(key);
-    if (!value.isEmpty())
-        t->setAttribute(key, TagLib::ASF::Attribute(tl(value)));
+    if (!value.isEmpty()) t->setAttribute(key, TagLib::ASF::Attribute(tl(value)));
 }
 
 void setInfo(TagLib::RIFF::Info::Tag* t, const char* id, const QString& value) {
@@ -105,25 +106,39 @@ void TAudioInformation2::SetFileName(const QString& fileName) {
     m_formatString = decoder.formatString();
 }
 
-int TAudioInformation2::GetDuration() const { return int(std::min<int64_t>(m_durationMs, INT32_MAX)); }
-int64_t TAudioInformation2::GetLength() const { return m_length; }
-QString TAudioInformation2::GetFormatString() const { return m_formatString; }
-int TAudioInformation2::GetSampleFormat1() const { return m_rate; }
-int TAudioInformation2::GetSampleFormat2() const { return m_channels; }
-void TAudioInformation2::EnableWMA(int flag) { m_wmaEnabled = flag != 0; }
-void TAudioInformation2::SetGenre(int index) { m_genre = index; }
-void TAudioInformation2::SetYear(int year) { m_year = year; }
+int TAudioInformation2::GetDuration() const {
+    return int(std::min<int64_t>(m_durationMs, INT32_MAX));
+}
+int64_t TAudioInformation2::GetLength() const {
+    return m_length;
+}
+QString TAudioInformation2::GetFormatString() const {
+    return m_formatString;
+}
+int TAudioInformation2::GetSampleFormat1() const {
+    return m_rate;
+}
+int TAudioInformation2::GetSampleFormat2() const {
+    return m_channels;
+}
+void TAudioInformation2::EnableWMA(int flag) {
+    m_wmaEnabled = flag != 0;
+}
+void TAudioInformation2::SetGenre(int index) {
+    m_genre = index;
+}
+void TAudioInformation2::SetYear(int year) {
+    m_year = year;
+}
 
 void TAudioInformation2::WriteTags(const QString& fileName) {
     QFileInfo info(fileName);
-    if (!info.exists())
-        tagError(fileName, QStringLiteral("the file does not exist"));
-    if (!isRegularFile(fileName))
-        tagError(fileName, QStringLiteral("not a file"));
-    if (!info.isWritable())
-        tagError(fileName, QStringLiteral("the file is read-only"));
-    TagValues v{infoAlbum, infoArtist, infoTitle, infoComments, infoCopyright, infoURL, infoEncodedBy,
-                GenreName(m_genre), m_year > 0 ? QString::number(m_year) : QString()};
+    if (!info.exists()) tagError(fileName, QStringLiteral("the file does not exist"));
+    if (!isRegularFile(fileName)) tagError(fileName, QStringLiteral("not a file"));
+    if (!info.isWritable()) tagError(fileName, QStringLiteral("the file is read-only"));
+    TagValues v{infoAlbum,     infoArtist,         infoTitle,
+                infoComments,  infoCopyright,      infoURL,
+                infoEncodedBy, GenreName(m_genre), m_year > 0 ? QString::number(m_year) : QString()};
     // A year is given per file: the ripper sets it only when its year field is filled, and a
     // cleared field must not bring back the year of an earlier rip.
     m_year = 0;
@@ -132,14 +147,13 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
     bool saved = false;
     if (ext == "mp3") {
         TagLib::MPEG::File f(fileNameOf(path), false);
-        if (!f.isValid() || f.firstFrameOffset() < 0)
-            tagError(fileName, QStringLiteral("not an MP3 file"));
+        if (!f.isValid() || f.firstFrameOffset() < 0) tagError(fileName, QStringLiteral("not an MP3 file"));
         writeId3v2(f.ID3v2Tag(true), v);
-        saved = f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate);
+        saved = f.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4,
+                       TagLib::File::DoNotDuplicate);
     } else if (ext == "ogg") {
         TagLib::Ogg::Vorbis::File f(fileNameOf(path), false);
-        if (!f.isValid() || !f.tag())
-            tagError(fileName, QStringLiteral("not an Ogg Vorbis file"));
+        if (!f.isValid() || !f.tag()) tagError(fileName, QStringLiteral("not an Ogg Vorbis file"));
         TagLib::Ogg::XiphComment* c = f.tag();
         setXiph(c, "ALBUM", v.album);
         setXiph(c, "ARTIST", v.artist);
@@ -153,8 +167,7 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
         saved = f.save();
     } else if (ext == "wma" || ext == "asf") {
         TagLib::ASF::File f(fileNameOf(path), false);
-        if (!f.isValid() || !f.tag())
-            tagError(fileName, QStringLiteral("not a WMA file"));
+        if (!f.isValid() || !f.tag()) tagError(fileName, QStringLiteral("not a WMA file"));
         TagLib::ASF::Tag* t = f.tag();
         t->setTitle(tl(v.title));
         t->setArtist(tl(v.artist));
@@ -168,8 +181,7 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
         saved = f.save();
     } else if (ext == "wav") {
         TagLib::RIFF::WAV::File f(fileNameOf(path), false);
-        if (!f.isValid())
-            tagError(fileName, QStringLiteral("not a WAV file"));
+        if (!f.isValid()) tagError(fileName, QStringLiteral("not a WAV file"));
         writeId3v2(f.ID3v2Tag(), v);
         TagLib::RIFF::Info::Tag* i = f.InfoTag();
         setInfo(i, "IPRD", v.album);
@@ -204,6 +216,5 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
         f.file()->setProperties(p);
         saved = f.save();
     }
-    if (!saved)
-        tagError(fileName, QStringLiteral("the file could not be saved"));
+    if (!saved) tagError(fileName, QStringLiteral("the file could not be saved"));
 }

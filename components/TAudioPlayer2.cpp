@@ -11,9 +11,10 @@ namespace {
 bool validFormat(int rate, int channels) {
     return rate >= 8000 && rate <= 192000 && channels >= 1 && channels <= 8;
 }
-}  // namespace
+} // namespace
 
-TAudioPlayer2::TAudioPlayer2() : m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
+TAudioPlayer2::TAudioPlayer2()
+    : m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
     m_history.reset(m_channels);
 }
 
@@ -40,7 +41,7 @@ int TAudioPlayer2::GetDeviceCount() {
 
 void TAudioPlayer2::SetDevice(int index) {
     if (!m_listed) refreshDevices();
-    m_device = index;  // a running playback stays where it is; the next Play uses this one
+    m_device = index; // a running playback stays where it is; the next Play uses this one
     openMixer();
 }
 
@@ -139,7 +140,7 @@ void TAudioPlayer2::SetTimerInterval(int ms) {
 void TAudioPlayer2::LoadArray(const AudioBlock& block) {
     if (block.isEmpty() || m_channels < 1) return;
     AudioBlock copy = block;
-    copy.channels = m_channels;  // the samples are taken in the player's format
+    copy.channels = m_channels; // the samples are taken in the player's format
     copy.samples.resize(copy.samples.size() - copy.samples.size() % static_cast<std::size_t>(m_channels));
     if (copy.isEmpty()) return;
     {
@@ -176,9 +177,10 @@ void TAudioPlayer2::Play() {
         return;
     }
     AlsaPcm::OpenResult result = AlsaPcm::OpenResult::Ok;
-    const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40));  // 25 ms
-    m_pcm = AlsaPcm::open(m_devices[static_cast<std::size_t>(m_device)].pcmName, false, static_cast<unsigned>(m_rate),
-                          static_cast<unsigned>(m_channels), period, period * 8, &result, nullptr);
+    const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40)); // 25 ms
+    m_pcm = AlsaPcm::open(m_devices[static_cast<std::size_t>(m_device)].pcmName, false,
+                          static_cast<unsigned>(m_rate), static_cast<unsigned>(m_channels), period,
+                          period * 8, &result, nullptr);
     if (!m_pcm) {
         m_lastError = result == AlsaPcm::OpenResult::BadFormat ? ErrorFormat : ErrorNoDevice;
         return;
@@ -223,7 +225,7 @@ void TAudioPlayer2::Stop() {
         updatePlayed();
         m_pcm.reset();
     }
-    m_generation.fetch_add(1);  // no event of the stopped run arrives any more
+    m_generation.fetch_add(1); // no event of the stopped run arrives any more
     std::lock_guard<std::mutex> lock(m_queueMutex);
     m_queue.clear();
 }
@@ -256,7 +258,8 @@ void TAudioPlayer2::playLoop(uint64_t generation) {
                 m_waitingDry = episode;
                 m_endConfirmed = false;
                 post(generation, [this, generation, episode] { checkDry(generation, episode); });
-                m_queueChanged.wait(lock, [this] { return !m_queue.empty() || m_endConfirmed || m_stopRequested.load(); });
+                m_queueChanged.wait(
+                    lock, [this] { return !m_queue.empty() || m_endConfirmed || m_stopRequested.load(); });
                 m_waitingDry = 0;
                 if (m_stopRequested.load()) return;
                 if (m_queue.empty()) {
@@ -268,7 +271,7 @@ void TAudioPlayer2::playLoop(uint64_t generation) {
                         return;
                     }
                     if (m_stopRequested.load()) return;
-                    continue;  // a block came after all
+                    continue; // a block came after all
                 }
             }
             block = std::move(m_queue.front());
@@ -308,13 +311,15 @@ void TAudioPlayer2::writeBlock(const AudioBlock& block, uint64_t generation, int
         m_equalizer.process(work.data(), n);
         const float gain = m_softGain.load();
         if (gain != 1.0f)
-            for (std::size_t i = 0; i < elements; ++i) work[i] = static_cast<int16_t>(std::lrint(work[i] * gain));
+            for (std::size_t i = 0; i < elements; ++i)
+                work[i] = static_cast<int16_t>(std::lrint(work[i] * gain));
         m_history.append(work.data(), n);
         m_levels.add(work.data(), n, channels);
 
         std::size_t written = 0;
         while (written < n && !m_stopRequested.load()) {
-            const long w = m_pcm->write(work.data() + written * static_cast<std::size_t>(channels), n - written, 100);
+            const long w =
+                m_pcm->write(work.data() + written * static_cast<std::size_t>(channels), n - written, 100);
             if (w < 0) {
                 m_pcm.reset();
                 return;
@@ -345,14 +350,16 @@ bool TAudioPlayer2::drain() {
     using Clock = std::chrono::steady_clock;
     long pending = m_pcm->delay();
     // However the device behaves, the wait ends a second after the held audio should have played.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(1000 + pending * 1000 / std::max(1, m_rate));
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(1000 + pending * 1000 / std::max(1, m_rate));
     while (!m_stopRequested.load()) {
         updatePlayed();
         pending = m_pcm->delay();
         if (pending <= 0 || Clock::now() >= deadline) break;
         std::unique_lock<std::mutex> lock(m_queueMutex);
         if (!m_queue.empty()) return false;
-        const auto wait = std::chrono::milliseconds(std::clamp<long>(pending * 1000 / std::max(1, m_rate), 1, 20));
+        const auto wait =
+            std::chrono::milliseconds(std::clamp<long>(pending * 1000 / std::max(1, m_rate), 1, 20));
         m_queueChanged.wait_for(lock, wait, [this] { return !m_queue.empty() || m_stopRequested.load(); });
         if (!m_queue.empty()) return false;
     }

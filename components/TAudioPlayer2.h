@@ -100,7 +100,7 @@ private:
     std::vector<float> m_eqGains;
     bool m_eqEnabled = true;
     std::atomic<uint64_t> m_eqVersion{1};
-    Equalizer m_equalizer;  // the worker's
+    Equalizer m_equalizer; // the worker's
 
     std::unique_ptr<AlsaPcm> m_pcm;
     std::thread m_thread;
@@ -110,12 +110,12 @@ private:
     std::mutex m_queueMutex;
     std::condition_variable m_queueChanged;
     std::deque<AudioBlock> m_queue;
-    uint64_t m_dryEpisode = 0;    // raised each time the worker finds the queue empty
-    uint64_t m_waitingDry = 0;    // the episode the worker is waiting in, 0 while it plays
-    bool m_endConfirmed = false;  // every handler ran and none fed: play out and end
+    uint64_t m_dryEpisode = 0;   // raised each time the worker finds the queue empty
+    uint64_t m_waitingDry = 0;   // the episode the worker is waiting in, 0 while it plays
+    bool m_endConfirmed = false; // every handler ran and none fed: play out and end
 
     std::atomic<int64_t> m_written{0};
     std::atomic<int64_t> m_played{0};
     SampleHistory m_history;
-    PeakLevels m_levels;  // the worker's
+    PeakLevels m_levels; // the worker's
 };

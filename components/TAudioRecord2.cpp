@@ -11,9 +11,10 @@ namespace {
 bool validFormat(int rate, int channels) {
     return rate >= 8000 && rate <= 192000 && channels >= 1 && channels <= 8;
 }
-}  // namespace
+} // namespace
 
-TAudioRecord2::TAudioRecord2() : m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
+TAudioRecord2::TAudioRecord2()
+    : m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
     m_history.reset(m_channels);
     m_filters.setFormat(m_rate, m_channels);
 }
@@ -113,7 +114,8 @@ void TAudioRecord2::SetRecordSource(int flag) {
 
 void TAudioRecord2::SetFormat(int sampleRate, int channels) {
     if (!validFormat(sampleRate, channels))
-        throw ComponentError(QStringLiteral("Unsupported capture format: %1 Hz, %2 channel(s)").arg(sampleRate).arg(channels));
+        throw ComponentError(
+            QStringLiteral("Unsupported capture format: %1 Hz, %2 channel(s)").arg(sampleRate).arg(channels));
     Stop();
     if (sampleRate != m_rate || channels != m_channels) m_pcm.reset();
     m_rate = sampleRate;
@@ -171,16 +173,16 @@ void TAudioRecord2::SetFilterExtraValue(float db) {
 void TAudioRecord2::Start() {
     if (m_thread.joinable()) {
         if (m_workerRunning.load()) return;
-        Stop();  // the capture ended by itself (the device failed): hand over what it left
+        Stop(); // the capture ended by itself (the device failed): hand over what it left
     }
     if (!IsDeviceValid()) throw ComponentError(QStringLiteral("No capture device is selected"));
     const AudioDeviceInfo& device = m_devices[static_cast<std::size_t>(m_device)];
     if (!m_pcm || m_openPcm != device.pcmName) {
         m_pcm.reset();
         QString error;
-        const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40));  // 25 ms
-        m_pcm = AlsaPcm::open(device.pcmName, true, static_cast<unsigned>(m_rate), static_cast<unsigned>(m_channels),
-                              period, period * 20, nullptr, &error);
+        const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40)); // 25 ms
+        m_pcm = AlsaPcm::open(device.pcmName, true, static_cast<unsigned>(m_rate),
+                              static_cast<unsigned>(m_channels), period, period * 20, nullptr, &error);
         if (!m_pcm) throw ComponentError(error);
         m_openPcm = device.pcmName;
     }
@@ -203,7 +205,7 @@ void TAudioRecord2::stopWorker() {
     }
     m_queueSpace.notify_all();
     m_thread.join();
-    m_generation.fetch_add(1);  // what this run posted and is still on its way is void now
+    m_generation.fetch_add(1); // what this run posted and is still on its way is void now
 }
 
 void TAudioRecord2::Stop() {
@@ -267,7 +269,8 @@ void TAudioRecord2::captureLoop(uint64_t generation) {
     const int channels = m_channels;
     const unsigned long period = m_pcm->periodFrames();
     std::vector<int16_t> buffer(period * static_cast<unsigned long>(channels));
-    const std::size_t blockElements = static_cast<std::size_t>(m_blockFrames.load()) * static_cast<std::size_t>(channels);
+    const std::size_t blockElements =
+        static_cast<std::size_t>(m_blockFrames.load()) * static_cast<std::size_t>(channels);
     uint64_t filterVersion = 0;
     int64_t sinceTick = 0;
     m_levels.reset();
@@ -286,7 +289,8 @@ void TAudioRecord2::captureLoop(uint64_t generation) {
 
         const float gain = m_softGain.load();
         if (gain != 1.0f)
-            for (std::size_t i = 0; i < elements; ++i) data[i] = static_cast<int16_t>(std::lrint(data[i] * gain));
+            for (std::size_t i = 0; i < elements; ++i)
+                data[i] = static_cast<int16_t>(std::lrint(data[i] * gain));
         if (m_filterVersion.load() != filterVersion) {
             std::lock_guard<std::mutex> lock(m_filterMutex);
             filterVersion = m_filterVersion.load();
@@ -310,7 +314,8 @@ void TAudioRecord2::captureLoop(uint64_t generation) {
                 // When the user-interface thread falls behind (or the device runs faster than
                 // real time) the capture waits rather than heaping up blocks.
                 std::unique_lock<std::mutex> lock(m_queueMutex);
-                m_queueSpace.wait(lock, [this] { return m_finished.size() < kMaxQueuedBlocks || m_stopRequested.load(); });
+                m_queueSpace.wait(
+                    lock, [this] { return m_finished.size() < kMaxQueuedBlocks || m_stopRequested.load(); });
                 m_finished.push_back(std::move(block));
             }
             RunOnUiThread(m_events.get(), [this, generation] { deliverNext(generation); });

@@ -92,7 +92,7 @@ private:
     bool m_listed = false;
     int m_device = -1;
     std::unique_ptr<AudioMixer> m_mixer;
-    SoftwareMixer* m_softMixer = nullptr;  // m_mixer when the device has no mixer of its own
+    SoftwareMixer* m_softMixer = nullptr; // m_mixer when the device has no mixer of its own
     int m_line = -1;
     std::atomic<float> m_softGain{1.0f};
 
@@ -104,7 +104,7 @@ private:
     std::mutex m_filterMutex;
     NoiseFilterSettings m_filterSettings;
     std::atomic<uint64_t> m_filterVersion{1};
-    NoiseFilters m_filters;  // the worker's
+    NoiseFilters m_filters; // the worker's
 
     std::unique_ptr<AlsaPcm> m_pcm;
     std::string m_openPcm;
@@ -117,9 +117,9 @@ private:
     std::mutex m_queueMutex;
     std::condition_variable m_queueSpace;
     std::deque<AudioBlock> m_finished;
-    std::vector<int16_t> m_partial;  // the worker's while it runs, ours after Stop
+    std::vector<int16_t> m_partial; // the worker's while it runs, ours after Stop
     AudioBlock m_current;
 
     SampleHistory m_history;
-    PeakLevels m_levels;  // the worker's
+    PeakLevels m_levels; // the worker's
 };

@@ -21,7 +21,8 @@ void TAudioTransform2::ChangeSpeed(AudioBlock& block, float percent) {
     const int channels = block.channels;
     const std::size_t frames = block.frames();
     if (frames == 0 || percent == 100.0f) return;
-    const std::size_t target = static_cast<std::size_t>(std::llround(static_cast<double>(frames) * 100.0 / percent));
+    const std::size_t target =
+        static_cast<std::size_t>(std::llround(static_cast<double>(frames) * 100.0 / percent));
 
     soundtouch::SoundTouch& st = *m_stretch;
     st.clear();
@@ -32,7 +33,8 @@ void TAudioTransform2::ChangeSpeed(AudioBlock& block, float percent) {
     st.setRate(1.0f);
 
     std::vector<float> in(frames * static_cast<std::size_t>(channels));
-    for (std::size_t i = 0; i < in.size(); ++i) in[i] = block.samples[i] / 32768.0f;
+    for (std::size_t i = 0; i < in.size(); ++i)
+        in[i] = block.samples[i] / 32768.0f;
     // The stretcher holds back the last part of its input until more comes; a flush would fill the
     // end of the block with silence, a gap at every block boundary. Instead the block is continued
     // by itself, mirrored then forward (no jump at the joins, the same pitch), until the stretched
@@ -58,13 +60,14 @@ void TAudioTransform2::ChangeSpeed(AudioBlock& block, float percent) {
     // however short the block, it stops after about 1.5 s of extra input, and whatever is still
     // missing then comes from a flush.
     const std::size_t piece = std::min<std::size_t>(frames, 4096);
-    std::size_t cursor = 0;  // in the endless sequence mirrored, forward, mirrored, ...
+    std::size_t cursor = 0; // in the endless sequence mirrored, forward, mirrored, ...
     for (std::size_t extra = 0; out.size() < wanted && extra < 65536; extra += piece) {
         const std::size_t at = cursor % (2 * frames);
         const bool mirror = at < frames;
         const std::size_t from = mirror ? at : at - frames;
         const std::size_t n = std::min(piece, frames - from);
-        const float* source = (mirror ? mirrored.data() : in.data()) + from * static_cast<std::size_t>(channels);
+        const float* source =
+            (mirror ? mirrored.data() : in.data()) + from * static_cast<std::size_t>(channels);
         st.putSamples(source, static_cast<uint>(n));
         cursor += n;
         receive();
@@ -78,5 +81,6 @@ void TAudioTransform2::ChangeSpeed(AudioBlock& block, float percent) {
 
     block.samples.resize(out.size());
     for (std::size_t i = 0; i < out.size(); ++i)
-        block.samples[i] = static_cast<int16_t>(std::lrint(std::clamp(out[i] * 32768.0f, -32768.0f, 32767.0f)));
+        block.samples[i] =
+            static_cast<int16_t>(std::lrint(std::clamp(out[i] * 32768.0f, -32768.0f, 32767.0f)));
 }

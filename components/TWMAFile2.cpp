@@ -3,7 +3,9 @@
 #include "components/ComponentError.h"
 #include "components/WmaProfiles.h"
 
-int TWMAFile2::GetProfileCount() const { return int(wmaProfiles().size()); }
+int TWMAFile2::GetProfileCount() const {
+    return int(wmaProfiles().size());
+}
 
 void TWMAFile2::SelectProfile(int profile) {
     if (profile < 1 || profile > GetProfileCount())
@@ -13,7 +15,6 @@ void TWMAFile2::SelectProfile(int profile) {
 
 QString TWMAFile2::GetProfileName() const {
     const auto& profiles = wmaProfiles();
-    if (m_selected < 1 || m_selected > int(profiles.size()))
-        return {};
+    if (m_selected < 1 || m_selected > int(profiles.size())) return {};
     return profiles[std::size_t(m_selected - 1)].name;
 }

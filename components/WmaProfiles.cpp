@@ -16,16 +16,15 @@ struct Designed {
 };
 
 const Designed kDesigned[] = {
-    {8000, 1, 4},    {8000, 1, 5},    {8000, 1, 6},    {8000, 1, 8},    {11025, 1, 10},
-    {16000, 1, 16},  {22050, 1, 20},  {22050, 2, 20},  {22050, 2, 32},  {32000, 2, 32},
-    {32000, 2, 40},  {32000, 2, 48},  {44100, 2, 64},  {44100, 2, 96},  {44100, 2, 128},
+    {8000, 1, 4},   {8000, 1, 5},   {8000, 1, 6},   {8000, 1, 8},   {11025, 1, 10},
+    {16000, 1, 16}, {22050, 1, 20}, {22050, 2, 20}, {22050, 2, 32}, {32000, 2, 32},
+    {32000, 2, 40}, {32000, 2, 48}, {44100, 2, 64}, {44100, 2, 96}, {44100, 2, 128},
 };
 
 // The bit rate (kbps) the encoder really writes for these values, or 0 when it refuses them.
 int probe(const AVCodec* codec, int rate, int channels, int kbps) {
     AVCodecContext* ctx = avcodec_alloc_context3(codec);
-    if (!ctx)
-        return 0;
+    if (!ctx) return 0;
     ctx->sample_rate = rate;
     av_channel_layout_default(&ctx->ch_layout, channels);
     ctx->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
@@ -45,17 +44,18 @@ std::vector<WmaProfile> buildProfiles() {
     quietFfmpegLog();
     std::vector<WmaProfile> list;
     const AVCodec* codec = avcodec_find_encoder_by_name("wmav2");
-    if (!codec)
-        return list;
+    if (!codec) return list;
     for (const Designed& d : kDesigned) {
         int real = probe(codec, d.rate, d.channels, d.kbps);
         // Refused: find the lowest bit rate that encodes at this rate and channel count.
         for (int kbps = d.kbps + 1; real == 0 && kbps <= 128; ++kbps)
             real = probe(codec, d.rate, d.channels, kbps);
-        if (real == 0)
-            continue;
+        if (real == 0) continue;
         list.push_back({d.rate, d.channels, real,
-                        QStringLiteral("%1Hz,%2,%3kbps").arg(d.rate).arg(d.channels == 1 ? "mono" : "stereo").arg(real)});
+                        QStringLiteral("%1Hz,%2,%3kbps")
+                            .arg(d.rate)
+                            .arg(d.channels == 1 ? "mono" : "stereo")
+                            .arg(real)});
     }
     return list;
 }

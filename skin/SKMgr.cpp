@@ -121,7 +121,8 @@ void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
     // Every skinned control of the form that refers to this theme takes it again and re-resolves.
     // Guarded: a control re-themed here may replace sub-objects of its own that the list holds.
     QList<QPointer<QObject>> components;
-    for (QObject* child : form->findChildren<QObject*>()) components.append(child);
+    for (QObject* child : form->findChildren<QObject*>())
+        components.append(child);
     for (const QPointer<QObject>& component : components) {
         if (!component) continue;
         if (!QByteArray(component->metaObject()->className()).startsWith("Tsk")) continue;

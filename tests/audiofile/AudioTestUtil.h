@@ -37,11 +37,14 @@ inline std::vector<int16_t> noise(int channels, int64_t frames, double amplitude
 }
 
 // Writes `samples` (in the writer's input format) block by block.
-inline void writeBlocks(TAudioFile2& af, const std::vector<int16_t>& samples, int channels, int64_t blockFrames) {
+inline void writeBlocks(TAudioFile2& af, const std::vector<int16_t>& samples, int channels,
+                        int64_t blockFrames) {
     const std::size_t step = std::size_t(blockFrames) * std::size_t(channels);
     for (std::size_t i = 0; i < samples.size(); i += step) {
         std::size_t n = std::min(step, samples.size() - i);
-        af.WriteArray(AudioBlock(std::vector<int16_t>(samples.begin() + std::ptrdiff_t(i), samples.begin() + std::ptrdiff_t(i + n)), channels));
+        af.WriteArray(AudioBlock(std::vector<int16_t>(samples.begin() + std::ptrdiff_t(i),
+                                                      samples.begin() + std::ptrdiff_t(i + n)),
+                                 channels));
     }
 }
 
@@ -59,15 +62,13 @@ inline Decoded decodeAll(const QString& file) {
     TAudioFile2 af;
     af.EnableWMA(-1);
     af.OpenRead(file, 0, 1);
-    if (af.GetLastError() != 0)
-        return d;
+    if (af.GetLastError() != 0) return d;
     d.rate = af.GetSampleFormat1();
     d.channels = af.GetSampleFormat2();
     d.length = af.GetLength();
     for (;;) {
         AudioBlock b = af.ReadArray(d.rate);
-        if (b.upperBound() < 0)
-            break;
+        if (b.upperBound() < 0) break;
         d.samples.insert(d.samples.end(), b.samples.begin(), b.samples.end());
     }
     af.Close();
@@ -89,8 +90,7 @@ inline double frequency(const std::vector<int16_t>& s, int channels, int rate, i
             last = i;
         }
     }
-    if (count == 0)
-        return 0;
+    if (count == 0) return 0;
     return double(count) * rate / double(last - first);
 }
 

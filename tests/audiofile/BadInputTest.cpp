@@ -83,13 +83,11 @@ void expectUnreadable(const QString& path) {
 void readThrough(const QString& path, int64_t maxFrames) {
     TAudioFile2 af;
     af.OpenRead(path, 0, 1);
-    if (af.GetLastError() != 0)
-        return;
+    if (af.GetLastError() != 0) return;
     int64_t total = 0;
     for (int i = 0; i < 10000; ++i) {
         AudioBlock b = af.ReadArray(8192);
-        if (b.upperBound() < 0)
-            break;
+        if (b.upperBound() < 0) break;
         total += int64_t(b.frames());
     }
     EXPECT_LE(total, maxFrames);
@@ -125,8 +123,9 @@ TEST(BadInput, MissingEmptyMisnamedAndFolders) {
 
 TEST(BadInput, UnreadableFile) {
     QTemporaryDir dir;
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                          QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther);
     QString path = makeFile(dir.filePath("locked.wav"));
     QFile::setPermissions(path, QFileDevice::Permissions());
     if (geteuid() != 0) {
@@ -137,8 +136,7 @@ TEST(BadInput, UnreadableFile) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(2);
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
         TAudioFile2 af;
         af.OpenRead(path, 0, 1);
         bool ok = af.GetLastError() != 0 && af.GetLength() == 0 && af.ReadArray(100).upperBound() == -1;
@@ -219,8 +217,12 @@ TEST(BadInput, DamagedFilesReadToTheEnd) {
 
 TEST(Information, DescribesEveryFormat) {
     QTemporaryDir dir;
-    struct Case { const char* ext; const char* format; };
-    for (Case c : {Case{"wav", "PCM, 22050 Hz, 16 bit, stereo"}, Case{"mp3", "MPEG Layer-3, 44100 Hz, 128 kbps, stereo"},
+    struct Case {
+        const char* ext;
+        const char* format;
+    };
+    for (Case c : {Case{"wav", "PCM, 22050 Hz, 16 bit, stereo"},
+                   Case{"mp3", "MPEG Layer-3, 44100 Hz, 128 kbps, stereo"},
                    Case{"wma", "Windows Media Audio 2, 44100 Hz, 128 kbps, stereo"}}) {
         SCOPED_TRACE(c.ext);
         QString path = makeFile(dir.filePath(QStringLiteral("i.%1").arg(QString::fromLatin1(c.ext))), 3);
@@ -316,7 +318,8 @@ TEST(Link, FileObjectsNeverTouchALinkThatIsGone) {
         // The storage now holds something else that happens to look like the first object's
         // address, in every slot; a stale disconnect would clear one of them.
         AudioSink* reused = first.get();
-        for (std::size_t i = 0; i < slots; ++i) std::memcpy(storage + i * sizeof reused, &reused, sizeof reused);
+        for (std::size_t i = 0; i < slots; ++i)
+            std::memcpy(storage + i * sizeof reused, &reused, sizeof reused);
         first.reset();
         for (std::size_t i = 0; i < slots; ++i) {
             AudioSink* after = nullptr;

@@ -40,12 +40,12 @@ Frames parseFrames(const QString& path) {
         if (p[i] != 0xFF || (p[i + 1] & 0xFE) != 0xFA) // MPEG-1 Layer III
             break;
         int br = kRates[p[i + 2] >> 4], sr = kFreqs[(p[i + 2] >> 2) & 3], pad = (p[i + 2] >> 1) & 1;
-        if (br == 0 || sr == 0)
-            break;
+        if (br == 0 || sr == 0) break;
         bool mono = (p[i + 3] >> 6) == 3;
         if (out.bitRates.empty()) {
             std::size_t side = i + 4 + (mono ? 17 : 32);
-            out.xing = side + 4 <= n && (std::memcmp(p + side, "Xing", 4) == 0 || std::memcmp(p + side, "Info", 4) == 0);
+            out.xing = side + 4 <= n &&
+                       (std::memcmp(p + side, "Xing", 4) == 0 || std::memcmp(p + side, "Info", 4) == 0);
             out.sampleRate = sr;
         }
         out.bitRates.push_back(br);
@@ -98,13 +98,17 @@ void expectTone(const Decoded& d, int rate, int channels, int64_t frames, double
 
 TEST(Mp3File, ConstantBitRatesGiveEveryFrameThatRate) {
     QTemporaryDir dir;
-    struct Case { int rate, channels, kbps, quality; };
-    for (Case c : {Case{44100, 2, 128, 5}, Case{44100, 2, 320, 2}, Case{44100, 1, 80, 9}, Case{32000, 2, 112, 7},
-                   Case{48000, 2, 192, 0}}) {
-        SCOPED_TRACE(testing::Message() << c.rate << " Hz " << c.channels << " ch " << c.kbps << " kbps q" << c.quality);
+    struct Case {
+        int rate, channels, kbps, quality;
+    };
+    for (Case c : {Case{44100, 2, 128, 5}, Case{44100, 2, 320, 2}, Case{44100, 1, 80, 9},
+                   Case{32000, 2, 112, 7}, Case{48000, 2, 192, 0}}) {
+        SCOPED_TRACE(testing::Message()
+                     << c.rate << " Hz " << c.channels << " ch " << c.kbps << " kbps q" << c.quality);
         const int64_t frames = c.rate * 2;
         TAudioFile2LameEnc lame = cbr(c.quality);
-        QString path = encode(dir.filePath("cbr.mp3"), tone(c.rate, c.channels, frames, 1000.0), c.rate, c.channels, c.kbps, lame);
+        QString path = encode(dir.filePath("cbr.mp3"), tone(c.rate, c.channels, frames, 1000.0), c.rate,
+                              c.channels, c.kbps, lame);
         Frames f = parseFrames(path);
         ASSERT_GT(f.bitRates.size(), 40u);
         EXPECT_FALSE(f.xing) << "no VBR header unless asked";
@@ -117,7 +121,9 @@ TEST(Mp3File, ConstantBitRatesGiveEveryFrameThatRate) {
         TAudioFile2 reader;
         reader.OpenRead(path, 0, 1);
         EXPECT_EQ(reader.GetFormatString(), QStringLiteral("MPEG Layer-3, %1 Hz, %2 kbps, %3")
-                                                .arg(c.rate).arg(c.kbps).arg(c.channels == 1 ? "mono" : "stereo"));
+                                                .arg(c.rate)
+                                                .arg(c.kbps)
+                                                .arg(c.channels == 1 ? "mono" : "stereo"));
     }
 }
 
@@ -215,7 +221,8 @@ TEST(Mp3File, VbrFileCutShortReportsWhatItHolds) {
         cut.close();
         Decoded d = decodeAll(cut.fileName());
         EXPECT_LT(d.frames(), rate * 6);
-        EXPECT_NEAR(double(d.length), double(d.frames()), 1152.0) << "the header's length is not trusted for a cut file";
+        EXPECT_NEAR(double(d.length), double(d.frames()), 1152.0)
+            << "the header's length is not trusted for a cut file";
         TAudioInformation2 ai;
         ai.SetFileName(cut.fileName());
         EXPECT_EQ(ai.GetLength(), d.length);

@@ -14,7 +14,8 @@ using namespace audiotest;
 
 namespace {
 
-QString encodeOgg(const QString& path, const std::vector<int16_t>& pcm, int rate, int channels, int listIndex) {
+QString encodeOgg(const QString& path, const std::vector<int16_t>& pcm, int rate, int channels,
+                  int listIndex) {
     TAudioFile2 af;
     af.EnableWMA(0);
     af.SetOggFormat(rate, channels, 128, 0, 0, int16_t(listIndex * 100 + 99));
@@ -52,7 +53,8 @@ TEST(OggFile, QualitiesZeroAndNineRoundTrip) {
 
     TAudioFile2 reader;
     reader.OpenRead(dir.filePath("q9.ogg"), 0, 1);
-    EXPECT_TRUE(reader.GetFormatString().startsWith("Ogg Vorbis, 44100 Hz, ")) << reader.GetFormatString().toStdString();
+    EXPECT_TRUE(reader.GetFormatString().startsWith("Ogg Vorbis, 44100 Hz, "))
+        << reader.GetFormatString().toStdString();
     EXPECT_TRUE(reader.GetFormatString().endsWith(" kbps, stereo"));
 }
 
@@ -129,6 +131,8 @@ TEST(WmaFile, EveryProfileEncodesWhatItsNameSays) {
         TAudioInformation2 ai;
         ai.SetFileName(path);
         EXPECT_EQ(ai.GetFormatString(), QStringLiteral("Windows Media Audio 2, %1 Hz, %2 kbps, %3")
-                                            .arg(rate).arg(kbps).arg(channels == 1 ? "mono" : "stereo"));
+                                            .arg(rate)
+                                            .arg(kbps)
+                                            .arg(channels == 1 ? "mono" : "stereo"));
     }
 }

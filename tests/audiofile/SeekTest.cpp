@@ -24,8 +24,8 @@ std::vector<int16_t> chirp(int rate, int channels, int64_t frames) {
 }
 
 // The shift (in frames) of `block` against `reference` at `at` that matches best, channel 0.
-int bestShift(const std::vector<int16_t>& reference, const AudioBlock& block, int channels, int64_t at, int range,
-              double* match) {
+int bestShift(const std::vector<int16_t>& reference, const AudioBlock& block, int channels, int64_t at,
+              int range, double* match) {
     int bestShift = 0;
     double best = -2;
     const int64_t n = std::min<int64_t>(int64_t(block.frames()), 4096);
@@ -33,8 +33,7 @@ int bestShift(const std::vector<int16_t>& reference, const AudioBlock& block, in
         double dot = 0, ea = 0, eb = 0;
         for (int64_t i = 0; i < n; ++i) {
             int64_t r = at + i + shift;
-            if (r < 0 || r * channels >= int64_t(reference.size()))
-                continue;
+            if (r < 0 || r * channels >= int64_t(reference.size())) continue;
             double a = reference[std::size_t(r * channels)], b = block.samples[std::size_t(i * channels)];
             dot += a * b;
             ea += a * a;
@@ -57,8 +56,8 @@ void checkSeeks(const QString& path, int tolerance) {
     af.OpenRead(path, 0, 1);
     ASSERT_EQ(af.GetLastError(), 0);
     const int rate = af.GetSampleFormat1(), channels = af.GetSampleFormat2();
-    for (int64_t pos : {int64_t(rate * 5 / 2), int64_t(rate), int64_t(rate / 10), int64_t(rate * 4), int64_t(rate * 4 + rate / 3),
-                        int64_t(3 * rate + 777)}) {
+    for (int64_t pos : {int64_t(rate * 5 / 2), int64_t(rate), int64_t(rate / 10), int64_t(rate * 4),
+                        int64_t(rate * 4 + rate / 3), int64_t(3 * rate + 777)}) {
         SCOPED_TRACE(testing::Message() << "seek to " << pos);
         ASSERT_EQ(af.Seek(pos, 3), pos);
         AudioBlock b = af.ReadArray(4096);

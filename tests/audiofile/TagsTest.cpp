@@ -57,8 +57,7 @@ std::map<std::string, std::string> ffmpegTags(const QString& path) {
     std::map<std::string, std::string> out;
     AVFormatContext* f = nullptr;
     QByteArray p = QFile::encodeName(path);
-    if (avformat_open_input(&f, p.constData(), nullptr, nullptr) < 0)
-        return out;
+    if (avformat_open_input(&f, p.constData(), nullptr, nullptr) < 0) return out;
     avformat_find_stream_info(f, nullptr);
     auto collect = [&out](AVDictionary* d) {
         const AVDictionaryEntry* e = nullptr;
@@ -72,7 +71,9 @@ std::map<std::string, std::string> ffmpegTags(const QString& path) {
     return out;
 }
 
-std::string str(const TagLib::String& s) { return s.to8Bit(true); }
+std::string str(const TagLib::String& s) {
+    return s.to8Bit(true);
+}
 
 const char* kTitle = "Sömé Tïtle – 日本語";
 const char* kArtist = "Ärtist Ω";

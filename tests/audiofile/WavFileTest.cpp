@@ -44,7 +44,8 @@ TEST(WavFile, RoundTripEveryFrequencyChannelCountAndSampleSize) {
                 const int64_t frames = rate / 2 + 7; // not a multiple of the block size
                 std::vector<int16_t> pcm = tone(rate, channels, frames, 440.0, 0.5);
                 QString path = writeWav(dir.filePath("t.wav"), rate, channels, bits, pcm);
-                EXPECT_EQ(QFileInfo(path).size(), 44 + frames * channels * bits / 8 + (frames * channels * bits / 8) % 2);
+                EXPECT_EQ(QFileInfo(path).size(),
+                          44 + frames * channels * bits / 8 + (frames * channels * bits / 8) % 2);
                 Decoded d = decodeAll(path);
                 ASSERT_EQ(d.rate, rate);
                 ASSERT_EQ(d.channels, channels);
@@ -91,7 +92,8 @@ TEST(WavFile, SeekIsExactAndClamped) {
     TAudioFile2 af;
     af.OpenRead(path, 0, 1);
     ASSERT_EQ(af.GetLength(), rate * 3);
-    for (int64_t pos : {int64_t(12345), int64_t(100), int64_t(rate * 2 + 17), int64_t(5), int64_t(rate * 3 - 10)}) {
+    for (int64_t pos :
+         {int64_t(12345), int64_t(100), int64_t(rate * 2 + 17), int64_t(5), int64_t(rate * 3 - 10)}) {
         EXPECT_EQ(af.Seek(pos, 3), pos);
         AudioBlock b = af.ReadArray(10);
         ASSERT_EQ(b.samples.size(), 20u);
@@ -175,8 +177,7 @@ TEST(WavFile, ConvertsSourcesAtRatesItDoesNotWrite) {
         ASSERT_NO_THROW(out.SetInputFormat(in.GetSampleFormat1(), in.GetSampleFormat2()));
         for (;;) {
             AudioBlock b = in.ReadArray(in.GetSampleFormat1() * in.GetSampleFormat2());
-            if (b.upperBound() < 0)
-                break;
+            if (b.upperBound() < 0) break;
             out.WriteArray(b);
         }
         out.Close();
@@ -328,7 +329,9 @@ TEST(WavFile, WritersOnAFullDiskSayItAndLeaveNoEmptyFile) {
             ASSERT_GE(child, 0);
             if (child == 0) {
                 signal(SIGXFSZ, SIG_IGN);
-                struct rlimit rl {rlim_t(limit), rlim_t(limit)};
+                struct rlimit rl {
+                    rlim_t(limit), rlim_t(limit)
+                };
                 setrlimit(RLIMIT_FSIZE, &rl);
                 TAudioFile2LameEnc lame;
                 TAudioFile2 af;
@@ -346,7 +349,8 @@ TEST(WavFile, WritersOnAFullDiskSayItAndLeaveNoEmptyFile) {
                 bool reported = af.GetLastError() != 0;
                 try {
                     for (int i = 0; i < 50 && !reported; ++i)
-                        af.WriteArray(AudioBlock(tone(rate, 2, rate * 4 / 10, 440.0, 0.5, int64_t(i) * rate * 4 / 10), 2));
+                        af.WriteArray(AudioBlock(
+                            tone(rate, 2, rate * 4 / 10, 440.0, 0.5, int64_t(i) * rate * 4 / 10), 2));
                 } catch (const ComponentError&) {
                     reported = true;
                 }

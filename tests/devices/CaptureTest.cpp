@@ -24,8 +24,8 @@ struct Recorder {
     TAudioRecord2 ar;
     std::vector<AudioBlock> blocks;
     std::vector<std::array<int, 3>> ticks;
-    std::size_t stopAt = 0;                 // Stop when this many blocks have arrived
-    std::function<void(std::size_t)> onBlock;  // called with the count after each block
+    std::size_t stopAt = 0;                   // Stop when this many blocks have arrived
+    std::function<void(std::size_t)> onBlock; // called with the count after each block
 
     Recorder() {
         ar.OnEndArrayRecord = [this] {
@@ -37,7 +37,8 @@ struct Recorder {
     }
     std::vector<int16_t> joined() const {
         std::vector<int16_t> all;
-        for (const AudioBlock& b : blocks) all.insert(all.end(), b.samples.begin(), b.samples.end());
+        for (const AudioBlock& b : blocks)
+            all.insert(all.end(), b.samples.begin(), b.samples.end());
         return all;
     }
     bool selectByName(const QString& name) {
@@ -50,7 +51,7 @@ struct Recorder {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Capture, ReturnsTheInputBlockByBlockWithLevels) {
     AlsaSandbox box;
@@ -67,7 +68,7 @@ TEST(Capture, ReturnsTheInputBlockByBlockWithLevels) {
     r.stopAt = 20;
     r.ar.Start();
     ASSERT_TRUE(waitFor([&] { return r.blocks.size() >= 20; }));
-    r.ar.Stop();  // a second stop is harmless
+    r.ar.Stop(); // a second stop is harmless
 
     ASSERT_GE(r.blocks.size(), 20u);
     for (std::size_t i = 0; i + 1 < r.blocks.size(); ++i) {
@@ -76,11 +77,13 @@ TEST(Capture, ReturnsTheInputBlockByBlockWithLevels) {
     }
     const std::vector<int16_t> got = r.joined();
     ASSERT_LE(got.size(), input.size());
-    EXPECT_TRUE(std::equal(got.begin(), got.end(), input.begin())) << "captured samples differ from the input";
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), input.begin()))
+        << "captured samples differ from the input";
 
     // Ticks every 50 ms of audio, positions rising; levels of the two sines.
     ASSERT_GE(r.ticks.size(), 10u);
-    for (std::size_t i = 1; i < r.ticks.size(); ++i) EXPECT_GT(r.ticks[i][0], r.ticks[i - 1][0]);
+    for (std::size_t i = 1; i < r.ticks.size(); ++i)
+        EXPECT_GT(r.ticks[i][0], r.ticks[i - 1][0]);
     for (std::size_t i = 0; i < 10; ++i) {
         EXPECT_NEAR(r.ticks[i][1], 50, 1);
         EXPECT_NEAR(r.ticks[i][2], 25, 1);
@@ -103,7 +106,7 @@ TEST(Capture, PauseAndResumeLoseAndRepeatNothing) {
     ASSERT_TRUE(r.selectByName("File Capture"));
     r.ar.SetFormat(22050, 1);
     r.ar.SetBlockSize(1000);
-    r.stopAt = 3;  // pause: everything captured so far arrives before Stop returns
+    r.stopAt = 3; // pause: everything captured so far arrives before Stop returns
     r.ar.Start();
     ASSERT_TRUE(waitFor([&] { return r.blocks.size() >= 3; }));
     const std::size_t atPause = r.blocks.size();
@@ -144,11 +147,12 @@ TEST(Capture, FiltersChangeWhileCapturing) {
     ASSERT_TRUE(waitFor([&] { return r.blocks.size() >= from + 2; }));
     EXPECT_NEAR(rms(r.blocks[0].samples, 1, 0), 0.5 * 32767 / std::sqrt(2.0), 50.0);
     const double filtered = rms(r.blocks[from].samples, 1, 0);
-    EXPECT_LT(filtered, 0.5 * 32767 / std::sqrt(2.0) / 20.0) << "a 2nd-order low-pass takes 5 kHz down by ~28 dB";
+    EXPECT_LT(filtered, 0.5 * 32767 / std::sqrt(2.0) / 20.0)
+        << "a 2nd-order low-pass takes 5 kHz down by ~28 dB";
 }
 
 TEST(Capture, NoDeviceAtAll) {
-    AlsaSandbox box;  // an empty configuration: no device of any kind
+    AlsaSandbox box; // an empty configuration: no device of any kind
     TAudioRecord2 ar;
     const int n = ar.GetDeviceCount();
     EXPECT_EQ(n, 0);
@@ -201,7 +205,7 @@ TEST(Capture, StopAndNewRecordingInsideTheTimerEvent) {
     Recorder r;
     ASSERT_TRUE(r.selectByName("File Capture"));
     r.ar.SetFormat(44100, 2);
-    r.ar.SetBlockSize(2000);  // the 50 ms ticks fall inside blocks
+    r.ar.SetBlockSize(2000); // the 50 ms ticks fall inside blocks
     std::vector<AudioBlock> first;
     int restarts = 0;
     r.ar.OnTimer = [&](int, int, int) {
@@ -222,12 +226,15 @@ TEST(Capture, StopAndNewRecordingInsideTheTimerEvent) {
 
     ASSERT_FALSE(first.empty());
     std::vector<int16_t> got;
-    for (const AudioBlock& b : first) got.insert(got.end(), b.samples.begin(), b.samples.end());
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(r.blocks[i].samples.size(), 4000u) << "second recording, block " << i;
+    for (const AudioBlock& b : first)
+        got.insert(got.end(), b.samples.begin(), b.samples.end());
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(r.blocks[i].samples.size(), 4000u) << "second recording, block " << i;
     const std::vector<int16_t> second = r.joined();
     got.insert(got.end(), second.begin(), second.end());
     ASSERT_LE(got.size(), input.size());
-    EXPECT_TRUE(std::equal(got.begin(), got.end(), input.begin())) << "samples lost or repeated across the restart";
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), input.begin()))
+        << "samples lost or repeated across the restart";
 }
 
 // Many pauses in a row, each right after the start, while the capture is filling its queue of
@@ -241,7 +248,7 @@ TEST(Capture, ManyQuickPausesKeepTheStreamWhole) {
     Recorder r;
     ASSERT_TRUE(r.selectByName("File Capture"));
     r.ar.SetFormat(16000, 1);
-    r.ar.SetBlockSize(3);  // the queue of finished blocks fills within one read
+    r.ar.SetBlockSize(3); // the queue of finished blocks fills within one read
     for (int i = 0; i < 200; ++i) {
         const std::size_t before = r.blocks.size();
         r.ar.Start();
@@ -255,5 +262,6 @@ TEST(Capture, ManyQuickPausesKeepTheStreamWhole) {
     const std::vector<int16_t> got = r.joined();
     ASSERT_LE(got.size(), input.size());
     EXPECT_GT(got.size(), 0u);
-    EXPECT_TRUE(std::equal(got.begin(), got.end(), input.begin())) << "samples lost or repeated across the pauses";
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), input.begin()))
+        << "samples lost or repeated across the pauses";
 }

@@ -18,7 +18,7 @@ QString threeDevices(const AlsaSandbox& box) {
            AlsaSandbox::captureDevice("vzmic", box.path("b.raw"), "USB Microphone") +
            AlsaSandbox::playbackDevice("vzout", box.path("c.raw"), "Speakers\nFront output");
 }
-}  // namespace
+} // namespace
 
 TEST(Devices, DefaultFirstAndLoopsPastTheCount) {
     AlsaSandbox box;
@@ -26,7 +26,7 @@ TEST(Devices, DefaultFirstAndLoopsPastTheCount) {
     TAudioRecord2 ar;
     ar.SetMixerFactory([](const AudioDeviceInfo&, bool) { return nullptr; });
     const int n = ar.GetDeviceCount();
-    ASSERT_EQ(n, 3);  // no direction in the hints: every device may record
+    ASSERT_EQ(n, 3); // no direction in the hints: every device may record
     QStringList names;
     int valid = 0;
     for (int i = 0; i <= n; ++i) {
@@ -50,7 +50,7 @@ TEST(Devices, DefaultFirstAndLoopsPastTheCount) {
     ap.SetMixerFactory([](const AudioDeviceInfo&, bool) { return nullptr; });
     EXPECT_EQ(ap.GetDeviceCount(), 3);
     EXPECT_EQ(ap.GetDevice(), 0);
-    ap.SetDevice(3);  // one past the end
+    ap.SetDevice(3); // one past the end
     EXPECT_LE(ap.GetMixerLineCount(), 0);
     ap.Play();
     EXPECT_EQ(ap.GetLastError(), TAudioPlayer2::ErrorNoDevice);
@@ -77,10 +77,10 @@ TEST(Devices, CaptureLinesThroughTheMixer) {
         if (ar.IsLineValid()) names << ar.GetLineName();
     }
     EXPECT_EQ(names, QStringList({"Mic", "Line", "Capture"}));
-    EXPECT_TRUE(ar.GetLineName().isEmpty());  // line 3 is past the end
+    EXPECT_TRUE(ar.GetLineName().isEmpty()); // line 3 is past the end
     EXPECT_EQ(ar.GetLineVolume(), 0);
-    ar.SetLineVolume(5);       // ignored on an invalid line
-    ar.SetRecordSource(-1);    // likewise
+    ar.SetLineVolume(5);    // ignored on an invalid line
+    ar.SetRecordSource(-1); // likewise
 
     ar.SelectLine(1);
     EXPECT_EQ(ar.GetLineVolume(), 1000);
@@ -126,7 +126,7 @@ TEST(Devices, PlaybackMixerLines) {
         if ((ap.IsPlaybackLine() & 0xFFFF) && chosen < 0) chosen = i;
     }
     EXPECT_EQ(chosen, 1);
-    EXPECT_EQ(ap.GetVolume(), 0);  // line 3 does not exist
+    EXPECT_EQ(ap.GetVolume(), 0); // line 3 does not exist
     ap.SetVolume(1);
     ap.SetMute(-1);
     ap.SelectMixerLine(chosen);
@@ -165,8 +165,9 @@ TEST(Devices, VolumeScalesOntoTheControlRange) {
     EXPECT_EQ(ScaleToRange(32768, 0, 31), 16);
     EXPECT_EQ(ScaleFromRange(31, 0, 31), 65535);
     EXPECT_EQ(ScaleFromRange(0, 0, 31), 0);
-    EXPECT_EQ(ScaleFromRange(5, 5, 5), 0);  // a control without range
-    for (int v : {0, 1000, 30000, 65535}) EXPECT_NEAR(ScaleFromRange(ScaleToRange(v, 0, 65535), 0, 65535), v, 0);
+    EXPECT_EQ(ScaleFromRange(5, 5, 5), 0); // a control without range
+    for (int v : {0, 1000, 30000, 65535})
+        EXPECT_NEAR(ScaleFromRange(ScaleToRange(v, 0, 65535), 0, 65535), v, 0);
     SoftwareMixer m(false);
     m.setVolume(0, 65535);
     EXPECT_FLOAT_EQ(m.gain(), 1.0f);

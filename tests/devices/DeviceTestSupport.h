@@ -41,4 +41,4 @@ double rms(const std::vector<int16_t>& samples, int channels, int channel, std::
 // Runs the event loop until `done` is true; false when that takes longer than `limitMs`.
 bool waitFor(const std::function<bool()>& done, int limitMs = 20000);
 
-}  // namespace devtest
+} // namespace devtest

@@ -1,8 +1,8 @@
 // The display and spectrum controls draw every mode offscreen and clear on an empty block.
 #include "DeviceTestSupport.h"
 
-#include "components/TAudioDisplay2.h"
 #include "components/SpectrumBars.h"
+#include "components/TAudioDisplay2.h"
 #include "components/TAudioVisualization2.h"
 
 #include <QImage>
@@ -23,7 +23,7 @@ int drawnPixels(QWidget& w, const QColor& back) {
             if (img.pixel(x, y) != back.rgb()) ++n;
     return n;
 }
-}  // namespace
+} // namespace
 
 TEST(Display, EveryModeDrawsAndAnEmptyBlockClears) {
     const AudioBlock music(sine(44100, 2, 0.05, {440.0, 3000.0}, {0.6, 0.3}), 2);
@@ -34,8 +34,12 @@ TEST(Display, EveryModeDrawsAndAnEmptyBlockClears) {
         EXPECT_EQ(ad.TypeDisplay(), mode);
         ASSERT_GT(ad.FFTWindowsSize(), 0);
         for (int i = 0; i < 3; ++i) {
-            const std::size_t n = std::min<std::size_t>(music.samples.size(), static_cast<std::size_t>(ad.FFTWindowsSize()));
-            ad.DisplayArray(AudioBlock(std::vector<int16_t>(music.samples.begin(), music.samples.begin() + static_cast<std::ptrdiff_t>(n)), 2));
+            const std::size_t n =
+                std::min<std::size_t>(music.samples.size(), static_cast<std::size_t>(ad.FFTWindowsSize()));
+            ad.DisplayArray(
+                AudioBlock(std::vector<int16_t>(music.samples.begin(),
+                                                music.samples.begin() + static_cast<std::ptrdiff_t>(n)),
+                           2));
         }
         EXPECT_GT(drawnPixels(ad, ad.BackColor()), 100) << "mode " << mode;
         ad.DisplayArray(AudioBlock());
@@ -63,19 +67,19 @@ TEST(Display, SpectrumViewDrawsAndClears) {
 
 TEST(Display, BarsRiseAndFallAtTheirSetPace) {
     SpectrumBars bars;
-    bars.feed({0.0f, -36.0f, -100.0f}, -72.0f, 4, 2);  // full, half, below the floor
-    EXPECT_FLOAT_EQ(bars.bars()[0], 0.25f);             // a quarter of the height per update
+    bars.feed({0.0f, -36.0f, -100.0f}, -72.0f, 4, 2); // full, half, below the floor
+    EXPECT_FLOAT_EQ(bars.bars()[0], 0.25f);           // a quarter of the height per update
     EXPECT_FLOAT_EQ(bars.bars()[1], 0.25f);
     EXPECT_FLOAT_EQ(bars.bars()[2], 0.0f);
     bars.feed({0.0f, -36.0f, -100.0f}, -72.0f, 4, 2);
     bars.feed({0.0f, -36.0f, -100.0f}, -72.0f, 4, 2);
     EXPECT_FLOAT_EQ(bars.bars()[0], 0.75f);
-    EXPECT_FLOAT_EQ(bars.bars()[1], 0.5f);  // never past its level
+    EXPECT_FLOAT_EQ(bars.bars()[1], 0.5f); // never past its level
     bars.feed({-120.0f, -120.0f, -120.0f}, -72.0f, 4, 2);
     EXPECT_FLOAT_EQ(bars.bars()[0], 0.25f);   // half the height per update down
-    EXPECT_FLOAT_EQ(bars.peaks()[0], 0.625f);  // caps fall four times slower
+    EXPECT_FLOAT_EQ(bars.peaks()[0], 0.625f); // caps fall four times slower
     bars.feed({-120.0f, -120.0f, -120.0f}, -72.0f, 0, 0);
-    EXPECT_FLOAT_EQ(bars.bars()[0], 0.0f);  // 0: at once
+    EXPECT_FLOAT_EQ(bars.bars()[0], 0.0f); // 0: at once
     bars.clear(5);
     EXPECT_EQ(bars.bars().size(), 5u);
     EXPECT_FLOAT_EQ(bars.peaks()[4], 0.0f);

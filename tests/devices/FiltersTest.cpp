@@ -47,7 +47,8 @@ TEST(Equalizer, SwitchingFadesWithoutAClick) {
     // (x 4) bounds every step, a hard switch would jump by up to 3/4 of the boosted amplitude.
     const double bound = 4.0 * 0.1 * 32767 * 2 * M_PI * 1000 / 44100 * 1.1;
     int worst = 0;
-    for (std::size_t i = half - 2000; i < half + 2000; ++i) worst = std::max(worst, std::abs(s[i] - s[i - 1]));
+    for (std::size_t i = half - 2000; i < half + 2000; ++i)
+        worst = std::max(worst, std::abs(s[i] - s[i - 1]));
     EXPECT_LT(worst, bound);
     // After the fade the signal is the plain one again.
     const std::vector<int16_t> plain = sine(44100, 1, 0.5, {1000.0}, {0.1});
@@ -58,7 +59,7 @@ TEST(Equalizer, GainsAreClampedAndSaturate) {
     Equalizer eq;
     eq.setFormat(44100, 1);
     std::vector<float> gains(12, 0.0f);
-    gains[11] = 40.0f;  // preamp beyond the range: +15 dB
+    gains[11] = 40.0f; // preamp beyond the range: +15 dB
     eq.setGains(gains);
     std::vector<int16_t> s = sine(44100, 1, 0.1, {440.0}, {0.9});
     eq.process(s.data(), s.size());
@@ -70,7 +71,7 @@ TEST(NoiseFilters, LowHighAndGate) {
     NoiseFilters nf;
     nf.setFormat(44100, 1);
     NoiseFilterSettings s;
-    s.lowEnabled = true;  // high-pass at 100 Hz
+    s.lowEnabled = true; // high-pass at 100 Hz
     nf.apply(s);
     std::vector<int16_t> hum = sine(44100, 1, 0.5, {30.0}, {0.5});
     nf.process(hum.data(), hum.size());
@@ -83,12 +84,12 @@ TEST(NoiseFilters, LowHighAndGate) {
     gate.setFormat(44100, 1);
     NoiseFilterSettings g;
     g.extraEnabled = true;
-    g.extraValue = 50.0f;  // -50 dBFS
+    g.extraValue = 50.0f; // -50 dBFS
     gate.apply(g);
-    std::vector<int16_t> quiet = sine(44100, 1, 0.5, {1000.0}, {0.001});  // -60 dBFS
+    std::vector<int16_t> quiet = sine(44100, 1, 0.5, {1000.0}, {0.001}); // -60 dBFS
     gate.process(quiet.data(), quiet.size());
     EXPECT_LT(rms(quiet, 1, 0, 22050), 1.0);
-    std::vector<int16_t> loud = sine(44100, 1, 0.5, {1000.0}, {0.1});  // -20 dBFS
+    std::vector<int16_t> loud = sine(44100, 1, 0.5, {1000.0}, {0.1}); // -20 dBFS
     const std::vector<int16_t> loudIn = loud;
     gate.process(loud.data(), loud.size());
     EXPECT_NEAR(rms(loud, 1, 0, 4410), rms(loudIn, 1, 0, 4410), 5.0);

@@ -26,12 +26,13 @@ struct Feeder {
 
     Feeder() {
         auto feed = [this] {
-            const std::size_t n = std::min(input.size() - offset, static_cast<std::size_t>(blockFrames * channels));
+            const std::size_t n =
+                std::min(input.size() - offset, static_cast<std::size_t>(blockFrames * channels));
             AudioBlock b(std::vector<int16_t>(input.begin() + static_cast<std::ptrdiff_t>(offset),
                                               input.begin() + static_cast<std::ptrdiff_t>(offset + n)),
                          channels);
             offset += n;
-            ap.LoadArray(b);  // an empty block at the end, as a file reader gives it
+            ap.LoadArray(b); // an empty block at the end, as a file reader gives it
         };
         ap.OnRequestOnLoadArray = [this, feed] {
             ++requests;
@@ -50,7 +51,7 @@ struct Feeder {
         };
     }
     void playToEnd() {
-        lastPosition = 0;  // each Play counts from 0 again
+        lastPosition = 0; // each Play counts from 0 again
         ap.Play();
         ASSERT_EQ(ap.GetLastError(), 0);
         ASSERT_TRUE(waitFor([this] { return ended > 0; }));
@@ -62,7 +63,7 @@ double gainDb(const std::vector<int16_t>& in, const std::vector<int16_t>& out, s
     return 20.0 * std::log10(rms(out, 2, 0, skipFrames) / rms(in, 2, 0, skipFrames));
 }
 
-}  // namespace
+} // namespace
 
 TEST(Playback, WritesExactlyTheFedSamples) {
     AlsaSandbox box;
@@ -78,10 +79,10 @@ TEST(Playback, WritesExactlyTheFedSamples) {
 
     EXPECT_EQ(readRaw(box.path("out.raw")), f.input);
     EXPECT_EQ(f.requests, 2);
-    EXPECT_EQ(f.finished, 21);  // 20 whole blocks and the last part-block
+    EXPECT_EQ(f.finished, 21); // 20 whole blocks and the last part-block
     EXPECT_EQ(f.ended, 1);
     EXPECT_EQ(f.ap.GetPlayedSamples(), f.input.size() / 2);
-    EXPECT_GE(f.ticks, 30);  // every 50 ms of the 2 s
+    EXPECT_GE(f.ticks, 30); // every 50 ms of the 2 s
     EXPECT_NEAR(f.lastLeft, 50, 1);
     EXPECT_FALSE(f.ap.GetDisplayArray(512).isEmpty());
 }
@@ -90,8 +91,8 @@ TEST(Playback, EqualiserBandLiftsItsCentreOnly) {
     AlsaSandbox box;
     box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     std::vector<float> gains(12, 0.0f);
-    gains[5] = 12.0f;  // band 6: 1 kHz
-    const std::size_t skip = 4410;  // the filter's settling time
+    gains[5] = 12.0f;              // band 6: 1 kHz
+    const std::size_t skip = 4410; // the filter's settling time
 
     for (double freq : {1000.0, 4000.0, 250.0}) {
         Feeder f;
@@ -131,7 +132,7 @@ TEST(Playback, NoEventAfterStopAndRestartWorks) {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_EQ(f.requests + f.finished + f.ended + f.ticks, 0);
-    f.ap.Stop();  // harmless when idle
+    f.ap.Stop(); // harmless when idle
     f.offset = 0;
     f.playToEnd();
     EXPECT_EQ(readRaw(box.path("out.raw")), f.input);
@@ -143,13 +144,13 @@ TEST(Playback, PlayReportsWhyItCouldNotStart) {
     int events = 0;
     ap.OnRequestOnLoadArray = [&] { ++events; };
     ap.OnEndPlay = [&] { ++events; };
-    ap.Play();  // no device at all
+    ap.Play(); // no device at all
     EXPECT_EQ(ap.GetLastError(), TAudioPlayer2::ErrorNoDevice);
 
     box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     TAudioPlayer2 ap2;
     ap2.SetDevice(0);
-    ap2.SetFormat(1000, 2);  // not a rate anybody plays
+    ap2.SetFormat(1000, 2); // not a rate anybody plays
     ap2.Play();
     EXPECT_EQ(ap2.GetLastError(), TAudioPlayer2::ErrorFormat);
     ap2.SetFormat(48000, 1);
@@ -165,14 +166,15 @@ TEST(Playback, ClearQueueDropsWhatWaits) {
     box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     TAudioPlayer2 ap;
     int requests = 0, ended = 0;
-    ap.OnRequestOnLoadArray = [&] { ++requests; };  // this caller hands over nothing more
+    ap.OnRequestOnLoadArray = [&] { ++requests; }; // this caller hands over nothing more
     ap.OnEndPlay = [&] { ++ended; };
     ap.SetDevice(0);
-    const AudioBlock a(std::vector<int16_t>(400, 1), 2), b(std::vector<int16_t>(400, 2), 2), c(std::vector<int16_t>(300, 3), 2);
+    const AudioBlock a(std::vector<int16_t>(400, 1), 2), b(std::vector<int16_t>(400, 2), 2),
+        c(std::vector<int16_t>(300, 3), 2);
     ap.LoadArray(a);
     ap.LoadArray(b);
     ap.ClearQueue();
-    ap.LoadArray(AudioBlock());  // an empty block is no block
+    ap.LoadArray(AudioBlock()); // an empty block is no block
     ap.LoadArray(c);
     ap.Play();
     ASSERT_EQ(ap.GetLastError(), 0);
@@ -188,7 +190,7 @@ TEST(Playback, SoftwareLineVolumeAndMuteActOnTheSamples) {
     box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     Feeder f;
     f.input = sine(44100, 2, 0.5, {440.0}, {0.8});
-    f.ap.SetMixerFactory([](const AudioDeviceInfo&, bool) { return nullptr; });  // no mixer of its own
+    f.ap.SetMixerFactory([](const AudioDeviceInfo&, bool) { return nullptr; }); // no mixer of its own
     f.ap.SetDevice(0);
     ASSERT_EQ(f.ap.GetMixerLineCount(), 1);
     f.ap.SelectMixerLine(0);
@@ -212,7 +214,7 @@ TEST(Playback, StopRightAfterPlayNeverHangs) {
     box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     TAudioPlayer2 ap;
     int events = 0;
-    ap.OnRequestOnLoadArray = [&] { ++events; };  // a caller that never feeds
+    ap.OnRequestOnLoadArray = [&] { ++events; }; // a caller that never feeds
     ap.SetDevice(0);
     for (int i = 0; i < 300; ++i) {
         ap.Play();

@@ -24,9 +24,10 @@ double frequency(const AudioBlock& b, int rate) {
             ++crossings;
         }
     }
-    return crossings > 1 ? (crossings - 1) * static_cast<double>(rate) / static_cast<double>(last - first) : 0.0;
+    return crossings > 1 ? (crossings - 1) * static_cast<double>(rate) / static_cast<double>(last - first)
+                         : 0.0;
 }
-}  // namespace
+} // namespace
 
 TEST(Transform, ChangeSpeedKeepsPitchAndScalesLength) {
     TAudioTransform2 at;
@@ -38,7 +39,8 @@ TEST(Transform, ChangeSpeedKeepsPitchAndScalesLength) {
         EXPECT_EQ(block.samples.size() % 2, 0u);
         EXPECT_EQ(block.frames(), static_cast<std::size_t>(std::llround(frames * 100.0 / percent)));
         EXPECT_NEAR(frequency(block, 44100), 1000.0, 20.0) << "at " << percent << " %";
-        EXPECT_NEAR(rms(block.samples, 2, 0, block.frames() / 4), 0.5 * 32767 / std::sqrt(2.0), 0.5 * 32767 * 0.1);
+        EXPECT_NEAR(rms(block.samples, 2, 0, block.frames() / 4), 0.5 * 32767 / std::sqrt(2.0),
+                    0.5 * 32767 * 0.1);
     }
     AudioBlock mono(sine(44100, 1, 0.166, {440.0}, {0.3}), 1);
     const std::size_t frames = mono.frames();
@@ -61,8 +63,8 @@ TEST(Transform, StretchedBlockHasNoSilentTail) {
                 int peak = 0;
                 for (std::size_t f = from; f < from + 220; ++f)
                     peak = std::max(peak, std::abs(static_cast<int>(block.samples[f * 2])));
-                ASSERT_GT(peak, 0.25 * 32767) << percent << " % of " << seconds << " s: silent at frame " << from
-                                              << " of " << frames;
+                ASSERT_GT(peak, 0.25 * 32767)
+                    << percent << " % of " << seconds << " s: silent at frame " << from << " of " << frames;
             }
         }
     }
@@ -73,13 +75,13 @@ TEST(Transform, EdgeCases) {
     AudioBlock empty;
     at.ChangeSpeed(empty, 50.0f);
     EXPECT_TRUE(empty.isEmpty());
-    AudioBlock closedReaderEnd({}, 0);  // the end block of a reader that is not open
+    AudioBlock closedReaderEnd({}, 0); // the end block of a reader that is not open
     EXPECT_NO_THROW(at.ChangeSpeed(closedReaderEnd, 150.0f));
     EXPECT_TRUE(closedReaderEnd.isEmpty());
     AudioBlock b(std::vector<int16_t>(100, 7), 2);
     EXPECT_THROW(at.ChangeSpeed(b, 0.0f), ComponentError);
     EXPECT_THROW(at.ChangeSpeed(b, std::nanf("")), ComponentError);
-    EXPECT_EQ(b.samples.size(), 100u);  // a refused call leaves the block alone
+    EXPECT_EQ(b.samples.size(), 100u); // a refused call leaves the block alone
     at.ChangeSpeed(b, 100.0f);
     EXPECT_EQ(b.samples, std::vector<int16_t>(100, 7));
 }

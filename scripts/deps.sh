@@ -9,7 +9,7 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libcddb2-dev
   libjpeg62-turbo-dev libfftw3-dev libsoundtouch-dev
   libgtest-dev xdg-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   # reference encoders, used only by bench/codec_bench
   lame vorbis-tools ffmpeg
   # reference ripper, used only by bench/cd_bench

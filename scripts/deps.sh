@@ -9,6 +9,9 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libcddb2-dev
   libjpeg62-turbo-dev libfftw3-dev libsoundtouch-dev
   libgtest-dev xdg-utils
+  libx11-dev libxi-dev
+  # a real X server for the tests of global hot keys and window shapes
+  xvfb xdotool
   clang libclang-rt-14-dev clang-format
   # reference encoders, used only by bench/codec_bench
   lame vorbis-tools ffmpeg

@@ -1,0 +1,75 @@
+#include "recorder/HotkeyDetect.h"
+
+#include "platform/GlobalKeyState.h"
+#include "platform/WindowMessages.h"
+#include "recorder/GlobeVar.h"
+
+#include <chrono>
+#include <memory>
+
+namespace {
+
+bool Matches(const THotKeyCombo& combo, bool use, const THotkeyDetector::KeySource& keys) {
+    if (!use || combo.HotKey == 0) return false;
+    if (combo.PreKey1 != 0 && !keys.isDown(combo.PreKey1)) return false;
+    if (combo.PreKey2 != 0 && !keys.isDown(combo.PreKey2)) return false;
+    return keys.isDown(combo.HotKey);
+}
+
+} // namespace
+
+THotkeyDetector::THotkeyDetector(QObject* windowHandle) : m_windowHandle(windowHandle) {
+    m_thread = std::thread([this] { Execute({}, true); });
+}
+
+THotkeyDetector::THotkeyDetector(QObject* windowHandle, KeySource source) : m_windowHandle(windowHandle) {
+    m_thread = std::thread([this, source = std::move(source)] { Execute(source, false); });
+}
+
+THotkeyDetector::~THotkeyDetector() {
+    Terminate();
+    if (m_thread.joinable()) m_thread.join();
+}
+
+void THotkeyDetector::Terminate() {
+    m_terminated = true;
+}
+
+void THotkeyDetector::Execute(KeySource source, bool desktop) {
+    // The desktop's key state is opened here, on the thread that uses it.
+    std::unique_ptr<GlobalKeyState> state;
+    if (desktop) {
+        state = std::make_unique<GlobalKeyState>();
+        source.update = [s = state.get()] { s->Update(); };
+        source.isDown = [s = state.get()](uint32_t vk) { return s->IsKeyDown(vk); };
+    }
+    while (!m_terminated.load()) {
+        if (source.update) source.update();
+        Round(source);
+        ++m_rounds;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void THotkeyDetector::Round(const KeySource& keys) {
+    struct Candidate {
+        const THotKeyCombo& combo;
+        bool use;
+        int wParam;
+    };
+    const Candidate candidates[] = {
+        {GlobeVar::StartHotKeyCombo1, GlobeVar::StartUse1, 0},
+        {GlobeVar::StartHotKeyCombo2, GlobeVar::StartUse2, 0},
+        {GlobeVar::StopHotKeyCombo1, GlobeVar::StopUse1, 1},
+        {GlobeVar::StopHotKeyCombo2, GlobeVar::StopUse2, 1},
+    };
+    for (const Candidate& c : candidates) {
+        if (!Matches(c.combo, c.use, keys)) continue;
+        if (!m_fired.load()) {
+            PostWindowMessage(m_windowHandle, WindowMessageId::HotkeyDetected, c.wParam, 0);
+            m_fired = true;
+        }
+        return;
+    }
+    m_fired = false;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+// Watches the keyboard for the recorder's four hot-key combinations, whichever program has the
+// focus, and posts WM_HOTKEYDETECTED to the main window when one is pressed: wParam 0 to start a
+// recording, 1 to stop it. It reads the combinations and their enable flags from the globals on
+// every round (the settings window may change them at any time).
+//
+// Every millisecond it tests the combinations in order (start 1, start 2, stop 1, stop 2); the
+// first that matches posts its message unless `Fired` is already set, and sets it; a round in
+// which none matches clears `Fired`. A held combination thus posts once, the next message needs
+// every combination released first, and a start held together with a stop wins.
+//
+// The thread starts with the object and ends with it: the destructor asks it to end and waits for
+// the round in progress, so the thread never outlives the window that owns the detector.
+class THotkeyDetector {
+public:
+    // Whether a virtual key is down now; `update` is called once at the start of every round.
+    struct KeySource {
+        std::function<void()> update;
+        std::function<bool(uint32_t virtualKey)> isDown;
+    };
+
+    // Watches the desktop's keyboard (GlobalKeyState, opened on the detector's own thread).
+    explicit THotkeyDetector(QObject* windowHandle);
+    // Watches the keys `source` reports (tests). `source` is called on the detector's thread.
+    THotkeyDetector(QObject* windowHandle, KeySource source);
+    ~THotkeyDetector();
+    THotkeyDetector(const THotkeyDetector&) = delete;
+    THotkeyDetector& operator=(const THotkeyDetector&) = delete;
+
+    // Asks the loop to end at its next round.
+    void Terminate();
+    bool Fired() const { return m_fired.load(); }
+    // Rounds run so far (tests wait on it instead of on the clock).
+    uint64_t Rounds() const { return m_rounds.load(); }
+
+private:
+    void Execute(KeySource source, bool desktop);
+    void Round(const KeySource& source);
+
+    QObject* m_windowHandle; // outlives the detector: its owner destroys the detector first
+    std::atomic<bool> m_fired{false};
+    std::atomic<bool> m_terminated{false};
+    std::atomic<uint64_t> m_rounds{0};
+    std::thread m_thread;
+};

@@ -53,9 +53,9 @@ bool writeImage(const QString& folder) {
 
 double ripOurs(TAudioCDGrabber2& grabber, int mode, const QString& out) {
     bool done = false;
-    grabber.OnOperationProgress = [&](double p) {
+    QObject::connect(&grabber, &TAudioCDGrabber2::OnOperationProgress, [&](double p) {
         if (p >= 100) done = true;
-    };
+    });
     grabber.SetGrabMode(mode);
     grabber.SetSession(0);
     grabber.SetTrack(0);

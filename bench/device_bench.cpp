@@ -88,8 +88,11 @@ int main(int argc, char** argv) {
         av.resize(240, 60);
         const int64_t target = static_cast<int64_t>(44100 * (seconds - 1.0));
         int64_t captured = 0;
-        ar.OnEndArrayRecord = [&] { captured += static_cast<int64_t>(ar.GetRecordedArray().frames()); };
-        ar.OnTimer = [&](int, int, int) { av.DisplayArray(ar.GetDisplayArray(2 * av.WindowArraySize())); };
+        QObject::connect(&ar, &TAudioRecord2::OnEndArrayRecord,
+                         [&] { captured += static_cast<int64_t>(ar.GetRecordedArray().frames()); });
+        QObject::connect(&ar, &TAudioRecord2::OnTimer, [&](int, int, int) {
+            av.DisplayArray(ar.GetDisplayArray(2 * av.WindowArraySize()));
+        });
         ar.GetDeviceCount();
         ar.SelectDevice(0);
         ar.SetFormat(44100, 2);
@@ -117,10 +120,11 @@ int main(int argc, char** argv) {
                            2));
             offset += n;
         };
-        ap.OnRequestOnLoadArray = feed;
-        ap.OnEndArrayPlay = feed;
-        ap.OnEndPlay = [&] { ended = true; };
-        ap.OnTimer = [&](int, int, int) { ad.DisplayArray(ap.GetDisplayArray(ad.FFTWindowsSize())); };
+        QObject::connect(&ap, &TAudioPlayer2::OnRequestOnLoadArray, feed);
+        QObject::connect(&ap, &TAudioPlayer2::OnEndArrayPlay, feed);
+        QObject::connect(&ap, &TAudioPlayer2::OnEndPlay, [&] { ended = true; });
+        QObject::connect(&ap, &TAudioPlayer2::OnTimer,
+                         [&](int, int, int) { ad.DisplayArray(ap.GetDisplayArray(ad.FFTWindowsSize())); });
         useConfig(QStringLiteral("pcm.benchout { type file slave.pcm null file \"/dev/null\" format \"raw\" "
                                  "hint { show on description \"Bench output\" } }\n"));
         ap.GetDeviceCount();

@@ -118,8 +118,9 @@ TAudioCDGrabber2::GrabModeSettings TAudioCDGrabber2::grabModeSettings(int mode) 
     }
 }
 
-TAudioCDGrabber2::TAudioCDGrabber2()
-    : m_context(std::make_unique<QObject>()), m_lookupShared(std::make_shared<LookupShared>()) {
+TAudioCDGrabber2::TAudioCDGrabber2(QObject* parent)
+    : QObject(parent), m_context(std::make_unique<QObject>()),
+      m_lookupShared(std::make_shared<LookupShared>()) {
     m_lookupShared->context = m_context.get();
     m_pollTimer = new QTimer(m_context.get());
     m_pollTimer->setInterval(kPollIntervalMs);
@@ -334,9 +335,7 @@ void TAudioCDGrabber2::pollMedia() {
     const QString signature = CdDisc::mediaSignature(m_drives[m_drive]);
     if (signature == m_mediaSignature) return;
     m_mediaSignature = signature;
-    post([this] {
-        if (OnMediaChange) OnMediaChange();
-    });
+    post([this] { Q_EMIT OnMediaChange(); });
 }
 
 // ---- tray ---------------------------------------------------------------------------------------
@@ -422,9 +421,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
     sink->sinkCreateWrite(fileName); // raises when the file cannot be created
 
     job->reportRetry = [this](int retry, int sector) {
-        post([this, retry, sector] {
-            if (OnGrabRetry) OnGrabRetry(static_cast<int16_t>(retry), sector);
-        });
+        post([this, retry, sector] { Q_EMIT OnGrabRetry(static_cast<int16_t>(retry), sector); });
     };
     m_job = job;
     m_grabbing = true;
@@ -506,9 +503,7 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
                     lastPercent = percent;
                     const double progress = 100.0 * done / job->sectors;
                     job->lastProgress = progress;
-                    post([this, progress] {
-                        if (OnOperationProgress) OnOperationProgress(progress);
-                    });
+                    post([this, progress] { Q_EMIT OnOperationProgress(progress); });
                 }
             }
             if (failure.isEmpty() && !job->abort.load()) flush();
@@ -537,15 +532,13 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
             const double progress = job->lastProgress.load();
             m_grabbing = false;
             post([this, progress, failure] {
-                if (OnOperationProgress) OnOperationProgress(progress);
+                Q_EMIT OnOperationProgress(progress);
                 throw ComponentError(failure);
             });
             return;
         }
         m_grabbing = false;
-        post([this] {
-            if (OnOperationProgress) OnOperationProgress(100.0);
-        });
+        post([this] { Q_EMIT OnOperationProgress(100.0); });
     });
 }
 
@@ -558,9 +551,7 @@ void TAudioCDGrabber2::AbortGrab() {
     m_job.reset();
     m_grabbing = false;
     if (reported) return;
-    post([this, progress] {
-        if (OnOperationProgress) OnOperationProgress(progress);
-    });
+    post([this, progress] { Q_EMIT OnOperationProgress(progress); });
 }
 
 // ---- preview reading ----------------------------------------------------------------------------
@@ -635,7 +626,7 @@ void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/
     QTimer::singleShot(info.timeOut(), m_context.get(), [this, generation] {
         if (generation != m_lookupGeneration || !m_lookupRunning) return;
         m_lookupRunning = false;
-        if (OnFreeDBQueryStatus) OnFreeDBQueryStatus(CddbLookup::ConnectionFailed);
+        Q_EMIT OnFreeDBQueryStatus(CddbLookup::ConnectionFailed);
     });
 
     // The thread owns everything it touches; it is not joined, so a lookup stuck in a slow
@@ -644,7 +635,7 @@ void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/
         auto progress = [&](int status) {
             shared->post([this, generation, status] {
                 if (generation != m_lookupGeneration || !m_lookupRunning) return;
-                if (OnFreeDBQueryStatus) OnFreeDBQueryStatus(status);
+                Q_EMIT OnFreeDBQueryStatus(status);
             });
         };
         CddbLookup::Result result = CddbLookup::run(request, progress);
@@ -662,7 +653,7 @@ void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/
             } else {
                 m_lookupLoaded = false;
             }
-            if (OnFreeDBQueryStatus) OnFreeDBQueryStatus(result.status);
+            Q_EMIT OnFreeDBQueryStatus(result.status);
         });
     }).detach();
 }

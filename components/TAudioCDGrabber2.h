@@ -6,6 +6,7 @@
 #include "components/CdDriveList.h"
 #include "components/TFreeDBInformation2.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -17,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-class QObject;
 class QTimer;
 
 // The CD component of the ripper: the drive list (the system's optical drives and the disc images
@@ -27,18 +27,14 @@ class QTimer;
 //
 // All operations are called on the user-interface thread. Grabs and lookups run on worker threads;
 // every event is raised on the user-interface thread. A failing operation raises ComponentError.
-class TAudioCDGrabber2 {
+class TAudioCDGrabber2 : public QObject {
+    Q_OBJECT
+
 public:
-    TAudioCDGrabber2();
-    ~TAudioCDGrabber2();
+    explicit TAudioCDGrabber2(QObject* parent = nullptr);
+    ~TAudioCDGrabber2() override;
     TAudioCDGrabber2(const TAudioCDGrabber2&) = delete;
     TAudioCDGrabber2& operator=(const TAudioCDGrabber2&) = delete;
-
-    // Events.
-    std::function<void()> OnMediaChange;             // a disc was inserted or removed
-    std::function<void(int)> OnFreeDBQueryStatus;    // 1, 2, 3, -1, -2 (see QueryFreeDB)
-    std::function<void(double)> OnOperationProgress; // percent of the running grab
-    std::function<void(int16_t, int)> OnGrabRetry;   // retry number, sector
 
     // Drives.
     void Initialize();
@@ -122,6 +118,12 @@ public:
     // Internal: the state of one grab and of the lookups, shared with their worker threads.
     struct GrabJob;
     struct LookupShared;
+
+Q_SIGNALS:
+    void OnMediaChange();                        // a disc was inserted or removed
+    void OnFreeDBQueryStatus(int Status);        // 1, 2, 3, -1, -2 (see QueryFreeDB)
+    void OnOperationProgress(double Progress);   // percent of the running grab
+    void OnGrabRetry(int16_t Retry, int Sector); // retry number, sector
 
 private:
     const CdDriveEntry& currentDrive() const;

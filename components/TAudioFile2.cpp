@@ -27,7 +27,7 @@ bool validChannels(int channels) {
 
 } // namespace
 
-TAudioFile2::TAudioFile2() = default;
+TAudioFile2::TAudioFile2(QObject* parent) : QObject(parent) {}
 
 TAudioFile2::~TAudioFile2() {
     if (TAudioFileLink* link = m_link.exchange(nullptr)) link->disconnect(this);

@@ -4,6 +4,7 @@
 #include "components/AudioFileLink.h"
 #include "components/TAudioFile2LameEnc.h"
 
+#include <QObject>
 #include <QString>
 
 #include <atomic>
@@ -35,7 +36,9 @@ class SampleConverter;
 // All operations are serialised by an internal lock, so a producer may write through the object
 // from a worker thread (ConnectTo) while the window reads GetFormatString. The binding to a link
 // is atomic and released from either side: destroying the object or the link first is safe.
-class TAudioFile2 : public AudioSink {
+class TAudioFile2 : public QObject, public AudioSink {
+    Q_OBJECT
+
 public:
     enum ErrorCode {
         NoError = 0,
@@ -44,7 +47,7 @@ public:
     };
     enum class OutputFormat { Wav, Mp3, Ogg, Wma };
 
-    TAudioFile2();
+    explicit TAudioFile2(QObject* parent = nullptr);
     ~TAudioFile2() override;
     TAudioFile2(const TAudioFile2&) = delete;
     TAudioFile2& operator=(const TAudioFile2&) = delete;

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <QObject>
+
 // MP3 encoder settings that a TAudioFile2 applies when it creates an MP3 file. The window that owns
 // both objects links them with TAudioFile2::SetLameEncoder; SetMp3Format then takes these values.
 //
 // Flags follow the automation convention: -1 (any non-zero) is true, 0 is false.
-class TAudioFile2LameEnc {
+class TAudioFile2LameEnc : public QObject {
+    Q_OBJECT
+
 public:
+    explicit TAudioFile2LameEnc(QObject* parent = nullptr) : QObject(parent) {}
+
     // -1 (non-zero): constant bit rate; 0: variable bit rate.
     void SetConstantBitRate(int flag);
     // The highest bit rate (kbps) a VBR frame may use.

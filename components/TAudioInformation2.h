@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <cstdint>
@@ -15,8 +16,12 @@
 // plus the RIFF INFO fields that exist. An empty text, genre -1 or a year of 0 removes that tag.
 // Texts are written as UTF-8 (UTF-16 in ASF). The texts and the genre stay set for the next
 // WriteTags; the year applies to the next WriteTags only (without SetYear before it, no year).
-class TAudioInformation2 {
+class TAudioInformation2 : public QObject {
+    Q_OBJECT
+
 public:
+    explicit TAudioInformation2(QObject* parent = nullptr) : QObject(parent) {}
+
     void SetFileName(const QString& fileName);
     int GetDuration() const; // milliseconds
     int64_t GetLength() const;

@@ -13,8 +13,8 @@ bool validFormat(int rate, int channels) {
 }
 } // namespace
 
-TAudioPlayer2::TAudioPlayer2()
-    : m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
+TAudioPlayer2::TAudioPlayer2(QObject* parent)
+    : QObject(parent), m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
     m_history.reset(m_channels);
 }
 
@@ -204,9 +204,7 @@ void TAudioPlayer2::Play() {
     const uint64_t generation = m_generation.fetch_add(1) + 1;
     // Two blocks ahead: one to play, one waiting, so the device never waits for the caller.
     for (int i = 0; i < 2; ++i)
-        post(generation, [this] {
-            if (OnRequestOnLoadArray) OnRequestOnLoadArray();
-        });
+        post(generation, [this] { Q_EMIT OnRequestOnLoadArray(); });
     m_thread = std::thread([this, generation] { playLoop(generation); });
 }
 
@@ -265,9 +263,7 @@ void TAudioPlayer2::playLoop(uint64_t generation) {
                 if (m_queue.empty()) {
                     lock.unlock();
                     if (drain()) {
-                        post(generation, [this] {
-                            if (OnEndPlay) OnEndPlay();
-                        });
+                        post(generation, [this] { Q_EMIT OnEndPlay(); });
                         return;
                     }
                     if (m_stopRequested.load()) return;
@@ -281,14 +277,10 @@ void TAudioPlayer2::playLoop(uint64_t generation) {
         if (m_stopRequested.load()) return;
         if (!m_pcm) {
             // The device failed: playback is over.
-            post(generation, [this] {
-                if (OnEndPlay) OnEndPlay();
-            });
+            post(generation, [this] { Q_EMIT OnEndPlay(); });
             return;
         }
-        post(generation, [this] {
-            if (OnEndArrayPlay) OnEndArrayPlay();
-        });
+        post(generation, [this] { Q_EMIT OnEndArrayPlay(); });
     }
 }
 
@@ -337,9 +329,7 @@ void TAudioPlayer2::writeBlock(const AudioBlock& block, uint64_t generation, int
             const int position = static_cast<int>(m_played.load());
             const int left = m_levels.leftPercent(), right = m_levels.rightPercent();
             m_levels.reset();
-            post(generation, [this, position, left, right] {
-                if (OnTimer) OnTimer(position, left, right);
-            });
+            post(generation, [this, position, left, right] { Q_EMIT OnTimer(position, left, right); });
         }
     }
 }

@@ -26,12 +26,14 @@
 // and OnEndPlay follows. OnTimer reports the played position and the peak levels every timer
 // interval of played audio. All events come on the thread that created the object; none comes
 // after Stop.
-class TAudioPlayer2 {
+class TAudioPlayer2 : public QObject {
+    Q_OBJECT
+
 public:
     enum Error { NoError = 0, ErrorNoDevice = 1, ErrorFormat = 2 };
 
-    TAudioPlayer2();
-    ~TAudioPlayer2();
+    explicit TAudioPlayer2(QObject* parent = nullptr);
+    ~TAudioPlayer2() override;
     TAudioPlayer2(const TAudioPlayer2&) = delete;
     TAudioPlayer2& operator=(const TAudioPlayer2&) = delete;
 
@@ -61,13 +63,14 @@ public:
     void SetVolume(int volume);
     void SetMute(int flag);
 
-    std::function<void()> OnEndArrayPlay;
-    std::function<void()> OnRequestOnLoadArray;
-    std::function<void()> OnEndPlay;
-    std::function<void(int CurrentSamples, int LevelLeft, int LevelRight)> OnTimer;
-
     // Where the mixers come from (ALSA by default; tests hand in a fake).
     void SetMixerFactory(AudioMixerFactory factory);
+
+Q_SIGNALS:
+    void OnEndArrayPlay();
+    void OnRequestOnLoadArray();
+    void OnEndPlay();
+    void OnTimer(int CurrentSamples, int LevelLeft, int LevelRight);
 
 private:
     void refreshDevices();

@@ -13,8 +13,8 @@ bool validFormat(int rate, int channels) {
 }
 } // namespace
 
-TAudioRecord2::TAudioRecord2()
-    : m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
+TAudioRecord2::TAudioRecord2(QObject* parent)
+    : QObject(parent), m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
     m_history.reset(m_channels);
     m_filters.setFormat(m_rate, m_channels);
 }
@@ -249,7 +249,7 @@ void TAudioRecord2::deliver(AudioBlock block) {
         ~Restore() { current = std::move(outer); }
     } restore{m_current, std::move(m_current)};
     m_current = std::move(block);
-    if (OnEndArrayRecord) OnEndArrayRecord();
+    Q_EMIT OnEndArrayRecord();
 }
 
 void TAudioRecord2::deliverNext(uint64_t generation) {
@@ -329,7 +329,7 @@ void TAudioRecord2::captureLoop(uint64_t generation) {
             const int left = m_levels.leftPercent(), right = m_levels.rightPercent();
             m_levels.reset();
             RunOnUiThread(m_events.get(), [this, generation, position, left, right] {
-                if (generation == m_generation.load() && OnTimer) OnTimer(position, left, right);
+                if (generation == m_generation.load()) Q_EMIT OnTimer(position, left, right);
             });
         }
     }

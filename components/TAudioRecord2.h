@@ -25,10 +25,12 @@
 // OnTimer every timer interval of captured audio with the position and the two peak levels.
 // Stop then Start pauses and resumes into the same stream: the device stays open, Stop hands over
 // everything captured so far (the last part-block included) before it returns.
-class TAudioRecord2 {
+class TAudioRecord2 : public QObject {
+    Q_OBJECT
+
 public:
-    TAudioRecord2();
-    ~TAudioRecord2();
+    explicit TAudioRecord2(QObject* parent = nullptr);
+    ~TAudioRecord2() override;
     TAudioRecord2(const TAudioRecord2&) = delete;
     TAudioRecord2& operator=(const TAudioRecord2&) = delete;
 
@@ -67,11 +69,12 @@ public:
     // The most recent `count` samples (elements) captured.
     AudioBlock GetDisplayArray(int count) const;
 
-    std::function<void()> OnEndArrayRecord;
-    std::function<void(int CurrentSamples, int LevelLeft, int LevelRight)> OnTimer;
-
     // Where the mixers come from (ALSA by default; tests hand in a fake).
     void SetMixerFactory(AudioMixerFactory factory);
+
+Q_SIGNALS:
+    void OnEndArrayRecord();
+    void OnTimer(int CurrentSamples, int LevelLeft, int LevelRight);
 
 private:
     static constexpr std::size_t kMaxQueuedBlocks = 32;

@@ -7,7 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-TAudioTransform2::TAudioTransform2() : m_stretch(std::make_unique<soundtouch::SoundTouch>()) {}
+TAudioTransform2::TAudioTransform2(QObject* parent)
+    : QObject(parent), m_stretch(std::make_unique<soundtouch::SoundTouch>()) {}
 
 TAudioTransform2::~TAudioTransform2() = default;
 

@@ -2,6 +2,8 @@
 
 #include "components/AudioBlock.h"
 
+#include <QObject>
+
 #include <memory>
 
 namespace soundtouch {
@@ -11,10 +13,12 @@ class SoundTouch;
 // Speed change of a block, pitch kept (SoundTouch's tempo change). Each block is stretched on its
 // own, to exactly its frame count × 100 / percent frames, in its own channel count; the stretch's
 // time windows are tuned for 44.1 kHz, which the block does not tell.
-class TAudioTransform2 {
+class TAudioTransform2 : public QObject {
+    Q_OBJECT
+
 public:
-    TAudioTransform2();
-    ~TAudioTransform2();
+    explicit TAudioTransform2(QObject* parent = nullptr);
+    ~TAudioTransform2() override;
     TAudioTransform2(const TAudioTransform2&) = delete;
     TAudioTransform2& operator=(const TAudioTransform2&) = delete;
 

@@ -30,7 +30,7 @@ const TFreeDBInformation2::Server& TFreeDBInformation2::server(int index) {
     return kServers[index];
 }
 
-TFreeDBInformation2::TFreeDBInformation2() = default;
+TFreeDBInformation2::TFreeDBInformation2(QObject* parent) : QObject(parent) {}
 
 void TFreeDBInformation2::SelectServer(int index) {
     if (index < 0 || index >= kServerCount)

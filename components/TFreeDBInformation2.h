@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 // The disc-lookup settings the ripper hands to the CD component: which server of the table is
 // chosen, its port and the time-out. Selecting a server sets that server's usual port; a later
 // SetPort overrides it.
-class TFreeDBInformation2 {
+class TFreeDBInformation2 : public QObject {
+    Q_OBJECT
+
 public:
     enum class Protocol { Http, Cddbp, None };
 
@@ -20,7 +23,7 @@ public:
     static constexpr int kServerCount = 11;
     static const Server& server(int index);
 
-    TFreeDBInformation2();
+    explicit TFreeDBInformation2(QObject* parent = nullptr);
 
     // Index 0..10 of the server table; anything else raises ComponentError.
     void SelectServer(int index);

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 // The list of WMA output profiles (see WmaProfiles.h). Profile k, 1-based, is what
 // TAudioFile2::SetWmaFormat(k) writes.
-class TWMAFile2 {
+class TWMAFile2 : public QObject {
+    Q_OBJECT
+
 public:
+    explicit TWMAFile2(QObject* parent = nullptr) : QObject(parent) {}
+
     int GetProfileCount() const;
     // Raises ComponentError for a number outside 1 .. GetProfileCount.
     void SelectProfile(int profile);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -55,9 +56,9 @@ Frames parseFrames(const QString& path) {
 }
 
 QString encode(const QString& path, const std::vector<int16_t>& pcm, int rate, int channels, int kbps,
-               TAudioFile2LameEnc& lame) {
+               const std::unique_ptr<TAudioFile2LameEnc>& lame) {
     TAudioFile2 af;
-    af.SetLameEncoder(&lame);
+    af.SetLameEncoder(lame.get());
     af.EnableWMA(0);
     af.SetMp3Format(rate, kbps, channels);
     af.CreateWrite(path, 0);
@@ -67,21 +68,21 @@ QString encode(const QString& path, const std::vector<int16_t>& pcm, int rate, i
     return path;
 }
 
-TAudioFile2LameEnc cbr(int quality) {
-    TAudioFile2LameEnc lame;
-    lame.SetConstantBitRate(-1);
-    lame.SetQuality(quality);
+std::unique_ptr<TAudioFile2LameEnc> cbr(int quality) {
+    auto lame = std::make_unique<TAudioFile2LameEnc>();
+    lame->SetConstantBitRate(-1);
+    lame->SetQuality(quality);
     return lame;
 }
 
-TAudioFile2LameEnc vbr(int maxKbps, bool header, int vbrQuality, int quality = 5) {
-    TAudioFile2LameEnc lame;
-    lame.SetConstantBitRate(0);
-    lame.SetMaxBitRate(maxKbps);
-    lame.SetWriteVBRHeader(header ? -1 : 0);
-    lame.SetVBRMode(0);
-    lame.SetVBRQuality(vbrQuality);
-    lame.SetQuality(quality);
+std::unique_ptr<TAudioFile2LameEnc> vbr(int maxKbps, bool header, int vbrQuality, int quality = 5) {
+    auto lame = std::make_unique<TAudioFile2LameEnc>();
+    lame->SetConstantBitRate(0);
+    lame->SetMaxBitRate(maxKbps);
+    lame->SetWriteVBRHeader(header ? -1 : 0);
+    lame->SetVBRMode(0);
+    lame->SetVBRQuality(vbrQuality);
+    lame->SetQuality(quality);
     return lame;
 }
 
@@ -106,7 +107,7 @@ TEST(Mp3File, ConstantBitRatesGiveEveryFrameThatRate) {
         SCOPED_TRACE(testing::Message()
                      << c.rate << " Hz " << c.channels << " ch " << c.kbps << " kbps q" << c.quality);
         const int64_t frames = c.rate * 2;
-        TAudioFile2LameEnc lame = cbr(c.quality);
+        auto lame = cbr(c.quality);
         QString path = encode(dir.filePath("cbr.mp3"), tone(c.rate, c.channels, frames, 1000.0), c.rate,
                               c.channels, c.kbps, lame);
         Frames f = parseFrames(path);
@@ -134,7 +135,7 @@ TEST(Mp3File, VbrHeaderIsWrittenExactlyWhenAsked) {
     std::vector<int16_t> pcm = tone(rate, 2, frames, 440.0);
     for (bool header : {true, false}) {
         SCOPED_TRACE(header ? "with header" : "without header");
-        TAudioFile2LameEnc lame = vbr(320, header, 2);
+        auto lame = vbr(320, header, 2);
         QString path = encode(dir.filePath(header ? "h.mp3" : "n.mp3"), pcm, rate, 2, 128, lame);
         Frames f = parseFrames(path);
         EXPECT_EQ(f.xing, header);
@@ -151,12 +152,12 @@ TEST(Mp3File, MaximumBitRateCapsEveryFrame) {
     QTemporaryDir dir;
     const int rate = 44100;
     std::vector<int16_t> pcm = noise(2, rate * 2, 0.7); // noise asks for the highest rates
-    TAudioFile2LameEnc free = vbr(320, false, 0, 5);
+    auto free = vbr(320, false, 0, 5);
     Frames uncapped = parseFrames(encode(dir.filePath("free.mp3"), pcm, rate, 2, 128, free));
     ASSERT_FALSE(uncapped.bitRates.empty());
     EXPECT_GT(*std::max_element(uncapped.bitRates.begin(), uncapped.bitRates.end()), 128);
     for (int cap : {128, 96}) {
-        TAudioFile2LameEnc capped = vbr(cap, true, 0, 5);
+        auto capped = vbr(cap, true, 0, 5);
         Frames f = parseFrames(encode(dir.filePath("cap.mp3"), pcm, rate, 2, 128, capped));
         ASSERT_TRUE(f.xing);
         ASSERT_GT(f.bitRates.size(), 10u);
@@ -169,8 +170,8 @@ TEST(Mp3File, VbrQualityAndEncoderQualityTakeEffect) {
     QTemporaryDir dir;
     const int rate = 44100;
     std::vector<int16_t> pcm = noise(2, rate * 2, 0.3);
-    TAudioFile2LameEnc best = vbr(320, true, 0);
-    TAudioFile2LameEnc small = vbr(320, true, 9);
+    auto best = vbr(320, true, 0);
+    auto small = vbr(320, true, 9);
     qint64 bestSize = QFileInfo(encode(dir.filePath("q0.mp3"), pcm, rate, 2, 128, best)).size();
     qint64 smallSize = QFileInfo(encode(dir.filePath("q9.mp3"), pcm, rate, 2, 128, small)).size();
     EXPECT_GT(bestSize, smallSize * 3 / 2);
@@ -179,7 +180,7 @@ TEST(Mp3File, VbrQualityAndEncoderQualityTakeEffect) {
     std::vector<int16_t> music = tone(rate, 2, rate * 2, 1000.0, 0.3);
     for (std::size_t i = 0; i < music.size(); ++i)
         music[i] = int16_t(music[i] + pcm[i] / 4);
-    TAudioFile2LameEnc q0 = cbr(0), q9 = cbr(9);
+    auto q0 = cbr(0), q9 = cbr(9);
     QString a = encode(dir.filePath("e0.mp3"), music, rate, 2, 96, q0);
     QString b = encode(dir.filePath("e9.mp3"), music, rate, 2, 96, q9);
     QFile fa(a), fb(b);
@@ -190,9 +191,9 @@ TEST(Mp3File, VbrQualityAndEncoderQualityTakeEffect) {
 
 TEST(Mp3File, WriterConvertsItsInputFormat) {
     QTemporaryDir dir;
-    TAudioFile2LameEnc lame = cbr(5);
+    auto lame = cbr(5);
     TAudioFile2 af;
-    af.SetLameEncoder(&lame);
+    af.SetLameEncoder(lame.get());
     af.SetMp3Format(48000, 128, 2);
     af.SetInputFormat(22050, 1);
     af.CreateWrite(dir.filePath("conv.mp3"), 0);
@@ -207,7 +208,7 @@ TEST(Mp3File, WriterConvertsItsInputFormat) {
 TEST(Mp3File, VbrFileCutShortReportsWhatItHolds) {
     QTemporaryDir dir;
     const int rate = 44100;
-    TAudioFile2LameEnc lame = vbr(320, true, 4);
+    auto lame = vbr(320, true, 4);
     QString path = encode(dir.filePath("whole.mp3"), noise(2, rate * 6, 0.2), rate, 2, 128, lame);
     QFile f(path);
     f.open(QIODevice::ReadOnly);

@@ -336,7 +336,7 @@ TEST_F(CdDiscTest, MediaChangeWhenTheImageGoesAndComesBack) {
     ASSERT_GT(imageDrive(g), 0);
     g.RefreshMedia();
     int changes = 0;
-    g.OnMediaChange = [&] { ++changes; };
+    QObject::connect(&g, &TAudioCDGrabber2::OnMediaChange, [&] { ++changes; });
     const QString aside = img.cuePath + QStringLiteral(".aside");
     ASSERT_TRUE(QFile::rename(img.cuePath, aside));
     ASSERT_TRUE(waitFor([&] { return changes == 1; }, 4000));

@@ -66,7 +66,8 @@ protected:
         grabber.RefreshMedia();
         file.SetLameEncoder(&lame);
         file.ConnectTo(grabber.GetAudioFileLink());
-        grabber.OnOperationProgress = [this](double p) { progress.push_back(p); };
+        QObject::connect(&grabber, &TAudioCDGrabber2::OnOperationProgress,
+                         [this](double p) { progress.push_back(p); });
     }
     void TearDown() override {
         file.ConnectTo(nullptr);
@@ -146,7 +147,8 @@ TEST(CdGrabLink, DestroyingTheAudioFileMidGrabEndsTheGrabWithAnError) {
     grabber.SelectDrive(grabber.GetDriveCount());
     grabber.RefreshMedia();
     std::vector<double> progress;
-    grabber.OnOperationProgress = [&](double p) { progress.push_back(p); };
+    QObject::connect(&grabber, &TAudioCDGrabber2::OnOperationProgress,
+                     [&](double p) { progress.push_back(p); });
 
     // A slow encoder, so that the grab is still running when the object goes.
     auto lame = std::make_unique<TAudioFile2LameEnc>();

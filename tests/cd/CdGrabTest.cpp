@@ -4,9 +4,11 @@
 #include "platform/Application.h"
 #include "tests/cd/CdTestSupport.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -32,14 +34,16 @@ protected:
         grabber->SelectDrive(grabber->GetDriveCount()); // the image comes after any real drive
         grabber->RefreshMedia();
         grabber->GetAudioFileLink()->connect(&sink);
-        grabber->OnOperationProgress = [this](double p) {
+        QObject::connect(grabber.get(), &TAudioCDGrabber2::OnOperationProgress, [this](double p) {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             progress.push_back(p);
             closedAtEvent.push_back(!sink.open.load());
-        };
-        grabber->OnGrabRetry = [this](int16_t retry, int sector) {
+        });
+        QObject::connect(grabber.get(), &TAudioCDGrabber2::OnGrabRetry, [this](int16_t retry, int sector) {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             retries.push_back(retry);
             retrySectors.push_back(sector);
-        };
+        });
     }
 
     void choose(int session, int track) {
@@ -112,7 +116,8 @@ TEST_F(CdGrabTest, CdrdaoTocImageReadsAndGrabsLikeItsCueSheet) {
     grabber->RefreshMedia();
     ASSERT_EQ(grabber->GetMediaState(), 1);
     grabber->GetAudioFileLink()->connect(&sink);
-    grabber->OnOperationProgress = [this](double p) { progress.push_back(p); };
+    QObject::connect(grabber.get(), &TAudioCDGrabber2::OnOperationProgress,
+                     [this](double p) { progress.push_back(p); });
     grabber->SetSession(0);
     ASSERT_EQ(grabber->GetTrackCount(), 2);
     grabber->SetTrack(1);

@@ -5,8 +5,10 @@
 #include "components/TFreeDBInformation2.h"
 #include "tests/cd/CdTestSupport.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -51,7 +53,10 @@ protected:
         grabber.Initialize();
         grabber.SelectDrive(grabber.GetDriveCount());
         grabber.RefreshMedia();
-        grabber.OnFreeDBQueryStatus = [this](int s) { statuses.push_back(s); };
+        QObject::connect(&grabber, &TAudioCDGrabber2::OnFreeDBQueryStatus, [this](int s) {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+            statuses.push_back(s);
+        });
     }
 
     bool finished() const {

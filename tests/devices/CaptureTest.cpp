@@ -5,6 +5,7 @@
 #include "components/TAudioRecord2.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -28,12 +29,16 @@ struct Recorder {
     std::function<void(std::size_t)> onBlock; // called with the count after each block
 
     Recorder() {
-        ar.OnEndArrayRecord = [this] {
+        QObject::connect(&ar, &TAudioRecord2::OnEndArrayRecord, [this] {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             blocks.push_back(ar.GetRecordedArray());
             if (onBlock) onBlock(blocks.size());
             if (blocks.size() == stopAt) ar.Stop();
-        };
-        ar.OnTimer = [this](int pos, int l, int r) { ticks.push_back({pos, l, r}); };
+        });
+        QObject::connect(&ar, &TAudioRecord2::OnTimer, [this](int pos, int l, int r) {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+            ticks.push_back({pos, l, r});
+        });
     }
     std::vector<int16_t> joined() const {
         std::vector<int16_t> all;
@@ -208,7 +213,7 @@ TEST(Capture, StopAndNewRecordingInsideTheTimerEvent) {
     r.ar.SetBlockSize(2000); // the 50 ms ticks fall inside blocks
     std::vector<AudioBlock> first;
     int restarts = 0;
-    r.ar.OnTimer = [&](int, int, int) {
+    QObject::connect(&r.ar, &TAudioRecord2::OnTimer, [&](int, int, int) {
         if (restarts == 0 && r.blocks.size() >= 4) {
             ++restarts;
             r.ar.Stop();
@@ -219,7 +224,7 @@ TEST(Capture, StopAndNewRecordingInsideTheTimerEvent) {
             r.stopAt = 6;
             r.ar.Start();
         }
-    };
+    });
     r.ar.Start();
     ASSERT_TRUE(waitFor([&] { return restarts == 1 && r.blocks.size() >= 6; }));
     QCoreApplication::processEvents();

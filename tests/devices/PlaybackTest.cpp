@@ -5,6 +5,7 @@
 #include "components/TAudioPlayer2.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -34,21 +35,27 @@ struct Feeder {
             offset += n;
             ap.LoadArray(b); // an empty block at the end, as a file reader gives it
         };
-        ap.OnRequestOnLoadArray = [this, feed] {
+        QObject::connect(&ap, &TAudioPlayer2::OnRequestOnLoadArray, [this, feed] {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             ++requests;
             feed();
-        };
-        ap.OnEndArrayPlay = [this, feed] {
+        });
+        QObject::connect(&ap, &TAudioPlayer2::OnEndArrayPlay, [this, feed] {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             ++finished;
             feed();
-        };
-        ap.OnEndPlay = [this] { ++ended; };
-        ap.OnTimer = [this](int pos, int l, int) {
+        });
+        QObject::connect(&ap, &TAudioPlayer2::OnEndPlay, [this] {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+            ++ended;
+        });
+        QObject::connect(&ap, &TAudioPlayer2::OnTimer, [this](int pos, int l, int) {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             ++ticks;
             EXPECT_GE(pos, lastPosition);
             lastPosition = pos;
             lastLeft = l;
-        };
+        });
     }
     void playToEnd() {
         lastPosition = 0; // each Play counts from 0 again
@@ -142,8 +149,8 @@ TEST(Playback, PlayReportsWhyItCouldNotStart) {
     AlsaSandbox box;
     TAudioPlayer2 ap;
     int events = 0;
-    ap.OnRequestOnLoadArray = [&] { ++events; };
-    ap.OnEndPlay = [&] { ++events; };
+    QObject::connect(&ap, &TAudioPlayer2::OnRequestOnLoadArray, [&] { ++events; });
+    QObject::connect(&ap, &TAudioPlayer2::OnEndPlay, [&] { ++events; });
     ap.Play(); // no device at all
     EXPECT_EQ(ap.GetLastError(), TAudioPlayer2::ErrorNoDevice);
 
@@ -166,8 +173,9 @@ TEST(Playback, ClearQueueDropsWhatWaits) {
     box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     TAudioPlayer2 ap;
     int requests = 0, ended = 0;
-    ap.OnRequestOnLoadArray = [&] { ++requests; }; // this caller hands over nothing more
-    ap.OnEndPlay = [&] { ++ended; };
+    QObject::connect(&ap, &TAudioPlayer2::OnRequestOnLoadArray,
+                     [&] { ++requests; }); // this caller hands over nothing more
+    QObject::connect(&ap, &TAudioPlayer2::OnEndPlay, [&] { ++ended; });
     ap.SetDevice(0);
     const AudioBlock a(std::vector<int16_t>(400, 1), 2), b(std::vector<int16_t>(400, 2), 2),
         c(std::vector<int16_t>(300, 3), 2);
@@ -214,7 +222,8 @@ TEST(Playback, StopRightAfterPlayNeverHangs) {
     box.useConfig(AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     TAudioPlayer2 ap;
     int events = 0;
-    ap.OnRequestOnLoadArray = [&] { ++events; }; // a caller that never feeds
+    QObject::connect(&ap, &TAudioPlayer2::OnRequestOnLoadArray,
+                     [&] { ++events; }); // a caller that never feeds
     ap.SetDevice(0);
     for (int i = 0; i < 300; ++i) {
         ap.Play();

@@ -27,12 +27,6 @@ bool IsDialogKey(int key) {
     return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-QImage NewBuffer(const QWidget* w) {
-    QImage b(std::max(1, w->width()), std::max(1, w->height()), QImage::Format_RGB32);
-    b.fill(Qt::black);
-    return b;
-}
-
 // An image-list draw: masked by the top-left pixel when Masked, greyed when not Enabled.
 void DrawListImage(QPainter& canvas, int x, int y, const QImage& image, bool masked, bool enabled) {
     if (image.isNull()) return;
@@ -46,9 +40,7 @@ void DrawListImage(QPainter& canvas, int x, int y, const QImage& image, bool mas
 // ---------------------------------------------------------------------------------------------
 // TskCustomButton
 
-TskCustomButton::TskCustomButton(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAutoFillBackground(false);
+TskCustomButton::TskCustomButton(QWidget* parent) : TskControl(parent) {
     setAttribute(Qt::WA_Hover);
     SetTabStop(true);
     SetUIStyle(OwnerFormUIStyle(parent));
@@ -82,12 +74,6 @@ void TskCustomButton::TransparentChanged() {
     update();
 }
 
-void TskCustomButton::SetUIStyle(TskUIStyle value) {
-    m_uiStyle = value;
-    UIStyleChanged();
-    update();
-}
-
 void TskCustomButton::SetEnabled(bool value) {
     setEnabled(value);
     EnabledChanged();
@@ -112,44 +98,11 @@ void TskCustomButton::SetFocusedRectMargin(int value) {
     update();
 }
 
-void TskCustomButton::SetTabStop(bool value) {
-    m_tabStop = value;
-    setFocusPolicy(value ? Qt::StrongFocus : Qt::NoFocus);
-    update();
-}
-
-TColor TskCustomButton::Color() const {
-    return ControlColor(this, m_color, m_parentColor);
-}
-
-void TskCustomButton::SetColor(TColor value) {
-    m_color = value;
-    m_parentColor = false;
-    update();
-}
-
-void TskCustomButton::SetParentColor(bool value) {
-    m_parentColor = value;
-    update();
-}
-
 void TskCustomButton::UpdateShortcuts() {
     // Dialog character: Alt and the caption's accelerator letter anywhere in the window.
-    const QChar accel = AcceleratorChar(m_caption);
-    if (accel.isNull()) {
-        delete m_accelerator;
-        m_accelerator = nullptr;
-    } else {
-        if (!m_accelerator) {
-            m_accelerator = new QShortcut(this);
-            m_accelerator->setContext(Qt::WindowShortcut);
-            connect(m_accelerator, &QShortcut::activated, this, [this] {
-                if (isEnabled()) Click();
-            });
-            connect(m_accelerator, &QShortcut::activatedAmbiguously, m_accelerator, &QShortcut::activated);
-        }
-        m_accelerator->setKey(QKeySequence(Qt::ALT | QKeySequence(QString(accel.toUpper()))[0].key()));
-    }
+    SetAccelerator(m_caption, [this] {
+        if (isEnabled()) Click();
+    });
     // Dialog keys: Enter clicks the Default button, Escape the Cancel button of the window.
     auto dialogKey = [this](QShortcut*& shortcut, bool wanted, const QList<QKeySequence>& keys,
                             bool isDefault) {
@@ -252,20 +205,20 @@ void TskCustomButton::PaintFocus(QImage& buffer) {
 }
 
 void TskCustomButton::GetNormalPicture(QImage& graphic) {
-    graphic = TskThemeSource::Resolve(ThemeComponent(), m_uiStyle).Bitmap(SkinElement::ButtonImage, 3, 1);
+    graphic = Theme().Bitmap(SkinElement::ButtonImage, 3, 1);
 }
 void TskCustomButton::GetMouseOnPicture(QImage& graphic) {
-    graphic = TskThemeSource::Resolve(ThemeComponent(), m_uiStyle).Bitmap(SkinElement::ButtonImage, 3, 2);
+    graphic = Theme().Bitmap(SkinElement::ButtonImage, 3, 2);
 }
 void TskCustomButton::GetMouseDownPicture(QImage& graphic) {
-    graphic = TskThemeSource::Resolve(ThemeComponent(), m_uiStyle).Bitmap(SkinElement::ButtonImage, 3, 3);
+    graphic = Theme().Bitmap(SkinElement::ButtonImage, 3, 3);
 }
 void TskCustomButton::GetDisabledPicture(QImage& graphic) {
-    graphic = TskThemeSource::Resolve(ThemeComponent(), m_uiStyle).Bitmap(SkinElement::ButtonImage, 3, 1);
+    graphic = Theme().Bitmap(SkinElement::ButtonImage, 3, 1);
 }
 
 QImage TskCustomButton::Render() {
-    QImage buffer = NewBuffer(this);
+    QImage buffer = NewBuffer();
     QImage picture;
     try {
         if (!isEnabled())
@@ -289,19 +242,13 @@ QImage TskCustomButton::Render() {
             p.fillRect(rect(), ColorToQColor(Color()));
         PaintPicture(p, picture);
     }
-    if (hasFocus() && m_tabStop) PaintFocus(buffer);
+    if (hasFocus() && TabStop()) PaintFocus(buffer);
     if (!m_caption.trimmed().isEmpty()) {
         QPainter p(&buffer);
         p.setFont(font());
         PaintCaption(p, m_caption);
     }
     return buffer;
-}
-
-void TskCustomButton::paintEvent(QPaintEvent*) {
-    const QImage image = Render();
-    QPainter p(this);
-    p.drawImage(0, 0, image);
 }
 
 void TskCustomButton::enterEvent(QEnterEvent* event) {
@@ -323,7 +270,7 @@ void TskCustomButton::leaveEvent(QEvent* event) {
 void TskCustomButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         m_mouseDown = true;
-        m_clickArmed = true;
+        ArmClick(event);
         if (!m_repeatTimer && m_repeatInterval > 0) {
             // A timer of no interval never runs.
             m_repeatTimer = new QTimer(this);
@@ -331,11 +278,10 @@ void TskCustomButton::mousePressEvent(QMouseEvent* event) {
             connect(m_repeatTimer, &QTimer::timeout, this, [this] { Q_EMIT OnMouseContinuouslyDown(); });
             m_repeatTimer->start();
         }
-        if (m_tabStop && isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
+        if (TabStop() && isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
         update();
     }
-    const QPoint pos = event->position().toPoint();
-    Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseDown(event);
 }
 
 void TskCustomButton::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -345,7 +291,7 @@ void TskCustomButton::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TskCustomButton::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
-    Q_EMIT OnMouseMove(event->modifiers(), pos.x(), pos.y());
+    EmitMouseMove(event);
     if (pos.x() < 0 || pos.y() < 0 || pos.x() > width() || pos.y() > height()) {
         m_mouseOver = false;
         m_mouseDown = false;
@@ -354,10 +300,8 @@ void TskCustomButton::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TskCustomButton::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    const bool click = event->button() == Qt::LeftButton && m_clickArmed && rect().contains(pos);
+    const bool click = TakeClick(event);
     if (event->button() == Qt::LeftButton) {
-        m_clickArmed = false;
         if (!click) {
             // Released away from the button: the press ends without a click.
             StopRepeat();
@@ -366,12 +310,11 @@ void TskCustomButton::mouseReleaseEvent(QMouseEvent* event) {
         }
     }
     if (click) Click();
-    Q_EMIT OnMouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseUp(event);
 }
 
 void TskCustomButton::keyPressEvent(QKeyEvent* event) {
-    Q_EMIT OnKeyDown(event->key(), event->modifiers());
-    if (!event->text().isEmpty()) Q_EMIT OnKeyPress(event->text().at(0));
+    EmitKeyDown(event);
     if (IsDialogKey(event->key()) && hasFocus() && isEnabled()) {
         if (!event->isAutoRepeat()) {
             m_mouseDown = true;
@@ -383,7 +326,7 @@ void TskCustomButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void TskCustomButton::keyReleaseEvent(QKeyEvent* event) {
-    Q_EMIT OnKeyUp(event->key(), event->modifiers());
+    EmitKeyUp(event);
     if (IsDialogKey(event->key()) && !event->isAutoRepeat() && hasFocus() && m_mouseDown && isEnabled()) {
         m_mouseDown = false;
         update();
@@ -391,18 +334,6 @@ void TskCustomButton::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyReleaseEvent(event);
-}
-
-void TskCustomButton::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-    Q_EMIT OnEnter();
-}
-
-void TskCustomButton::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
-    Q_EMIT OnExit();
 }
 
 void TskCustomButton::changeEvent(QEvent* event) {
@@ -415,7 +346,7 @@ void TskCustomButton::changeEvent(QEvent* event) {
         if (!isEnabled()) {
             StopRepeat();
             m_mouseDown = false;
-            m_clickArmed = false;
+            DisarmClick();
         }
         update();
     }
@@ -429,14 +360,8 @@ TskButton::TskButton(QWidget* parent) : TskCustomButton(parent) {
     m_spacing = 4;
 }
 
-void TskButton::SetFileTheme(TskFileTheme* value) {
-    m_theme.set(value, this, [this] { SetUIStyle(DeepBlue); });
-    SetUIStyle(m_uiStyle);
-}
-
 void TskButton::UIStyleChanged() {
-    SetTransparent(
-        TskThemeSource::Resolve(m_theme.get(), m_uiStyle).Bool(SkinElement::ButtonTransparentBool));
+    SetTransparent(Theme().Bool(SkinElement::ButtonTransparentBool));
 }
 
 void TskButton::ActionChange() {
@@ -600,25 +525,18 @@ void TskImageButton::PaintFocus(QImage& buffer) {
 // ---------------------------------------------------------------------------------------------
 // TskCheckBox
 
-TskCheckBox::TskCheckBox(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAutoFillBackground(false);
+TskCheckBox::TskCheckBox(QWidget* parent) : TskControl(parent) {
+    InitColor(clWindow, true);
     m_checked = false;
     resize(93, 17);
+    SetFocusPolicies(Qt::StrongFocus, Qt::ClickFocus);
     SetTabStop(true);
     m_uiStyle = OwnerFormUIStyle(parent);
     ApplyAutoSize(BoxPicture());
 }
 
-void TskCheckBox::SetUIStyle(TskUIStyle value) {
-    m_uiStyle = value;
+void TskCheckBox::UIStyleChanged() {
     ApplyAutoSize(BoxPicture());
-    update();
-}
-
-void TskCheckBox::SetFileTheme(TskFileTheme* value) {
-    m_theme.set(value, this, [this] { SetUIStyle(DeepBlue); });
-    SetUIStyle(m_uiStyle);
 }
 
 void TskCheckBox::SetAutoSize(bool value) {
@@ -650,7 +568,11 @@ void TskCheckBox::SetTransparent(bool value) {
 
 void TskCheckBox::SetCaption(const QString& value) {
     m_caption = value;
-    UpdateAccelerator();
+    SetAccelerator(m_caption, [this] {
+        if (!isEnabled()) return;
+        if (isVisible()) setFocus(Qt::ShortcutFocusReason);
+        Click();
+    });
     ApplyAutoSize(BoxPicture());
     update();
 }
@@ -658,48 +580,6 @@ void TskCheckBox::SetCaption(const QString& value) {
 void TskCheckBox::SetEnabled(bool value) {
     setEnabled(value);
     update();
-}
-
-TColor TskCheckBox::Color() const {
-    return ControlColor(this, m_color, m_parentColor);
-}
-
-void TskCheckBox::SetColor(TColor value) {
-    m_color = value;
-    m_parentColor = false;
-    update();
-}
-
-void TskCheckBox::SetParentColor(bool value) {
-    m_parentColor = value;
-    update();
-}
-
-void TskCheckBox::SetTabStop(bool value) {
-    m_tabStop = value;
-    setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
-    update();
-}
-
-void TskCheckBox::UpdateAccelerator() {
-    const QChar accel = AcceleratorChar(m_caption);
-    if (accel.isNull()) {
-        delete m_accelerator;
-        m_accelerator = nullptr;
-        return;
-    }
-    if (!m_accelerator) {
-        m_accelerator = new QShortcut(this);
-        m_accelerator->setContext(Qt::WindowShortcut);
-        auto fire = [this] {
-            if (!isEnabled()) return;
-            if (isVisible()) setFocus(Qt::ShortcutFocusReason);
-            Click();
-        };
-        connect(m_accelerator, &QShortcut::activated, this, fire);
-        connect(m_accelerator, &QShortcut::activatedAmbiguously, this, fire);
-    }
-    m_accelerator->setKey(QKeySequence(Qt::ALT | QKeySequence(QString(accel.toUpper()))[0].key()));
 }
 
 void TskCheckBox::Click() {
@@ -712,7 +592,7 @@ int TskCheckBox::BoxPiece() const {
 }
 
 QImage TskCheckBox::BoxPicture() const {
-    return TskThemeSource::Resolve(m_theme.get(), m_uiStyle).Bitmap(GetThemeImageIndex(), 4, BoxPiece());
+    return Theme().Bitmap(GetThemeImageIndex(), 4, BoxPiece());
 }
 
 void TskCheckBox::ApplyAutoSize(const QImage& box) {
@@ -726,7 +606,7 @@ void TskCheckBox::ApplyAutoSize(const QImage& box) {
 QImage TskCheckBox::Render() {
     const QImage box = BoxPicture();
     ApplyAutoSize(box);
-    QImage buffer = NewBuffer(this);
+    QImage buffer = NewBuffer();
     QPainter p(&buffer);
     if (m_transparent)
         DrawParentBackground(p, this);
@@ -753,17 +633,10 @@ QImage TskCheckBox::Render() {
     return buffer;
 }
 
-void TskCheckBox::paintEvent(QPaintEvent*) {
-    const QImage image = Render();
-    QPainter p(this);
-    p.drawImage(0, 0, image);
-}
-
 void TskCheckBox::mousePressEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseDown(event);
     if (event->button() == Qt::LeftButton) {
-        m_clickArmed = true;
+        ArmClick(event);
         if (isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
     }
 }
@@ -774,44 +647,28 @@ void TskCheckBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TskCheckBox::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    Q_EMIT OnMouseMove(event->modifiers(), pos.x(), pos.y());
+    EmitMouseMove(event);
 }
 
 void TskCheckBox::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    const bool click = event->button() == Qt::LeftButton && m_clickArmed && rect().contains(pos);
-    if (event->button() == Qt::LeftButton) m_clickArmed = false;
+    const bool click = TakeClick(event);
     if (click && isEnabled()) Click();
-    Q_EMIT OnMouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseUp(event);
 }
 
 void TskCheckBox::keyPressEvent(QKeyEvent* event) {
-    Q_EMIT OnKeyDown(event->key(), event->modifiers());
-    if (!event->text().isEmpty()) Q_EMIT OnKeyPress(event->text().at(0));
+    EmitKeyDown(event);
     if (IsDialogKey(event->key())) return;
     QWidget::keyPressEvent(event);
 }
 
 void TskCheckBox::keyReleaseEvent(QKeyEvent* event) {
-    Q_EMIT OnKeyUp(event->key(), event->modifiers());
+    EmitKeyUp(event);
     if (event->isAutoRepeat()) return;
     if (ToggleOnKeyUp() && IsDialogKey(event->key()) && hasFocus() && isEnabled()) {
         update();
         Click();
     }
-}
-
-void TskCheckBox::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-    Q_EMIT OnEnter();
-}
-
-void TskCheckBox::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
-    Q_EMIT OnExit();
 }
 
 void TskCheckBox::changeEvent(QEvent* event) {

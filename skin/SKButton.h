@@ -9,13 +9,12 @@
 
 #include <QImage>
 #include <QPointer>
-#include <QWidget>
 
 class QAction;
 class QShortcut;
 class QTimer;
 
-class TskCustomButton : public QWidget {
+class TskCustomButton : public TskControl {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE SetAutoSize)
@@ -42,8 +41,6 @@ public:
     void SetAutoSize(bool value);
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool value);
-    virtual TskUIStyle UIStyle() const { return m_uiStyle; }
-    void SetUIStyle(TskUIStyle value);
     void SetEnabled(bool value);
     bool Default() const { return m_default; }
     void SetDefault(bool value);
@@ -55,12 +52,6 @@ public:
     void SetMouseContinuouslyDownInterval(int value) { m_repeatInterval = value; }
     int FocusedRectMargin() const { return m_focusedRectMargin; }
     void SetFocusedRectMargin(int value);
-    bool TabStop() const { return m_tabStop; }
-    void SetTabStop(bool value);
-    TColor Color() const;
-    void SetColor(TColor value);
-    bool ParentColor() const { return m_parentColor; }
-    void SetParentColor(bool value);
 
     // The action the button stands for: it takes the action's text and enabled state, and a click
     // triggers it.
@@ -70,26 +61,16 @@ public:
     // The click: ends a press, hands ModalResult to the form holding the button, then OnClick
     // (and the action).
     virtual void Click();
-    // The whole image as the paint composes it.
-    QImage Render();
+    QImage Render() override;
 
     bool IsMouseOver() const { return m_mouseOver; }
     bool IsMouseDown() const { return m_mouseDown; }
     bool IsRepeating() const { return m_repeatTimer != nullptr; }
 
 Q_SIGNALS:
-    void OnClick();
     void OnMouseEnter();
     void OnMouseExit();
     void OnMouseContinuouslyDown();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnKeyDown(int key, Qt::KeyboardModifiers shift);
-    void OnKeyUp(int key, Qt::KeyboardModifiers shift);
-    void OnKeyPress(QChar key);
-    void OnEnter();
-    void OnExit();
 
 protected:
     virtual void AutoSizeButton();
@@ -97,7 +78,6 @@ protected:
     virtual void FontChanged() { update(); }
     virtual void TransparentChanged();
     virtual void EnabledChanged() {}
-    virtual void UIStyleChanged() {}
     virtual void PaintPicture(QPainter& canvas, QImage& bitmap);
     virtual void PaintCaption(QPainter& canvas, const QString& caption);
     virtual void PaintFocus(QImage& buffer);
@@ -106,7 +86,6 @@ protected:
     virtual void GetMouseOnPicture(QImage& graphic);
     virtual void GetMouseDownPicture(QImage& graphic);
     virtual void GetDisabledPicture(QImage& graphic);
-    virtual TskFileTheme* ThemeComponent() const { return nullptr; }
     // The action changed: caption and enabled state follow it.
     virtual void ActionChange();
 
@@ -114,9 +93,7 @@ protected:
     bool m_boldCaption = false;
     // Transparent as last applied by TransparentChanged: what the drawing reads.
     bool m_drawTransparent = false;
-    TskUIStyle m_uiStyle = DeepBlue;
 
-    void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -125,8 +102,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -145,11 +120,6 @@ private:
     int m_focusedRectMargin = 2;
     bool m_mouseOver = false;
     bool m_mouseDown = false;
-    bool m_clickArmed = false;
-    bool m_tabStop = true;
-    TColor m_color = clBtnFace;
-    bool m_parentColor = false;
-    QShortcut* m_accelerator = nullptr;
     QShortcut* m_defaultKey = nullptr;
     QShortcut* m_cancelKey = nullptr;
     QPointer<QAction> m_action;
@@ -169,8 +139,6 @@ public:
 
     explicit TskButton(QWidget* parent = nullptr);
 
-    TskFileTheme* FileTheme() const { return m_theme.get(); }
-    void SetFileTheme(TskFileTheme* value);
     const QImage& Glyph() const { return m_glyph; }
     void SetGlyph(const QImage& value);
     TButtonLayout Layout() const { return m_layout; }
@@ -185,11 +153,9 @@ protected:
     void PaintPicture(QPainter& canvas, QImage& bitmap) override;
     void PaintCaption(QPainter& canvas, const QString& caption) override;
     void PaintFocus(QImage& buffer) override;
-    TskFileTheme* ThemeComponent() const override { return m_theme.get(); }
     void ActionChange() override;
 
 private:
-    TskThemeLink m_theme;
     QImage m_glyph;
     TButtonLayout m_layout = blGlyphLeft;
     int m_captionX = 0;
@@ -239,7 +205,7 @@ private:
     bool m_drawFocused = false;
 };
 
-class TskCheckBox : public QWidget {
+class TskCheckBox : public TskControl {
     Q_OBJECT
     Q_PROPERTY(Skin::TskUIStyle UIStyle READ UIStyle WRITE SetUIStyle)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
@@ -258,10 +224,6 @@ public:
 
     explicit TskCheckBox(QWidget* parent = nullptr);
 
-    TskUIStyle UIStyle() const { return m_uiStyle; }
-    void SetUIStyle(TskUIStyle value);
-    TskFileTheme* FileTheme() const { return m_theme.get(); }
-    void SetFileTheme(TskFileTheme* value);
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
     bool Checked() const { return m_checked; }
@@ -274,35 +236,17 @@ public:
     QString Caption() const { return m_caption; }
     void SetCaption(const QString& value);
     void SetEnabled(bool value);
-    TColor Color() const;
-    void SetColor(TColor value);
-    bool ParentColor() const { return m_parentColor; }
-    void SetParentColor(bool value);
-    bool TabStop() const { return m_tabStop; }
-    void SetTabStop(bool value);
 
     // A click on the control: Toggle.
     void Click();
-    QImage Render();
+    QImage Render() override;
     // Piece 1..4 of the box picture for the current state.
     int BoxPiece() const;
 
-Q_SIGNALS:
-    void OnClick();
-    void OnDblClick();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnKeyDown(int key, Qt::KeyboardModifiers shift);
-    void OnKeyUp(int key, Qt::KeyboardModifiers shift);
-    void OnKeyPress(QChar key);
-    void OnEnter();
-    void OnExit();
-
 protected:
-    virtual bool NeedFocusRect() const { return m_tabStop && hasFocus(); }
+    virtual bool NeedFocusRect() const { return TabStop() && hasFocus(); }
     virtual bool IsBoxTransparent() const { return false; }
-    virtual int GetThemeImageIndex() const { return SkinElement::CheckBoxImage; }
+    virtual TskSkinElement GetThemeImageIndex() const { return SkinElement::CheckBoxImage; }
     virtual void CheckedChanged();
     virtual void BeforeToggle() {}
     virtual void Toggle();
@@ -310,32 +254,21 @@ protected:
     // Width and height by the auto-size rule for the box picture Box.
     void ApplyAutoSize(const QImage& box);
     QImage BoxPicture() const;
+    void UIStyleChanged() override;
 
-    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    void UpdateAccelerator();
-
     bool m_checked = false;
-    TskUIStyle m_uiStyle = DeepBlue;
-    TskThemeLink m_theme;
     bool m_transparent = false;
     bool m_autoSize = true;
     QString m_caption;
-    TColor m_color = clWindow;
-    bool m_parentColor = true;
-    bool m_tabStop = true;
-    bool m_clickArmed = false;
-    QShortcut* m_accelerator = nullptr;
 };
 
 class TskRadioButton : public TskCheckBox {
@@ -351,7 +284,7 @@ public:
 
 protected:
     bool IsBoxTransparent() const override { return true; }
-    int GetThemeImageIndex() const override { return SkinElement::RadioButtonImage; }
+    TskSkinElement GetThemeImageIndex() const override { return SkinElement::RadioButtonImage; }
     void CheckedChanged() override;
     void Toggle() override;
     bool ToggleOnKeyUp() const override { return false; }

@@ -1,97 +1,11 @@
 #include "skin/SKControls.h"
 
-#include "platform/FormResource.h"
-#include "skin/SKButton.h"
-#include "skin/SKGroupBox.h"
-#include "skin/SKImagePanel.h"
-#include "skin/SKMainMenu.h"
-#include "skin/SKMgr.h"
-#include "skin/SKPopupMenu.h"
-#include "skin/SKPublic.h"
-#include "skin/SKTitleBar.h"
-#include "skin/SKTrackBar.h"
-
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QVariant>
 #include <QWidget>
-
-void RegisterSkinControls() {
-    FormClassRegistry::addWidget<TskButton>(QStringLiteral("TskButton"));
-    FormClassRegistry::addWidget<TskImageButton>(QStringLiteral("TskImageButton"));
-    FormClassRegistry::addWidget<TskCheckBox>(QStringLiteral("TskCheckBox"));
-    FormClassRegistry::addWidget<TskRadioButton>(QStringLiteral("TskRadioButton"));
-    FormClassRegistry::addWidget<TskTrackBar>(QStringLiteral("TskTrackBar"));
-    FormClassRegistry::addWidget<TskScrollTrackBar>(QStringLiteral("TskScrollTrackBar"));
-    FormClassRegistry::addWidget<TskImagePanel>(QStringLiteral("TskImagePanel"));
-    FormClassRegistry::addWidget<TskGroupBox>(QStringLiteral("TskGroupBox"));
-    FormClassRegistry::addWidget<TskTitleBar>(QStringLiteral("TskTitleBar"));
-    // Menus are components of the form, not widgets placed on a parent.
-    FormClassRegistry::add(QStringLiteral("TskPopupMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
-        return new TskPopupMenu(qobject_cast<QWidget*>(owner) ? qobject_cast<QWidget*>(owner) : parent);
-    });
-    FormClassRegistry::add(QStringLiteral("TskMainMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
-        return new TskMainMenu(owner ? owner : parent);
-    });
-}
-
-TskThemeLink::~TskThemeLink() {
-    QObject::disconnect(m_connection);
-}
-
-void TskThemeLink::set(TskFileTheme* theme, QObject* context, std::function<void()> onRemoved) {
-    if (theme == m_theme.data()) return;
-    QObject::disconnect(m_connection);
-    m_connection = {};
-    m_theme = theme;
-    if (theme) {
-        m_connection =
-            QObject::connect(theme, &QObject::destroyed, context, [this, onRemoved = std::move(onRemoved)] {
-                m_theme = nullptr;
-                m_connection = {};
-                if (onRemoved) onRemoved();
-            });
-    }
-}
-
-TskThemeSource TskThemeSource::Resolve(const TskFileTheme* fileTheme, TskUIStyle uiStyle) {
-    TskThemeSource s;
-    s.fromFile = ResolveUIStyle(fileTheme, uiStyle, s.style);
-    s.theme = s.fromFile ? fileTheme : nullptr;
-    return s;
-}
-
-TColor TskThemeSource::Color(int element) const {
-    return fromFile ? theme->GetColor(element) : GetBuiltInColor(style, element);
-}
-
-int TskThemeSource::Int(int element) const {
-    return fromFile ? theme->GetInt(element) : GetBuiltInInt(style, element);
-}
-
-bool TskThemeSource::Bool(int element) const {
-    return fromFile ? theme->GetBool(element) : GetBuiltInBool(style, element);
-}
-
-QImage TskThemeSource::Bitmap(int element, int partCount, int part) const {
-    QImage image;
-    if (fromFile) {
-        if (partCount > 0) {
-            QImage whole;
-            theme->GetBitmap(element, whole);
-            if (!whole.isNull()) CopyBitmapPart(whole, image, partCount, part);
-        } else {
-            theme->GetBitmap(element, image);
-        }
-    } else if (partCount > 0) {
-        QImage whole;
-        LoadBuiltInBitmap(style, element, &whole);
-        if (!whole.isNull()) CopyBitmapPart(whole, image, partCount, part);
-    } else {
-        LoadBuiltInBitmap(style, element, &image);
-    }
-    if (image.width() <= 0 || image.height() <= 0) return {};
-    return image;
-}
 
 TskUIStyle OwnerFormUIStyle(const QWidget* parent) {
     return GetFormUIStyle(parent ? parent->window() : nullptr);
@@ -175,4 +89,180 @@ TColor ControlColor(const QWidget* control, TColor own, bool parentColor) {
     const QVariant c = control->parentWidget()->property("Color");
     if (c.isValid() && c.canConvert<TColor>()) return c.value<TColor>();
     return QColorToColor(control->parentWidget()->palette().color(QPalette::Window));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TskControl
+
+TskControl::TskControl(QWidget* parent) : QWidget(parent) {
+    // All drawing is in the paint: no background erase.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+    setFocusPolicy(m_noTabStopPolicy);
+}
+
+TskControl::~TskControl() = default;
+
+void TskControl::SetUIStyle(TskUIStyle value) {
+    m_uiStyle = value;
+    UIStyleChanged();
+    update();
+}
+
+void TskControl::SetFileTheme(TskFileTheme* value) {
+    m_theme.set(value, this, [this] { ThemeRemoved(); });
+    SetUIStyle(m_uiStyle);
+}
+
+TColor TskControl::Color() const {
+    return ControlColor(this, m_color, m_parentColor);
+}
+
+void TskControl::SetColor(TColor value) {
+    m_color = value;
+    m_parentColor = false;
+    ColorChanged();
+    update();
+}
+
+void TskControl::SetParentColor(bool value) {
+    m_parentColor = value;
+    ColorChanged();
+    update();
+}
+
+void TskControl::SetTabStop(bool value) {
+    m_tabStop = value;
+    setFocusPolicy(value ? m_tabStopPolicy : m_noTabStopPolicy);
+    update();
+}
+
+void TskControl::SetFocusPolicies(Qt::FocusPolicy tabStop, Qt::FocusPolicy noTabStop) {
+    m_tabStopPolicy = tabStop;
+    m_noTabStopPolicy = noTabStop;
+    setFocusPolicy(m_tabStop ? tabStop : noTabStop);
+}
+
+void TskControl::SetAccelerator(const QString& caption, std::function<void()> fire) {
+    const QChar accel = AcceleratorChar(caption);
+    if (accel.isNull()) {
+        delete m_accelerator;
+        m_accelerator = nullptr;
+        return;
+    }
+    m_acceleratorFire = std::move(fire);
+    if (!m_accelerator) {
+        m_accelerator = new QShortcut(this);
+        m_accelerator->setContext(Qt::WindowShortcut);
+        auto run = [this] {
+            if (m_acceleratorFire) m_acceleratorFire();
+        };
+        connect(m_accelerator, &QShortcut::activated, this, run);
+        // Two controls of one window with the same letter: each still answers its own.
+        connect(m_accelerator, &QShortcut::activatedAmbiguously, this, run);
+    }
+    m_accelerator->setKey(QKeySequence(Qt::ALT | QKeySequence(QString(accel.toUpper()))[0].key()));
+}
+
+QImage TskControl::NewBuffer() const {
+    QImage buffer(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
+    buffer.fill(Qt::black);
+    return buffer;
+}
+
+QImage TskControl::Render() {
+    QImage buffer = NewBuffer();
+    buffer.fill(ColorToQColor(Color()));
+    return buffer;
+}
+
+void TskControl::paintEvent(QPaintEvent*) {
+    const QImage image = Render();
+    QPainter p(this);
+    p.drawImage(0, 0, image);
+}
+
+void TskControl::EmitMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, const QPoint& pos) {
+    Q_EMIT OnMouseDown(button, shift, pos.x(), pos.y());
+}
+
+void TskControl::EmitMouseDown(const QMouseEvent* event) {
+    EmitMouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TskControl::EmitMouseMove(Qt::KeyboardModifiers shift, const QPoint& pos) {
+    Q_EMIT OnMouseMove(shift, pos.x(), pos.y());
+}
+
+void TskControl::EmitMouseMove(const QMouseEvent* event) {
+    EmitMouseMove(event->modifiers(), event->position().toPoint());
+}
+
+void TskControl::EmitMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, const QPoint& pos) {
+    Q_EMIT OnMouseUp(button, shift, pos.x(), pos.y());
+}
+
+void TskControl::EmitMouseUp(const QMouseEvent* event) {
+    EmitMouseUp(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void TskControl::EmitKeyDown(const QKeyEvent* event) {
+    Q_EMIT OnKeyDown(event->key(), event->modifiers());
+    if (!event->text().isEmpty()) Q_EMIT OnKeyPress(event->text().at(0));
+}
+
+void TskControl::EmitKeyUp(const QKeyEvent* event) {
+    Q_EMIT OnKeyUp(event->key(), event->modifiers());
+}
+
+void TskControl::ArmClick(const QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) m_clickArmed = true;
+}
+
+bool TskControl::TakeClick(const QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return false;
+    const bool click = m_clickArmed && rect().contains(event->position().toPoint());
+    m_clickArmed = false;
+    return click;
+}
+
+void TskControl::mousePressEvent(QMouseEvent* event) {
+    ArmClick(event);
+    EmitMouseDown(event);
+}
+
+void TskControl::mouseMoveEvent(QMouseEvent* event) {
+    EmitMouseMove(event);
+}
+
+void TskControl::mouseReleaseEvent(QMouseEvent* event) {
+    if (TakeClick(event)) Q_EMIT OnClick();
+    EmitMouseUp(event);
+}
+
+void TskControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) Q_EMIT OnDblClick();
+}
+
+void TskControl::keyPressEvent(QKeyEvent* event) {
+    EmitKeyDown(event);
+    QWidget::keyPressEvent(event);
+}
+
+void TskControl::keyReleaseEvent(QKeyEvent* event) {
+    EmitKeyUp(event);
+    QWidget::keyReleaseEvent(event);
+}
+
+void TskControl::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+    Q_EMIT OnEnter();
+}
+
+void TskControl::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+    Q_EMIT OnExit();
 }

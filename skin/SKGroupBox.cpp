@@ -24,16 +24,6 @@ void TskCustomGroupBox::SetBorderColor(TColor value) {
     update();
 }
 
-void TskCustomGroupBox::SetUIStyle(TskUIStyle value) {
-    m_uiStyle = value;
-    UpdateUIStyle(value, FileTheme());
-}
-
-void TskCustomGroupBox::SetFileTheme(TskFileTheme* value) {
-    m_theme.set(value, this, [this] { ThemeRemoved(); });
-    SetUIStyle(m_uiStyle);
-}
-
 void TskCustomGroupBox::ThemeRemoved() {
     ApplyUIStyleToChildren(this, DeepBlue, nullptr);
     SetUIStyle(DeepBlue);
@@ -67,8 +57,7 @@ void TskCustomGroupBox::changeEvent(QEvent* event) {
 }
 
 QImage TskCustomGroupBox::Render() {
-    QImage buffer(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-    buffer.fill(Qt::black);
+    QImage buffer = NewBuffer();
     if (Transparent()) {
         PaintPanel(buffer);
     } else {

@@ -14,10 +14,6 @@ public:
     void SetCaption(const QString& value);
     TColor BorderColor() const { return m_borderColor; }
     void SetBorderColor(TColor value);
-    TskUIStyle UIStyle() const { return m_uiStyle; }
-    void SetUIStyle(TskUIStyle value);
-    TskFileTheme* FileTheme() const { return m_theme.get(); }
-    void SetFileTheme(TskFileTheme* value);
     // Enables or disables the box and every direct child with it.
     void SetEnabled(bool value);
 
@@ -28,15 +24,14 @@ public:
 protected:
     // Hands style and theme to the children, then takes the frame and font colours from the theme.
     virtual void UpdateUIStyle(TskUIStyle style, TskFileTheme* fileTheme);
+    void UIStyleChanged() override { UpdateUIStyle(m_uiStyle, FileTheme()); }
+    // The children are handed DeepBlue and no theme first.
+    void ThemeRemoved() override;
     void changeEvent(QEvent* event) override;
 
 private:
-    void ThemeRemoved();
-
     QString m_caption;
     TColor m_borderColor = clBlack;
-    TskUIStyle m_uiStyle = DeepBlue;
-    TskThemeLink m_theme;
 };
 
 class TskGroupBox : public TskCustomGroupBox {

@@ -7,30 +7,12 @@
 #include <QPainter>
 #include <QVariant>
 
-TskCustomPanel::TskCustomPanel(QWidget* parent) : QWidget(parent) {
-    // All drawing is in the paint: no background erase.
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAutoFillBackground(false);
-    setFocusPolicy(Qt::NoFocus);
+TskCustomPanel::TskCustomPanel(QWidget* parent) : TskControl(parent) {
+    SetFocusPolicies(Qt::TabFocus, Qt::NoFocus);
     if (parent) {
         m_watchedParent = parent;
         parent->installEventFilter(this);
     }
-    update();
-}
-
-TColor TskCustomPanel::Color() const {
-    return ControlColor(this, m_color, m_parentColor);
-}
-
-void TskCustomPanel::SetColor(TColor value) {
-    m_color = value;
-    m_parentColor = false;
-    update();
-}
-
-void TskCustomPanel::SetParentColor(bool value) {
-    m_parentColor = value;
     update();
 }
 
@@ -164,11 +146,11 @@ bool TskCustomPanel::eventFilter(QObject* watched, QEvent* event) {
         !qobject_cast<TskCustomPanel*>(m_watchedParent)) {
         AlignToParent();
     }
-    return QWidget::eventFilter(watched, event);
+    return TskControl::eventFilter(watched, event);
 }
 
 void TskCustomPanel::childEvent(QChildEvent* event) {
-    QWidget::childEvent(event);
+    TskControl::childEvent(event);
     if (event->added() && event->child()->isWidgetType()) AlignControls();
 }
 
@@ -209,57 +191,16 @@ void TskCustomPanel::PaintPanel(QImage& buffer) {
 }
 
 QImage TskCustomPanel::Render() {
-    QImage buffer(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-    buffer.fill(Qt::black);
+    QImage buffer = NewBuffer();
     PaintPanel(buffer);
     return buffer;
 }
 
-void TskCustomPanel::paintEvent(QPaintEvent*) {
-    const QImage image = Render();
-    QPainter p(this);
-    p.drawImage(0, 0, image);
-}
-
 void TskCustomPanel::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    TskControl::resizeEvent(event);
     AlignControls();
     update();
     Q_EMIT OnResize();
-}
-
-void TskCustomPanel::mousePressEvent(QMouseEvent* event) {
-    m_pressed = event->button() == Qt::LeftButton;
-    const QPoint pos = event->position().toPoint();
-    Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
-}
-
-void TskCustomPanel::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    Q_EMIT OnMouseMove(event->modifiers(), pos.x(), pos.y());
-}
-
-void TskCustomPanel::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(pos);
-    if (event->button() == Qt::LeftButton) m_pressed = false;
-    if (click) Q_EMIT OnClick();
-    Q_EMIT OnMouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
-}
-
-void TskCustomPanel::mouseDoubleClickEvent(QMouseEvent* event) {
-    mousePressEvent(event);
-    if (event->button() == Qt::LeftButton) Q_EMIT OnDblClick();
-}
-
-void TskCustomPanel::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    Q_EMIT OnEnter();
-}
-
-void TskCustomPanel::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    Q_EMIT OnExit();
 }
 
 TskImagePanel::TskImagePanel(QWidget* parent) : TskCustomPanel(parent) {}

@@ -8,9 +8,8 @@
 
 #include <QImage>
 #include <QRect>
-#include <QWidget>
 
-class TskCustomPanel : public QWidget {
+class TskCustomPanel : public TskControl {
     Q_OBJECT
 public:
     enum TskDrawStyle : uint8_t { skNormal = 0, skStretch = 1, skTile = 2 };
@@ -36,16 +35,8 @@ public:
     // The control text.
     QString Caption() const { return m_text; }
     void SetCaption(const QString& text);
-    // The panel colour; ParentColor takes the parent's "Color" instead.
-    TColor Color() const;
-    void SetColor(TColor value);
-    bool ParentColor() const { return m_parentColor; }
-    void SetParentColor(bool value);
-    bool TabStop() const { return focusPolicy() != Qt::NoFocus; }
-    void SetTabStop(bool value) { setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus); }
 
-    // The whole image of the panel as Paint composes it.
-    virtual QImage Render();
+    QImage Render() override;
     // The rectangle the caption was last drawn into.
     QRect LastCaptionRect() const { return m_lastCaptionRect; }
     // The rectangle offered to aligned children (the client rectangle here).
@@ -54,14 +45,7 @@ public:
     void AlignControls();
 
 Q_SIGNALS:
-    void OnClick();
-    void OnDblClick();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void OnResize();
-    void OnEnter();
-    void OnExit();
 
 protected:
     // Paints Color over the panel only when it is hosted in a foreign window; nothing here.
@@ -72,14 +56,7 @@ protected:
     void ApplyAutoSize();
     void PaintPanel(QImage& buffer);
 
-    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void childEvent(QChildEvent* event) override;
 
@@ -94,9 +71,6 @@ private:
     TAlign m_align = alNone;
     int m_borderWidth = 0;
     QString m_text;
-    TColor m_color = clBtnFace;
-    bool m_parentColor = false;
-    bool m_pressed = false;
     QRect m_lastCaptionRect;
     QWidget* m_watchedParent = nullptr;
 };

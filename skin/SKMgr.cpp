@@ -1,7 +1,6 @@
 #include "skin/SKMgr.h"
 
 #include "platform/ProgramPaths.h"
-#include "skin/SKPublic.h"
 
 #include <QDir>
 #include <QFile>
@@ -126,31 +125,31 @@ void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
     for (const QPointer<QObject>& component : components) {
         if (!component) continue;
         if (!QByteArray(component->metaObject()->className()).startsWith("Tsk")) continue;
-        if (!HasProperty(component, "FileTheme")) continue;
+        if (component->metaObject()->indexOfProperty("FileTheme") < 0) continue;
         if (component->property("FileTheme").value<QObject*>() != this) continue;
         component->setProperty("FileTheme", QVariant::fromValue(this));
     }
 }
 
-void TskFileTheme::GetBitmap(int element, QImage& graphic) const {
+void TskFileTheme::GetBitmap(TskSkinElement element, QImage& graphic) const {
     m_manager.GetBitmap(element, graphic);
 }
 
-void TskFileTheme::GetBitmap(int element, QImage& graphic, int partCount, int part) const {
+void TskFileTheme::GetBitmap(TskSkinElement element, QImage& graphic, int partCount, int part) const {
     QImage scratch;
     m_manager.GetBitmap(element, scratch);
     CopyBitmapPart(scratch, graphic, partCount, part);
 }
 
-TColor TskFileTheme::GetColor(int element) const {
+TColor TskFileTheme::GetColor(TskSkinElement element) const {
     return m_manager.GetColor(element);
 }
 
-int TskFileTheme::GetInt(int element) const {
+int TskFileTheme::GetInt(TskSkinElement element) const {
     return m_manager.GetInt(element);
 }
 
-bool TskFileTheme::GetBool(int element) const {
+bool TskFileTheme::GetBool(TskSkinElement element) const {
     return m_manager.GetBool(element);
 }
 
@@ -202,4 +201,81 @@ void TskBuiltInFileTheme::ReadSkinData(const QByteArray& data) {
         throw;
     }
     QFile::remove(path);
+}
+
+bool ResolveUIStyle(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskUIStyle& style) {
+    style = uiStyle;
+    if (uiStyle != FromThemeFile) return false;
+    if (fileTheme && fileTheme->CanUse()) return true;
+    style = DeepBlue;
+    return false;
+}
+
+TskUIStyle GetFormUIStyle(const QObject* component) {
+    const auto* form = qobject_cast<const QWidget*>(component);
+    if (!form || !form->isWindow()) return DeepBlue;
+    for (const QObject* child : form->children()) {
+        if (!child->isWidgetType() || !child->inherits("TskForm")) continue;
+        const QVariant value = child->property("UIStyle");
+        bool ok = false;
+        const int style = value.toInt(&ok);
+        if (ok && style >= FromThemeFile && style <= BlueGlass) return static_cast<TskUIStyle>(style);
+        return DeepBlue;
+    }
+    return DeepBlue;
+}
+
+TskThemeLink::~TskThemeLink() {
+    QObject::disconnect(m_connection);
+}
+
+void TskThemeLink::set(TskFileTheme* theme, QObject* context, std::function<void()> onRemoved) {
+    if (theme == m_theme.data()) return;
+    QObject::disconnect(m_connection);
+    m_connection = {};
+    m_theme = theme;
+    if (theme) {
+        m_connection =
+            QObject::connect(theme, &QObject::destroyed, context, [this, onRemoved = std::move(onRemoved)] {
+                m_theme = nullptr;
+                m_connection = {};
+                if (onRemoved) onRemoved();
+            });
+    }
+}
+
+TskThemeSource TskThemeSource::Resolve(const TskFileTheme* fileTheme, TskUIStyle uiStyle) {
+    TskThemeSource s;
+    s.fromFile = ResolveUIStyle(fileTheme, uiStyle, s.style);
+    s.theme = s.fromFile ? fileTheme : nullptr;
+    return s;
+}
+
+TColor TskThemeSource::Color(TskSkinElement element) const {
+    return fromFile ? theme->GetColor(element) : GetBuiltInColor(style, element);
+}
+
+int TskThemeSource::Int(TskSkinElement element) const {
+    return fromFile ? theme->GetInt(element) : GetBuiltInInt(style, element);
+}
+
+bool TskThemeSource::Bool(TskSkinElement element) const {
+    return fromFile ? theme->GetBool(element) : GetBuiltInBool(style, element);
+}
+
+QImage TskThemeSource::Bitmap(TskSkinElement element, int partCount, int part) const {
+    // Both sources keep their decoded pictures: this only cuts the piece out.
+    QImage whole;
+    if (fromFile)
+        theme->GetBitmap(element, whole);
+    else
+        LoadBuiltInBitmap(style, element, &whole);
+    QImage image;
+    if (partCount > 0) {
+        if (!whole.isNull()) CopyBitmapPart(whole, image, partCount, part);
+    } else {
+        image = whole;
+    }
+    if (image.width() <= 0 || image.height() <= 0) return {};
+    return image;
 }

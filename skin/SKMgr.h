@@ -1,13 +1,19 @@
 #pragma once
 
-// Theme components: TskFileTheme loads a theme file and answers the skinned controls' element
-// lookups; TskBuiltInFileTheme carries a whole theme file embedded in its window ("SkinData").
+// Theme components and the resolution rule: TskFileTheme loads a theme file and answers the
+// skinned controls' element lookups; TskBuiltInFileTheme carries a whole theme file embedded in its
+// window ("SkinData"); ResolveUIStyle and TskThemeSource decide between a theme file and a built-in
+// style; TskThemeLink is a control's reference to its theme component. Depends only on the model.
 
 #include "skin/SKThemes.h"
 
 #include <QByteArray>
+#include <QMetaObject>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+
+#include <functional>
 
 class QIODevice;
 
@@ -33,14 +39,14 @@ public:
     bool CheckThemeFile(const QString& fileName) const;
 
     // The element's whole bitmap; Graphic is unchanged when no theme is loaded or the file lacks it.
-    void GetBitmap(int element, QImage& graphic) const;
+    void GetBitmap(TskSkinElement element, QImage& graphic) const;
     // Piece Part (from 1) of PartCount equal-width pieces of the element's bitmap.
-    void GetBitmap(int element, QImage& graphic, int partCount, int part) const;
+    void GetBitmap(TskSkinElement element, QImage& graphic, int partCount, int part) const;
     // Colours are stored as integers. 0 when no theme is loaded; -1 when the file lacks the entry.
-    TColor GetColor(int element) const;
-    int GetInt(int element) const;
+    TColor GetColor(TskSkinElement element) const;
+    int GetInt(TskSkinElement element) const;
     // False when no theme is loaded or the file lacks the entry.
-    bool GetBool(int element) const;
+    bool GetBool(TskSkinElement element) const;
 
     const TskFileThemeMgr& Manager() const { return m_manager; }
 
@@ -92,3 +98,43 @@ QString GetUniqueFileName(const QString& fileName);
 // The folders a theme file is looked for in after its own path: the program folder, the user's
 // home folder (in place of the Windows folder) and the system folder, each with a trailing "/".
 QStringList ThemeSearchFolders();
+
+// Style := UIStyle. True only when UIStyle is FromThemeFile and FileTheme is given and usable;
+// FromThemeFile without a usable theme gives Style DeepBlue and False.
+bool ResolveUIStyle(const TskFileTheme* fileTheme, TskUIStyle uiStyle, TskUIStyle& style);
+// The UIStyle of the first TskForm among a form's child widgets; DeepBlue when Component is none,
+// not a form (a top-level widget), or holds no TskForm.
+TskUIStyle GetFormUIStyle(const QObject* component);
+
+// A control's reference to its theme component. When the component is destroyed the reference
+// clears itself and OnRemoved runs (the control then falls back to DeepBlue).
+class TskThemeLink {
+public:
+    TskThemeLink() = default;
+    ~TskThemeLink();
+    TskThemeLink(const TskThemeLink&) = delete;
+    TskThemeLink& operator=(const TskThemeLink&) = delete;
+
+    TskFileTheme* get() const { return m_theme.data(); }
+    // Context: the control (the call back is dropped when it goes first).
+    void set(TskFileTheme* theme, QObject* context, std::function<void()> onRemoved);
+
+private:
+    QPointer<TskFileTheme> m_theme;
+    QMetaObject::Connection m_connection;
+};
+
+// Element lookups by the resolution rule: the theme file when ResolveUIStyle says it is usable,
+// otherwise the built-in table of the resolved style. Never mixed within one lookup.
+struct TskThemeSource {
+    const TskFileTheme* theme = nullptr;
+    TskUIStyle style = DeepBlue; // the resolved style
+    bool fromFile = false;
+
+    static TskThemeSource Resolve(const TskFileTheme* fileTheme, TskUIStyle uiStyle);
+    TColor Color(TskSkinElement element) const;
+    int Int(TskSkinElement element) const;
+    bool Bool(TskSkinElement element) const;
+    // The whole bitmap (PartCount 0) or piece Part of PartCount; a null image when there is none.
+    QImage Bitmap(TskSkinElement element, int partCount = 0, int part = 0) const;
+};

@@ -290,13 +290,6 @@ bool HasProperty(const QObject* instance, const char* name) {
     return instance && instance->metaObject()->indexOfProperty(name) >= 0;
 }
 
-void CopyBitmapPart(const QImage& source, QImage& dest, int partCount, int part) {
-    if (partCount < 1) partCount = 1;
-    const int width = source.width() / partCount;
-    const QImage scratch = source.copy(width * (part - 1), 0, width, source.height());
-    dest = scratch.convertToFormat(QImage::Format_RGB32);
-}
-
 bool IsFormActive(const QWidget* form) {
     const QWidget* mainForm = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) {

@@ -1,14 +1,16 @@
 #pragma once
 
-// Drawing helpers shared by the skinned controls: the parent's background under a control,
-// tiling, a skin bitmap stretched by parts, window frames and bitmap-shaped windows, quarter
-// turns, cutting a bitmap into equal pieces, and pushing a style to child controls.
+// Drawing helpers shared by the skinned controls (above the model and the theme components, below
+// the controls): the parent's background under a control, tiling, a skin bitmap stretched by
+// parts, window frames and bitmap-shaped windows, quarter turns, and pushing a style to child
+// controls.
 //
 // Bitmaps are QImages; magenta 0xFF00FF is the transparent colour of skin bitmaps. Stretching is
 // nearest-neighbour (destination pixel d of n takes source pixel d * m / n of m), so that a skin
 // bitmap keeps its hard edges and every result is exact to the pixel.
 
 #include "platform/Colors.h"
+#include "skin/SKMgr.h"
 #include "skin/SKThemes.h"
 
 #include <QImage>
@@ -93,9 +95,7 @@ void RotateBitmapClockwise(QImage& bitmap);
 // Whether the object's class declares a property of that name (Q_PROPERTY).
 bool HasProperty(const QObject* instance, const char* name);
 
-// Dest := piece Part (from 1) of PartCount equal-width pieces of Source: the columns
-// width * (Part - 1) .. width * Part - 1, width = Source width div PartCount.
-void CopyBitmapPart(const QImage& source, QImage& dest, int partCount, int part);
+// CopyBitmapPart (a piece of a strip) is in SKThemes: the built-in lookups use it too.
 
 // Whether Form is drawn as the active window: without a main form, the form's own state; while
 // the application is inactive, False; the main form itself (or none) True; otherwise the form's

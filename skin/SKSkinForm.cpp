@@ -8,7 +8,10 @@
 #include <QPainter>
 #include <QWindow>
 
-TskSkinForm::TskSkinForm(QWidget* owner) : QWidget(owner) {
+TskSkinForm::TskSkinForm(QWidget* owner) : TskControl(owner) {
+    // The glyph is painted straight onto the control; without one the control shows its outline
+    // over the form's own background.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
     if (owner && owner->isWindow()) {
         m_form = owner;
         owner->setWindowFlag(Qt::FramelessWindowHint, true);
@@ -65,8 +68,7 @@ void TskSkinForm::paintEvent(QPaintEvent*) {
 }
 
 void TskSkinForm::mousePressEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseDown(event);
     m_moved = false;
     if (!m_form) return;
     // Any button moves the form as if its caption were dragged: the window system does it when it
@@ -79,8 +81,7 @@ void TskSkinForm::mousePressEvent(QMouseEvent* event) {
 }
 
 void TskSkinForm::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    Q_EMIT OnMouseMove(event->modifiers(), pos.x(), pos.y());
+    EmitMouseMove(event);
     if (m_dragging && m_form && event->buttons() != Qt::NoButton) {
         const QPoint delta = event->globalPosition().toPoint() - m_dragStart;
         if (!delta.isNull()) m_moved = true;
@@ -92,7 +93,7 @@ void TskSkinForm::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     const bool wasDrag = m_moved;
     if (event->buttons() == Qt::NoButton) m_dragging = false;
-    Q_EMIT OnMouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseUp(event);
     if (event->button() == Qt::LeftButton && !wasDrag && rect().contains(pos)) Q_EMIT OnClick();
 }
 
@@ -107,5 +108,5 @@ void TskSkinForm::contextMenuEvent(QContextMenuEvent* event) {
         event->accept();
         return;
     }
-    QWidget::contextMenuEvent(event);
+    TskControl::contextMenuEvent(event);
 }

@@ -6,15 +6,15 @@
 // pressing any mouse button on it drags the whole form.
 
 #include "platform/Colors.h"
+#include "skin/SKControls.h"
 
 #include <QImage>
 #include <QPoint>
 #include <QPointer>
-#include <QWidget>
 
 #include <QMenu>
 
-class TskSkinForm : public QWidget {
+class TskSkinForm : public TskControl {
     Q_OBJECT
     Q_PROPERTY(QImage Glyph READ Glyph WRITE SetGlyph)
     Q_PROPERTY(quint32 TransparentColor READ TransparentColor WRITE SetTransparentColor)
@@ -38,11 +38,6 @@ public:
 Q_SIGNALS:
     void OnRegionChanged(QObject* sender);
     void OnPaint(QObject* sender);
-    void OnClick();
-    void OnDblClick();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

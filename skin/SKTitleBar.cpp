@@ -366,9 +366,7 @@ void TskTitleBarPopupMenu::Popup(int x, int y) {
 // ---------------------------------------------------------------------------------------------
 // The bar
 
-TskTitleBar::TskTitleBar(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAutoFillBackground(false);
+TskTitleBar::TskTitleBar(QWidget* parent) : TskControl(parent) {
     setMouseTracking(true);
     m_custom = false;
     m_systemMenu = new TskTitleBarPopupMenu(this);
@@ -419,27 +417,25 @@ void TskTitleBar::WatchForm() {
 bool TskTitleBar::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_watchedForm && event->type() == QEvent::WindowStateChange) UpdateMaximizeButtons();
     if (watched == m_watchedParent && event->type() == QEvent::Resize) AlignTop();
-    return QWidget::eventFilter(watched, event);
+    return TskControl::eventFilter(watched, event);
 }
 
 void TskTitleBar::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
+    TskControl::changeEvent(event);
     if (event->type() == QEvent::FontChange) update();
     if (event->type() == QEvent::ParentChange) WatchForm();
 }
 
 void TskTitleBar::SetFileTheme(TskFileTheme* value) {
-    m_theme.set(value, this, [this] { SetUIStyle(DeepBlue); });
     m_keepFontColor = true;
-    SetUIStyle(m_uiStyle);
+    TskControl::SetFileTheme(value);
     m_keepFontColor = false;
 }
 
-void TskTitleBar::SetUIStyle(TskUIStyle value) {
-    m_uiStyle = value;
+void TskTitleBar::UIStyleChanged() {
     if (m_custom) return;
     m_sections->Clear();
-    const TskThemeSource source = TskThemeSource::Resolve(m_theme.get(), m_uiStyle);
+    const TskThemeSource source = Theme();
     TskTitleBarSection* left = m_sections->Add();
     left->SetPicture(source.Bitmap(SkinElement::TitleBarLeftImage));
     left->SetAutoSize(true);
@@ -461,7 +457,7 @@ void TskTitleBar::SetUIStyle(TskUIStyle value) {
     for (int i = 0; i < m_buttons->Count(); ++i)
         m_buttons->Items(i)->SetUIStyle(source.style);
     m_systemMenu->SetUIStyle(source.style);
-    m_systemMenu->SetFileTheme(m_theme.get());
+    m_systemMenu->SetFileTheme(FileTheme());
     if (!m_keepFontColor) {
         TColor color = clWhite;
         if (m_uiStyle == MacOS) {
@@ -686,23 +682,16 @@ void TskTitleBar::PaintButtonsAndCaption(QImage& bitmap) {
 }
 
 QImage TskTitleBar::Render() {
-    QImage bitmap(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-    bitmap.fill(Qt::black);
+    QImage bitmap = NewBuffer();
     PaintSections(bitmap);
     PaintButtonsAndCaption(bitmap);
     return bitmap;
 }
 
-void TskTitleBar::paintEvent(QPaintEvent*) {
-    const QImage image = Render();
-    QPainter p(this);
-    p.drawImage(0, 0, image);
-}
-
 void TskTitleBar::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     m_mousePos = pos;
-    Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseDown(event);
     if (event->button() != Qt::LeftButton) return;
     m_mouseDown = true;
     m_hotButton = ButtonAt(pos);
@@ -722,7 +711,7 @@ void TskTitleBar::mousePressEvent(QMouseEvent* event) {
 void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     m_mousePos = pos;
-    Q_EMIT OnMouseMove(event->modifiers(), pos.x(), pos.y());
+    EmitMouseMove(event);
     if (m_moving && (event->buttons() & Qt::LeftButton)) {
         if (QWidget* form = HoldingForm()) form->move(event->globalPosition().toPoint() - m_moveOffset);
     }
@@ -732,7 +721,7 @@ void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
 void TskTitleBar::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     m_mousePos = pos;
-    Q_EMIT OnMouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseUp(event);
     if (event->button() != Qt::LeftButton) return;
     m_moving = false;
     if (rect().contains(pos)) Q_EMIT OnClick();
@@ -776,7 +765,7 @@ void TskTitleBar::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TskTitleBar::leaveEvent(QEvent* event) {
-    QWidget::leaveEvent(event);
+    TskControl::leaveEvent(event);
     m_mousePos = QPoint(-100000, -100000);
     update();
 }

@@ -14,7 +14,6 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 
 class TskTitleBar;
 class TskTitleBarButtons;
@@ -181,7 +180,7 @@ private:
     TskTitleBar* m_bar;
 };
 
-class TskTitleBar : public QWidget {
+class TskTitleBar : public TskControl {
     Q_OBJECT
     Q_PROPERTY(bool Custom READ Custom WRITE SetCustom)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
@@ -202,10 +201,8 @@ public:
 
     bool Custom() const { return m_custom; }
     void SetCustom(bool value) { m_custom = value; }
-    TskFileTheme* FileTheme() const { return m_theme.get(); }
-    void SetFileTheme(TskFileTheme* value);
-    TskUIStyle UIStyle() const { return m_uiStyle; }
-    void SetUIStyle(TskUIStyle value);
+    // The theme again: the font colour stays as it is.
+    void SetFileTheme(TskFileTheme* value) override;
     bool AutoSize() const { return m_autoSize; }
     void SetAutoSize(bool value);
     TskTitleBarSections* Sections() const { return m_sections; }
@@ -251,22 +248,19 @@ public:
     int ButtonTop() const { return m_buttonTop; }
     int ButtonImageHeight() const { return m_buttonImageHeight; }
     int HotButton() const { return m_hotButton; }
-    QImage Render();
+    QImage Render() override;
 
 Q_SIGNALS:
     void OnCustomBtnsClick(TskTitleBar* sender, int buttonIndex);
     void OnHelpBtnClick(TskTitleBar* sender, int buttonIndex);
-    void OnClick();
-    void OnDblClick();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     virtual void PaintSections(QImage& bitmap);
     virtual void PaintButtonsAndCaption(QImage& bitmap);
+    // Sections, offsets, button places, minimum form width and corner from the style, unless the
+    // bar is custom; the buttons and the system menu take the style.
+    void UIStyleChanged() override;
 
-    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -286,8 +280,6 @@ private:
     void WatchForm();
     void AlignTop();
 
-    TskUIStyle m_uiStyle = DeepBlue;
-    TskThemeLink m_theme;
     TskTitleBarSections* m_sections = nullptr;
     TskTitleBarButtons* m_buttons = nullptr;
     bool m_autoSize = false;

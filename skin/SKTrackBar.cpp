@@ -12,9 +12,9 @@
 #include <cmath>
 #include <limits>
 
-TskTrackBar::TskTrackBar(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAutoFillBackground(false);
+TskTrackBar::TskTrackBar(QWidget* parent) : TskControl(parent) {
+    InitColor(clBtnFace, true);
+    SetFocusPolicies(Qt::StrongFocus, Qt::ClickFocus);
     m_slider = new TskImagePanel(this);
     m_slider->resize(0, 0);
     m_slider->installEventFilter(this);
@@ -35,14 +35,8 @@ void TskTrackBar::SetOrientation(TskProgressBarOrientation value) {
     Rebuild();
 }
 
-void TskTrackBar::SetFileTheme(TskFileTheme* value) {
-    m_theme.set(value, this, [this] { SetUIStyle(DeepBlue); });
-    SetUIStyle(m_uiStyle);
-}
-
-void TskTrackBar::SetUIStyle(TskUIStyle value) {
-    m_uiStyle = value;
-    if (value == MacOS) m_transparent = true;
+void TskTrackBar::UIStyleChanged() {
+    if (m_uiStyle == MacOS) m_transparent = true;
     Rebuild();
 }
 
@@ -102,28 +96,6 @@ void TskTrackBar::SetFrequency(int value) {
     update();
 }
 
-TColor TskTrackBar::Color() const {
-    return ControlColor(this, m_color, m_parentColor);
-}
-
-void TskTrackBar::SetColor(TColor value) {
-    m_color = value;
-    m_parentColor = false;
-    BuildStrip();
-    update();
-}
-
-void TskTrackBar::SetParentColor(bool value) {
-    m_parentColor = value;
-    BuildStrip();
-    update();
-}
-
-void TskTrackBar::SetTabStop(bool value) {
-    m_tabStop = value;
-    setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
-}
-
 int TskTrackBar::SliderLength() const {
     return m_orientation == skHorizontal ? m_slider->width() : m_slider->height();
 }
@@ -172,7 +144,7 @@ void TskTrackBar::PlaceSlider() {
 
 void TskTrackBar::UpdateSlider() {
     if (KeepSliderImage()) return;
-    const TskThemeSource source = TskThemeSource::Resolve(m_theme.get(), m_uiStyle);
+    const TskThemeSource source = Theme();
     m_barImage = source.Bitmap(SkinElement::TrackBarBarImage);
     m_slider->SetPicture(source.Bitmap(m_orientation == skHorizontal ? SkinElement::TrackBarSliderImage
                                                                      : SkinElement::TrackBarSliderVImage));
@@ -216,7 +188,7 @@ void TskTrackBar::FitThickness() {
 }
 
 void TskTrackBar::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    TskControl::resizeEvent(event);
     if (m_constructed) {
         // A new size rebuilds the bar: the thickness stays fitted to the pictures.
         FitThickness();
@@ -231,8 +203,7 @@ QImage TskTrackBar::Render() {
     const int stripLength = m_orientation == skHorizontal ? m_strip.width() : m_strip.height();
     if (!m_barImage.isNull() && stripLength != Length()) BuildStrip();
     if (m_slider->pos() != GetSliderPos()) m_slider->move(GetSliderPos());
-    QImage buffer(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-    buffer.fill(Qt::black);
+    QImage buffer = NewBuffer();
     {
         QPainter p(&buffer);
         if (m_transparent)
@@ -276,14 +247,8 @@ QImage TskTrackBar::Render() {
             tick(m_max);
         }
     }
-    if (hasFocus() && m_tabStop) DrawFocusRect(buffer, rect());
+    if (hasFocus() && TabStop()) DrawFocusRect(buffer, rect());
     return buffer;
-}
-
-void TskTrackBar::paintEvent(QPaintEvent*) {
-    const QImage image = Render();
-    QPainter p(this);
-    p.drawImage(0, 0, image);
 }
 
 void TskTrackBar::StepToward(const QPoint& point, int factor) {
@@ -324,14 +289,14 @@ void TskTrackBar::mousePressEvent(QMouseEvent* event) {
         }
         if (isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
     }
-    Q_EMIT OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseDown(event);
 }
 
 void TskTrackBar::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     m_lastMouse = pos;
     if (!m_dragging && !rect().contains(pos)) StopTimer();
-    Q_EMIT OnMouseMove(event->modifiers(), pos.x(), pos.y());
+    EmitMouseMove(event);
 }
 
 void TskTrackBar::mouseReleaseEvent(QMouseEvent* event) {
@@ -341,7 +306,7 @@ void TskTrackBar::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(pos);
     if (event->button() == Qt::LeftButton) m_pressed = false;
     if (click) Q_EMIT OnClick();
-    Q_EMIT OnMouseUp(event->button(), event->modifiers(), pos.x(), pos.y());
+    EmitMouseUp(event);
 }
 
 void TskTrackBar::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -350,7 +315,7 @@ void TskTrackBar::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TskTrackBar::leaveEvent(QEvent* event) {
-    QWidget::leaveEvent(event);
+    TskControl::leaveEvent(event);
     if (!m_dragging) StopTimer();
 }
 
@@ -363,12 +328,12 @@ void TskTrackBar::EndMouseAction() {
 }
 
 void TskTrackBar::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
+    TskControl::changeEvent(event);
     if (event->type() == QEvent::EnabledChange && !isEnabled()) EndMouseAction();
 }
 
 void TskTrackBar::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
+    TskControl::hideEvent(event);
     EndMouseAction();
 }
 
@@ -382,7 +347,7 @@ bool TskTrackBar::eventFilter(QObject* watched, QEvent* event) {
         const QPoint pos = e->position().toPoint() + m_slider->pos();
         m_dragging = true;
         if (isEnabled() && isVisible()) setFocus(Qt::MouseFocusReason);
-        Q_EMIT OnMouseDown(e->button(), e->modifiers(), pos.x(), pos.y());
+        EmitMouseDown(e->button(), e->modifiers(), pos);
         return true;
     }
     case QEvent::MouseMove: {
@@ -392,7 +357,7 @@ bool TskTrackBar::eventFilter(QObject* watched, QEvent* event) {
             // The slider centre follows the cursor.
             SetPosition(std::clamp(PointToValue(pos.x(), pos.y()), m_min, m_max));
         }
-        Q_EMIT OnMouseMove(e->modifiers(), pos.x(), pos.y());
+        EmitMouseMove(e->modifiers(), pos);
         return true;
     }
     case QEvent::MouseButtonRelease: {
@@ -400,7 +365,7 @@ bool TskTrackBar::eventFilter(QObject* watched, QEvent* event) {
         const QPoint pos = e->position().toPoint() + m_slider->pos();
         StopTimer();
         m_dragging = false;
-        Q_EMIT OnMouseUp(e->button(), e->modifiers(), pos.x(), pos.y());
+        EmitMouseUp(e->button(), e->modifiers(), pos);
         return true;
     }
     default:
@@ -434,18 +399,6 @@ void TskTrackBar::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-}
-
-void TskTrackBar::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    update();
-    Q_EMIT OnEnter();
-}
-
-void TskTrackBar::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
-    Q_EMIT OnExit();
 }
 
 TskScrollTrackBar::TskScrollTrackBar(QWidget* parent) : TskTrackBar(parent) {

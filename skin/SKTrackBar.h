@@ -7,12 +7,11 @@
 #include "skin/SKControls.h"
 
 #include <QImage>
-#include <QWidget>
 
 class QTimer;
 class TskImagePanel;
 
-class TskTrackBar : public QWidget {
+class TskTrackBar : public TskControl {
     Q_OBJECT
     Q_PROPERTY(SkinControls::TskProgressBarOrientation Orientation READ Orientation WRITE SetOrientation)
     Q_PROPERTY(TskFileTheme* FileTheme READ FileTheme WRITE SetFileTheme)
@@ -36,10 +35,6 @@ public:
 
     TskProgressBarOrientation Orientation() const { return m_orientation; }
     void SetOrientation(TskProgressBarOrientation value);
-    TskFileTheme* FileTheme() const { return m_theme.get(); }
-    void SetFileTheme(TskFileTheme* value);
-    TskUIStyle UIStyle() const { return m_uiStyle; }
-    void SetUIStyle(TskUIStyle value);
     const QImage& BarImage() const { return m_barImage; }
     void SetBarImage(const QImage& value);
     QImage SliderImage() const;
@@ -60,12 +55,6 @@ public:
     void SetTransparent(bool value);
     int Frequency() const { return m_frequency; }
     void SetFrequency(int value);
-    TColor Color() const;
-    void SetColor(TColor value);
-    bool ParentColor() const { return m_parentColor; }
-    void SetParentColor(bool value);
-    bool TabStop() const { return m_tabStop; }
-    void SetTabStop(bool value);
 
     // Position - the position reported before, at the most recent OnChange.
     int LastChange() const { return m_lastChange; }
@@ -76,17 +65,10 @@ public:
     TskImagePanel* SliderPart() const { return m_slider; }
     bool IsDragging() const { return m_dragging; }
     bool IsRepeating() const { return m_timer != nullptr; }
-    QImage Render();
+    QImage Render() override;
 
 Q_SIGNALS:
     void OnChange();
-    void OnClick();
-    void OnDblClick();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnEnter();
-    void OnExit();
     void OnResize();
 
 protected:
@@ -97,8 +79,10 @@ protected:
     // The thickness fits the larger of bar picture and slider; with neither it is left as it is.
     void FitThickness();
     void PlaceSlider();
+    // Transparent for MacOS, then the pictures again.
+    void UIStyleChanged() override;
+    void ColorChanged() override { BuildStrip(); }
 
-    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -108,8 +92,6 @@ protected:
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -124,8 +106,6 @@ private:
     void BuildStrip();
 
     TskProgressBarOrientation m_orientation = skHorizontal;
-    TskThemeLink m_theme;
-    TskUIStyle m_uiStyle = DeepBlue;
     QImage m_barImage;
     QImage m_strip;
     TskImagePanel* m_slider = nullptr;
@@ -137,9 +117,6 @@ private:
     bool m_showTick = true;
     bool m_transparent = false;
     int m_frequency = 1;
-    TColor m_color = clBtnFace;
-    bool m_parentColor = true;
-    bool m_tabStop = true;
     QTimer* m_timer = nullptr;
     QPoint m_lastMouse;
     int m_lastNotified = 0;

@@ -11,6 +11,7 @@
 // magenta left out) or the colour the picture is expected to stand on, the rest are blended over
 // that colour. So edges are smooth against the backdrop and no pink fringe is left around shapes.
 
+#include "skin/SKElements.h"
 #include "skin/SKThemeWriter.h"
 
 #include <QBuffer>
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace {
@@ -221,7 +223,7 @@ QImage ButtonPiece(const Look& look, QSize size, State state) {
     return Flatten(c, look.back, look.buttonTransparent ? kKey : look.back);
 }
 
-QImage ButtonImage(const Look& look) {
+QImage ButtonPicture(const Look& look) {
     const QSize piece(look.sizes.button.width() / 3, look.sizes.button.height());
     return Strip({ButtonPiece(look, piece, State::Normal), ButtonPiece(look, piece, State::Hot),
                   ButtonPiece(look, piece, State::Down)});
@@ -553,7 +555,7 @@ void Arrow(QPainter& p, const QRectF& r, int direction /* 0 up, 1 right, 2 down,
 }
 
 // Six pieces for a vertical bar: up normal, hot, pressed; down normal, hot, pressed.
-QImage ScrollBarButtonImage(const Look& look) {
+QImage ScrollBarButtonPicture(const Look& look) {
     const QSize whole = look.sizes.scrollBarButton;
     const QSize s(whole.width() / 6, whole.height());
     std::vector<QImage> pieces;
@@ -574,7 +576,7 @@ QImage ScrollBarButtonImage(const Look& look) {
 }
 
 // The thumb of a scroll bar, for a horizontal bar: start cap, stretched middle, end cap.
-QImage ScrollBarSliderImage(const Look& look) {
+QImage ScrollBarSliderPicture(const Look& look) {
     const QSize whole = look.sizes.scrollBarSlider;
     const int w = whole.width(), h = whole.height(), third = w / 3;
     QImage c = Canvas(w, h);
@@ -602,7 +604,7 @@ QImage ScrollBarSliderImage(const Look& look) {
 }
 
 // Four pieces: right, right under the mouse, left, left under the mouse.
-QImage ScrollButtonImage(const Look& look) {
+QImage ScrollButtonPicture(const Look& look) {
     const QSize whole = look.sizes.scrollButton;
     const QSize s(whole.width() / 4, whole.height());
     std::vector<QImage> pieces;
@@ -691,9 +693,23 @@ QImage SideBarImage(const Look& look) {
 
 // ---- the looks -----------------------------------------------------------------------------------
 
-Look MacOSLook() {
+// What the built-in table gives a style (index in table order): the colours the controls stand on,
+// the scroll-bar trough, caption-button places, rounding and transparency are the table's.
+Look StyleLook(int style) {
+    using namespace SkinElement;
+    auto value = [style](TskSkinElement e) { return StyleValue(style, e); };
     Look l;
-    l.back = Bgr(0xE7E7E7);
+    l.back = Bgr(static_cast<uint32_t>(value(FormBackgroundColor)));
+    l.scrollBack = Bgr(static_cast<uint32_t>(value(ScrollBarBackgroundColor)));
+    l.titleRound = value(FormRoundCornerInt);
+    l.titleTop = value(TitleBarButtonTopInt);
+    l.buttonTransparent = value(ButtonTransparentBool) != 0;
+    l.titleButtonTransparent = value(TitleBarButtonTransparentBool) != 0;
+    return l;
+}
+
+Look MacOSLook() {
+    Look l = StyleLook(0);
     l.face1 = Rgb(0xFBFBFB);
     l.face2 = Rgb(0xD4D4D4);
     l.border = Rgb(0x7F7F7F);
@@ -704,18 +720,14 @@ Look MacOSLook() {
     l.title2 = Rgb(0xC4C4C4);
     l.titleEdge = Rgb(0x8A8A8A);
     l.titleGlyph = Rgb(0x404040);
-    l.scrollBack = Bgr(0xC9C9C9);
     l.radius = 9;
-    l.titleTop = 4;
     l.glossy = true;
     l.gumdrops = true;
-    l.buttonTransparent = true;
     return l;
 }
 
 Look WinXPLook() {
-    Look l;
-    l.back = Bgr(0xDEEBEF);
+    Look l = StyleLook(1);
     l.face1 = Rgb(0xFFFFFF);
     l.face2 = Rgb(0xD8E4F4);
     l.border = Rgb(0x003C74);
@@ -724,18 +736,14 @@ Look WinXPLook() {
     l.glyph = Rgb(0x4D6185);
     l.title1 = Rgb(0x3C8CF5);
     l.title2 = Rgb(0x0846C8);
-    l.titleEdge = Bgr(0xC82C00);
+    l.titleEdge = Bgr(static_cast<uint32_t>(SkinElement::StyleValue(1, SkinElement::FormBorderColor)));
     l.titleGlyph = Rgb(0xFFFFFF);
-    l.scrollBack = Bgr(0xF9F9F9);
     l.radius = 4;
-    l.titleRound = 13;
-    l.titleTop = 5;
     return l;
 }
 
 Look DeepBlueLook() {
-    Look l;
-    l.back = Bgr(0xE8E8E8);
+    Look l = StyleLook(2);
     l.face1 = Rgb(0x5A7FC0);
     l.face2 = Rgb(0x1F3566);
     l.border = Rgb(0x0E1A33);
@@ -746,36 +754,29 @@ Look DeepBlueLook() {
     l.title2 = Rgb(0x14213D);
     l.titleEdge = Rgb(0x000000);
     l.titleGlyph = Rgb(0xFFFFFF);
-    l.scrollBack = Bgr(0xF5F5F5);
     l.radius = 2;
-    l.titleTop = 2;
     return l;
 }
 
 Look ProteinLook() {
-    Look l;
-    l.back = Bgr(0xFBFBFB);
+    Look l = StyleLook(3);
     l.face1 = Rgb(0xFFFFFF);
     l.face2 = Rgb(0xE6E6E9);
     l.border = Rgb(0x9A9AA2);
-    l.hot = Bgr(0xC4302D);
-    l.accent = Bgr(0xC4302D);
+    l.hot = Bgr(static_cast<uint32_t>(SkinElement::StyleValue(3, SkinElement::MenuSelectedBackgroundColor)));
+    l.accent = l.hot;
     l.glyph = Rgb(0x55555C);
     // A slate title bar over the light body, so that the white caption stays readable.
     l.title1 = Rgb(0x8C8C99);
     l.title2 = Rgb(0x5B5B68);
     l.titleEdge = Rgb(0x000000);
     l.titleGlyph = Rgb(0xFFFFFF);
-    l.scrollBack = Bgr(0xF5F5F5);
     l.radius = 5;
-    l.titleTop = 2;
-    l.titleButtonTransparent = true;
     return l;
 }
 
 Look BlueGlassLook() {
-    Look l;
-    l.back = Bgr(0xE7E7E7);
+    Look l = StyleLook(4);
     l.face1 = Rgb(0xB5D3F7);
     l.face2 = Rgb(0x4A86D9);
     l.border = Rgb(0x24508F);
@@ -786,13 +787,8 @@ Look BlueGlassLook() {
     l.title2 = Rgb(0x1F5FBF);
     l.titleEdge = Rgb(0x000000);
     l.titleGlyph = Rgb(0xFFFFFF);
-    l.scrollBack = Bgr(0xF4F4F4);
     l.radius = 8;
-    l.titleRound = 11;
-    l.titleTop = 6;
     l.glossy = true;
-    l.buttonTransparent = true;
-    l.titleButtonTransparent = true;
     return l;
 }
 
@@ -892,7 +888,7 @@ QImage ProteinFormBackground() {
     QImage image(8, 8, QImage::Format_RGB32);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x)
-            image.setPixel(x, y, ((x + y) % 8 == 0 ? Rgb(0xF0F0F3) : Bgr(0xFBFBFB)).rgb());
+            image.setPixel(x, y, ((x + y) % 8 == 0 ? Rgb(0xF0F0F3) : ProteinLook().back).rgb());
     return image;
 }
 
@@ -964,79 +960,75 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
     return true;
 }
 
-// The 19 bitmap elements in theme-file order, with their resource suffixes and painters.
-struct BitmapElement {
-    const char* key;
-    const char* suffix;
-    std::function<QImage(const Look&)> draw;
-};
-
-const std::vector<BitmapElement>& BitmapElements() {
-    static const std::vector<BitmapElement> elements = {
-        {"ButtonImage", "BUTTON", ButtonImage},
-        {"CheckBoxImage", "CHECKBOX", [](const Look& l) { return BoxImage(l, l.sizes.checkBox, false); }},
-        {"RadioButtonImage", "RADIOBUTTON", [](const Look& l) { return BoxImage(l, l.sizes.radio, true); }},
-        {"TitleBarButtonImage", "TITLEBTN", TitleButtonImage},
-        {"TitleBarLeftImage", "TITLE_LEFT",
-         [](const Look& l) { return TitlePiece(l, l.sizes.titleLeft, -1); }},
-        {"TitleBarClientImage", "TITLE_CLIENT",
-         [](const Look& l) { return TitlePiece(l, l.sizes.titleClient, 0); }},
-        {"TitleBarRightImage", "TITLE_RIGHT",
-         [](const Look& l) { return TitlePiece(l, l.sizes.titleRight, 1); }},
-        {"ProgressBarImage", "PROGRESSBAR", ProgressImage},
-        {"TrackBarBarImage", "TRACKBAR_BAR", TrackBarImage},
-        {"TrackBarSliderImage", "TRACKBAR_SLIDER",
-         [](const Look& l) { return SliderImage(l, l.sizes.slider, true); }},
-        {"TrackBarSliderVImage", "TRACKBAR_SLIDER_V",
-         [](const Look& l) { return SliderImage(l, l.sizes.sliderV, false); }},
-        {"ScrollBarButtonImage", "SCROLLBAR_BUTTON", ScrollBarButtonImage},
-        {"ScrollBarSliderImage", "SCROLLBAR_TRACK", ScrollBarSliderImage},
-        {"CheckListBoxImage", "CHECKLIST", CheckListImage},
-        {"ScrollButtonImage", "SCROLLBUTTON", ScrollButtonImage},
-        {"TabControlTabImage", "TAB", TabImage},
-        {"TabControlBarImage", "TAB_LINE", TabLineImage},
-        {"SideChannelHandleImage", "SIDECHENNEL_HANDLE", SideHandleImage},
-        {"SideChannelBarImage", "SIDECHENNEL_BAR", SideBarImage},
-    };
-    return elements;
+// The painter of each bitmap element.
+using Painter = std::function<QImage(const Look&)>;
+Painter PainterOf(TskSkinElement element) {
+    using namespace SkinElement;
+    switch (element) {
+    case ButtonImage:
+        return ButtonPicture;
+    case CheckBoxImage:
+        return [](const Look& l) { return BoxImage(l, l.sizes.checkBox, false); };
+    case RadioButtonImage:
+        return [](const Look& l) { return BoxImage(l, l.sizes.radio, true); };
+    case TitleBarButtonImage:
+        return TitleButtonImage;
+    case TitleBarLeftImage:
+        return [](const Look& l) { return TitlePiece(l, l.sizes.titleLeft, -1); };
+    case TitleBarClientImage:
+        return [](const Look& l) { return TitlePiece(l, l.sizes.titleClient, 0); };
+    case TitleBarRightImage:
+        return [](const Look& l) { return TitlePiece(l, l.sizes.titleRight, 1); };
+    case ProgressBarImage:
+        return ProgressImage;
+    case TrackBarBarImage:
+        return TrackBarImage;
+    case TrackBarSliderImage:
+        return [](const Look& l) { return SliderImage(l, l.sizes.slider, true); };
+    case TrackBarSliderVImage:
+        return [](const Look& l) { return SliderImage(l, l.sizes.sliderV, false); };
+    case ScrollBarButtonImage:
+        return ScrollBarButtonPicture;
+    case ScrollBarSliderImage:
+        return ScrollBarSliderPicture;
+    case CheckListBoxImage:
+        return CheckListImage;
+    case ScrollButtonImage:
+        return ScrollButtonPicture;
+    case TabControlTabImage:
+        return TabImage;
+    case TabControlBarImage:
+        return TabLineImage;
+    case SideChannelHandleImage:
+        return SideHandleImage;
+    case SideChannelBarImage:
+        return SideBarImage;
+    default:
+        return {};
+    }
 }
 
-// The integer and flag values of a theme file, in element order.
-struct ThemeValues {
-    int32_t leftOffset, rightOffset, top, minWidth, roundCorner;
-    uint32_t formBack, formBorder;
-    int32_t borderWidth;
-    uint32_t menuSelBorder, menuSelBack, menuSelFont, menuBack, menuFont, menuBar, controlBorder, controlBack,
-        controlFont, scrollBack, toolBorder, toolBack, toolDown;
-};
+// The bitmap elements of the shared table, in element order.
+std::vector<SkinElement::TskElementInfo> BitmapElements() {
+    std::vector<SkinElement::TskElementInfo> out;
+    for (const SkinElement::TskElementInfo& e : SkinElement::kElements)
+        if (e.kind == TskElementKind::Bitmap) out.push_back(e);
+    return out;
+}
 
-QByteArray ThemeFile(const Look& look, const ThemeValues& v) {
+// The integer, colour and flag values of a theme file, by element.
+using ThemeValues = std::map<TskSkinElement, int32_t>;
+
+// The bitmaps in element order, then the integers and colours, then the flags.
+QByteArray ThemeFile(const Look& look, const ThemeValues& values) {
     TskThemeFileWriter w;
-    for (const BitmapElement& e : BitmapElements())
-        w.AddBitmap(e.key, BmpBytes(e.draw(look)));
-    w.AddInt("TitleBarButtonLeftOffsetInt", v.leftOffset);
-    w.AddInt("TitleBarButtonRightOffsetInt", v.rightOffset);
-    w.AddInt("TitleBarButtonTopInt", v.top);
-    w.AddInt("FormMinWidthInt", v.minWidth);
-    w.AddInt("FormRoundCornerInt", v.roundCorner);
-    w.AddInt("FormBackgroundColor", static_cast<int32_t>(v.formBack));
-    w.AddInt("FormBorderColor", static_cast<int32_t>(v.formBorder));
-    w.AddInt("FormBorderWidthInt", v.borderWidth);
-    w.AddInt("MenuSelectedBorderColor", static_cast<int32_t>(v.menuSelBorder));
-    w.AddInt("MenuSelectedBackgroundColor", static_cast<int32_t>(v.menuSelBack));
-    w.AddInt("MenuSelectedFontColor", static_cast<int32_t>(v.menuSelFont));
-    w.AddInt("MenuBackgroundColor", static_cast<int32_t>(v.menuBack));
-    w.AddInt("MenuFontColor", static_cast<int32_t>(v.menuFont));
-    w.AddInt("MenuBarColor", static_cast<int32_t>(v.menuBar));
-    w.AddInt("ControlBorderColor", static_cast<int32_t>(v.controlBorder));
-    w.AddInt("ControlBackgroundColor", static_cast<int32_t>(v.controlBack));
-    w.AddInt("ControlFontColor", static_cast<int32_t>(v.controlFont));
-    w.AddInt("ScrollBarBackgroundColor", static_cast<int32_t>(v.scrollBack));
-    w.AddInt("ToolBarButtonBorderColor", static_cast<int32_t>(v.toolBorder));
-    w.AddInt("ToolBarButtonBackgroundColor", static_cast<int32_t>(v.toolBack));
-    w.AddInt("ToolBarButtonDownBackgroundColor", static_cast<int32_t>(v.toolDown));
-    w.AddBool("ButtonTransparentBool", false);
-    w.AddBool("TitleBarButtonTransparentBool", false);
+    for (const SkinElement::TskElementInfo& e : BitmapElements())
+        w.AddBitmap(e.key, BmpBytes(PainterOf(e.element)(look)));
+    for (const SkinElement::TskElementInfo& e : SkinElement::kElements)
+        if (e.kind == TskElementKind::Int || e.kind == TskElementKind::Color)
+            w.AddInt(e.key, values.at(e.element));
+    for (const SkinElement::TskElementInfo& e : SkinElement::kElements)
+        if (e.kind == TskElementKind::Bool) w.AddBool(e.key, values.at(e.element) != 0);
     return w.Data();
 }
 
@@ -1060,20 +1052,16 @@ int main(int argc, char** argv) {
         files.append(rel);
     };
 
-    const struct {
-        const char* prefix;
-        Look look;
-    } styles[] = {{"MACOS", MacOSLook()},
-                  {"WINXP", WinXPLook()},
-                  {"DEEPBLUE", DeepBlueLook()},
-                  {"PROTEIN", ProteinLook()},
-                  {"BLUEGLASS", BlueGlassLook()}};
-    for (const auto& style : styles) {
-        for (const BitmapElement& e : BitmapElements()) {
-            const QString prefix = QString::fromLatin1(style.prefix);
+    // In table order, as the style prefixes.
+    const Look styles[SkinElement::kStyleCount] = {MacOSLook(), WinXPLook(), DeepBlueLook(), ProteinLook(),
+                                                   BlueGlassLook()};
+    for (int style = 0; style < SkinElement::kStyleCount; ++style) {
+        const QString prefix = QString::fromLatin1(SkinElement::kStylePrefixes[style]);
+        for (const SkinElement::TskElementInfo& e : BitmapElements()) {
             // DeepBlue, Protein and BlueGlass share one scroll-button picture, drawn once below.
-            if (QByteArray(e.suffix) == "SCROLLBUTTON" && prefix != "MACOS" && prefix != "WINXP") continue;
-            bitmap(prefix + "_" + e.suffix, e.draw(style.look));
+            if (e.element == SkinElement::ScrollButtonImage && prefix != "MACOS" && prefix != "WINXP")
+                continue;
+            bitmap(prefix + "_" + e.suffix, PainterOf(e.element)(styles[style]));
         }
     }
     // The shared scroll buttons: neutral blue-grey that sits well on all three light backgrounds.
@@ -1084,7 +1072,7 @@ int main(int argc, char** argv) {
     shared.glyph = Rgb(0x2F4A7F);
     shared.back = Rgb(0xF0F0F0);
     shared.radius = 3;
-    bitmap("MORE_SCROLLBUTTON", ScrollButtonImage(shared));
+    bitmap("MORE_SCROLLBUTTON", ScrollButtonPicture(shared));
 
     bitmap("MACOS_FORM_BACKGROUND", MacFormBackground());
     bitmap("PROTEIN_FORM_BACKGROUND", ProteinFormBackground());
@@ -1094,12 +1082,52 @@ int main(int argc, char** argv) {
     bitmap("MACOS_COMBOBOX_BUTTON", ComboButton(MacOSLook(), QSize(17, 20)));
     bitmap("WINXP_COMBOBOX_BUTTON", ComboButton(WinXPLook(), QSize(17, 20)));
 
-    const ThemeValues newValues{5,        -5,       5,        200,      13,       0xF0DCD3, 0x808080,
-                                1,        0xF0DCD3, 0xF0DCD3, 0x000000, 0xFFFFFF, 0x000000, 0xC0C0C0,
-                                0x7E6666, 0xFFFFFF, 0x000000, 0xF9F9F9, 0x000000, 0xFFFFFF, 0xC0C0C0};
-    const ThemeValues mp10Values{8,        -8,         7,        200,      0,        0xFAE5D8, 0xC67762,
-                                 2,        0xA04A44,   0xD28E51, 0xFFFFFF, 0xA25713, 0xFFFFFF, 0x97571E,
-                                 0xBB8B57, 0xFF000014, 0x020000, 0xF9F9F9, 0xB47734, 0xA97438, 0x79420E};
+    using namespace SkinElement;
+    const ThemeValues newValues{{TitleBarButtonLeftOffsetInt, 5},
+                                {TitleBarButtonRightOffsetInt, -5},
+                                {TitleBarButtonTopInt, 5},
+                                {FormMinWidthInt, 200},
+                                {FormRoundCornerInt, 13},
+                                {FormBackgroundColor, 0xF0DCD3},
+                                {FormBorderColor, 0x808080},
+                                {FormBorderWidthInt, 1},
+                                {MenuSelectedBorderColor, 0xF0DCD3},
+                                {MenuSelectedBackgroundColor, 0xF0DCD3},
+                                {MenuSelectedFontColor, 0x000000},
+                                {MenuBackgroundColor, 0xFFFFFF},
+                                {MenuFontColor, 0x000000},
+                                {MenuBarColor, 0xC0C0C0},
+                                {ControlBorderColor, 0x7E6666},
+                                {ControlBackgroundColor, 0xFFFFFF},
+                                {ControlFontColor, 0x000000},
+                                {ScrollBarBackgroundColor, 0xF9F9F9},
+                                {ToolBarButtonBorderColor, 0x000000},
+                                {ToolBarButtonBackgroundColor, 0xFFFFFF},
+                                {ToolBarButtonDownBackgroundColor, 0xC0C0C0},
+                                {ButtonTransparentBool, 0},
+                                {TitleBarButtonTransparentBool, 0}};
+    ThemeValues mp10Values = newValues;
+    for (const auto& [element, value] :
+         ThemeValues{{TitleBarButtonLeftOffsetInt, 8},
+                     {TitleBarButtonRightOffsetInt, -8},
+                     {TitleBarButtonTopInt, 7},
+                     {FormRoundCornerInt, 0},
+                     {FormBackgroundColor, 0xFAE5D8},
+                     {FormBorderColor, 0xC67762},
+                     {FormBorderWidthInt, 2},
+                     {MenuSelectedBorderColor, 0xA04A44},
+                     {MenuSelectedBackgroundColor, 0xD28E51},
+                     {MenuSelectedFontColor, 0xFFFFFF},
+                     {MenuBackgroundColor, 0xA25713},
+                     {MenuFontColor, 0xFFFFFF},
+                     {MenuBarColor, 0x97571E},
+                     {ControlBorderColor, 0xBB8B57},
+                     {ControlBackgroundColor, static_cast<int32_t>(0xFF000014)},
+                     {ControlFontColor, 0x020000},
+                     {ToolBarButtonBorderColor, 0xB47734},
+                     {ToolBarButtonBackgroundColor, 0xA97438},
+                     {ToolBarButtonDownBackgroundColor, 0x79420E}})
+        mp10Values[element] = value;
     const struct {
         const char* name;
         Look look;

@@ -134,7 +134,7 @@ TEST(Gallery, BuiltInStyleBitmaps) {
         const auto style = static_cast<TskUIStyle>(s);
         QList<QImage> sheet;
         for (int e = 1; e <= SkinElement::Count; ++e) {
-            const QString name = BuiltInBitmapName(style, e);
+            const QString name = BuiltInBitmapName(style, TskSkinElement(e));
             if (name.isEmpty()) continue;
             QImage bitmap;
             ASSERT_TRUE(LoadBitmapResource(name, bitmap)) << name.toStdString();
@@ -146,12 +146,12 @@ TEST(Gallery, BuiltInStyleBitmaps) {
         const QImage preview = Preview(
             [&](int e, int count, int part) {
                 QImage g;
-                GetBuiltInBitmap(style, e, &g, count, part);
+                GetBuiltInBitmap(style, TskSkinElement(e), &g, count, part);
                 return g;
             },
             [&](int e) {
                 TskElementKind kind;
-                return static_cast<int>(GetBuiltInValue(style, e, kind));
+                return static_cast<int>(GetBuiltInValue(style, TskSkinElement(e), kind));
             });
         ASSERT_TRUE(Enlarged(preview).save(dir + "/preview_" + StyleResourcePrefix(style) + ".png"));
     }
@@ -184,13 +184,14 @@ TEST(Gallery, ThemeFileBitmaps) {
         ASSERT_TRUE(Sheet(sheet).save(dir + "/sheet_" + base + ".png"));
         const QImage preview = Preview(
             [&](int e, int count, int part) {
-                QImage g = QImage::fromData(reader.GetBitmap(ThemeElementKey(e)), "BMP");
+                QImage g = QImage::fromData(reader.GetBitmap(ThemeElementKey(TskSkinElement(e))), "BMP");
                 if (count > 0) CopyBitmapPart(g, g, count, part);
                 return g;
             },
             [&](int e) {
-                return ThemeElementKind(e) == TskElementKind::Bool ? int(reader.GetBool(ThemeElementKey(e)))
-                                                                   : reader.GetInt(ThemeElementKey(e));
+                return ThemeElementKind(TskSkinElement(e)) == TskElementKind::Bool
+                           ? int(reader.GetBool(ThemeElementKey(TskSkinElement(e))))
+                           : reader.GetInt(ThemeElementKey(TskSkinElement(e)));
             });
         ASSERT_TRUE(Enlarged(preview).save(dir + "/preview_" + base + ".png"));
     }

@@ -96,13 +96,13 @@ TEST_F(ThemeComponentTest, LookupsWithoutATheme) {
     TskFileTheme theme;
     EXPECT_FALSE(theme.CanUse());
     EXPECT_TRUE(theme.ThemeFile().isEmpty());
-    EXPECT_EQ(theme.GetInt(17), 0);
-    EXPECT_EQ(theme.GetColor(16), 0u);
-    EXPECT_FALSE(theme.GetBool(2));
+    EXPECT_EQ(theme.GetInt(TskSkinElement(17)), 0);
+    EXPECT_EQ(theme.GetColor(TskSkinElement(16)), 0u);
+    EXPECT_FALSE(theme.GetBool(TskSkinElement(2)));
     QImage g(2, 2, QImage::Format_RGB32);
     g.fill(Qt::red);
     const QImage before = g;
-    theme.GetBitmap(1, g);
+    theme.GetBitmap(TskSkinElement(1), g);
     EXPECT_EQ(g, before);
 }
 
@@ -355,6 +355,32 @@ TEST_F(ThemeComponentTest, TwoEmbeddedThemesLeaveNoTemporaryFile) {
     EXPECT_EQ(g.size(), QSize(378, 21));
     themeNew->ReadSkinData(Resource("mp10.skn"));
     EXPECT_EQ(themeNew->GetInt(SkinElement::FormRoundCornerInt), 0);
+}
+
+TEST_F(ThemeComponentTest, DecodedPicturesAreKeptPerThemeUntilAnotherLoads) {
+    TskBuiltInFileTheme theme, other;
+    theme.ReadSkinData(Resource("new.skn"));
+    other.ReadSkinData(Resource("new.skn"));
+    QImage first, again, others;
+    theme.GetBitmap(SkinElement::TitleBarButtonImage, first);
+    theme.GetBitmap(SkinElement::TitleBarButtonImage, again);
+    other.GetBitmap(SkinElement::TitleBarButtonImage, others);
+    EXPECT_EQ(first.size(), QSize(378, 21));
+    EXPECT_EQ(first.cacheKey(), again.cacheKey());  // decoded once
+    EXPECT_NE(first.cacheKey(), others.cacheKey()); // each theme its own
+    // A damaged file changes nothing, so the pictures stay.
+    QByteArray damaged = Resource("mp10.skn");
+    damaged.truncate(damaged.size() / 2);
+    EXPECT_THROW(theme.ReadSkinData(damaged), ESkinError);
+    theme.GetBitmap(SkinElement::TitleBarButtonImage, again);
+    EXPECT_EQ(first.cacheKey(), again.cacheKey());
+    // Another theme loaded into the same component (through the same temporary name) drops them.
+    theme.ReadSkinData(Resource("mp10.skn"));
+    theme.GetBitmap(SkinElement::TitleBarButtonImage, again);
+    EXPECT_EQ(again.size(), QSize(450, 25));
+    QImage piece;
+    theme.GetBitmap(SkinElement::ButtonImage, piece, 3, 2);
+    EXPECT_EQ(piece.size(), QSize(66, 25));
 }
 
 TEST_F(ThemeComponentTest, EmbeddedThemeNeverUsesAPreparedName) {

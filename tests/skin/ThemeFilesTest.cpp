@@ -92,9 +92,10 @@ TEST(GeneratedThemeFiles, SignatureEntriesAndStoredLayout) {
         // Stored order: the bitmaps in element order, the integers in element order, the flags.
         QStringList bitmaps, numbers;
         for (int e = 1; e <= SkinElement::Count; ++e) {
-            const TskElementKind kind = ThemeElementKind(e);
-            if (kind == TskElementKind::Bitmap) bitmaps << ThemeElementKey(e);
-            if (kind == TskElementKind::Int || kind == TskElementKind::Color) numbers << ThemeElementKey(e);
+            const TskElementKind kind = ThemeElementKind(TskSkinElement(e));
+            if (kind == TskElementKind::Bitmap) bitmaps << ThemeElementKey(TskSkinElement(e));
+            if (kind == TskElementKind::Int || kind == TskElementKind::Color)
+                numbers << ThemeElementKey(TskSkinElement(e));
         }
         EXPECT_EQ(reader.BitmapKeys(), bitmaps);
         QStringList intKeys;
@@ -160,9 +161,9 @@ TEST(GeneratedThemeFiles, StylePicturesFollowTheirStripConventions) {
         const auto style = static_cast<TskUIStyle>(s);
         for (const auto& strip : strips) {
             QImage image;
-            GetBuiltInBitmap(style, strip.element, &image);
+            GetBuiltInBitmap(style, TskSkinElement(strip.element), &image);
             EXPECT_EQ(image.width() % strip.pieces, 0)
-                << BuiltInBitmapName(style, strip.element).toStdString();
+                << BuiltInBitmapName(style, TskSkinElement(strip.element)).toStdString();
         }
         // Radio buttons are drawn with their bottom-left pixel's colour left out: magenta.
         QImage radio;
@@ -185,9 +186,9 @@ TEST(GeneratedThemeFiles, StylePicturesFollowTheirStripConventions) {
 
 TEST(GeneratedThemeFiles, BuiltInBitmapPieces) {
     QImage whole, middle;
-    LoadBuiltInBitmap(WinXP, 1, &whole);
+    LoadBuiltInBitmap(WinXP, TskSkinElement(1), &whole);
     ASSERT_EQ(whole.size(), QSize(225, 21));
-    GetBuiltInBitmap(WinXP, 1, &middle, 3, 2);
+    GetBuiltInBitmap(WinXP, TskSkinElement(1), &middle, 3, 2);
     ASSERT_EQ(middle.size(), QSize(75, 21));
     EXPECT_EQ(middle, whole.copy(75, 0, 75, 21));
 
@@ -195,11 +196,11 @@ TEST(GeneratedThemeFiles, BuiltInBitmapPieces) {
     QImage untouched(3, 3, QImage::Format_RGB32);
     untouched.fill(Qt::red);
     const QImage before = untouched;
-    LoadBuiltInBitmap(WinXP, 2, &untouched);
-    GetBuiltInBitmap(FromThemeFile, 1, &untouched);
+    LoadBuiltInBitmap(WinXP, TskSkinElement(2), &untouched);
+    GetBuiltInBitmap(FromThemeFile, TskSkinElement(1), &untouched);
     EXPECT_EQ(untouched, before);
-    GetBuiltInBitmap(WinXP, 1, nullptr, 3, 2);
-    LoadBuiltInBitmap(WinXP, 1, nullptr);
+    GetBuiltInBitmap(WinXP, TskSkinElement(1), nullptr, 3, 2);
+    LoadBuiltInBitmap(WinXP, TskSkinElement(1), nullptr);
 
     QImage shared1, shared2;
     GetBuiltInBitmap(DeepBlue, SkinElement::ScrollButtonImage, &shared1);

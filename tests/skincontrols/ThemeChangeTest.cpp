@@ -8,6 +8,7 @@
 #include "skin/SKImagePanel.h"
 #include "skin/SKMainMenu.h"
 #include "skin/SKPopupMenu.h"
+#include "skin/SKRegister.h"
 #include "skin/SKTitleBar.h"
 #include "skin/SKTrackBar.h"
 

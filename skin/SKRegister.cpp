@@ -1,0 +1,29 @@
+#include "skin/SKRegister.h"
+
+#include "platform/FormResource.h"
+#include "skin/SKButton.h"
+#include "skin/SKGroupBox.h"
+#include "skin/SKImagePanel.h"
+#include "skin/SKMainMenu.h"
+#include "skin/SKPopupMenu.h"
+#include "skin/SKTitleBar.h"
+#include "skin/SKTrackBar.h"
+
+void RegisterSkinControls() {
+    FormClassRegistry::addWidget<TskButton>(QStringLiteral("TskButton"));
+    FormClassRegistry::addWidget<TskImageButton>(QStringLiteral("TskImageButton"));
+    FormClassRegistry::addWidget<TskCheckBox>(QStringLiteral("TskCheckBox"));
+    FormClassRegistry::addWidget<TskRadioButton>(QStringLiteral("TskRadioButton"));
+    FormClassRegistry::addWidget<TskTrackBar>(QStringLiteral("TskTrackBar"));
+    FormClassRegistry::addWidget<TskScrollTrackBar>(QStringLiteral("TskScrollTrackBar"));
+    FormClassRegistry::addWidget<TskImagePanel>(QStringLiteral("TskImagePanel"));
+    FormClassRegistry::addWidget<TskGroupBox>(QStringLiteral("TskGroupBox"));
+    FormClassRegistry::addWidget<TskTitleBar>(QStringLiteral("TskTitleBar"));
+    // Menus are components of the form, not widgets placed on a parent.
+    FormClassRegistry::add(QStringLiteral("TskPopupMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
+        return new TskPopupMenu(qobject_cast<QWidget*>(owner) ? qobject_cast<QWidget*>(owner) : parent);
+    });
+    FormClassRegistry::add(QStringLiteral("TskMainMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
+        return new TskMainMenu(owner ? owner : parent);
+    });
+}

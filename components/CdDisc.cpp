@@ -1,12 +1,10 @@
 #include "components/CdDisc.h"
 
+#include "components/CdImage.h"
+
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QTemporaryFile>
-#include <QTextStream>
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
@@ -18,7 +16,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <map>
+#include <algorithm>
 #include <mutex>
 #include <string>
 
@@ -41,79 +39,6 @@ QString takeLibMessage() {
     QString text = QString::fromLocal8Bit(t_lastMessage.c_str()).trimmed();
     t_lastMessage.clear();
     return text;
-}
-
-// The session of each track, from the "REM SESSION nn" lines of a CUE sheet (libcdio reads the
-// sheet as one session). Tracks before the first such line are in session 1.
-std::map<int, int> cueSessions(const QString& cuePath) {
-    std::map<int, int> sessions;
-    QFile file(cuePath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return sessions;
-    static const QRegularExpression remSession(QStringLiteral("^\\s*REM\\s+SESSION\\s+(\\d+)"),
-                                               QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression track(QStringLiteral("^\\s*TRACK\\s+(\\d+)"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    int session = 1;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        if (auto m = remSession.match(line); m.hasMatch()) {
-            session = qMax(1, m.captured(1).toInt());
-        } else if (auto t = track.match(line); t.hasMatch()) {
-            sessions[t.captured(1).toInt()] = session;
-        }
-    }
-    return sessions;
-}
-
-// A CUE sheet or TOC file is a few kilobytes; anything much larger is not one.
-constexpr qint64 kMaxSheetBytes = 1 << 20;
-
-// What libcdio reads must be plain files: a FIFO or a device named as an image or its data file
-// would block the reading thread (the user-interface thread) or never end.
-QString notAPlainFile(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("%1 is not a plain file").arg(QDir::toNativeSeparators(path));
-    return {};
-}
-
-// libcdio's cdrdao reader takes the data file names of a TOC file from the working folder, not
-// from the TOC file's folder. The TOC is read through a temporary copy whose relative data file
-// names are made absolute; libcdio reads the copy while opening and keeps only the data files.
-CdIo_t* openTocImage(const QString& tocPath, QString* why) {
-    QFile source(tocPath);
-    if (!source.open(QIODevice::ReadOnly)) return nullptr;
-    const QDir folder = QFileInfo(tocPath).absoluteDir();
-    static const QRegularExpression fileName(
-        QStringLiteral("^(\\s*(?:FILE|AUDIOFILE|DATAFILE)\\s+\")([^\"]*)(\".*)$"));
-    QByteArray text;
-    while (!source.atEnd()) {
-        QString line = QString::fromUtf8(source.readLine(kMaxSheetBytes)).trimmed();
-        const auto m = fileName.match(line);
-        if (m.hasMatch()) {
-            const QString data =
-                QDir::isRelativePath(m.captured(2)) ? folder.absoluteFilePath(m.captured(2)) : m.captured(2);
-            if (const QString problem = notAPlainFile(data); !problem.isEmpty()) {
-                *why = problem;
-                return nullptr;
-            }
-            line = m.captured(1) + data + m.captured(3);
-        }
-        text += line.toUtf8() + '\n';
-    }
-    QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/cdimage-XXXXXX.toc"));
-    if (!copy.open()) return nullptr;
-    copy.write(text);
-    copy.flush();
-    return cdio_open(QFile::encodeName(copy.fileName()).constData(), DRIVER_CDRDAO);
-}
-
-// libcdio reads the audio of a CUE sheet from the file of the sheet's name ending in .bin.
-QString cueDataFile(const QString& cuePath) {
-    if (cuePath.endsWith(QStringLiteral(".cue"))) return cuePath.chopped(3) + QStringLiteral("bin");
-    if (cuePath.endsWith(QStringLiteral(".CUE"))) return cuePath.chopped(3) + QStringLiteral("BIN");
-    return {};
 }
 
 enum class DriveStatus { Disc, NoDisc, Unknown };
@@ -216,69 +141,66 @@ uint32_t cddbDiscId(const CdToc& toc) {
            static_cast<uint32_t>(toc.tracks.size());
 }
 
-CdIo_t* open(const CdDriveEntry& drive, QString* error) {
+void CdioDeleter::operator()(CdIo_t* cdio) const {
+    cdio_destroy(cdio);
+}
+
+CdioHandle open(const CdDriveEntry& drive, QString* error) {
     installLogHandler();
     takeLibMessage();
-    if (drive.isImage && !QFileInfo::exists(drive.source)) {
-        if (error) *error = QStringLiteral("The disc image %1 does not exist.").arg(drive.source);
-        return nullptr;
-    }
-    QString why;
-    if (drive.isImage) {
-        const QFileInfo sheet(drive.source);
-        if (!sheet.isFile() || sheet.size() > kMaxSheetBytes)
-            why = QStringLiteral("it is not a CUE sheet or TOC file");
-        else if (!drive.isTocImage)
-            why = notAPlainFile(cueDataFile(drive.source));
-    }
-    CdIo_t* cdio = nullptr;
-    if (!why.isEmpty()) {
-        // refused before libcdio touches it
-    } else if (drive.isTocImage) {
-        cdio = openTocImage(drive.source, &why);
-    } else {
-        cdio = cdio_open(QFile::encodeName(drive.source).constData(),
-                         drive.isImage ? DRIVER_BINCUE : DRIVER_DEVICE);
-    }
+    CdioHandle cdio;
+    if (!drive.isImage) cdio.reset(cdio_open(QFile::encodeName(drive.source).constData(), DRIVER_DEVICE));
     if (!cdio && error) {
-        if (why.isEmpty()) why = takeLibMessage();
-        *error = drive.isImage ? QStringLiteral("The disc image %1 cannot be read").arg(drive.source)
-                               : QStringLiteral("The drive %1 cannot be opened").arg(drive.source);
-        *error += why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": %1.").arg(why);
+        const QString why = drive.isImage ? QStringLiteral("it is a disc image") : takeLibMessage();
+        *error = QStringLiteral("The drive %1 cannot be opened").arg(drive.source) +
+                 (why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": %1.").arg(why));
     }
     return cdio;
 }
 
-ReadResult readDisc(const CdDriveEntry& drive) {
+namespace {
+
+ReadResult readImage(const CdDriveEntry& drive) {
     ReadResult result;
-    if (drive.isImage) {
-        if (!QFileInfo::exists(drive.source)) return result; // no disc in this "drive"
-    } else if (driveStatus(drive.source) == DriveStatus::NoDisc) {
+    result.state = CdMediaState::Unrecognised;
+    CdImage::LoadResult image = CdImage::load(drive.source, drive.isTocImage);
+    if (!image.layout) {
+        result.error = QStringLiteral("The disc image %1 cannot be read: %2.").arg(drive.source, image.error);
         return result;
     }
-    result.state = CdMediaState::Unrecognised;
-    CdIo_t* cdio = open(drive, &result.error);
-    if (!cdio) return result;
+    result.toc = image.layout->toc;
+    result.image = std::move(image.layout);
+    result.state = CdMediaState::Present;
+    return result;
+}
 
-    const QString where = drive.isImage ? QStringLiteral("The disc image %1").arg(drive.source)
-                                        : QStringLiteral("The disc in %1").arg(drive.source);
+} // namespace
+
+ReadResult readDisc(const CdDriveEntry& drive) {
+    if (drive.isImage) {
+        if (!QFileInfo::exists(drive.source)) return {}; // no disc in this "drive"
+        return readImage(drive);
+    }
+    ReadResult result;
+    if (driveStatus(drive.source) == DriveStatus::NoDisc) return result;
+    result.state = CdMediaState::Unrecognised;
+    CdioHandle handle = open(drive, &result.error);
+    if (!handle) return result;
+    CdIo_t* cdio = handle.get();
+
+    const QString where = QStringLiteral("The disc in %1").arg(drive.source);
     const track_t first = cdio_get_first_track_num(cdio);
     const track_t count = cdio_get_num_tracks(cdio);
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0) {
         const QString why = takeLibMessage();
         result.error = where + QStringLiteral(" has no readable table of contents") +
                        (why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": %1.").arg(why));
-        cdio_destroy(cdio);
         return result;
     }
     CdToc& toc = result.toc;
     toc.leadout = cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK);
-
-    std::map<int, int> imageSessions;
-    if (drive.isImage && !drive.isTocImage) imageSessions = cueSessions(drive.source);
     lsn_t lastSessionStart = 0;
-    if (!drive.isImage && cdio_get_last_session(cdio, &lastSessionStart) != DRIVER_OP_SUCCESS)
-        lastSessionStart = 0;
+    if (cdio_get_last_session(cdio, &lastSessionStart) != DRIVER_OP_SUCCESS) lastSessionStart = 0;
 
     for (track_t i = 0; i < count; ++i) {
         const track_t number = static_cast<track_t>(first + i);
@@ -287,47 +209,28 @@ ReadResult readDisc(const CdDriveEntry& drive) {
         t.start = cdio_get_track_lsn(cdio, number);
         if (t.start == CDIO_INVALID_LSN) {
             result.error = where + QStringLiteral(" has an unreadable entry for track %1.").arg(number);
-            cdio_destroy(cdio);
             return result;
         }
         t.type = trackTypeOf(cdio, number, t.start);
-        if (drive.isImage) {
-            auto it = imageSessions.find(number);
-            t.session = it != imageSessions.end() ? it->second - 1 : 0;
-        } else {
-            t.session = (lastSessionStart > 0 && t.start >= lastSessionStart) ? 1 : 0;
-        }
+        t.session = (lastSessionStart > 0 && t.start >= lastSessionStart) ? 1 : 0;
         toc.tracks.push_back(t);
     }
-    // Sessions are numbered in disc order without holes.
-    std::map<int, int> renumber;
-    for (const CdTrackInfo& t : toc.tracks)
-        renumber.emplace(t.session, 0);
-    int next = 0;
-    for (auto& [session, index] : renumber)
-        index = next++;
-    for (CdTrackInfo& t : toc.tracks)
-        t.session = renumber[t.session];
-    toc.sessionCount = next;
-
+    toc.sessionCount = 1;
     for (size_t i = 0; i < toc.tracks.size(); ++i) {
         CdTrackInfo& t = toc.tracks[i];
+        toc.sessionCount = std::max(toc.sessionCount, t.session + 1);
         const bool last = i + 1 == toc.tracks.size();
         int32_t end = last ? toc.leadout : toc.tracks[i + 1].start;
-        // On a pressed multi-session disc the lead-out and lead-in of the first session lie between
-        // the sessions (11400 sectors); they are not part of the last track of the first session.
-        if (!last && !drive.isImage && toc.tracks[i + 1].session != t.session && end - t.start > 11400)
-            end -= 11400;
+        // On a multi-session disc the lead-out and lead-in of the first session lie between the
+        // sessions (11400 sectors); they are not part of the last track of the first session.
+        if (!last && toc.tracks[i + 1].session != t.session && end - t.start > 11400) end -= 11400;
         t.sectors = end - t.start;
         if (t.sectors <= 0) {
-            result.error =
-                where + QStringLiteral(" is truncated or damaged: track %1 has no data.").arg(t.number);
-            cdio_destroy(cdio);
+            result.error = where + QStringLiteral(" is damaged: track %1 has no data.").arg(t.number);
             return result;
         }
     }
-    toc.discType = drive.isImage ? 0 : discTypeOf(cdio);
-    cdio_destroy(cdio);
+    toc.discType = discTypeOf(cdio);
     result.state = CdMediaState::Present;
     return result;
 }

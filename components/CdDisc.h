@@ -5,9 +5,14 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 typedef struct _CdIo CdIo_t;
+
+namespace CdImage {
+struct Layout;
+}
 
 // What the CD component knows about the disc in a drive: its tracks in disc order, with their
 // session, start sector, length in sectors and kind.
@@ -40,17 +45,24 @@ constexpr int kSectorsPerSecond = 75;
 // The disc identifier of the FreeDB database for this table of contents.
 uint32_t cddbDiscId(const CdToc& toc);
 
-// Opens the drive's device or image with libcdio. Null when that fails; `error` then says why in
-// words a user can read (including libcdio's own complaint about a damaged image).
-CdIo_t* open(const CdDriveEntry& drive, QString* error);
+// A libcdio handle, closed when it goes.
+struct CdioDeleter {
+    void operator()(CdIo_t* cdio) const;
+};
+using CdioHandle = std::unique_ptr<CdIo_t, CdioDeleter>;
+
+// Opens a real drive with libcdio. Null when that fails (and always for a disc image, which is
+// read from its data files); `error` then says why in words a user can read.
+CdioHandle open(const CdDriveEntry& drive, QString* error);
 
 struct ReadResult {
     CdMediaState state = CdMediaState::NoDisc;
     CdToc toc;
-    QString error; // set for an unrecognised disc: why it could not be read
+    QString error;                                // set for an unrecognised disc: why it could not be read
+    std::shared_ptr<const CdImage::Layout> image; // a disc image: where its sectors are
 };
 
-// Reads the table of contents of the disc in the drive (or of the image).
+// Reads the table of contents of the disc in the drive (or of the image: see CdImage).
 ReadResult readDisc(const CdDriveEntry& drive);
 
 // A cheap look at the drive for the media-change poll: a value that changes when a disc is

@@ -1,5 +1,6 @@
 #include "components/TAudioCDGrabber2.h"
 
+#include "components/CdImage.h"
 #include "components/CddbLookup.h"
 #include "components/ComponentError.h"
 #include "platform/WindowMessages.h"
@@ -15,6 +16,8 @@
 #include <cdio/paranoia/paranoia.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 
 namespace {
@@ -23,58 +26,109 @@ constexpr int kPollIntervalMs = 1000;
 constexpr int kSectorsPerWrite = 32;
 constexpr int kSectorsPerPlainRead = 26;
 constexpr int kSampleRate = 44100;
+// How long AbortGrab (and the grabber's destructor) waits for the worker before abandoning it.
+constexpr int kAbortWaitMs = 1000;
 
 int16_t readLittleEndian16(const uint8_t* p) {
     return static_cast<int16_t>(qFromLittleEndian<quint16>(p));
 }
 
+struct CddaDeleter {
+    void operator()(cdrom_drive_t* cdda) const { cdio_cddap_close_no_free_cdio(cdda); }
+};
+struct ParanoiaDeleter {
+    void operator()(cdrom_paranoia_t* paranoia) const { cdio_paranoia_free(paranoia); }
+};
+
 } // namespace
 
-// Everything one grab needs, shared between the starting call and the worker thread.
-struct TAudioCDGrabber2::GrabJob {
+struct TAudioCDGrabber2::EventTarget {
+    std::mutex mutex;
+    QObject* context = nullptr; // cleared when the grabber goes; late events are then dropped
+
+    void post(std::function<void()> fn) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (context) RunOnUiThread(context, std::move(fn));
+    }
+};
+
+// Everything one grab needs, shared between the starting call and the worker thread. The worker
+// keeps it (and the link and the event target) alive, so it may finish after the grabber is gone.
+struct TAudioCDGrabber2::GrabJob : std::enable_shared_from_this<GrabJob> {
+    TAudioCDGrabber2* owner = nullptr; // used only inside events, which run only while it exists
+    std::shared_ptr<TAudioFileLink> link;
+    std::shared_ptr<EventTarget> events;
     CdDriveEntry drive;
     int32_t start = 0;
     int32_t sectors = 0;
-    int32_t readableEnd = 0; // the lead-out as the source reports it when the grab starts
+    int32_t readableEnd = 0; // a drive: the lead-out it reports when the grab starts
     int trackNumber = 0;
     QString fileName;
     GrabModeSettings mode{};
     AudioSink* sink = nullptr; // which object the link led to at the start: only ever called through the link
 
-    CdIo_t* cdio = nullptr;
-    cdrom_drive_t* cdda = nullptr;
-    cdrom_paranoia_t* paranoia = nullptr;
+    // A real drive is read through paranoia (or plain reads); a disc image straight from its files.
+    CdDisc::CdioHandle cdio;
+    std::unique_ptr<cdrom_drive_t, CddaDeleter> cdda;
+    std::unique_ptr<cdrom_paranoia_t, ParanoiaDeleter> paranoia;
+    std::unique_ptr<CdImage::Reader> image;
 
     std::atomic<bool> abort{false};
     std::atomic<bool> finalReported{false}; // the 100 or the error went out
     std::atomic<double> lastProgress{0.0};
+
+    // `finished`: the worker is done with everything. `abandoned`: nobody waits for it any more;
+    // it sends no event and removes its partial file.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool finished = false;
+    bool abandoned = false;
 
     // Paranoia's callback state (worker thread only).
     int retry = 0;
     bool skipped = false;
     bool readError = false;
     int32_t problemSector = -1;
-    std::function<void(int, int)> reportRetry;
 
     void closeReader() {
-        if (paranoia) cdio_paranoia_free(paranoia);
-        paranoia = nullptr;
-        if (cdda) cdio_cddap_close_no_free_cdio(cdda);
-        cdda = nullptr;
-        if (cdio) cdio_destroy(cdio);
-        cdio = nullptr;
+        paranoia.reset(); // before the drive it reads
+        cdda.reset();
+        cdio.reset();
+        image.reset();
     }
-    ~GrabJob() { closeReader(); }
-};
-
-struct TAudioCDGrabber2::LookupShared {
-    std::mutex mutex;
-    QObject* context = nullptr; // cleared when the grabber goes; late results are then dropped
-
+    bool isFinished() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return finished;
+    }
+    // Sends an event unless the grab was abandoned.
     void post(std::function<void()> fn) {
         std::lock_guard<std::mutex> lock(mutex);
-        if (context) RunOnUiThread(context, std::move(fn));
+        if (!abandoned) events->post(std::move(fn));
     }
+    void reportRetry(int retryNumber, int sector) {
+        TAudioCDGrabber2* g = owner;
+        post([g, retryNumber, sector] { Q_EMIT g->OnGrabRetry(static_cast<int16_t>(retryNumber), sector); });
+    }
+    // Progress still on its way when the grab is aborted is dropped: after AbortGrab only its own
+    // last progress arrives.
+    void reportProgress(double progress) {
+        TAudioCDGrabber2* g = owner;
+        post([g, progress, job = shared_from_this()] {
+            if (!job->abort.load()) Q_EMIT g->OnOperationProgress(progress);
+        });
+    }
+    QString lostSectorError(int32_t sector) const {
+        return QStringLiteral(
+                   "Read error on track %1 at sector %2: the disc cannot be read there even after %3 "
+                   "attempts.")
+            .arg(trackNumber)
+            .arg(sector)
+            .arg(mode.maxRetries);
+    }
+    bool readImage(int32_t at, int count, std::vector<int16_t>& out, QString* failure);
+    bool readDrive(int32_t at, int* got, std::vector<int16_t>& out, std::vector<uint8_t>& raw,
+                   QString* failure);
+    void run();
 };
 
 namespace {
@@ -102,6 +156,146 @@ void paranoiaCallback(long inpos, paranoia_cb_mode_t function) {
 
 } // namespace
 
+// Reads `count` sectors of a disc image into `out`. A sector whose data is not in its file (the
+// file was cut short or cannot be read) is read again as a drive would be, up to the mode's
+// limit, each attempt reported; then it is silence where the mode skips, else the grab fails.
+bool TAudioCDGrabber2::GrabJob::readImage(int32_t at, int count, std::vector<int16_t>& out,
+                                          QString* failure) {
+    const size_t offset = out.size();
+    out.resize(offset + static_cast<size_t>(count) * CD_FRAMEWORDS);
+    if (image->readAudio(at, count, out.data() + offset)) return true;
+    for (int s = 0; s < count && !abort.load(); ++s) {
+        int16_t* dest = out.data() + offset + static_cast<size_t>(s) * CD_FRAMEWORDS;
+        bool ok = image->readAudio(at + s, 1, dest);
+        for (int attempt = 1; !ok && attempt <= mode.maxRetries && !abort.load(); ++attempt) {
+            reportRetry(attempt, at + s);
+            ok = image->readAudio(at + s, 1, dest);
+        }
+        if (ok) continue;
+        if (!mode.skipAllowed) {
+            *failure = lostSectorError(at + s);
+            return false;
+        }
+        std::fill(dest, dest + CD_FRAMEWORDS, int16_t{0});
+    }
+    return true;
+}
+
+// Reads from a real drive: one sector through paranoia, or up to 26 with plain reads.
+bool TAudioCDGrabber2::GrabJob::readDrive(int32_t at, int* got, std::vector<int16_t>& out,
+                                          std::vector<uint8_t>& raw, QString* failure) {
+    // Sectors past the data the disc has cannot be read; paranoia would hand out silence.
+    if (at >= readableEnd) {
+        *failure = QStringLiteral("Read error on track %1 at sector %2: the disc has no data there.")
+                       .arg(trackNumber)
+                       .arg(at);
+        return false;
+    }
+    if (paranoia) {
+        int16_t* data = cdio_paranoia_read_limited(paranoia.get(), paranoiaCallback, mode.maxRetries);
+        // With verification off paranoia fills a failed read with silence; with it on, a failed
+        // read is read again and only a skip means the data was not recovered.
+        const bool lost = skipped || (readError && mode.paranoiaMode == PARANOIA_MODE_DISABLE);
+        if (!data || (lost && !mode.skipAllowed)) {
+            *failure = lostSectorError(problemSector >= 0 ? problemSector : at);
+            return false;
+        }
+        retry = 0;
+        skipped = false;
+        readError = false;
+        problemSector = -1;
+        out.insert(out.end(), data, data + CD_FRAMEWORDS);
+        *got = 1;
+        return true;
+    }
+    const int n = std::min<int32_t>({kSectorsPerPlainRead, start + sectors - at, readableEnd - at});
+    if (cdio_read_audio_sectors(cdio.get(), raw.data(), at, static_cast<uint32_t>(n)) != DRIVER_OP_SUCCESS) {
+        *failure = QStringLiteral("Read error on track %1 at sector %2.").arg(trackNumber).arg(at);
+        return false;
+    }
+    const size_t values = static_cast<size_t>(n) * CD_FRAMEWORDS;
+    const size_t offset = out.size();
+    out.resize(offset + values);
+    for (size_t i = 0; i < values; ++i)
+        out[offset + i] = readLittleEndian16(&raw[i * 2]);
+    *got = n;
+    return true;
+}
+
+void TAudioCDGrabber2::GrabJob::run() {
+    t_job = this;
+    QString failure;
+    int32_t done = 0;
+    int lastPercent = 0;
+    std::vector<int16_t> pending;
+    pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
+    std::vector<uint8_t> raw(static_cast<size_t>(kSectorsPerPlainRead) * CdDisc::kSectorBytes);
+    auto flush = [&] {
+        if (pending.empty()) return;
+        AudioBlock block(std::move(pending), 2);
+        pending = std::vector<int16_t>();
+        pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
+        if (!link->withSink(sink, [&](AudioSink& out) { out.sinkWriteArray(block); }))
+            throw ComponentError(QStringLiteral("The audio file was closed while track %1 was being grabbed.")
+                                     .arg(trackNumber));
+    };
+    try {
+        while (done < sectors && !abort.load()) {
+            int got = 0;
+            if (image) {
+                got = std::min(kSectorsPerWrite, sectors - done);
+                if (!readImage(start + done, got, pending, &failure)) break;
+            } else if (!readDrive(start + done, &got, pending, raw, &failure)) {
+                break;
+            }
+            done += got;
+            if (pending.size() >= static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS) flush();
+            const int percent = static_cast<int>(static_cast<int64_t>(done) * 100 / sectors);
+            if (percent > lastPercent && done < sectors) {
+                lastPercent = percent;
+                lastProgress = 100.0 * done / sectors;
+                reportProgress(lastProgress.load());
+            }
+        }
+        if (failure.isEmpty() && !abort.load()) flush();
+    } catch (const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
+    }
+    t_job = nullptr;
+    closeReader();
+    QString closeFailure;
+    try {
+        // An object that went away closed its file itself.
+        link->withSink(sink, [](AudioSink& out) { out.sinkClose(); });
+    } catch (const std::exception& e) {
+        closeFailure = QString::fromUtf8(e.what());
+    }
+    if (failure.isEmpty() && !abort.load()) failure = closeFailure;
+
+    std::lock_guard<std::mutex> lock(mutex);
+    finished = true;
+    changed.notify_all();
+    if (abandoned) {
+        // Whoever gave up on this grab has reported it; what it wrote is not a whole track.
+        QFile::remove(fileName);
+        return;
+    }
+    if (abort.load()) return; // AbortGrab reports the final progress
+    finalReported = true;
+    TAudioCDGrabber2* g = owner;
+    if (!failure.isEmpty()) {
+        // A file that misses part of the track is not left behind as if it were complete.
+        QFile::remove(fileName);
+        const double progress = lastProgress.load();
+        events->post([g, progress, failure] {
+            Q_EMIT g->OnOperationProgress(progress);
+            throw ComponentError(failure);
+        });
+        return;
+    }
+    events->post([g] { Q_EMIT g->OnOperationProgress(100.0); });
+}
+
 TAudioCDGrabber2::GrabModeSettings TAudioCDGrabber2::grabModeSettings(int mode) {
     const int secure = PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP;
     switch (mode) {
@@ -119,9 +313,8 @@ TAudioCDGrabber2::GrabModeSettings TAudioCDGrabber2::grabModeSettings(int mode) 
 }
 
 TAudioCDGrabber2::TAudioCDGrabber2(QObject* parent)
-    : QObject(parent), m_context(std::make_unique<QObject>()),
-      m_lookupShared(std::make_shared<LookupShared>()) {
-    m_lookupShared->context = m_context.get();
+    : QObject(parent), m_context(std::make_unique<QObject>()), m_events(std::make_shared<EventTarget>()) {
+    m_events->context = m_context.get();
     m_pollTimer = new QTimer(m_context.get());
     m_pollTimer->setInterval(kPollIntervalMs);
     QObject::connect(m_pollTimer, &QTimer::timeout, m_context.get(), [this] { pollMedia(); });
@@ -129,23 +322,41 @@ TAudioCDGrabber2::TAudioCDGrabber2(QObject* parent)
 
 TAudioCDGrabber2::~TAudioCDGrabber2() {
     // A running grab stops; the worker closes its file on the way out. Nobody is left to delete
-    // the partial file, so it goes here.
-    if (m_job && m_grabbing.load()) {
+    // the partial file: it goes here, or, from a worker that does not come back in time, when it
+    // does.
+    if (m_job && !m_job->isFinished()) {
         m_job->abort = true;
-        if (m_worker.joinable()) m_worker.join();
-        if (!m_job->finalReported.load()) QFile::remove(m_job->fileName);
+        std::unique_lock<std::mutex> lock(m_job->mutex);
+        if (m_job->changed.wait_for(lock, std::chrono::milliseconds(kAbortWaitMs),
+                                    [this] { return m_job->finished; })) {
+            lock.unlock();
+            m_worker.join();
+            if (!m_job->finalReported.load()) QFile::remove(m_job->fileName);
+        } else {
+            m_job->abandoned = true;
+            lock.unlock();
+            m_worker.detach();
+        }
     }
     if (m_worker.joinable()) m_worker.join();
     StopRead();
     {
-        std::lock_guard<std::mutex> lock(m_lookupShared->mutex);
-        m_lookupShared->context = nullptr;
+        std::lock_guard<std::mutex> lock(m_events->mutex);
+        m_events->context = nullptr;
     }
     m_context.reset(); // drops events still queued for this object
 }
 
 void TAudioCDGrabber2::post(std::function<void()> fn) {
     RunOnUiThread(m_context.get(), std::move(fn));
+}
+
+void TAudioCDGrabber2::resetDisc() {
+    m_state = CdMediaState::NoDisc;
+    m_toc = CdToc();
+    m_image.reset();
+    m_discId = 0;
+    m_session = m_track = -1;
 }
 
 // ---- drives -------------------------------------------------------------------------------------
@@ -155,10 +366,7 @@ void TAudioCDGrabber2::Initialize() {
     StopRead();
     m_drives = CdDriveList::enumerate();
     m_drive = -1;
-    m_state = CdMediaState::NoDisc;
-    m_toc = CdToc();
-    m_discId = 0;
-    m_session = m_track = -1;
+    resetDisc();
     if (!m_drives.empty()) {
         m_drive = 0;
         m_mediaSignature = CdDisc::mediaSignature(m_drives[0]);
@@ -177,10 +385,7 @@ void TAudioCDGrabber2::SelectDrive(int index) {
     requireIdle("change the drive");
     StopRead();
     m_drive = index - 1;
-    m_state = CdMediaState::NoDisc;
-    m_toc = CdToc();
-    m_discId = 0;
-    m_session = m_track = -1;
+    resetDisc();
     m_mediaSignature = CdDisc::mediaSignature(m_drives[m_drive]);
 }
 
@@ -237,6 +442,7 @@ void TAudioCDGrabber2::RefreshMedia() {
     CdDisc::ReadResult result = CdDisc::readDisc(drive);
     m_state = result.state;
     m_toc = result.state == CdMediaState::Present ? std::move(result.toc) : CdToc();
+    m_image = std::move(result.image);
     m_discId = CdDisc::cddbDiscId(m_toc);
     m_session = m_track = -1;
     // A damaged image in the drive list is the user's to mend: say what is wrong with it. A real
@@ -254,7 +460,7 @@ void TAudioCDGrabber2::requireDisc() const {
 }
 
 void TAudioCDGrabber2::requireIdle(const char* what) const {
-    if (m_grabbing.load())
+    if (IsGrabbing())
         throw ComponentError(
             QStringLiteral("Cannot %1 while a track is being grabbed.").arg(QLatin1String(what)));
 }
@@ -344,15 +550,17 @@ void TAudioCDGrabber2::trayCommand(int what) {
     const CdDriveEntry& drive = currentDrive();
     if (drive.isImage) return; // an image has no tray
     QString error;
-    CdIo_t* cdio = CdDisc::open(drive, &error);
+    CdDisc::CdioHandle cdio = CdDisc::open(drive, &error);
     if (!cdio) throw ComponentError(error);
     driver_return_code_t rc;
     if (what == 2) {
-        rc = cdio_eject_media(&cdio);
+        // Ejecting closes the handle on success and clears it; the handle owns what is left.
+        CdIo_t* handle = cdio.release();
+        rc = cdio_eject_media(&handle);
+        cdio.reset(handle);
     } else {
-        rc = mmc_prevent_allow_medium_removal(cdio, false, what == 1, 0);
+        rc = mmc_prevent_allow_medium_removal(cdio.get(), false, what == 1, 0);
     }
-    if (cdio) cdio_destroy(cdio);
     if (rc != DRIVER_OP_SUCCESS) {
         static const char* const names[] = {"unlock the tray of", "lock the tray of", "eject the disc from"};
         throw ComponentError(QStringLiteral("Cannot %1 %2.").arg(QLatin1String(names[what]), drive.source));
@@ -373,23 +581,38 @@ void TAudioCDGrabber2::Eject() {
 
 // ---- grabbing -----------------------------------------------------------------------------------
 
+// ---- grabbing -----------------------------------------------------------------------------------
+
+bool TAudioCDGrabber2::IsGrabbing() const {
+    if (!m_job) return false;
+    std::lock_guard<std::mutex> lock(m_job->mutex);
+    return !m_job->finished && !m_job->abandoned;
+}
+
 void TAudioCDGrabber2::finishWorker() {
     if (m_worker.joinable()) m_worker.join();
     m_job.reset();
 }
 
 void TAudioCDGrabber2::StartGrab(const QString& fileName) {
-    if (m_grabbing.load()) throw ComponentError(QStringLiteral("A track is being grabbed already."));
+    if (IsGrabbing()) throw ComponentError(QStringLiteral("A track is being grabbed already."));
+    // An abandoned grab still waits in a read of the drive (or a write) and holds the audio file.
+    if (m_job && !m_job->isFinished())
+        throw ComponentError(
+            QStringLiteral("The last grab has not come back from %1 yet.").arg(m_job->drive.source));
     finishWorker();
     const CdTrackInfo& track = currentTrack();
     if (track.type != 0)
         throw ComponentError(QStringLiteral("Track %1 is not an audio track.").arg(track.number));
-    AudioSink* sink = m_link.sink();
+    AudioSink* sink = m_link->sink();
     if (!sink) throw ComponentError(QStringLiteral("No audio file is connected to the CD grabber."));
     if (fileName.isEmpty())
         throw ComponentError(QStringLiteral("No file name was given for the grabbed track."));
 
     auto job = std::make_shared<GrabJob>();
+    job->owner = this;
+    job->link = m_link;
+    job->events = m_events;
     job->drive = currentDrive();
     job->start = track.start;
     job->sectors = track.sectors;
@@ -400,158 +623,73 @@ void TAudioCDGrabber2::StartGrab(const QString& fileName) {
 
     // The source is opened here, so that a drive or image that cannot be read fails the call.
     QString error;
-    job->cdio = CdDisc::open(job->drive, &error);
-    if (!job->cdio) throw ComponentError(error);
-    job->readableEnd = cdio_get_track_lsn(job->cdio, CDIO_CDROM_LEADOUT_TRACK);
-    if (m_optionC && !job->drive.isImage) cdio_set_speed(job->cdio, 0); // 0: the drive's highest speed
-    if (job->mode.paranoia) {
-        job->cdda = cdio_cddap_identify_cdio(job->cdio, CDDA_MESSAGE_FORGETIT, nullptr);
-        // Image data is little-endian by definition; only a real drive needs paranoia's guess.
-        if (job->cdda && job->drive.isImage) job->cdda->bigendianp = 0;
-        if (!job->cdda || cdio_cddap_open(job->cdda) != 0) {
-            throw ComponentError(QStringLiteral("Cannot read audio from %1.").arg(job->drive.source));
+    if (job->drive.isImage) {
+        // Paranoia verifies what a drive delivers; an image's files are read as they are, in
+        // every mode. The sheet must still describe a disc with its data files.
+        const CdDisc::ReadResult now = CdDisc::readDisc(job->drive);
+        if (now.state != CdMediaState::Present)
+            throw ComponentError(now.error.isEmpty()
+                                     ? QStringLiteral("The disc image %1 is gone.").arg(job->drive.source)
+                                     : now.error);
+        job->image = std::make_unique<CdImage::Reader>(m_image);
+        if (!job->image->open(&error)) throw ComponentError(error);
+    } else {
+        job->cdio = CdDisc::open(job->drive, &error);
+        if (!job->cdio) throw ComponentError(error);
+        job->readableEnd = cdio_get_track_lsn(job->cdio.get(), CDIO_CDROM_LEADOUT_TRACK);
+        if (m_optionC) cdio_set_speed(job->cdio.get(), 0); // 0: the drive's highest speed
+        if (job->mode.paranoia) {
+            job->cdda.reset(cdio_cddap_identify_cdio(job->cdio.get(), CDDA_MESSAGE_FORGETIT, nullptr));
+            if (!job->cdda || cdio_cddap_open(job->cdda.get()) != 0)
+                throw ComponentError(QStringLiteral("Cannot read audio from %1.").arg(job->drive.source));
+            job->paranoia.reset(cdio_paranoia_init(job->cdda.get()));
+            cdio_paranoia_modeset(job->paranoia.get(), job->mode.paranoiaMode);
+            cdio_paranoia_seek(job->paranoia.get(), job->start, SEEK_SET);
         }
-        if (job->drive.isImage) job->cdda->bigendianp = 0;
-        job->paranoia = cdio_paranoia_init(job->cdda);
-        cdio_paranoia_modeset(job->paranoia, job->mode.paranoiaMode);
-        cdio_paranoia_seek(job->paranoia, job->start, SEEK_SET);
     }
 
     sink->sinkSetInputFormat(kSampleRate, 2);
     sink->sinkCreateWrite(fileName); // raises when the file cannot be created
 
-    job->reportRetry = [this](int retry, int sector) {
-        post([this, retry, sector] { Q_EMIT OnGrabRetry(static_cast<int16_t>(retry), sector); });
-    };
     m_job = job;
-    m_grabbing = true;
-    m_worker = std::thread([this, job] {
-        t_job = job.get();
-        QString failure;
-        int32_t done = 0;
-        int lastPercent = 0;
-        std::vector<int16_t> pending;
-        pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
-        std::vector<uint8_t> raw(static_cast<size_t>(kSectorsPerPlainRead) * CdDisc::kSectorBytes);
-        auto flush = [&] {
-            if (pending.empty()) return;
-            AudioBlock block(std::move(pending), 2);
-            pending = std::vector<int16_t>();
-            pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
-            if (!m_link.withSink(job->sink, [&](AudioSink& out) { out.sinkWriteArray(block); }))
-                throw ComponentError(
-                    QStringLiteral("The audio file was closed while track %1 was being grabbed.")
-                        .arg(job->trackNumber));
-        };
-        try {
-            while (done < job->sectors && !job->abort.load()) {
-                int got = 0;
-                // Sectors past the data the source has now (a disc image cut short since its
-                // table of contents was read) cannot be read; paranoia would hand out silence.
-                if (job->start + done >= job->readableEnd) {
-                    failure =
-                        QStringLiteral("Read error on track %1 at sector %2: the disc has no data there.")
-                            .arg(job->trackNumber)
-                            .arg(job->start + done);
-                    break;
-                }
-                if (job->paranoia) {
-                    int16_t* data =
-                        cdio_paranoia_read_limited(job->paranoia, paranoiaCallback, job->mode.maxRetries);
-                    // With verification off paranoia fills a failed read with silence; with it on, a
-                    // failed read is read again and only a skip means the data was not recovered.
-                    const bool lost =
-                        job->skipped || (job->readError && job->mode.paranoiaMode == PARANOIA_MODE_DISABLE);
-                    if (!data || (lost && !job->mode.skipAllowed)) {
-                        const int32_t sector =
-                            job->problemSector >= 0 ? job->problemSector : job->start + done;
-                        failure = QStringLiteral(
-                                      "Read error on track %1 at sector %2: the disc cannot be read there "
-                                      "even after %3 attempts.")
-                                      .arg(job->trackNumber)
-                                      .arg(sector)
-                                      .arg(job->mode.maxRetries);
-                        break;
-                    }
-                    job->retry = 0;
-                    job->skipped = false;
-                    job->readError = false;
-                    job->problemSector = -1;
-                    pending.insert(pending.end(), data, data + CD_FRAMEWORDS);
-                    got = 1;
-                } else {
-                    const int n = std::min<int32_t>(
-                        {kSectorsPerPlainRead, job->sectors - done, job->readableEnd - job->start - done});
-                    if (cdio_read_audio_sectors(job->cdio, raw.data(), job->start + done,
-                                                static_cast<uint32_t>(n)) != DRIVER_OP_SUCCESS) {
-                        failure = QStringLiteral("Read error on track %1 at sector %2.")
-                                      .arg(job->trackNumber)
-                                      .arg(job->start + done);
-                        break;
-                    }
-                    const size_t values = static_cast<size_t>(n) * CD_FRAMEWORDS;
-                    const size_t offset = pending.size();
-                    pending.resize(offset + values);
-                    for (size_t i = 0; i < values; ++i)
-                        pending[offset + i] = readLittleEndian16(&raw[i * 2]);
-                    got = n;
-                }
-                done += got;
-                if (pending.size() >= static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS) flush();
-                const int percent = static_cast<int>(static_cast<int64_t>(done) * 100 / job->sectors);
-                if (percent > lastPercent && done < job->sectors) {
-                    lastPercent = percent;
-                    const double progress = 100.0 * done / job->sectors;
-                    job->lastProgress = progress;
-                    post([this, progress] { Q_EMIT OnOperationProgress(progress); });
-                }
-            }
-            if (failure.isEmpty() && !job->abort.load()) flush();
-        } catch (const std::exception& e) {
-            failure = QString::fromUtf8(e.what());
-        }
-        t_job = nullptr;
-        job->closeReader();
-        QString closeFailure;
-        try {
-            // An object that went away closed its file itself.
-            m_link.withSink(job->sink, [](AudioSink& out) { out.sinkClose(); });
-        } catch (const std::exception& e) {
-            closeFailure = QString::fromUtf8(e.what());
-        }
-        if (failure.isEmpty() && !job->abort.load()) failure = closeFailure;
-
-        if (job->abort.load()) {
-            m_grabbing = false; // AbortGrab reports the final progress
-            return;
-        }
-        job->finalReported = true;
-        if (!failure.isEmpty()) {
-            // A file that misses part of the track is not left behind as if it were complete.
-            QFile::remove(job->fileName);
-            const double progress = job->lastProgress.load();
-            m_grabbing = false;
-            post([this, progress, failure] {
-                Q_EMIT OnOperationProgress(progress);
-                throw ComponentError(failure);
-            });
-            return;
-        }
-        m_grabbing = false;
-        post([this] { Q_EMIT OnOperationProgress(100.0); });
-    });
+    m_worker = std::thread([job] { job->run(); });
 }
 
 void TAudioCDGrabber2::AbortGrab() {
     if (!m_job) return;
-    m_job->abort = true;
-    if (m_worker.joinable()) m_worker.join(); // the worker closes the file on its way out
-    const bool reported = m_job->finalReported.load();
-    const double progress = m_job->lastProgress.load();
-    m_job.reset();
-    m_grabbing = false;
-    if (reported) return;
-    post([this, progress] { Q_EMIT OnOperationProgress(progress); });
+    std::shared_ptr<GrabJob> job = m_job;
+    job->abort = true;
+    std::unique_lock<std::mutex> lock(job->mutex);
+    if (job->abandoned) return; // given up on already
+    const bool returned =
+        job->changed.wait_for(lock, std::chrono::milliseconds(kAbortWaitMs), [&] { return job->finished; });
+    const double progress = job->lastProgress.load();
+    if (returned) {
+        // The worker closed the file on its way out.
+        lock.unlock();
+        m_worker.join();
+        m_job.reset();
+        if (!job->finalReported.load()) {
+            post([this, progress] { Q_EMIT OnOperationProgress(progress); });
+        }
+        return;
+    }
+    // The worker waits in a read of the drive (or a write) that does not come back. It is left to
+    // finish on its own: it then closes the file, removes it and sends nothing. The grab has failed.
+    job->abandoned = true;
+    lock.unlock();
+    m_worker.detach();
+    const QString failure =
+        QStringLiteral(
+            "The grab of track %1 was stopped, but %2 did not answer within %3 s; the partial file is "
+            "removed when it does.")
+            .arg(job->trackNumber)
+            .arg(job->drive.source)
+            .arg(kAbortWaitMs / 1000);
+    post([this, progress, failure] {
+        Q_EMIT OnOperationProgress(progress);
+        throw ComponentError(failure);
+    });
 }
 
 // ---- preview reading ----------------------------------------------------------------------------
@@ -563,43 +701,54 @@ void TAudioCDGrabber2::StartRead() {
         throw ComponentError(QStringLiteral("Track %1 is not an audio track.").arg(track.number));
     StopRead();
     QString error;
-    m_reader = CdDisc::open(currentDrive(), &error);
-    if (!m_reader) throw ComponentError(error);
+    if (m_image) {
+        auto reader = std::make_unique<CdImage::Reader>(m_image);
+        if (!reader->open(&error)) throw ComponentError(error);
+        m_imageReader = std::move(reader);
+    } else {
+        m_reader = CdDisc::open(currentDrive(), &error);
+        if (!m_reader) throw ComponentError(error);
+    }
     m_readTrack = index;
     m_readPos = 0;
 }
 
 void TAudioCDGrabber2::StopRead() {
-    if (m_reader) cdio_destroy(m_reader);
-    m_reader = nullptr;
+    m_reader.reset();
+    m_imageReader.reset();
     m_readTrack = -1;
     m_readPos = 0;
 }
 
 AudioBlock TAudioCDGrabber2::ReadBlocks(int count) {
-    if (!m_reader) throw ComponentError(QStringLiteral("Reading has not been started."));
+    if (!m_reader && !m_imageReader) throw ComponentError(QStringLiteral("Reading has not been started."));
     if (count < 0) throw ComponentError(QStringLiteral("%1 is not a valid block count.").arg(count));
     const CdTrackInfo& track = m_toc.tracks[m_readTrack];
     const int n = std::min<int32_t>(count, track.sectors - m_readPos);
     if (n <= 0) return AudioBlock();
-    std::vector<uint8_t> raw(static_cast<size_t>(n) * CdDisc::kSectorBytes);
     const lsn_t lsn = track.start + m_readPos;
-    int attempt = 0;
-    while (cdio_read_audio_sectors(m_reader, raw.data(), lsn, static_cast<uint32_t>(n)) !=
-           DRIVER_OP_SUCCESS) {
+    std::vector<int16_t> samples(static_cast<size_t>(n) * CD_FRAMEWORDS);
+    std::vector<uint8_t> raw(m_reader ? static_cast<size_t>(n) * CdDisc::kSectorBytes : 0);
+    auto read = [&] {
+        if (m_imageReader) return m_imageReader->readAudio(lsn, n, samples.data());
+        return cdio_read_audio_sectors(m_reader.get(), raw.data(), lsn, static_cast<uint32_t>(n)) ==
+               DRIVER_OP_SUCCESS;
+    };
+    for (int attempt = 0; !read();) {
         if (++attempt > m_optionB)
             throw ComponentError(
                 QStringLiteral("Read error on track %1 at sector %2.").arg(track.number).arg(lsn));
     }
-    std::vector<int16_t> samples(raw.size() / 2);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = readLittleEndian16(&raw[i * 2]);
+    if (m_reader) {
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = readLittleEndian16(&raw[i * 2]);
+    }
     m_readPos += n;
     return AudioBlock(std::move(samples), 2);
 }
 
 void TAudioCDGrabber2::SeekBlock(int block, int origin) {
-    if (!m_reader) throw ComponentError(QStringLiteral("Reading has not been started."));
+    if (!m_reader && !m_imageReader) throw ComponentError(QStringLiteral("Reading has not been started."));
     if (origin != 1) throw ComponentError(QStringLiteral("%1 is not a valid seek origin.").arg(origin));
     const CdTrackInfo& track = m_toc.tracks[m_readTrack];
     if (block < 0 || block > track.sectors)
@@ -619,7 +768,7 @@ void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/
     const unsigned generation = ++m_lookupGeneration;
     m_lookupRunning = true;
     const uint32_t discId = m_discId;
-    std::shared_ptr<LookupShared> shared = m_lookupShared;
+    std::shared_ptr<EventTarget> shared = m_events;
 
     // The lookup must end within the time-out even when a server trickles its answer; whatever
     // comes later is ignored.

@@ -20,6 +20,11 @@
 
 class QTimer;
 
+namespace CdImage {
+struct Layout;
+class Reader;
+} // namespace CdImage
+
 // The CD component of the ripper: the drive list (the system's optical drives and the disc images
 // named in the component's drive-list file), the table of contents of the disc in the chosen drive,
 // tray control, secure grabbing of a track into the audio-file object bound to its link, reading
@@ -44,7 +49,7 @@ public:
     QString GetDriveVendor() const;
     QString GetDriveProduct() const;
     QString GetDriveRevision() const;
-    TAudioFileLink* GetAudioFileLink() { return &m_link; }
+    TAudioFileLink* GetAudioFileLink() { return m_link.get(); }
 
     // Reading options. Grab modes: 0 plain reads (preview), 1 fast, 2 precision, 3 precision for
     // a much-used disc, 4 scratched disc. Mode 0 concerns the preview only: StartGrab and
@@ -91,9 +96,11 @@ public:
     // is removed, and the error is raised on the user-interface thread.
     void StartGrab(const QString& fileName);
     // Stops the running grab and closes its file before returning; one more OnOperationProgress
-    // (below 100) follows.
+    // (below 100) follows. A grab whose read or write does not come back within a second is
+    // abandoned instead: AbortGrab returns, the grab ends with an error, and the worker closes
+    // and removes the partial file when the call it waits in returns.
     void AbortGrab();
-    bool IsGrabbing() const { return m_grabbing.load(); }
+    bool IsGrabbing() const;
 
     // Tray.
     void LockTray();
@@ -115,9 +122,10 @@ public:
     };
     static GrabModeSettings grabModeSettings(int mode);
 
-    // Internal: the state of one grab and of the lookups, shared with their worker threads.
+    // Internal: the state of one grab, and where worker threads send events; shared with the
+    // worker threads.
     struct GrabJob;
-    struct LookupShared;
+    struct EventTarget;
 
 Q_SIGNALS:
     void OnMediaChange();                        // a disc was inserted or removed
@@ -129,6 +137,7 @@ private:
     const CdDriveEntry& currentDrive() const;
     const CdTrackInfo& currentTrack() const;
     int currentTrackIndex() const; // index into m_toc.tracks
+    void resetDisc();
     void requireDisc() const;
     void requireIdle(const char* what) const;
     void pollMedia();
@@ -139,7 +148,8 @@ private:
 
     std::unique_ptr<QObject> m_context; // lives on the user-interface thread; events go through it
     QTimer* m_pollTimer = nullptr;
-    TAudioFileLink m_link;
+    // Shared with a grab's worker, which may outlive the grabber when it is stuck in a read.
+    std::shared_ptr<TAudioFileLink> m_link = std::make_shared<TAudioFileLink>();
 
     std::vector<CdDriveEntry> m_drives;
     int m_drive = -1;
@@ -147,6 +157,7 @@ private:
 
     CdMediaState m_state = CdMediaState::NoDisc;
     CdToc m_toc;
+    std::shared_ptr<const CdImage::Layout> m_image; // where a disc image's sectors are
     uint32_t m_discId = 0;
     int m_session = -1;
     int m_track = -1;
@@ -159,15 +170,15 @@ private:
     // Grab.
     std::thread m_worker;
     std::shared_ptr<GrabJob> m_job;
-    std::atomic<bool> m_grabbing{false};
 
     // Preview.
-    CdIo_t* m_reader = nullptr;
+    CdDisc::CdioHandle m_reader;
+    std::unique_ptr<CdImage::Reader> m_imageReader;
     int m_readTrack = -1; // index into m_toc.tracks
     int32_t m_readPos = 0;
 
     // Lookup.
-    std::shared_ptr<LookupShared> m_lookupShared;
+    std::shared_ptr<EventTarget> m_events;
     unsigned m_lookupGeneration = 0;
     bool m_lookupRunning = false;
     uint32_t m_lookupDiscId = 0;

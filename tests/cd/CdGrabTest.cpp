@@ -5,6 +5,7 @@
 #include "tests/cd/CdTestSupport.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -44,6 +45,14 @@ protected:
             retries.push_back(retry);
             retrySectors.push_back(sector);
         });
+    }
+
+    // Grabs the chosen track into `file` and returns the file's name once the grab has ended.
+    QString grab(const QString& file) {
+        progress.clear();
+        grabber->StartGrab(file);
+        EXPECT_TRUE(waitForEnd());
+        return file;
     }
 
     void choose(int session, int track) {
@@ -101,6 +110,16 @@ TEST_F(CdGrabTest, EveryTrackGrabsToExactlyTheImageSamples) {
 
 TEST_F(CdGrabTest, CdrdaoTocImageReadsAndGrabsLikeItsCueSheet) {
     image = writeImage(dir.path(), QStringLiteral("toc"), {{75 * 4 + 2}, {75 * 3 + 9}});
+    // cdrdao keeps raw audio big-endian.
+    {
+        QFile bin(image.binPath);
+        ASSERT_TRUE(bin.open(QIODevice::ReadWrite));
+        QByteArray bytes = bin.readAll();
+        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+            std::swap(bytes[i], bytes[i + 1]);
+        bin.seek(0);
+        bin.write(bytes);
+    }
     const QString toc = dir.path() + QStringLiteral("/toc.toc");
     {
         QFile f(toc);
@@ -178,6 +197,49 @@ TEST_F(CdGrabTest, AbortHalfWayClosesTheFileBeforeTheLastProgress) {
     grabber->StartGrab(file);
     ASSERT_TRUE(waitForEnd());
     EXPECT_TRUE(readWav(file) == trackAudio(0, image.tracks[0].sectors));
+}
+
+// A grab that waits in a call that does not come back (here a write of 3 s; on a drive, a read)
+// is abandoned: AbortGrab and the grabber's destructor return within about a second, the grab
+// ends with an error, and the worker closes and removes the partial file when the call returns.
+TEST_F(CdGrabTest, AbortReturnsInBoundedTimeWhateverTheGrabWaitsFor) {
+    load({{75 * 10}});
+    choose(0, 0);
+    const QString file = dir.path() + QStringLiteral("/stuck.wav");
+    sink.delayPerBlockMs = 3000;
+    grabber->StartGrab(file);
+    QThread::msleep(100); // the worker is in its first write
+    QElapsedTimer timer;
+    timer.start();
+    grabber->AbortGrab();
+    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_FALSE(grabber->IsGrabbing());
+    ASSERT_TRUE(waitFor([this] { return !errors.isEmpty(); }, 1000));
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("did not answer"))) << errors[0].toStdString();
+    ASSERT_FALSE(progress.empty());
+    EXPECT_LT(progress.back(), 100.0);
+    // The stuck worker still holds the audio file: no new grab until it is back.
+    EXPECT_THROW(grabber->StartGrab(dir.path() + QStringLiteral("/next.wav")), ComponentError);
+    sink.delayPerBlockMs = 0;
+    ASSERT_TRUE(waitFor([this] { return sink.closeCount.load() == 1; }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !QFileInfo::exists(file); }, 1000)) << "the partial file is removed";
+    const size_t events = progress.size() + static_cast<size_t>(errors.size());
+    waitFor([] { return false; }, 200);
+    EXPECT_EQ(progress.size() + static_cast<size_t>(errors.size()), events)
+        << "an abandoned grab sends nothing";
+    EXPECT_TRUE(readWav(grab(file)) == trackAudio(0, 75 * 10)) << "the grabber grabs again";
+
+    // The grabber goes while its worker is stuck: it does not wait for it.
+    sink.delayPerBlockMs = 3000;
+    const QString gone = dir.path() + QStringLiteral("/gone.wav");
+    grabber->StartGrab(gone);
+    QThread::msleep(100);
+    timer.restart();
+    grabber.reset();
+    EXPECT_LT(timer.elapsed(), 1500);
+    sink.delayPerBlockMs = 0;
+    ASSERT_TRUE(waitFor([this] { return sink.closeCount.load() == 3; }, 5000));
+    ASSERT_TRUE(waitFor([&] { return !QFileInfo::exists(gone); }, 1000));
 }
 
 TEST_F(CdGrabTest, AbortWithoutAGrabDoesNothing) {

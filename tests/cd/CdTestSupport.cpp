@@ -60,6 +60,39 @@ void appendDataSector(std::vector<uint8_t>& out, TrackKind kind, int lba) {
 
 } // namespace
 
+std::vector<uint8_t> dataSectors(TrackKind kind, int sectors, int firstLba) {
+    std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(sectors) * 2352);
+    for (int s = 0; s < sectors; ++s)
+        appendDataSector(out, kind, firstLba + s);
+    return out;
+}
+
+QByteArray pcmBytes(const std::vector<int16_t>& samples, bool bigEndian) {
+    QByteArray out(static_cast<qsizetype>(samples.size() * 2), '\0');
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const auto v = static_cast<uint16_t>(samples[i]);
+        out[static_cast<qsizetype>(i * 2 + (bigEndian ? 1 : 0))] = static_cast<char>(v & 0xff);
+        out[static_cast<qsizetype>(i * 2 + (bigEndian ? 0 : 1))] = static_cast<char>(v >> 8);
+    }
+    return out;
+}
+
+QByteArray waveFile(const std::vector<int16_t>& samples, int channels) {
+    const QByteArray data = pcmBytes(samples, false);
+    auto le = [](uint32_t v, int bytes) {
+        QByteArray b;
+        for (int i = 0; i < bytes; ++i)
+            b += static_cast<char>((v >> (8 * i)) & 0xff);
+        return b;
+    };
+    const auto size = static_cast<uint32_t>(data.size());
+    // A LIST chunk before the format, as some writers put it, must be passed over.
+    return "RIFF" + le(size + 36 + 12, 4) + "WAVE" + "LIST" + le(4, 4) + "INFO" + "fmt " + le(16, 4) +
+           le(1, 2) + le(static_cast<uint32_t>(channels), 2) + le(44100, 4) + le(44100u * 2 * channels, 4) +
+           le(static_cast<uint32_t>(2 * channels), 2) + le(16, 2) + "data" + le(size, 4) + data;
+}
+
 std::vector<int16_t> trackAudio(int index, int sectors) {
     std::vector<int16_t> samples(static_cast<size_t>(sectors) * 1176);
     uint32_t noise = 0x12345u + static_cast<uint32_t>(index) * 7919u;

@@ -36,6 +36,14 @@ struct Image {
 // per sector, a tone mixed with pseudo-random noise so that every sample is distinct.
 std::vector<int16_t> trackAudio(int index, int sectors);
 
+// `sectors` raw 2352-byte data sectors of that kind whose headers give the addresses from
+// `firstLba` on.
+std::vector<uint8_t> dataSectors(TrackKind kind, int sectors, int firstLba);
+
+// 16-bit samples as raw bytes (little- or big-endian), or as a whole 44.1 kHz stereo WAVE file.
+QByteArray pcmBytes(const std::vector<int16_t>& samples, bool bigEndian);
+QByteArray waveFile(const std::vector<int16_t>& samples, int channels = 2);
+
 // Writes name.bin and name.cue in `folder`.
 Image writeImage(const QString& folder, const QString& name, const std::vector<TrackLayout>& tracks);
 

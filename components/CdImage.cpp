@@ -305,9 +305,8 @@ void enhancedCdSessions(std::vector<SheetTrack>& sheet) {
         sheet[i].session = 1;
 }
 
-// ---- CUE sheets ---------------------------------------------------------------------------------
-
-struct CueMode {
+// A track mode as a sheet names it: what kind of track it is and how its sectors are stored.
+struct TrackMode {
     const char* name;
     bool audio;
     int type;
@@ -315,7 +314,26 @@ struct CueMode {
     int submodeAt;
 };
 
-const CueMode kCueModes[] = {
+template <size_t N> const TrackMode* findMode(const TrackMode (&modes)[N], const QString& name) {
+    for (const TrackMode& m : modes)
+        if (name.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0) return &m;
+    return nullptr;
+}
+
+SheetTrack sheetTrack(const TrackMode& mode, int number, int line) {
+    SheetTrack t;
+    t.number = number;
+    t.line = line;
+    t.audio = mode.audio;
+    t.type = mode.type;
+    t.stride = mode.stride;
+    t.submodeAt = mode.submodeAt;
+    return t;
+}
+
+// ---- CUE sheets ---------------------------------------------------------------------------------
+
+const TrackMode kCueModes[] = {
     {"AUDIO", true, 0, 2352, -1},        {"CDG", true, 0, 2448, -1},
     {"MODE1/2048", false, 1, 2048, -1},  {"MODE1/2352", false, 1, 2352, -1},
     {"MODE2/2048", false, 21, 2048, -1}, {"MODE2/2324", false, 22, 2324, -1},
@@ -410,17 +428,10 @@ std::vector<CueTrack> scanCue(const QStringList& lines, FileTable& files, std::v
                      QStringLiteral("track %1 follows track %2; tracks are numbered one after the other")
                          .arg(*number)
                          .arg(track->sheet.number));
-            const CueMode* mode = nullptr;
-            for (const CueMode& m : kCueModes)
-                if (w[2].toUpper() == QLatin1String(m.name)) mode = &m;
+            const TrackMode* mode = findMode(kCueModes, w[2]);
             if (!mode) fail(line, QStringLiteral("%1 is not a track mode").arg(w[2]));
             CueTrack t;
-            t.sheet.number = static_cast<int>(*number);
-            t.sheet.line = line;
-            t.sheet.audio = mode->audio;
-            t.sheet.type = mode->type;
-            t.sheet.stride = mode->stride;
-            t.sheet.submodeAt = mode->submodeAt;
+            t.sheet = sheetTrack(*mode, static_cast<int>(*number), line);
             t.sheet.session = session - 1;
             tracks.push_back(t);
         } else if (command == QStringLiteral("INDEX")) {
@@ -620,15 +631,7 @@ std::vector<Token> tocTokens(const QStringList& lines) {
     return tokens;
 }
 
-struct TocMode {
-    const char* name;
-    bool audio;
-    int type;
-    int stride;
-    int submodeAt;
-};
-
-const TocMode kTocModes[] = {
+const TrackMode kTocModes[] = {
     {"AUDIO", true, 0, 2352, -1},         {"MODE0", false, 1, 2336, -1},
     {"MODE1", false, 1, 2048, -1},        {"MODE1_RAW", false, 1, 2352, -1},
     {"MODE2", false, 2, 2336, 2},         {"MODE2_FORM1", false, 21, 2048, -1},
@@ -735,23 +738,13 @@ private:
     void track(const Token& keyword) {
         if (m_sheet.size() >= kMaxTracks) fail(keyword.line, QStringLiteral("a disc has at most 99 tracks"));
         const Token& modeToken = next();
-        const TocMode* mode = nullptr;
-        for (const TocMode& m : kTocModes)
-            if (modeToken.text.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0) mode = &m;
-        if (!mode || modeToken.quoted)
-            fail(modeToken.line, QStringLiteral("%1 is not a track mode").arg(modeToken.text));
-        int stride = mode->stride;
+        const TrackMode* mode = modeToken.quoted ? nullptr : findMode(kTocModes, modeToken.text);
+        if (!mode) fail(modeToken.line, QStringLiteral("%1 is not a track mode").arg(modeToken.text));
+        SheetTrack sheet = sheetTrack(*mode, static_cast<int>(m_sheet.size()) + 1, keyword.line);
         if (peekWord("RW") || peekWord("RW_RAW")) {
             next();
-            stride += 96; // sub-channel data stored after each sector
+            sheet.stride += 96; // sub-channel data stored after each sector
         }
-        SheetTrack sheet;
-        sheet.number = static_cast<int>(m_sheet.size()) + 1;
-        sheet.line = keyword.line;
-        sheet.audio = mode->audio;
-        sheet.type = mode->type;
-        sheet.stride = stride;
-        sheet.submodeAt = mode->submodeAt;
         const int32_t begin = m_b.position;
         const size_t firstExtent = m_b.layout.extents.size();
         std::optional<int64_t> start;

@@ -3,6 +3,7 @@
 #include "platform/ProgramPaths.h"
 
 #include <QCoreApplication>
+#include <QSysInfo>
 
 #include <cddb/cddb.h>
 
@@ -11,18 +12,25 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -45,17 +53,30 @@ struct DiscDeleter {
         cddb_disc_destroy(d);
     }
 };
+using ConnHandle = std::unique_ptr<cddb_conn_t, ConnDeleter>;
+using DiscHandle = std::unique_ptr<cddb_disc_t, DiscDeleter>;
 
-cddb_disc_t* discFor(const CdToc& toc) {
+ConnHandle newConnection() {
+    std::lock_guard<std::mutex> lock(libcddbGuard());
+    return ConnHandle(cddb_new());
+}
+
+// A libcddb disc with the tracks and length of the table of contents; empty when out of memory.
+DiscHandle newDisc(const CdToc& toc) {
+    std::lock_guard<std::mutex> lock(libcddbGuard());
     cddb_disc_t* disc = cddb_disc_new();
-    if (!disc) return nullptr;
+    if (!disc) return {};
     for (const CdTrackInfo& t : toc.tracks) {
         cddb_track_t* track = cddb_track_new();
+        if (!track) {
+            cddb_disc_destroy(disc);
+            return {};
+        }
         cddb_track_set_frame_offset(track, t.start + 150);
-        cddb_disc_add_track(disc, track);
+        cddb_disc_add_track(disc, track); // the disc owns the track from here on
     }
     cddb_disc_set_length(disc, static_cast<unsigned>((toc.leadout + 150) / CdDisc::kSectorsPerSecond));
-    return disc;
+    return DiscHandle(disc);
 }
 
 // libcddb resolves host names with gethostbyname under a process-wide alarm, which is neither
@@ -79,14 +100,83 @@ int msLeft(Clock::time_point deadline) {
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 60000));
 }
 
+// What passed through the relay: one exchange per command libcddb sent, with the server's answer
+// to it. A server's greeting is an exchange without a command.
+struct Exchange {
+    std::string command;
+    std::string reply;
+    bool closed = false; // the server closed the connection after this answer
+};
+
+bool isReadCommand(const std::string& command) {
+    return command.find("cddb read") != std::string::npos || command.find("cddb+read") != std::string::npos;
+}
+
+// The answer in the database's own terms: an HTTP answer without its status line and headers
+// (empty until they are complete).
+std::string_view cddbPart(const std::string& reply) {
+    std::string_view r(reply);
+    if (r.substr(0, 5) != "HTTP/") return r;
+    for (std::string_view end : {"\r\n\r\n", "\n\n"}) {
+        const size_t at = r.find(end);
+        if (at != std::string_view::npos) return r.substr(at + end.size());
+    }
+    return {};
+}
+
+std::string_view firstLine(std::string_view text) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+// Where the "." line that ends a database entry starts in `body` (the lines after the status
+// line), or npos.
+size_t entryEnd(std::string_view body) {
+    if (body.substr(0, 2) == ".\n" || body.substr(0, 3) == ".\r\n" || body == ".") return 0;
+    for (size_t at = body.find("\n."); at != std::string_view::npos; at = body.find("\n.", at + 1)) {
+        const std::string_view rest = body.substr(at + 2);
+        if (rest.empty() || rest.substr(0, 1) == "\n" || rest.substr(0, 2) == "\r\n") return at + 1;
+    }
+    return std::string_view::npos;
+}
+
+// The database entry an answer to a read holds ("210 ..." and the entry's lines), and whether its
+// final "." line has arrived.
+struct EntryText {
+    bool started = false;
+    bool complete = false;
+    std::string_view lines; // without the status line and the "." line
+};
+
+EntryText entryOf(const Exchange& exchange) {
+    EntryText entry;
+    if (!isReadCommand(exchange.command)) return entry;
+    const std::string_view answer = cddbPart(exchange.reply);
+    if (answer.substr(0, 3) != "210") return entry;
+    const size_t bodyStart = answer.find('\n');
+    if (bodyStart == std::string_view::npos) return entry;
+    entry.started = true;
+    const std::string_view body = answer.substr(bodyStart + 1);
+    const size_t end = entryEnd(body);
+    entry.complete = end != std::string_view::npos;
+    entry.lines = body.substr(0, entry.complete ? end : body.size());
+    return entry;
+}
+
 // libcddb talks to the server through this relay on 127.0.0.1. libcddb's own time-out only bounds
 // each single wait for data, so a server that never stops sending (or sends a byte now and then)
 // would hold the lookup's thread, and a processor, for as long as the program runs. The relay
-// passes the bytes on unchanged and ends every connection once the lookup's time is up or the
-// server has sent more than any real answer needs; libcddb then sees the connection closed.
+// passes the bytes on unchanged and ends every connection once the lookup's time is up, the
+// server has sent more than any real answer needs, or the lookup is stopped; libcddb then sees the
+// connection closed. It keeps what both sides said, so the lookup can tell what went wrong and read
+// the entry itself. Once a database entry has been passed on whole, the connection ends: libcddb
+// waits for more after an entry that lacks the "# Revision:" line its reader expects.
 class Relay {
 public:
-    Relay(const sockaddr_in& server, Clock::time_point deadline) : m_server(server), m_deadline(deadline) {
+    Relay(const sockaddr_in& server, bool http, Clock::time_point deadline, int stopFd)
+        : m_server(server), m_http(http), m_deadline(deadline), m_stopFd(stopFd) {
         if (pipe2(m_wake, O_CLOEXEC) != 0) return;
         m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (m_listen < 0) return;
@@ -118,43 +208,50 @@ public:
     Relay& operator=(const Relay&) = delete;
 
     int port() const { return m_port; } // 0 when the relay could not be set up
-    // The relay cut the lookup short: its time ran out or the server sent too much.
-    bool cut() const { return m_cut.load(); }
-    // The server's last answer ended with the line "." that closes a database entry. libcddb
-    // takes a connection that closes in the middle of an entry for its end.
-    bool entryEnded() const {
-        std::lock_guard<std::mutex> lock(m_tailMutex);
-        return m_tail.size() >= 3 &&
-               (m_tail.compare(m_tail.size() - 3, 3, "\n.\n") == 0 ||
-                (m_tail.size() >= 4 && m_tail.compare(m_tail.size() - 4, 4, "\n.\r\n") == 0));
+    bool timedOut() const { return m_timedOut.load(); }
+    bool tooLong() const { return m_tooLong.load(); }
+    int connectError() const { return m_connectError.load(); } // errno of a failed connection, or 0
+    std::vector<Exchange> exchanges() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_exchanges;
     }
 
     // More than any answer of the database needs (an entry is a few kilobytes).
     static constexpr size_t kMaxServerBytes = 1 << 20;
 
 private:
+    // True when the lookup is to end now: stopped from outside or from the destructor.
+    bool stopRequested(const pollfd& wake, const pollfd& stop) const {
+        return (wake.revents | stop.revents) != 0;
+    }
+
     void run() {
         while (true) {
             // Past the deadline no new connection is taken: libcddb's attempt is refused below.
             const int wait = msLeft(m_deadline);
-            if (wait == 0) break;
-            pollfd p[2] = {{m_listen, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-            if (poll(p, 2, wait) < 0 && errno != EINTR) break;
-            if (p[1].revents) break;
+            if (wait == 0) {
+                m_timedOut = true;
+                break;
+            }
+            pollfd p[3] = {{m_listen, POLLIN, 0}, {m_wake[0], POLLIN, 0}, {m_stopFd, POLLIN, 0}};
+            if (poll(p, 3, wait) < 0 && errno != EINTR) break;
+            if (stopRequested(p[1], p[2])) break;
             if (!(p[0].revents & POLLIN)) continue;
             const int client = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (client < 0) continue;
             const int upstream = connectUpstream();
-            {
-                std::lock_guard<std::mutex> lock(m_tailMutex);
-                m_tail.clear();
-            }
             if (upstream >= 0) {
                 pump(client, upstream);
                 close(upstream);
             }
+            if (m_timedOut.load() || m_tooLong.load() || m_stopped) {
+                // Cut short: the connection is reset, so libcddb drops what it has not read yet
+                // instead of working through it.
+                const linger reset{1, 0};
+                setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof(reset));
+            }
             close(client);
-            if (m_cut.load() || m_stopped) break;
+            if (m_timedOut.load() || m_tooLong.load() || m_stopped) break;
         }
         // Connections libcddb made that were never taken are refused now, so it does not wait
         // for an answer that cannot come.
@@ -164,81 +261,140 @@ private:
 
     int connectUpstream() {
         const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0) return -1;
+        if (fd < 0) {
+            m_connectError = errno;
+            return -1;
+        }
         if (connect(fd, reinterpret_cast<const sockaddr*>(&m_server), sizeof(m_server)) == 0) return fd;
-        if (errno == EINPROGRESS) {
-            pollfd p[2] = {{fd, POLLOUT, 0}, {m_wake[0], POLLIN, 0}};
+        int error = errno;
+        if (error == EINPROGRESS) {
+            pollfd p[3] = {{fd, POLLOUT, 0}, {m_wake[0], POLLIN, 0}, {m_stopFd, POLLIN, 0}};
             const int wait = msLeft(m_deadline);
-            const int ready = wait == 0 ? 0 : poll(p, 2, wait);
-            int error = 0;
+            const int ready = wait == 0 ? 0 : poll(p, 3, wait);
             socklen_t size = sizeof(error);
-            if (p[1].revents) {
+            if (stopRequested(p[1], p[2])) {
                 m_stopped = true;
+                error = 0;
             } else if (ready == 0) {
-                m_cut = true;
-            } else if (ready > 0 && (p[0].revents & POLLOUT) &&
+                m_timedOut = true;
+                error = 0;
+            } else if (ready > 0 && (p[0].revents & (POLLOUT | POLLERR | POLLHUP)) &&
                        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0) {
                 return fd;
             }
         }
+        if (error != 0) m_connectError = error;
         close(fd); // libcddb sees its connection closed: the server cannot be reached
         return -1;
     }
 
-    // Passes bytes both ways until either side closes, the time is up or the server sends too much.
+    // Keeps what passed. An HTTP connection carries one request and its answer; over CDDBP a
+    // command starts a new exchange unless the current one has no answer yet.
+    void record(bool fromServer, const char* data, size_t length, size_t firstOfConnection) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const bool current = m_exchanges.size() > firstOfConnection;
+        if (fromServer) {
+            if (!current) m_exchanges.emplace_back();
+            m_exchanges.back().reply.append(data, length);
+        } else {
+            if (!current || (!m_http && !m_exchanges.back().reply.empty())) m_exchanges.emplace_back();
+            m_exchanges.back().command.append(data, length);
+        }
+    }
+
+    // True once the current exchange holds a whole database entry. Only what arrived since the
+    // last look (`searched` bytes of the answer of exchange `looked`) is searched for a "." line.
+    bool entryPassed(size_t& looked, size_t& searched) const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (looked != m_exchanges.size() - 1) {
+            looked = m_exchanges.size() - 1;
+            searched = 0;
+        }
+        const std::string& reply = m_exchanges.back().reply;
+        const size_t from = searched < 3 ? 0 : searched - 3;
+        searched = reply.size();
+        if (reply.find("\n.\n", from) == std::string::npos &&
+            reply.find("\n.\r\n", from) == std::string::npos)
+            return false;
+        return entryOf(m_exchanges.back()).complete;
+    }
+
+    // Passes bytes both ways until either side closes, the time is up, the server sends too much,
+    // the lookup is stopped, or a whole entry has been passed on. What the server sent before it
+    // closed (or stopped taking what libcddb still sends) reaches libcddb first.
     void pump(int client, int upstream) {
+        size_t firstOfConnection = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            firstOfConnection = m_exchanges.size();
+        }
         char toServer[4096];
         char toClient[16384];
         size_t toServerLen = 0, toServerOff = 0, toClientLen = 0, toClientOff = 0;
+        bool entryDone = false;
+        size_t looked = 0, searched = 0;
+        bool serverOpen = true;
         while (true) {
-            const int wait = msLeft(m_deadline);
-            if (wait == 0) {
-                m_cut = true;
-                return;
-            }
             const bool serverPending = toServerOff < toServerLen;
             const bool clientPending = toClientOff < toClientLen;
+            if ((entryDone || !serverOpen) && !clientPending) return;
+            const int wait = msLeft(m_deadline);
+            if (wait == 0) {
+                m_timedOut = true;
+                return;
+            }
             const short clientEvents =
                 static_cast<short>((serverPending ? 0 : POLLIN) | (clientPending ? POLLOUT : 0));
-            const short upstreamEvents =
-                static_cast<short>((clientPending ? 0 : POLLIN) | (serverPending ? POLLOUT : 0));
-            pollfd p[3] = {{clientEvents ? client : -1, clientEvents, 0},
+            const short upstreamEvents = serverOpen
+                                             ? static_cast<short>((clientPending || entryDone ? 0 : POLLIN) |
+                                                                  (serverPending ? POLLOUT : 0))
+                                             : 0;
+            pollfd p[4] = {{clientEvents ? client : -1, clientEvents, 0},
                            {upstreamEvents ? upstream : -1, upstreamEvents, 0},
-                           {m_wake[0], POLLIN, 0}};
-            if (poll(p, 3, wait) < 0) {
+                           {m_wake[0], POLLIN, 0},
+                           {m_stopFd, POLLIN, 0}};
+            if (poll(p, 4, wait) < 0) {
                 if (errno == EINTR) continue;
                 return;
             }
-            if (p[2].revents) {
+            if (stopRequested(p[2], p[3])) {
                 m_stopped = true;
                 return;
             }
-            if ((p[0].revents | p[1].revents) & POLLERR) return;
+            if (p[0].revents & POLLERR) return;
             if (p[0].revents & (POLLIN | POLLHUP)) {
                 const ssize_t n = recv(client, toServer, sizeof(toServer), 0);
                 if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return;
                 if (n > 0) {
                     toServerLen = static_cast<size_t>(n);
                     toServerOff = 0;
+                    record(false, toServer, toServerLen, firstOfConnection);
                 }
             }
-            if (p[1].revents & (POLLIN | POLLHUP)) {
+            if (p[1].revents & (POLLIN | POLLHUP | POLLERR)) {
                 const ssize_t n = recv(upstream, toClient, sizeof(toClient), 0);
-                if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return;
-                if (n > 0) {
+                if (n == 0) {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    if (m_exchanges.size() == firstOfConnection) m_exchanges.emplace_back();
+                    m_exchanges.back().closed = true;
+                    serverOpen = false;
+                } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                    serverOpen = false;
+                } else if (n > 0) {
                     m_received += static_cast<size_t>(n);
                     if (m_received > kMaxServerBytes) {
-                        m_cut = true;
+                        m_tooLong = true;
                         return;
                     }
                     toClientLen = static_cast<size_t>(n);
                     toClientOff = 0;
-                    std::lock_guard<std::mutex> lock(m_tailMutex);
-                    m_tail.append(toClient, toClientLen);
-                    if (m_tail.size() > 8) m_tail.erase(0, m_tail.size() - 8);
+                    record(true, toClient, toClientLen, firstOfConnection);
+                    entryDone = entryPassed(looked, searched);
                 }
             }
-            if (!sendSome(upstream, toServer, toServerOff, toServerLen)) return;
+            // A server that takes no more: what libcddb still sends is dropped.
+            if (!serverOpen || !sendSome(upstream, toServer, toServerOff, toServerLen))
+                toServerOff = toServerLen;
             if (!sendSome(client, toClient, toClientOff, toClientLen)) return;
         }
     }
@@ -252,32 +408,152 @@ private:
     }
 
     sockaddr_in m_server;
+    bool m_http;
     Clock::time_point m_deadline;
+    int m_stopFd;
     int m_listen = -1;
     int m_port = 0;
     int m_wake[2] = {-1, -1};
     std::thread m_thread;
-    std::atomic<bool> m_cut{false};
-    mutable std::mutex m_tailMutex;
-    std::string m_tail;     // the last bytes the server sent on the current connection
+    std::atomic<bool> m_timedOut{false};
+    std::atomic<bool> m_tooLong{false};
+    std::atomic<int> m_connectError{0};
+    mutable std::mutex m_mutex;
+    std::vector<Exchange> m_exchanges;
     bool m_stopped = false; // relay thread only
     size_t m_received = 0;  // relay thread only
 };
 
+// The last status line the server sent: the first line of its last answer, an HTTP status that
+// is not 200 ("404 Not Found"), or empty.
+std::string lastStatus(const std::vector<Exchange>& exchanges) {
+    for (auto it = exchanges.rbegin(); it != exchanges.rend(); ++it) {
+        const std::string& reply = it->reply;
+        if (reply.empty()) continue;
+        if (reply.compare(0, 5, "HTTP/") == 0) {
+            const std::string_view status = firstLine(reply);
+            const size_t space = status.find(' ');
+            const std::string_view code =
+                space == std::string_view::npos ? std::string_view() : status.substr(space + 1);
+            if (code.substr(0, 3) != "200") return std::string(code);
+        }
+        return std::string(firstLine(cddbPart(reply)));
+    }
+    return {};
+}
+
+bool isRefusal(const std::string& status) {
+    return status.size() >= 3 && (status[0] == '4' || status[0] == '5') &&
+           std::isdigit(static_cast<unsigned char>(status[1])) &&
+           std::isdigit(static_cast<unsigned char>(status[2])) &&
+           (status.size() == 3 || status[3] == ' ' || status[3] == '-');
+}
+
+// A line of the server for the user: UTF-8 (other bytes replaced), control characters as blanks,
+// at most 200 characters.
+QString serverText(std::string_view line) {
+    QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(std::min<size_t>(line.size(), 800)));
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control) c = QLatin1Char(' ');
+    return text.left(200).trimmed();
+}
+
+// An entry's text: the disc's artist and album from "DTITLE" (split at the first " / "; without
+// one, both are the whole title), the first "DYEAR" (a number from 1 to 9999, else 0), "DGENRE",
+// and the "TTITLEn" lines of the disc's tracks, as written (lines for tracks the disc does not have
+// are passed over). Titles and genres spread over several lines of the same key are joined.
+CddbLookup::Result parseEntry(std::string_view lines, int trackCount) {
+    CddbLookup::Result r;
+    QByteArray title, year, genre;
+    std::vector<QByteArray> titles(static_cast<size_t>(trackCount));
+    while (!lines.empty()) {
+        std::string_view line = firstLine(lines);
+        const size_t next = lines.find('\n');
+        lines = next == std::string_view::npos ? std::string_view() : lines.substr(next + 1);
+        if (line.empty() || line.front() == '#') continue;
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        const std::string_view key = line.substr(0, eq);
+        const QByteArray value(line.data() + eq + 1, static_cast<qsizetype>(line.size() - eq - 1));
+        if (key == "DTITLE") {
+            title += value;
+        } else if (key == "DYEAR") {
+            if (year.isEmpty()) year = value;
+        } else if (key == "DGENRE") {
+            genre += value;
+        } else if (key.substr(0, 6) == "TTITLE" && key.size() > 6 && key.size() <= 9 &&
+                   std::all_of(key.begin() + 6, key.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            const int n = std::stoi(std::string(key.substr(6)));
+            if (n < trackCount) titles[static_cast<size_t>(n)] += value;
+        }
+    }
+    const QString disc = QString::fromUtf8(title).trimmed();
+    const int split = disc.indexOf(QStringLiteral(" / "));
+    r.artist = split < 0 ? disc : disc.left(split).trimmed();
+    r.album = split < 0 ? disc : disc.mid(split + 3).trimmed();
+    bool ok = false;
+    const int y = year.trimmed().toInt(&ok);
+    r.year = ok && y >= 1 && y <= 9999 ? y : 0;
+    r.genre = QString::fromUtf8(genre).trimmed();
+    for (const QByteArray& t : titles)
+        r.titles.append(QString::fromUtf8(t).trimmed());
+    return r;
+}
+
 // libcddb writes its complaints to stderr; the lookup reports its own failure instead.
 void quietLog(cddb_log_level_t, const char*) {}
 
-QString text(const char* s) {
-    return s ? QString::fromUtf8(s).trimmed() : QString();
+// Characters an address may hold in the hello: printable ASCII without blanks.
+bool helloCharacter(QChar c) {
+    return c.unicode() > 0x20 && c.unicode() < 0x7f;
 }
 
-QString errorText(cddb_conn_t* c) {
-    return QString::fromUtf8(cddb_error_str(cddb_errno(c)));
+bool usableAddress(const QString& address) {
+    const int at = address.indexOf(QLatin1Char('@'));
+    return at > 0 && at < address.size() - 1 && address.count(QLatin1Char('@')) == 1 &&
+           std::all_of(address.begin(), address.end(), helloCharacter);
+}
+
+// A user or host name for the hello: characters it cannot carry become "_".
+QString helloPart(QString text, const QString& fallback) {
+    for (QChar& c : text)
+        if (!helloCharacter(c) || c == QLatin1Char('@')) c = QLatin1Char('_');
+    return text.isEmpty() ? fallback : text;
+}
+
+// libcddb puts the address into the HTTP query as it stands; characters with a meaning there
+// ("+" is a blank, "&" ends the field) are written as %XX.
+QString forHttp(const QString& address) {
+    QString out;
+    for (QChar c : address) {
+        if (c.isLetterOrNumber() || c == QLatin1Char('@') || c == QLatin1Char('.') || c == QLatin1Char('_') ||
+            c == QLatin1Char('-'))
+            out += c;
+        else
+            out += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return out;
 }
 
 } // namespace
 
 namespace CddbLookup {
+
+StopSignal::StopSignal() : m_fd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+StopSignal::~StopSignal() {
+    if (m_fd >= 0) close(m_fd);
+}
+
+void StopSignal::stop() {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(m_fd, &one, sizeof(one));
+}
+
+bool StopSignal::stopped() const {
+    pollfd p{m_fd, POLLIN, 0};
+    return poll(&p, 1, 0) > 0;
+}
 
 Request requestFor(const TFreeDBInformation2& info, const CdToc& toc) {
     Request r;
@@ -289,19 +565,43 @@ Request requestFor(const TFreeDBInformation2& info, const CdToc& toc) {
     r.clientName = ProgramPaths::programFileName();
     r.clientVersion = QCoreApplication::applicationVersion();
     if (r.clientVersion.isEmpty()) r.clientVersion = QStringLiteral("3.0");
+    r.email = helloAddress();
     r.toc = toc;
     return r;
 }
 
+QString helloAddress() {
+    QString email = qEnvironmentVariable("EMAIL").trimmed();
+    const int open = email.lastIndexOf(QLatin1Char('<'));
+    const int close = email.lastIndexOf(QLatin1Char('>'));
+    if (open >= 0 && close > open) email = email.mid(open + 1, close - open - 1).trimmed();
+    if (usableAddress(email)) return email;
+
+    QString user;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        user = QString::fromLocal8Bit(found->pw_name);
+    if (user.isEmpty()) user = qEnvironmentVariable("USER");
+    return helloPart(user, QStringLiteral("user")) + QLatin1Char('@') +
+           helloPart(QSysInfo::machineHostName(), QStringLiteral("localhost"));
+}
+
 uint32_t libcddbDiscId(const CdToc& toc) {
-    std::unique_ptr<cddb_disc_t, DiscDeleter> disc(discFor(toc));
+    DiscHandle disc = newDisc(toc);
     if (!disc) return 0;
     cddb_disc_calc_discid(disc.get());
     return cddb_disc_get_discid(disc.get());
 }
 
-Result run(const Request& request, const std::function<void(int)>& progress) {
+Result run(const Request& request, const std::function<void(int)>& progress, const StopSignal* stop) {
     Result result;
+    auto fail = [&result](Failure::Kind kind, const QString& reason, int status = ConnectionFailed) {
+        result.status = status;
+        result.failure = {kind, reason};
+        return result;
+    };
     // A server that closes the connection early must not end the program with SIGPIPE: the signal
     // stays blocked on this thread and the write fails instead. A SIGPIPE raised meanwhile is taken
     // off the thread before the old mask comes back, or unblocking would deliver it after all.
@@ -327,42 +627,29 @@ Result run(const Request& request, const std::function<void(int)>& progress) {
     std::call_once(quiet, [] { cddb_log_set_handler(quietLog); });
 
     if (progress) progress(Connecting);
-    if (request.protocol == TFreeDBInformation2::Protocol::None || request.host.isEmpty()) {
-        result.detail = QStringLiteral("No server is chosen.");
-        return result;
-    }
-    if (request.toc.tracks.empty()) {
-        result.detail = QStringLiteral("There is no disc to look up.");
-        return result;
-    }
+    if (request.protocol == TFreeDBInformation2::Protocol::None || request.host.isEmpty())
+        return fail(Failure::NoServer, QStringLiteral("No disc-database server is chosen."));
+    if (request.toc.tracks.empty())
+        return fail(Failure::NoServer, QStringLiteral("There is no disc to look up."));
     // The whole lookup, connection included, ends within the time-out.
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(1, request.timeOutMs));
     sockaddr_in server{};
-    if (!resolveIPv4(request.host, request.port, &server)) {
-        result.detail = QStringLiteral("The server %1 is not known.").arg(request.host);
-        return result;
-    }
-    Relay relay(server, deadline);
-    if (relay.port() == 0) {
-        result.detail = QStringLiteral("Cannot open a network connection.");
-        return result;
-    }
+    if (!resolveIPv4(request.host, request.port, &server))
+        return fail(Failure::CannotConnect, QStringLiteral("The server %1 is not known.").arg(request.host));
+    const bool http = request.protocol == TFreeDBInformation2::Protocol::Http;
+    Relay relay(server, http, deadline, stop ? stop->fd() : -1);
+    if (relay.port() == 0)
+        return fail(Failure::CannotConnect, QStringLiteral("Cannot open a network connection."));
 
-    std::unique_ptr<cddb_conn_t, ConnDeleter> conn;
-    std::unique_ptr<cddb_disc_t, DiscDeleter> disc;
-    {
-        std::lock_guard<std::mutex> lock(libcddbGuard());
-        conn.reset(cddb_new());
-        disc.reset(discFor(request.toc));
-    }
-    if (!conn || !disc) {
-        result.detail = QStringLiteral("Out of memory.");
-        return result;
-    }
+    ConnHandle conn = newConnection();
+    DiscHandle disc = newDisc(request.toc);
+    if (!conn || !disc) return fail(Failure::CannotConnect, QStringLiteral("Out of memory."));
     cddb_conn_t* c = conn.get();
     cddb_cache_disable(c); // no result cache outside the program's own folders
     cddb_set_charset(c, "UTF-8");
     cddb_set_client(c, request.clientName.toUtf8().constData(), request.clientVersion.toUtf8().constData());
+    if (!request.email.isEmpty())
+        cddb_set_email_address(c, (http ? forHttp(request.email) : request.email).toUtf8().constData());
     // libcddb gets the relay's numeric address, which it converts without a name look-up.
     cddb_set_server_name(c, "127.0.0.1");
     cddb_set_server_port(c, relay.port());
@@ -370,50 +657,79 @@ Result run(const Request& request, const std::function<void(int)>& progress) {
     // the middle of an entry, hands over what it has as if it were complete; it is set to wait
     // longer than the relay lets the lookup run.
     cddb_set_timeout(c, static_cast<unsigned>(int64_t{request.timeOutMs} / 1000 + 3));
-    if (request.protocol == TFreeDBInformation2::Protocol::Http) {
+    if (http) {
         cddb_http_enable(c);
         cddb_set_http_path_query(c, request.path.toLatin1().constData());
     } else {
         cddb_http_disable(c);
     }
 
+    // What the relay saw, when it ended the lookup itself.
+    auto relayFailure = [&]() -> bool {
+        if (stop && stop->stopped()) {
+            fail(Failure::TimeOut, QStringLiteral("The lookup was stopped."));
+        } else if (relay.timedOut()) {
+            fail(Failure::TimeOut, QStringLiteral("No complete answer from %1 within %2 ms.")
+                                       .arg(request.host)
+                                       .arg(request.timeOutMs));
+        } else if (relay.tooLong()) {
+            fail(Failure::BadAnswer,
+                 QStringLiteral("%1 sent more than any answer of the database needs.").arg(request.host));
+        } else if (relay.connectError() != 0) {
+            fail(Failure::CannotConnect,
+                 QStringLiteral("Cannot connect to %1 (port %2): %3.")
+                     .arg(request.host)
+                     .arg(request.port)
+                     .arg(QString::fromStdString(std::generic_category().message(relay.connectError()))));
+        } else {
+            return false;
+        }
+        return true;
+    };
+    // A failure libcddb reported: the server's own refusal when it sent one, else what went wrong,
+    // never libcddb's "ok" (it forgets its error when it closes an HTTP connection).
+    auto answerFailure = [&](const std::vector<Exchange>& exchanges) {
+        const std::string status = lastStatus(exchanges);
+        if (isRefusal(status)) return fail(Failure::Refused, serverText(status));
+        // libcddb keeps "ok" when a connection ends where it waits for a line.
+        const bool unanswered = exchanges.empty() || exchanges.back().reply.empty() ||
+                                (exchanges.back().closed && cddb_errno(c) == CDDB_ERR_OK);
+        if (!exchanges.empty() && entryOf(exchanges.back()).started)
+            return fail(Failure::BadAnswer,
+                        QStringLiteral("%1 closed the connection in the middle of the disc's entry.")
+                            .arg(request.host));
+        if (unanswered)
+            return fail(Failure::BadAnswer,
+                        QStringLiteral("%1 closed the connection without answering.").arg(request.host));
+        if (cddb_errno(c) != CDDB_ERR_OK)
+            return fail(Failure::BadAnswer,
+                        QStringLiteral("The answer of %1 could not be read (%2).")
+                            .arg(request.host, QString::fromUtf8(cddb_error_str(cddb_errno(c)))));
+        return fail(Failure::BadAnswer,
+                    QStringLiteral("The answer of %1 could not be read.").arg(request.host));
+    };
+
     // libcddb connects inside the query; "querying" follows once the server has answered it.
     const int matches = cddb_query(c, disc.get());
-    if (relay.cut()) {
-        result.detail = QStringLiteral("The server's answer took too long, was too long or was cut short.");
-        return result;
-    }
-    if (matches < 0) {
-        result.detail = errorText(c);
-        return result;
-    }
-    if (matches == 0) {
-        result.status = NoEntry;
-        return result;
-    }
+    if (matches < 0) return relayFailure() ? result : answerFailure(relay.exchanges());
+    if (matches == 0) return fail(Failure::None, QString(), NoEntry);
+    const QString category = QString::fromUtf8(cddb_disc_get_category_str(disc.get()));
+
     if (progress) progress(Querying);
-    const bool read = cddb_read(c, disc.get());
-    if (relay.cut() || (read && !relay.entryEnded())) {
-        result.detail = QStringLiteral("The server's answer took too long, was too long or was cut short.");
-        return result;
+    // The entry is read from what the relay passed on: libcddb's reader takes an entry without
+    // "# Revision:" for an empty one and refuses a whole entry for one line it does not expect.
+    cddb_read(c, disc.get());
+    const std::vector<Exchange> exchanges = relay.exchanges();
+    const EntryText entry = exchanges.empty() ? EntryText() : entryOf(exchanges.back());
+    if (!entry.complete) {
+        if (relayFailure()) return result;
+        if (lastStatus(exchanges).compare(0, 3, "401") == 0) return fail(Failure::None, QString(), NoEntry);
+        return answerFailure(exchanges);
     }
-    if (!read) {
-        result.status = cddb_errno(c) == CDDB_ERR_DISC_NOT_FOUND ? NoEntry : ConnectionFailed;
-        result.detail = errorText(c);
-        return result;
-    }
-    cddb_disc_t* d = disc.get();
-    result.album = text(cddb_disc_get_title(d));
-    result.artist = text(cddb_disc_get_artist(d));
-    result.genre = text(cddb_disc_get_genre(d));
-    if (result.genre.isEmpty()) result.genre = text(cddb_disc_get_category_str(d));
-    result.year = static_cast<int>(cddb_disc_get_year(d));
-    for (size_t i = 0; i < request.toc.tracks.size(); ++i) {
-        cddb_track_t* track = cddb_disc_get_track(d, static_cast<int>(i));
-        result.titles.append(track ? text(cddb_track_get_title(track)) : QString());
-    }
-    result.status = Loaded;
-    return result;
+    Result read = parseEntry(entry.lines, static_cast<int>(request.toc.tracks.size()));
+    if (read.genre.isEmpty()) read.genre = category;
+    read.status = Loaded;
+    return read;
 }
 
 } // namespace CddbLookup

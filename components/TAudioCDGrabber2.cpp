@@ -344,6 +344,11 @@ TAudioCDGrabber2::~TAudioCDGrabber2() {
         std::lock_guard<std::mutex> lock(m_events->mutex);
         m_events->context = nullptr;
     }
+    // A stopped lookup drops its connection and returns at once (only a name look-up that hangs
+    // in the system's resolver can hold it up, for as long as the resolver waits).
+    stopLookups(m_lookupGeneration);
+    for (LookupThread& lookup : m_lookupThreads)
+        lookup.thread.join();
     m_context.reset(); // drops events still queued for this object
 }
 
@@ -762,35 +767,64 @@ bool TAudioCDGrabber2::lookupValid() const {
     return m_lookupLoaded && m_lookupDiscId == m_discId && m_discId != 0;
 }
 
+void TAudioCDGrabber2::stopLookups(unsigned upToGeneration) {
+    for (LookupThread& lookup : m_lookupThreads)
+        if (lookup.generation <= upToGeneration) lookup.stop->stop();
+}
+
+void TAudioCDGrabber2::joinFinishedLookups() {
+    for (auto it = m_lookupThreads.begin(); it != m_lookupThreads.end();) {
+        if (it->finished->load()) {
+            it->thread.join();
+            it = m_lookupThreads.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/) {
     requireDisc();
     const CddbLookup::Request request = CddbLookup::requestFor(info, m_toc);
+    // The lookup this one replaces would only be ignored: it ends now.
+    stopLookups(m_lookupGeneration);
+    joinFinishedLookups();
     const unsigned generation = ++m_lookupGeneration;
     m_lookupRunning = true;
+    m_lookupFailure = {};
     const uint32_t discId = m_discId;
     std::shared_ptr<EventTarget> shared = m_events;
 
     // The lookup must end within the time-out even when a server trickles its answer; whatever
     // comes later is ignored.
-    QTimer::singleShot(info.timeOut(), m_context.get(), [this, generation] {
-        if (generation != m_lookupGeneration || !m_lookupRunning) return;
-        m_lookupRunning = false;
-        Q_EMIT OnFreeDBQueryStatus(CddbLookup::ConnectionFailed);
-    });
+    QTimer::singleShot(
+        info.timeOut(), m_context.get(), [this, generation, timeOut = info.timeOut(), host = request.host] {
+            if (generation != m_lookupGeneration || !m_lookupRunning) return;
+            m_lookupRunning = false;
+            m_lookupLoaded = false;
+            stopLookups(generation);
+            m_lookupFailure = {
+                CddbLookup::Failure::TimeOut,
+                QStringLiteral("No complete answer from %1 within %2 ms.").arg(host).arg(timeOut)};
+            Q_EMIT OnFreeDBQueryStatus(CddbLookup::ConnectionFailed);
+        });
 
-    // The thread owns everything it touches; it is not joined, so a lookup stuck in a slow
-    // server never holds up the program. Its events reach the grabber only while it exists.
-    std::thread([this, request, generation, discId, shared] {
+    // The thread touches only what it was given; its events reach the grabber only while the
+    // grabber exists, and the grabber joins it.
+    auto stop = std::make_shared<CddbLookup::StopSignal>();
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::thread thread([this, request, generation, discId, shared, stop, finished] {
         auto progress = [&](int status) {
             shared->post([this, generation, status] {
                 if (generation != m_lookupGeneration || !m_lookupRunning) return;
                 Q_EMIT OnFreeDBQueryStatus(status);
             });
         };
-        CddbLookup::Result result = CddbLookup::run(request, progress);
+        CddbLookup::Result result = CddbLookup::run(request, progress, stop.get());
         shared->post([this, generation, discId, result] {
             if (generation != m_lookupGeneration || !m_lookupRunning) return;
             m_lookupRunning = false;
+            m_lookupFailure = result.failure;
             if (result.status == CddbLookup::Loaded) {
                 m_lookupLoaded = true;
                 m_lookupDiscId = discId;
@@ -804,7 +838,9 @@ void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/
             }
             Q_EMIT OnFreeDBQueryStatus(result.status);
         });
-    }).detach();
+        finished->store(true);
+    });
+    m_lookupThreads.push_back({generation, std::move(stop), std::move(finished), std::move(thread)});
 }
 
 QString TAudioCDGrabber2::GetDiscAlbum() const {

@@ -4,6 +4,7 @@
 #include "components/AudioFileLink.h"
 #include "components/CdDisc.h"
 #include "components/CdDriveList.h"
+#include "components/CddbLookup.h"
 #include "components/TFreeDBInformation2.h"
 
 #include <QObject>
@@ -81,9 +82,13 @@ public:
     int GetBlockSize() const { return CdDisc::kSectorBytes; }
 
     // Disc lookup: returns at once; OnFreeDBQueryStatus reports 1 connecting, 2 querying, then
-    // 3 loaded, -1 connection failed or -2 no entry. The results below belong to the disc looked
-    // up and are empty for any other disc.
+    // 3 loaded, -1 failed or -2 no entry. The results below belong to the disc looked up and are
+    // empty for any other disc. A new lookup ends the one still running.
     void QueryFreeDB(const TFreeDBInformation2& info, int mode);
+    // Why the last lookup ended with -1 (kind None while one runs or after 3 or -2): cannot
+    // connect, time-out, the server's own refusal ("500 Unknown developer email"), or an answer
+    // that could not be used, with a text for the user.
+    const CddbLookup::Failure& lookupFailure() const { return m_lookupFailure; }
     QString GetDiscAlbum() const;
     QString GetDiscArtist() const;
     QString GetDiscGenre() const;
@@ -177,7 +182,18 @@ private:
     int m_readTrack = -1; // index into m_toc.tracks
     int32_t m_readPos = 0;
 
-    // Lookup.
+    // Lookup. Every lookup thread is joined: a finished one at the next lookup, the rest (stopped
+    // first) when the grabber goes.
+    struct LookupThread {
+        unsigned generation;
+        std::shared_ptr<CddbLookup::StopSignal> stop;
+        std::shared_ptr<std::atomic<bool>> finished;
+        std::thread thread;
+    };
+    void stopLookups(unsigned upToGeneration);
+    void joinFinishedLookups();
+    std::vector<LookupThread> m_lookupThreads;
+    CddbLookup::Failure m_lookupFailure;
     std::shared_ptr<EventTarget> m_events;
     unsigned m_lookupGeneration = 0;
     bool m_lookupRunning = false;

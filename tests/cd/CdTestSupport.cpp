@@ -282,6 +282,7 @@ void CddbServer::run() {
         if (client < 0) continue;
         serve(client);
         close(client);
+        ++m_ended;
     }
 }
 
@@ -392,6 +393,9 @@ void CddbServer::serve(int client) {
         }
         return;
     }
+    case Mode::HangUp:
+        sendAll(client, "201 test CDDBP server ready\r\n");
+        return;
     case Mode::Http: {
         if (!readLine(client, line, m_stop)) return;
         {
@@ -409,8 +413,8 @@ void CddbServer::serve(int client) {
             command = urlDecode(
                 line.substr(cmdAt + 4, end == std::string::npos ? std::string::npos : end - cmdAt - 4));
         }
-        sendAll(client,
-                "HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" + answer(command));
+        sendAll(client, "HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" +
+                            (!refusal.empty() ? refusal + "\r\n" : answer(command)));
         return;
     }
     case Mode::Cddbp:
@@ -421,6 +425,10 @@ void CddbServer::serve(int client) {
                 m_requests << QString::fromStdString(line);
             }
             if (line.rfind("cddb hello", 0) == 0) {
+                if (!refusal.empty()) {
+                    sendAll(client, refusal + "\r\n");
+                    return;
+                }
                 sendAll(client, "200 Hello and welcome\r\n");
             } else if (line.rfind("proto", 0) == 0) {
                 sendAll(client, "201 OK, CDDB protocol level now: 6\r\n");

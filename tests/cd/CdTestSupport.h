@@ -82,8 +82,8 @@ std::vector<int16_t> readWav(const QString& fileName, int* sampleRate = nullptr,
 class CddbServer {
 public:
     // Flood and Trickle speak HTTP: any disc matches, and its entry never ends (sent as fast as
-    // possible, or one line every 100 ms).
-    enum class Mode { Http, Cddbp, Silent, Garbage, Flood, Trickle };
+    // possible, or one line every 100 ms). HangUp greets over CDDBP and closes at once.
+    enum class Mode { Http, Cddbp, Silent, Garbage, Flood, Trickle, HangUp };
 
     explicit CddbServer(Mode mode);
     ~CddbServer();
@@ -95,8 +95,13 @@ public:
     QStringList requests();
     // Entries are sent cut in the middle, without the closing "." line, and the connection ends.
     std::atomic<bool> cutEntries{false};
+    // When set (one line without CR LF): the HTTP server answers every command with it, the CDDBP
+    // server answers the hello with it and closes. Set before the first lookup.
+    std::string refusal;
     // Connections whose client went away while the server was still sending.
     int abandoned() const { return m_abandoned.load(); }
+    // Connections that have ended (either side closed).
+    int ended() const { return m_ended.load(); }
 
 private:
     void run();
@@ -108,6 +113,7 @@ private:
     int m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_abandoned{0};
+    std::atomic<int> m_ended{0};
     std::thread m_thread;
     std::mutex m_mutex;
     std::map<uint32_t, std::pair<std::string, std::string>> m_entries;

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -15,16 +16,42 @@
 #include <future>
 #include <memory>
 
+#include <pwd.h>
+#include <unistd.h>
+
 using namespace cdtest;
 
 namespace {
 
-std::string entryFor(uint32_t id, int tracks) {
+// The EMAIL variable for the life of the object (unset when `value` is null).
+class EmailVariable {
+public:
+    explicit EmailVariable(const char* value)
+        : m_old(qgetenv("EMAIL")), m_had(qEnvironmentVariableIsSet("EMAIL")) {
+        if (value)
+            qputenv("EMAIL", value);
+        else
+            qunsetenv("EMAIL");
+    }
+    ~EmailVariable() {
+        if (m_had)
+            qputenv("EMAIL", m_old);
+        else
+            qunsetenv("EMAIL");
+    }
+
+private:
+    QByteArray m_old;
+    bool m_had;
+};
+
+std::string entryFor(uint32_t id, int tracks, bool revision = true) {
     char head[64];
     snprintf(head, sizeof(head), "DISCID=%08x\r\n", id);
     std::string xmcd =
-        "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\r\n# Disc length: 100 seconds\r\n#\r\n"
-        "# Revision: 2\r\n# Submitted via: test 1.0\r\n#\r\n";
+        "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\r\n# Disc length: 100 seconds\r\n#\r\n";
+    if (revision) xmcd += "# Revision: 2\r\n";
+    xmcd += "# Submitted via: test 1.0\r\n#\r\n";
     xmcd += head;
     xmcd += "DTITLE=The Cräftsmen / Songs for Tests\r\n";
     xmcd += "DYEAR=1987\r\n";
@@ -122,7 +149,10 @@ TEST(FreeDbInformationTest, ServerTableAndSettings) {
     EXPECT_EQ(info.port(), 8080);
 }
 
+// Every request says hello with the user's address (EMAIL, written so that the query keeps its
+// fields) and asks for protocol level 6.
 TEST_F(CddbTest, HttpLookupDeliversTitlesAtProtocolLevel6) {
+    EmailVariable email("Jane Doe <jane+cddb@example.org>");
     CddbServer server(CddbServer::Mode::Http);
     server.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock", entryFor(grabber.GetCddbId(), 3));
     lookup(kLocalHttp, server.port());
@@ -134,11 +164,16 @@ TEST_F(CddbTest, HttpLookupDeliversTitlesAtProtocolLevel6) {
     ASSERT_EQ(requests.size(), 2);
     EXPECT_TRUE(requests[0].startsWith(QStringLiteral("GET /~cddb/cddb.cgi?cmd=cddb+query+")));
     EXPECT_TRUE(requests[0].contains(QStringLiteral("proto=6")));
-    EXPECT_TRUE(requests[0].contains(QStringLiteral("+test_cd+"))); // the client names itself
     EXPECT_TRUE(requests[1].contains(QStringLiteral("cmd=cddb+read+rock+")));
+    for (const QString& request : requests) {
+        EXPECT_TRUE(request.contains(QStringLiteral("&hello=jane%2Bcddb+example.org+test_cd+")))
+            << request.toStdString();
+        EXPECT_TRUE(request.endsWith(QStringLiteral("&proto=6 HTTP/1.0"))) << request.toStdString();
+    }
 }
 
 TEST_F(CddbTest, CddbpLookupDeliversTitles) {
+    EmailVariable email("jane@example.org");
     CddbServer server(CddbServer::Mode::Cddbp);
     server.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock", entryFor(grabber.GetCddbId(), 3));
     lookup(kLocalCddbp, server.port());
@@ -146,11 +181,98 @@ TEST_F(CddbTest, CddbpLookupDeliversTitles) {
     expectLoaded();
     const QStringList requests = server.requests();
     ASSERT_GE(requests.size(), 4);
-    EXPECT_TRUE(requests[0].startsWith(QStringLiteral("cddb hello ")));
+    EXPECT_TRUE(requests[0].startsWith(QStringLiteral("cddb hello jane example.org test_cd ")))
+        << requests[0].toStdString();
     EXPECT_EQ(requests[1], QStringLiteral("proto 6"));
     EXPECT_TRUE(requests[2].startsWith(
         QStringLiteral("cddb query %1 3 150 ")
             .arg(static_cast<uint32_t>(grabber.GetCddbId()), 8, 16, QLatin1Char('0'))));
+}
+
+// Without a usable EMAIL the hello carries user@host of the running user.
+TEST_F(CddbTest, HelloWithoutAnAddressCarriesUserAtHost) {
+    const passwd* user = getpwuid(getuid());
+    ASSERT_NE(user, nullptr);
+    const QString expected = QStringLiteral("&hello=%1+%2+test_cd+")
+                                 .arg(QString::fromLocal8Bit(user->pw_name), QSysInfo::machineHostName());
+    for (const char* value : {static_cast<const char*>(nullptr), "nobody at all", "@example.org", "a@b@c"}) {
+        EmailVariable email(value);
+        CddbServer server(CddbServer::Mode::Http);
+        lookup(kLocalHttp, server.port());
+        ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+        ASSERT_FALSE(server.requests().isEmpty());
+        EXPECT_TRUE(server.requests()[0].contains(expected)) << server.requests()[0].toStdString();
+    }
+}
+
+// A server's refusal reaches the caller as a failure carrying the server's own line (told apart
+// from a server that cannot be reached, one that does not answer in time and an empty slot: the
+// tests below).
+TEST_F(CddbTest, RefusalsCarryTheServersOwnText) {
+    for (int index : {kLocalHttp, kLocalCddbp}) {
+        CddbServer server(index == kLocalHttp ? CddbServer::Mode::Http : CddbServer::Mode::Cddbp);
+        server.refusal = "500 Unknown developer email";
+        lookup(index, server.port());
+        ASSERT_TRUE(waitFor([this] { return finished(); }, 5000)) << "server " << index;
+        EXPECT_EQ(statuses.back(), -1) << "server " << index;
+        EXPECT_EQ(grabber.lookupFailure().kind, CddbLookup::Failure::Refused) << "server " << index;
+        EXPECT_EQ(grabber.lookupFailure().reason, QStringLiteral("500 Unknown developer email"));
+    }
+}
+
+// libcddb's reader waits for more after an entry without "# Revision:" (over CDDBP until the
+// time-out) and takes it for an empty one (over HTTP): the entry is read when its "." line comes.
+TEST_F(CddbTest, EntryWithoutRevisionIsReadWhenItsLastLineArrives) {
+    for (int index : {kLocalCddbp, kLocalHttp}) {
+        CddbServer server(index == kLocalHttp ? CddbServer::Mode::Http : CddbServer::Mode::Cddbp);
+        server.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock",
+                        entryFor(grabber.GetCddbId(), 3, false));
+        QElapsedTimer timer;
+        timer.start();
+        lookup(index, server.port(), 5000);
+        ASSERT_TRUE(waitFor([this] { return finished(); }, 8000)) << "server " << index;
+        EXPECT_LT(timer.elapsed(), 2000) << "server " << index;
+        expectLoaded();
+        EXPECT_EQ(grabber.lookupFailure().kind, CddbLookup::Failure::None);
+    }
+}
+
+// A failed lookup always says what happened (libcddb reports "ok" for a server that closes after
+// its greeting, and for an entry it refuses over HTTP); an entry with absurd values is read for
+// what it holds.
+TEST_F(CddbTest, FailuresSayWhatHappened) {
+    CddbServer hangUp(CddbServer::Mode::HangUp);
+    lookup(kLocalCddbp, hangUp.port());
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses.back(), -1);
+    EXPECT_EQ(grabber.lookupFailure().kind, CddbLookup::Failure::BadAnswer);
+    EXPECT_EQ(grabber.lookupFailure().reason,
+              QStringLiteral("localhost closed the connection without answering."));
+
+    CddbServer garbage(CddbServer::Mode::Garbage);
+    lookup(kLocalHttp, garbage.port());
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    EXPECT_EQ(statuses.back(), -1);
+    EXPECT_EQ(grabber.lookupFailure().kind, CddbLookup::Failure::BadAnswer);
+    EXPECT_TRUE(grabber.lookupFailure().reason.startsWith(
+        QStringLiteral("The answer of localhost could not be read")))
+        << grabber.lookupFailure().reason.toStdString();
+
+    for (int index : {kLocalHttp, kLocalCddbp}) {
+        CddbServer server(index == kLocalHttp ? CddbServer::Mode::Http : CddbServer::Mode::Cddbp);
+        std::string absurd = entryFor(grabber.GetCddbId(), 3);
+        absurd.replace(absurd.find("DYEAR=1987"), 10, "DYEAR=99999999999999999999");
+        absurd += "TTITLE99999999999999=nowhere\r\nTTITLE7=no such track\r\n";
+        server.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "rock", absurd);
+        lookup(index, server.port());
+        ASSERT_TRUE(waitFor([this] { return finished(); }, 5000)) << "server " << index;
+        ASSERT_EQ(statuses.back(), 3) << grabber.lookupFailure().reason.toStdString();
+        EXPECT_EQ(grabber.GetDiscYear(), 0);
+        EXPECT_EQ(grabber.GetDiscAlbum(), QStringLiteral("Songs for Tests"));
+        grabber.SetSession(0);
+        grabber.SetTrack(2);
+        EXPECT_EQ(grabber.GetTrackTitle(), QStringLiteral("Song 3"));
+    }
 }
 
 TEST_F(CddbTest, UnknownDiscGivesNoEntry) {
@@ -175,6 +297,9 @@ TEST_F(CddbTest, SilentServerFailsWithinTheTimeOut) {
     ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
     EXPECT_EQ(statuses.back(), -1);
     EXPECT_LE(timer.elapsed(), 1500);
+    EXPECT_EQ(grabber.lookupFailure().kind, CddbLookup::Failure::TimeOut);
+    EXPECT_EQ(grabber.lookupFailure().reason,
+              QStringLiteral("No complete answer from localhost within 1000 ms."));
     // Nothing else arrives for that lookup later.
     const size_t count = statuses.size();
     waitFor([] { return false; }, 1500);
@@ -190,9 +315,13 @@ TEST_F(CddbTest, NobodyListeningFailsToConnect) {
     lookup(kLocalHttp, freePort);
     ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
     EXPECT_EQ(statuses.back(), -1);
+    EXPECT_EQ(grabber.lookupFailure().kind, CddbLookup::Failure::CannotConnect);
+    EXPECT_EQ(grabber.lookupFailure().reason,
+              QStringLiteral("Cannot connect to localhost (port %1): Connection refused.").arg(freePort));
     lookup(6, 80); // an unused slot of the table
     ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
     EXPECT_EQ(statuses.back(), -1);
+    EXPECT_EQ(grabber.lookupFailure().kind, CddbLookup::Failure::NoServer);
 }
 
 TEST_F(CddbTest, GarbageAnswersFailWithoutACrash) {
@@ -240,6 +369,33 @@ TEST_F(CddbTest, ANewLookupReplacesOneStillRunning) {
     EXPECT_EQ(statuses.back(), 3);
     EXPECT_EQ(std::count(statuses.begin(), statuses.end(), -1), 0);
     EXPECT_EQ(grabber.GetDiscYear(), 1987);
+}
+
+// The grabber owns its lookup threads: one going away stops its lookup and waits for the thread,
+// which drops the connection at once instead of at the time-out.
+TEST_F(CddbTest, AGrabberGoingAwayEndsItsLookup) {
+    CddbServer silent(CddbServer::Mode::Silent);
+    auto other = std::make_unique<TAudioCDGrabber2>();
+    other->Initialize();
+    other->SelectDrive(other->GetDriveCount());
+    other->RefreshMedia();
+    bool heard = false;
+    QObject::connect(other.get(), &TAudioCDGrabber2::OnFreeDBQueryStatus, [&heard](int) { heard = true; });
+    TFreeDBInformation2 info;
+    info.SelectServer(kLocalHttp);
+    info.SetPort(silent.port());
+    info.SetTimeOut(20000);
+    other->QueryFreeDB(info, 1);
+    ASSERT_TRUE(waitFor([&silent] { return !silent.requests().isEmpty(); }, 5000))
+        << "the lookup is under way";
+    heard = false;
+    QElapsedTimer timer;
+    timer.start();
+    other.reset();
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_TRUE(waitFor([&silent] { return silent.ended() == 1; }, 1000));
+    waitFor([] { return false; }, 200);
+    EXPECT_FALSE(heard);
 }
 
 // A server whose entry never ends, sent as fast as possible or a line now and then so that no

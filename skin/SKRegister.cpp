@@ -6,6 +6,7 @@
 #include "skin/SKImagePanel.h"
 #include "skin/SKMainMenu.h"
 #include "skin/SKPopupMenu.h"
+#include "skin/SKScrollBar.h"
 #include "skin/SKTitleBar.h"
 #include "skin/SKTrackBar.h"
 
@@ -19,6 +20,7 @@ void RegisterSkinControls() {
     FormClassRegistry::addWidget<TskImagePanel>(QStringLiteral("TskImagePanel"));
     FormClassRegistry::addWidget<TskGroupBox>(QStringLiteral("TskGroupBox"));
     FormClassRegistry::addWidget<TskTitleBar>(QStringLiteral("TskTitleBar"));
+    FormClassRegistry::addWidget<TskScrollBar>(QStringLiteral("TskScrollBar"));
     // Menus are components of the form, not widgets placed on a parent.
     FormClassRegistry::add(QStringLiteral("TskPopupMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
         return new TskPopupMenu(qobject_cast<QWidget*>(owner) ? qobject_cast<QWidget*>(owner) : parent);

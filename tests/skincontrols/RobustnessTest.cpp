@@ -8,6 +8,7 @@
 #include "skin/SKImagePanel.h"
 #include "skin/SKMainMenu.h"
 #include "skin/SKPopupMenu.h"
+#include "skin/SKScrollBar.h"
 #include "skin/SKTitleBar.h"
 #include "skin/SKTrackBar.h"
 
@@ -36,11 +37,14 @@ struct AllControls {
         inGroup = new TskCheckBox(group);
         title = new TskTitleBar(form);
         panel = new TskImagePanel(form);
+        scroll = new TskScrollBar(form);
+        vscroll = new TskScrollBar(form);
+        vscroll->SetOrientation(skVertical);
         popup = new TskPopupMenu(form);
         popup->addAction(QStringLiteral("&Open\tCtrl+O"))->setCheckable(true);
         popup->addSeparator();
-        for (QObject* o :
-             std::initializer_list<QObject*>{button, box, radio, track, vtrack, group, title, popup}) {
+        for (QObject* o : std::initializer_list<QObject*>{button, box, radio, track, vtrack, group, title,
+                                                          popup, scroll, vscroll}) {
             o->setProperty("FileTheme", QVariant::fromValue(theme));
             o->setProperty("UIStyle", QVariant::fromValue(FromThemeFile));
         }
@@ -58,6 +62,8 @@ struct AllControls {
         inGroup->Render();
         title->Render();
         panel->Render();
+        scroll->Render();
+        vscroll->Render();
         popup->grab();
     }
     TskButton* button;
@@ -69,6 +75,8 @@ struct AllControls {
     TskCheckBox* inGroup;
     TskTitleBar* title;
     TskImagePanel* panel;
+    TskScrollBar* scroll;
+    TskScrollBar* vscroll;
     TskPopupMenu* popup;
 };
 
@@ -89,6 +97,8 @@ QByteArray HostileTheme() {
     w.AddBitmap("TrackBarBarImage", two);
     w.AddBitmap("TrackBarSliderImage", tiny);
     w.AddBitmap("TrackBarSliderVImage", QByteArray("BM"));
+    w.AddBitmap("ScrollBarButtonImage", two);
+    w.AddBitmap("ScrollBarSliderImage", Bmp(Strip(1, 5000, {0x123456})));
     for (const char* key :
          {"TitleBarButtonLeftOffsetInt", "TitleBarButtonTopInt", "FormRoundCornerInt", "FormMinWidthInt"})
         w.AddInt(key, kIntMax);
@@ -188,4 +198,36 @@ TEST(SkinRobustness, TitleBarOffsetsAtTheEndsOfTheIntegerRangeKeepEverythingOffT
     bar->SetDrawAppIcon(true);
     EXPECT_GT(bar->CaptionLeft(), bar->width());
     bar->Render();
+}
+
+TEST(SkinRobustness, ScrollBarSizesAndValuesOutOfAllProportion) {
+    QWidget form;
+    form.show();
+    auto* bar = new TskScrollBar(&form);
+    bar->show();
+    // Far wider than any screen: the slider stays a picture no skin part exceeds.
+    bar->resize(1000000, 16);
+    bar->SetMax(kIntMax);
+    bar->SetPageSize(100);
+    EXPECT_LE(bar->TrackBar()->SliderPart()->width(), kMaxThemePictureSide);
+    bar->SetLineButton(kIntMax);
+    EXPECT_EQ(bar->LineButton(), 0); // longer than the room: refused
+    bar->SetLineButton(-7);
+    EXPECT_EQ(bar->LineButton(), 0);
+    bar->SetLineButton(500000);
+    EXPECT_LE(bar->TrackBar()->SliderPart()->width(), kMaxThemePictureSide);
+    // Shrunk below its buttons: nothing is laid out at a negative size, and growing again works.
+    bar->resize(3, 16);
+    EXPECT_GE(bar->TrackBar()->width(), 0);
+    bar->resize(0, 16);
+    EXPECT_FALSE(bar->TrackBar()->isVisible());
+    bar->resize(200, 16);
+    EXPECT_TRUE(bar->TrackBar()->isVisible());
+    EXPECT_LE(bar->TrackBar()->SliderPart()->width(), bar->TrackBar()->width());
+    bar->Render();
+    bar->SetSmallChange(kIntMax);
+    bar->SetPosition(kIntMax - 1);
+    Press(bar->ForwardButton(), {2, 2});
+    Release(bar->ForwardButton(), {2, 2});
+    EXPECT_EQ(bar->Position(), kIntMax);
 }

@@ -20,6 +20,13 @@ private:
 // are compared without regard to case; the file keeps its order, its comments and its line endings.
 // Files are written as UTF-8; a file that is not valid UTF-8 (written on another system) is read as
 // Latin-1, so no byte is lost.
+//
+// A write reaches the disk before the old file is replaced; any failure (a full disk, a folder or
+// file that refuses it, a settings file that is not a regular file or cannot be read) raises
+// ProfileWriteError and leaves the old file whole. A section, key or value with a line break, a key
+// with "=" (or empty, or starting like a comment or section) and a section with "]" cannot be
+// written as a line that reads back as written: they are refused with the same error. A name that
+// is not a regular file reads as an empty file (no wait on a pipe or device).
 class ProfileFile {
 public:
     explicit ProfileFile(QString fileName);

@@ -7,7 +7,9 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioInformation2.h"
+#include "tests/support/SmallDisk.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -21,6 +23,10 @@
 #include <taglib/infotag.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/wavfile.h>
+
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -197,4 +203,64 @@ TEST(Tags, EmptyValuesRemoveTagsAndBadFilesRaise) {
     text.write("this is not audio at all\n");
     text.close();
     EXPECT_THROW(ai.WriteTags(dir.filePath("text.mp3")), ComponentError);
+}
+
+TEST(Tags, AFullDiskNeverDamagesTheAudio) {
+    // A long title on a disk with 8 KB free (the copy does not fit), and with room for the copy but
+    // not for the larger tags: the write fails, the file keeps every byte, no copy is left behind;
+    // once there is room, the same write works and the audio plays as before.
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("disk");
+    QDir().mkdir(folder);
+    const SmallDiskResult r = runOnSmallDisk(folder, 1 << 20, [](const QString& folder) -> std::string {
+        std::string failures;
+        for (const char* ext : {"mp3", "ogg", "wma", "wav"}) {
+            const QString path = makeFile(folder + "/track." + ext);
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            const QByteArray before = f.readAll();
+            f.close();
+            for (qint64 room : {qint64(8192), before.size() + 8192}) {
+                const std::string what = std::string(ext) + " with " + std::to_string(room) + " bytes free: ";
+                const QByteArray filler = QFile::encodeName(folder + "/filler");
+                struct statvfs vfs {};
+                statvfs(QFile::encodeName(folder).constData(), &vfs);
+                const qint64 free = qint64(vfs.f_bavail) * qint64(vfs.f_frsize);
+                const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT, 0600);
+                if (fd < 0 || posix_fallocate(fd, 0, free - room) != 0) return what + "no filler";
+                ::close(fd);
+                TAudioInformation2 ai;
+                setAll(ai);
+                ai.infoTitle = QString(20000, u'T');
+                try {
+                    ai.WriteTags(path);
+                    failures += what + "no error; ";
+                } catch (const ComponentError&) {
+                }
+                f.open(QIODevice::ReadOnly);
+                if (f.readAll() != before) failures += what + "the file changed; ";
+                f.close();
+                if (QDir(folder).entryList(QDir::Files | QDir::Hidden).size() != 2)
+                    failures += what + "a copy was left behind; ";
+                ::unlink(filler.constData());
+            }
+            TAudioInformation2 ai;
+            setAll(ai);
+            ai.infoTitle = QString(20000, u'T');
+            try {
+                ai.WriteTags(path);
+            } catch (const ComponentError& e) {
+                failures += std::string(ext) + " with room: " + e.message().toStdString() + "; ";
+            }
+            const Decoded d = decodeAll(path);
+            if (std::abs(d.frames() - 44100) > 2048 || std::abs(frequency(d.samples, 2, 44100) - 440.0) > 2.0)
+                failures += std::string(ext) + ": the tagged file does not play; ";
+            if (TagLib::FileRef(QFile::encodeName(path).constData()).tag()->title().size() != 20000)
+                failures += std::string(ext) + ": the title was not written; ";
+            QFile::remove(path);
+        }
+        return failures;
+    });
+    if (!r.ran) GTEST_SKIP() << r.failure;
+    EXPECT_EQ(r.failure, "");
 }

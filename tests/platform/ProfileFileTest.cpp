@@ -1,9 +1,13 @@
 #include "platform/ProfileFile.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -140,6 +144,93 @@ TEST_F(ProfileFileTest, RefusedWriteRaisesUnableToWrite) {
         EXPECT_EQ(QString::fromUtf8(e.what()), "Unable to write to " + name());
     }
     chmod(QFile::encodeName(dir.path()).constData(), 0700);
+}
+
+TEST_F(ProfileFileTest, FullDiskRaisesAndLeavesTheOldFileWhole) {
+    // 8 KB of room: the old file takes one 4 KB page, the new one would need two.
+    const QString folder = dir.filePath("disk");
+    QDir().mkdir(folder);
+    const SmallDiskResult r = runOnSmallDisk(folder, 8192, [](const QString& folder) -> std::string {
+        const QString file = folder + "/VidezevaCfg.ini";
+        ProfileFile ini(file);
+        ini.writeString("Paths", "Output", "/home/user/rec");
+        const QByteArray before = readAll(file);
+        try {
+            ini.writeString("Paths", "Convert", QString(6000, u'x'));
+            return "no error raised";
+        } catch (const ProfileWriteError& e) {
+            if (QString::fromUtf8(e.what()) != "Unable to write to " + file)
+                return "wrong text: " + std::string(e.what());
+        }
+        if (readAll(file) != before) return "the old file changed: " + readAll(file).left(80).toStdString();
+        if (QDir(folder).entryList(QDir::Files | QDir::Hidden).size() != 1)
+            return "a half-written file was left";
+        // Once there is room again, writing works.
+        ini.writeString("Paths", "Convert", QString(100, u'y'));
+        return ini.readString("Paths", "Convert", "") == QString(100, u'y') ? ""
+                                                                            : "no write after the failure";
+    });
+    if (!r.ran) GTEST_SKIP() << r.failure;
+    EXPECT_EQ(r.failure, "");
+}
+
+TEST_F(ProfileFileTest, LineBreaksEqualsInKeysAndBracketsInSectionsAreRefused) {
+    writeAll(name(), "[Paths]\nOutput=/home/user/rec\n");
+    const QByteArray before = readAll(name());
+    ProfileFile ini(name());
+    struct Case {
+        QString section, key, value;
+    };
+    const Case cases[] = {
+        {"Paths", "Output", "/home/user/new\n[Schedule]\nNumber=99"}, // a folder name with a line break
+        {"Paths", "Output", "a\rb"},
+        {"Paths", "Out\nput", "v"},
+        {"Paths", "a=b", "v"},
+        {"Pa]ths", "Output", "v"},
+        {"Pa\nths", "Output", "v"},
+        {"Paths", "", "v"},
+        {"Paths", ";Output", "v"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.section + "/" + c.key + "=" + c.value).toStdString());
+        try {
+            ini.writeString(c.section, c.key, c.value);
+            ADD_FAILURE() << "no error";
+        } catch (const ProfileWriteError& e) {
+            EXPECT_EQ(QString::fromUtf8(e.what()), "Unable to write to " + name());
+        }
+        EXPECT_EQ(readAll(name()), before);
+    }
+    EXPECT_FALSE(ini.sectionExists("Schedule"));
+    // What may be written reads back as written.
+    ini.writeString("Pa[ths", "Out]put", "x = [y] ; z");
+    EXPECT_EQ(ini.readString("Pa[ths", "Out]put", ""), "x = [y] ; z");
+}
+
+TEST_F(ProfileFileTest, AFifoNamedAsTheFileIsRefusedAtOnce) {
+    ASSERT_EQ(mkfifo(QFile::encodeName(name()).constData(), 0600), 0);
+    ProfileFile ini(name());
+    auto work = std::async(std::launch::async, [&ini] {
+        QString failures;
+        if (ini.readString("S", "k", "default") != "default") failures += "read; ";
+        try {
+            ini.writeString("S", "k", "v");
+            failures += "no error; ";
+        } catch (const ProfileWriteError&) {
+        }
+        return failures;
+    });
+    if (work.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Opening the other end lets the blocked reader go.
+        for (int i = 0; i < 2 && work.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready;
+             ++i)
+            ::close(::open(QFile::encodeName(name()).constData(), O_WRONLY));
+        FAIL() << "the settings file blocked on the FIFO";
+    }
+    EXPECT_EQ(work.get(), "");
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(name()).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO was replaced";
 }
 
 TEST(ProfileFileParse, IntegerTexts) {

@@ -7,8 +7,13 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -56,6 +61,196 @@ QString codecTitle(const AVCodecParameters* par, const AVCodec* codec) {
 
 uint32_t be32(const unsigned char* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+bool readAt(int fd, int64_t offset, void* data, std::size_t size) {
+    auto* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, size, off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        offset += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+uint32_t le32(const unsigned char* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Where the sample data of a RIFF WAVE (or RF64/BW64) file lies, as far as the file really holds
+// it: a header may claim any size (up to 2^64 bytes in RF64), the file holds what it holds. A data
+// size of 0 or (in a RIFF file) 0xFFFFFFFF means "up to the end of the file", as writers that
+// cannot seek back leave it.
+struct WavData {
+    bool found = false;
+    int64_t start = 0;
+    int64_t end = 0;
+    bool claimsMore = false; // the header claims more data than the file holds
+};
+
+WavData wavData(int fd, int64_t fileSize) {
+    WavData out;
+    unsigned char h[12];
+    if (!readAt(fd, 0, h, sizeof h) || std::memcmp(h + 8, "WAVE", 4) != 0) return out;
+    const bool rf64 = std::memcmp(h, "RF64", 4) == 0 || std::memcmp(h, "BW64", 4) == 0;
+    if (!rf64 && std::memcmp(h, "RIFF", 4) != 0) return out;
+    uint64_t ds64Data = 0;
+    bool haveDs64 = false;
+    int64_t at = 12;
+    // The chunks before the data are few; a file of thousands of them is not walked to its end.
+    for (int i = 0; i < 4096 && at <= fileSize - 8; ++i) {
+        unsigned char c[8];
+        if (!readAt(fd, at, c, sizeof c)) return out;
+        const uint32_t size = le32(c + 4);
+        if (rf64 && std::memcmp(c, "ds64", 4) == 0 && size >= 16) {
+            unsigned char d[16];
+            if (!readAt(fd, at + 8, d, sizeof d)) return out;
+            ds64Data = uint64_t(le32(d + 8)) | uint64_t(le32(d + 12)) << 32;
+            haveDs64 = true;
+        }
+        if (std::memcmp(c, "data", 4) == 0) {
+            out.found = true;
+            out.start = at + 8;
+            const uint64_t held = uint64_t(fileSize - out.start);
+            uint64_t claimed = size;
+            if (rf64 && size == 0xFFFFFFFFu && haveDs64)
+                claimed = ds64Data;
+            else if (claimed == 0 || (!rf64 && size == 0xFFFFFFFFu))
+                claimed = held;
+            out.end = out.start + int64_t(std::min(claimed, held));
+            out.claimsMore = claimed > held;
+            return out;
+        }
+        at += 8 + int64_t(size) + (size & 1);
+    }
+    return out;
+}
+
+// The file as a demuxer sees it, read through our own I/O so that reading stops where the audio
+// does. A run of zeros or garbage after the audio would otherwise be read to its end, byte by byte
+// and into memory by FFmpeg's parsers (gigabytes for a damaged file). The demuxer finds the end of
+// the file once it has read `budget` bytes since the last packet came out (or since it was
+// opened), and it never sees a byte past `end` (the end of a WAV file's sample data: FFmpeg looks
+// for chunks after it and would walk a run of zeros eight bytes at a time).
+class BoundedInput {
+public:
+    BoundedInput() = default;
+    BoundedInput(const BoundedInput&) = delete;
+    BoundedInput& operator=(const BoundedInput&) = delete;
+    ~BoundedInput() {
+        m_fmt.reset(); // closes the demuxer before its I/O goes
+        m_io.reset();
+        if (m_fd >= 0) ::close(m_fd);
+    }
+
+    // Opens the demuxer on the file; an FFmpeg error code, 0 on success.
+    int open(const QString& fileName, int64_t budget, bool clipWavData) {
+        m_fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        struct stat st {};
+        if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return AVERROR(errno);
+        m_end = st.st_size;
+        if (clipWavData) {
+            m_wav = wavData(m_fd, m_end);
+            if (m_wav.found) m_end = m_wav.end;
+        }
+        m_budget = budget + leadingTagSize();
+        constexpr int kBuffer = 32768;
+        auto* buffer = static_cast<unsigned char*>(av_malloc(kBuffer));
+        if (!buffer) return AVERROR(ENOMEM);
+        m_io.reset(
+            avio_alloc_context(buffer, kBuffer, 0, this, &BoundedInput::read, nullptr, &BoundedInput::seek));
+        if (!m_io) {
+            av_free(buffer);
+            return AVERROR(ENOMEM);
+        }
+        AVFormatContext* f = avformat_alloc_context();
+        if (!f) return AVERROR(ENOMEM);
+        f->pb = m_io.get();
+        f->flags |= AVFMT_FLAG_CUSTOM_IO;
+        const QByteArray url = ffmpegFileUrl(fileName);
+        const int r = avformat_open_input(&f, url.constData(), nullptr, nullptr); // frees f on failure
+        if (r < 0) return r;
+        m_fmt.reset(f);
+        return 0;
+    }
+
+    AVFormatContext* fmt() const { return m_fmt.get(); }
+    const WavData& wav() const { return m_wav; }
+    // A packet came out, or reading starts anew at a seek: the budget is full again.
+    void progress(int64_t budget) {
+        m_budget = budget;
+        m_sinceProgress = 0;
+    }
+
+private:
+    // A leading ID3v2 tag is read whole when the file is opened: cover art may make it large.
+    int64_t leadingTagSize() const {
+        unsigned char h[10];
+        if (!readAt(m_fd, 0, h, sizeof h) || std::memcmp(h, "ID3", 3) != 0) return 0;
+        return int64_t(h[6] & 0x7F) << 21 | int64_t(h[7] & 0x7F) << 14 | int64_t(h[8] & 0x7F) << 7 |
+               (h[9] & 0x7F);
+    }
+
+    static int read(void* opaque, uint8_t* buf, int size) {
+        auto* in = static_cast<BoundedInput*>(opaque);
+        if (in->m_pos >= in->m_end || in->m_sinceProgress >= in->m_budget) return AVERROR_EOF;
+        const std::size_t want = std::size_t(std::min<int64_t>(size, in->m_end - in->m_pos));
+        ssize_t n;
+        do {
+            n = ::pread(in->m_fd, buf, want, off_t(in->m_pos));
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) return AVERROR(errno);
+        if (n == 0) return AVERROR_EOF;
+        in->m_pos += n;
+        in->m_sinceProgress += n;
+        return int(n);
+    }
+
+    static int64_t seek(void* opaque, int64_t offset, int whence) {
+        auto* in = static_cast<BoundedInput*>(opaque);
+        int64_t to;
+        switch (whence & ~AVSEEK_FORCE) {
+        case AVSEEK_SIZE:
+            return in->m_end;
+        case SEEK_SET:
+            to = offset;
+            break;
+        case SEEK_CUR:
+            to = in->m_pos + offset;
+            break;
+        case SEEK_END:
+            to = in->m_end + offset;
+            break;
+        default:
+            return AVERROR(EINVAL);
+        }
+        if (to < 0) return AVERROR(EINVAL);
+        in->m_pos = to;
+        return to;
+    }
+
+    int m_fd = -1;
+    int64_t m_end = 0;
+    int64_t m_pos = 0;
+    int64_t m_budget = 0;
+    int64_t m_sinceProgress = 0;
+    WavData m_wav;
+    IoContextPtr m_io;
+    InputFormatPtr m_fmt;
+};
+
+// Bytes a demuxer may read without a packet coming out before the file counts as ended there:
+// far more than any gap between real packets (or a file's headers), far less than a damaged file
+// may hold.
+constexpr int64_t kReadBudget = int64_t(8) << 20;
+
+// Saturating sum of lengths read from a file.
+int64_t addClamped(int64_t a, int64_t b) {
+    if (b <= 0) return a;
+    return a > INT64_MAX - b ? INT64_MAX : a + b;
 }
 
 // The exact number of frames FFmpeg delivers for an MP3 file that starts with a Xing/Info header
@@ -112,11 +307,12 @@ int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
 
 struct AudioDecoder::Impl {
     QString fileName;
-    AVFormatContext* fmt = nullptr;
-    AVCodecContext* ctx = nullptr;
-    SwrContext* swr = nullptr;
-    AVPacket* pkt = nullptr;
-    AVFrame* frame = nullptr;
+    std::unique_ptr<BoundedInput> input;
+    AVFormatContext* fmt = nullptr; // input's demuxer
+    CodecContextPtr ctx;
+    ResamplerPtr swr;
+    PacketPtr pkt;
+    FramePtr frame;
     int stream = -1;
     AVRational tb{1, 1};
     int rate = 0;
@@ -154,14 +350,15 @@ struct AudioDecoder::Impl {
     }
 
     void closeContexts() {
-        swr_free(&swr);
+        swr.reset();
         av_channel_layout_uninit(&swrLayout);
         swrFormat = -1;
         swrRate = 0;
-        avcodec_free_context(&ctx);
-        avformat_close_input(&fmt);
-        av_packet_free(&pkt);
-        av_frame_free(&frame);
+        ctx.reset();
+        fmt = nullptr;
+        input.reset();
+        pkt.reset();
+        frame.reset();
         buf.clear();
         bufPos = 0;
         draining = eof = false;
@@ -169,9 +366,10 @@ struct AudioDecoder::Impl {
 
     void openContexts() {
         closeContexts();
-        QByteArray path = ffmpegFileUrl(fileName);
-        int r = avformat_open_input(&fmt, path.constData(), nullptr, nullptr);
+        input = std::make_unique<BoundedInput>();
+        int r = input->open(fileName, kReadBudget, true);
         if (r < 0) fail(ffmpegErrorText(r));
+        fmt = input->fmt();
         r = avformat_find_stream_info(fmt, nullptr);
         if (r < 0) fail(QStringLiteral("not an audio file (%1)").arg(ffmpegErrorText(r)));
         const AVCodec* codec = nullptr;
@@ -179,11 +377,11 @@ struct AudioDecoder::Impl {
         if (stream < 0 || !codec) fail(QStringLiteral("no audio that can be decoded"));
         AVStream* st = fmt->streams[stream];
         tb = st->time_base;
-        ctx = avcodec_alloc_context3(codec);
-        if (!ctx || avcodec_parameters_to_context(ctx, st->codecpar) < 0)
+        ctx.reset(avcodec_alloc_context3(codec));
+        if (!ctx || avcodec_parameters_to_context(ctx.get(), st->codecpar) < 0)
             fail(QStringLiteral("out of memory"));
         ctx->pkt_timebase = tb;
-        r = avcodec_open2(ctx, codec, nullptr);
+        r = avcodec_open2(ctx.get(), codec, nullptr);
         if (r < 0) fail(QStringLiteral("the decoder cannot be opened (%1)").arg(ffmpegErrorText(r)));
         rate = ctx->sample_rate;
         fileChannels = ctx->ch_layout.nb_channels;
@@ -191,13 +389,14 @@ struct AudioDecoder::Impl {
         outChannels = fileChannels == 1 ? 1 : 2;
         pcm = QString::fromLatin1(codec->name).startsWith("pcm_");
         wma = codec->id == AV_CODEC_ID_WMAV1 || codec->id == AV_CODEC_ID_WMAV2;
-        pkt = av_packet_alloc();
-        frame = av_frame_alloc();
+        pkt.reset(av_packet_alloc());
+        frame.reset(av_frame_alloc());
         if (!pkt || !frame) fail(QStringLiteral("out of memory"));
         for (unsigned i = 0; i < fmt->nb_streams; ++i)
             if (int(i) != stream) fmt->streams[i]->discard = AVDISCARD_ALL;
         pos = 0;
         originPts = AV_NOPTS_VALUE;
+        input->progress(kReadBudget);
         // The first frame proves that the file decodes and fixes the time origin.
         seekTarget = -1;
         // A PCM file with a valid header may hold no samples at all: it opens, with length 0.
@@ -225,16 +424,18 @@ struct AudioDecoder::Impl {
             av_channel_layout_uninit(&in);
             return true;
         }
-        swr_free(&swr);
+        swr.reset();
         av_channel_layout_uninit(&swrLayout);
         AVChannelLayout out{};
         av_channel_layout_default(&out, outChannels);
-        int r = swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_S16, rate, &in, AVSampleFormat(frame->format),
+        SwrContext* made = nullptr;
+        int r = swr_alloc_set_opts2(&made, &out, AV_SAMPLE_FMT_S16, rate, &in, AVSampleFormat(frame->format),
                                     frame->sample_rate > 0 ? frame->sample_rate : rate, 0, nullptr);
+        swr.reset(made);
         av_channel_layout_uninit(&out);
-        if (r < 0 || swr_init(swr) < 0) {
+        if (r < 0 || swr_init(swr.get()) < 0) {
             av_channel_layout_uninit(&in);
-            swr_free(&swr);
+            swr.reset();
             return false;
         }
         swrFormat = frame->format;
@@ -246,11 +447,11 @@ struct AudioDecoder::Impl {
     // Converts the current frame and appends it; false when nothing was appended.
     bool appendFrame() {
         if (frame->nb_samples <= 0 || !setupResampler()) return false;
-        int maxOut = swr_get_out_samples(swr, frame->nb_samples);
+        int maxOut = swr_get_out_samples(swr.get(), frame->nb_samples);
         if (maxOut <= 0) return false;
         tmp.resize(std::size_t(maxOut) * outChannels);
         uint8_t* out = reinterpret_cast<uint8_t*>(tmp.data());
-        int n = swr_convert(swr, &out, maxOut, const_cast<const uint8_t**>(frame->extended_data),
+        int n = swr_convert(swr.get(), &out, maxOut, const_cast<const uint8_t**>(frame->extended_data),
                             frame->nb_samples);
         if (n <= 0) return false;
         int64_t ts = frame->best_effort_timestamp;
@@ -288,10 +489,10 @@ struct AudioDecoder::Impl {
     bool decodeMore() {
         if (!fmt || !ctx) return false; // a reopen for a seek failed: nothing more to read
         while (!eof) {
-            int r = avcodec_receive_frame(ctx, frame);
+            int r = avcodec_receive_frame(ctx.get(), frame.get());
             if (r == 0) {
                 bool got = appendFrame();
-                av_frame_unref(frame);
+                av_frame_unref(frame.get());
                 if (got) return true;
                 if (overshoot || syncFailed) return false;
                 continue;
@@ -300,15 +501,18 @@ struct AudioDecoder::Impl {
                 eof = true;
                 break;
             }
-            r = av_read_frame(fmt, pkt);
+            r = av_read_frame(fmt, pkt.get());
             if (r < 0) {
-                // End of file, or a read error in a file cut short: what was read is played.
-                avcodec_send_packet(ctx, nullptr);
+                // End of file (or of the audio: see BoundedInput), or a read error in a file cut
+                // short: what was read is played.
+                avcodec_send_packet(ctx.get(), nullptr);
                 draining = true;
                 continue;
             }
-            if (pkt->stream_index == stream) avcodec_send_packet(ctx, pkt); // a damaged packet is skipped
-            av_packet_unref(pkt);
+            input->progress(kReadBudget);
+            if (pkt->stream_index == stream)
+                avcodec_send_packet(ctx.get(), pkt.get()); // a damaged packet is skipped
+            av_packet_unref(pkt.get());
         }
         return false;
     }
@@ -331,6 +535,27 @@ struct AudioDecoder::Impl {
         return pos;
     }
 
+    // PCM in a WAV file: every frame has its place in the data, found without time stamps (FFmpeg's
+    // own PCM seek multiplies the time stamp by the byte rate, which overflows in a file holding
+    // more than 2^63 / byte rate frames).
+    int64_t pcmSeek(int64_t target) {
+        const int64_t align = fmt->streams[stream]->codecpar->block_align;
+        input->progress(kReadBudget);
+        buf.clear();
+        bufPos = 0;
+        overshoot = syncFailed = false;
+        seekTarget = -1;
+        eof = draining = false;
+        if (target >= length) {
+            eof = true; // nothing left to read; a seek back starts reading again
+        } else if (av_seek_frame(fmt, stream, input->wav().start + target * align, AVSEEK_FLAG_BYTE) < 0) {
+            return linearSeek(target);
+        }
+        avcodec_flush_buffers(ctx.get());
+        pos = target;
+        return pos;
+    }
+
     int64_t seek(int64_t target) {
         if (!fmt || !ctx) return pos;
         target = std::max<int64_t>(0, target);
@@ -340,6 +565,8 @@ struct AudioDecoder::Impl {
             openContexts();
             return 0;
         }
+        if (pcm && input->wav().found && fmt->streams[stream]->codecpar->block_align > 0)
+            return pcmSeek(target);
         // Short hops forward are decoded through: exact and cheap.
         if (target > pos && target - pos <= rate) {
             dropFrames(target - pos);
@@ -350,9 +577,10 @@ struct AudioDecoder::Impl {
             int64_t from = target - (preroll << attempt);
             if (from <= 0) return linearSeek(target);
             int64_t ts = originPts + av_rescale_q(from, AVRational{1, rate}, tb);
+            input->progress(kReadBudget);
             if (av_seek_frame(fmt, stream, ts, AVSEEK_FLAG_BACKWARD) < 0) return linearSeek(target);
-            avcodec_flush_buffers(ctx);
-            swr_free(&swr);
+            avcodec_flush_buffers(ctx.get());
+            swr.reset();
             swrFormat = -1;
             buf.clear();
             bufPos = 0;
@@ -378,28 +606,33 @@ struct AudioDecoder::Impl {
     // Exact length of an MPEG audio stream: the packets' durations minus the encoder delay and
     // padding FFmpeg trims (it marks them on the packets). Reads the packets, decodes nothing.
     int64_t scanLength(int64_t* bytes) {
-        AVFormatContext* f = nullptr;
-        QByteArray path = ffmpegFileUrl(fileName);
-        if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0) return -1;
+        BoundedInput in;
+        if (in.open(fileName, kReadBudget, true) < 0) return -1;
+        AVFormatContext* f = in.fmt();
         int64_t total = 0, trimmed = 0, size = 0;
-        bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
-        AVPacket* p = av_packet_alloc();
-        while (ok && p && av_read_frame(f, p) >= 0) {
-            if (p->stream_index == stream) {
-                total += p->duration;
-                size += p->size;
+        const bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
+        in.progress(kReadBudget);
+        const bool mpeg = ok && isMpegAudio(f->streams[stream]->codecpar->codec_id);
+        PacketPtr p(av_packet_alloc());
+        while (ok && p && av_read_frame(f, p.get()) >= 0) {
+            in.progress(kReadBudget);
+            // At the end FFmpeg's MPEG audio parser hands over what it gathered without finding a
+            // frame (a run of zeros or garbage after the audio): that is no audio.
+            const bool frame = !mpeg || (p->size >= 4 && p->data[0] == 0xFF && (p->data[1] & 0xE0) == 0xE0);
+            if (p->stream_index == stream && frame) {
+                total = addClamped(total, p->duration);
+                size = addClamped(size, p->size);
                 std::size_t sdSize = 0;
-                const uint8_t* sd = av_packet_get_side_data(p, AV_PKT_DATA_SKIP_SAMPLES, &sdSize);
-                if (sd && sdSize >= 8) trimmed += int64_t(AV_RL32(sd)) + int64_t(AV_RL32(sd + 4));
+                const uint8_t* sd = av_packet_get_side_data(p.get(), AV_PKT_DATA_SKIP_SAMPLES, &sdSize);
+                if (sd && sdSize >= 8)
+                    trimmed = addClamped(trimmed, int64_t(AV_RL32(sd)) + int64_t(AV_RL32(sd + 4)));
             }
-            av_packet_unref(p);
+            av_packet_unref(p.get());
         }
-        AVRational stb = ok ? f->streams[stream]->time_base : tb;
-        av_packet_free(&p);
-        avformat_close_input(&f);
         if (!ok) return -1;
         *bytes = size;
-        return std::max<int64_t>(0, av_rescale_q(total, stb, AVRational{1, rate}) - trimmed);
+        return std::max<int64_t>(0, av_rescale_q(total, f->streams[stream]->time_base, AVRational{1, rate}) -
+                                        trimmed);
     }
 
     // Length of a WMA stream: where its last whole packet starts. The decoder gives out each
@@ -408,28 +641,28 @@ struct AudioDecoder::Impl {
     // duration is then missing or too long); a packet cut short does not decode. Reads the
     // packets, decodes nothing.
     int64_t scanLastPacketStart() {
-        AVFormatContext* f = nullptr;
-        QByteArray path = ffmpegFileUrl(fileName);
-        if (avformat_open_input(&f, path.constData(), nullptr, nullptr) < 0) return -1;
+        BoundedInput in;
+        if (in.open(fileName, kReadBudget, false) < 0) return -1;
+        AVFormatContext* f = in.fmt();
         int64_t first = AV_NOPTS_VALUE, last = AV_NOPTS_VALUE;
-        bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
+        const bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
+        in.progress(kReadBudget);
         if (ok)
             for (unsigned i = 0; i < f->nb_streams; ++i)
                 if (int(i) != stream) f->streams[i]->discard = AVDISCARD_ALL;
         const int whole = ok ? f->streams[stream]->codecpar->block_align : 0;
-        AVPacket* p = av_packet_alloc();
-        while (ok && p && av_read_frame(f, p) >= 0) {
+        PacketPtr p(av_packet_alloc());
+        while (ok && p && av_read_frame(f, p.get()) >= 0) {
+            in.progress(kReadBudget);
             if (p->stream_index == stream && p->pts != AV_NOPTS_VALUE && p->size >= whole) {
                 if (first == AV_NOPTS_VALUE) first = p->pts;
                 last = std::max(last == AV_NOPTS_VALUE ? p->pts : last, p->pts);
             }
-            av_packet_unref(p);
+            av_packet_unref(p.get());
         }
-        AVRational stb = ok ? f->streams[stream]->time_base : tb;
-        av_packet_free(&p);
-        avformat_close_input(&f);
         if (!ok || first == AV_NOPTS_VALUE) return -1;
-        return std::max<int64_t>(0, frameStart(av_rescale_q(last - first, stb, AVRational{1, rate})));
+        return std::max<int64_t>(
+            0, frameStart(av_rescale_q(last - first, f->streams[stream]->time_base, AVRational{1, rate})));
     }
 
     void measure() {
@@ -440,7 +673,12 @@ struct AudioDecoder::Impl {
         // MP3: a Xing/LAME header gives the exact length at once; without one the packets are
         // counted (FFmpeg's own figure is then an estimate from the bit rate). WMA: the packets
         // are read as well (the header's duration is wrong for a file cut short).
+        // WAV: PCM from the sample data the file holds (its header may claim any size); other
+        // codecs in a WAV whose header claims more than the file holds by their packets.
         const bool wma = par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2;
+        const WavData& wav = input->wav();
+        if (wav.found && pcm && par->block_align > 0) length = (wav.end - wav.start) / par->block_align;
+        if (wav.found && !pcm && wav.claimsMore) length = scanLength(&audioBytes);
         if (par->codec_id == AV_CODEC_ID_MP3) length = xingLength(fileName, &audioBytes);
         if (wma) length = scanLastPacketStart();
         if (length < 0 &&
@@ -504,7 +742,10 @@ int64_t AudioDecoder::length() const {
     return d->length;
 }
 int64_t AudioDecoder::durationMs() const {
-    return d->rate > 0 ? d->length * 1000 / d->rate : 0;
+    if (d->rate <= 0) return 0;
+    const int64_t ms =
+        av_rescale_rnd(d->length, 1000, d->rate, AV_ROUND_DOWN); // no overflow for any length a file states
+    return ms < 0 ? INT64_MAX : ms;
 }
 QString AudioDecoder::formatString() const {
     return d->formatString;

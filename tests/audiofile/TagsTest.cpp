@@ -7,7 +7,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioInformation2.h"
-#include "tests/support/SmallDisk.h"
+#include "tests/support/ChildRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -212,7 +212,7 @@ TEST(Tags, AFullDiskNeverDamagesTheAudio) {
     QTemporaryDir dir;
     const QString folder = dir.filePath("disk");
     QDir().mkdir(folder);
-    const SmallDiskResult r = runOnSmallDisk(folder, 1 << 20, [](const QString& folder) -> std::string {
+    const ChildResult r = runOnSmallDisk(folder, 1 << 20, [](const QString& folder) -> std::string {
         std::string failures;
         for (const char* ext : {"mp3", "ogg", "wma", "wav"}) {
             const QString path = makeFile(folder + "/track." + ext);

@@ -1,13 +1,10 @@
 #include "platform/ProfileFile.h"
-#include "tests/support/SmallDisk.h"
+#include "tests/support/ChildRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <chrono>
-#include <fcntl.h>
-#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,7 +147,7 @@ TEST_F(ProfileFileTest, FullDiskRaisesAndLeavesTheOldFileWhole) {
     // 8 KB of room: the old file takes one 4 KB page, the new one would need two.
     const QString folder = dir.filePath("disk");
     QDir().mkdir(folder);
-    const SmallDiskResult r = runOnSmallDisk(folder, 8192, [](const QString& folder) -> std::string {
+    const ChildResult r = runOnSmallDisk(folder, 8192, [](const QString& folder) -> std::string {
         const QString file = folder + "/VidezevaCfg.ini";
         ProfileFile ini(file);
         ini.writeString("Paths", "Output", "/home/user/rec");
@@ -209,25 +206,18 @@ TEST_F(ProfileFileTest, LineBreaksEqualsInKeysAndBracketsInSectionsAreRefused) {
 
 TEST_F(ProfileFileTest, AFifoNamedAsTheFileIsRefusedAtOnce) {
     ASSERT_EQ(mkfifo(QFile::encodeName(name()).constData(), 0600), 0);
-    ProfileFile ini(name());
-    auto work = std::async(std::launch::async, [&ini] {
-        QString failures;
-        if (ini.readString("S", "k", "default") != "default") failures += "read; ";
+    const QString file = name();
+    const ChildResult r = runInChild(5, [&file]() -> std::string {
+        ProfileFile ini(file);
+        if (ini.readString("S", "k", "default") != "default") return "read";
         try {
             ini.writeString("S", "k", "v");
-            failures += "no error; ";
+            return "no error";
         } catch (const ProfileWriteError&) {
         }
-        return failures;
+        return "";
     });
-    if (work.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-        // Opening the other end lets the blocked reader go.
-        for (int i = 0; i < 2 && work.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready;
-             ++i)
-            ::close(::open(QFile::encodeName(name()).constData(), O_WRONLY));
-        FAIL() << "the settings file blocked on the FIFO";
-    }
-    EXPECT_EQ(work.get(), "");
+    EXPECT_EQ(r.failure, "");
     struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(name()).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO was replaced";

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <string>
+
+// Work a test cannot do in its own process: work that may hang or eat memory (it runs in a child
+// that is stopped after a time limit, and its memory is measured apart), or work on a nearly full
+// disk. `body` returns an empty text when its checks passed, else what failed.
+struct ChildResult {
+    bool ran = false;      // false: the child could not be set up (the reason is in `failure`)
+    std::string failure;   // what failed, or why it could not run
+    long peakGrowthMb = 0; // how far the child's peak memory grew while `body` ran
+};
+
+// Runs `body` in a child process, stopped after `seconds`.
+ChildResult runInChild(int seconds, const std::function<std::string()>& body);
+
+// Runs `body` in a child process in which `folder` is a tmpfs of `bytes` bytes, mounted in a mount
+// namespace of the child's own (it goes with the child, whatever the child does). Needs root.
+ChildResult runOnSmallDisk(const QString& folder, long bytes,
+                           const std::function<std::string(const QString& folder)>& body, int seconds = 60);

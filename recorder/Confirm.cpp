@@ -1,0 +1,50 @@
+#include "recorder/Confirm.h"
+
+#include "platform/FormResource.h"
+#include "platform/ModalDialogs.h"
+#include "recorder/DialogControls.h"
+#include "skin/SKButton.h"
+
+#include <QLabel>
+
+TfrmConfirm::TfrmConfirm(QWidget* owner) : TForm(owner) {
+    LoadFormResource(this, QStringLiteral(":/forms/Videzeva/Confirm.form"));
+    Label1 = FormChild<QLabel>(this, QStringLiteral("Label1"));
+    skButton1 = FormChild<TskButton>(this, QStringLiteral("skButton1"));
+    skButton2 = FormChild<TskButton>(this, QStringLiteral("skButton2"));
+    ApplyEmbeddedTheme(this);
+}
+
+void TfrmConfirm::FormShow() {
+    // The label sizes itself to its one line of text.
+    Label1->setText(Message);
+    Label1->resize(Label1->fontMetrics().horizontalAdvance(Message), Label1->fontMetrics().height());
+    const int height = Label1->height() + 121;
+    int width = 0;
+    if (MessageOnly != 0) {
+        setWindowTitle(QStringLiteral("Message"));
+        width = std::max(Label1->width() + 30, 220);
+        Label1->move((width - Label1->width()) / 2 - 2, Label1->y());
+        skButton2->move((width - skButton2->width()) / 2, height - 46);
+        skButton1->hide();
+        skButton2->SetCaption(QStringLiteral("&Ok"));
+    } else {
+        setWindowTitle(QStringLiteral("Confirm"));
+        width = std::max(Label1->width() + 40, 220);
+        Label1->move((width - Label1->width()) / 2, Label1->y());
+        skButton1->move(width - 220, height - 46);
+        skButton2->move(width - 120, height - 46);
+        skButton1->show();
+        skButton2->SetCaption(QStringLiteral("&No"));
+    }
+    skButton1->move(skButton1->x(), height - 46);
+    setFixedSize(width, height);
+}
+
+void TfrmConfirm::skButton1Click() {
+    setModalResult(mrYes);
+}
+
+void TfrmConfirm::skButton2Click() {
+    setModalResult(mrNo);
+}

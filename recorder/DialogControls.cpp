@@ -1,0 +1,188 @@
+#include "recorder/DialogControls.h"
+
+#include "platform/FormResource.h"
+#include "skin/SKMgr.h"
+#include "skin/SKThemes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
+
+TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TUpDown::SetMin(int value) {
+    m_min = value;
+    SetPosition(m_position);
+}
+
+void TUpDown::SetMax(int value) {
+    m_max = value;
+    SetPosition(m_position);
+}
+
+void TUpDown::SetPosition(int value) {
+    const int p = std::clamp(value, m_min, std::max(m_min, m_max));
+    const bool changed = p != m_position;
+    m_position = p;
+    showPosition();
+    if (changed) Q_EMIT OnChange();
+}
+
+void TUpDown::SetAssociate(QLineEdit* edit) {
+    m_associate = edit;
+    if (edit) edit->setEnabled(isEnabled());
+    showPosition();
+}
+
+void TUpDown::SetEnabled(bool value) {
+    setEnabled(value);
+}
+
+void TUpDown::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && m_associate) m_associate->setEnabled(isEnabled());
+    QWidget::changeEvent(event);
+}
+
+void TUpDown::showPosition() {
+    if (m_associate) m_associate->setText(QString::number(m_position));
+}
+
+void TUpDown::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const int half = height() / 2;
+    const QRect parts[2] = {QRect(0, 0, width(), half), QRect(0, half, width(), height() - half)};
+    for (int i = 0; i < 2; ++i) {
+        QStyleOptionButton button;
+        button.initFrom(this);
+        button.rect = parts[i];
+        style()->drawControl(QStyle::CE_PushButtonBevel, &button, &p, this);
+        QStyleOption arrow;
+        arrow.initFrom(this);
+        arrow.rect = parts[i].adjusted(2, 1, -2, -1);
+        style()->drawPrimitive(i == 0 ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &arrow,
+                               &p, this);
+    }
+}
+
+void TUpDown::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    SetPosition(m_position + (event->position().y() < height() / 2 ? 1 : -1));
+}
+
+TDateTimePicker::TDateTimePicker(QWidget* parent) : QDateEdit(parent) {
+    setCalendarPopup(true);
+    setDisplayFormat(QLocale::system().dateFormat(QLocale::LongFormat));
+    setDate(QDate::currentDate());
+}
+
+TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), m_model(new QFileSystemModel(this)) {
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_model->setReadOnly(true);
+    m_model->setRootPath(QStringLiteral("/"));
+    setModel(m_model);
+    for (int c = 1; c < m_model->columnCount(); ++c)
+        hideColumn(c);
+    setHeaderHidden(true);
+    // "/" itself is the one node at the top.
+    setRootIndex(m_model->index(QStringLiteral("/")).parent());
+    setRootIsDecorated(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(true);
+    sortByColumn(0, Qt::AscendingOrder);
+}
+
+QString TShellTreeView::SelectedFolder() const {
+    const QModelIndex i = currentIndex();
+    return i.isValid() ? m_model->filePath(i) : QString();
+}
+
+void TShellTreeView::SelectFolder(const QString& folder) {
+    const QModelIndex target = m_model->index(QDir::cleanPath(folder));
+    if (!target.isValid()) return;
+    for (QModelIndex i = target.parent(); i.isValid(); i = i.parent())
+        expand(i);
+    expand(target);
+    setCurrentIndex(target);
+    scrollTo(target);
+}
+
+void TShellTreeView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        const QModelIndex i = indexAt(event->position().toPoint());
+        if (i.isValid()) setCurrentIndex(i);
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent) {
+    // Tabs as narrow as the classic ones, so that seven fit across a small dialog.
+    setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 6px; }"));
+}
+
+TTabSheet::TTabSheet(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true); // the face colour the skin controls lay their pictures on
+    if (auto* pages = qobject_cast<TPageControl*>(parent)) pages->addTab(this, QString());
+}
+
+void TTabSheet::SetCaption(const QString& value) {
+    m_caption = value;
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+            tabs->setTabText(tabs->indexOf(this), value);
+            break;
+        }
+    }
+}
+
+TListView::TListView(QWidget* parent) : QTreeWidget(parent) {
+    setRootIsDecorated(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setAllColumnsShowFocus(true);
+    setUniformRowHeights(true);
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(true);
+    connect(header(), &QHeaderView::sectionClicked, this, &TListView::OnColumnClick);
+    connect(this, &QTreeWidget::itemClicked, this, [this] { Q_EMIT OnClick(); });
+}
+
+QStringList TListView::Columns() const {
+    QStringList headers;
+    for (int c = 0; c < columnCount(); ++c)
+        headers << headerItem()->text(c);
+    return headers;
+}
+
+void TListView::SetColumns(const QStringList& headers) {
+    setColumnCount(int(headers.size()));
+    setHeaderLabels(headers);
+}
+
+TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
+    auto* theme = new TskBuiltInFileTheme(form);
+    theme->setObjectName(QStringLiteral("themeRecorder"));
+    QFile data(ThemeResourcePath(QStringLiteral("new.skn")));
+    if (data.open(QIODevice::ReadOnly)) theme->ReadSkinData(data.readAll());
+    for (QObject* o : form->findChildren<QObject*>()) {
+        if (o == theme || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
+        o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(theme));
+    }
+    return theme;
+}
+
+void RegisterDialogControls() {
+    FormClassRegistry::addWidget<TUpDown>(QStringLiteral("TUpDown"));
+    FormClassRegistry::addWidget<TDateTimePicker>(QStringLiteral("TDateTimePicker"));
+    FormClassRegistry::addWidget<TShellTreeView>(QStringLiteral("TShellTreeView"));
+    FormClassRegistry::addWidget<TPageControl>(QStringLiteral("TPageControl"));
+    FormClassRegistry::addWidget<TTabSheet>(QStringLiteral("TTabSheet"));
+    FormClassRegistry::addWidget<TListView>(QStringLiteral("TListView"));
+}

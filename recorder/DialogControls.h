@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QWidget>
+
+class QFileSystemModel;
+
+// The standard controls the recorder's dialogs name in their form descriptions besides the skin
+// controls: the up-down beside a read-only number box, the date picker, the shell folder tree, and
+// a page control and report list.
+
+// Two arrow buttons that step Position between Min and Max; the Associate edit box shows the
+// position.
+class TUpDown : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int Min READ Min WRITE SetMin)
+    Q_PROPERTY(int Max READ Max WRITE SetMax)
+    Q_PROPERTY(int Position READ Position WRITE SetPosition)
+    Q_PROPERTY(QLineEdit* Associate READ Associate WRITE SetAssociate)
+    Q_PROPERTY(bool Enabled READ isEnabled WRITE SetEnabled)
+public:
+    explicit TUpDown(QWidget* parent = nullptr);
+
+    int Min() const { return m_min; }
+    void SetMin(int value);
+    int Max() const { return m_max; }
+    void SetMax(int value);
+    int Position() const { return m_position; }
+    // Held to Min..Max, as the control does.
+    void SetPosition(int value);
+    QLineEdit* Associate() const { return m_associate; }
+    void SetAssociate(QLineEdit* edit);
+    // The associated box follows the up-down's enabled state.
+    void SetEnabled(bool value);
+
+Q_SIGNALS:
+    void OnChange();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void showPosition();
+
+    int m_min = 0, m_max = 100, m_position = 0;
+    QPointer<QLineEdit> m_associate;
+};
+
+// The date picker: the system's long date format, a calendar to drop down.
+class TDateTimePicker : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit TDateTimePicker(QWidget* parent = nullptr);
+};
+
+// The folder tree: folders only, rooted at "/", one column, no lines at the root; a right click
+// selects too.
+class TShellTreeView : public QTreeView {
+    Q_OBJECT
+public:
+    explicit TShellTreeView(QWidget* parent = nullptr);
+    // The folder selected, or empty when none is.
+    QString SelectedFolder() const;
+    // Selects `folder` and opens every folder above it.
+    void SelectFolder(const QString& folder);
+    QFileSystemModel* Model() const { return m_model; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QFileSystemModel* m_model;
+};
+
+// A page control of TTabSheet pages: each sheet created on it becomes a page, its Caption the tab.
+class TPageControl : public QTabWidget {
+    Q_OBJECT
+    Q_PROPERTY(int ActivePageIndex READ currentIndex WRITE setCurrentIndex)
+public:
+    explicit TPageControl(QWidget* parent = nullptr);
+};
+
+class TTabSheet : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+public:
+    explicit TTabSheet(QWidget* parent = nullptr);
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString& value);
+
+private:
+    QString m_caption;
+};
+
+// A report list with check boxes and whole-row selection; Columns names the headers.
+class TListView : public QTreeWidget {
+    Q_OBJECT
+    Q_PROPERTY(QStringList Columns READ Columns WRITE SetColumns)
+public:
+    explicit TListView(QWidget* parent = nullptr);
+    QStringList Columns() const;
+    void SetColumns(const QStringList& headers);
+
+Q_SIGNALS:
+    void OnClick();
+    void OnColumnClick(int column);
+};
+
+class TskBuiltInFileTheme;
+// Loads the recorder's embedded theme into a theme component owned by `form` and hands it to every
+// control of the form that takes one.
+TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form);
+
+// Makes the classes above known to the form descriptions.
+void RegisterDialogControls();

@@ -1,0 +1,457 @@
+// The settings window, the schedule entry dialog, the confirm and the folder windows, built from their
+// form descriptions and driven through their controls.
+#include "platform/Application.h"
+#include "platform/FormResource.h"
+#include "platform/ModalDialogs.h"
+#include "platform/ProfileFile.h"
+#include "recorder/Confirm.h"
+#include "recorder/DialogControls.h"
+#include "recorder/GlobeVar.h"
+#include "recorder/Options.h"
+#include "recorder/PathSelect.h"
+#include "recorder/SetTime.h"
+#include "skin/SKButton.h"
+#include "skin/SKControls.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <unistd.h>
+
+using namespace Videzeva;
+
+namespace {
+
+QString readAll(const QString& name) {
+    QFile f(name);
+    f.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(f.readAll());
+}
+
+// Runs `step` once the next modal window is up (inside its own loop).
+void whenModal(std::function<void(QWidget*)> step) {
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, step] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            step(w);
+        }
+    });
+    poll->start();
+}
+
+// A program folder of its own, the classes registered, the globals as a fresh start has them.
+class RecorderDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterSkinControls();
+        RegisterDialogControls();
+        ASSERT_TRUE(dir.isValid());
+        app = dir.path() + u'/';
+        GlobeVar::AppPath = app;
+        GlobeVar::SettingsPath = app;
+        GlobeVar::OutputPath = app;
+        GlobeVar::ConvertOutputPath = app;
+        GlobeVar::SplitOutputPath.clear();
+        GlobeVar::JoinOutputPath.clear();
+        GlobeVar::MailSubject = QStringLiteral("Share with you");
+        GlobeVar::MailBody = QStringLiteral("Hi");
+        GlobeVar::CfgFileName = QStringLiteral("VidezevaCfg.ini");
+        GlobeVar::ScheduleFileName = QStringLiteral("Current.tqd");
+        Application::setErrorPresenter([this](const QString& text) { errors << text; });
+    }
+    void TearDown() override { Application::setErrorPresenter({}); }
+
+    template <class T> T* child(QObject* form, const char* name) {
+        return FormChild<T>(form, QLatin1String(name));
+    }
+    // Every setting's control moved away from its default, through the controls themselves.
+    void changeEveryControl(TfrmOptions& w) {
+        for (int s = 0; s < OptionSettingCount; ++s) {
+            const OptionSettingInfo& info = OptionInfo(OptionSetting(s));
+            QObject* c = FindFormObject(&w, QLatin1String(info.control));
+            switch (info.kind) {
+            case OptionKind::List:
+                qobject_cast<QComboBox*>(c)->setCurrentIndex(int(info.items.size()) - 2);
+                break;
+            case OptionKind::Flag:
+                c->setProperty("Checked", !info.defaultValue);
+                break;
+            case OptionKind::Choice:
+                (info.defaultValue ? FindFormObject(&w, QLatin1String(info.partner)) : c)
+                    ->setProperty("Checked", true);
+                break;
+            case OptionKind::Number:
+                qobject_cast<TUpDown*>(c)->SetPosition(info.maximum - 1);
+                break;
+            case OptionKind::Text:
+                qobject_cast<QLineEdit*>(c)->setText(QStringLiteral("t%1").arg(s));
+                break;
+            case OptionKind::Folder: {
+                const QString folder = app + info.key + u'/';
+                QDir().mkpath(folder);
+                qobject_cast<QLineEdit*>(c)->setText(folder);
+                break;
+            }
+            case OptionKind::HexText:
+                qobject_cast<QPlainTextEdit*>(c)->setPlainText(QStringLiteral("Hello\nsecond line"));
+                break;
+            }
+        }
+    }
+
+    QTemporaryDir dir;
+    QString app;
+    QStringList errors;
+};
+
+} // namespace
+
+TEST_F(RecorderDialogs, OptionsFirstRunThenEveryControlRoundTripsThroughOkAndTheNextStart) {
+    auto first = std::make_unique<TfrmOptions>();
+    first->create();
+    ASSERT_TRUE(QFile::exists(GlobeVar::CfgFilePath()));
+    EXPECT_TRUE(readAll(GlobeVar::CfgFilePath()).contains("Body=48692C\n"));
+    EXPECT_EQ(readAll(GlobeVar::ScheduleFilePath()), "[Schedule]\nNumber=0\n");
+    EXPECT_EQ(GlobeVar::MailSubject, "Share");
+    EXPECT_EQ(GlobeVar::MP3BitRate, 112);
+    // The form's lists hold the items the file's indexes count in.
+    for (int s = 0; s < OptionSettingCount; ++s) {
+        const OptionSettingInfo& info = OptionInfo(OptionSetting(s));
+        if (info.kind != OptionKind::List) continue;
+        auto* combo = child<QComboBox>(first.get(), info.control);
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        EXPECT_EQ(items, info.items) << info.control;
+    }
+    EXPECT_EQ(first->ReadControls().number, DefaultOptionsValues().number);
+
+    first->show();
+    changeEveryControl(*first);
+    first->AddScheduleEntry("07:05:00", "08:00:00", true, 0, 2, 29, 0);
+    const TOptionsValues shown = first->ReadControls();
+    child<TskButton>(first.get(), "btnOptionOk")->OnClick();
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(GlobeVar::WavFreq, 44100); // index 5 of 7
+    EXPECT_EQ(GlobeVar::WmaFormat, 60);
+    EXPECT_EQ(GlobeVar::StartHotKeyCombo1.HotKey, 0x6Au); // "Numpad *"
+    EXPECT_EQ(GlobeVar::StartHotKeyCombo1.PreKey1, 0x11u);
+    EXPECT_EQ(GlobeVar::StartHotKeyCombo1.PreKey2, 0x10u); // Ctrl+Shift
+    EXPECT_TRUE(GlobeVar::TimeStop);
+    EXPECT_FALSE(GlobeVar::VolumeStop); // checking "By time" last unchecked "By volume"
+    EXPECT_EQ(GlobeVar::MailBody, "Hello\nsecond line");
+    EXPECT_EQ(GlobeVar::Schedule.size(), 1);
+    EXPECT_TRUE(GlobeVar::Overwrite);
+    EXPECT_FALSE(GlobeVar::ConvertSaveToOriginal);
+
+    // The next start reads every control back.
+    first.reset();
+    TfrmOptions second;
+    second.create();
+    const TOptionsValues back = second.ReadControls();
+    for (int s = 0; s < OptionSettingCount; ++s) {
+        EXPECT_EQ(back.number[s], shown.number[s]) << OptionInfo(OptionSetting(s)).key;
+        EXPECT_EQ(back.text[s], shown.text[s]) << OptionInfo(OptionSetting(s)).key;
+    }
+    EXPECT_EQ(back.schedule, shown.schedule);
+    ASSERT_EQ(child<QTreeWidget>(&second, "listSchedule")->topLevelItemCount(), 1);
+    EXPECT_EQ(child<QTreeWidget>(&second, "listSchedule")->topLevelItem(0)->text(3),
+              "Every year: February 29");
+}
+
+TEST_F(RecorderDialogs, OptionsCancelDefaultAndEnablingRules) {
+    TfrmOptions w;
+    w.create();
+    const TOptionsValues start = w.ReadControls();
+    const int wavFreq = GlobeVar::WavFreq;
+
+    // Cancel puts back what the window showed, the schedule and both buttons of a pair included.
+    w.show();
+    child<QComboBox>(&w, "cboxWavFreq")->setCurrentIndex(0);
+    child<TskRadioButton>(&w, "rbSaveToAppointed")->SetChecked(true);
+    w.AddScheduleEntry("01:00:00", "02:00:00", true, 0, 0, 0, 0);
+    child<TskButton>(&w, "btnOptionCancel")->OnClick();
+    EXPECT_EQ(w.ReadControls(), start);
+    EXPECT_FALSE(child<TskRadioButton>(&w, "rbSaveToAppointed")->Checked());
+    EXPECT_TRUE(child<TskRadioButton>(&w, "rbSaveToOriginal")->Checked());
+    EXPECT_EQ(child<QTreeWidget>(&w, "listSchedule")->topLevelItemCount(), 0);
+    EXPECT_EQ(GlobeVar::WavFreq, wavFreq);
+
+    // "&Default" changes the controls only; Cancel after it leaves everything as it was.
+    w.show();
+    child<QComboBox>(&w, "cboxMP3BitRate")->setCurrentIndex(0);
+    child<TskButton>(&w, "btnOptionOk")->OnClick();
+    ASSERT_EQ(GlobeVar::MP3BitRate, 320);
+    const QString fileAfterOk = readAll(GlobeVar::CfgFilePath());
+    w.show();
+    w.AddScheduleEntry("01:00:00", "02:00:00", true, 0, 0, 0, 0);
+    child<TskButton>(&w, "btnOptionDefault")->OnClick();
+    EXPECT_EQ(child<QComboBox>(&w, "cboxMP3BitRate")->currentIndex(), 6);
+    EXPECT_EQ(w.Entries().size(), 1); // the schedule page keeps its entries
+    EXPECT_EQ(GlobeVar::MP3BitRate, 320);
+    EXPECT_EQ(readAll(GlobeVar::CfgFilePath()), fileAfterOk);
+    w.close(); // the window's own close button is a Cancel
+    EXPECT_EQ(child<QComboBox>(&w, "cboxMP3BitRate")->currentIndex(), 0);
+    EXPECT_EQ(w.Entries().size(), 0);
+
+    // Enabling: VBR controls, hot-key rows, the two automatic stops exclude each other.
+    auto* vbr = child<TskCheckBox>(&w, "cboxVBREnable");
+    vbr->SetChecked(false);
+    EXPECT_FALSE(child<QComboBox>(&w, "cboxMP3MaxBitRate")->isEnabled());
+    vbr->SetChecked(true);
+    EXPECT_TRUE(child<QComboBox>(&w, "cboxMP3MaxBitRate")->isEnabled());
+    EXPECT_TRUE(child<QLabel>(&w, "lblVBRQuality")->isEnabled());
+    child<TskCheckBox>(&w, "cboxStop2")->SetChecked(false);
+    EXPECT_FALSE(child<QComboBox>(&w, "comboxStopPre2")->isEnabled());
+    EXPECT_FALSE(child<QLabel>(&w, "lblStopPlus2")->isEnabled());
+    EXPECT_TRUE(child<QComboBox>(&w, "comboxStop1")->isEnabled());
+    auto* byVolume = child<TskCheckBox>(&w, "cboxStopVolume");
+    auto* byTime = child<TskCheckBox>(&w, "cboxStopTime");
+    byVolume->SetChecked(true);
+    EXPECT_TRUE(child<QLineEdit>(&w, "edVolumeLevel")->isEnabled());
+    byTime->SetChecked(true);
+    EXPECT_FALSE(byVolume->Checked());
+    EXPECT_FALSE(child<QLineEdit>(&w, "edVolumeLevel")->isEnabled());
+    EXPECT_TRUE(child<TskRadioButton>(&w, "rbNewRecordTimeLimit")->isEnabled());
+    byTime->SetChecked(false);
+    EXPECT_FALSE(byVolume->Checked()); // unchecking one leaves the other
+    EXPECT_FALSE(child<TskRadioButton>(&w, "rbNewRecordTimeLimit")->isEnabled());
+
+    // The name boxes refuse the characters a file name cannot hold.
+    auto* pre = child<QLineEdit>(&w, "edJoinPreName");
+    pre->clear();
+    QTest::keyClicks(pre, "a:b?-c");
+    EXPECT_EQ(pre->text(), "ab-c");
+}
+
+TEST_F(RecorderDialogs, OptionsOkWithAFileThatCannotBeWrittenSaysSoOnceAndKeepsEverything) {
+    TfrmOptions w;
+    w.create();
+    const QString cfg = GlobeVar::CfgFilePath();
+    const QString before = readAll(cfg);
+    // A settings file no write reaches: read-only for a user, a folder in its place for root.
+    QString blocked = cfg;
+    if (geteuid() != 0) {
+        QFile::setPermissions(cfg, QFileDevice::ReadOwner);
+        QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    } else {
+        blocked = app + "blocked/VidezevaCfg.ini";
+        ASSERT_TRUE(QDir().mkpath(blocked));
+        GlobeVar::SettingsPath = app + "blocked/";
+    }
+    w.show();
+    child<QComboBox>(&w, "cboxWavFreq")->setCurrentIndex(0);
+    child<TskButton>(&w, "btnOptionOk")->OnClick();
+    QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(cfg, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(errors, QStringList{"Unable to write to " + blocked});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(GlobeVar::WavFreq, 8000);
+    EXPECT_EQ(child<QComboBox>(&w, "cboxWavFreq")->currentIndex(), 0);
+    EXPECT_EQ(readAll(cfg), before);
+    w.hide();
+}
+
+TEST_F(RecorderDialogs, FolderButtonsTakeAWritableFolderAndRefuseOthers) {
+    TfrmPathSelect paths;
+    paths.create();
+    TfrmOptions w;
+    w.create();
+    w.SetPathSelect(&paths);
+    auto* box = child<QLineEdit>(&w, "edSplitOutputPath");
+    const QString old = box->text();
+
+    // The first show opens on the home folder, selected.
+    EXPECT_EQ(paths.Tree()->SelectedFolder() + u'/', QDir::homePath() + u'/');
+
+    ASSERT_TRUE(QDir(app).mkpath("music"));
+    whenModal([&](QWidget*) {
+        paths.Tree()->SelectFolder(app + "music");
+        child<TskButton>(&paths, "btnOk")->OnClick();
+    });
+    child<TskButton>(&w, "btnSplitOutputPath")->OnClick();
+    EXPECT_EQ(paths.SelectedPath, app + "music/");
+    EXPECT_EQ(box->text(), app + "music/");
+    EXPECT_TRUE(QDir(app + "music").entryList(QDir::Files).isEmpty()); // the test file is gone
+
+    // A folder that takes no new file (even for root): refused with a message, the box unchanged.
+    QString message;
+    whenModal([&](QWidget*) {
+        paths.Tree()->SelectFolder("/proc");
+        whenModal([&](QWidget* box) {
+            if (auto* m = qobject_cast<QMessageBox*>(box)) {
+                message = m->text();
+                m->accept();
+            }
+        });
+        child<TskButton>(&paths, "btnOk")->OnClick();
+    });
+    child<TskButton>(&w, "btnSplitOutputPath")->OnClick();
+    EXPECT_EQ(message, "The path can't set as output path");
+    EXPECT_EQ(box->text(), app + "music/");
+
+    // Cancel gives an empty text and changes nothing; the root keeps its one "/".
+    whenModal([&](QWidget*) { child<TskButton>(&paths, "btnCancel")->OnClick(); });
+    child<TskButton>(&w, "btnSplitOutputPath")->OnClick();
+    EXPECT_EQ(paths.SelectedPath, "");
+    EXPECT_EQ(box->text(), app + "music/");
+    paths.Tree()->SelectFolder("/");
+    paths.btnOkClick();
+    EXPECT_EQ(paths.SelectedPath, "/");
+    // Closing by the window's button after an "Ok" leaves the earlier folder.
+    whenModal([&](QWidget* w) { w->close(); });
+    EXPECT_EQ(paths.ShowModal(), mrCancel);
+    EXPECT_EQ(paths.SelectedPath, "/");
+    (void)old;
+}
+
+TEST_F(RecorderDialogs, ConfirmWidthsHeightAndResults) {
+    TfrmConfirm c;
+    c.create();
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(10);
+    child<QLabel>(&c, "Label1")->setFont(font);
+    const QFontMetrics fm(font);
+    auto* yes = child<TskButton>(&c, "skButton1");
+    auto* no = child<TskButton>(&c, "skButton2");
+
+    whenModal([&](QWidget*) { yes->OnClick(); });
+    c.SetMessageOnly(0);
+    c.SetMessage("Go on?");
+    EXPECT_EQ(c.ShowModal(), mrYes);
+    EXPECT_EQ(c.width(), 220);
+    EXPECT_EQ(c.height(), fm.height() + 121);
+    EXPECT_EQ(yes->x(), 0);
+    EXPECT_EQ(no->x(), 100);
+    EXPECT_EQ(yes->y(), c.height() - 46);
+    EXPECT_EQ(no->y(), c.height() - 46);
+    EXPECT_EQ(c.windowTitle(), "Confirm");
+
+    // A text as wide as 300 pixels: a question 340 wide, a message 330.
+    QString wide;
+    while (fm.horizontalAdvance(wide) < 300)
+        wide += u'm';
+    const int labelWidth = fm.horizontalAdvance(wide);
+    whenModal([&](QWidget*) { no->OnClick(); });
+    EXPECT_EQ(c.ShowModal(), mrNo);
+    c.SetMessage(wide);
+    whenModal([&](QWidget*) { no->OnClick(); });
+    EXPECT_EQ(c.ShowModal(), mrNo);
+    EXPECT_EQ(c.width(), labelWidth + 40);
+    EXPECT_EQ(child<QLabel>(&c, "Label1")->x(), 20);
+
+    c.SetMessageOnly(1);
+    whenModal([&](QWidget*) { no->OnClick(); });
+    EXPECT_EQ(c.ShowModal(), mrNo);
+    EXPECT_EQ(c.width(), labelWidth + 30);
+    EXPECT_EQ(c.windowTitle(), "Message");
+    EXPECT_FALSE(yes->isVisible());
+    EXPECT_EQ(no->Caption(), "&Ok");
+    EXPECT_EQ(no->x(), (c.width() - 80) / 2);
+    EXPECT_EQ(child<QLabel>(&c, "Label1")->x(), 13);
+    if (labelWidth == 300) {
+        EXPECT_EQ(c.width(), 330);
+    }
+
+    // The window's close button cancels; the next question brings both buttons back.
+    c.SetMessageOnly(0);
+    c.SetMessage("Go on?");
+    whenModal([&](QWidget* w) { w->close(); });
+    EXPECT_EQ(c.ShowModal(), mrCancel);
+    EXPECT_EQ(no->Caption(), "&No");
+    EXPECT_EQ(c.windowTitle(), "Confirm");
+}
+
+TEST_F(RecorderDialogs, ScheduleDialogAddsEditsAndTheListStaysPairedThroughSorting) {
+    TfrmOptions w;
+    w.create();
+    TfrmSchedule dialog;
+    dialog.create();
+    w.SetScheduleDialog(&dialog);
+    auto* list = child<QTreeWidget>(&w, "listSchedule");
+
+    // Add: every year on 29 February, 07:05:00 to 08:00:00.
+    whenModal([&](QWidget*) {
+        child<TUpDown>(&dialog, "udStartH1")->SetPosition(7);
+        child<TUpDown>(&dialog, "udStartM1")->SetPosition(5);
+        child<TUpDown>(&dialog, "udStopH1")->SetPosition(8);
+        child<TskRadioButton>(&dialog, "rb5")->SetChecked(true);
+        child<QComboBox>(&dialog, "cboxYear")->setCurrentIndex(1);
+        child<QComboBox>(&dialog, "cboxYearday")->setCurrentIndex(28);
+        EXPECT_TRUE(child<QComboBox>(&dialog, "cboxYearday")->isEnabled());
+        EXPECT_FALSE(child<QComboBox>(&dialog, "cboxWeek")->isEnabled());
+        child<TskButton>(&dialog, "skButton1")->OnClick();
+    });
+    child<TskButton>(&w, "btnScheduleAdd")->OnClick();
+    // Add again, keeping the dialog's values but every day at 06:00:00.
+    whenModal([&](QWidget*) {
+        child<TUpDown>(&dialog, "udStartH1")->SetPosition(6);
+        child<TUpDown>(&dialog, "udStartM1")->SetPosition(0);
+        child<TskRadioButton>(&dialog, "rb1")->SetChecked(true);
+        child<TskButton>(&dialog, "skButton1")->OnClick();
+    });
+    child<TskButton>(&w, "btnScheduleAdd")->OnClick();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "07:05:00");
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "08:00:00");
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "Every year: February 29");
+    EXPECT_EQ(w.Entries()[0], (TScheduleEntry{1, 7, 5, 0, 8, 0, 0, 29, 2, 0, 0}));
+
+    // Sort by start time, clear the check box of the 07:05 row, then edit it: its own entry changes
+    // and the box stays clear.
+    w.listScheduleColumnClick(1);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "06:00:00");
+    EXPECT_EQ(w.Entries()[0].StartH, 6);
+    list->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    list->setCurrentItem(list->topLevelItem(1));
+    whenModal([&](QWidget*) {
+        EXPECT_EQ(child<TUpDown>(&dialog, "udStartH1")->Position(), 7); // the entry was put in
+        EXPECT_TRUE(child<TskRadioButton>(&dialog, "rb5")->Checked());
+        child<TskRadioButton>(&dialog, "rb3")->SetChecked(true);
+        child<QComboBox>(&dialog, "cboxWeek")->setCurrentIndex(4);
+        child<TskButton>(&dialog, "skButton1")->OnClick();
+    });
+    child<TskButton>(&w, "btnScheduleEdit")->OnClick();
+    EXPECT_EQ(list->topLevelItem(1)->text(3), "Every week: Friday");
+    EXPECT_EQ(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(w.ReadControls().schedule[1], (TScheduleEntry{0, 7, 5, 0, 8, 0, 0, 0, 0, 0, 5}));
+    EXPECT_EQ(w.Entries()[0].DayOfWeek, 0);
+
+    // Cancel of the dialog changes nothing; Delete moves the later rows up; Clear empties.
+    whenModal([&](QWidget*) { child<TskButton>(&dialog, "skButton2")->OnClick(); });
+    child<TskButton>(&w, "btnScheduleEdit")->OnClick();
+    EXPECT_EQ(list->topLevelItemCount(), 2);
+    list->setCurrentItem(list->topLevelItem(0));
+    child<TskButton>(&w, "btnScheduleDelete")->OnClick();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(w.Entries()[0].DayOfWeek, 5);
+    child<TskButton>(&w, "btnScheduleClear")->OnClick();
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_TRUE(w.Entries().isEmpty());
+
+    // A row whose date does not exist shows with an empty kind text and opens without harm.
+    w.AddScheduleEntry("01:00:00", "02:00:00", true, 2025, 2, 31, 0);
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "");
+    list->setCurrentItem(list->topLevelItem(0));
+    whenModal([&](QWidget*) { child<TskButton>(&dialog, "skButton2")->OnClick(); });
+    child<TskButton>(&w, "btnScheduleEdit")->OnClick();
+    EXPECT_TRUE(child<TskRadioButton>(&dialog, "rb2")->Checked());
+}

@@ -1,0 +1,84 @@
+// Draws the recorder's dialogs with the embedded theme into the build tree's gallery/windows/ folder
+// for review: every page of the settings window, the schedule entry dialog, both modes of the
+// confirm window and the folder window.
+#include "platform/FormResource.h"
+#include "recorder/Confirm.h"
+#include "recorder/DialogControls.h"
+#include "recorder/GlobeVar.h"
+#include "recorder/Options.h"
+#include "recorder/PathSelect.h"
+#include "recorder/SetTime.h"
+#include "skin/SKControls.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void save(QWidget& w, const QString& name) {
+    w.show();
+    QApplication::processEvents();
+    const QString dir = QStringLiteral(SUITE_BUILD_DIR) + "/gallery/windows";
+    QDir().mkpath(dir);
+    const QImage picture = w.grab().toImage();
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_TRUE(picture.save(dir + "/Videzeva-" + name + ".png")) << name.toStdString();
+}
+
+} // namespace
+
+TEST(RecorderGallery, DrawsEveryDialogAndPage) {
+    RegisterSkinControls();
+    RegisterDialogControls();
+    QTemporaryDir dir;
+    GlobeVar::AppPath = dir.path() + u'/';
+    GlobeVar::SettingsPath = GlobeVar::AppPath;
+    GlobeVar::OutputPath = GlobeVar::ConvertOutputPath = GlobeVar::AppPath;
+    GlobeVar::CfgFileName = QStringLiteral("VidezevaCfg.ini");
+    GlobeVar::ScheduleFileName = QStringLiteral("Current.tqd");
+
+    Videzeva::TfrmOptions options;
+    options.create();
+    options.AddScheduleEntry("07:05:00", "08:00:00", true, 0, 0, 0, 0);
+    options.AddScheduleEntry("21:00:00", "22:30:00", true, 0, 0, 0, 5);
+    options.AddScheduleEntry("06:00:00", "06:45:00", false, 0, 2, 29, 0);
+    auto* pages = FormChild<QTabWidget>(&options, "pcOptions");
+    const QStringList names{"Format", "Hotkey", "Schedule", "AutoStop", "Save", "EMail", "Device"};
+    ASSERT_EQ(pages->count(), names.size());
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        save(options, "Options-" + names[i]);
+    }
+    for (const char* inner : {"pcFormat", "pcSave"}) {
+        auto* sub = FormChild<QTabWidget>(&options, inner);
+        pages->setCurrentIndex(pages->indexOf(sub->parentWidget()));
+        for (int i = 0; i < sub->count(); ++i) {
+            sub->setCurrentIndex(i);
+            save(options, QStringLiteral("Options-%1-%2")
+                              .arg(inner == QLatin1String("pcFormat") ? "Format" : "Save", sub->tabText(i)));
+        }
+    }
+    options.hide();
+
+    TfrmSchedule schedule;
+    schedule.create();
+    save(schedule, "Schedule");
+
+    TfrmConfirm confirm;
+    confirm.create();
+    confirm.SetMessageOnly(0);
+    confirm.SetMessage("Recording, play will jam the recording, do you want to go on ?");
+    save(confirm, "Confirm-question");
+    confirm.hide();
+    confirm.SetMessageOnly(1);
+    confirm.SetMessage("No input device");
+    save(confirm, "Confirm-message");
+
+    TfrmPathSelect paths;
+    paths.create();
+    save(paths, "PathSelect");
+}

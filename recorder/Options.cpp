@@ -51,9 +51,9 @@ TfrmOptions::TfrmOptions(QWidget* owner) : TForm(owner) {
     }
     listSchedule = FormChild<QTreeWidget>(this, QStringLiteral("listSchedule"));
     cboxInputDevice = FormChild<QComboBox>(this, QStringLiteral("cboxInputDevice"));
-    listSchedule->setColumnWidth(0, 40);
-    listSchedule->setColumnWidth(1, 70);
-    listSchedule->setColumnWidth(2, 70);
+    listSchedule->setColumnWidth(0, 30);
+    listSchedule->setColumnWidth(1, 62);
+    listSchedule->setColumnWidth(2, 62);
     if (auto* memo = qobject_cast<QPlainTextEdit*>(m_controls[Body]))
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     for (OptionSetting s : {PreName, PosName, JoinPreName, JoinPosName})

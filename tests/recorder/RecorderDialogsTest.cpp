@@ -11,7 +11,7 @@
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
 #include "skin/SKButton.h"
-#include "skin/SKControls.h"
+#include "skin/SKRegister.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "recorder/Options.h"
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
-#include "skin/SKControls.h"
+#include "skin/SKRegister.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,13 +2,17 @@
 
 #include "platform/FormResource.h"
 #include "skin/SKButton.h"
+#include "skin/SKComboBox.h"
+#include "skin/SKEdit.h"
 #include "skin/SKGroupBox.h"
 #include "skin/SKImagePanel.h"
 #include "skin/SKMainMenu.h"
+#include "skin/SKPageControl.h"
 #include "skin/SKPopupMenu.h"
 #include "skin/SKScrollBar.h"
 #include "skin/SKTitleBar.h"
 #include "skin/SKTrackBar.h"
+#include "skin/SKURLLabel.h"
 
 void RegisterSkinControls() {
     FormClassRegistry::addWidget<TskButton>(QStringLiteral("TskButton"));
@@ -21,6 +25,12 @@ void RegisterSkinControls() {
     FormClassRegistry::addWidget<TskGroupBox>(QStringLiteral("TskGroupBox"));
     FormClassRegistry::addWidget<TskTitleBar>(QStringLiteral("TskTitleBar"));
     FormClassRegistry::addWidget<TskScrollBar>(QStringLiteral("TskScrollBar"));
+    FormClassRegistry::addWidget<TskEdit>(QStringLiteral("TskEdit"));
+    FormClassRegistry::addWidget<TskNumberEdit>(QStringLiteral("TskNumberEdit"));
+    FormClassRegistry::addWidget<TskComboBox>(QStringLiteral("TskComboBox"));
+    FormClassRegistry::addWidget<TskURLLabel>(QStringLiteral("TskURLLabel"));
+    FormClassRegistry::addWidget<TskPageControl>(QStringLiteral("TskPageControl"));
+    FormClassRegistry::addWidget<TskTabSheet>(QStringLiteral("TskTabSheet"));
     // Menus are components of the form, not widgets placed on a parent.
     FormClassRegistry::add(QStringLiteral("TskPopupMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
         return new TskPopupMenu(qobject_cast<QWidget*>(owner) ? qobject_cast<QWidget*>(owner) : parent);

@@ -1,0 +1,8 @@
+#include "skin-extra/SKExtraControls.h"
+
+#include "platform/FormResource.h"
+#include "skin-extra/SKProgressBar.h"
+
+void RegisterSkinExtraControls() {
+    FormClassRegistry::addWidget<TskProgressBar>(QStringLiteral("TskProgressBar"));
+}

@@ -1,11 +1,15 @@
 #include "components/CdDriveList.h"
 
+#include "components/CdDisc.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
 #include <cdio/cdio.h>
+
+#include <memory>
 
 namespace CdDriveList {
 
@@ -38,32 +42,34 @@ QString trimmedText(const char* text) {
     return QString::fromLatin1(text).trimmed();
 }
 
+struct DeviceListDeleter {
+    void operator()(char** devices) const { cdio_free_device_list(devices); }
+};
+
 void addSystemDrives(std::vector<CdDriveEntry>& drives) {
-    char** devices = cdio_get_devices(DRIVER_DEVICE);
+    const std::unique_ptr<char*[], DeviceListDeleter> devices(cdio_get_devices(DRIVER_DEVICE));
     if (!devices) return;
     QStringList seen; // /dev/cdrom and /dev/sr0 may both name one drive
-    for (char** d = devices; *d; ++d) {
+    for (char** d = devices.get(); *d; ++d) {
         const QString device = QString::fromLocal8Bit(*d);
         const QString canonical = QFileInfo(device).canonicalFilePath();
         const QString key = canonical.isEmpty() ? device : canonical;
         if (seen.contains(key)) continue;
         seen << key;
         CdDriveEntry entry;
-        entry.id = QString::fromLocal8Bit(*d);
+        entry.id = device;
         entry.source = entry.id;
         // The drive answers the inquiry even without a disc; an unreadable device keeps empty texts.
-        if (CdIo_t* cdio = cdio_open(*d, DRIVER_DEVICE)) {
+        if (const CdDisc::CdioHandle cdio = CdDisc::open(entry, nullptr)) {
             cdio_hwinfo_t hw{};
-            if (cdio_get_hwinfo(cdio, &hw)) {
+            if (cdio_get_hwinfo(cdio.get(), &hw)) {
                 entry.vendor = trimmedText(hw.psz_vendor);
                 entry.product = trimmedText(hw.psz_model);
                 entry.revision = trimmedText(hw.psz_revision);
             }
-            cdio_destroy(cdio);
         }
         drives.push_back(entry);
     }
-    cdio_free_device_list(devices);
 }
 
 } // namespace

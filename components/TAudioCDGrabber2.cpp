@@ -324,7 +324,8 @@ TAudioCDGrabber2::~TAudioCDGrabber2() {
     // A running grab stops; the worker closes its file on the way out. Nobody is left to delete
     // the partial file: it goes here, or, from a worker that does not come back in time, when it
     // does.
-    if (m_job && !m_job->isFinished()) {
+    // A worker given up on already (its thread let go) cleans up after itself.
+    if (m_job && m_worker.joinable()) {
         m_job->abort = true;
         std::unique_lock<std::mutex> lock(m_job->mutex);
         if (m_job->changed.wait_for(lock, std::chrono::milliseconds(kAbortWaitMs),

@@ -182,13 +182,13 @@ TEST_F(CdImageTest, EverySheetFormGivesTheDrivesTableOfContentsAndTheRightSample
          {{6, 24, 0, 0}, {30, 15, 0, 0}, {45 + gap, 25, 21, 1}},
          45 + gap + 25,
          {{-1, 6}, {10, 20}, {-1, 4}, {11, 15}}},
-        {"cdrdao TOC: WAVE file, positions in samples, SWAP, PREGAP",
+        {"cdrdao TOC: WAVE file, positions in samples, SWAP, PREGAP, START in the last track",
          {{"w.wav", FileKind::Wave, {{12, 10}, {13, 5}}}, {"w.le", FileKind::Le, {{14, 7}}}},
          "CD_DA\nTRACK AUDIO\nAUDIOFILE \"w.wav\" 0 5880\nTRACK AUDIO\nPREGAP 00:00:03\nFILE \"w.wav\" 5880 "
          "00:00:05\n"
-         "TRACK AUDIO\nFILE \"w.le\" SWAP 0\n",
+         "TRACK AUDIO\nFILE \"w.le\" SWAP 0\nSTART 00:00:02\n",
          true,
-         {{0, 13, 0, 0}, {13, 5, 0, 0}, {18, 7, 0, 0}},
+         {{0, 13, 0, 0}, {13, 7, 0, 0}, {20, 5, 0, 0}},
          25,
          {{12, 10}, {-1, 3}, {13, 5}, {14, 7}}},
     };

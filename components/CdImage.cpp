@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QtEndian>
 
 #include <libcue.h>
@@ -83,7 +84,10 @@ QStringList sheetLines(const QString& path) {
                  QStringLiteral(
                      "the line ends with a carriage return alone; lines must end with LF or CR LF"));
     }
-    QString text = QString::fromUtf8(bytes);
+    // Sheets are UTF-8, or in the writer's 8-bit code page: taken as Latin-1 then.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) text = QString::fromLatin1(bytes);
     if (text.startsWith(QChar(0xfeff))) text.remove(0, 1);
     text.remove(QLatin1Char('\r'));
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -333,12 +337,11 @@ SheetTrack sheetTrack(const TrackMode& mode, int number, int line) {
 
 // ---- CUE sheets ---------------------------------------------------------------------------------
 
+// The modes libcue reads (it refuses CDG and CD-i tracks).
 const TrackMode kCueModes[] = {
-    {"AUDIO", true, 0, 2352, -1},        {"CDG", true, 0, 2448, -1},
-    {"MODE1/2048", false, 1, 2048, -1},  {"MODE1/2352", false, 1, 2352, -1},
-    {"MODE2/2048", false, 21, 2048, -1}, {"MODE2/2324", false, 22, 2324, -1},
-    {"MODE2/2336", false, 2, 2336, 2},   {"MODE2/2352", false, 2, 2352, 18},
-    {"CDI/2336", false, 2, 2336, -1},    {"CDI/2352", false, 2, 2352, -1},
+    {"AUDIO", true, 0, 2352, -1},       {"MODE1/2048", false, 1, 2048, -1},
+    {"MODE1/2352", false, 1, 2352, -1}, {"MODE2/2048", false, 21, 2048, -1},
+    {"MODE2/2336", false, 2, 2336, 2},  {"MODE2/2352", false, 2, 2352, 18},
 };
 
 struct CueIndex {
@@ -429,7 +432,11 @@ std::vector<CueTrack> scanCue(const QStringList& lines, FileTable& files, std::v
                          .arg(*number)
                          .arg(track->sheet.number));
             const TrackMode* mode = findMode(kCueModes, w[2]);
-            if (!mode) fail(line, QStringLiteral("%1 is not a track mode").arg(w[2]));
+            if (!mode)
+                fail(line,
+                     QStringLiteral("%1 is not a track mode that can be read (AUDIO, MODE1/2048, MODE1/2352, "
+                                    "MODE2/2048, MODE2/2336 or MODE2/2352)")
+                         .arg(w[2]));
             CueTrack t;
             t.sheet = sheetTrack(*mode, static_cast<int>(*number), line);
             t.sheet.session = session - 1;

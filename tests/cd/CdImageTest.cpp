@@ -130,14 +130,14 @@ TEST_F(CdImageTest, EverySheetFormGivesTheDrivesTableOfContentsAndTheRightSample
     const std::vector<Expected> sessionToc = {{0, 20, 0, 0}, {20, 15, 0, 0}, {35 + gap, 30, 21, 1}};
     const std::vector<Piece> sessionDisc = {{8, 20}, {9, 15}};
     std::vector<DiscCase> cases = {
-        {"multi-file BINARY with PREGAP, INDEX 00 and POSTGAP",
+        {"multi-file BINARY with PREGAP, INDEX 00 and POSTGAP, a Latin-1 file name",
          {{"a.bin", FileKind::Le, {{1, 10}}},
           {"b.bin", FileKind::Le, {{2, 8}, {3, 20}}},
-          {"c.bin", FileKind::Le, {{4, 12}}}},
+          {"\xe7.bin", FileKind::Le, {{4, 12}}}},
          "FILE \"a.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n    POSTGAP 00:00:05\n"
          "FILE \"b.bin\" BINARY\n  TRACK 02 AUDIO\n    PREGAP 00:00:07\n    INDEX 00 00:00:00\n    INDEX 01 "
          "00:00:08\n"
-         "FILE \"c.bin\" BINARY\n  TRACK 03 AUDIO\n    INDEX 01 00:00:00\n",
+         "FILE \"\xe7.bin\" BINARY\n  TRACK 03 AUDIO\n    INDEX 01 00:00:00\n",
          false,
          {{0, 30, 0, 0}, {30, 20, 0, 0}, {50, 12, 0, 0}},
          62,
@@ -331,6 +331,8 @@ TEST_F(CdImageTest, HostileSheetsAreRefusedNamingTheLine) {
         {"CD_DA\nTRACK AUDIO\nFILE \"h.bin\" 0 00:00:20\n", true, "line 3", "ends before"},
         {"CD_DA\nTRACK AUDIO\nFILE \"h.bin\" 0 100\n", true, "line 3", "not a whole number of sectors"},
         {"CD_DA\nTRACK AUDIO\nSILENCE 00:00:04\nTRACK MODE7\n", true, "line 4", "is not a track mode"},
+        {"FILE \"h.bin\" BINARY\n  TRACK 01 CDG\n    INDEX 01 00:00:00\n", false, "line 2",
+         "is not a track mode"},
     };
     QStringList sheets;
     for (size_t i = 0; i < cases.size(); ++i) {

@@ -12,7 +12,11 @@ extern QString RComments, RCopyRight, RUrl, REncodeBy;
 extern QString CurrentOutputFile; // full name of the file being grabbed
 extern int CurrentTrackRow;       // list row of the track being grabbed
 
-// Clears the six texts.
+// The disc-lookup server the options window chose: its name, port and time-out (ms).
+extern QString FreeDBServer;
+extern int FreeDBPort, FreeDBTimeOut;
+
+// Clears the texts.
 void Finalize();
 
 } // namespace RGlobeVar

@@ -4,6 +4,7 @@
 #include "skin/SKMgr.h"
 #include "skin/SKThemes.h"
 
+#include <QAbstractFileIconProvider>
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
@@ -83,7 +84,22 @@ TDateTimePicker::TDateTimePicker(QWidget* parent) : QDateEdit(parent) {
     setDate(QDate::currentDate());
 }
 
+namespace {
+// Folder and file icons and types by kind only: the default provider sniffs file contents for their type,
+// and reading some files (under /proc, devices, pipes) never returns.
+class KindIconProvider : public QAbstractFileIconProvider {
+public:
+    QIcon icon(IconType type) const override { return QAbstractFileIconProvider::icon(type); }
+    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+    QString type(const QFileInfo& info) const override {
+        return info.isDir() ? QStringLiteral("Folder") : QStringLiteral("File");
+    }
+};
+} // namespace
+
 TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), m_model(new QFileSystemModel(this)) {
+    static KindIconProvider icons;
+    m_model->setIconProvider(&icons);
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_model->setReadOnly(true);
     m_model->setRootPath(QStringLiteral("/"));

@@ -11,6 +11,7 @@
 // magenta left out) or the colour the picture is expected to stand on, the rest are blended over
 // that colour. So edges are smooth against the backdrop and no pink fringe is left around shapes.
 
+#include "WindowArt.h"
 #include "skin/SKElements.h"
 #include "skin/SKThemeWriter.h"
 
@@ -1141,6 +1142,12 @@ int main(int argc, char** argv) {
         ok = WriteFile(out + "/" + rel, ThemeFile(theme.look, theme.values)) && ok;
         files.append(rel);
     }
+
+    // The art of the programs' windows.
+    WindowArt::WriteRecorderArt(out, files, ok);
+    WindowArt::WritePlayerArt(out, files, ok);
+    WindowArt::WriteToolsArt(out, files, ok);
+    WindowArt::WriteRipperArt(out, files, ok);
 
     QByteArray qrc = "<RCC><qresource prefix=\"/\">\n";
     for (const QString& f : files) {

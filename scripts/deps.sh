@@ -12,6 +12,8 @@ packages=(
   libx11-dev libxi-dev
   # a real X server for the tests of global hot keys and window shapes
   xvfb xdotool
+  # the font the generated window art draws its captions and marks with
+  fonts-dejavu-core
   clang libclang-rt-14-dev clang-format
   # reference encoders, used only by bench/codec_bench
   lame vorbis-tools ffmpeg

@@ -18,6 +18,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -1036,6 +1037,10 @@ QByteArray ThemeFile(const Look& look, const ThemeValues& values) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Captions and marks drawn with text need the font database of a GUI application; no window
+    // is ever shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: skin_picture_generator <output folder>\n");
         return 2;

@@ -4,8 +4,14 @@
 
 #include <alsa/asoundlib.h>
 
+#include <QtGlobal>
+
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <map>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -38,13 +44,87 @@ std::string mixerFor(const std::string& pcm) {
     return {};
 }
 
-bool canOpen(const std::string& pcm, bool capture) {
+// Whether the device opens in that direction and takes 16-bit interleaved samples at a usual
+// rate (converted where it must). A device busy with another program counts as one that opens.
+bool probe(const std::string& pcm, bool capture) {
     snd_pcm_t* h = nullptr;
-    const int e = snd_pcm_open(&h, pcm.c_str(), capture ? SND_PCM_STREAM_CAPTURE : SND_PCM_STREAM_PLAYBACK,
-                               SND_PCM_NONBLOCK);
-    if (e < 0) return e == -EBUSY; // a busy device exists all the same
+    int e = snd_pcm_open(&h, pcm.c_str(), capture ? SND_PCM_STREAM_CAPTURE : SND_PCM_STREAM_PLAYBACK,
+                         SND_PCM_NONBLOCK);
+    if (e < 0) return e == -EBUSY;
+    snd_pcm_hw_params_t* hw = nullptr;
+    snd_pcm_hw_params_alloca(&hw);
+    unsigned rate = 44100, channels = 2;
+    e = snd_pcm_hw_params_any(h, hw);
+    if (e >= 0) snd_pcm_hw_params_set_rate_resample(h, hw, 1);
+    if (e >= 0) e = snd_pcm_hw_params_set_access(h, hw, SND_PCM_ACCESS_RW_INTERLEAVED);
+    if (e >= 0) e = snd_pcm_hw_params_set_format(h, hw, SND_PCM_FORMAT_S16);
+    if (e >= 0) e = snd_pcm_hw_params_set_channels_near(h, hw, &channels);
+    if (e >= 0) e = snd_pcm_hw_params_set_rate_near(h, hw, &rate, nullptr);
+    if (e >= 0) e = snd_pcm_hw_params(h, hw);
     snd_pcm_close(h);
-    return true;
+    return e >= 0;
+}
+
+// The answers of probe(), kept for the process: a device that opened is not tried again, one
+// that did not is tried again after a while (a sound server may have come up since). The key
+// holds the configuration file in use, so a changed configuration starts afresh.
+class ProbeCache {
+public:
+    std::vector<bool> opens(const std::vector<std::string>& names, bool capture) {
+        const std::string config = qEnvironmentVariable("ALSA_CONFIG_PATH").toStdString();
+        const auto now = std::chrono::steady_clock::now();
+        std::vector<bool> result(names.size());
+        std::vector<std::size_t> unknown;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                const auto it = m_answers.find(key(config, names[i], capture));
+                if (it != m_answers.end() && (it->second.opens || now - it->second.when < kRetryAfter))
+                    result[i] = it->second.opens;
+                else
+                    unknown.push_back(i);
+            }
+        }
+        // Each try may wait for a server's answer: they run side by side, on the configuration
+        // read once here.
+        if (!unknown.empty()) snd_config_update();
+        std::vector<std::thread> tries;
+        std::vector<char> answers(names.size(), 0);
+        for (std::size_t i : unknown)
+            tries.emplace_back(
+                [&answers, &names, i, capture] { answers[i] = probe(names[i], capture) ? 1 : 0; });
+        for (std::thread& t : tries)
+            t.join();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (std::size_t i : unknown) {
+            result[i] = answers[i] != 0;
+            m_answers[key(config, names[i], capture)] = Answer{result[i], now};
+        }
+        return result;
+    }
+
+private:
+    static constexpr std::chrono::seconds kRetryAfter{30};
+    struct Answer {
+        bool opens;
+        std::chrono::steady_clock::time_point when;
+    };
+    static std::string key(const std::string& config, const std::string& name, bool capture) {
+        return config + '\n' + name + (capture ? "\nc" : "\np");
+    }
+    std::mutex m_mutex;
+    std::map<std::string, Answer> m_answers;
+};
+
+ProbeCache& probeCache() {
+    static ProbeCache cache;
+    return cache;
+}
+
+int64_t steadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -80,9 +160,16 @@ std::vector<AudioDeviceInfo> ListAlsaDevices(bool capture) {
         }
         snd_device_name_free_hint(hints);
     }
-    if (!haveDefault && canOpen("default", capture))
+    if (!haveDefault)
         devices.insert(devices.begin(), AudioDeviceInfo{"default", QStringLiteral("Default"), "default"});
-    return devices;
+    std::vector<std::string> names;
+    for (const AudioDeviceInfo& d : devices)
+        names.push_back(d.pcmName);
+    const std::vector<bool> opens = probeCache().opens(names, capture);
+    std::vector<AudioDeviceInfo> usable;
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        if (opens[i]) usable.push_back(std::move(devices[i]));
+    return usable;
 }
 
 AlsaPcm::~AlsaPcm() {
@@ -93,8 +180,7 @@ AlsaPcm::~AlsaPcm() {
 }
 
 std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture, unsigned rate,
-                                       unsigned channels, unsigned long periodFrames,
-                                       unsigned long bufferFrames, OpenResult* result, QString* error) {
+                                       unsigned channels, Sizes sizes, OpenResult* result, QString* error) {
     SilenceAlsaDiagnostics();
     auto fail = [&](OpenResult r, const QString& text) -> std::unique_ptr<AlsaPcm> {
         if (result) *result = r;
@@ -104,6 +190,7 @@ std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture,
     std::unique_ptr<AlsaPcm> pcm(new AlsaPcm);
     pcm->m_capture = capture;
     pcm->m_channels = channels;
+    pcm->m_rate = rate;
     int e = snd_pcm_open(&pcm->m_pcm, pcmName.c_str(),
                          capture ? SND_PCM_STREAM_CAPTURE : SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (e < 0) {
@@ -127,20 +214,23 @@ std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture,
     if ((e = snd_pcm_hw_params_set_format(h, hw, SND_PCM_FORMAT_S16)) < 0) return badFormat(e);
     if ((e = snd_pcm_hw_params_set_channels(h, hw, channels)) < 0) return badFormat(e);
     if ((e = snd_pcm_hw_params_set_rate(h, hw, rate, 0)) < 0) return badFormat(e);
-    snd_pcm_uframes_t period = periodFrames;
-    snd_pcm_uframes_t buffer = bufferFrames;
+    snd_pcm_uframes_t period = sizes.period;
+    snd_pcm_uframes_t buffer = sizes.buffer;
     int dir = 0;
     snd_pcm_hw_params_set_period_size_near(h, hw, &period, &dir);
     snd_pcm_hw_params_set_buffer_size_near(h, hw, &buffer);
     if ((e = snd_pcm_hw_params(h, hw)) < 0) return badFormat(e);
     snd_pcm_hw_params_get_period_size(hw, &period, &dir);
     snd_pcm_hw_params_get_buffer_size(hw, &buffer);
-    pcm->m_period = period ? period : periodFrames;
+    pcm->m_period = period ? period : sizes.period;
+    pcm->m_buffer = buffer ? buffer : sizes.buffer;
+    const snd_pcm_uframes_t wake =
+        sizes.wake ? std::min<snd_pcm_uframes_t>(sizes.wake, pcm->m_period) : pcm->m_period;
 
     snd_pcm_sw_params_t* sw = nullptr;
     snd_pcm_sw_params_alloca(&sw);
     if (snd_pcm_sw_params_current(h, sw) == 0) {
-        snd_pcm_sw_params_set_avail_min(h, sw, pcm->m_period);
+        snd_pcm_sw_params_set_avail_min(h, sw, wake);
         // Capture runs from the first read; playback once half the buffer is filled (the drain at
         // the end starts a stream that never got that far).
         snd_pcm_sw_params_set_start_threshold(h, sw,
@@ -154,31 +244,64 @@ std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture,
 
 // One read or write with the device's recovery rules: wait once when it has nothing to give or
 // take, restart after an overrun or underrun, and give up (-1) when the device cannot recover.
-template <class Transfer>
-static long transferFrames(snd_pcm_t* pcm, int timeoutMs, bool startAfterRecover, Transfer transfer) {
+// `overrun` is called when a capture overran.
+template <class Transfer, class Overrun>
+static long transferFrames(snd_pcm_t* pcm, int timeoutMs, bool capture, Transfer transfer, Overrun overrun) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         const snd_pcm_sframes_t n = transfer();
         if (n > 0) return n;
         if (n == 0 || n == -EAGAIN) {
             if (attempt == 0 && snd_pcm_wait(pcm, timeoutMs) >= 0) continue;
             if (attempt == 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN) {
+                if (capture) overrun();
                 snd_pcm_prepare(pcm);
+                if (capture) snd_pcm_start(pcm);
                 continue;
             }
             return 0;
         }
+        if (capture && n == -EPIPE) overrun();
         if (snd_pcm_recover(pcm, static_cast<int>(n), 1) < 0) return -1;
-        if (startAfterRecover && snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
+        if (capture && snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
     }
     return 0;
 }
 
 long AlsaPcm::read(int16_t* buffer, unsigned long frames, int timeoutMs) {
-    return transferFrames(m_pcm, timeoutMs, true, [&] { return snd_pcm_readi(m_pcm, buffer, frames); });
+    if (m_lastReadNs == 0) m_lastReadNs = steadyNs();
+    const long n = transferFrames(
+        m_pcm, timeoutMs, true, [&] { return snd_pcm_readi(m_pcm, buffer, frames); },
+        [this] {
+            // The buffer was full when the device began to drop: what came after that is lost.
+            const int64_t awayFrames =
+                (steadyNs() - m_lastReadNs) * static_cast<int64_t>(m_rate) / 1000000000;
+            m_lost += std::max<int64_t>(1, awayFrames - static_cast<int64_t>(m_buffer));
+        });
+    if (n > 0) m_lastReadNs = steadyNs();
+    return n;
+}
+
+long AlsaPcm::held() {
+    const snd_pcm_sframes_t n = snd_pcm_avail(m_pcm);
+    if (n <= 0 || m_lastReadNs == 0) return 0;
+    const int64_t sinceRead = (steadyNs() - m_lastReadNs) * static_cast<int64_t>(m_rate) / 1000000000;
+    return static_cast<long>(std::min<int64_t>(n, sinceRead));
+}
+
+long AlsaPcm::readHeld(int16_t* buffer, unsigned long frames) {
+    const snd_pcm_sframes_t n = snd_pcm_readi(m_pcm, buffer, frames);
+    return n > 0 ? static_cast<long>(n) : 0;
+}
+
+int64_t AlsaPcm::takeLostFrames() {
+    const int64_t lost = m_lost;
+    m_lost = 0;
+    return lost;
 }
 
 long AlsaPcm::write(const int16_t* buffer, unsigned long frames, int timeoutMs) {
-    return transferFrames(m_pcm, timeoutMs, false, [&] { return snd_pcm_writei(m_pcm, buffer, frames); });
+    return transferFrames(
+        m_pcm, timeoutMs, false, [&] { return snd_pcm_writei(m_pcm, buffer, frames); }, [] {});
 }
 
 long AlsaPcm::delay() {
@@ -194,4 +317,5 @@ void AlsaPcm::startIfPrepared() {
 void AlsaPcm::dropAndPrepare() {
     snd_pcm_drop(m_pcm);
     snd_pcm_prepare(m_pcm);
+    m_lastReadNs = 0;
 }

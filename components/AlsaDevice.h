@@ -18,7 +18,11 @@ struct AudioDeviceInfo {
 
 // The devices of one direction: the desktop's default device first, then every device the ALSA
 // configuration announces for that direction (the "null" device is left out: it records silence
-// and plays nothing). The list is read afresh at each call.
+// and plays nothing). Only devices that open in that direction and take 16-bit samples are
+// listed: each is tried once (the answers are kept for the process, a refusal for half a
+// minute), so the many plugin entries of a desktop's configuration that lead nowhere (rate
+// converters, JACK, OSS, up- and down-mixers without their server or card) stay out. The list
+// is read afresh at each call.
 std::vector<AudioDeviceInfo> ListAlsaDevices(bool capture);
 
 // ALSA writes its own diagnostics to stderr; the components report failures themselves, so those
@@ -35,17 +39,32 @@ public:
     AlsaPcm(const AlsaPcm&) = delete;
     AlsaPcm& operator=(const AlsaPcm&) = delete;
 
-    // periodFrames/bufferFrames are wishes; the device decides. On failure *error says why.
+    // The sizes asked of the device, in frames: period and buffer are wishes (the device
+    // decides); a read or write waits until `wake` frames can be moved (0: one period).
+    struct Sizes {
+        unsigned long period;
+        unsigned long buffer;
+        unsigned long wake = 0;
+    };
+    // On failure *error says why.
     static std::unique_ptr<AlsaPcm> open(const std::string& pcmName, bool capture, unsigned rate,
-                                         unsigned channels, unsigned long periodFrames,
-                                         unsigned long bufferFrames, OpenResult* result, QString* error);
+                                         unsigned channels, Sizes sizes, OpenResult* result, QString* error);
 
     unsigned long periodFrames() const { return m_period; }
+    unsigned long bufferFrames() const { return m_buffer; }
     unsigned channels() const { return m_channels; }
 
     // Frames read (> 0), 0 when nothing arrived within timeoutMs, -1 on a failure that recovery
-    // could not mend.
+    // could not mend. After an overrun the capture starts again at once; lostFrames() then says
+    // how many frames the device dropped (an estimate from the time the reads stayed away).
     long read(int16_t* buffer, unsigned long frames, int timeoutMs);
+    // Frames a capture holds ready to read right now that the device captured since the last
+    // read (a device that runs faster than real time holds a full buffer at any moment).
+    long held();
+    // Reads without waiting (at most `frames`, which held() said are there); 0 when nothing.
+    long readHeld(int16_t* buffer, unsigned long frames);
+    // Frames lost to overruns so far; taking the count resets it.
+    int64_t takeLostFrames();
     // Frames written (>= 0, 0 when the device had no room within timeoutMs), -1 on failure.
     long write(const int16_t* buffer, unsigned long frames, int timeoutMs);
     // Frames handed over but not yet heard; 0 when the device cannot tell.
@@ -59,6 +78,10 @@ private:
     AlsaPcm() = default;
     snd_pcm_t* m_pcm = nullptr;
     unsigned long m_period = 0;
+    unsigned long m_buffer = 0;
+    unsigned m_rate = 0;
     unsigned m_channels = 0;
     bool m_capture = false;
+    int64_t m_lost = 0;
+    int64_t m_lastReadNs = 0; // steady clock of the last read that brought frames
 };

@@ -13,8 +13,20 @@ std::unique_ptr<AudioMixer> AlsaMixer::forDevice(const AudioDeviceInfo& device, 
     return open(device.mixerName, capture);
 }
 
+// Whether the control device is a sound card's own. A sound server's control ("default" routed to
+// PipeWire or PulseAudio) is the server's volume of a whole sink or source, shared by every
+// program: our sliders never move it.
+static bool isCardControl(const std::string& controlName) {
+    snd_ctl_t* ctl = nullptr;
+    if (snd_ctl_open(&ctl, controlName.c_str(), SND_CTL_NONBLOCK) < 0) return false;
+    const bool card = snd_ctl_type(ctl) == SND_CTL_TYPE_HW;
+    snd_ctl_close(ctl);
+    return card;
+}
+
 std::unique_ptr<AudioMixer> AlsaMixer::open(const std::string& controlName, bool capture) {
     SilenceAlsaDiagnostics();
+    if (!isCardControl(controlName)) return nullptr;
     std::unique_ptr<AlsaMixer> m(new AlsaMixer);
     m->m_capture = capture;
     if (snd_mixer_open(&m->m_mixer, 0) < 0) {

@@ -14,7 +14,8 @@ class AlsaMixer : public AudioMixer {
 public:
     ~AlsaMixer() override;
 
-    // Null when the control device cannot be opened or has no line for that direction.
+    // Null when the control device cannot be opened, is not a sound card's (a sound server's
+    // control) or has no line for that direction.
     static std::unique_ptr<AudioMixer> open(const std::string& controlName, bool capture);
     // The factory the components use by default.
     static std::unique_ptr<AudioMixer> forDevice(const AudioDeviceInfo& device, bool capture);

@@ -1,6 +1,5 @@
 #include "components/TAudioPlayer2.h"
 
-#include "components/AlsaMixer.h"
 #include "platform/WindowMessages.h"
 
 #include <algorithm>
@@ -13,8 +12,7 @@ bool validFormat(int rate, int channels) {
 }
 } // namespace
 
-TAudioPlayer2::TAudioPlayer2(QObject* parent)
-    : QObject(parent), m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
+TAudioPlayer2::TAudioPlayer2(QObject* parent) : QObject(parent), m_events(std::make_unique<QObject>()) {
     m_history.reset(m_channels);
 }
 
@@ -23,76 +21,42 @@ TAudioPlayer2::~TAudioPlayer2() {
 }
 
 void TAudioPlayer2::SetMixerFactory(AudioMixerFactory factory) {
-    m_mixerFactory = std::move(factory);
-    m_mixerOpen = false;
+    m_lines.setMixerFactory(std::move(factory));
 }
 
 // ---- devices and mixer lines ----
 
-void TAudioPlayer2::refreshDevices() {
-    m_devices = ListAlsaDevices(false);
-    m_listed = true;
-}
-
 int TAudioPlayer2::GetDeviceCount() {
-    refreshDevices();
-    return static_cast<int>(m_devices.size());
+    return m_lines.refresh();
 }
 
 void TAudioPlayer2::SetDevice(int index) {
-    if (!m_listed) refreshDevices();
-    m_device = index; // a running playback stays where it is; the next Play uses this one
-    openMixer();
-}
-
-void TAudioPlayer2::openMixer() {
-    m_mixer.reset();
-    m_softMixer = nullptr;
-    m_line = -1;
-    m_mixerOpen = true;
-    m_softGain.store(1.0f);
-    if (m_device < 0 || m_device >= static_cast<int>(m_devices.size())) return;
-    if (m_mixerFactory) m_mixer = m_mixerFactory(m_devices[static_cast<std::size_t>(m_device)], false);
-    if (!m_mixer || m_mixer->lineCount() < 1) {
-        auto soft = std::make_unique<SoftwareMixer>(false);
-        m_softMixer = soft.get();
-        m_mixer = std::move(soft);
-    }
-    m_line = 0;
+    m_lines.selectDevice(index); // a running playback stays where it is; the next Play uses this one
 }
 
 int TAudioPlayer2::GetMixerLineCount() {
-    if (!m_listed) refreshDevices();
-    if (!m_mixerOpen) openMixer();
-    return m_mixer ? m_mixer->lineCount() : 0;
+    m_lines.ensureMixer();
+    return m_lines.lineCount();
 }
 
 void TAudioPlayer2::SelectMixerLine(int index) {
-    m_line = index;
-}
-
-bool TAudioPlayer2::lineValid() const {
-    return m_mixer && m_line >= 0 && m_line < m_mixer->lineCount();
+    m_lines.selectLine(index);
 }
 
 int TAudioPlayer2::IsPlaybackLine() const {
-    return lineValid() && m_mixer->isMainPlaybackLine(m_line) ? 1 : 0;
+    return m_lines.isMainPlaybackLine() ? 1 : 0;
 }
 
 int TAudioPlayer2::GetVolume() const {
-    return lineValid() ? m_mixer->volume(m_line) : 0;
+    return m_lines.volume();
 }
 
 void TAudioPlayer2::SetVolume(int volume) {
-    if (!lineValid()) return;
-    m_mixer->setVolume(m_line, std::clamp(volume, 0, 65535));
-    if (m_softMixer) m_softGain.store(m_softMixer->gain());
+    m_lines.setVolume(volume);
 }
 
 void TAudioPlayer2::SetMute(int flag) {
-    if (!lineValid()) return;
-    m_mixer->setMute(m_line, flag != 0);
-    if (m_softMixer) m_softGain.store(m_softMixer->gain());
+    m_lines.setMute(flag != 0);
 }
 
 // ---- format, equaliser, positions ----
@@ -171,16 +135,16 @@ void TAudioPlayer2::Play() {
         m_lastError = ErrorFormat;
         return;
     }
-    if (!m_listed) refreshDevices();
-    if (m_device < 0 || m_device >= static_cast<int>(m_devices.size())) {
+    const AudioDeviceInfo* device = m_lines.device();
+    if (!device) {
         m_lastError = ErrorNoDevice;
         return;
     }
     AlsaPcm::OpenResult result = AlsaPcm::OpenResult::Ok;
     const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40)); // 25 ms
-    m_pcm = AlsaPcm::open(m_devices[static_cast<std::size_t>(m_device)].pcmName, false,
-                          static_cast<unsigned>(m_rate), static_cast<unsigned>(m_channels), period,
-                          period * 8, &result, nullptr);
+    m_pcm = AlsaPcm::open(device->pcmName, false, static_cast<unsigned>(m_rate),
+                          static_cast<unsigned>(m_channels), AlsaPcm::Sizes{period, period * 8}, &result,
+                          nullptr);
     if (!m_pcm) {
         m_lastError = result == AlsaPcm::OpenResult::BadFormat ? ErrorFormat : ErrorNoDevice;
         return;
@@ -301,12 +265,13 @@ void TAudioPlayer2::writeBlock(const AudioBlock& block, uint64_t generation, int
             m_equalizer.setEnabled(m_eqEnabled);
         }
         m_equalizer.process(work.data(), n);
-        const float gain = m_softGain.load();
+        // Levels and the display show the audio itself, before any volume (software or card).
+        m_history.append(work.data(), n);
+        m_levels.add(work.data(), n, channels);
+        const float gain = m_lines.softwareGain();
         if (gain != 1.0f)
             for (std::size_t i = 0; i < elements; ++i)
                 work[i] = static_cast<int16_t>(std::lrint(work[i] * gain));
-        m_history.append(work.data(), n);
-        m_levels.add(work.data(), n, channels);
 
         std::size_t written = 0;
         while (written < n && !m_stopRequested.load()) {
@@ -337,23 +302,35 @@ void TAudioPlayer2::writeBlock(const AudioBlock& block, uint64_t generation, int
 bool TAudioPlayer2::drain() {
     if (!m_pcm) return true;
     m_pcm->startIfPrepared();
+    // The device plays out with silence behind the audio: a sound server's stream plays only
+    // whole cycles and would keep the audio's last part back (or stop) once nothing follows.
+    // When the device says the audio's last frame has been played, the silence is dropped.
     using Clock = std::chrono::steady_clock;
-    long pending = m_pcm->delay();
+    const int64_t end = m_written.load();
+    const std::size_t period = m_pcm->periodFrames();
+    const std::vector<int16_t> silence(period * static_cast<std::size_t>(m_channels), 0);
+    int64_t padding = 0;
+    const int rate = std::max(1, m_rate);
     // However the device behaves, the wait ends a second after the held audio should have played.
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(1000 + pending * 1000 / std::max(1, m_rate));
+    const auto deadline = Clock::now() + std::chrono::milliseconds(1000 + m_pcm->delay() * 1000 / rate);
     while (!m_stopRequested.load()) {
-        updatePlayed();
-        pending = m_pcm->delay();
-        if (pending <= 0 || Clock::now() >= deadline) break;
+        const long pending = m_pcm->delay();
+        const int64_t audioLeft = std::max<int64_t>(0, pending - padding);
+        m_played.store(end - audioLeft);
+        if (audioLeft == 0 || Clock::now() >= deadline) break;
+        if (pending < 2 * static_cast<long>(period)) {
+            const long w = m_pcm->write(silence.data(), period, 10);
+            if (w < 0) break;
+            padding += w;
+        }
         std::unique_lock<std::mutex> lock(m_queueMutex);
         if (!m_queue.empty()) return false;
-        const auto wait =
-            std::chrono::milliseconds(std::clamp<long>(pending * 1000 / std::max(1, m_rate), 1, 20));
+        const auto wait = std::chrono::milliseconds(std::clamp<long>(audioLeft * 1000 / rate, 1, 10));
         m_queueChanged.wait_for(lock, wait, [this] { return !m_queue.empty() || m_stopRequested.load(); });
         if (!m_queue.empty()) return false;
     }
     if (m_stopRequested.load()) return false;
-    m_played.store(m_written.load());
+    m_pcm->dropAndPrepare();
+    m_played.store(end);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "components/AudioBlock.h"
 #include "components/AudioMixer.h"
 #include "components/AudioTap.h"
+#include "components/DeviceLines.h"
 #include "components/Equalizer.h"
 
 #include <QObject>
@@ -53,7 +54,7 @@ public:
     int GetLastError() const { return m_lastError; }
 
     int GetDeviceCount();
-    int GetDevice() const { return m_device; }
+    int GetDevice() const { return m_lines.selectedDevice(); }
     void SetDevice(int index);
 
     int GetMixerLineCount();
@@ -73,9 +74,6 @@ Q_SIGNALS:
     void OnTimer(int CurrentSamples, int LevelLeft, int LevelRight);
 
 private:
-    void refreshDevices();
-    void openMixer();
-    bool lineValid() const;
     void playLoop(uint64_t generation);
     void writeBlock(const AudioBlock& block, uint64_t generation, int64_t& sinceTick);
     bool drain();
@@ -84,15 +82,7 @@ private:
     void updatePlayed();
 
     std::unique_ptr<QObject> m_events;
-    AudioMixerFactory m_mixerFactory;
-    std::vector<AudioDeviceInfo> m_devices;
-    bool m_listed = false;
-    int m_device = 0;
-    std::unique_ptr<AudioMixer> m_mixer;
-    SoftwareMixer* m_softMixer = nullptr;
-    int m_line = -1;
-    bool m_mixerOpen = false;
-    std::atomic<float> m_softGain{1.0f};
+    DeviceLines m_lines{false, 0};
 
     int m_rate = 44100;
     int m_channels = 2;

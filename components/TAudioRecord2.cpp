@@ -1,6 +1,5 @@
 #include "components/TAudioRecord2.h"
 
-#include "components/AlsaMixer.h"
 #include "components/ComponentError.h"
 #include "platform/WindowMessages.h"
 
@@ -13,8 +12,7 @@ bool validFormat(int rate, int channels) {
 }
 } // namespace
 
-TAudioRecord2::TAudioRecord2(QObject* parent)
-    : QObject(parent), m_events(std::make_unique<QObject>()), m_mixerFactory(&AlsaMixer::forDevice) {
+TAudioRecord2::TAudioRecord2(QObject* parent) : QObject(parent), m_events(std::make_unique<QObject>()) {
     m_history.reset(m_channels);
     m_filters.setFormat(m_rate, m_channels);
 }
@@ -24,90 +22,54 @@ TAudioRecord2::~TAudioRecord2() {
 }
 
 void TAudioRecord2::SetMixerFactory(AudioMixerFactory factory) {
-    m_mixerFactory = std::move(factory);
-    if (IsDeviceValid()) openMixer();
+    m_lines.setMixerFactory(std::move(factory));
 }
 
 // ---- devices and lines ----
 
-void TAudioRecord2::refreshDevices() {
-    m_devices = ListAlsaDevices(true);
-    m_listed = true;
-}
-
 int TAudioRecord2::GetDeviceCount() {
-    refreshDevices();
-    return static_cast<int>(m_devices.size());
+    return m_lines.refresh();
 }
 
 void TAudioRecord2::SelectDevice(int index) {
-    if (!m_listed) refreshDevices();
-    m_device = index;
-    m_line = -1;
     // A running capture stays on the device it opened; the choice counts from the next start.
-    openMixer();
-}
-
-void TAudioRecord2::openMixer() {
-    m_mixer.reset();
-    m_softMixer = nullptr;
-    if (!IsDeviceValid()) return;
-    if (m_mixerFactory) m_mixer = m_mixerFactory(m_devices[static_cast<std::size_t>(m_device)], true);
-    if (!m_mixer || m_mixer->lineCount() < 1) {
-        auto soft = std::make_unique<SoftwareMixer>(true);
-        m_softMixer = soft.get();
-        m_mixer = std::move(soft);
-    }
-    m_softGain.store(m_softMixer ? m_softMixer->gain() : 1.0f);
-    m_line = 0;
+    m_lines.selectDevice(index);
 }
 
 int TAudioRecord2::IsDeviceValid() const {
-    return m_device >= 0 && m_device < static_cast<int>(m_devices.size()) ? -1 : 0;
+    return m_lines.deviceValid() ? -1 : 0;
 }
 
 QString TAudioRecord2::GetDeviceName() const {
-    return IsDeviceValid() ? m_devices[static_cast<std::size_t>(m_device)].displayName : QString();
-}
-
-AudioMixer* TAudioRecord2::lineMixer() const {
-    return IsDeviceValid() ? m_mixer.get() : nullptr;
-}
-
-bool TAudioRecord2::lineValid() const {
-    AudioMixer* m = lineMixer();
-    return m && m_line >= 0 && m_line < m->lineCount();
+    return m_lines.deviceName();
 }
 
 int TAudioRecord2::GetLineCount() const {
-    AudioMixer* m = lineMixer();
-    return m ? m->lineCount() : 0;
+    return m_lines.lineCount();
 }
 
 void TAudioRecord2::SelectLine(int index) {
-    m_line = index;
+    m_lines.selectLine(index);
 }
 
 int TAudioRecord2::IsLineValid() const {
-    return lineValid() ? -1 : 0;
+    return m_lines.lineValid() ? -1 : 0;
 }
 
 QString TAudioRecord2::GetLineName() const {
-    return lineValid() ? m_mixer->lineName(m_line) : QString();
+    return m_lines.lineName();
 }
 
 int TAudioRecord2::GetLineVolume() const {
-    return lineValid() ? m_mixer->volume(m_line) : 0;
+    return m_lines.volume();
 }
 
 void TAudioRecord2::SetLineVolume(int volume) {
-    if (!lineValid()) return;
-    m_mixer->setVolume(m_line, std::clamp(volume, 0, 65535));
-    if (m_softMixer) m_softGain.store(m_softMixer->gain());
+    m_lines.setVolume(volume);
 }
 
 void TAudioRecord2::SetRecordSource(int flag) {
-    if (flag && lineValid()) m_mixer->setCaptureSource(m_line);
+    if (flag) m_lines.setCaptureSource();
 }
 
 // ---- format and settings ----
@@ -127,6 +89,7 @@ void TAudioRecord2::SetFormat(int sampleRate, int channels) {
     }
     m_partial.clear();
     m_position.store(0);
+    m_lost.store(0);
     m_history.reset(channels);
     m_filters.setFormat(sampleRate, channels);
 }
@@ -175,16 +138,21 @@ void TAudioRecord2::Start() {
         if (m_workerRunning.load()) return;
         Stop(); // the capture ended by itself (the device failed): hand over what it left
     }
-    if (!IsDeviceValid()) throw ComponentError(QStringLiteral("No capture device is selected"));
-    const AudioDeviceInfo& device = m_devices[static_cast<std::size_t>(m_device)];
-    if (!m_pcm || m_openPcm != device.pcmName) {
+    const AudioDeviceInfo* device = m_lines.device();
+    if (!device) throw ComponentError(QStringLiteral("No capture device is selected"));
+    if (!m_pcm || m_openPcm != device->pcmName) {
         m_pcm.reset();
         QString error;
-        const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40)); // 25 ms
-        m_pcm = AlsaPcm::open(device.pcmName, true, static_cast<unsigned>(m_rate),
-                              static_cast<unsigned>(m_channels), period, period * 20, nullptr, &error);
+        // Long periods (100 ms) and a 2 s buffer: a sound server's capture stream asks the
+        // server for its period as latency, and a period shorter than the server's cycle makes
+        // the server shorten its cycle as the stream starts, which drops a cycle of audio. The
+        // worker still wakes every 25 ms, so blocks and levels come as steadily as before.
+        const auto rate = static_cast<unsigned long>(m_rate);
+        m_pcm = AlsaPcm::open(
+            device->pcmName, true, static_cast<unsigned>(m_rate), static_cast<unsigned>(m_channels),
+            AlsaPcm::Sizes{std::max(256ul, rate / 10), rate * 2, std::max(64ul, rate / 40)}, nullptr, &error);
         if (!m_pcm) throw ComponentError(error);
-        m_openPcm = device.pcmName;
+        m_openPcm = device->pcmName;
     }
     m_stopRequested.store(false);
     m_workerRunning.store(true);
@@ -266,71 +234,82 @@ void TAudioRecord2::deliverNext(uint64_t generation) {
 }
 
 void TAudioRecord2::captureLoop(uint64_t generation) {
-    const int channels = m_channels;
-    const unsigned long period = m_pcm->periodFrames();
-    std::vector<int16_t> buffer(period * static_cast<unsigned long>(channels));
-    const std::size_t blockElements =
-        static_cast<std::size_t>(m_blockFrames.load()) * static_cast<std::size_t>(channels);
-    uint64_t filterVersion = 0;
+    const unsigned long chunk = m_pcm->periodFrames();
+    std::vector<int16_t> buffer(chunk * static_cast<unsigned long>(m_channels));
     int64_t sinceTick = 0;
     m_levels.reset();
-    m_partial.reserve(blockElements);
+    m_appliedFilterVersion = 0;
+    m_partial.reserve(static_cast<std::size_t>(m_blockFrames.load()) * static_cast<std::size_t>(m_channels));
     while (!m_stopRequested.load()) {
-        const long n = m_pcm->read(buffer.data(), period, 100);
+        const long n = m_pcm->read(buffer.data(), chunk, 100);
+        if (const int64_t lost = m_pcm->takeLostFrames()) {
+            m_lost.fetch_add(lost);
+            qWarning("Capture fell behind: about %lld frames lost", static_cast<long long>(lost));
+        }
         if (n < 0) {
             // The device went away; a later Start opens it again.
             m_pcm.reset();
-            break;
+            return;
         }
-        if (n == 0) continue;
-        const std::size_t frames = static_cast<std::size_t>(n);
-        const std::size_t elements = frames * static_cast<std::size_t>(channels);
-        int16_t* data = buffer.data();
+        if (n > 0) takeFrames(buffer.data(), static_cast<std::size_t>(n), generation, sinceTick);
+    }
+    // Stopping: what the device already holds belongs to the recording too.
+    for (long left = m_pcm->held(), n; left > 0; left -= n) {
+        n = m_pcm->readHeld(buffer.data(), std::min<unsigned long>(chunk, static_cast<unsigned long>(left)));
+        if (n <= 0) break;
+        takeFrames(buffer.data(), static_cast<std::size_t>(n), generation, sinceTick);
+    }
+}
 
-        const float gain = m_softGain.load();
-        if (gain != 1.0f)
-            for (std::size_t i = 0; i < elements; ++i)
-                data[i] = static_cast<int16_t>(std::lrint(data[i] * gain));
-        if (m_filterVersion.load() != filterVersion) {
-            std::lock_guard<std::mutex> lock(m_filterMutex);
-            filterVersion = m_filterVersion.load();
-            m_filters.apply(m_filterSettings);
-        }
-        m_filters.process(data, frames);
-        m_history.append(data, frames);
-        m_levels.add(data, frames, channels);
-        m_position.fetch_add(n);
+void TAudioRecord2::takeFrames(int16_t* data, std::size_t frames, uint64_t generation, int64_t& sinceTick) {
+    const int channels = m_channels;
+    const std::size_t elements = frames * static_cast<std::size_t>(channels);
+    const std::size_t blockElements =
+        static_cast<std::size_t>(m_blockFrames.load()) * static_cast<std::size_t>(channels);
 
-        std::size_t used = 0;
-        while (used < elements) {
-            const std::size_t take = std::min(elements - used, blockElements - m_partial.size());
-            m_partial.insert(m_partial.end(), data + used, data + used + take);
-            used += take;
-            if (m_partial.size() < blockElements) break;
-            AudioBlock block(std::move(m_partial), channels);
-            m_partial = std::vector<int16_t>();
-            m_partial.reserve(blockElements);
-            {
-                // When the user-interface thread falls behind (or the device runs faster than
-                // real time) the capture waits rather than heaping up blocks.
-                std::unique_lock<std::mutex> lock(m_queueMutex);
-                m_queueSpace.wait(
-                    lock, [this] { return m_finished.size() < kMaxQueuedBlocks || m_stopRequested.load(); });
-                m_finished.push_back(std::move(block));
-            }
-            RunOnUiThread(m_events.get(), [this, generation] { deliverNext(generation); });
-        }
+    const float gain = m_lines.softwareGain();
+    if (gain != 1.0f)
+        for (std::size_t i = 0; i < elements; ++i)
+            data[i] = static_cast<int16_t>(std::lrint(data[i] * gain));
+    if (m_filterVersion.load() != m_appliedFilterVersion) {
+        std::lock_guard<std::mutex> lock(m_filterMutex);
+        m_appliedFilterVersion = m_filterVersion.load();
+        m_filters.apply(m_filterSettings);
+    }
+    m_filters.process(data, frames);
+    m_history.append(data, frames);
+    m_levels.add(data, frames, channels);
+    m_position.fetch_add(static_cast<int64_t>(frames));
 
-        sinceTick += n;
-        const int64_t tickFrames = std::max<int64_t>(1, int64_t(m_timerMs.load()) * m_rate / 1000);
-        if (sinceTick >= tickFrames) {
-            sinceTick %= tickFrames;
-            const int position = static_cast<int>(m_position.load());
-            const int left = m_levels.leftPercent(), right = m_levels.rightPercent();
-            m_levels.reset();
-            RunOnUiThread(m_events.get(), [this, generation, position, left, right] {
-                if (generation == m_generation.load()) Q_EMIT OnTimer(position, left, right);
-            });
+    std::size_t used = 0;
+    while (used < elements) {
+        const std::size_t take = std::min(elements - used, blockElements - m_partial.size());
+        m_partial.insert(m_partial.end(), data + used, data + used + take);
+        used += take;
+        if (m_partial.size() < blockElements) break;
+        AudioBlock block(std::move(m_partial), channels);
+        m_partial = std::vector<int16_t>();
+        m_partial.reserve(blockElements);
+        {
+            // When the user-interface thread falls behind (or the device runs faster than
+            // real time) the capture waits rather than heaping up blocks.
+            std::unique_lock<std::mutex> lock(m_queueMutex);
+            m_queueSpace.wait(
+                lock, [this] { return m_finished.size() < kMaxQueuedBlocks || m_stopRequested.load(); });
+            m_finished.push_back(std::move(block));
         }
+        RunOnUiThread(m_events.get(), [this, generation] { deliverNext(generation); });
+    }
+
+    sinceTick += static_cast<int64_t>(frames);
+    const int64_t tickFrames = std::max<int64_t>(1, int64_t(m_timerMs.load()) * m_rate / 1000);
+    if (sinceTick >= tickFrames) {
+        sinceTick %= tickFrames;
+        const int position = static_cast<int>(m_position.load());
+        const int left = m_levels.leftPercent(), right = m_levels.rightPercent();
+        m_levels.reset();
+        RunOnUiThread(m_events.get(), [this, generation, position, left, right] {
+            if (generation == m_generation.load()) Q_EMIT OnTimer(position, left, right);
+        });
     }
 }

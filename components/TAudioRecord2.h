@@ -4,6 +4,7 @@
 #include "components/AudioBlock.h"
 #include "components/AudioMixer.h"
 #include "components/AudioTap.h"
+#include "components/DeviceLines.h"
 #include "components/NoiseFilters.h"
 
 #include <QObject>
@@ -69,6 +70,10 @@ public:
     // The most recent `count` samples (elements) captured.
     AudioBlock GetDisplayArray(int count) const;
 
+    // Frames the device lost since SetFormat because the capture did not keep up (an overrun);
+    // 0 when nothing was lost. Each loss is also logged as a warning.
+    int64_t GetLostSamples() const { return m_lost.load(); }
+
     // Where the mixers come from (ALSA by default; tests hand in a fake).
     void SetMixerFactory(AudioMixerFactory factory);
 
@@ -79,25 +84,15 @@ Q_SIGNALS:
 private:
     static constexpr std::size_t kMaxQueuedBlocks = 32;
 
-    void refreshDevices();
-    void openMixer();
-    AudioMixer* lineMixer() const;
-    bool lineValid() const;
     void setFilters(const std::function<void(NoiseFilterSettings&)>& change);
     void captureLoop(uint64_t generation);
+    void takeFrames(int16_t* data, std::size_t frames, uint64_t generation, int64_t& sinceTick);
     void deliverNext(uint64_t generation);
     void deliver(AudioBlock block);
     void stopWorker();
 
     std::unique_ptr<QObject> m_events;
-    AudioMixerFactory m_mixerFactory;
-    std::vector<AudioDeviceInfo> m_devices;
-    bool m_listed = false;
-    int m_device = -1;
-    std::unique_ptr<AudioMixer> m_mixer;
-    SoftwareMixer* m_softMixer = nullptr; // m_mixer when the device has no mixer of its own
-    int m_line = -1;
-    std::atomic<float> m_softGain{1.0f};
+    DeviceLines m_lines{true, -1};
 
     int m_rate = 44100;
     int m_channels = 2;
@@ -107,7 +102,8 @@ private:
     std::mutex m_filterMutex;
     NoiseFilterSettings m_filterSettings;
     std::atomic<uint64_t> m_filterVersion{1};
-    NoiseFilters m_filters; // the worker's
+    NoiseFilters m_filters;              // the worker's
+    uint64_t m_appliedFilterVersion = 0; // the worker's
 
     std::unique_ptr<AlsaPcm> m_pcm;
     std::string m_openPcm;
@@ -116,6 +112,7 @@ private:
     std::atomic<bool> m_workerRunning{false};
     std::atomic<uint64_t> m_generation{0};
     std::atomic<int64_t> m_position{0};
+    std::atomic<int64_t> m_lost{0};
 
     std::mutex m_queueMutex;
     std::condition_variable m_queueSpace;

@@ -28,6 +28,8 @@ void AlsaSandbox::useConfig(const QString& text) {
 }
 
 QString AlsaSandbox::captureDevice(const QString& name, const QString& rawFile, const QString& description) {
+    // The device opens only when its input exists (devices that do not open are not listed).
+    if (!QFile::exists(rawFile)) writeRaw(rawFile, {});
     return QStringLiteral(
                "pcm.%1 {\n type file\n slave.pcm null\n file \"/dev/null\"\n infile \"%2\"\n format \"raw\"\n"
                " hint { show on description \"%3\" }\n}\n")

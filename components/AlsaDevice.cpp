@@ -314,6 +314,13 @@ void AlsaPcm::startIfPrepared() {
     if (snd_pcm_state(m_pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(m_pcm);
 }
 
+void AlsaPcm::drain() {
+    snd_pcm_nonblock(m_pcm, 0);
+    snd_pcm_drain(m_pcm);
+    snd_pcm_nonblock(m_pcm, 1);
+    snd_pcm_prepare(m_pcm);
+}
+
 void AlsaPcm::dropAndPrepare() {
     snd_pcm_drop(m_pcm);
     snd_pcm_prepare(m_pcm);

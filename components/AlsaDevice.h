@@ -71,6 +71,8 @@ public:
     long delay();
     // Starts a playback stream that holds data but has not reached its start threshold.
     void startIfPrepared();
+    // Waits until the device has played everything it holds, then makes it ready to run again.
+    void drain();
     // Drops what the device holds and makes it ready to run again.
     void dropAndPrepare();
 

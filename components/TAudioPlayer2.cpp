@@ -303,8 +303,9 @@ bool TAudioPlayer2::drain() {
     if (!m_pcm) return true;
     m_pcm->startIfPrepared();
     // The device plays out with silence behind the audio: a sound server's stream plays only
-    // whole cycles and would keep the audio's last part back (or stop) once nothing follows.
-    // When the device says the audio's last frame has been played, the silence is dropped.
+    // whole cycles and would keep the audio's last part back once nothing follows. When the
+    // device says the audio's last frame is on its way out, the device is drained: the server
+    // plays what it still holds (the audio's end and a little silence) before the end is told.
     using Clock = std::chrono::steady_clock;
     const int64_t end = m_written.load();
     const std::size_t period = m_pcm->periodFrames();
@@ -330,7 +331,7 @@ bool TAudioPlayer2::drain() {
         if (!m_queue.empty()) return false;
     }
     if (m_stopRequested.load()) return false;
-    m_pcm->dropAndPrepare();
+    m_pcm->drain();
     m_played.store(end);
     return true;
 }

@@ -19,6 +19,8 @@ packages=(
   lame vorbis-tools ffmpeg
   # reference ripper, used only by bench/cd_bench
   cd-paranoia
+  # a private, headless sound server for the capture and playback tests (tests/soundserver)
+  pipewire wireplumber pipewire-pulse pipewire-alsa libasound2-plugins pulseaudio-utils dbus-daemon
 )
 missing=()
 for p in "${packages[@]}"; do

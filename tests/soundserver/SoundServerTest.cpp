@@ -4,19 +4,19 @@
 // opens.
 #include "SoundServer.h"
 
+#include "../devices/DeviceTestSupport.h"
+
 #include "components/AlsaDevice.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioRecord2.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 using namespace soundtest;
 
@@ -33,30 +33,11 @@ void pump(int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
-bool pumpUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > limitMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
 int deviceIndex(bool capture, const std::string& pcm) {
     const std::vector<AudioDeviceInfo> list = ListAlsaDevices(capture);
     for (std::size_t i = 0; i < list.size(); ++i)
         if (list[i].pcmName == pcm) return static_cast<int>(i);
     return -1;
-}
-
-std::vector<int16_t> readRaw(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray data = f.readAll();
-    std::vector<int16_t> out(static_cast<std::size_t>(data.size()) / sizeof(int16_t));
-    std::memcpy(out.data(), data.constData(), out.size() * sizeof(int16_t));
-    return out;
 }
 
 // What the sink's and source's own controls say (volume and mute), as pactl reports them.
@@ -115,23 +96,23 @@ PlayedTone playTone(const SoundServer& s, const std::string& pcm, int volume, do
                                 2));
         fed += n;
     };
-    ap.OnRequestOnLoadArray = feed;
-    ap.OnEndArrayPlay = feed;
+    QObject::connect(&ap, &TAudioPlayer2::OnRequestOnLoadArray, feed);
+    QObject::connect(&ap, &TAudioPlayer2::OnEndArrayPlay, feed);
     double endedMs = 0;
-    ap.OnEndPlay = [&] {
+    QObject::connect(&ap, &TAudioPlayer2::OnEndPlay, [&] {
         endedMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         ended = true;
-    };
+    });
     ap.Play();
     EXPECT_EQ(ap.GetLastError(), 0) << pcm;
-    EXPECT_TRUE(pumpUntil([&] { return ended; }, static_cast<int>(seconds * 1000) + 3000)) << pcm;
+    EXPECT_TRUE(devtest::waitFor([&] { return ended; }, static_cast<int>(seconds * 1000) + 3000)) << pcm;
     ap.Stop();
     QThread::msleep(300);
     const double recordEndMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     recorder->terminate();
     recorder->waitForFinished(2000);
 
-    const std::vector<int16_t> got = readRaw(raw);
+    const std::vector<int16_t> got = devtest::readRaw(raw);
     std::size_t first = got.size(), last = 0;
     for (std::size_t i = 0; i + 1 < got.size(); i += 2)
         if (std::abs(got[i]) > 200) {
@@ -197,11 +178,11 @@ TEST(SoundServer, CountingSignalCapturedWholeAcrossPauses) {
         ar.SetFormat(48000, 2);
         ar.SetBlockSize(1000); // unrelated to the device's period
         std::vector<std::vector<int64_t>> stretches;
-        ar.OnEndArrayRecord = [&] {
+        QObject::connect(&ar, &TAudioRecord2::OnEndArrayRecord, [&] {
             const AudioBlock b = ar.GetRecordedArray();
             for (std::size_t i = 0; i + 1 < b.samples.size(); i += 2)
                 stretches.back().push_back(countOf(b.samples[i], b.samples[i + 1]));
-        };
+        });
         for (int run = 0; run <= pauses; ++run) {
             stretches.emplace_back();
             ar.Start();

@@ -255,7 +255,9 @@ int64_t addClamped(int64_t a, int64_t b) {
 
 // The exact number of frames FFmpeg delivers for an MP3 file that starts with a Xing/Info header
 // frame: its frame count, less the encoder delay and padding of a LAME tag. -1 without one.
-int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
+// `coded` receives the frames the audio frames hold before the trim, `constantRate` whether the tag
+// is LAME's "Info" tag of a constant-bit-rate file.
+int64_t xingLength(const QString& fileName, int64_t* audioBytes, int64_t* coded, bool* constantRate) {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly)) return -1;
     QByteArray head = f.read(10);
@@ -277,6 +279,7 @@ int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
     const int x = 4 + (version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17));
     const int samplesPerFrame = version == 3 ? 1152 : 576;
     if (n < x + 12 || (std::memcmp(p + x, "Xing", 4) != 0 && std::memcmp(p + x, "Info", 4) != 0)) return -1;
+    *constantRate = std::memcmp(p + x, "Info", 4) == 0;
     const uint32_t flags = be32(p + x + 4);
     if (!(flags & 1)) return -1;
     int at = x + 8;
@@ -300,7 +303,8 @@ int64_t xingLength(const QString& fileName, int64_t* audioBytes) {
     if (n >= at + 24 && (std::memcmp(p + at, "LAME", 4) == 0 || std::memcmp(p + at, "Lavf", 4) == 0 ||
                          std::memcmp(p + at, "Lavc", 4) == 0))
         trimmed = (p[at + 21] << 4 | p[at + 22] >> 4) + ((p[at + 22] & 0x0F) << 8 | p[at + 23]);
-    return std::max<int64_t>(0, frames * samplesPerFrame - trimmed);
+    *coded = frames * samplesPerFrame;
+    return std::max<int64_t>(0, *coded - trimmed);
 }
 
 } // namespace
@@ -605,7 +609,7 @@ struct AudioDecoder::Impl {
 
     // Exact length of an MPEG audio stream: the packets' durations minus the encoder delay and
     // padding FFmpeg trims (it marks them on the packets). Reads the packets, decodes nothing.
-    int64_t scanLength(int64_t* bytes) {
+    int64_t scanLength(int64_t* bytes, int64_t* coded) {
         BoundedInput in;
         if (in.open(fileName, kReadBudget, true) < 0) return -1;
         AVFormatContext* f = in.fmt();
@@ -631,8 +635,8 @@ struct AudioDecoder::Impl {
         }
         if (!ok) return -1;
         *bytes = size;
-        return std::max<int64_t>(0, av_rescale_q(total, f->streams[stream]->time_base, AVRational{1, rate}) -
-                                        trimmed);
+        *coded = av_rescale_q(total, f->streams[stream]->time_base, AVRational{1, rate});
+        return std::max<int64_t>(0, *coded - trimmed);
     }
 
     // Length of a WMA stream: where its last whole packet starts. The decoder gives out each
@@ -669,6 +673,8 @@ struct AudioDecoder::Impl {
         AVStream* st = fmt->streams[stream];
         const AVCodecParameters* par = st->codecpar;
         int64_t audioBytes = -1;
+        int64_t codedFrames = -1; // what the coded frames hold before the encoder delay is trimmed
+        bool constantRate = false;
         length = -1;
         // MP3: a Xing/LAME header gives the exact length at once; without one the packets are
         // counted (FFmpeg's own figure is then an estimate from the bit rate). WMA: the packets
@@ -678,13 +684,14 @@ struct AudioDecoder::Impl {
         const bool wma = par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2;
         const WavData& wav = input->wav();
         if (wav.found && pcm && par->block_align > 0) length = (wav.end - wav.start) / par->block_align;
-        if (wav.found && !pcm && wav.claimsMore) length = scanLength(&audioBytes);
-        if (par->codec_id == AV_CODEC_ID_MP3) length = xingLength(fileName, &audioBytes);
+        if (wav.found && !pcm && wav.claimsMore) length = scanLength(&audioBytes, &codedFrames);
+        if (par->codec_id == AV_CODEC_ID_MP3)
+            length = xingLength(fileName, &audioBytes, &codedFrames, &constantRate);
         if (wma) length = scanLastPacketStart();
         if (length < 0 &&
             (isMpegAudio(par->codec_id) || fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
              (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE)))
-            length = scanLength(&audioBytes);
+            length = scanLength(&audioBytes, &codedFrames);
         if (length < 0 && st->duration != AV_NOPTS_VALUE) {
             length = av_rescale_q(st->duration, tb, AVRational{1, rate});
             // The WMA decoder gives out each packet's audio one packet late and the last packet
@@ -702,8 +709,10 @@ struct AudioDecoder::Impl {
             middle = QStringLiteral("%1 bit").arg(bits);
         } else {
             int64_t bitRate = 0;
-            double seconds = double(length) / rate;
-            if (audioBytes > 0 && seconds > 0)
+            const double seconds = double(codedFrames > 0 ? codedFrames : length) / rate;
+            if (constantRate && par->bit_rate > 0)
+                bitRate = par->bit_rate;
+            else if (audioBytes > 0 && seconds > 0)
                 bitRate = int64_t(audioBytes * 8 / seconds);
             else if ((par->codec_id == AV_CODEC_ID_WMAV1 || par->codec_id == AV_CODEC_ID_WMAV2) &&
                      par->bit_rate > 0)

@@ -40,6 +40,8 @@ public:
                 QStringLiteral("Cannot create \"%1\": %2").arg(fileName, systemError(errno)));
     }
     ~RawFile() { close(); }
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
 
     void write(const void* data, std::size_t size) {
         const char* p = static_cast<const char*>(data);
@@ -169,37 +171,41 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
-// MP3 through LAME. Frames go to the file as LAME delivers them; with a VBR header LAME reserves
-// the first frame, which is rewritten with the final Xing/LAME tag after the flush.
+// MP3 through LAME. Frames go to the file as LAME delivers them. With a header LAME reserves the
+// first frame, which is rewritten with the final tag after the flush: "Info" for CBR (always),
+// "Xing" for VBR (when asked for). The tag's LAME part holds the encoder delay and padding, so
+// decoders drop them and give back exactly the samples encoded.
+struct LameClose {
+    void operator()(lame_global_flags* gf) const { lame_close(gf); }
+};
+
 class Mp3Encoder : public AudioEncoder {
 public:
     Mp3Encoder(const QString& fileName, int rate, int kbps, int channels,
                const TAudioFile2LameEnc::Settings& s)
-        : m_name(fileName) {
+        : m_name(fileName), m_gf(lame_init()) {
         m_rate = rate;
         m_channels = channels;
-        m_gf = lame_init();
         if (!m_gf)
             throw ComponentError(
                 QStringLiteral("Cannot create \"%1\": the MP3 encoder cannot start").arg(fileName));
-        lame_set_in_samplerate(m_gf, rate);
-        lame_set_out_samplerate(m_gf, rate);
-        lame_set_num_channels(m_gf, channels);
-        lame_set_mode(m_gf, channels == 1 ? MONO : JOINT_STEREO);
-        lame_set_quality(m_gf, std::clamp(s.quality, 0, 9));
+        lame_set_in_samplerate(gf(), rate);
+        lame_set_out_samplerate(gf(), rate);
+        lame_set_num_channels(gf(), channels);
+        lame_set_mode(gf(), channels == 1 ? MONO : JOINT_STEREO);
+        lame_set_quality(gf(), std::clamp(s.quality, 0, 9));
         if (s.constantBitRate) {
-            lame_set_VBR(m_gf, vbr_off);
-            lame_set_brate(m_gf, kbps);
-            lame_set_bWriteVbrTag(m_gf, 0);
+            lame_set_VBR(gf(), vbr_off);
+            lame_set_brate(gf(), kbps);
+            m_header = true;
         } else {
-            lame_set_VBR(m_gf, s.vbrMode == 0 ? vbr_mtrh : vbr_rh);
-            lame_set_VBR_quality(m_gf, float(std::clamp(s.vbrQuality, 0, 9)));
-            lame_set_VBR_max_bitrate_kbps(m_gf, s.maxBitRate);
-            lame_set_bWriteVbrTag(m_gf, s.writeVbrHeader ? 1 : 0);
+            lame_set_VBR(gf(), s.vbrMode == 0 ? vbr_mtrh : vbr_rh);
+            lame_set_VBR_quality(gf(), float(std::clamp(s.vbrQuality, 0, 9)));
+            lame_set_VBR_max_bitrate_kbps(gf(), s.maxBitRate);
             m_header = s.writeVbrHeader;
         }
-        if (lame_init_params(m_gf) < 0) {
-            lame_close(m_gf);
+        lame_set_bWriteVbrTag(gf(), m_header ? 1 : 0);
+        if (lame_init_params(gf()) < 0) {
             throw ComponentError(
                 QStringLiteral("Cannot create \"%1\": the MP3 encoder does not accept %2 Hz, %3 kbps, %4")
                     .arg(fileName)
@@ -207,15 +213,7 @@ public:
                     .arg(kbps)
                     .arg(channelText(channels)));
         }
-        try {
-            m_file = std::make_unique<RawFile>(fileName);
-        } catch (...) {
-            lame_close(m_gf);
-            throw;
-        }
-    }
-    ~Mp3Encoder() override {
-        if (m_gf) lame_close(m_gf);
+        m_file = std::make_unique<RawFile>(fileName);
     }
 
     void write(const int16_t* samples, int64_t frames) override {
@@ -224,10 +222,10 @@ public:
             m_out.resize(std::size_t(n) * 5 / 4 + 7200);
             int bytes;
             if (m_channels == 2) {
-                bytes = lame_encode_buffer_interleaved(m_gf, const_cast<short*>(samples), n, m_out.data(),
+                bytes = lame_encode_buffer_interleaved(gf(), const_cast<short*>(samples), n, m_out.data(),
                                                        int(m_out.size()));
             } else {
-                bytes = lame_encode_buffer(m_gf, samples, samples, n, m_out.data(), int(m_out.size()));
+                bytes = lame_encode_buffer(gf(), samples, samples, n, m_out.data(), int(m_out.size()));
             }
             if (bytes < 0)
                 throw ComponentError(QStringLiteral("Cannot write \"%1\": the MP3 encoder failed (%2)")
@@ -241,18 +239,20 @@ public:
 
     void finish() override {
         m_out.resize(16384);
-        int bytes = lame_encode_flush(m_gf, m_out.data(), int(m_out.size()));
+        int bytes = lame_encode_flush(gf(), m_out.data(), int(m_out.size()));
         if (bytes > 0) m_file->write(m_out.data(), std::size_t(bytes));
         if (m_header) {
-            std::size_t n = lame_get_lametag_frame(m_gf, m_out.data(), m_out.size());
+            std::size_t n = lame_get_lametag_frame(gf(), m_out.data(), m_out.size());
             if (n > 0 && n <= m_out.size()) m_file->writeAt(0, m_out.data(), n);
         }
         m_file->close();
     }
 
 private:
+    lame_global_flags* gf() const { return m_gf.get(); }
+
     QString m_name;
-    lame_global_flags* m_gf = nullptr;
+    std::unique_ptr<lame_global_flags, LameClose> m_gf;
     std::unique_ptr<RawFile> m_file;
     std::vector<unsigned char> m_out;
     bool m_header = false;
@@ -278,7 +278,6 @@ public:
             throw;
         }
     }
-    ~FfmpegEncoder() override { release(); }
 
     void write(const int16_t* samples, int64_t frames) override {
         // Samples go straight into the frame being filled, as the codec's planar floats.
@@ -303,7 +302,8 @@ public:
         m_sincePage += blockFrames;
         if (m_kind == Ogg && m_sincePage >= m_rate / 4) {
             m_sincePage = 0;
-            if (av_write_frame(m_oc, nullptr) < 0) fail(QStringLiteral("the page could not be written"));
+            if (av_write_frame(m_oc.get(), nullptr) < 0)
+                fail(QStringLiteral("the page could not be written"));
         }
         avio_flush(m_oc->pb);
         if (m_oc->pb->error < 0) fail(ffmpegErrorText(m_oc->pb->error));
@@ -318,7 +318,7 @@ public:
             sendFilled(m_frameSize);
         }
         sendFrame(nullptr);
-        int r = av_write_trailer(m_oc);
+        int r = av_write_trailer(m_oc.get());
         if (r < 0) fail(ffmpegErrorText(r));
         r = avio_closep(&m_oc->pb);
         if (r < 0) fail(ffmpegErrorText(r));
@@ -335,14 +335,17 @@ private:
         const char* muxer = kind == Ogg ? "ogg" : "asf";
         const char* encoder = kind == Ogg ? "libvorbis" : "wmav2";
         QByteArray path = ffmpegFileUrl(m_name);
-        if (avformat_alloc_output_context2(&m_oc, nullptr, muxer, path.constData()) < 0 || !m_oc)
+        AVFormatContext* oc = nullptr;
+        const int made = avformat_alloc_output_context2(&oc, nullptr, muxer, path.constData());
+        m_oc.reset(oc);
+        if (made < 0 || !m_oc)
             throw ComponentError(
                 QStringLiteral("Cannot create \"%1\": no %2 writer").arg(m_name, QString::fromLatin1(muxer)));
         const AVCodec* codec = avcodec_find_encoder_by_name(encoder);
         if (!codec)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": no %2 encoder")
                                      .arg(m_name, QString::fromLatin1(encoder)));
-        m_ctx = avcodec_alloc_context3(codec);
+        m_ctx.reset(avcodec_alloc_context3(codec));
         if (!m_ctx) throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
         m_ctx->sample_rate = m_rate;
         av_channel_layout_default(&m_ctx->ch_layout, m_channels);
@@ -355,7 +358,7 @@ private:
             m_ctx->bit_rate = int64_t(value) * 1000;
         }
         if (m_oc->oformat->flags & AVFMT_GLOBALHEADER) m_ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        int r = avcodec_open2(m_ctx, codec, nullptr);
+        int r = avcodec_open2(m_ctx.get(), codec, nullptr);
         if (r < 0)
             throw ComponentError(
                 QStringLiteral("Cannot create \"%1\": the encoder does not accept %2 Hz, %3 (%4)")
@@ -365,30 +368,30 @@ private:
         m_frameSize = m_ctx->frame_size > 0 ? m_ctx->frame_size : 1024;
         m_padLastFrame =
             !(codec->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE));
-        m_stream = avformat_new_stream(m_oc, nullptr);
-        if (!m_stream || avcodec_parameters_from_context(m_stream->codecpar, m_ctx) < 0)
+        m_stream = avformat_new_stream(m_oc.get(), nullptr);
+        if (!m_stream || avcodec_parameters_from_context(m_stream->codecpar, m_ctx.get()) < 0)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
         m_stream->time_base = m_ctx->time_base;
 
         if (m_ctx->sample_fmt != AV_SAMPLE_FMT_FLTP)
             throw ComponentError(
                 QStringLiteral("Cannot create \"%1\": unexpected sample format of the encoder").arg(m_name));
-        m_frame = av_frame_alloc();
-        m_pkt = av_packet_alloc();
+        m_frame.reset(av_frame_alloc());
+        m_pkt.reset(av_packet_alloc());
         if (!m_frame || !m_pkt)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
         m_frame->nb_samples = m_frameSize;
         m_frame->format = m_ctx->sample_fmt;
         m_frame->sample_rate = m_rate;
         av_channel_layout_copy(&m_frame->ch_layout, &m_ctx->ch_layout);
-        if (av_frame_get_buffer(m_frame, 0) < 0)
+        if (av_frame_get_buffer(m_frame.get(), 0) < 0)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": out of memory").arg(m_name));
 
         r = avio_open(&m_oc->pb, path.constData(), AVIO_FLAG_WRITE);
         if (r < 0)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": %2").arg(m_name, ffmpegErrorText(r)));
         m_created = true;
-        r = avformat_write_header(m_oc, nullptr);
+        r = avformat_write_header(m_oc.get(), nullptr);
         if (r < 0)
             throw ComponentError(QStringLiteral("Cannot create \"%1\": %2").arg(m_name, ffmpegErrorText(r)));
         // The headers must really be in the file (a full disk shows here), or the file is useless.
@@ -401,7 +404,7 @@ private:
     // One frame buffer serves every frame: the encoder has let go of it once sendFrame returns
     // (otherwise it is copied here).
     void prepareFrame() {
-        if (av_frame_make_writable(m_frame) < 0) fail(QStringLiteral("out of memory"));
+        if (av_frame_make_writable(m_frame.get()) < 0) fail(QStringLiteral("out of memory"));
         av_samples_set_silence(m_frame->extended_data, 0, m_frameSize, m_channels, m_ctx->sample_fmt);
         m_filled = 0;
     }
@@ -411,39 +414,38 @@ private:
         m_frame->pts = m_pts;
         m_pts += size;
         m_filled = 0;
-        sendFrame(m_frame);
+        sendFrame(m_frame.get());
     }
 
     void sendFrame(AVFrame* frame) {
-        int r = avcodec_send_frame(m_ctx, frame);
+        int r = avcodec_send_frame(m_ctx.get(), frame);
         if (r < 0) fail(QStringLiteral("the encoder failed (%1)").arg(ffmpegErrorText(r)));
-        while ((r = avcodec_receive_packet(m_ctx, m_pkt)) == 0) {
-            av_packet_rescale_ts(m_pkt, m_ctx->time_base, m_stream->time_base);
+        while ((r = avcodec_receive_packet(m_ctx.get(), m_pkt.get())) == 0) {
+            av_packet_rescale_ts(m_pkt.get(), m_ctx->time_base, m_stream->time_base);
             m_pkt->stream_index = m_stream->index;
-            r = av_write_frame(m_oc, m_pkt);
-            av_packet_unref(m_pkt);
+            r = av_write_frame(m_oc.get(), m_pkt.get());
+            av_packet_unref(m_pkt.get());
             if (r < 0) fail(ffmpegErrorText(r));
         }
         if (r != AVERROR(EAGAIN) && r != AVERROR_EOF)
             fail(QStringLiteral("the encoder failed (%1)").arg(ffmpegErrorText(r)));
     }
 
+    // Closes the file and frees the encoder (their owners do).
     void release() {
-        if (m_oc && m_oc->pb) avio_closep(&m_oc->pb);
-        avformat_free_context(m_oc);
-        m_oc = nullptr;
-        avcodec_free_context(&m_ctx);
-        av_frame_free(&m_frame);
-        av_packet_free(&m_pkt);
+        m_oc.reset();
+        m_ctx.reset();
+        m_frame.reset();
+        m_pkt.reset();
     }
 
     QString m_name;
     Kind m_kind;
-    AVFormatContext* m_oc = nullptr;
-    AVCodecContext* m_ctx = nullptr;
-    AVStream* m_stream = nullptr;
-    AVFrame* m_frame = nullptr;
-    AVPacket* m_pkt = nullptr;
+    OutputFormatPtr m_oc;
+    CodecContextPtr m_ctx;
+    AVStream* m_stream = nullptr; // owned by m_oc
+    FramePtr m_frame;
+    PacketPtr m_pkt;
     int m_frameSize = 1024;
     bool m_padLastFrame = false;
     bool m_created = false;
@@ -478,17 +480,18 @@ SampleConverter::SampleConverter(int inRate, int inChannels, int outRate, int ou
     AVChannelLayout in{}, out{};
     av_channel_layout_default(&in, inChannels);
     av_channel_layout_default(&out, outChannels);
-    int r = swr_alloc_set_opts2(&m_swr, &out, AV_SAMPLE_FMT_S16, outRate, &in, AV_SAMPLE_FMT_S16, inRate, 0,
+    SwrContext* swr = nullptr;
+    int r = swr_alloc_set_opts2(&swr, &out, AV_SAMPLE_FMT_S16, outRate, &in, AV_SAMPLE_FMT_S16, inRate, 0,
                                 nullptr);
+    m_swr.reset(swr);
     av_channel_layout_uninit(&in);
     av_channel_layout_uninit(&out);
     // Mono spread to stereo keeps its level on both sides (FFmpeg's default lowers it by 3 dB).
     if (r >= 0 && inChannels == 1 && outChannels == 2) {
         const double matrix[2] = {1.0, 1.0};
-        swr_set_matrix(m_swr, matrix, 1);
+        swr_set_matrix(m_swr.get(), matrix, 1);
     }
-    if (r < 0 || swr_init(m_swr) < 0) {
-        swr_free(&m_swr);
+    if (r < 0 || swr_init(m_swr.get()) < 0) {
         throw ComponentError(QStringLiteral("Cannot convert %1 Hz, %2 to %3 Hz, %4")
                                  .arg(inRate)
                                  .arg(channelText(inChannels))
@@ -497,19 +500,17 @@ SampleConverter::SampleConverter(int inRate, int inChannels, int outRate, int ou
     }
 }
 
-SampleConverter::~SampleConverter() {
-    swr_free(&m_swr);
-}
+SampleConverter::~SampleConverter() = default;
 
 void SampleConverter::convert(const int16_t* samples, int64_t frames, AudioEncoder& encoder) {
     std::vector<int16_t> out;
     while (frames > 0) {
         int n = int(std::min<int64_t>(frames, 65536));
-        int maxOut = swr_get_out_samples(m_swr, n);
+        int maxOut = swr_get_out_samples(m_swr.get(), n);
         out.resize(std::size_t(std::max(maxOut, 1)) * m_outChannels);
         uint8_t* o = reinterpret_cast<uint8_t*>(out.data());
         const uint8_t* i = reinterpret_cast<const uint8_t*>(samples);
-        int got = swr_convert(m_swr, &o, maxOut, &i, n);
+        int got = swr_convert(m_swr.get(), &o, maxOut, &i, n);
         if (got < 0) throw ComponentError(QStringLiteral("Sample conversion failed"));
         encoder.write(out.data(), got);
         samples += std::size_t(n) * m_inChannels;
@@ -521,7 +522,7 @@ void SampleConverter::flush(AudioEncoder& encoder) {
     std::vector<int16_t> out(std::size_t(4096) * m_outChannels);
     for (;;) {
         uint8_t* o = reinterpret_cast<uint8_t*>(out.data());
-        int got = swr_convert(m_swr, &o, 4096, nullptr, 0);
+        int got = swr_convert(m_swr.get(), &o, 4096, nullptr, 0);
         if (got <= 0) break;
         encoder.write(out.data(), got);
     }

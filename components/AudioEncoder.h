@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/FfmpegUtil.h"
 #include "components/TAudioFile2LameEnc.h"
 
 #include <QString>
@@ -49,6 +50,6 @@ public:
     int inChannels() const { return m_inChannels; }
 
 private:
-    struct SwrContext* m_swr = nullptr;
+    ResamplerPtr m_swr;
     int m_inRate, m_inChannels, m_outRate, m_outChannels;
 };

@@ -83,13 +83,12 @@ void TAudioFile2::CreateWrite(const QString& fileName, int) {
             m_writer = createOggEncoder(fileName, m_oggRate, m_oggChannels, m_oggQuality);
             break;
         case OutputFormat::Wma: {
-            const auto& profiles = wmaProfiles();
-            if (m_wmaProfile < 1 || m_wmaProfile > int(profiles.size()))
+            const WmaProfile* p = findWmaProfile(m_wmaProfile);
+            if (!p)
                 throw ComponentError(QStringLiteral("Cannot create \"%1\": there is no WMA profile %2")
                                          .arg(fileName)
                                          .arg(m_wmaProfile));
-            const WmaProfile& p = profiles[std::size_t(m_wmaProfile - 1)];
-            m_writer = createWmaEncoder(fileName, p.sampleRate, p.channels, p.kbps);
+            m_writer = createWmaEncoder(fileName, p->sampleRate, p->channels, p->kbps);
             break;
         }
         }
@@ -229,9 +228,7 @@ void TAudioFile2::SetOggFormat(int frequency, int channels, int, int, int, int16
 
 void TAudioFile2::SetWmaFormat(int profile) {
     std::lock_guard lock(m_mutex);
-    const auto& profiles = wmaProfiles();
-    if (profile < 1 || profile > int(profiles.size()))
-        throw ComponentError(QStringLiteral("There is no WMA profile %1").arg(profile));
+    wmaProfile(profile); // raises for a number outside the list
     m_format = OutputFormat::Wma;
     formatChanged();
     m_wmaProfile = profile;
@@ -280,10 +277,8 @@ int TAudioFile2::GetSampleFormat1() const {
     case OutputFormat::Ogg:
         return m_oggRate;
     case OutputFormat::Wma: {
-        const auto& p = wmaProfiles();
-        return m_wmaProfile >= 1 && m_wmaProfile <= int(p.size())
-                   ? p[std::size_t(m_wmaProfile - 1)].sampleRate
-                   : 44100;
+        const WmaProfile* p = findWmaProfile(m_wmaProfile);
+        return p ? p->sampleRate : 44100;
     }
     }
     return 44100;
@@ -300,9 +295,8 @@ int TAudioFile2::GetSampleFormat2() const {
     case OutputFormat::Ogg:
         return m_oggChannels;
     case OutputFormat::Wma: {
-        const auto& p = wmaProfiles();
-        return m_wmaProfile >= 1 && m_wmaProfile <= int(p.size()) ? p[std::size_t(m_wmaProfile - 1)].channels
-                                                                  : 2;
+        const WmaProfile* p = findWmaProfile(m_wmaProfile);
+        return p ? p->channels : 2;
     }
     }
     return 2;
@@ -334,13 +328,12 @@ QString TAudioFile2::outputFormatString() const {
             .arg(m_oggQuality)
             .arg(channelText(m_oggChannels));
     case OutputFormat::Wma: {
-        const auto& p = wmaProfiles();
-        if (m_wmaProfile < 1 || m_wmaProfile > int(p.size())) return QStringLiteral("Windows Media Audio 2");
-        const WmaProfile& w = p[std::size_t(m_wmaProfile - 1)];
+        const WmaProfile* w = findWmaProfile(m_wmaProfile);
+        if (!w) return QStringLiteral("Windows Media Audio 2");
         return QStringLiteral("Windows Media Audio 2, %1 Hz, %2 kbps, %3")
-            .arg(w.sampleRate)
-            .arg(w.kbps)
-            .arg(channelText(w.channels));
+            .arg(w->sampleRate)
+            .arg(w->kbps)
+            .arg(channelText(w->channels));
     }
     }
     return {};

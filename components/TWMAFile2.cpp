@@ -1,6 +1,5 @@
 #include "components/TWMAFile2.h"
 
-#include "components/ComponentError.h"
 #include "components/WmaProfiles.h"
 
 int TWMAFile2::GetProfileCount() const {
@@ -8,13 +7,11 @@ int TWMAFile2::GetProfileCount() const {
 }
 
 void TWMAFile2::SelectProfile(int profile) {
-    if (profile < 1 || profile > GetProfileCount())
-        throw ComponentError(QStringLiteral("There is no WMA profile %1").arg(profile));
+    wmaProfile(profile); // raises for a number outside the list
     m_selected = profile;
 }
 
 QString TWMAFile2::GetProfileName() const {
-    const auto& profiles = wmaProfiles();
-    if (m_selected < 1 || m_selected > int(profiles.size())) return {};
-    return profiles[std::size_t(m_selected - 1)].name;
+    const WmaProfile* p = findWmaProfile(m_selected);
+    return p ? p->name : QString();
 }

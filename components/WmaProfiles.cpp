@@ -1,5 +1,6 @@
 #include "components/WmaProfiles.h"
 
+#include "components/ComponentError.h"
 #include "components/FfmpegUtil.h"
 
 #include <mutex>
@@ -23,7 +24,8 @@ const Designed kDesigned[] = {
 
 // The bit rate (kbps) the encoder really writes for these values, or 0 when it refuses them.
 int probe(const AVCodec* codec, int rate, int channels, int kbps) {
-    AVCodecContext* ctx = avcodec_alloc_context3(codec);
+    CodecContextPtr owner(avcodec_alloc_context3(codec));
+    AVCodecContext* ctx = owner.get();
     if (!ctx) return 0;
     ctx->sample_rate = rate;
     av_channel_layout_default(&ctx->ch_layout, channels);
@@ -36,7 +38,6 @@ int probe(const AVCodec* codec, int rate, int channels, int kbps) {
         double real = double(ctx->block_align) * 8.0 * rate / ctx->frame_size / 1000.0;
         result = int(real + 0.5);
     }
-    avcodec_free_context(&ctx);
     return result;
 }
 
@@ -67,4 +68,15 @@ const std::vector<WmaProfile>& wmaProfiles() {
     static std::vector<WmaProfile> profiles;
     std::call_once(once, [] { profiles = buildProfiles(); });
     return profiles;
+}
+
+const WmaProfile* findWmaProfile(int profile) {
+    const auto& profiles = wmaProfiles();
+    return profile >= 1 && profile <= int(profiles.size()) ? &profiles[std::size_t(profile - 1)] : nullptr;
+}
+
+const WmaProfile& wmaProfile(int profile) {
+    const WmaProfile* p = findWmaProfile(profile);
+    if (!p) throw ComponentError(QStringLiteral("There is no WMA profile %1").arg(profile));
+    return *p;
 }

@@ -18,3 +18,7 @@ struct WmaProfile {
 
 // The usable profiles, in order (profile k is entry k - 1). Probed on the first call, thread-safe.
 const std::vector<WmaProfile>& wmaProfiles();
+// Profile k (1-based), or nullptr for a number outside 1 .. wmaProfiles().size().
+const WmaProfile* findWmaProfile(int profile);
+// Profile k; raises ComponentError "There is no WMA profile k" for a number outside the list.
+const WmaProfile& wmaProfile(int profile);

@@ -8,6 +8,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cstring>
@@ -112,12 +114,12 @@ TEST(Mp3File, ConstantBitRatesGiveEveryFrameThatRate) {
                               c.channels, c.kbps, lame);
         Frames f = parseFrames(path);
         ASSERT_GT(f.bitRates.size(), 40u);
-        EXPECT_FALSE(f.xing) << "no VBR header unless asked";
+        EXPECT_TRUE(f.xing) << "the Info header, at the same bit rate as every frame";
         EXPECT_EQ(f.sampleRate, c.rate);
         for (int br : f.bitRates)
             ASSERT_EQ(br, c.kbps);
-        // Without a header nothing tells the decoder about LAME's delay and padding.
-        expectTone(decodeAll(path), c.rate, c.channels, frames, 1000.0, 3 * 1152);
+        // The header carries LAME's delay and padding: the decoder gives back exactly the input.
+        expectTone(decodeAll(path), c.rate, c.channels, frames, 1000.0, 0);
 
         TAudioFile2 reader;
         reader.OpenRead(path, 0, 1);
@@ -227,5 +229,74 @@ TEST(Mp3File, VbrFileCutShortReportsWhatItHolds) {
         TAudioInformation2 ai;
         ai.SetFileName(cut.fileName());
         EXPECT_EQ(ai.GetLength(), d.length);
+    }
+}
+
+namespace {
+
+// The lag (in frames, -range..range) at which `decoded` matches `source` best, channel 0, over one
+// second from the middle of the source.
+int bestLag(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded, int channels, int rate,
+            int range) {
+    const int64_t frames = int64_t(source.size()) / channels;
+    const int64_t from = frames / 2 - rate / 2;
+    const int64_t decodedFrames = int64_t(decoded.size()) / channels;
+    int best = 0;
+    double bestSum = -1e300;
+    for (int lag = -range; lag <= range; ++lag) {
+        double sum = 0;
+        for (int64_t i = from; i < from + rate; ++i) {
+            const int64_t j = i + lag;
+            if (j >= 0 && j < decodedFrames)
+                sum += double(source[std::size_t(i * channels)]) * double(decoded[std::size_t(j * channels)]);
+        }
+        if (sum > bestSum) {
+            bestSum = sum;
+            best = lag;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+TEST(Mp3File, GaplessForAnOutsideDecoderAndOurReader) {
+    // CBR and VBR files carry LAME's Info/Xing header with the encoder delay and padding: ffmpeg and
+    // our reader both give back exactly the samples encoded, where they were.
+    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
+    if (ffmpeg.isEmpty()) GTEST_SKIP() << "the ffmpeg program is not installed";
+    QTemporaryDir dir;
+    struct Case {
+        const char* name;
+        int rate, channels, kbps;
+        bool vbr;
+    };
+    for (Case c :
+         {Case{"CBR 128 kbps", 44100, 2, 128, false}, Case{"CBR 64 kbps, MPEG-2", 22050, 1, 64, false},
+          Case{"VBR quality 2", 44100, 2, 128, true}}) {
+        SCOPED_TRACE(c.name);
+        // Noise that swells and fades: one clear peak of the cross-correlation, at the true lag.
+        const int64_t frames = int64_t(c.rate) * 2 + 777;
+        std::vector<int16_t> pcm = noise(c.channels, frames, 0.4);
+        for (int64_t i = 0; i < frames; ++i)
+            for (int ch = 0; ch < c.channels; ++ch)
+                pcm[std::size_t(i * c.channels + ch)] = int16_t(
+                    pcm[std::size_t(i * c.channels + ch)] * (0.5 + 0.5 * std::sin(double(i) / c.rate * 7.0)));
+        auto lame = c.vbr ? vbr(320, true, 2) : cbr(5);
+        const QString path = encode(dir.filePath("gapless.mp3"), pcm, c.rate, c.channels, c.kbps, lame);
+
+        QProcess p;
+        p.start(ffmpeg, {"-v", "error", "-i", path, "-f", "s16le", "-acodec", "pcm_s16le", "-"});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QByteArray raw = p.readAllStandardOutput();
+        std::vector<int16_t> outside(std::size_t(raw.size()) / 2);
+        std::memcpy(outside.data(), raw.constData(), outside.size() * 2);
+        EXPECT_EQ(int64_t(outside.size()) / c.channels, frames) << "ffmpeg's length";
+        EXPECT_EQ(bestLag(pcm, outside, c.channels, c.rate, 2000), 0) << "ffmpeg's alignment";
+
+        const Decoded ours = decodeAll(path);
+        EXPECT_EQ(ours.frames(), frames) << "our length";
+        EXPECT_EQ(ours.length, frames) << "GetLength";
+        EXPECT_EQ(bestLag(pcm, ours.samples, c.channels, c.rate, 2000), 0) << "our alignment";
     }
 }

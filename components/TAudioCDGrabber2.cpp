@@ -3,6 +3,7 @@
 #include "components/CdImage.h"
 #include "components/CddbLookup.h"
 #include "components/ComponentError.h"
+#include "platform/Application.h"
 #include "platform/WindowMessages.h"
 
 #include <QFile>
@@ -317,7 +318,8 @@ TAudioCDGrabber2::TAudioCDGrabber2(QObject* parent)
     m_events->context = m_context.get();
     m_pollTimer = new QTimer(m_context.get());
     m_pollTimer->setInterval(kPollIntervalMs);
-    QObject::connect(m_pollTimer, &QTimer::timeout, m_context.get(), [this] { pollMedia(); });
+    QObject::connect(m_pollTimer, &QTimer::timeout, m_context.get(),
+                     [this] { RunGuarded([this] { pollMedia(); }); });
 }
 
 TAudioCDGrabber2::~TAudioCDGrabber2() {
@@ -807,7 +809,7 @@ void TAudioCDGrabber2::QueryFreeDB(const TFreeDBInformation2& info, int /*mode*/
             m_lookupFailure = {
                 CddbLookup::Failure::TimeOut,
                 QStringLiteral("No complete answer from %1 within %2 ms.").arg(host).arg(timeOut)};
-            Q_EMIT OnFreeDBQueryStatus(CddbLookup::ConnectionFailed);
+            RunGuarded([this] { Q_EMIT OnFreeDBQueryStatus(CddbLookup::ConnectionFailed); });
         });
 
     // The thread touches only what it was given; its events reach the grabber only while the

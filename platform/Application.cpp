@@ -37,13 +37,38 @@ void Application::showException(const QString& text) {
     box.exec();
 }
 
+namespace {
+void showEscaped(std::exception_ptr escaped) {
+    try {
+        std::rethrow_exception(escaped);
+    } catch (const std::exception& e) {
+        Application::showException(QString::fromUtf8(e.what()));
+    } catch (...) {
+        Application::showException(QStringLiteral("An unexpected error occurred."));
+    }
+}
+} // namespace
+
 bool Application::notify(QObject* receiver, QEvent* event) {
+    // The last line of defence: handlers run guarded, but Qt's own event handlers may throw too
+    // (std::bad_alloc).
+    std::exception_ptr escaped;
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        showException(QString::fromUtf8(e.what()));
     } catch (...) {
-        showException(QStringLiteral("An unexpected error occurred."));
+        escaped = std::current_exception();
     }
+    showEscaped(escaped);
     return false;
+}
+
+void RunGuarded(const std::function<void()>& handler) {
+    std::exception_ptr escaped;
+    try {
+        handler();
+    } catch (...) {
+        escaped = std::current_exception();
+    }
+    // Shown outside the handler's catch: the error box runs a nested loop.
+    if (escaped) showEscaped(escaped);
 }

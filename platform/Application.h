@@ -23,3 +23,8 @@ public:
     static void setErrorPresenter(ErrorPresenter presenter);
     static void showException(const QString& text);
 };
+
+// Runs `handler`; an exception that escapes it is shown like any escaped error (the error box) and
+// goes no further. Every handler a form description binds and every component event run inside
+// it, so no exception unwinds through Qt's event delivery; the loop goes on.
+void RunGuarded(const std::function<void()>& handler);

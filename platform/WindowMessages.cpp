@@ -1,5 +1,7 @@
 #include "platform/WindowMessages.h"
 
+#include "platform/Application.h"
+
 #include <QCoreApplication>
 
 WindowMessageEvent::WindowMessageEvent(WindowMessageId id, qintptr wParam, qintptr lParam)
@@ -29,5 +31,6 @@ void PostWindowMessage(QObject* window, WindowMessageId id, qintptr wParam, qint
 
 void RunOnUiThread(QObject* context, std::function<void()> fn) {
     if (!context || !fn) return;
-    QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context, [fn = std::move(fn)] { RunGuarded(fn); }, Qt::QueuedConnection);
 }

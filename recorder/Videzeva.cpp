@@ -2,6 +2,7 @@
 #include "platform/Application.h"
 #include "recorder/Main.h"
 #include "recorder/ProgramBlock.h"
+#include "recorder/RecorderWindows.h"
 
 int main(int argc, char** argv) {
     ProgramDescription program;
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
                               QStringLiteral("NCTAudioInformation2.dll"),
                               QStringLiteral("NCTAudioVisualization2.dll")};
     program.createWindows = [](Application&) {
+        RegisterRecorderWindows();
         // Creation order: main, options, folder choice, player, confirm, schedule entry, splitter, joiner.
         static Videzeva::TfrmMain* frmMain = nullptr;
         frmMain = new Videzeva::TfrmMain;

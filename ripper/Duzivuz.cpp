@@ -3,6 +3,7 @@
 #include "recorder/ProgramBlock.h"
 #include "ripper/Main.h"
 #include "ripper/RGlobeVar.h"
+#include "ripper/RipperWindows.h"
 
 int main(int argc, char** argv) {
     ProgramDescription program;
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
                               QStringLiteral("NCTAudioDisplay2.dll"),
                               QStringLiteral("NCTAudioInformation2.dll")};
     program.createWindows = [](Application&) {
+        RegisterRipperWindows();
         // Creation order: main, folder choice, progress, options, player, confirm, about.
         static Duzivuz::TfrmMain* frmMain = nullptr;
         frmMain = new Duzivuz::TfrmMain;

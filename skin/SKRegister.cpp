@@ -7,9 +7,11 @@
 #include "skin/SKGroupBox.h"
 #include "skin/SKImagePanel.h"
 #include "skin/SKMainMenu.h"
+#include "skin/SKMgr.h"
 #include "skin/SKPageControl.h"
 #include "skin/SKPopupMenu.h"
 #include "skin/SKScrollBar.h"
+#include "skin/SKSkinForm.h"
 #include "skin/SKTitleBar.h"
 #include "skin/SKTrackBar.h"
 #include "skin/SKURLLabel.h"
@@ -31,6 +33,9 @@ void RegisterSkinControls() {
     FormClassRegistry::addWidget<TskURLLabel>(QStringLiteral("TskURLLabel"));
     FormClassRegistry::addWidget<TskPageControl>(QStringLiteral("TskPageControl"));
     FormClassRegistry::addWidget<TskTabSheet>(QStringLiteral("TskTabSheet"));
+    FormClassRegistry::addWidget<TskSkinForm>(QStringLiteral("TskSkinForm"));
+    FormClassRegistry::addObject<TskFileTheme>(QStringLiteral("TskFileTheme"));
+    FormClassRegistry::addObject<TskBuiltInFileTheme>(QStringLiteral("TskBuiltInFileTheme"));
     // Menus are components of the form, not widgets placed on a parent.
     FormClassRegistry::add(QStringLiteral("TskPopupMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
         return new TskPopupMenu(qobject_cast<QWidget*>(owner) ? qobject_cast<QWidget*>(owner) : parent);

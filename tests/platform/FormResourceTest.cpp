@@ -1,12 +1,19 @@
 #include "platform/FormResource.h"
+#include "platform/Application.h"
+#include "platform/WindowMessages.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -75,6 +82,18 @@ public Q_SLOTS:
     void btnGoClick() { ++clicks; }
     void kbVolumeChange(int p) { changes << p; }
     void tmTickTimer() { ++ticks; }
+    void kbFailChange(int p) { throw std::runtime_error("No volume " + std::to_string(p)); }
+};
+
+// Embedded data and a picture, as a theme component and a shaped form hold them.
+class Holder : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QByteArray Data MEMBER data)
+    Q_PROPERTY(QImage Glyph MEMBER glyph)
+public:
+    using QObject::QObject;
+    QByteArray data;
+    QImage glyph;
 };
 
 const char* kForm = R"(
@@ -126,6 +145,7 @@ protected:
         FormClassRegistry::addWidget<QPushButton>("TButton");
         FormClassRegistry::addWidget<Skinned>("TSkinned");
         FormClassRegistry::addObject<Theme>("TTheme");
+        FormClassRegistry::addObject<Holder>("THolder");
     }
 };
 
@@ -235,6 +255,131 @@ TEST_F(FormResourceTest, MissingObjectsAndResourcesAreReported) {
     TestWindow w;
     EXPECT_THROW(FindFormObject(&w, "nothing"), FormResourceError);
     EXPECT_THROW(LoadFormResource(&w, ":/forms/none.form"), FormResourceError);
+}
+
+std::string loadError(const QByteArray& text) {
+    try {
+        TestWindow w;
+        LoadFormDescription(&w, ParseFormDescription(text));
+    } catch (const FormResourceError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// A handler that throws: the error is shown, the exception stops in the handler (the control that
+// raised the event goes on, and so do the other receivers of the event), and so for a component
+// event run on the user-interface thread.
+TEST_F(FormResourceTest, HandlersAndComponentEventsRunInsideTheErrorGuard) {
+    QStringList shown;
+    Application::setErrorPresenter([&](const QString& text) { shown << text; });
+    TestWindow w;
+    LoadFormDescription(&w,
+                        ParseFormDescription("object f: T\n  object k: TKnob\n    OnChange = kbFailChange\n"
+                                             "  end\nend\n"));
+    auto* knob = FormChild<Knob>(&w, "k");
+    int later = 0;
+    QObject::connect(knob, &Knob::OnChange, [&] { ++later; });
+    EXPECT_NO_THROW(knob->setPosition(3));
+    EXPECT_NO_THROW(knob->setPosition(4));
+    EXPECT_EQ(shown, QStringList({"No volume 3", "No volume 4"}));
+    EXPECT_EQ(later, 2);
+
+    shown.clear();
+    QObject context;
+    int after = 0;
+    RunOnUiThread(&context, [] { throw std::runtime_error("The device went away"); });
+    RunOnUiThread(&context, [&] { ++after; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown, QStringList{"The device went away"});
+    EXPECT_EQ(after, 1);
+    Application::setErrorPresenter({});
+}
+
+TEST_F(FormResourceTest, NestingIsBoundedWithAClearMessage) {
+    const int deep = 40000;
+    QByteArray objects;
+    for (int i = 0; i < deep; ++i)
+        objects += "object a: T\n";
+    for (int i = 0; i < deep; ++i)
+        objects += "end\n";
+    const std::string tooDeep = loadError(objects);
+    EXPECT_NE(tooDeep.find("line 65: nested deeper than 64 levels"), std::string::npos) << tooDeep;
+    EXPECT_NE(loadError("object a: T\n  Items = " + QByteArray(deep, '(') + "\nend\n").find("nested deeper"),
+              std::string::npos);
+
+    // Real windows nest far less: 60 levels load.
+    QByteArray fine;
+    for (int i = 0; i < 60; ++i)
+        fine += "object p" + QByteArray::number(i) + ": TPanel\n";
+    for (int i = 0; i < 60; ++i)
+        fine += "end\n";
+    EXPECT_EQ(loadError(fine), "no error");
+}
+
+TEST_F(FormResourceTest, EmbeddedDataAndPicturesFromTheirPaths) {
+    QTemporaryDir dir;
+    const QString png = dir.filePath("glyph.png");
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(png));
+
+    TestWindow w;
+    LoadFormDescription(&w, ParseFormDescription("object f: T\n"
+                                                 "  object h: THolder\n"
+                                                 "    Data = {\n      48656C6C6F\n      0021}\n"
+                                                 "    Glyph = '" +
+                                                 png.toUtf8() +
+                                                 "'\n"
+                                                 "  end\n"
+                                                 "  object img: TImage\n"
+                                                 "    Picture = '" +
+                                                 png.toUtf8() +
+                                                 "'\n"
+                                                 "  end\n"
+                                                 "end\n"));
+    auto* holder = FormChild<Holder>(&w, "h");
+    EXPECT_EQ(holder->data, QByteArray("Hello\0!", 7));
+    EXPECT_EQ(holder->glyph.size(), QSize(3, 2));
+    EXPECT_EQ(holder->glyph.pixel(0, 0), QColor(Qt::red).rgb());
+    EXPECT_EQ(FormChild<QLabel>(&w, "img")->pixmap().size(), QSize(3, 2));
+
+    EXPECT_NE(loadError("object f: T\n object h: THolder\n Glyph = '/no/such.png'\n end\nend")
+                  .find("the picture /no/such.png cannot be read"),
+              std::string::npos);
+    EXPECT_NE(loadError("object f: T\n object i: TImage\n Picture = ':/no/such.png'\n end\nend")
+                  .find("cannot be read"),
+              std::string::npos);
+    EXPECT_NE(loadError("object f: T\n object h: THolder\n Data = { 123 }\n end\nend").find("odd number"),
+              std::string::npos);
+    EXPECT_NE(loadError("object f: T\n object h: THolder\n Data = { 12 zz }\n end\nend")
+                  .find("line 3: bad character"),
+              std::string::npos);
+    EXPECT_NE(loadError("object f: T\n object h: THolder\n Data = { 12\n").find("'}' missing"),
+              std::string::npos);
+    EXPECT_NE(loadError("object f: T\n object h: THolder\n Data = ':/no/such.skn'\n end\nend")
+                  .find("cannot be read"),
+              std::string::npos);
+}
+
+// A class brings its own adapter for what is not a Q_PROPERTY; its base classes' adapters (the
+// widget's Hint) still apply, and its own published properties win over them.
+TEST_F(FormResourceTest, AClassAddsItsOwnPropertyAdapter) {
+    FormClassRegistry::addPropertyAdapter<Knob>([](Knob* knob, const QString& name, const QVariant& value) {
+        if (name != QLatin1String("Percent")) return false;
+        knob->setPosition(FormValue::toInt(value, name) * 2);
+        return true;
+    });
+    TestWindow w;
+    LoadFormDescription(&w, ParseFormDescription("object f: T\n  object k: TKnob\n    Percent = 21\n"
+                                                 "    Hint = 'Volume'\n    Caption = 'Own'\n  end\nend\n"));
+    auto* knob = FormChild<Knob>(&w, "k");
+    EXPECT_EQ(knob->position(), 42);
+    EXPECT_EQ(knob->toolTip(), "Volume");
+    EXPECT_EQ(knob->caption(), "Own");
+    EXPECT_NE(loadError("object f: T\n object k: TKnob\n Percent = 'x'\n end\nend")
+                  .find("k (line 2): Percent wants a number"),
+              std::string::npos);
 }
 
 #include "FormResourceTest.moc"

@@ -1,0 +1,8 @@
+#include "ripper/RipperWindows.h"
+
+#include "platform/FormClassRegistry.h"
+#include "recorder/RecorderWindows.h"
+
+void RegisterRipperWindows() {
+    RegisterRecorderWindows();
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+// Makes everything the ripper's form descriptions name known before a window is built: all the
+// recorder registers (the ripper uses its dialogs, player and converter) and the ripper's windows
+// by their descriptions (FormWindowRegistry):
+//
+//   FormWindowRegistry::add<Duzivuz::TfrmAbout>(QStringLiteral(":/forms/ripper/About.form"));
+//
+// Called once at start-up; calling it again changes nothing.
+void RegisterRipperWindows();

@@ -2,9 +2,19 @@
 
 #include "components/FormComponents.h"
 #include "platform/FormClassRegistry.h"
+#include "recorder/Confirm.h"
+#include "recorder/DialogControls.h"
+#include "recorder/Options.h"
+#include "recorder/PathSelect.h"
+#include "recorder/SetTime.h"
 #include "skin/SKRegister.h"
 
 void RegisterRecorderWindows() {
     RegisterSkinControls();
     RegisterAudioComponents();
+    RegisterDialogControls();
+    FormWindowRegistry::add<Videzeva::TfrmOptions>(QStringLiteral(":/forms/Videzeva/Options.form"));
+    FormWindowRegistry::add<TfrmSchedule>(QStringLiteral(":/forms/Videzeva/SetTime.form"));
+    FormWindowRegistry::add<TfrmConfirm>(QStringLiteral(":/forms/Videzeva/Confirm.form"));
+    FormWindowRegistry::add<TfrmPathSelect>(QStringLiteral(":/forms/Videzeva/PathSelect.form"));
 }

@@ -5,7 +5,7 @@
 // descriptions (FormWindowRegistry), so every description can be loaded into its window and checked.
 // A window with a description adds itself here:
 //
-//   FormWindowRegistry::add<Videzeva::TfrmOptions>(QStringLiteral(":/forms/recorder/Options.form"));
+//   FormWindowRegistry::add<Videzeva::TfrmOptions>(QStringLiteral(":/forms/Videzeva/Options.form"));
 //
 // Called once at start-up; calling it again changes nothing.
 void RegisterRecorderWindows();

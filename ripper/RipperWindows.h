@@ -4,7 +4,7 @@
 // recorder registers (the ripper uses its dialogs, player and converter) and the ripper's windows
 // by their descriptions (FormWindowRegistry):
 //
-//   FormWindowRegistry::add<Duzivuz::TfrmAbout>(QStringLiteral(":/forms/ripper/About.form"));
+//   FormWindowRegistry::add<Duzivuz::TfrmAbout>(QStringLiteral(":/forms/Duzivuz/About.form"));
 //
 // Called once at start-up; calling it again changes nothing.
 void RegisterRipperWindows();

@@ -1,6 +1,8 @@
 #include "recorder/DialogControls.h"
 
 #include "platform/FormResource.h"
+#include "skin/SKComboBox.h"
+#include "skin/SKEdit.h"
 #include "skin/SKMgr.h"
 #include "skin/SKThemes.h"
 
@@ -37,7 +39,7 @@ void TUpDown::SetPosition(int value) {
     if (changed) Q_EMIT OnChange();
 }
 
-void TUpDown::SetAssociate(QLineEdit* edit) {
+void TUpDown::SetAssociate(QWidget* edit) {
     m_associate = edit;
     if (edit) edit->setEnabled(isEnabled());
     showPosition();
@@ -53,7 +55,7 @@ void TUpDown::changeEvent(QEvent* event) {
 }
 
 void TUpDown::showPosition() {
-    if (m_associate) m_associate->setText(QString::number(m_position));
+    if (QLineEdit* edit = NativeEdit(m_associate)) edit->setText(QString::number(m_position));
 }
 
 void TUpDown::paintEvent(QPaintEvent*) {
@@ -180,6 +182,18 @@ QStringList TListView::Columns() const {
 void TListView::SetColumns(const QStringList& headers) {
     setColumnCount(int(headers.size()));
     setHeaderLabels(headers);
+}
+
+QLineEdit* NativeEdit(QObject* control) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit;
+    if (auto* skinned = qobject_cast<TskEdit*>(control)) return skinned->Editor();
+    return nullptr;
+}
+
+QComboBox* NativeCombo(QObject* control) {
+    if (auto* combo = qobject_cast<QComboBox*>(control)) return combo;
+    if (auto* skinned = qobject_cast<TskCustomComboBox*>(control)) return skinned->Combo();
+    return nullptr;
 }
 
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPointer>
@@ -21,7 +22,7 @@ class TUpDown : public QWidget {
     Q_PROPERTY(int Min READ Min WRITE SetMin)
     Q_PROPERTY(int Max READ Max WRITE SetMax)
     Q_PROPERTY(int Position READ Position WRITE SetPosition)
-    Q_PROPERTY(QLineEdit* Associate READ Associate WRITE SetAssociate)
+    Q_PROPERTY(QWidget* Associate READ Associate WRITE SetAssociate)
     Q_PROPERTY(bool Enabled READ isEnabled WRITE SetEnabled)
 public:
     explicit TUpDown(QWidget* parent = nullptr);
@@ -33,8 +34,8 @@ public:
     int Position() const { return m_position; }
     // Held to Min..Max, as the control does.
     void SetPosition(int value);
-    QLineEdit* Associate() const { return m_associate; }
-    void SetAssociate(QLineEdit* edit);
+    QWidget* Associate() const { return m_associate; }
+    void SetAssociate(QWidget* edit);
     // The associated box follows the up-down's enabled state.
     void SetEnabled(bool value);
 
@@ -50,7 +51,7 @@ private:
     void showPosition();
 
     int m_min = 0, m_max = 100, m_position = 0;
-    QPointer<QLineEdit> m_associate;
+    QPointer<QWidget> m_associate;
 };
 
 // The date picker: the system's long date format, a calendar to drop down.
@@ -114,6 +115,10 @@ Q_SIGNALS:
 };
 
 class TskBuiltInFileTheme;
+// The native editor of an edit box or a drop-down list, standard or skinned (null for anything else).
+QLineEdit* NativeEdit(QObject* control);
+QComboBox* NativeCombo(QObject* control);
+
 // Loads the recorder's embedded theme into a theme component owned by `form` and hands it to every
 // control of the form that takes one.
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form);

@@ -50,14 +50,14 @@ TfrmOptions::TfrmOptions(QWidget* owner) : TForm(owner) {
         if (info.partner) m_partners[s] = FindFormObject(this, QLatin1String(info.partner));
     }
     listSchedule = FormChild<QTreeWidget>(this, QStringLiteral("listSchedule"));
-    cboxInputDevice = FormChild<QComboBox>(this, QStringLiteral("cboxInputDevice"));
+    cboxInputDevice = NativeCombo(FindFormObject(this, QStringLiteral("cboxInputDevice")));
     listSchedule->setColumnWidth(0, 30);
     listSchedule->setColumnWidth(1, 62);
     listSchedule->setColumnWidth(2, 62);
     if (auto* memo = qobject_cast<QPlainTextEdit*>(m_controls[Body]))
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     for (OptionSetting s : {PreName, PosName, JoinPreName, JoinPosName})
-        m_controls[s]->installEventFilter(this);
+        NativeEdit(m_controls[s])->installEventFilter(this);
     ApplyEmbeddedTheme(this);
 }
 
@@ -72,7 +72,7 @@ TOptionsValues TfrmOptions::ReadControls() const {
         QObject* c = m_controls[s];
         switch (OptionInfo(OptionSetting(s)).kind) {
         case OptionKind::List:
-            v.number[s] = qobject_cast<QComboBox*>(c)->currentIndex();
+            v.number[s] = NativeCombo(c)->currentIndex();
             break;
         case OptionKind::Flag:
         case OptionKind::Choice:
@@ -83,7 +83,7 @@ TOptionsValues TfrmOptions::ReadControls() const {
             break;
         case OptionKind::Text:
         case OptionKind::Folder:
-            v.text[s] = qobject_cast<QLineEdit*>(c)->text();
+            v.text[s] = NativeEdit(c)->text();
             break;
         case OptionKind::HexText:
             v.text[s] = memoText(c);
@@ -101,7 +101,7 @@ void TfrmOptions::WriteControls(const TOptionsValues& v) {
         QObject* c = m_controls[s];
         switch (OptionInfo(OptionSetting(s)).kind) {
         case OptionKind::List:
-            qobject_cast<QComboBox*>(c)->setCurrentIndex(v.number[s]);
+            NativeCombo(c)->setCurrentIndex(v.number[s]);
             break;
         case OptionKind::Flag:
             setChecked(c, v.number[s] != 0);
@@ -116,7 +116,7 @@ void TfrmOptions::WriteControls(const TOptionsValues& v) {
             break;
         case OptionKind::Text:
         case OptionKind::Folder:
-            qobject_cast<QLineEdit*>(c)->setText(v.text[s]);
+            NativeEdit(c)->setText(v.text[s]);
             break;
         case OptionKind::HexText:
             setMemoText(c, v.text[s]);
@@ -281,19 +281,19 @@ void TfrmOptions::chooseFolder(QLineEdit* box) {
 }
 
 void TfrmOptions::btnOutputPathClick() {
-    chooseFolder(qobject_cast<QLineEdit*>(m_controls[OutputPath]));
+    chooseFolder(NativeEdit(m_controls[OutputPath]));
 }
 
 void TfrmOptions::btnConvertOutputpathClick() {
-    chooseFolder(qobject_cast<QLineEdit*>(m_controls[ConvertOutputPath]));
+    chooseFolder(NativeEdit(m_controls[ConvertOutputPath]));
 }
 
 void TfrmOptions::btnSplitOutputPathClick() {
-    chooseFolder(qobject_cast<QLineEdit*>(m_controls[SplitOutputPath]));
+    chooseFolder(NativeEdit(m_controls[SplitOutputPath]));
 }
 
 void TfrmOptions::btnJoinOutputPathClick() {
-    chooseFolder(qobject_cast<QLineEdit*>(m_controls[JoinOutputPath]));
+    chooseFolder(NativeEdit(m_controls[JoinOutputPath]));
 }
 
 bool TfrmOptions::eventFilter(QObject* watched, QEvent* event) {

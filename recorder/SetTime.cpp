@@ -11,10 +11,10 @@
 
 TfrmSchedule::TfrmSchedule(QWidget* owner) : TForm(owner) {
     LoadFormResource(this, QStringLiteral(":/forms/Videzeva/SetTime.form"));
-    auto edit = [this](const char* name) { return FormChild<QLineEdit>(this, QLatin1String(name)); };
+    auto edit = [this](const char* name) { return NativeEdit(FindFormObject(this, QLatin1String(name))); };
     auto ud = [this](const char* name) { return FormChild<TUpDown>(this, QLatin1String(name)); };
     auto rb = [this](const char* name) { return FormChild<TskRadioButton>(this, QLatin1String(name)); };
-    auto combo = [this](const char* name) { return FormChild<QComboBox>(this, QLatin1String(name)); };
+    auto combo = [this](const char* name) { return NativeCombo(FindFormObject(this, QLatin1String(name))); };
     edStartHour1 = edit("edStartHour1");
     edStartMinute1 = edit("edStartMinute1");
     edStartSecond1 = edit("edStartSecond1");
@@ -82,11 +82,14 @@ void TfrmSchedule::ShowEntry(const TScheduleEntry& e) {
 }
 
 void TfrmSchedule::rb1Click() {
-    DTPicker->setEnabled(rb2->Checked());
-    cboxWeek->setEnabled(rb3->Checked());
-    cboxMonth->setEnabled(rb4->Checked());
-    cboxYear->setEnabled(rb5->Checked());
-    cboxYearday->setEnabled(rb5->Checked());
+    auto enable = [this](const char* name, bool on) {
+        qobject_cast<QWidget*>(FindFormObject(this, QLatin1String(name)))->setEnabled(on);
+    };
+    enable("DTPicker", rb2->Checked());
+    enable("cboxWeek", rb3->Checked());
+    enable("cboxMonth", rb4->Checked());
+    enable("cboxYear", rb5->Checked());
+    enable("cboxYearday", rb5->Checked());
 }
 
 QString TfrmSchedule::timeText(QLineEdit* hour, QLineEdit* minute, QLineEdit* second) const {

@@ -11,6 +11,7 @@
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
 #include "skin/SKButton.h"
+#include "skin/SKPageControl.h"
 #include "skin/SKRegister.h"
 
 #include <QComboBox>
@@ -78,6 +79,16 @@ protected:
     }
     void TearDown() override { Application::setErrorPresenter({}); }
 
+    QComboBox* combo(QObject* form, const char* name) {
+        return NativeCombo(FindFormObject(form, QLatin1String(name)));
+    }
+    QLineEdit* edit(QObject* form, const char* name) {
+        return NativeEdit(FindFormObject(form, QLatin1String(name)));
+    }
+    // Enabled by the window's own rules (hidden pages of a page control are disabled as a whole).
+    bool on(QObject* form, const char* name) {
+        return !child<QWidget>(form, name)->testAttribute(Qt::WA_ForceDisabled);
+    }
     template <class T> T* child(QObject* form, const char* name) {
         return FormChild<T>(form, QLatin1String(name));
     }
@@ -88,7 +99,7 @@ protected:
             QObject* c = FindFormObject(&w, QLatin1String(info.control));
             switch (info.kind) {
             case OptionKind::List:
-                qobject_cast<QComboBox*>(c)->setCurrentIndex(int(info.items.size()) - 2);
+                NativeCombo(c)->setCurrentIndex(int(info.items.size()) - 2);
                 break;
             case OptionKind::Flag:
                 c->setProperty("Checked", !info.defaultValue);
@@ -101,12 +112,12 @@ protected:
                 qobject_cast<TUpDown*>(c)->SetPosition(info.maximum - 1);
                 break;
             case OptionKind::Text:
-                qobject_cast<QLineEdit*>(c)->setText(QStringLiteral("t%1").arg(s));
+                NativeEdit(c)->setText(QStringLiteral("t%1").arg(s));
                 break;
             case OptionKind::Folder: {
                 const QString folder = app + info.key + u'/';
                 QDir().mkpath(folder);
-                qobject_cast<QLineEdit*>(c)->setText(folder);
+                NativeEdit(c)->setText(folder);
                 break;
             }
             case OptionKind::HexText:
@@ -135,10 +146,10 @@ TEST_F(RecorderDialogs, OptionsFirstRunThenEveryControlRoundTripsThroughOkAndThe
     for (int s = 0; s < OptionSettingCount; ++s) {
         const OptionSettingInfo& info = OptionInfo(OptionSetting(s));
         if (info.kind != OptionKind::List) continue;
-        auto* combo = child<QComboBox>(first.get(), info.control);
+        QComboBox* list = combo(first.get(), info.control);
         QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items << combo->itemText(i);
+        for (int i = 0; i < list->count(); ++i)
+            items << list->itemText(i);
         EXPECT_EQ(items, info.items) << info.control;
     }
     EXPECT_EQ(first->ReadControls().number, DefaultOptionsValues().number);
@@ -185,7 +196,7 @@ TEST_F(RecorderDialogs, OptionsCancelDefaultAndEnablingRules) {
 
     // Cancel puts back what the window showed, the schedule and both buttons of a pair included.
     w.show();
-    child<QComboBox>(&w, "cboxWavFreq")->setCurrentIndex(0);
+    combo(&w, "cboxWavFreq")->setCurrentIndex(0);
     child<TskRadioButton>(&w, "rbSaveToAppointed")->SetChecked(true);
     w.AddScheduleEntry("01:00:00", "02:00:00", true, 0, 0, 0, 0);
     child<TskButton>(&w, "btnOptionCancel")->OnClick();
@@ -197,46 +208,49 @@ TEST_F(RecorderDialogs, OptionsCancelDefaultAndEnablingRules) {
 
     // "&Default" changes the controls only; Cancel after it leaves everything as it was.
     w.show();
-    child<QComboBox>(&w, "cboxMP3BitRate")->setCurrentIndex(0);
+    combo(&w, "cboxMP3BitRate")->setCurrentIndex(0);
     child<TskButton>(&w, "btnOptionOk")->OnClick();
     ASSERT_EQ(GlobeVar::MP3BitRate, 320);
     const QString fileAfterOk = readAll(GlobeVar::CfgFilePath());
     w.show();
     w.AddScheduleEntry("01:00:00", "02:00:00", true, 0, 0, 0, 0);
     child<TskButton>(&w, "btnOptionDefault")->OnClick();
-    EXPECT_EQ(child<QComboBox>(&w, "cboxMP3BitRate")->currentIndex(), 6);
+    EXPECT_EQ(combo(&w, "cboxMP3BitRate")->currentIndex(), 6);
     EXPECT_EQ(w.Entries().size(), 1); // the schedule page keeps its entries
     EXPECT_EQ(GlobeVar::MP3BitRate, 320);
     EXPECT_EQ(readAll(GlobeVar::CfgFilePath()), fileAfterOk);
     w.close(); // the window's own close button is a Cancel
-    EXPECT_EQ(child<QComboBox>(&w, "cboxMP3BitRate")->currentIndex(), 0);
+    EXPECT_EQ(combo(&w, "cboxMP3BitRate")->currentIndex(), 0);
     EXPECT_EQ(w.Entries().size(), 0);
 
     // Enabling: VBR controls, hot-key rows, the two automatic stops exclude each other.
     auto* vbr = child<TskCheckBox>(&w, "cboxVBREnable");
     vbr->SetChecked(false);
-    EXPECT_FALSE(child<QComboBox>(&w, "cboxMP3MaxBitRate")->isEnabled());
+    EXPECT_FALSE(on(&w, "cboxMP3MaxBitRate"));
     vbr->SetChecked(true);
-    EXPECT_TRUE(child<QComboBox>(&w, "cboxMP3MaxBitRate")->isEnabled());
-    EXPECT_TRUE(child<QLabel>(&w, "lblVBRQuality")->isEnabled());
+    EXPECT_TRUE(on(&w, "cboxMP3MaxBitRate"));
+    EXPECT_TRUE(on(&w, "lblVBRQuality"));
     child<TskCheckBox>(&w, "cboxStop2")->SetChecked(false);
-    EXPECT_FALSE(child<QComboBox>(&w, "comboxStopPre2")->isEnabled());
-    EXPECT_FALSE(child<QLabel>(&w, "lblStopPlus2")->isEnabled());
-    EXPECT_TRUE(child<QComboBox>(&w, "comboxStop1")->isEnabled());
+    EXPECT_FALSE(on(&w, "comboxStopPre2"));
+    EXPECT_FALSE(on(&w, "lblStopPlus2"));
+    EXPECT_TRUE(on(&w, "comboxStop1"));
     auto* byVolume = child<TskCheckBox>(&w, "cboxStopVolume");
     auto* byTime = child<TskCheckBox>(&w, "cboxStopTime");
     byVolume->SetChecked(true);
-    EXPECT_TRUE(child<QLineEdit>(&w, "edVolumeLevel")->isEnabled());
+    EXPECT_TRUE(on(&w, "edVolumeLevel"));
     byTime->SetChecked(true);
     EXPECT_FALSE(byVolume->Checked());
-    EXPECT_FALSE(child<QLineEdit>(&w, "edVolumeLevel")->isEnabled());
-    EXPECT_TRUE(child<TskRadioButton>(&w, "rbNewRecordTimeLimit")->isEnabled());
+    EXPECT_FALSE(on(&w, "edVolumeLevel"));
+    EXPECT_TRUE(on(&w, "rbNewRecordTimeLimit"));
     byTime->SetChecked(false);
     EXPECT_FALSE(byVolume->Checked()); // unchecking one leaves the other
-    EXPECT_FALSE(child<TskRadioButton>(&w, "rbNewRecordTimeLimit")->isEnabled());
+    EXPECT_FALSE(on(&w, "rbNewRecordTimeLimit"));
 
     // The name boxes refuse the characters a file name cannot hold.
-    auto* pre = child<QLineEdit>(&w, "edJoinPreName");
+    w.show();
+    child<TskPageControl>(&w, "pcOptions")->SetActivePage(child<TskTabSheet>(&w, "tsSave"));
+    child<TskPageControl>(&w, "pcSave")->SetActivePage(child<TskTabSheet>(&w, "tsJoinner"));
+    auto* pre = edit(&w, "edJoinPreName");
     pre->clear();
     QTest::keyClicks(pre, "a:b?-c");
     EXPECT_EQ(pre->text(), "ab-c");
@@ -258,14 +272,14 @@ TEST_F(RecorderDialogs, OptionsOkWithAFileThatCannotBeWrittenSaysSoOnceAndKeepsE
         GlobeVar::SettingsPath = app + "blocked/";
     }
     w.show();
-    child<QComboBox>(&w, "cboxWavFreq")->setCurrentIndex(0);
+    combo(&w, "cboxWavFreq")->setCurrentIndex(0);
     child<TskButton>(&w, "btnOptionOk")->OnClick();
     QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(cfg, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(errors, QStringList{"Unable to write to " + blocked});
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(GlobeVar::WavFreq, 8000);
-    EXPECT_EQ(child<QComboBox>(&w, "cboxWavFreq")->currentIndex(), 0);
+    EXPECT_EQ(combo(&w, "cboxWavFreq")->currentIndex(), 0);
     EXPECT_EQ(readAll(cfg), before);
     w.hide();
 }
@@ -276,7 +290,7 @@ TEST_F(RecorderDialogs, FolderButtonsTakeAWritableFolderAndRefuseOthers) {
     TfrmOptions w;
     w.create();
     w.SetPathSelect(&paths);
-    auto* box = child<QLineEdit>(&w, "edSplitOutputPath");
+    auto* box = edit(&w, "edSplitOutputPath");
     const QString old = box->text();
 
     // The first show opens on the home folder, selected.
@@ -394,10 +408,10 @@ TEST_F(RecorderDialogs, ScheduleDialogAddsEditsAndTheListStaysPairedThroughSorti
         child<TUpDown>(&dialog, "udStartM1")->SetPosition(5);
         child<TUpDown>(&dialog, "udStopH1")->SetPosition(8);
         child<TskRadioButton>(&dialog, "rb5")->SetChecked(true);
-        child<QComboBox>(&dialog, "cboxYear")->setCurrentIndex(1);
-        child<QComboBox>(&dialog, "cboxYearday")->setCurrentIndex(28);
-        EXPECT_TRUE(child<QComboBox>(&dialog, "cboxYearday")->isEnabled());
-        EXPECT_FALSE(child<QComboBox>(&dialog, "cboxWeek")->isEnabled());
+        combo(&dialog, "cboxYear")->setCurrentIndex(1);
+        combo(&dialog, "cboxYearday")->setCurrentIndex(28);
+        EXPECT_TRUE(combo(&dialog, "cboxYearday")->isEnabled());
+        EXPECT_FALSE(combo(&dialog, "cboxWeek")->isEnabled());
         child<TskButton>(&dialog, "skButton1")->OnClick();
     });
     child<TskButton>(&w, "btnScheduleAdd")->OnClick();
@@ -426,7 +440,7 @@ TEST_F(RecorderDialogs, ScheduleDialogAddsEditsAndTheListStaysPairedThroughSorti
         EXPECT_EQ(child<TUpDown>(&dialog, "udStartH1")->Position(), 7); // the entry was put in
         EXPECT_TRUE(child<TskRadioButton>(&dialog, "rb5")->Checked());
         child<TskRadioButton>(&dialog, "rb3")->SetChecked(true);
-        child<QComboBox>(&dialog, "cboxWeek")->setCurrentIndex(4);
+        combo(&dialog, "cboxWeek")->setCurrentIndex(4);
         child<TskButton>(&dialog, "skButton1")->OnClick();
     });
     child<TskButton>(&w, "btnScheduleEdit")->OnClick();

@@ -8,11 +8,11 @@
 #include "recorder/Options.h"
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
+#include "skin/SKPageControl.h"
 #include "skin/SKRegister.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -46,20 +46,21 @@ TEST(RecorderGallery, DrawsEveryDialogAndPage) {
     options.AddScheduleEntry("07:05:00", "08:00:00", true, 0, 0, 0, 0);
     options.AddScheduleEntry("21:00:00", "22:30:00", true, 0, 0, 0, 5);
     options.AddScheduleEntry("06:00:00", "06:45:00", false, 0, 2, 29, 0);
-    auto* pages = FormChild<QTabWidget>(&options, "pcOptions");
+    auto* pages = FormChild<TskPageControl>(&options, "pcOptions");
     const QStringList names{"Format", "Hotkey", "Schedule", "AutoStop", "Save", "EMail", "Device"};
-    ASSERT_EQ(pages->count(), names.size());
-    for (int i = 0; i < pages->count(); ++i) {
-        pages->setCurrentIndex(i);
+    ASSERT_EQ(pages->PageCount(), names.size());
+    for (int i = 0; i < pages->PageCount(); ++i) {
+        pages->SetActivePage(pages->Page(i));
         save(options, "Options-" + names[i]);
     }
     for (const char* inner : {"pcFormat", "pcSave"}) {
-        auto* sub = FormChild<QTabWidget>(&options, inner);
-        pages->setCurrentIndex(pages->indexOf(sub->parentWidget()));
-        for (int i = 0; i < sub->count(); ++i) {
-            sub->setCurrentIndex(i);
-            save(options, QStringLiteral("Options-%1-%2")
-                              .arg(inner == QLatin1String("pcFormat") ? "Format" : "Save", sub->tabText(i)));
+        auto* sub = FormChild<TskPageControl>(&options, inner);
+        pages->SetActivePage(qobject_cast<TskTabSheet*>(sub->parentWidget()));
+        for (int i = 0; i < sub->PageCount(); ++i) {
+            sub->SetActivePage(sub->Page(i));
+            save(options,
+                 QStringLiteral("Options-%1-%2")
+                     .arg(inner == QLatin1String("pcFormat") ? "Format" : "Save", sub->Page(i)->Caption()));
         }
     }
     options.hide();

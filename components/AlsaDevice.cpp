@@ -268,16 +268,32 @@ static long transferFrames(snd_pcm_t* pcm, int timeoutMs, bool capture, Transfer
 }
 
 long AlsaPcm::read(int16_t* buffer, unsigned long frames, int timeoutMs) {
-    if (m_lastReadNs == 0) m_lastReadNs = steadyNs();
+    if (m_lastReadNs == 0) {
+        m_lastReadNs = steadyNs();
+        m_heldAfterRead = 0;
+    }
+    auto framesSinceRead = [this] {
+        return (steadyNs() - m_lastReadNs) * static_cast<int64_t>(m_rate) / 1000000000;
+    };
+    // A full buffer means the device has had to drop what came on top (some server plugins do
+    // that without reporting an overrun): what arrived since the last read and is not held.
+    const snd_pcm_sframes_t ready = snd_pcm_avail_update(m_pcm);
+    if (ready >= static_cast<snd_pcm_sframes_t>(m_buffer)) {
+        const int64_t dropped = framesSinceRead() - (ready - m_heldAfterRead);
+        if (dropped > static_cast<int64_t>(m_period)) m_lost += dropped;
+    }
     const long n = transferFrames(
         m_pcm, timeoutMs, true, [&] { return snd_pcm_readi(m_pcm, buffer, frames); },
-        [this] {
-            // The buffer was full when the device began to drop: what came after that is lost.
-            const int64_t awayFrames =
-                (steadyNs() - m_lastReadNs) * static_cast<int64_t>(m_rate) / 1000000000;
-            m_lost += std::max<int64_t>(1, awayFrames - static_cast<int64_t>(m_buffer));
+        [&] {
+            // Restarting drops what the buffer held too: everything since the last read is lost.
+            m_lost += std::max<int64_t>(1, framesSinceRead());
+            m_heldAfterRead = 0;
         });
-    if (n > 0) m_lastReadNs = steadyNs();
+    if (n > 0) {
+        m_lastReadNs = steadyNs();
+        const snd_pcm_sframes_t left = snd_pcm_avail_update(m_pcm);
+        m_heldAfterRead = left > 0 ? left : 0;
+    }
     return n;
 }
 

@@ -55,8 +55,8 @@ public:
     unsigned channels() const { return m_channels; }
 
     // Frames read (> 0), 0 when nothing arrived within timeoutMs, -1 on a failure that recovery
-    // could not mend. After an overrun the capture starts again at once; lostFrames() then says
-    // how many frames the device dropped (an estimate from the time the reads stayed away).
+    // could not mend. After an overrun the capture starts again at once; takeLostFrames() then
+    // says how many frames the device dropped (an estimate from the time the reads stayed away).
     long read(int16_t* buffer, unsigned long frames, int timeoutMs);
     // Frames a capture holds ready to read right now that the device captured since the last
     // read (a device that runs faster than real time holds a full buffer at any moment).
@@ -85,5 +85,6 @@ private:
     unsigned m_channels = 0;
     bool m_capture = false;
     int64_t m_lost = 0;
-    int64_t m_lastReadNs = 0; // steady clock of the last read that brought frames
+    int64_t m_lastReadNs = 0;    // steady clock of the last read that brought frames
+    int64_t m_heldAfterRead = 0; // what the capture still held after it
 };

@@ -342,3 +342,7 @@ void AlsaPcm::dropAndPrepare() {
     snd_pcm_prepare(m_pcm);
     m_lastReadNs = 0;
 }
+
+bool ValidDeviceFormat(int rate, int channels) {
+    return rate >= 8000 && rate <= 192000 && channels >= 1 && channels <= 8;
+}

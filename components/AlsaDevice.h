@@ -25,6 +25,9 @@ struct AudioDeviceInfo {
 // is read afresh at each call.
 std::vector<AudioDeviceInfo> ListAlsaDevices(bool capture);
 
+// The formats capture and playback take: 8 to 192 kHz, 1 to 8 channels.
+bool ValidDeviceFormat(int rate, int channels);
+
 // ALSA writes its own diagnostics to stderr; the components report failures themselves, so those
 // lines are silenced once per process.
 void SilenceAlsaDiagnostics();

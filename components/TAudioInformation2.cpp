@@ -134,6 +134,8 @@ bool writeAt(int fd, int64_t offset, const char* data, std::size_t size) {
 class CheckedStream : public TagLib::IOStream {
 public:
     CheckedStream(int fd, QByteArray name) : m_fd(fd), m_name(std::move(name)) {}
+    CheckedStream(const CheckedStream&) = delete;
+    CheckedStream& operator=(const CheckedStream&) = delete;
 
     int error() const { return m_error; }
 
@@ -229,10 +231,13 @@ private:
 
 // A file descriptor closed when it goes out of scope.
 struct FdCloser {
-    int fd = -1;
+    explicit FdCloser(int f = -1) : fd(f) {}
+    int fd;
     ~FdCloser() {
         if (fd >= 0) ::close(fd);
     }
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
 };
 
 // Copies every byte of `from` into `to`: a clone where the file system shares the data, else the

@@ -6,12 +6,6 @@
 #include <chrono>
 #include <cmath>
 
-namespace {
-bool validFormat(int rate, int channels) {
-    return rate >= 8000 && rate <= 192000 && channels >= 1 && channels <= 8;
-}
-} // namespace
-
 TAudioPlayer2::TAudioPlayer2(QObject* parent) : QObject(parent), m_events(std::make_unique<QObject>()) {
     m_history.reset(m_channels);
 }
@@ -131,7 +125,7 @@ void TAudioPlayer2::Play() {
     // A running playback ends with its queue; blocks handed over while idle are played.
     if (m_thread.joinable() || m_pcm) Stop();
     m_lastError = NoError;
-    if (!validFormat(m_rate, m_channels)) {
+    if (!ValidDeviceFormat(m_rate, m_channels)) {
         m_lastError = ErrorFormat;
         return;
     }

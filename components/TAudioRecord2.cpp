@@ -6,12 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-bool validFormat(int rate, int channels) {
-    return rate >= 8000 && rate <= 192000 && channels >= 1 && channels <= 8;
-}
-} // namespace
-
 TAudioRecord2::TAudioRecord2(QObject* parent) : QObject(parent), m_events(std::make_unique<QObject>()) {
     m_history.reset(m_channels);
     m_filters.setFormat(m_rate, m_channels);
@@ -75,7 +69,7 @@ void TAudioRecord2::SetRecordSource(int flag) {
 // ---- format and settings ----
 
 void TAudioRecord2::SetFormat(int sampleRate, int channels) {
-    if (!validFormat(sampleRate, channels))
+    if (!ValidDeviceFormat(sampleRate, channels))
         throw ComponentError(
             QStringLiteral("Unsupported capture format: %1 Hz, %2 channel(s)").arg(sampleRate).arg(channels));
     Stop();

@@ -1,0 +1,177 @@
+#include "tools/Convertor.h"
+
+#include "components/ComponentError.h"
+#include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
+#include "platform/WindowMessages.h"
+#include "recorder/GlobeVar.h"
+
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace {
+
+// True when `candidate` names anything, a dangling symbolic link included.
+bool TargetTaken(const QString& candidate) {
+    struct stat target {};
+    return ::lstat(QFile::encodeName(candidate).constData(), &target) == 0;
+}
+
+// The same file under two names (hard link, symbolic link, "." parts).
+bool SameFile(const QString& a, const QString& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+} // namespace
+
+QString ConvertTargetName(const QString& sourceFile, const QString& word) {
+    const QString ext = word.toLower();
+    const QFileInfo info(sourceFile);
+    QString folder;
+    QString base = info.completeBaseName();
+    if (info.suffix().isEmpty() && !info.fileName().endsWith(QLatin1Char('.'))) base = info.fileName();
+    if (GlobeVar::ConvertSaveToOriginal) {
+        folder = info.path();
+        if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    } else {
+        folder = GlobeVar::ConvertOutputPath;
+        if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    }
+    QString candidate = folder + base + QLatin1Char('.') + ext;
+    for (;;) {
+        const bool isSource = SameFile(candidate, sourceFile);
+        if (!isSource && (GlobeVar::ConvertOverwrite || !TargetTaken(candidate))) break;
+        base += QStringLiteral(" New");
+        candidate = folder + base + QLatin1Char('.') + ext;
+    }
+    return candidate;
+}
+
+void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const QString& word) {
+    using namespace GlobeVar;
+    target.EnableWMA(-1);
+    if (word == QLatin1String("WAV")) {
+        target.SetWavFormat(WavFreq, WavChannels, WavSampleRate);
+    } else if (word == QLatin1String("MP3")) {
+        if (MP3VBREnable) {
+            lame.SetConstantBitRate(0);
+            lame.SetMaxBitRate(MP3MaxBitRate);
+            lame.SetWriteVBRHeader(MP3VBRHeader ? -1 : 0);
+            lame.SetVBRMode(0);
+            lame.SetVBRQuality(MP3VBRQuality);
+        } else {
+            lame.SetConstantBitRate(-1);
+        }
+        lame.SetQuality(MP3EncoderQuality);
+        target.SetLameEncoder(&lame);
+        target.SetMp3Format(MP3Freq, MP3BitRate, MP3Channels);
+    } else if (word == QLatin1String("OGG")) {
+        target.SetOggFormat(OggFreq, OggChannels, 128, 0, 0, int16_t(OggBitRate));
+    } else if (word == QLatin1String("WMA")) {
+        target.SetWmaFormat(WmaFormat);
+    }
+}
+
+QString PrepareConversion(TAudioFile2& source, TAudioFile2& target, const QString& sourceFile,
+                          const QString& targetFile) {
+    source.EnableWMA(-1);
+    source.Close();
+    target.Close();
+    source.OpenRead(sourceFile, 0, 1);
+    if (source.GetLastError() != 0) {
+        const QString reason = source.GetLastErrorText();
+        source.Close();
+        return QStringLiteral("Unable to open %1: %2").arg(sourceFile, reason);
+    }
+    target.CreateWrite(targetFile, 0);
+    if (target.GetLastError() != 0) {
+        const QString reason = target.GetLastErrorText();
+        source.Close();
+        return QStringLiteral("Unable to create %1: %2").arg(targetFile, reason);
+    }
+    target.SetInputFormat(source.GetSampleFormat1(), source.GetSampleFormat2());
+    return {};
+}
+
+QString FinishConversion(const TConvertor& convertor, bool cancelled, const QString& targetFile) {
+    const QString error = convertor.ErrorText();
+    if (cancelled || !error.isEmpty()) QFile::remove(targetFile);
+    if (!cancelled && !error.isEmpty())
+        return QStringLiteral("Unable to convert into %1: %2").arg(targetFile, error);
+    return {};
+}
+
+TConvertor::TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target,
+                       std::function<void()> onFinished)
+    : m_source(source), m_window(window), m_target(target), m_onFinished(std::move(onFinished)) {
+    m_thread = std::thread([this] { Execute(); });
+}
+
+TConvertor::~TConvertor() {
+    Terminate();
+    WaitFor();
+}
+
+void TConvertor::Terminate() {
+    m_terminated.store(true);
+}
+
+void TConvertor::WaitFor() {
+    if (m_thread.joinable()) m_thread.join();
+}
+
+QString TConvertor::ErrorText() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_errorText;
+}
+
+void TConvertor::Execute() {
+    QString error;
+    try {
+        const int rate = m_source->GetSampleFormat1();
+        const int64_t length = m_source->GetLength();
+        const int perPosition = std::max(1, m_source->GetElementsPerPosition());
+        int64_t done = 0;
+        int lastPercent = -1;
+        for (;;) {
+            // The block count is in frames; rate x channels frames, as the thread always read.
+            AudioBlock block = m_source->ReadArray(rate * m_source->GetSampleFormat2());
+            if (block.upperBound() < 0) {
+                PostWindowMessage(m_window, WindowMessageId::ConvertProgress, 1, 100);
+                break;
+            }
+            m_target->WriteArray(block);
+            done += (int64_t(block.upperBound()) + 1) / perPosition;
+            if (done > length) done = length;
+            // A length of 0 shows 0 % until the end.
+            const int percent = length > 0 ? int(done * 100 / length) : 0;
+            if (percent != lastPercent) {
+                PostWindowMessage(m_window, WindowMessageId::ConvertProgress, 1, percent);
+                lastPercent = percent;
+            }
+            if (m_terminated.load()) break;
+        }
+    } catch (const std::exception& e) {
+        error = QString::fromUtf8(e.what());
+    }
+    try {
+        m_target->Close();
+    } catch (const std::exception& e) {
+        if (error.isEmpty()) error = QString::fromUtf8(e.what());
+    }
+    try {
+        m_source->Close();
+    } catch (const std::exception&) {
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_errorText = error;
+    }
+    m_finished.store(true);
+    if (m_onFinished) RunOnUiThread(m_window, m_onFinished);
+}

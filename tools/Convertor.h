@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class TAudioFile2;
+class TAudioFile2LameEnc;
+
+// The target of a conversion of `sourceFile` into the format `word` ("WAV", "MP3", "OGG", "WMA"):
+// beside the source when ConvertSaveToOriginal is set, else in ConvertOutputPath. Unless
+// ConvertOverwrite is set, " New" is appended to the name while the candidate exists. A candidate
+// that is the source file itself (a file whose extension does not match its content) always counts
+// as existing, so a conversion never writes onto its own source.
+QString ConvertTargetName(const QString& sourceFile, const QString& word);
+
+// Sets `target` up to write the format `word` from the settings globals, as the recorder does.
+void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const QString& word);
+
+// Opens `sourceFile` in `source` and creates `targetFile` in `target` (set up beforehand), and gives
+// the target the source's format as its input. On failure both are closed, nothing is left behind,
+// and the result is a message naming the file and the reason; empty on success.
+QString PrepareConversion(TAudioFile2& source, TAudioFile2& target, const QString& sourceFile,
+                          const QString& targetFile);
+
+// Copies the audio of `source` (open for reading) into `target` (created for writing) on a worker
+// thread, block by block, posting WM_CONVERTPROGRESS (wParam 1, lParam percent) to `window`. When
+// the body has ended (last block, a termination request, or a failure), both files are closed and
+// `onFinished` runs on the thread of `window`; it is dropped when `window` is gone by then. The window must
+// wait for the body (WaitFor or the destructor) before it goes. The thread starts at construction; the
+// destructor asks it to stop and waits for it.
+class TConvertor {
+public:
+    TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target, std::function<void()> onFinished);
+    ~TConvertor();
+    TConvertor(const TConvertor&) = delete;
+    TConvertor& operator=(const TConvertor&) = delete;
+
+    // Asks the body to end after the current block.
+    void Terminate();
+    bool Terminated() const { return m_terminated.load(); }
+    // Waits until the body has ended (both files closed).
+    void WaitFor();
+    // True once the body has ended.
+    bool Finished() const { return m_finished.load(); }
+    // Why the conversion failed (a read or write error, such as a full disk); empty when it did not.
+    QString ErrorText() const;
+
+private:
+    void Execute();
+
+    TAudioFile2* m_source;
+    QObject* m_window; // outlives the thread: its owner waits for the body before it goes
+    TAudioFile2* m_target;
+    std::function<void()> m_onFinished;
+    std::atomic<bool> m_terminated{false};
+    std::atomic<bool> m_finished{false};
+    mutable std::mutex m_mutex;
+    QString m_errorText;
+    std::thread m_thread;
+};
+
+// Ends a conversion whose body has ended: a cancelled or failed conversion deletes the partly
+// written target. Returns the message to show (a failure naming the target and the reason), or
+// empty.
+QString FinishConversion(const TConvertor& convertor, bool cancelled, const QString& targetFile);

@@ -2,7 +2,11 @@
 // is resized, and moving the list when they are moved.
 #include "SkinControlsSupport.h"
 
+#include "platform/FormResource.h"
+#include "skin-extra/SKExtraControls.h"
 #include "skin-extra/SKListView.h"
+#include "skin-extra/SKProgressBar.h"
+#include "skin/SKRegister.h"
 #include "skin/SKScrollBar.h"
 
 #include <QScrollBar>
@@ -97,4 +101,35 @@ TEST(ListView, SkinBarsFollowTheListAsRowsComeAndGoAndTheListIsResized) {
     EXPECT_EQ(list->HScrollBar(), nullptr);
     list->show();
     AddRows(list, 5);
+}
+
+TEST(ListView, AFormDescriptionAttachesItsBarsByName) {
+    RegisterSkinControls();
+    RegisterSkinExtraControls();
+    const QByteArray text = R"(object frmTracks: TWidget
+  ClientWidth = 300
+  ClientHeight = 200
+  object lvTracks: TskListView
+    Left = 10
+    Top = 10
+    Width = 200
+    Height = 120
+    Columns = ('Track' 'Length')
+    VScrollBar = sbTracks
+    UIStyle = Protein
+  end
+  object sbTracks: TskScrollBar
+  end
+  object pbTrack: TskProgressBar
+    Top = 150
+    Position = 20
+  end
+end
+)";
+    QWidget form;
+    LoadFormDescription(&form, ParseFormDescription(text));
+    auto* list = FormChild<TskListView>(&form, "lvTracks");
+    EXPECT_EQ(list->VScrollBar(), FormChild<TskScrollBar>(&form, "sbTracks"));
+    EXPECT_EQ(list->Columns(), QStringList({"Track", "Length"}));
+    EXPECT_EQ(FormChild<TskProgressBar>(&form, "pbTrack")->Caption(), "20%");
 }

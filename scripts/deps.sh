@@ -7,7 +7,7 @@ packages=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libmp3lame-dev libtag1-dev libasound2-dev
   libcdio-dev libcdio-paranoia-dev libcddb2-dev libcue-dev
-  libjpeg62-turbo-dev libfftw3-dev libsoundtouch-dev
+  libfftw3-dev libsoundtouch-dev
   libgtest-dev xdg-utils
   libx11-dev libxi-dev
   # a real X server for the tests of global hot keys and window shapes

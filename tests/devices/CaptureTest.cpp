@@ -197,6 +197,8 @@ TEST(Capture, SoftwareLineVolumeScalesTheSamples) {
     r.ar.Start();
     ASSERT_TRUE(waitFor([&] { return r.blocks.size() >= 5; }));
     EXPECT_NEAR(rms(r.blocks[1].samples, 1, 0) / rms(input, 1, 0), 0.5, 0.001);
+    ASSERT_FALSE(r.ticks.empty());
+    EXPECT_NEAR(r.ticks.front()[1], 40, 2) << "levels are those of what is recorded";
 }
 
 // The recorder's time limit stops from inside the timer event and starts the next recording at

@@ -170,6 +170,7 @@ TListView::TListView(QWidget* parent) : QTreeWidget(parent) {
     header()->setStretchLastSection(true);
     connect(header(), &QHeaderView::sectionClicked, this, &TListView::OnColumnClick);
     connect(this, &QTreeWidget::itemClicked, this, [this] { Q_EMIT OnClick(); });
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &TListView::OnSelectItem);
 }
 
 QStringList TListView::Columns() const {

@@ -112,6 +112,7 @@ public:
 Q_SIGNALS:
     void OnClick();
     void OnColumnClick(int column);
+    void OnSelectItem(); // the selected row changed
 };
 
 class TskBuiltInFileTheme;

@@ -3,6 +3,7 @@
 #include "recorder/ProgramBlock.h"
 #include "ripper/Main.h"
 #include "ripper/RGlobeVar.h"
+#include "ripper/RProgress.h"
 #include "ripper/RipperWindows.h"
 
 int main(int argc, char** argv) {
@@ -21,8 +22,13 @@ int main(int argc, char** argv) {
         RegisterRipperWindows();
         // Creation order: main, folder choice, progress, options, player, confirm, about.
         static Duzivuz::TfrmMain* frmMain = nullptr;
+        static Duzivuz::TfrmRProgress* frmRProgress = nullptr;
         frmMain = new Duzivuz::TfrmMain;
         frmMain->create();
+        frmRProgress = new Duzivuz::TfrmRProgress(frmMain);
+        frmRProgress->SetMainWindow(frmMain);
+        frmRProgress->create();
+        frmMain->SetProgressWindow(frmRProgress);
         frmMain->show();
     };
     const int code = RunProgramBlock(argc, argv, program);

@@ -1,20 +1,888 @@
 #include "ripper/Main.h"
 
+#include "components/ComponentError.h"
+#include "components/GenreList.h"
+#include "components/TAudioCDGrabber2.h"
+#include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
+#include "components/TAudioInformation2.h"
+#include "components/TFreeDBInformation2.h"
+#include "platform/FormResource.h"
+#include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
+#include "platform/Shell.h"
+#include "platform/TickCount.h"
+#include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
+#include "ripper/RGlobeVar.h"
+#include "ripper/RNaming.h"
+#include "ripper/RProgress.h"
+#include "skin/SKButton.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDate>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTimeZone>
+#include <QTimer>
 
 namespace Duzivuz {
 
+namespace {
+
+QString trackTypeName(int type) {
+    switch (type) {
+    case 0:
+        return QStringLiteral("AUDIO");
+    case 1:
+        return QStringLiteral("DATA (Mode 1)");
+    case 2:
+        return QStringLiteral("DATA (Mode 2)");
+    case 21:
+        return QStringLiteral("DATA (Mode 2, Form 1)");
+    case 22:
+        return QStringLiteral("DATA (Mode 2, Form 2)");
+    case -1:
+        return QStringLiteral("Unrecognized");
+    default:
+        return QString();
+    }
+}
+
+QString discTypeName(int type) {
+    switch (type) {
+    case 0:
+        return QStringLiteral("CD-ROM");
+    case 1:
+        return QStringLiteral("CD-R");
+    case 2:
+        return QStringLiteral("CD-RW");
+    case 3:
+        return QStringLiteral("DVD-ROM");
+    case 4:
+        return QStringLiteral("DVD+R");
+    case 5:
+        return QStringLiteral("DVD+RW");
+    case 6:
+        return QStringLiteral("DVD-R");
+    case 7:
+        return QStringLiteral("DVD-RW");
+    case 8:
+        return QStringLiteral("DVD-RAM");
+    default:
+        return QString();
+    }
+}
+
+QString thisYear() {
+    return RNaming::FieldOfDate(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")), 1);
+}
+
+// Columns of lvTracks.
+enum Column { ColNumber, ColArtist, ColTitle, ColType, ColLength, ColPercent };
+
+} // namespace
+
 TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
-    setObjectName(QStringLiteral("frmMain"));
     setMainForm(true);
+    LoadFormResource(this, QStringLiteral(":/forms/Duzivuz/Main.form"));
+    ACDG = FormChild<TAudioCDGrabber2>(this, QStringLiteral("ACDG"));
+    FreeDBInfo = FormChild<TFreeDBInformation2>(this, QStringLiteral("FreeDBInfo"));
+    AF = FormChild<TAudioFile2>(this, QStringLiteral("AF"));
+    AudioFile2LameEnc = FormChild<TAudioFile2LameEnc>(this, QStringLiteral("AudioFile2LameEnc"));
+    AI = FormChild<TAudioInformation2>(this, QStringLiteral("AI"));
+    tmFreeDB = FormChild<QTimer>(this, QStringLiteral("tmFreeDB"));
+    tmEject = FormChild<QTimer>(this, QStringLiteral("tmEject"));
+    lbInfo1 = FormChild<QLabel>(this, QStringLiteral("lbInfo1"));
+    lbInfo2 = FormChild<QLabel>(this, QStringLiteral("lbInfo2"));
+    cboxDevice = FormChild<QComboBox>(this, QStringLiteral("cboxDevice"));
+    cboxROutputFormat = FormChild<QComboBox>(this, QStringLiteral("cboxROutputFormat"));
+    cboxPriority = FormChild<QComboBox>(this, QStringLiteral("cboxPriority"));
+    cboxGenre = FormChild<QComboBox>(this, QStringLiteral("cboxGenre"));
+    edAlbum = FormChild<QLineEdit>(this, QStringLiteral("edAlbum"));
+    edArtist = FormChild<QLineEdit>(this, QStringLiteral("edArtist"));
+    edTitle = FormChild<QLineEdit>(this, QStringLiteral("edTitle"));
+    edYear = FormChild<QLineEdit>(this, QStringLiteral("edYear"));
+    lvTracks = FormChild<TListView>(this, QStringLiteral("lvTracks"));
+    btnExtract = FormChild<TskButton>(this, QStringLiteral("btnExtract"));
+    cboxLockTray = FormChild<TskCheckBox>(this, QStringLiteral("cboxLockTray"));
+    cboxAutoEject = FormChild<TskCheckBox>(this, QStringLiteral("cboxAutoEject"));
+    moList = FormChild<QPlainTextEdit>(this, QStringLiteral("moList"));
+    for (const char* name :
+         {"btnPlay", "btnStop", "btnSelectAll", "btnSelectNone", "btnInvert", "btnRefresh", "btnGetInfo",
+          "cboxDevice", "cboxPriority", "cboxROutputFormat", "btnExtract", "lvTracks"})
+        m_controls << FormChild<QWidget>(this, QString::fromLatin1(name));
+    // The genre box takes the looked-up genre as typed text.
+    cboxGenre->setEditable(true);
+    for (int i = 0; i < GenreCount; ++i)
+        cboxGenre->addItem(GenreName(i) +
+                           (i == GenreCount - 1 ? QStringLiteral("   ") : QStringLiteral("  ")));
+    AF->SetLameEncoder(AudioFile2LameEnc);
+    ApplyEmbeddedTheme(this);
+}
+
+TfrmMain::~TfrmMain() {
+    if (m_wait) m_wait->quit();
+}
+
+void TfrmMain::log(const QString& line) {
+    moList->appendPlainText(line);
+}
+
+int TfrmMain::MessageBox(const QString& text, bool question) {
+    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text,
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes) return mrYes;
+    if (answer == QMessageBox::No) return mrNo;
+    return mrOk;
+}
+
+QTreeWidgetItem* TfrmMain::row(int index) const {
+    return lvTracks->topLevelItem(index);
+}
+
+int TfrmMain::selectedRow() const {
+    const QList<QTreeWidgetItem*> selected = lvTracks->selectedItems();
+    return selected.isEmpty() ? -1 : lvTracks->indexOfTopLevelItem(selected.first());
 }
 
 void TfrmMain::FormCreate() {
-    setWindowTitle(QApplication::applicationDisplayName());
     GlobeVar::SetProgramFolders();
+    GlobeVar::OutputPath = GlobeVar::AppPath;
+    GlobeVar::ConvertOutputPath = GlobeVar::AppPath;
+    TrackKeys.clear();
+    AlbumList.clear();
+    ArtistList.clear();
+    TitleList.clear();
+    cboxDevice->clear();
+    RipFormat = 1;
+    EnableControls(false);
+    m_lookupLoaded = false;
+    cboxROutputFormat->setCurrentIndex(0);
+    m_busy = false;
+    m_lookupMode = 1;
+    m_scratchShown = false;
+    try {
+        log(QStringLiteral("Accessing CD\\DVD-drive(s)"));
+        ACDG->Initialize();
+        ACDG->SetGrabMode(1);
+        ACDG->SetReadOptionC(1);
+        m_driveCount = 0;
+        cboxDevice->clear();
+        const int n = ACDG->GetDriveCount();
+        for (int i = 1; i <= n; ++i) {
+            ACDG->SelectDrive(i);
+            cboxDevice->addItem(QStringLiteral("[") + ACDG->GetDriveId() + QStringLiteral("]  ") +
+                                ACDG->GetDriveVendor() + QStringLiteral("  ") + ACDG->GetDriveProduct() +
+                                QStringLiteral("  ") + ACDG->GetDriveRevision());
+            ++m_driveCount;
+        }
+        if (cboxDevice->count() == 0) throw ComponentError(QStringLiteral("No drive."));
+        cboxDevice->setCurrentIndex(0);
+        ACDG->SelectDrive(1);
+        AF->ConnectTo(ACDG->GetAudioFileLink());
+        AF->EnableWMA(-1);
+        RefreshDisc();
+        EnableControls(true);
+    } catch (const std::exception&) {
+        m_driveCount = 0;
+        cboxDevice->clear();
+        cboxDevice->addItem(QStringLiteral("CD\\DVD drives were not detected!"));
+        cboxDevice->setCurrentIndex(0);
+        EnableControls(false);
+    }
+}
+
+void TfrmMain::FormShow() {
+    const TRSettings settings = ReadRSettings(GlobeVar::CfgFilePath());
+    ApplyRSettings(settings);
+    RipFormat = settings.ROutputFormat;
+    cboxROutputFormat->setCurrentIndex(RipFormat - 1);
+}
+
+void TfrmMain::FormClose() {
+    if (m_running) CancelRip();
+    WriteRSettings(GlobeVar::CfgFilePath(), CurrentRSettings(RipFormat));
+    AF->ConnectTo(nullptr);
+}
+
+void TfrmMain::EnableControls(bool Enabled) {
+    for (QWidget* w : m_controls)
+        w->setEnabled(Enabled);
+    lvTracks->viewport()->update();
+}
+
+void TfrmMain::EnableTagEdits(bool Enabled) {
+    edAlbum->setEnabled(Enabled);
+    edArtist->setEnabled(Enabled);
+    edYear->setEnabled(Enabled);
+    cboxGenre->setEnabled(Enabled);
+}
+
+int TfrmMain::CountCheckedRows() const {
+    int n = 0;
+    for (int i = 0; i < lvTracks->topLevelItemCount(); ++i)
+        if (row(i)->checkState(0) == Qt::Checked) ++n;
+    return n;
+}
+
+// ---- drives and disc ------------------------------------------------------------------------------
+
+void TfrmMain::cboxDeviceClick() {
+    if (m_driveCount <= 0 || m_busy) return;
+    try {
+        ACDG->SelectDrive(cboxDevice->currentIndex() + 1);
+    } catch (const ComponentError&) {
+        return;
+    }
+    m_lookupLoaded = false;
+    RefreshDisc();
+}
+
+void TfrmMain::btnRefreshClick() {
+    cboxDeviceClick();
+}
+
+void TfrmMain::RefreshDisc() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    lbInfo2->setText(QStringLiteral("Refresh CD"));
+    log(QStringLiteral("Refresh CD"));
+    m_filling = true;
+    lvTracks->clear();
+    TrackKeys.clear();
+    AlbumList.clear();
+    ArtistList.clear();
+    TitleList.clear();
+    m_filling = false;
+    EnableControls(false);
+    edAlbum->clear();
+    edArtist->clear();
+    cboxGenre->setCurrentIndex(-1);
+    cboxGenre->setEditText(QString());
+    edYear->setText(thisYear());
+    try {
+        ACDG->RefreshMedia();
+        if (ACDG->GetMediaState() == 0) {
+            lbInfo1->setText(QStringLiteral("No disc"));
+        } else if (ACDG->GetSessionCount() <= 0) {
+            lbInfo1->setText(QStringLiteral("Empty disc"));
+            QApplication::restoreOverrideCursor();
+            MessageBox(QStringLiteral("Disc is empty or drive not support this disc type!"));
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else if (ACDG->GetMediaState() == 2) {
+            lbInfo1->setText(QStringLiteral("Unrecognized"));
+        } else {
+            log(QStringLiteral("CDDB ID: ") + QString::number(static_cast<uint32_t>(ACDG->GetCddbId())));
+            const QString type = discTypeName(ACDG->GetDiscType());
+            if (!type.isEmpty()) lbInfo1->setText(type);
+            if (m_lookupRequested) {
+                lbInfo2->setText(QStringLiteral("Query for FreeDB information"));
+                log(QStringLiteral("Query for FreeDB information"));
+                ACDG->QueryFreeDB(*FreeDBInfo, m_lookupMode);
+            } else {
+                FillTrackList();
+                lbInfo2->clear();
+            }
+        }
+    } catch (const std::exception& e) {
+        log(QString::fromUtf8(e.what()));
+    }
+    EnableControls(true);
+    QApplication::restoreOverrideCursor();
+}
+
+void TfrmMain::FillTrackList() {
+    EnableControls(false);
+    log(QStringLiteral("Refreshing track list view..."));
+    if (m_lookupLoaded) {
+        edAlbum->setText(ACDG->GetDiscAlbum());
+        edArtist->setText(ACDG->GetDiscArtist());
+        const QString genre = ACDG->GetDiscGenre();
+        int index = -1;
+        for (int i = 0; i < cboxGenre->count(); ++i)
+            if (cboxGenre->itemText(i).trimmed().compare(genre.trimmed(), Qt::CaseInsensitive) == 0)
+                index = i;
+        cboxGenre->setCurrentIndex(index);
+        if (index < 0) cboxGenre->setEditText(genre);
+        edYear->setText(QString::number(ACDG->GetDiscYear()));
+    } else {
+        edAlbum->clear();
+        edArtist->clear();
+        cboxGenre->setCurrentIndex(-1);
+        cboxGenre->setEditText(QString());
+        edYear->setText(thisYear());
+    }
+    m_filling = true;
+    lvTracks->clear();
+    TrackKeys.clear();
+    AlbumList.clear();
+    ArtistList.clear();
+    TitleList.clear();
+    try {
+        const int sessions = ACDG->GetSessionCount();
+        for (int s = 0; s < sessions; ++s) {
+            ACDG->SetSession(s);
+            const int tracks = ACDG->GetTrackCount();
+            for (int t = 0; t < tracks; ++t) {
+                ACDG->SetTrack(t);
+                AddTrackRow(s, t);
+            }
+        }
+    } catch (const std::exception& e) {
+        log(QString::fromUtf8(e.what()));
+    }
+    m_filling = false;
+    if (lvTracks->topLevelItemCount() > 0) {
+        lvTracks->setCurrentItem(row(0));
+        lvTracksSelectItem();
+        UncheckNonAudioRow();
+    }
+    EnableControls(true);
+    lbInfo2->clear();
+}
+
+void TfrmMain::AddTrackRow(int session, int track) {
+    // Every value is gathered before anything is added, so a failing call adds neither the row nor
+    // any list entry, and the lists stay parallel to the rows.
+    QStringList cells;
+    QString title;
+    try {
+        const int type = ACDG->GetTrackType();
+        if (type != 0) return;
+        if (m_lookupLoaded) title = ACDG->GetTrackTitle();
+        if (title.isEmpty()) title = QStringLiteral("Session%1_Track%2").arg(session + 1).arg(track + 1);
+        cells = {RNaming::TwoDigitNumber(track + 1),
+                 edArtist->text(),
+                 title,
+                 trackTypeName(type),
+                 RNaming::TwoDigitNumber(ACDG->GetTrackMinutes()) + QLatin1Char(':') +
+                     RNaming::TwoDigitNumber(ACDG->GetTrackSeconds()) + QLatin1Char(':') +
+                     RNaming::TwoDigitNumber(ACDG->GetTrackFrames()),
+                 QStringLiteral("0%")};
+    } catch (const std::exception& e) {
+        log(QString::fromUtf8(e.what()));
+        return;
+    }
+    auto* item = new QTreeWidgetItem(cells);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Checked);
+    item->setTextAlignment(ColType, Qt::AlignHCenter | Qt::AlignVCenter);
+    item->setTextAlignment(ColPercent, Qt::AlignRight | Qt::AlignVCenter);
+    lvTracks->addTopLevelItem(item);
+    TrackKeys << QStringLiteral("%1,%2,").arg(session).arg(track);
+    AlbumList << edAlbum->text();
+    ArtistList << edArtist->text();
+    TitleList << title;
+}
+
+void TfrmMain::UncheckNonAudioRow() {
+    const int r = selectedRow();
+    if (r < 0) return;
+    try {
+        ACDG->SetSession(RNaming::FieldOfList(TrackKeys[r], 1).toInt());
+        ACDG->SetTrack(RNaming::FieldOfList(TrackKeys[r], 2).toInt());
+        if (row(r)->checkState(0) == Qt::Checked && ACDG->GetTrackType() != 0)
+            row(r)->setCheckState(0, Qt::Unchecked);
+    } catch (const std::exception&) {
+    }
+}
+
+void TfrmMain::lvTracksSelectItem() {
+    if (m_busy && !m_running) return;
+    const int r = selectedRow();
+    if (r < 0 || r >= TitleList.size()) {
+        EnableTagEdits(false);
+        return;
+    }
+    m_filling = true;
+    edAlbum->setText(AlbumList[r]);
+    edArtist->setText(ArtistList[r]);
+    edTitle->setText(TitleList[r]);
+    m_filling = false;
+    EnableTagEdits(true);
+}
+
+void TfrmMain::edAlbumChange() {
+    const int r = selectedRow();
+    if (m_filling || r < 0 || r >= AlbumList.size()) return;
+    AlbumList[r] = edAlbum->text();
+}
+
+void TfrmMain::edArtistChange() {
+    const int r = selectedRow();
+    if (m_filling || r < 0 || r >= ArtistList.size()) return;
+    row(r)->setText(ColArtist, edArtist->text());
+    ArtistList[r] = edArtist->text();
+}
+
+void TfrmMain::edTitleChange() {
+    const int r = selectedRow();
+    if (m_filling || r < 0 || r >= TitleList.size()) return;
+    row(r)->setText(ColTitle, edTitle->text());
+    TitleList[r] = edTitle->text();
+}
+
+void TfrmMain::btnSelectAllClick() {
+    for (int i = 0; i < lvTracks->topLevelItemCount(); ++i)
+        row(i)->setCheckState(0, Qt::Checked);
+}
+
+void TfrmMain::btnSelectNoneClick() {
+    for (int i = 0; i < lvTracks->topLevelItemCount(); ++i)
+        row(i)->setCheckState(0, Qt::Unchecked);
+}
+
+void TfrmMain::btnInvertClick() {
+    for (int i = 0; i < lvTracks->topLevelItemCount(); ++i)
+        row(i)->setCheckState(0, row(i)->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+// ---- title lookup ---------------------------------------------------------------------------------
+
+void TfrmMain::btnGetInfoClick() {
+    if (m_lookupRequested || m_busy) return;
+    if (MessageBox(QStringLiteral("Do you want refresh this CD information?"), true) != mrYes) return;
+    m_lookupRequested = true;
+    m_lookupLoaded = false;
+    m_scrollRight = true;
+    tmFreeDB->start();
+    RefreshDisc();
+    m_lookupRequested = false;
+}
+
+void TfrmMain::ACDGFreeDBQueryStatus(int Status) {
+    if (m_running) {
+        // The track list stays as the rip started with it; the result is applied when it ends.
+        if (Status == 3 || Status == -1 || Status == -2) m_pendingLookupStatus = Status;
+        return;
+    }
+    switch (Status) {
+    case 1:
+        EnableControls(false);
+        lbInfo2->setText(QStringLiteral("Connecting to FreeDB server, please wait..."));
+        break;
+    case 2:
+        EnableControls(false);
+        lbInfo2->setText(QStringLiteral("Quering for album entry..."));
+        break;
+    case 3:
+        EnableControls(true);
+        lbInfo2->setText(QStringLiteral("FreeDB information loaded"));
+        m_lookupLoaded = true;
+        EndLookup();
+        break;
+    case -2:
+        EnableControls(true);
+        m_lookupLoaded = false;
+        EndLookup();
+        MessageBox(QStringLiteral("No FreeDB information available for this CD!"));
+        break;
+    case -1: {
+        EnableControls(true);
+        m_lookupLoaded = false;
+        EndLookup();
+        const QString why = ACDG->lookupFailure().reason;
+        MessageBox(why.isEmpty() ? QStringLiteral("Connection failed!")
+                                 : QStringLiteral("Connection failed!\n") + why);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TfrmMain::EndLookup() {
+    EnableControls(true);
+    FillTrackList();
+    lbInfo2->clear();
+    tmFreeDB->stop();
+}
+
+void TfrmMain::tmFreeDBTimer() {
+    if (m_scrollRight) {
+        lbInfo2->move(lbInfo2->x() + 1, lbInfo2->y());
+        if (lbInfo2->x() > 400) m_scrollRight = false;
+    } else {
+        lbInfo2->move(lbInfo2->x() - 1, lbInfo2->y());
+        if (lbInfo2->x() < 354) m_scrollRight = true;
+    }
+}
+
+void TfrmMain::ACDGMediaChange() {
+    if (m_running) {
+        m_pendingMediaChange = true;
+        return;
+    }
+    try {
+        log(ACDG->GetMediaState() != 0 ? QStringLiteral("Insert disc") : QStringLiteral("Eject disc"));
+    } catch (const std::exception&) {
+    }
+    m_lookupRequested = false;
+    RefreshDisc();
+    m_lookupLoaded = false;
+}
+
+void TfrmMain::applyDeferred() {
+    const bool media = m_pendingMediaChange;
+    const int status = m_pendingLookupStatus;
+    m_pendingMediaChange = false;
+    m_pendingLookupStatus = 0;
+    if (media)
+        ACDGMediaChange();
+    else if (status != 0)
+        ACDGFreeDBQueryStatus(status);
+}
+
+// ---- buttons --------------------------------------------------------------------------------------
+
+void TfrmMain::cboxROutputFormatClick() {
+    RipFormat = cboxROutputFormat->currentIndex() + 1;
+}
+
+void TfrmMain::cboxPriorityChange() {
+    try {
+        ACDG->SetGrabMode(cboxPriority->currentIndex() + 1);
+    } catch (const ComponentError&) {
+    }
+}
+
+void TfrmMain::cboxLockTrayClick() {
+    try {
+        if (cboxLockTray->Checked())
+            ACDG->LockTray();
+        else
+            ACDG->UnlockTray();
+    } catch (const ComponentError&) {
+    }
+}
+
+void TfrmMain::tmEjectTimer() {
+    tmEject->stop();
+    try {
+        ACDG->Eject();
+    } catch (const ComponentError&) {
+    }
+}
+
+void TfrmMain::btnFolderClick() {
+    ShellOpen(GlobeVar::OutputPath);
+}
+
+void TfrmMain::btnRecorderClick() {
+    ShellOpen(GlobeVar::AppPath + QStringLiteral("Videzeva"));
+}
+
+void TfrmMain::btnHelpClick() {
+    ShellOpen(GlobeVar::AppPath + QStringLiteral("Duzivuz3Help.html"));
+}
+
+void TfrmMain::btnAppCloseClick() {
+    close();
+}
+
+void TfrmMain::btnAppMinClick() {
+    showMinimized();
+}
+
+// ---- the rip --------------------------------------------------------------------------------------
+
+void TfrmMain::btnExtractClick() {
+    m_runTotal = CountCheckedRows();
+    if (m_runTotal == 0) {
+        MessageBox(QStringLiteral("Please select track(s) first."));
+        return;
+    }
+    if (m_busy || m_running) return;
+    EnableControls(false);
+    if (m_progress) m_progress->show();
+    try {
+        if (cboxLockTray->Checked())
+            ACDG->LockTray();
+        else
+            ACDG->UnlockTray();
+    } catch (const ComponentError&) {
+    }
+    GrabCheckedTracks();
+    EnableControls(true);
+    lbInfo2->clear();
+    if (cboxAutoEject->Checked()) tmEject->start();
+}
+
+void TfrmMain::SetupEncoder() {
+    using namespace GlobeVar;
+    switch (RipFormat) {
+    case 2:
+        AF->EnableWMA(0);
+        if (MP3VBREnable) {
+            AudioFile2LameEnc->SetConstantBitRate(0);
+            AudioFile2LameEnc->SetMaxBitRate(MP3MaxBitRate);
+            AudioFile2LameEnc->SetWriteVBRHeader(MP3VBRHeader ? -1 : 0);
+            AudioFile2LameEnc->SetVBRMode(0);
+            AudioFile2LameEnc->SetVBRQuality(static_cast<int16_t>(MP3VBRQuality));
+        } else {
+            AudioFile2LameEnc->SetConstantBitRate(-1);
+        }
+        AudioFile2LameEnc->SetQuality(static_cast<int16_t>(MP3EncoderQuality));
+        AF->SetMp3Format(MP3Freq, MP3BitRate, MP3Channels);
+        break;
+    case 3:
+        AF->EnableWMA(0);
+        AF->SetOggFormat(OggFreq, OggChannels, 128, 0, 0, static_cast<int16_t>(OggBitRate));
+        break;
+    case 4:
+        AF->EnableWMA(-1);
+        AF->SetWmaFormat(WmaFormat);
+        break;
+    default:
+        AF->EnableWMA(0);
+        AF->SetWavFormat(WavFreq, WavChannels, WavSampleRate);
+        break;
+    }
+}
+
+void TfrmMain::GrabCheckedTracks() {
+    m_running = true;
+    m_cancel = false;
+    m_failures.clear();
+    m_runCount = 0;
+    for (int i = 0; i < lvTracks->topLevelItemCount(); ++i)
+        if (row(i)->checkState(0) == Qt::Checked) {
+            row(i)->setText(ColPercent, QStringLiteral("0%"));
+            row(i)->setToolTip(ColPercent, QString());
+            ++m_runCount;
+        }
+    RGlobeVar::CurrentOutputFile.clear();
+    RGlobeVar::CurrentTrackRow = -1;
+    RNaming::TRipRunNames names;
+    bool setUp = true;
+    try {
+        SetupEncoder();
+    } catch (const std::exception& e) {
+        setUp = false;
+        m_failures << QString::fromUtf8(e.what());
+    }
+    m_grabbedCount = 0;
+    m_ordinal = 1;
+    for (int r = 0; setUp && r < lvTracks->topLevelItemCount() && !m_cancel; ++r) {
+        if (row(r)->checkState(0) != Qt::Checked) continue;
+        m_currentRow = r;
+        ++m_grabbedCount;
+        const int session = RNaming::FieldOfList(TrackKeys[r], 1).toInt();
+        const int track = RNaming::FieldOfList(TrackKeys[r], 2).toInt();
+        lvTracks->setCurrentItem(row(r));
+        lvTracksSelectItem();
+        const QString number = RNaming::TwoDigitNumber(track + 1);
+        m_busy = true;
+        QString name;
+        try {
+            ACDG->SetSession(session);
+            ACDG->SetTrack(track);
+            // The window's grab mode and read option for every rip: a preview reads in mode 0.
+            ACDG->SetGrabMode(cboxPriority->currentIndex() + 1);
+            ACDG->SetReadOptionC(1);
+            static const char* const extensions[] = {".wav", ".mp3", ".ogg", ".wma"};
+            const QString extension = QString::fromLatin1(extensions[qBound(1, RipFormat, 4) - 1]);
+            log(QStringLiteral("Grab track to ") + extension);
+            m_startMs = QDateTime::currentMSecsSinceEpoch();
+            m_lastRetry = 0;
+            m_lastProgress = 0;
+            name = RNaming::BuildOutputName(RGlobeVar::ROutputFilename + 1, AlbumList[r], ArtistList[r],
+                                            row(r)->text(ColTitle), number);
+            if (name.isEmpty()) throw ComponentError(QStringLiteral("No file-name pattern is chosen."));
+            name = names.Claim(name, extension, number);
+            RGlobeVar::CurrentOutputFile = name;
+            RGlobeVar::CurrentTrackRow = r;
+            ACDG->StartGrab(name);
+            log(QStringLiteral("Format: ") + AF->GetFormatString());
+        } catch (const std::exception& e) {
+            m_busy = false;
+            failRow(r, QStringLiteral("Failed"), QString::fromUtf8(e.what()));
+            ++m_ordinal;
+            continue;
+        }
+        WaitForGrab();
+        ++m_ordinal;
+    }
+    m_busy = false;
+    m_running = false;
+    if (m_progress && m_progress->isVisible()) {
+        m_progress->SetFinished(true);
+        m_progress->close();
+    }
+    if (!m_failures.isEmpty())
+        MessageBox(QStringLiteral("These tracks were not ripped:\n") + m_failures.join(QLatin1Char('\n')));
+    applyDeferred();
+}
+
+void TfrmMain::WaitForGrab() {
+    // The grab's events arrive while this loop runs. It ends when the track is done (progress 100)
+    // or cancelled, or when the grabber stops without a 100 (a read error): that is seen on a poll
+    // that finds no grab running while the track is still open.
+    QEventLoop loop;
+    m_wait = &loop;
+    QTimer poll;
+    int idleTicks = 0;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!m_busy) return loop.quit();
+        if (ACDG->IsGrabbing()) {
+            idleTicks = 0;
+            return;
+        }
+        // Two quiet polls: a 100 already on its way has been delivered by then.
+        if (++idleTicks < 3) return;
+        m_busy = false;
+        if (!m_cancel)
+            failRow(m_currentRow, QStringLiteral("Read disc error."), QStringLiteral("Read disc error."));
+        loop.quit();
+    });
+    poll.start(20);
+    if (m_busy) loop.exec();
+    m_wait = nullptr;
+}
+
+void TfrmMain::failRow(int r, const QString& cell, const QString& why) {
+    if (r >= 0 && r < lvTracks->topLevelItemCount()) {
+        row(r)->setText(ColPercent, cell);
+        row(r)->setToolTip(ColPercent, why);
+    }
+    log(why);
+    m_failures << QStringLiteral("Track %1: %2").arg(r >= 0 ? row(r)->text(ColNumber) : QString(), why);
+}
+
+void TfrmMain::ACDGOperationProgress(double Progress) {
+    if (!m_running || !m_busy) return;
+    if (m_cancel) {
+        m_busy = false;
+        if (m_wait) m_wait->quit();
+        return;
+    }
+    const int p = qRound(Progress);
+    m_lastProgress = p;
+    const int total = m_runCount > 0 ? (m_grabbedCount * 100 - 100 + p) / m_runCount : 0;
+    lbInfo2->setText(QStringLiteral("Complete: %1%").arg(total));
+    if (QTreeWidgetItem* item = row(m_currentRow)) item->setText(ColPercent, QStringLiteral("%1%").arg(p));
+    const qint64 elapsedMs = QDateTime::currentMSecsSinceEpoch() - m_startMs;
+    const QString elapsedText =
+        RNaming::TimeTextWithColon(QDateTime::fromMSecsSinceEpoch(elapsedMs, QTimeZone::utc()));
+    const int seconds = RNaming::FieldOfTime(elapsedText, 1).toInt() * 3600 +
+                        RNaming::FieldOfTime(elapsedText, 2).toInt() * 60 +
+                        RNaming::FieldOfTime(elapsedText, 3).toInt();
+    double speed = 0;
+    if (seconds >= 4) {
+        try {
+            speed = (ACDG->GetTrackMinutes() * 60 + ACDG->GetTrackSeconds()) / double(seconds);
+        } catch (const std::exception&) {
+        }
+    }
+    if (Progress != 100) {
+        if (m_progress) m_progress->ShowProgress(p, qRound(speed), total, qRound(speed));
+        m_lastRetry = 0;
+        return;
+    }
+    if (m_ordinal == m_runTotal && m_progress) {
+        m_progress->SetFinished(true);
+        m_progress->close();
+    }
+    if (ACDG->GetMaxRetries() == m_lastRetry && m_lastRetry != 0)
+        log(QStringLiteral("Read disc error."));
+    else
+        log(QStringLiteral("Grab speed %1x, time elapsed (hh:mm:ss): %2")
+                .arg(speed)
+                .arg(elapsedText.left(8)));
+    try {
+        TagGrabbedFile(RGlobeVar::CurrentOutputFile);
+    } catch (const std::exception& e) {
+        failRow(m_currentRow, QStringLiteral("Tag error"), QString::fromUtf8(e.what()));
+    }
+    m_busy = false;
+    if (m_wait) m_wait->quit();
+}
+
+void TfrmMain::ACDGGrabRetry(int16_t Retry, int Sector) {
+    log(QStringLiteral("Attempt %1/%2 attempts of reading the track sector %3")
+            .arg(Retry)
+            .arg(ACDG->GetMaxRetries())
+            .arg(Sector));
+    m_lastRetry = Retry;
+    if (!m_scratchShown) {
+        m_scratchShown = true;
+        MessageBox(
+            QStringLiteral("AudioCDGrabber detects that this CD may be scratched. Please set the options "
+                           "for grabbing old or scratched CDs."));
+    }
+}
+
+void TfrmMain::TagGrabbedFile(const QString& fileName) {
+    const int r = RGlobeVar::CurrentTrackRow;
+    if (r < 0 || r >= TitleList.size()) return;
+    AI->infoAlbum = AlbumList[r];
+    AI->infoArtist = ArtistList[r];
+    AI->infoTitle = TitleList[r];
+    // A year that is not a number gives no year tag.
+    bool isNumber = false;
+    const int year = edYear->text().trimmed().toInt(&isNumber);
+    if (isNumber && year > 0) AI->SetYear(year);
+    AI->SetGenre(cboxGenre->currentIndex() >= 0 &&
+                         cboxGenre->itemText(cboxGenre->currentIndex()) == cboxGenre->currentText()
+                     ? cboxGenre->currentIndex()
+                     : -1);
+    // Album, artist, title, year and genre always; the four extra texts only when chosen.
+    AI->infoComments = RGlobeVar::RUseAll ? RGlobeVar::RComments : QString();
+    AI->infoCopyright = RGlobeVar::RUseAll ? RGlobeVar::RCopyRight : QString();
+    AI->infoURL = RGlobeVar::RUseAll ? RGlobeVar::RUrl : QString();
+    AI->infoEncodedBy = RGlobeVar::RUseAll ? RGlobeVar::REncodeBy : QString();
+    AI->WriteTags(fileName);
+}
+
+void TfrmMain::CancelRip() {
+    if (!m_running) return;
+    m_cancel = true;
+    lbInfo2->setText(QStringLiteral("Canceling...") + QString::number(GetTickCount()));
+    btnExtract->setEnabled(false);
+    try {
+        ACDG->AbortGrab(); // bounded: returns within about a second
+    } catch (const std::exception&) {
+    }
+    if (QTreeWidgetItem* item = row(m_currentRow)) item->setText(ColPercent, QStringLiteral("0%"));
+    // The partial file goes only once the grab has stopped writing it; a grab given up on removes
+    // its own file when its read returns.
+    if (!ACDG->IsGrabbing() && QFile::exists(RGlobeVar::CurrentOutputFile))
+        QFile::remove(RGlobeVar::CurrentOutputFile);
+    m_busy = false;
+    if (m_wait) m_wait->quit();
+}
+
+// ---- settings -------------------------------------------------------------------------------------
+
+void ApplyRSettings(const TRSettings& s) {
+    RGlobeVar::ROutPutPath = s.ROutPutPath;
+    RGlobeVar::ROutputFilename = s.ROutputFilename;
+    RGlobeVar::RUseAll = s.RUseAll;
+    RGlobeVar::RComments = s.RComments;
+    RGlobeVar::RCopyRight = s.RCopyRight;
+    RGlobeVar::RUrl = s.RUrl;
+    RGlobeVar::REncodeBy = s.REncodeBy;
+}
+
+TRSettings CurrentRSettings(int ripFormat) {
+    TRSettings s;
+    s.ROutPutPath = RGlobeVar::ROutPutPath;
+    s.ROutputFilename = RGlobeVar::ROutputFilename;
+    s.ROutputFormat = ripFormat;
+    s.RUseAll = RGlobeVar::RUseAll;
+    s.RComments = RGlobeVar::RComments;
+    s.RCopyRight = RGlobeVar::RCopyRight;
+    s.RUrl = RGlobeVar::RUrl;
+    s.REncodeBy = RGlobeVar::REncodeBy;
+    return s;
 }
 
 namespace {

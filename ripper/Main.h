@@ -3,17 +3,148 @@
 #include "platform/Form.h"
 
 #include <QString>
+#include <QStringList>
+
+class QComboBox;
+class QEventLoop;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTimer;
+class QTreeWidgetItem;
+class TAudioCDGrabber2;
+class TAudioFile2;
+class TAudioFile2LameEnc;
+class TAudioInformation2;
+class TFreeDBInformation2;
+class TListView;
+class TskButton;
+class TskCheckBox;
 
 namespace Duzivuz {
 
-// The ripper's main window.
+class TfrmRProgress;
+
+// The ripper's main window: the drive list, the disc's track list with the texts each track is
+// tagged with, the title lookup, and the rip of the checked tracks into files.
 class TfrmMain : public TForm {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* owner = nullptr);
+    ~TfrmMain() override;
+
+    // The progress window the rip shows (owned elsewhere; none: the rip shows no progress).
+    void SetProgressWindow(TfrmRProgress* window) { m_progress = window; }
+
+    void EnableControls(bool Enabled);
+    void EnableTagEdits(bool Enabled);
+    int CountCheckedRows() const;
+    void RefreshDisc();
+    void FillTrackList();
+    void CancelRip();
+    bool Busy() const { return m_busy; }
+
+    int RipFormat = 1; // 1 WAV, 2 MP3, 3 OGG, 4 WMA
+
+    // The texts kept per row (parallel to the rows of lvTracks).
+    QStringList TrackKeys, AlbumList, ArtistList, TitleList;
+
+    // A box with OK (or Yes and No when `question`); gives mrOk, mrYes or mrNo.
+    int MessageBox(const QString& text, bool question = false);
+
+public Q_SLOTS:
+    void cboxDeviceClick();
+    void btnRefreshClick();
+    void btnSelectAllClick();
+    void btnSelectNoneClick();
+    void btnInvertClick();
+    void btnGetInfoClick();
+    void btnExtractClick();
+    void btnHelpClick();
+    void btnFolderClick();
+    void btnRecorderClick();
+    void btnAppCloseClick();
+    void btnAppMinClick();
+    void cboxROutputFormatClick();
+    void cboxPriorityChange();
+    void cboxLockTrayClick();
+    void lvTracksSelectItem();
+    void edAlbumChange();
+    void edArtistChange();
+    void edTitleChange();
+    void tmFreeDBTimer();
+    void tmEjectTimer();
+    void ACDGMediaChange();
+    void ACDGFreeDBQueryStatus(int Status);
+    void ACDGOperationProgress(double Progress);
+    void ACDGGrabRetry(int16_t Retry, int Sector);
 
 protected:
     void FormCreate() override;
+    void FormShow() override;
+    void FormClose() override;
+
+private:
+    void log(const QString& line);
+    void AddTrackRow(int session, int track);
+    void UncheckNonAudioRow();
+    void EndLookup();
+    void SetupEncoder();
+    void GrabCheckedTracks();
+    void GrabTrack(const QString& title, int row, const QString& number);
+    void WaitForGrab();
+    void TagGrabbedFile(const QString& fileName);
+    void failRow(int row, const QString& cell, const QString& why);
+    void applyDeferred();
+    QTreeWidgetItem* row(int index) const;
+    int selectedRow() const;
+
+    // Controls and components of the form.
+    TAudioCDGrabber2* ACDG;
+    TFreeDBInformation2* FreeDBInfo;
+    TAudioFile2* AF;
+    TAudioFile2LameEnc* AudioFile2LameEnc;
+    TAudioInformation2* AI;
+    QTimer* tmFreeDB;
+    QTimer* tmEject;
+    QLabel* lbInfo1;
+    QLabel* lbInfo2;
+    QComboBox* cboxDevice;
+    QComboBox* cboxROutputFormat;
+    QComboBox* cboxPriority;
+    QComboBox* cboxGenre;
+    QLineEdit* edAlbum;
+    QLineEdit* edArtist;
+    QLineEdit* edTitle;
+    QLineEdit* edYear;
+    TListView* lvTracks;
+    TskButton* btnExtract;
+    TskCheckBox* cboxLockTray;
+    TskCheckBox* cboxAutoEject;
+    QPlainTextEdit* moList;
+    QList<QWidget*> m_controls; // what EnableControls switches
+
+    TfrmRProgress* m_progress = nullptr;
+    int m_driveCount = 0;
+    int m_lookupMode = 1;
+    bool m_lookupRequested = false;
+    bool m_lookupLoaded = false;
+    bool m_scratchShown = false;
+    bool m_scrollRight = true;
+    bool m_filling = false; // rows are being added: edit changes belong to no row yet
+
+    // The rip.
+    bool m_busy = false;
+    bool m_running = false; // GrabCheckedTracks is on
+    bool m_cancel = false;
+    int m_runTotal = 0, m_runCount = 0, m_grabbedCount = 0, m_ordinal = 0, m_currentRow = -1;
+    qint64 m_startMs = 0;
+    int m_lastRetry = 0;
+    int m_lastProgress = 0;
+    QEventLoop* m_wait = nullptr;
+    QStringList m_failures; // one line per track that failed in this run
+    bool m_pendingMediaChange = false;
+    int m_pendingLookupStatus = 0; // a final lookup status that came during a rip
 };
 
 // The section "RSettings" of the ripper's settings file: the rip folder and run settings the main
@@ -35,5 +166,9 @@ TRSettings ReadRSettings(const QString& cfgFile);
 // "RUseAll", "RComments", "RCopyRight", "RUrl", "REncodeBy"; an empty rip folder as the program
 // folder). A refused write ends the writing there and gives false; what was written stays.
 bool WriteRSettings(const QString& cfgFile, const TRSettings& settings);
+
+// The run globals from the section (RGlobeVar), and back.
+void ApplyRSettings(const TRSettings& settings);
+TRSettings CurrentRSettings(int ripFormat);
 
 } // namespace Duzivuz

@@ -2,7 +2,13 @@
 
 #include "platform/FormClassRegistry.h"
 #include "recorder/RecorderWindows.h"
+#include "ripper/Main.h"
+#include "ripper/RProgress.h"
+#include "skin-extra/SKExtraControls.h"
 
 void RegisterRipperWindows() {
     RegisterRecorderWindows();
+    RegisterSkinExtraControls();
+    FormWindowRegistry::add<Duzivuz::TfrmMain>(QStringLiteral(":/forms/Duzivuz/Main.form"));
+    FormWindowRegistry::add<Duzivuz::TfrmRProgress>(QStringLiteral(":/forms/Duzivuz/RProgress.form"));
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/Form.h"
+
+class QLabel;
+class TskButton;
+class TskProgressBar;
+
+namespace Duzivuz {
+
+class TfrmMain;
+
+// The rip's progress window ("   Extracting..."): the current track's and the whole run's percent
+// and speed. Closing it before the run is finished cancels the rip.
+class TfrmRProgress : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmRProgress(QWidget* owner = nullptr);
+
+    void SetMainWindow(TfrmMain* main) { m_main = main; }
+    void SetFinished(bool Value) { m_finished = Value; }
+    bool Finished() const { return m_finished; }
+    // Percent and speed ("<n> x") of the current track and of the run.
+    void ShowProgress(int trackDone, int trackSpeed, int totalDone, int totalSpeed);
+
+public Q_SLOTS:
+    void bCancelClick();
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+
+private:
+    TfrmMain* m_main = nullptr;
+    bool m_finished = false;
+    QLabel* lbRTrackDone2;
+    QLabel* lbRTrackSpeed2;
+    QLabel* lbRTotalDone2;
+    QLabel* lbRTotalSpeed2;
+    TskProgressBar* proTrack;
+    TskProgressBar* proTotal;
+    TskButton* bCancel;
+};
+
+} // namespace Duzivuz

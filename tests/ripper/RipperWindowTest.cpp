@@ -1,0 +1,310 @@
+// The ripper's main window driven through its own handlers, end to end: a generated disc image in
+// the drive list, a CDDB server on 127.0.0.1, real encoders, files decoded and tags read back.
+#include "components/TAudioCDGrabber2.h"
+#include "components/TFreeDBInformation2.h"
+#include "platform/Application.h"
+#include "recorder/GlobeVar.h"
+#include "ripper/Main.h"
+#include "ripper/OptionsSettings.h"
+#include "ripper/RGlobeVar.h"
+#include "ripper/RProgress.h"
+#include "ripper/RipperWindows.h"
+#include "tests/cd/CdTestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+using namespace cdtest;
+using Duzivuz::TfrmMain;
+using Duzivuz::TfrmRProgress;
+
+namespace {
+
+// Sample frames FFmpeg decodes from the file (-1 when it cannot be decoded).
+int64_t decodedFrames(const QString& fileName) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, QFile::encodeName(fileName).constData(), nullptr, nullptr) < 0)
+        return -1;
+    int64_t frames = -1;
+    avformat_find_stream_info(format, nullptr);
+    const AVCodec* codec = nullptr;
+    const int stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    AVCodecContext* context = stream >= 0 ? avcodec_alloc_context3(codec) : nullptr;
+    if (context && avcodec_parameters_to_context(context, format->streams[stream]->codecpar) >= 0 &&
+        avcodec_open2(context, codec, nullptr) >= 0) {
+        frames = 0;
+        AVPacket* packet = av_packet_alloc();
+        AVFrame* frame = av_frame_alloc();
+        auto drain = [&] {
+            while (avcodec_receive_frame(context, frame) == 0)
+                frames += frame->nb_samples;
+        };
+        while (av_read_frame(format, packet) >= 0) {
+            if (packet->stream_index == stream && avcodec_send_packet(context, packet) >= 0) drain();
+            av_packet_unref(packet);
+        }
+        avcodec_send_packet(context, nullptr);
+        drain();
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+    }
+    avcodec_free_context(&context);
+    avformat_close_input(&format);
+    return frames;
+}
+
+std::string entryFor(uint32_t id) {
+    char head[64];
+    snprintf(head, sizeof(head), "DISCID=%08x\r\n", id);
+    std::string xmcd =
+        "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\r\n# Disc length: 100 seconds\r\n#\r\n"
+        "# Revision: 2\r\n# Submitted via: test 1.0\r\n#\r\n";
+    xmcd += head;
+    xmcd += "DTITLE=Cräftsmen / Ñoño / Live\r\nDYEAR=1987\r\nDGENRE=Progressive Rock\r\n";
+    xmcd += "TTITLE0=AC/DC Ünïcode\r\nTTITLE1=..\r\nTTITLE2=The data\r\nTTITLE3=\r\n";
+    xmcd += "EXTD=\r\nEXTT0=\r\nEXTT1=\r\nEXTT2=\r\nEXTT3=\r\nPLAYORDER=\r\n";
+    return xmcd;
+}
+
+class RipperWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        RegisterRipperWindows();
+        Application::setErrorPresenter([this](const QString& text) { errors << text; });
+        // Every box the window shows is answered (Yes, or OK) and its text kept.
+        QObject::connect(&answerer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            boxes << box->text();
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+                yes->click();
+            else
+                box->button(QMessageBox::Ok)->click();
+        });
+        answerer.start(10);
+        image = writeImage(dir.path(), QStringLiteral("disc"),
+                           {{75 * 2 + 10}, {75 * 3 + 1}, {150, TrackKind::Mode1}, {75 * 2 + 33}});
+        writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
+        Duzivuz::TRipperOptions options = Duzivuz::SetDefaultOptions();
+        Duzivuz::ApplyRipperOptionsToGlobals(options);
+        main = std::make_unique<TfrmMain>();
+        progress = std::make_unique<TfrmRProgress>(main.get());
+        progress->SetMainWindow(main.get());
+        main->SetProgressWindow(progress.get());
+        main->create();
+        progress->create();
+        GlobeVar::SettingsPath = dir.path() + QLatin1Char('/');
+        RGlobeVar::ROutputFilename = 4; // pattern 5: artist / album / number.title
+        RGlobeVar::RUseAll = false;
+        RGlobeVar::RComments = QStringLiteral("not written");
+        lv = main->findChild<QTreeWidget*>(QStringLiteral("lvTracks"));
+        grabber = main->findChild<TAudioCDGrabber2*>(QStringLiteral("ACDG"));
+    }
+    void TearDown() override {
+        progress.reset();
+        main.reset();
+        answerer.stop();
+        Application::setErrorPresenter({});
+    }
+
+    QString cell(int row, int column) const { return lv->topLevelItem(row)->text(column); }
+    void format(int index) {
+        main->findChild<QComboBox*>(QStringLiteral("cboxROutputFormat"))->setCurrentIndex(index);
+    }
+    void lookUp() {
+        auto* info = main->findChild<TFreeDBInformation2*>(QStringLiteral("FreeDBInfo"));
+        info->SelectServer(3);
+        info->SetPort(server.port());
+        server.addEntry(static_cast<uint32_t>(grabber->GetCddbId()), "rock", entryFor(grabber->GetCddbId()));
+        main->btnGetInfoClick();
+        ASSERT_TRUE(
+            waitFor([this] { return main->TitleList.value(0) == QStringLiteral("AC/DC Ünïcode"); }, 5000));
+    }
+
+    QTemporaryDir dir;
+    QTimer answerer;
+    QStringList boxes, errors;
+    Image image;
+    CddbServer server{CddbServer::Mode::Http};
+    std::unique_ptr<TfrmMain> main;
+    std::unique_ptr<TfrmRProgress> progress;
+    QTreeWidget* lv = nullptr;
+    TAudioCDGrabber2* grabber = nullptr;
+};
+
+// Refresh, lookup, Extract in each format: names from the looked-up texts made safe, WAV equal to
+// the image's samples, the other formats as long as the track, tags read back.
+TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
+    // Only the audio tracks have rows; the keys keep the real track indices.
+    ASSERT_EQ(lv->topLevelItemCount(), 3);
+    EXPECT_EQ(main->TrackKeys, (QStringList{"0,0,", "0,1,", "0,3,"}));
+    EXPECT_EQ(cell(2, 0), QStringLiteral("04"));
+    EXPECT_EQ(cell(0, 3), QStringLiteral("AUDIO"));
+    EXPECT_EQ(cell(1, 4), QStringLiteral("00:03:01"));
+    EXPECT_EQ(main->TitleList[0], QStringLiteral("Session1_Track1"));
+
+    lookUp();
+    EXPECT_EQ(main->findChild<QLineEdit*>(QStringLiteral("edAlbum"))->text(), QStringLiteral("Ñoño / Live"));
+    EXPECT_EQ(main->findChild<QLineEdit*>(QStringLiteral("edYear"))->text(), QStringLiteral("1987"));
+    EXPECT_EQ(main->TitleList, (QStringList{"AC/DC Ünïcode", "..", "Session1_Track4"}));
+    EXPECT_EQ(main->TrackKeys.size(), lv->topLevelItemCount());
+    EXPECT_EQ(main->AlbumList.size(), lv->topLevelItemCount());
+
+    // The last row's title emptied by the user: the file is named "Title".
+    lv->setCurrentItem(lv->topLevelItem(2));
+    main->findChild<QLineEdit*>(QStringLiteral("edTitle"))->setText(QString());
+    EXPECT_EQ(main->TitleList[2], QString());
+    lv->setCurrentItem(lv->topLevelItem(0));
+
+    const QStringList extensions{".wav", ".mp3", ".ogg", ".wma"};
+    const int tracks[] = {0, 1, 3};
+    for (int f = 0; f < 4; ++f) {
+        SCOPED_TRACE(extensions[f].toStdString());
+        RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/out%1").arg(f); // no final "/"
+        QDir().mkpath(RGlobeVar::ROutPutPath);
+        format(f);
+        EXPECT_EQ(main->RipFormat, f + 1);
+        main->btnExtractClick();
+        EXPECT_FALSE(main->Busy());
+        EXPECT_TRUE(boxes.filter(QStringLiteral("not ripped")).isEmpty()) << boxes.join('|').toStdString();
+        const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("/Cräftsmen/Ñoño _ Live/");
+        const QStringList names{"01.AC_DC Ünïcode", "02._", "04.Title"};
+        for (int r = 0; r < 3; ++r) {
+            const QString file = folder + names[r] + extensions[f];
+            ASSERT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+            EXPECT_EQ(cell(r, 5), QStringLiteral("100%"));
+            const int sectors = image.tracks[tracks[r]].sectors;
+            if (f == 0) {
+                EXPECT_TRUE(readWav(file) == trackAudio(tracks[r], sectors)) << file.toStdString();
+            } else {
+                const int64_t frames = decodedFrames(file);
+                EXPECT_NEAR(double(frames), sectors * 588.0, 2048.0) << file.toStdString();
+            }
+            TagLib::FileRef ref(QFile::encodeName(file).constData());
+            ASSERT_FALSE(ref.isNull());
+            EXPECT_EQ(QString::fromStdString(ref.tag()->album().to8Bit(true)), QStringLiteral("Ñoño / Live"));
+            EXPECT_EQ(QString::fromStdString(ref.tag()->artist().to8Bit(true)), QStringLiteral("Cräftsmen"));
+            EXPECT_EQ(QString::fromStdString(ref.tag()->title().to8Bit(true)), main->TitleList[r]);
+            EXPECT_EQ(ref.tag()->year(), 1987u);
+            EXPECT_EQ(QString::fromStdString(ref.tag()->genre().to8Bit(true)),
+                      QStringLiteral("Progressive Rock"));
+            EXPECT_TRUE(ref.tag()->comment().isEmpty()) << "the extra texts only when \"use all\"";
+        }
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+
+    // A year that is not a number gives no year tag, and the rip goes on.
+    main->findChild<QLineEdit*>(QStringLiteral("edYear"))->setText(QStringLiteral("late 80s"));
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/noyear/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    format(0);
+    main->btnExtractClick();
+    TagLib::FileRef ref(
+        QFile::encodeName(RGlobeVar::ROutPutPath + "Cräftsmen/Ñoño _ Live/01.AC_DC Ünïcode.wav").constData());
+    ASSERT_FALSE(ref.isNull());
+    EXPECT_EQ(ref.tag()->year(), 0u);
+    EXPECT_EQ(QString::fromStdString(ref.tag()->album().to8Bit(true)), QStringLiteral("Ñoño / Live"));
+}
+
+// Closing the progress window during the first of several tracks: the grab stops, its partial file
+// goes, its row shows "0%", no further track starts, and the window is ready for the next rip.
+TEST_F(RipperWindowTest, CancelDuringTheFirstTrackStopsTheRun) {
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/cancel/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    format(0);
+    bool closed = false;
+    QObject::connect(grabber, &TAudioCDGrabber2::OnOperationProgress, progress.get(), [&](double p) {
+        if (!closed && p < 100) {
+            closed = true;
+            progress->close();
+        }
+    });
+    main->btnExtractClick();
+    ASSERT_TRUE(closed);
+    EXPECT_FALSE(main->Busy());
+    EXPECT_FALSE(grabber->IsGrabbing());
+    EXPECT_EQ(cell(0, 5), QStringLiteral("0%"));
+    EXPECT_EQ(cell(1, 5), QStringLiteral("0%"));
+    const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/");
+    EXPECT_FALSE(QFileInfo::exists(folder + "01.Session1_Track1.wav"));
+    EXPECT_FALSE(QFileInfo::exists(folder + "02.Session1_Track2.wav"));
+    EXPECT_FALSE(QFileInfo::exists(folder + "04.Session1_Track4.wav"));
+
+    // The next rip runs whole, and closing its progress window after the last track cancels nothing.
+    main->btnExtractClick();
+    EXPECT_TRUE(QFileInfo::exists(folder + "04.Session1_Track4.wav"));
+    EXPECT_EQ(cell(2, 5), QStringLiteral("100%"));
+    EXPECT_FALSE(progress->isVisible());
+}
+
+// A disc image whose data file lost the end of its last track: that track fails, its row says so,
+// one summary box lists it, the other tracks are ripped; a lookup answered during the rip fills
+// the list only after it.
+TEST_F(RipperWindowTest, ReadErrorShowsInTheRowAndTheSummary) {
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/broken/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    format(0);
+    QFile::resize(image.binPath, 2352LL * (image.starts[3] + 75));
+    main->btnExtractClick();
+    EXPECT_FALSE(main->Busy());
+    EXPECT_EQ(cell(0, 5), QStringLiteral("100%"));
+    EXPECT_EQ(cell(1, 5), QStringLiteral("100%"));
+    EXPECT_TRUE(cell(2, 5) == QStringLiteral("Failed") || cell(2, 5) == QStringLiteral("Read disc error."))
+        << cell(2, 5).toStdString();
+    const QStringList summary = boxes.filter(QStringLiteral("These tracks were not ripped"));
+    ASSERT_EQ(summary.size(), 1);
+    EXPECT_TRUE(summary[0].contains(QStringLiteral("Track 04"))) << summary[0].toStdString();
+    EXPECT_FALSE(summary[0].contains(QStringLiteral("Track 01")));
+    EXPECT_FALSE(QFileInfo::exists(RGlobeVar::ROutPutPath + "Artist/Album/04.Session1_Track4.wav"));
+}
+
+} // namespace
+
+namespace {
+
+// A media change during a rip leaves the rows (and the lists the loop reads) alone until the run
+// ends; then the disc is read again.
+TEST_F(RipperWindowTest, MediaChangeDuringARipIsAppliedAfterIt) {
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/media/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    format(0);
+    QTreeWidgetItem* first = lv->topLevelItem(0);
+    bool sent = false, rowsKept = true;
+    QObject::connect(grabber, &TAudioCDGrabber2::OnOperationProgress, main.get(), [&](double) {
+        if (!sent) {
+            sent = true;
+            Q_EMIT grabber->OnMediaChange();
+        }
+        rowsKept = rowsKept && lv->topLevelItem(0) == first && main->TrackKeys.size() == 3;
+    });
+    main->btnExtractClick();
+    ASSERT_TRUE(sent);
+    EXPECT_TRUE(rowsKept);
+    const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/");
+    for (const char* name : {"01.Session1_Track1.wav", "02.Session1_Track2.wav", "04.Session1_Track4.wav"})
+        EXPECT_TRUE(QFileInfo::exists(folder + QLatin1String(name))) << name;
+    // Read again after the rip: fresh rows.
+    ASSERT_EQ(lv->topLevelItemCount(), 3);
+    EXPECT_EQ(cell(0, 5), QStringLiteral("0%"));
+    EXPECT_TRUE(boxes.filter(QStringLiteral("not ripped")).isEmpty());
+}
+
+} // namespace

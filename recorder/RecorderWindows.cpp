@@ -8,6 +8,7 @@
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
 #include "skin/SKRegister.h"
+#include "tools/Player.h"
 
 void RegisterRecorderWindows() {
     RegisterSkinControls();
@@ -17,4 +18,5 @@ void RegisterRecorderWindows() {
     FormWindowRegistry::add<TfrmSchedule>(QStringLiteral(":/forms/Videzeva/SetTime.form"));
     FormWindowRegistry::add<TfrmConfirm>(QStringLiteral(":/forms/Videzeva/Confirm.form"));
     FormWindowRegistry::add<TfrmPathSelect>(QStringLiteral(":/forms/Videzeva/PathSelect.form"));
+    FormWindowRegistry::add<TfrmPlayer>(QStringLiteral(":/forms/Videzeva/Player.form"));
 }

@@ -1,0 +1,276 @@
+// The player window built from its form description: the folder scan, conversion through the
+// window, rename and delete, driven through its handlers and controls with real files.
+#include "tools/Player.h"
+#include "components/FormComponents.h"
+#include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
+#include "platform/FormResource.h"
+#include "recorder/DialogControls.h"
+#include "recorder/GlobeVar.h"
+#include "skin/SKRegister.h"
+#include "tests/audiofile/AudioTestUtil.h"
+#include "tools/Convertor.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace audiotest;
+
+namespace {
+
+void MakeFile(const QString& file, const QString& word, double seconds) {
+    TAudioFile2LameEnc lame;
+    TAudioFile2 out;
+    ConfigureConvertTarget(out, lame, word);
+    out.CreateWrite(file, 0);
+    ASSERT_EQ(out.GetLastError(), 0);
+    out.SetInputFormat(44100, 2);
+    writeBlocks(out, tone(44100, 2, int64_t(44100 * seconds), 440.0, 0.4), 2, 11025);
+    out.Close();
+}
+
+void WriteBytes(const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class PlayerWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterSkinControls();
+        RegisterAudioComponents();
+        RegisterDialogControls();
+        ASSERT_TRUE(dir.isValid());
+        using namespace GlobeVar;
+        WavFreq = 44100, WavChannels = 2, WavSampleRate = 16;
+        MP3Freq = 44100, MP3Channels = 2, MP3BitRate = 128, MP3MaxBitRate = 320, MP3EncoderQuality = 5;
+        MP3VBRQuality = 2, MP3VBREnable = true, MP3VBRHeader = true;
+        OggFreq = 44100, OggChannels = 2, OggBitRate = 699;
+        WmaFormat = 15;
+        ConvertSaveToOriginal = true;
+        ConvertOverwrite = false;
+        ConvertOutputPath = dir.path() + "/";
+        OutputPath = dir.path() + "/";
+    }
+
+    QTreeWidget* list(TfrmPlayer& w) { return FormChild<QTreeWidget>(&w, QStringLiteral("lvPlayList")); }
+    TShellTreeView* tree(TfrmPlayer& w) { return FormChild<TShellTreeView>(&w, QStringLiteral("STV")); }
+    void WaitScan(TfrmPlayer& w) {
+        QElapsedTimer clock;
+        clock.start();
+        while (w.ScanRunning() && clock.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ASSERT_FALSE(w.ScanRunning());
+    }
+    QTreeWidgetItem* row(TfrmPlayer& w, const QString& name) {
+        auto found = list(w)->findItems(name, Qt::MatchExactly, 0);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+    void Select(TfrmPlayer& w, const QString& name) {
+        QTreeWidgetItem* item = row(w, name);
+        ASSERT_NE(item, nullptr) << name.toStdString();
+        list(w)->setCurrentItem(item);
+        w.lvPlayListClick();
+    }
+    QStringList Names(TfrmPlayer& w) {
+        QStringList names;
+        for (int i = 0; i < list(w)->topLevelItemCount(); ++i)
+            names << list(w)->topLevelItem(i)->text(0);
+        return names;
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(PlayerWindow, ScanListsRealFilesAndDamagedOnesAndRestartsOnASecondClick) {
+    const QString music = dir.filePath("music");
+    QDir().mkpath(music);
+    MakeFile(music + "/b tone.wav", "WAV", 2.0);
+    MakeFile(music + "/a tone.mp3", "MP3", 1.5);
+    MakeFile(music + "/c tone.ogg", "OGG", 3.0);
+    MakeFile(music + "/d tone.wma", "WMA", 1.0);
+    WriteBytes(music + "/damaged.mp3", QByteArray(5000, '\x55'));
+    WriteBytes(music + "/empty.wav", QByteArray());
+    WriteBytes(music + "/notes.txt", "not audio");
+    QDir().mkpath(music + "/x.mp3");
+    const QString locked = music + "/locked.ogg";
+    MakeFile(locked, "OGG", 0.5);
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+
+    TfrmPlayer w;
+    w.ShowMessages = false;
+    tree(w)->SelectFolder(music);
+    w.STVClick();
+    WaitScan(w);
+    EXPECT_EQ(w.CurrentFolder(), music + "/");
+    EXPECT_EQ(Names(w), QStringList({"a tone.mp3", "b tone.wav", "c tone.ogg", "d tone.wma", "damaged.mp3",
+                                     "empty.wav", "locked.ogg"}));
+    auto cells = [&](const QString& name) {
+        QTreeWidgetItem* item = row(w, name);
+        return item ? QStringList{item->text(1), item->text(2)} : QStringList{};
+    };
+    EXPECT_EQ(cells("a tone.mp3"), QStringList({"MP3", GlobeVar::MSecToTimeStr(1500)}));
+    EXPECT_EQ(cells("b tone.wav"), QStringList({"WAV", GlobeVar::MSecToTimeStr(2000)}));
+    EXPECT_EQ(cells("c tone.ogg"), QStringList({"OGG", GlobeVar::MSecToTimeStr(3000)}));
+    EXPECT_EQ(cells("d tone.wma")[0], "WMA");
+    EXPECT_FALSE(cells("d tone.wma")[1].isEmpty());
+    EXPECT_EQ(cells("damaged.mp3"), QStringList({"MP3", ""}));
+    EXPECT_EQ(cells("empty.wav"), QStringList({"WAV", ""}));
+    if (geteuid() != 0) {
+        EXPECT_EQ(cells("locked.ogg"), QStringList({"OGG", ""}));
+    }
+    // Sorting by size, then by format.
+    w.lvPlayListColumnClick(3);
+    EXPECT_EQ(Names(w).first(), "empty.wav");
+    w.lvPlayListColumnClick(1);
+    EXPECT_EQ(row(w, "a tone.mp3")->text(1), list(w)->topLevelItem(0)->text(1));
+
+    // A folder of many files, then a click on another folder while it is read: the scan starts
+    // over there and the list holds the second folder alone.
+    const QString many = dir.filePath("many");
+    QDir().mkpath(many);
+    for (int i = 0; i < 300; ++i)
+        QFile::copy(music + "/a tone.mp3", many + QStringLiteral("/t%1.mp3").arg(i, 3, 10, QChar('0')));
+    tree(w)->SelectFolder(many);
+    w.STVClick();
+    EXPECT_TRUE(w.ScanRunning());
+    tree(w)->SelectFolder(music);
+    w.STVClick();
+    WaitScan(w);
+    EXPECT_EQ(w.CurrentFolder(), music + "/");
+    EXPECT_EQ(list(w)->topLevelItemCount(), 7);
+    // And every later click still works.
+    tree(w)->SelectFolder(many);
+    w.STVClick();
+    WaitScan(w);
+    EXPECT_EQ(list(w)->topLevelItemCount(), 300);
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(PlayerWindow, ConversionFollowsItsRowAndOtherFoldersAddNoRow) {
+    const QString music = dir.filePath("music");
+    QDir().mkpath(music);
+    MakeFile(music + "/a first.wav", "WAV", 1.0);
+    MakeFile(music + "/b long.wav", "WAV", 40.0);
+    TfrmPlayer w;
+    w.ShowMessages = false;
+    tree(w)->SelectFolder(music);
+    w.STVClick();
+    WaitScan(w);
+    ASSERT_EQ(list(w)->topLevelItemCount(), 2);
+
+    // A recording made in another folder gets no row here.
+    MakeFile(dir.filePath("elsewhere.wav"), "WAV", 0.2);
+    w.AddFileToList(dir.filePath("elsewhere.wav"), 4);
+    EXPECT_EQ(list(w)->topLevelItemCount(), 2);
+
+    Select(w, "b long.wav");
+    w.muConverttoOGGClick();
+    ASSERT_TRUE(w.Converting());
+    EXPECT_EQ(w.ConvertingRow(), 1);
+    // Deleting the row above the converting one: progress stays on "b long.wav".
+    Select(w, "a first.wav");
+    w.muDeleteClick();
+    EXPECT_FALSE(QFile::exists(music + "/a first.wav"));
+    EXPECT_EQ(w.ConvertingRow(), 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (w.Converting() && clock.elapsed() < 60000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (w.Converting() && w.ConvertingRow() >= 0) {
+            QTreeWidgetItem* converting = list(w)->topLevelItem(w.ConvertingRow());
+            ASSERT_EQ(converting->text(0), "b long.wav");
+        }
+    }
+    ASSERT_FALSE(w.Converting());
+    EXPECT_EQ(w.ConvertingRow(), -1);
+    // The target is in the folder shown: it is listed, and the source row is plain again.
+    EXPECT_EQ(Names(w), QStringList({"b long.ogg", "b long.wav"}));
+    EXPECT_EQ(row(w, "b long.wav")->text(4), "");
+    EXPECT_EQ(GlobeVar::CountBlanks(row(w, "b long.wav")->text(2)), 0);
+    EXPECT_NEAR(double(decodeAll(music + "/b long.ogg").frames()), 44100.0 * 40, 10);
+
+    // A second conversion into OGG names its target " New"; closing the window while it runs
+    // waits for the worker and leaves no partial file.
+    Select(w, "b long.wav");
+    w.muConverttoOGGClick();
+    ASSERT_TRUE(w.Converting());
+    while (row(w, "b long.wav")->text(4).isEmpty())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(row(w, "b long.wav")->text(4).startsWith("Converting "));
+    EXPECT_EQ(GlobeVar::CountBlanks(row(w, "b long.wav")->text(2)), 3);
+    EXPECT_TRUE(QFile::exists(music + "/b long New.ogg"));
+    w.show();
+    w.close();
+    EXPECT_FALSE(w.Converting());
+    EXPECT_FALSE(QFile::exists(music + "/b long New.ogg"));
+    EXPECT_TRUE(QFile::exists(music + "/b long.wav"));
+}
+
+TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {
+    const QString music = dir.filePath("music");
+    QDir().mkpath(music);
+    MakeFile(music + "/one.wav", "WAV", 0.2);
+    MakeFile(music + "/two.wav", "WAV", 0.2);
+    TfrmPlayer w;
+    w.ShowMessages = false;
+    tree(w)->SelectFolder(music);
+    w.STVClick();
+    WaitScan(w);
+    QTreeWidgetItem* one = row(w, "one.wav");
+    ASSERT_NE(one, nullptr);
+    const QByteArray twoBytes = [&] {
+        QFile f(music + "/two.wav");
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    // An existing target: refused, nothing overwritten, the old name back on the row.
+    EXPECT_FALSE(w.RenameRow(one, "two.txt"));
+    EXPECT_TRUE(w.LastMessage.contains("exists")) << w.LastMessage.toStdString();
+    EXPECT_EQ(one->text(0), "one.wav");
+    QFile two(music + "/two.wav");
+    two.open(QIODevice::ReadOnly);
+    EXPECT_EQ(two.readAll(), twoBytes);
+    for (const QString& bad :
+         {QStringLiteral("a/b.wav"), QStringLiteral("a") + QChar(0) + "b", QStringLiteral("  ")}) {
+        EXPECT_FALSE(w.RenameRow(one, bad));
+        EXPECT_EQ(one->text(0), "one.wav");
+        EXPECT_TRUE(QFile::exists(music + "/one.wav"));
+    }
+    // A good name keeps the extension and the row's path follows.
+    EXPECT_TRUE(w.RenameRow(one, "uno.mp3"));
+    EXPECT_EQ(one->text(0), "uno.wav");
+    EXPECT_TRUE(QFile::exists(music + "/uno.wav"));
+    Select(w, "uno.wav");
+    w.lvPlayListClick();
+    if (geteuid() != 0) {
+        // A read-only folder: rename and delete fail, the rows stay and the window says why.
+        QFile::setPermissions(music, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_FALSE(w.RenameRow(one, "dos"));
+        EXPECT_EQ(one->text(0), "uno.wav");
+        Select(w, "uno.wav");
+        w.muDeleteClick();
+        EXPECT_EQ(list(w)->topLevelItemCount(), 2);
+        EXPECT_TRUE(w.LastMessage.contains("Unable to delete"));
+        QFile::setPermissions(music,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    } else {
+        // Root writes anywhere: a file that is gone already stands in for a failed removal.
+        QFile::remove(music + "/uno.wav");
+        Select(w, "uno.wav");
+        w.muDeleteClick();
+        EXPECT_EQ(list(w)->topLevelItemCount(), 2);
+        EXPECT_TRUE(w.LastMessage.contains("Unable to delete"));
+    }
+}

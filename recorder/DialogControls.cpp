@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOption>
+#include <algorithm>
 
 TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
@@ -195,6 +196,18 @@ QComboBox* NativeCombo(QObject* control) {
     if (auto* combo = qobject_cast<QComboBox*>(control)) return combo;
     if (auto* skinned = qobject_cast<TskCustomComboBox*>(control)) return skinned->Combo();
     return nullptr;
+}
+
+QVariantList TListView::ColumnWidths() const {
+    QVariantList widths;
+    for (int c = 0; c < columnCount(); ++c)
+        widths << columnWidth(c);
+    return widths;
+}
+
+void TListView::SetColumnWidths(const QVariantList& widths) {
+    for (int c = 0; c < int(widths.size()); ++c)
+        setColumnWidth(c, std::clamp(widths[c].toInt(), 0, 4096));
 }
 
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {

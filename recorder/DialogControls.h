@@ -104,10 +104,14 @@ private:
 class TListView : public QTreeWidget {
     Q_OBJECT
     Q_PROPERTY(QStringList Columns READ Columns WRITE SetColumns)
+    Q_PROPERTY(QVariantList ColumnWidths READ ColumnWidths WRITE SetColumnWidths)
 public:
     explicit TListView(QWidget* parent = nullptr);
     QStringList Columns() const;
     void SetColumns(const QStringList& headers);
+    // Pixel widths of the columns, in order.
+    QVariantList ColumnWidths() const;
+    void SetColumnWidths(const QVariantList& widths);
 
 Q_SIGNALS:
     void OnClick();

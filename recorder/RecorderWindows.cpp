@@ -4,6 +4,7 @@
 #include "platform/FormClassRegistry.h"
 #include "recorder/Confirm.h"
 #include "recorder/DialogControls.h"
+#include "recorder/Main.h"
 #include "recorder/Options.h"
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
@@ -14,6 +15,7 @@ void RegisterRecorderWindows() {
     RegisterSkinControls();
     RegisterAudioComponents();
     RegisterDialogControls();
+    FormWindowRegistry::add<Videzeva::TfrmMain>(QStringLiteral(":/forms/Videzeva/Main.form"));
     FormWindowRegistry::add<Videzeva::TfrmOptions>(QStringLiteral(":/forms/Videzeva/Options.form"));
     FormWindowRegistry::add<TfrmSchedule>(QStringLiteral(":/forms/Videzeva/SetTime.form"));
     FormWindowRegistry::add<TfrmConfirm>(QStringLiteral(":/forms/Videzeva/Confirm.form"));

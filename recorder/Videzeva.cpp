@@ -1,8 +1,12 @@
 // The recorder program.
 #include "platform/Application.h"
+#include "recorder/Confirm.h"
 #include "recorder/Main.h"
+#include "recorder/Options.h"
+#include "recorder/PathSelect.h"
 #include "recorder/ProgramBlock.h"
 #include "recorder/RecorderWindows.h"
+#include "recorder/SetTime.h"
 
 int main(int argc, char** argv) {
     ProgramDescription program;
@@ -21,9 +25,24 @@ int main(int argc, char** argv) {
     program.createWindows = [](Application&) {
         RegisterRecorderWindows();
         // Creation order: main, options, folder choice, player, confirm, schedule entry, splitter, joiner.
-        static Videzeva::TfrmMain* frmMain = nullptr;
-        frmMain = new Videzeva::TfrmMain;
+        // Every window lives until the program ends; the application object owns them.
+        auto* frmMain = new Videzeva::TfrmMain;
         frmMain->create();
+        auto* frmOptions = new Videzeva::TfrmOptions;
+        frmOptions->SetMainWindow(frmMain);
+        frmOptions->create();
+        auto* frmPathSelect = new TfrmPathSelect;
+        frmPathSelect->create();
+        frmOptions->SetPathSelect(frmPathSelect);
+        auto* frmConfirm = new TfrmConfirm;
+        frmConfirm->create();
+        auto* frmSchedule = new TfrmSchedule;
+        frmSchedule->create();
+        frmOptions->SetScheduleDialog(frmSchedule);
+        frmMain->SetOptionsWindow(frmOptions);
+        frmMain->SetConfirmWindow(frmConfirm);
+        for (QWidget* w : std::initializer_list<QWidget*>{frmOptions, frmPathSelect, frmConfirm, frmSchedule})
+            w->setParent(frmMain, w->windowFlags());
         frmMain->show();
     };
     return RunProgramBlock(argc, argv, program);

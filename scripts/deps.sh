@@ -9,7 +9,7 @@ packages=(
   libcdio-dev libcdio-paranoia-dev libcddb2-dev libcue-dev
   libfftw3-dev libsoundtouch-dev
   libgtest-dev xdg-utils
-  libx11-dev libxi-dev
+  libx11-dev libxi-dev libxext-dev
   # a real X server for the tests of global hot keys and window shapes
   xvfb xdotool
   # the font the generated window art draws its captions and marks with

@@ -4,6 +4,7 @@
 #include "skin/SKButton.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKEdit.h"
+#include "skin/SKForm.h"
 #include "skin/SKGroupBox.h"
 #include "skin/SKImagePanel.h"
 #include "skin/SKMainMenu.h"
@@ -36,6 +37,7 @@ void RegisterSkinControls() {
     FormClassRegistry::addWidget<TskSkinForm>(QStringLiteral("TskSkinForm"));
     FormClassRegistry::addObject<TskFileTheme>(QStringLiteral("TskFileTheme"));
     FormClassRegistry::addObject<TskBuiltInFileTheme>(QStringLiteral("TskBuiltInFileTheme"));
+    FormClassRegistry::addWidget<TskForm>(QStringLiteral("TskForm"));
     // Menus are components of the form, not widgets placed on a parent.
     FormClassRegistry::add(QStringLiteral("TskPopupMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
         return new TskPopupMenu(qobject_cast<QWidget*>(owner) ? qobject_cast<QWidget*>(owner) : parent);

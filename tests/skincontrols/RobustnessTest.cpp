@@ -4,6 +4,7 @@
 #include "SkinControlsSupport.h"
 
 #include "skin/SKButton.h"
+#include "skin/SKForm.h"
 #include "skin/SKGroupBox.h"
 #include "skin/SKImagePanel.h"
 #include "skin/SKMainMenu.h"
@@ -27,6 +28,7 @@ constexpr int kIntMax = std::numeric_limits<int>::max();
 
 struct AllControls {
     explicit AllControls(QWidget* form, TskFileTheme* theme) {
+        frame = new TskForm(form);
         button = new TskButton(form);
         box = new TskCheckBox(form);
         radio = new TskRadioButton(form);
@@ -53,6 +55,7 @@ struct AllControls {
         title->SetCaption(QStringLiteral("A caption long enough to be shortened"));
     }
     void RenderAll() {
+        frame->Render();
         button->Render();
         box->Render();
         radio->Render();
@@ -66,6 +69,7 @@ struct AllControls {
         vscroll->Render();
         popup->grab();
     }
+    TskForm* frame;
     TskButton* button;
     TskCheckBox* box;
     TskRadioButton* radio;

@@ -1,0 +1,193 @@
+// The skinned form panel: one per window, the client panel, the frame and the window's shape from
+// the theme, maximise and restore against the desktop's available area, the menu bar and the
+// menu's short-cuts.
+#include "SkinControlsSupport.h"
+
+#include "skin/SKForm.h"
+#include "skin/SKMainMenu.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace SkinControlsTest;
+
+namespace {
+
+TskTitleBarButton* ButtonOf(TskForm* panel, TskTitleBarBtnType type) {
+    for (int i = 0; i < panel->TitleBarButtons()->Count(); ++i)
+        if (panel->TitleBarButtons()->Items(i)->ButtonType() == type)
+            return panel->TitleBarButtons()->Items(i);
+    return nullptr;
+}
+
+} // namespace
+
+TEST(FormTest, OnePerWindowAndTheClientPanel) {
+    QWidget form;
+    form.resize(300, 200);
+    auto* panel = new TskForm(&form);
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(panel->geometry(), form.rect());
+    EXPECT_EQ(panel->Version(), "5.2");
+    panel->SetVersion(QStringLiteral("9"));
+    EXPECT_EQ(panel->Version(), "5.2");
+    try {
+        new TskForm(&form);
+        ADD_FAILURE() << "a second panel was made";
+    } catch (const ESkinError& e) {
+        EXPECT_STREQ(e.what(), "Sorry, You can create only one TskForm component in one form!");
+    }
+    EXPECT_EQ(form.findChildren<TskForm*>(Qt::FindDirectChildrenOnly).size(), 1);
+
+    // The panel as its own client panel: an error box, and the property keeps its value.
+    auto* client = new TskImagePanel(panel);
+    panel->SetFormPanel(client);
+    QString text;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    closer.start(10);
+    panel->SetFormPanel(panel);
+    closer.stop();
+    EXPECT_EQ(text, "Sorry, you can't select the Form assign to FormPanel property");
+    EXPECT_EQ(panel->FormPanel(), client);
+    // The client panel fills what the title bar leaves inside the frame, and follows resizes.
+    EXPECT_EQ(client->geometry(), panel->AlignRect());
+    EXPECT_EQ(client->y(), panel->TitleBar()->height());
+    form.resize(400, 300);
+    form.show();
+    EXPECT_EQ(client->geometry(),
+              QRect(3, panel->TitleBar()->height(), 394, 297 - panel->TitleBar()->height()));
+}
+
+TEST(FormTest, FrameAndRoundTopCornersFromTheStyleOrTheme) {
+    QWidget form;
+    form.resize(300, 200);
+    form.show();
+    auto* panel = new TskForm(&form);
+    panel->SetUIStyle(WinXP);
+    EXPECT_EQ(panel->RoundCorner(), 13);
+    EXPECT_EQ(panel->BorderWidth(), 3);
+    const QRegion mask = form.mask();
+    EXPECT_TRUE(mask.contains(QPoint(150, 100)));
+    EXPECT_FALSE(mask.contains(QPoint(0, 0)));
+    EXPECT_FALSE(mask.contains(QPoint(299, 0)));
+    EXPECT_TRUE(mask.contains(QPoint(0, 199))); // the bottom corners stay square
+    EXPECT_TRUE(mask.contains(QPoint(299, 199)));
+    EXPECT_TRUE(mask.contains(QPoint(0, 13)));
+    QImage image = panel->Render();
+    EXPECT_EQ(At(image, 1, 150), GetBuiltInColor(WinXP, SkinElement::FormBorderColor));
+    EXPECT_EQ(At(image, 150, 198), GetBuiltInColor(WinXP, SkinElement::FormBorderColor));
+
+    // new.skn: border 0x808080 one pixel wide, then the form colour; mp10.skn: two pixels, square.
+    auto* theme = new TskBuiltInFileTheme(&form);
+    QFile f(ThemeResourcePath(QStringLiteral("new.skn")));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    theme->ReadSkinData(f.readAll());
+    panel->SetFileTheme(theme);
+    panel->SetUIStyle(FromThemeFile);
+    EXPECT_EQ(panel->BorderColor(), 0x808080u);
+    EXPECT_EQ(panel->Color(), 0xF0DCD3u);
+    EXPECT_EQ(panel->RoundCorner(), 13);
+    image = panel->Render();
+    EXPECT_EQ(At(image, 0, 150), 0x808080u);
+    EXPECT_EQ(At(image, 1, 150), 0xF0DCD3u);
+    QFile mp10(ThemeResourcePath(QStringLiteral("mp10.skn")));
+    ASSERT_TRUE(mp10.open(QIODevice::ReadOnly));
+    theme->ReadSkinData(mp10.readAll());
+    EXPECT_EQ(panel->BorderWidth(), 2);
+    EXPECT_EQ(panel->RoundCorner(), 0);
+    EXPECT_TRUE(form.mask().isEmpty());
+
+    // A hidden title bar: a one-pixel top line in the border colour, and no rounding.
+    panel->SetUIStyle(WinXP);
+    panel->SetTitleBarVisible(false);
+    EXPECT_EQ(panel->RoundCorner(), 0);
+    image = panel->Render();
+    EXPECT_EQ(At(image, 150, 0), GetBuiltInColor(WinXP, SkinElement::FormBorderColor));
+    EXPECT_EQ(At(image, 150, 1), GetBuiltInColor(WinXP, SkinElement::FormBackgroundColor));
+    EXPECT_EQ(panel->AlignRect().top(), 3);
+    // Hostile widths draw within the window.
+    panel->SetBorderWidth(1 << 30);
+    panel->SetRoundCorner(1 << 30);
+    panel->Render();
+    panel->SetBorderWidth(-5);
+    EXPECT_EQ(panel->BorderWidth(), 0);
+}
+
+TEST(FormTest, MaximiseFillsTheAvailableAreaAndRestoreGivesTheBoundsBack) {
+    QWidget form;
+    form.setGeometry(40, 50, 400, 300);
+    auto* panel = new TskForm(&form);
+    ASSERT_TRUE(ShowActive(&form));
+    const QRect before = form.geometry();
+    TskTitleBarButton* max = ButtonOf(panel, skMax);
+    ASSERT_NE(max, nullptr);
+    max->PerformAction();
+    QTest::qWait(20);
+    ASSERT_TRUE(form.isMaximized());
+    EXPECT_EQ(form.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
+    EXPECT_EQ(panel->geometry(), form.rect());
+    max->PerformAction();
+    QTest::qWait(20);
+    EXPECT_FALSE(form.isMaximized());
+    EXPECT_EQ(form.geometry(), before);
+}
+
+TEST(FormTest, MenuBarAndShortCutsReachTheMenuItems) {
+    QWidget form;
+    form.resize(400, 300);
+    auto* panel = new TskForm(&form);
+    auto* menu = new TskMainMenu(&form); // finds the panel by itself
+    QMenu* file = menu->AddMenu(QStringLiteral("&File"));
+    QAction* open = file->addAction(QStringLiteral("&Open"));
+    open->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    QMenu* deeper = file->addMenu(QStringLiteral("&Recent"));
+    QAction* recent = deeper->addAction(QStringLiteral("One"));
+    recent->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+1")));
+    QAction* off = file->addAction(QStringLiteral("Off"));
+    off->setShortcut(QKeySequence(QStringLiteral("Ctrl+K")));
+    off->setEnabled(false);
+    menu->AddMenu(QStringLiteral("&Help"));
+    menu->Loaded();
+    EXPECT_EQ(panel->Menu(), menu);
+    ASSERT_NE(panel->MenuBar(), nullptr);
+    EXPECT_EQ(panel->MenuBarButtons().size(), 2);
+    EXPECT_EQ(panel->MenuBar()->y(), panel->TitleBar()->height());
+    EXPECT_EQ(panel->AlignRect().top(), panel->TitleBar()->height() + panel->MenuBarHeight());
+
+    auto* edit = new QLineEdit(panel);
+    ASSERT_TRUE(ShowActive(&form));
+    edit->setFocus();
+    QSignalSpy opened(open, &QAction::triggered), recents(recent, &QAction::triggered),
+        offs(off, &QAction::triggered);
+    QTest::keyClick(edit, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_1, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(opened.count(), 1);
+    EXPECT_EQ(recents.count(), 1);
+    EXPECT_EQ(offs.count(), 0);
+    EXPECT_TRUE(edit->text().isEmpty()); // taken by the menu, not typed
+    // Alt and a top-level item's letter opens its menu; Alt+Space the system menu.
+    QTest::keyClick(edit, Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000));
+    file->hide();
+    QTest::keyClick(edit, Qt::Key_Space, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel->TitleBar()->SystemMenu()->isVisible(); }, 2000));
+    panel->TitleBar()->SystemMenu()->hide();
+
+    // Detached: no bar, and the short-cuts are the window's own again.
+    panel->SetMenu(nullptr);
+    EXPECT_EQ(panel->MenuBar(), nullptr);
+    QTest::keyClick(edit, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(opened.count(), 1);
+}

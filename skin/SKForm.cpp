@@ -263,8 +263,7 @@ void TskForm::SetMenu(QObject* value) {
     if (auto* menu = qobject_cast<TskMainMenu*>(value)) {
         menu->SetFormPanel(this);
         // A menu that goes takes its bar with it.
-        connect(
-            menu, &QObject::destroyed, this, [this] { ReleaseMenuBar(); }, Qt::UniqueConnection);
+        connect(menu, &QObject::destroyed, this, &TskForm::MenuDestroyed, Qt::UniqueConnection);
     }
     if (value) {
         CreateMenuBar();
@@ -332,6 +331,10 @@ void TskForm::CreateMenuBar() {
     m_menuBar->show();
     m_titleBar->move(0, 0);
     LayOutBars();
+}
+
+void TskForm::MenuDestroyed(QObject* menu) {
+    if (menu == m_menu || !m_menu) ReleaseMenuBar();
 }
 
 void TskForm::ReleaseMenuBar() {

@@ -102,6 +102,9 @@ public Q_SLOTS:
     void RefreshMenuBar();
     void SetMenuBarFont();
 
+private Q_SLOTS:
+    void MenuDestroyed(QObject* menu);
+
 Q_SIGNALS:
     void OnTitleBarCustomBtnsClick(TskTitleBar* sender, int buttonIndex);
     void OnTitleBarHelpBtnClick(TskTitleBar* sender, int buttonIndex);

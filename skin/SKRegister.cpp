@@ -8,6 +8,7 @@
 #include "skin/SKGroupBox.h"
 #include "skin/SKImagePanel.h"
 #include "skin/SKMainMenu.h"
+#include "skin/SKMemo.h"
 #include "skin/SKMgr.h"
 #include "skin/SKPageControl.h"
 #include "skin/SKPopupMenu.h"
@@ -38,6 +39,7 @@ void RegisterSkinControls() {
     FormClassRegistry::addObject<TskFileTheme>(QStringLiteral("TskFileTheme"));
     FormClassRegistry::addObject<TskBuiltInFileTheme>(QStringLiteral("TskBuiltInFileTheme"));
     FormClassRegistry::addWidget<TskForm>(QStringLiteral("TskForm"));
+    FormClassRegistry::addWidget<TskMemo>(QStringLiteral("TskMemo"));
     // Menus are components of the form, not widgets placed on a parent.
     FormClassRegistry::add(QStringLiteral("TskPopupMenu"), [](QObject* owner, QWidget* parent) -> QObject* {
         return new TskPopupMenu(qobject_cast<QWidget*>(owner) ? qobject_cast<QWidget*>(owner) : parent);

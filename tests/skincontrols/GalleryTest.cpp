@@ -141,12 +141,6 @@ QImage Gallery(TskUIStyle style, TskFileTheme* theme, QWidget* form, const QStri
     return canvas;
 }
 
-QString GalleryFolder() {
-    const QString folder = QStringLiteral(SUITE_BUILD_DIR "/gallery");
-    QDir().mkpath(folder);
-    return folder;
-}
-
 } // namespace
 
 TEST(Gallery, BuiltInStyles) {

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QEnterEvent>
 #include <QImage>
 #include <QMouseEvent>
@@ -195,6 +196,13 @@ inline bool Contains(const QImage& image, const QRect& r, TColor color) {
         for (int x = r.left(); x <= r.right(); ++x)
             if (At(image, x, y) == color) return true;
     return false;
+}
+
+// The build tree's gallery/ folder, where the tests leave pictures for review (made when missing).
+inline QString GalleryFolder() {
+    const QString folder = QStringLiteral(SUITE_BUILD_DIR "/gallery");
+    QDir().mkpath(folder);
+    return folder;
 }
 
 } // namespace SkinControlsTest

@@ -5,6 +5,7 @@
 // a list view.
 #include "SkinControlsSupport.h"
 
+#include "skin-extra/SKListView.h"
 #include "skin-extra/SKProgressBar.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKEdit.h"
@@ -22,6 +23,7 @@
 #include <QMetaEnum>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using namespace SkinControlsTest;
@@ -116,9 +118,20 @@ FormsShot Dialog(TskUIStyle style, TskFileTheme* theme, QWidget* form, const QSt
     level->SetMax(100);
     level->SetPosition(35);
 
-    // ---- TskListView (skin-extra/SKListView) goes here, on the client panel at (left, top + 236,
-    // 490, 126), with
-    // enough rows to scroll and its skin scroll bars; the area is left empty until it exists. ----
+    // The list view with enough rows to scroll both ways and its skin scroll bars.
+    auto* tracks = new TskListView(client);
+    tracks->setGeometry(left, top + 236, 490, 126);
+    tracks->SetColumns({QStringLiteral("No."), QStringLiteral("Title"), QStringLiteral("Length")});
+    for (int i = 1; i <= 24; ++i)
+        tracks->List()->addTopLevelItem(new QTreeWidgetItem(
+            {QString::number(i), QStringLiteral("Track %1 of the recording session, the long take").arg(i),
+             QStringLiteral("%1:%2").arg(2 + i % 5).arg(i * 7 % 60, 2, 10, QChar(u'0'))}));
+    tracks->List()->setColumnWidth(0, 40);
+    tracks->List()->setColumnWidth(1, 460);
+    auto* tracksV = new TskScrollBar(client);
+    auto* tracksH = new TskScrollBar(client);
+    tracks->SetVScrollBar(tracksV);
+    tracks->SetHScrollBar(tracksH);
 
     // Every skinned control of the dialog takes the style (and theme), as the theme's walk does.
     // Guarded: a control re-themed here may replace parts of its own that the list holds.

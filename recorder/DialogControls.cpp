@@ -211,10 +211,7 @@ void TListView::SetColumnWidths(const QVariantList& widths) {
 }
 
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
-    auto* theme = new TskBuiltInFileTheme(form);
-    theme->setObjectName(QStringLiteral("themeRecorder"));
-    QFile data(ThemeResourcePath(QStringLiteral("new.skn")));
-    if (data.open(QIODevice::ReadOnly)) theme->ReadSkinData(data.readAll());
+    auto* theme = FormChild<TskBuiltInFileTheme>(form, QStringLiteral("themeRecorder"));
     for (QObject* o : form->findChildren<QObject*>()) {
         if (o == theme || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
         o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(theme));

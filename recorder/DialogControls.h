@@ -124,8 +124,8 @@ class TskBuiltInFileTheme;
 QLineEdit* NativeEdit(QObject* control);
 QComboBox* NativeCombo(QObject* control);
 
-// Loads the recorder's embedded theme into a theme component owned by `form` and hands it to every
-// control of the form that takes one.
+// Hands the window's embedded theme (the theme component "themeRecorder" of its description) to
+// every control of the window that takes one.
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form);
 
 // Makes the classes above known to the form descriptions.

@@ -61,6 +61,10 @@ TfrmOptions::TfrmOptions(QWidget* owner) : TForm(owner) {
     ApplyEmbeddedTheme(this);
 }
 
+TfrmOptions::~TfrmOptions() {
+    destroyForm();
+}
+
 void TfrmOptions::SetScheduleDialog(TfrmSchedule* dialog) {
     m_schedule = dialog;
     if (dialog) dialog->SetOptionsWindow(this);
@@ -139,6 +143,7 @@ void TfrmOptions::FormCreate() {
         SaveSettings();
     }
     ApplyOptionsToGlobals(ReadControls());
+    m_settingsRead = true;
 }
 
 void TfrmOptions::LoadSettings() {
@@ -182,6 +187,8 @@ void TfrmOptions::FormClose() {
 }
 
 void TfrmOptions::FormDestroy() {
+    // A window that never read the settings file would overwrite it with what its form was designed with.
+    if (!m_settingsRead) return;
     try {
         SaveSettings();
     } catch (const ProfileWriteError& e) {

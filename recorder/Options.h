@@ -35,7 +35,10 @@ class TfrmOptions : public TForm {
     Q_OBJECT
 public:
     explicit TfrmOptions(QWidget* owner = nullptr);
+    // Saves the settings once more (the destroy handler), as at the program's exit.
+    ~TfrmOptions() override;
 
+    // The main window outlives this window (it is created before it and destroyed after it).
     void SetMainWindow(TOptionsMainWindow* main) { m_main = main; }
     void SetPathSelect(TfrmPathSelect* dialog) { m_pathSelect = dialog; }
     void SetScheduleDialog(TfrmSchedule* dialog);
@@ -111,6 +114,7 @@ private:
     QComboBox* cboxInputDevice;
     QList<TScheduleEntry> ScheduleEntries;
     TOptionsValues m_kept;
+    bool m_settingsRead = false;
 };
 
 } // namespace Videzeva

@@ -2,6 +2,7 @@
 #include "platform/ProfileFile.h"
 #include "recorder/GlobeVar.h"
 #include "recorder/Schedule.h"
+#include "tests/recorder/FreshProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,16 +32,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         app = dir.path() + u'/';
-        GlobeVar::AppPath = app;
-        GlobeVar::SettingsPath = app;
-        GlobeVar::OutputPath = app;
-        GlobeVar::ConvertOutputPath = app;
-        GlobeVar::SplitOutputPath.clear();
-        GlobeVar::JoinOutputPath.clear();
-        GlobeVar::MailSubject = QStringLiteral("Share with you");
-        GlobeVar::MailBody = QStringLiteral("Hi");
-        GlobeVar::CfgFileName = QStringLiteral("VidezevaCfg.ini");
-        GlobeVar::ScheduleFileName = QStringLiteral("Current.tqd");
+        UseFreshProgramFolder(app);
         cfg = GlobeVar::CfgFilePath();
         tqd = GlobeVar::ScheduleFilePath();
     }

@@ -13,6 +13,7 @@
 #include "skin/SKButton.h"
 #include "skin/SKPageControl.h"
 #include "skin/SKRegister.h"
+#include "tests/recorder/FreshProgramFolder.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -65,16 +66,7 @@ protected:
         RegisterDialogControls();
         ASSERT_TRUE(dir.isValid());
         app = dir.path() + u'/';
-        GlobeVar::AppPath = app;
-        GlobeVar::SettingsPath = app;
-        GlobeVar::OutputPath = app;
-        GlobeVar::ConvertOutputPath = app;
-        GlobeVar::SplitOutputPath.clear();
-        GlobeVar::JoinOutputPath.clear();
-        GlobeVar::MailSubject = QStringLiteral("Share with you");
-        GlobeVar::MailBody = QStringLiteral("Hi");
-        GlobeVar::CfgFileName = QStringLiteral("VidezevaCfg.ini");
-        GlobeVar::ScheduleFileName = QStringLiteral("Current.tqd");
+        UseFreshProgramFolder(app);
         Application::setErrorPresenter([this](const QString& text) { errors << text; });
     }
     void TearDown() override { Application::setErrorPresenter({}); }

@@ -10,6 +10,7 @@
 #include "recorder/SetTime.h"
 #include "skin/SKPageControl.h"
 #include "skin/SKRegister.h"
+#include "tests/recorder/FreshProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,11 +36,7 @@ TEST(RecorderGallery, DrawsEveryDialogAndPage) {
     RegisterSkinControls();
     RegisterDialogControls();
     QTemporaryDir dir;
-    GlobeVar::AppPath = dir.path() + u'/';
-    GlobeVar::SettingsPath = GlobeVar::AppPath;
-    GlobeVar::OutputPath = GlobeVar::ConvertOutputPath = GlobeVar::AppPath;
-    GlobeVar::CfgFileName = QStringLiteral("VidezevaCfg.ini");
-    GlobeVar::ScheduleFileName = QStringLiteral("Current.tqd");
+    UseFreshProgramFolder(dir.path() + u'/');
 
     Videzeva::TfrmOptions options;
     options.create();

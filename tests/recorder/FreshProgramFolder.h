@@ -1,0 +1,20 @@
+#pragma once
+
+#include "recorder/GlobeVar.h"
+
+#include <QString>
+
+// The recorder's globals as a fresh start leaves them, with `folder` (ending in "/") as the program
+// folder and the folder of the settings and schedule files.
+inline void UseFreshProgramFolder(const QString& folder) {
+    GlobeVar::AppPath = folder;
+    GlobeVar::SettingsPath = folder;
+    GlobeVar::OutputPath = folder;
+    GlobeVar::ConvertOutputPath = folder;
+    GlobeVar::SplitOutputPath.clear();
+    GlobeVar::JoinOutputPath.clear();
+    GlobeVar::MailSubject = QStringLiteral("Share with you");
+    GlobeVar::MailBody = QStringLiteral("Hi");
+    GlobeVar::CfgFileName = QStringLiteral("VidezevaCfg.ini");
+    GlobeVar::ScheduleFileName = QStringLiteral("Current.tqd");
+}

@@ -1,6 +1,7 @@
 #include "recorder/DialogControls.h"
 
 #include "platform/FormResource.h"
+#include "skin-extra/SKListView.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKEdit.h"
 #include "skin/SKMgr.h"
@@ -208,6 +209,12 @@ QVariantList TListView::ColumnWidths() const {
 void TListView::SetColumnWidths(const QVariantList& widths) {
     for (int c = 0; c < int(widths.size()); ++c)
         setColumnWidth(c, std::clamp(widths[c].toInt(), 0, 4096));
+}
+
+QTreeWidget* NativeList(QObject* control) {
+    if (auto* list = qobject_cast<QTreeWidget*>(control)) return list;
+    if (auto* skinned = qobject_cast<TskListView*>(control)) return skinned->List();
+    return nullptr;
 }
 
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {

@@ -13,7 +13,7 @@ class QFileSystemModel;
 
 // The standard controls the recorder's dialogs name in their form descriptions besides the skin
 // controls: the up-down beside a read-only number box, the date picker, the shell folder tree, and
-// a page control and report list.
+// a page control and a report list.
 
 // Two arrow buttons that step Position between Min and Max; the Associate edit box shows the
 // position.
@@ -123,6 +123,7 @@ class TskBuiltInFileTheme;
 // The native editor of an edit box or a drop-down list, standard or skinned (null for anything else).
 QLineEdit* NativeEdit(QObject* control);
 QComboBox* NativeCombo(QObject* control);
+QTreeWidget* NativeList(QObject* control);
 
 // Hands the window's embedded theme (the theme component "themeRecorder" of its description) to
 // every control of the window that takes one.

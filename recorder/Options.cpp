@@ -49,7 +49,11 @@ TfrmOptions::TfrmOptions(QWidget* owner) : TForm(owner) {
         m_controls[s] = FindFormObject(this, QLatin1String(info.control));
         if (info.partner) m_partners[s] = FindFormObject(this, QLatin1String(info.partner));
     }
-    listSchedule = FormChild<QTreeWidget>(this, QStringLiteral("listSchedule"));
+    listSchedule = NativeList(FindFormObject(this, QStringLiteral("listSchedule")));
+    // Report view with check boxes and whole-row selection; the selection stays visible.
+    listSchedule->setRootIsDecorated(false);
+    listSchedule->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listSchedule->setSelectionMode(QAbstractItemView::SingleSelection);
     cboxInputDevice = NativeCombo(FindFormObject(this, QStringLiteral("cboxInputDevice")));
     listSchedule->setColumnWidth(0, 30);
     listSchedule->setColumnWidth(1, 62);

@@ -8,11 +8,13 @@
 #include "recorder/Options.h"
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
+#include "skin-extra/SKExtraControls.h"
 #include "skin/SKRegister.h"
 #include "tools/Player.h"
 
 void RegisterRecorderWindows() {
     RegisterSkinControls();
+    RegisterSkinExtraControls();
     RegisterAudioComponents();
     RegisterDialogControls();
     FormWindowRegistry::add<Videzeva::TfrmMain>(QStringLiteral(":/forms/Videzeva/Main.form"));

@@ -10,6 +10,7 @@
 #include "recorder/Options.h"
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
+#include "skin-extra/SKExtraControls.h"
 #include "skin/SKButton.h"
 #include "skin/SKPageControl.h"
 #include "skin/SKRegister.h"
@@ -63,6 +64,7 @@ class RecorderDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterSkinControls();
+        RegisterSkinExtraControls();
         RegisterDialogControls();
         ASSERT_TRUE(dir.isValid());
         app = dir.path() + u'/';
@@ -175,8 +177,8 @@ TEST_F(RecorderDialogs, OptionsFirstRunThenEveryControlRoundTripsThroughOkAndThe
         EXPECT_EQ(back.text[s], shown.text[s]) << OptionInfo(OptionSetting(s)).key;
     }
     EXPECT_EQ(back.schedule, shown.schedule);
-    ASSERT_EQ(child<QTreeWidget>(&second, "listSchedule")->topLevelItemCount(), 1);
-    EXPECT_EQ(child<QTreeWidget>(&second, "listSchedule")->topLevelItem(0)->text(3),
+    ASSERT_EQ(NativeList(FindFormObject(&second, "listSchedule"))->topLevelItemCount(), 1);
+    EXPECT_EQ(NativeList(FindFormObject(&second, "listSchedule"))->topLevelItem(0)->text(3),
               "Every year: February 29");
 }
 
@@ -195,7 +197,7 @@ TEST_F(RecorderDialogs, OptionsCancelDefaultAndEnablingRules) {
     EXPECT_EQ(w.ReadControls(), start);
     EXPECT_FALSE(child<TskRadioButton>(&w, "rbSaveToAppointed")->Checked());
     EXPECT_TRUE(child<TskRadioButton>(&w, "rbSaveToOriginal")->Checked());
-    EXPECT_EQ(child<QTreeWidget>(&w, "listSchedule")->topLevelItemCount(), 0);
+    EXPECT_EQ(NativeList(FindFormObject(&w, "listSchedule"))->topLevelItemCount(), 0);
     EXPECT_EQ(GlobeVar::WavFreq, wavFreq);
 
     // "&Default" changes the controls only; Cancel after it leaves everything as it was.
@@ -392,7 +394,7 @@ TEST_F(RecorderDialogs, ScheduleDialogAddsEditsAndTheListStaysPairedThroughSorti
     TfrmSchedule dialog;
     dialog.create();
     w.SetScheduleDialog(&dialog);
-    auto* list = child<QTreeWidget>(&w, "listSchedule");
+    auto* list = NativeList(FindFormObject(&w, "listSchedule"));
 
     // Add: every year on 29 February, 07:05:00 to 08:00:00.
     whenModal([&](QWidget*) {

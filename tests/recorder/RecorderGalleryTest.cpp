@@ -8,6 +8,7 @@
 #include "recorder/Options.h"
 #include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
+#include "skin-extra/SKExtraControls.h"
 #include "skin/SKPageControl.h"
 #include "skin/SKRegister.h"
 #include "tests/recorder/FreshProgramFolder.h"
@@ -34,6 +35,7 @@ void save(QWidget& w, const QString& name) {
 
 TEST(RecorderGallery, DrawsEveryDialogAndPage) {
     RegisterSkinControls();
+    RegisterSkinExtraControls();
     RegisterDialogControls();
     QTemporaryDir dir;
     UseFreshProgramFolder(dir.path() + u'/');

@@ -218,7 +218,14 @@ QTreeWidget* NativeList(QObject* control) {
 }
 
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
-    auto* theme = FormChild<TskBuiltInFileTheme>(form, QStringLiteral("themeRecorder"));
+    auto* theme = form->findChild<TskBuiltInFileTheme*>();
+    if (!theme) {
+        // A description without a theme component: the recorder's theme, loaded here.
+        theme = new TskBuiltInFileTheme(form);
+        theme->setObjectName(QStringLiteral("themeRecorder"));
+        QFile data(ThemeResourcePath(QStringLiteral("new.skn")));
+        if (data.open(QIODevice::ReadOnly)) theme->ReadSkinData(data.readAll());
+    }
     for (QObject* o : form->findChildren<QObject*>()) {
         if (o == theme || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
         o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(theme));

@@ -125,8 +125,8 @@ QLineEdit* NativeEdit(QObject* control);
 QComboBox* NativeCombo(QObject* control);
 QTreeWidget* NativeList(QObject* control);
 
-// Hands the window's embedded theme (the theme component "themeRecorder" of its description) to
-// every control of the window that takes one.
+// Hands the window's embedded theme (the theme component its description declares; without one, the
+// recorder's theme new.skn loaded into a new component) to every control of the window that takes one.
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form);
 
 // Makes the classes above known to the form descriptions.

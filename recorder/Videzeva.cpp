@@ -7,6 +7,7 @@
 #include "recorder/ProgramBlock.h"
 #include "recorder/RecorderWindows.h"
 #include "recorder/SetTime.h"
+#include "tools/Player.h"
 
 int main(int argc, char** argv) {
     ProgramDescription program;
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
         auto* frmPathSelect = new TfrmPathSelect;
         frmPathSelect->create();
         frmOptions->SetPathSelect(frmPathSelect);
+        auto* frmPlayer = new TfrmPlayer;
+        frmPlayer->create();
         auto* frmConfirm = new TfrmConfirm;
         frmConfirm->create();
         auto* frmSchedule = new TfrmSchedule;
@@ -41,7 +44,9 @@ int main(int argc, char** argv) {
         frmOptions->SetScheduleDialog(frmSchedule);
         frmMain->SetOptionsWindow(frmOptions);
         frmMain->SetConfirmWindow(frmConfirm);
-        for (QWidget* w : std::initializer_list<QWidget*>{frmOptions, frmPathSelect, frmConfirm, frmSchedule})
+        frmMain->SetPlayerWindow(frmPlayer);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{frmOptions, frmPathSelect, frmPlayer, frmConfirm, frmSchedule})
             w->setParent(frmMain, w->windowFlags());
         frmMain->show();
     };

@@ -150,12 +150,12 @@ void TfrmPlayer::SetMarker(QTreeWidgetItem* item, int marker) {
         item->setBackground(c, MarkerColour(marker));
 }
 
-void TfrmPlayer::AddFileToList(const QString& fileName, int marker) {
+void TfrmPlayer::AddFileToList(const QString& fileName, bool marked) {
     // A row stands for a file of the folder shown: a file of another folder gets none here.
     if (m_currentFolder.isEmpty() || WithSlash(QFileInfo(fileName).absolutePath()) != m_currentFolder) return;
     const QFileInfo info(fileName);
     if (!info.isFile()) return;
-    AddRow(info.absoluteFilePath(), DurationText(*AI, fileName), info.size(), marker);
+    AddRow(info.absoluteFilePath(), DurationText(*AI, fileName), info.size(), marked ? 4 : 0);
 }
 
 int TfrmPlayer::ConvertingRow() const {
@@ -336,7 +336,7 @@ void TfrmPlayer::ConversionFinished() {
     if (!message.isEmpty()) {
         Say(message);
     } else if (!cancelled && WithSlash(QFileInfo(m_targetFile).absolutePath()) == m_currentFolder) {
-        AddFileToList(m_targetFile, 0);
+        AddFileToList(m_targetFile, false);
         SortPlayList();
     }
 }

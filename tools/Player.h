@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Form.h"
+#include "recorder/Main.h"
 
 #include <QString>
 
@@ -23,7 +24,7 @@ class TShellTreeView;
 //
 // Rows are followed by their item, never by their index, so deleting or sorting rows never moves
 // the conversion's progress to another row; every row keeps its file's full path.
-class TfrmPlayer : public TForm {
+class TfrmPlayer : public TForm, public Videzeva::TRecorderPlayerWindow {
     Q_OBJECT
 public:
     explicit TfrmPlayer(QWidget* owner = nullptr);
@@ -31,15 +32,15 @@ public:
 
     // Calls of the recorder's main window.
     // Appends a row for `fileName` when it lies in the folder shown (a file of another folder is
-    // not listed there); `marker` 4 marks a recording of this run.
-    void AddFileToList(const QString& fileName, int marker);
-    void SyncPlaybackVolume(int volume);
-    void ToggleMuteGlyph();
+    // not listed there); `marked` marks a recording of this run (marker 4).
+    void AddFileToList(const QString& fileName, bool marked) override;
+    void SyncPlaybackVolume(int volume) override;
+    void ToggleMuteGlyph() override;
     // Index of the row being converted, -1 when none.
-    int ConvertingRow() const;
-    void CancelConversion();
-    void ShowPlayer();
-    void HidePlayer();
+    int ConvertingRow() const override;
+    void CancelConversion() override;
+    void ShowPlayer() override;
+    void HidePlayer() override;
 
     // The folder scan: reads CurrentFolder's audio files on a worker thread; rows arrive in folder
     // order while the window stays live. A tree click during a scan restarts it.

@@ -172,7 +172,7 @@ TEST_F(PlayerWindow, ConversionFollowsItsRowAndOtherFoldersAddNoRow) {
 
     // A recording made in another folder gets no row here.
     MakeFile(dir.filePath("elsewhere.wav"), "WAV", 0.2);
-    w.AddFileToList(dir.filePath("elsewhere.wav"), 4);
+    w.AddFileToList(dir.filePath("elsewhere.wav"), true);
     EXPECT_EQ(list(w)->topLevelItemCount(), 2);
 
     Select(w, "b long.wav");

@@ -4,9 +4,15 @@
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <array>
 #include <bitset>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -18,6 +24,10 @@ struct DisplayCloser {
 
 struct GlobalKeyState::X11 {
     std::unique_ptr<Display, DisplayCloser> display;
+    int wakeFd = -1;
+    ~X11() {
+        if (wakeFd >= 0) close(wakeFd);
+    }
     int xiOpcode = 0;
     std::bitset<256> down;                                // by key code
     std::array<std::vector<uint8_t>, 256> codesOfVirtual; // key codes of each virtual key
@@ -78,6 +88,7 @@ GlobalKeyState::GlobalKeyState() {
     // Keys already held when we start count as down; the raw events keep the state from here on.
     x->ReadKeyMap();
     XFlush(d);
+    x->wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     m_x = std::move(x);
 }
 
@@ -109,6 +120,30 @@ void GlobalKeyState::Update() {
                 m_x->down[raw->detail] = false;
         }
         XFreeEventData(d, cookie);
+    }
+}
+
+void GlobalKeyState::WaitForChange(int timeoutMs) {
+    if (!m_x || m_x->wakeFd < 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return;
+    }
+    Display* d = m_x->display.get();
+    if (XPending(d) == 0) {
+        pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {m_x->wakeFd, POLLIN, 0}};
+        poll(fds, 2, timeoutMs);
+        if (fds[1].revents & POLLIN) {
+            uint64_t count = 0;
+            (void)!read(m_x->wakeFd, &count, sizeof count);
+        }
+    }
+    Update();
+}
+
+void GlobalKeyState::Wake() {
+    if (m_x && m_x->wakeFd >= 0) {
+        const uint64_t one = 1;
+        (void)!write(m_x->wakeFd, &one, sizeof one);
     }
 }
 

@@ -23,6 +23,11 @@ public:
 
     bool Available() const;
     void Update();
+    // Waits until a key event arrives, `Wake` is called, or `timeoutMs` pass; then `Update`.
+    // Without an X display it simply sleeps for the time.
+    void WaitForChange(int timeoutMs);
+    // Ends a wait in progress (any thread).
+    void Wake();
     // The most significant bit of the asynchronous key state: the key is down now.
     bool IsKeyDown(uint32_t virtualKey) const;
 

@@ -33,6 +33,7 @@ THotkeyDetector::~THotkeyDetector() {
 
 void THotkeyDetector::Terminate() {
     m_terminated = true;
+    if (GlobalKeyState* state = m_desktop.load()) state->Wake();
 }
 
 void THotkeyDetector::Execute(KeySource source, bool desktop) {
@@ -40,15 +41,19 @@ void THotkeyDetector::Execute(KeySource source, bool desktop) {
     std::unique_ptr<GlobalKeyState> state;
     if (desktop) {
         state = std::make_unique<GlobalKeyState>();
-        source.update = [s = state.get()] { s->Update(); };
         source.isDown = [s = state.get()](uint32_t vk) { return s->IsKeyDown(vk); };
+        m_desktop = state.get();
     }
     while (!m_terminated.load()) {
         if (source.update) source.update();
         Round(source);
         ++m_rounds;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (state)
+            state->WaitForChange(kSettingsRecheckMs);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    m_desktop = nullptr;
 }
 
 void THotkeyDetector::Round(const KeySource& keys) {

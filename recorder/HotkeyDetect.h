@@ -12,10 +12,12 @@
 // recording, 1 to stop it. It reads the combinations and their enable flags from the globals on
 // every round (the settings window may change them at any time).
 //
-// Every millisecond it tests the combinations in order (start 1, start 2, stop 1, stop 2); the
-// first that matches posts its message unless `Fired` is already set, and sets it; a round in
-// which none matches clears `Fired`. A held combination thus posts once, the next message needs
-// every combination released first, and a start held together with a stop wins.
+// Each round tests the combinations in order (start 1, start 2, stop 1, stop 2); the first that
+// matches posts its message unless `Fired` is already set, and sets it; a round in which none
+// matches clears `Fired`. On the desktop a round runs whenever a key goes down or up (and at least
+// ten times a second, for changed settings), so an idle recorder does not wake a thousand times a
+// second; a source of its own (tests) is asked every millisecond. A held combination thus posts once, the
+// next message needs every combination released first, and a start held together with a stop wins.
 //
 // The thread starts with the object and ends with it: the destructor asks it to end and waits for
 // the round in progress, so the thread never outlives the window that owns the detector.
@@ -26,6 +28,7 @@ public:
         std::function<void()> update;
         std::function<bool(uint32_t virtualKey)> isDown;
     };
+    static constexpr int kSettingsRecheckMs = 100;
 
     // Watches the desktop's keyboard (GlobalKeyState, opened on the detector's own thread).
     explicit THotkeyDetector(QObject* windowHandle);
@@ -49,5 +52,6 @@ private:
     std::atomic<bool> m_fired{false};
     std::atomic<bool> m_terminated{false};
     std::atomic<uint64_t> m_rounds{0};
+    std::atomic<class GlobalKeyState*> m_desktop{nullptr};
     std::thread m_thread;
 };

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QResizeEvent>
 
+#include <algorithm>
+
 namespace {
 
 // The client-aligned paint control of the meter: it only hands its painting to the meter.
@@ -47,6 +49,7 @@ void TMyAmpBar::SetPosition(int value) {
         value = m_min;
     m_level = value;
     BuildGradient();
+    if (!m_timer.isActive()) m_timer.start();
 }
 
 void TMyAmpBar::SetMax(int value) {
@@ -105,8 +108,16 @@ void TMyAmpBar::SmoothTimer() {
     }
     m_history.back() = m_level;
     sum += m_level;
-    m_shown = sum / int(m_history.size()) - 1;
-    m_paintBox->update();
+    const int shown = sum / int(m_history.size()) - 1;
+    // A bar that shows what it showed needs no new picture: an idle window then costs nothing.
+    if (shown != m_shown) {
+        m_shown = shown;
+        m_paintBox->update();
+    }
+    // Once the history holds only the level, further ticks change nothing: the timer rests until
+    // the next level is set.
+    if (std::all_of(m_history.begin(), m_history.end(), [this](int v) { return v == m_level; }))
+        m_timer.stop();
 }
 
 void TMyAmpBar::PaintBar(QPainter& painter) const {

@@ -1,7 +1,10 @@
 // The CD ripper program.
 #include "platform/Application.h"
+#include "recorder/PathSelect.h"
 #include "recorder/ProgramBlock.h"
+#include "ripper/About.h"
 #include "ripper/Main.h"
+#include "ripper/Options.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RProgress.h"
 #include "ripper/RipperWindows.h"
@@ -29,6 +32,16 @@ int main(int argc, char** argv) {
         frmRProgress->SetMainWindow(frmMain);
         frmRProgress->create();
         frmMain->SetProgressWindow(frmRProgress);
+        auto* frmPathSelect = new TfrmPathSelect(frmMain);
+        frmPathSelect->create();
+        auto* frmOptions = new Duzivuz::TfrmOptions(frmMain);
+        frmOptions->SetLookupObject(frmMain->LookupObject());
+        frmOptions->SetPathSelect(frmPathSelect);
+        frmOptions->create();
+        frmMain->SetOptionsWindow(frmOptions);
+        auto* frmAbout = new Duzivuz::TfrmAbout(frmMain);
+        frmAbout->create();
+        frmMain->SetAboutWindow(frmAbout);
         frmMain->show();
     };
     const int code = RunProgramBlock(argc, argv, program);

@@ -14,6 +14,7 @@
 #include "platform/TickCount.h"
 #include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
+#include "ripper/Options.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RNaming.h"
 #include "ripper/RProgress.h"
@@ -206,6 +207,7 @@ void TfrmMain::FormShow() {
     ApplyRSettings(settings);
     RipFormat = settings.ROutputFormat;
     cboxROutputFormat->setCurrentIndex(RipFormat - 1);
+    if (m_options) m_options->ShowRunSettings();
 }
 
 void TfrmMain::FormClose() {
@@ -582,6 +584,14 @@ void TfrmMain::btnRecorderClick() {
 
 void TfrmMain::btnHelpClick() {
     ShellOpen(GlobeVar::AppPath + QStringLiteral("Duzivuz3Help.html"));
+}
+
+void TfrmMain::btnOptionsClick() {
+    if (m_options) m_options->ShowModal();
+}
+
+void TfrmMain::btnAboutClick() {
+    if (m_about) m_about->ShowModal();
 }
 
 void TfrmMain::btnAppCloseClick() {

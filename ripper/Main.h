@@ -24,6 +24,7 @@ class TskCheckBox;
 namespace Duzivuz {
 
 class TfrmRProgress;
+class TfrmOptions;
 
 // The ripper's main window: the drive list, the disc's track list with the texts each track is
 // tagged with, the title lookup, and the rip of the checked tracks into files.
@@ -35,6 +36,10 @@ public:
 
     // The progress window the rip shows (owned elsewhere; none: the rip shows no progress).
     void SetProgressWindow(TfrmRProgress* window) { m_progress = window; }
+    void SetOptionsWindow(TfrmOptions* window) { m_options = window; }
+    void SetAboutWindow(TForm* window) { m_about = window; }
+    // The lookup object the options window fills.
+    TFreeDBInformation2* LookupObject() const { return FreeDBInfo; }
 
     void EnableControls(bool Enabled);
     void EnableTagEdits(bool Enabled);
@@ -61,6 +66,8 @@ public Q_SLOTS:
     void btnGetInfoClick();
     void btnExtractClick();
     void btnHelpClick();
+    void btnOptionsClick();
+    void btnAboutClick();
     void btnFolderClick();
     void btnRecorderClick();
     void btnAppCloseClick();
@@ -125,6 +132,8 @@ private:
     QList<QWidget*> m_controls; // what EnableControls switches
 
     TfrmRProgress* m_progress = nullptr;
+    TfrmOptions* m_options = nullptr;
+    TForm* m_about = nullptr;
     int m_driveCount = 0;
     int m_lookupMode = 1;
     bool m_lookupRequested = false;

@@ -2,7 +2,9 @@
 
 #include "platform/FormClassRegistry.h"
 #include "recorder/RecorderWindows.h"
+#include "ripper/About.h"
 #include "ripper/Main.h"
+#include "ripper/Options.h"
 #include "ripper/RProgress.h"
 #include "skin-extra/SKExtraControls.h"
 
@@ -10,5 +12,7 @@ void RegisterRipperWindows() {
     RegisterRecorderWindows();
     RegisterSkinExtraControls();
     FormWindowRegistry::add<Duzivuz::TfrmMain>(QStringLiteral(":/forms/Duzivuz/Main.form"));
+    FormWindowRegistry::add<Duzivuz::TfrmOptions>(QStringLiteral(":/forms/Duzivuz/Options.form"));
+    FormWindowRegistry::add<Duzivuz::TfrmAbout>(QStringLiteral(":/forms/Duzivuz/About.form"));
     FormWindowRegistry::add<Duzivuz::TfrmRProgress>(QStringLiteral(":/forms/Duzivuz/RProgress.form"));
 }

@@ -3,8 +3,10 @@
 #include "components/TAudioCDGrabber2.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/Application.h"
+#include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
 #include "ripper/Main.h"
+#include "ripper/Options.h"
 #include "ripper/OptionsSettings.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RProgress.h"
@@ -19,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -112,6 +115,7 @@ protected:
         main->create();
         progress->create();
         GlobeVar::SettingsPath = dir.path() + QLatin1Char('/');
+        GlobeVar::CfgFileName = QStringLiteral("DuzivuzCfg.ini");
         RGlobeVar::ROutputFilename = 4; // pattern 5: artist / album / number.title
         RGlobeVar::RUseAll = false;
         RGlobeVar::RComments = QStringLiteral("not written");
@@ -305,6 +309,68 @@ TEST_F(RipperWindowTest, MediaChangeDuringARipIsAppliedAfterIt) {
     ASSERT_EQ(lv->topLevelItemCount(), 3);
     EXPECT_EQ(cell(0, 5), QStringLiteral("0%"));
     EXPECT_TRUE(boxes.filter(QStringLiteral("not ripped")).isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// The options window: the first run writes the file with the defaults; port and time-out take
+// digits only within their ranges; "&Ok" sets the rip folder so the next rip goes there; Cancel
+// puts the format pages back but keeps the server.
+TEST_F(RipperWindowTest, OptionsWindowFirstRunOkAndCancel) {
+    auto* info = main->LookupObject();
+    Duzivuz::TfrmOptions options(main.get());
+    options.SetLookupObject(info);
+    options.create();
+    const QString cfg = GlobeVar::CfgFilePath();
+    ASSERT_TRUE(QFileInfo::exists(cfg)) << "the first run writes the file";
+    auto edit = [&](const char* name) {
+        return NativeEdit(options.findChild<QObject*>(QLatin1String(name)));
+    };
+    auto combo = [&](const char* name) {
+        return NativeCombo(options.findChild<QObject*>(QLatin1String(name)));
+    };
+    const Duzivuz::TRipperOptions shown = options.ReadControls();
+    EXPECT_EQ(shown.shared.number[Videzeva::WmaFormat], 14);
+    EXPECT_EQ(shown.freeDBServer, 1);
+    EXPECT_EQ(shown.freeDBPort, 80);
+    EXPECT_EQ(shown.freeDBTimeOut, 7000);
+
+    options.show();
+    // Letters never reach the port; a port out of range keeps the window open and changes nothing.
+    edit("edtFreeDBPort")->clear();
+    QTest::keyClicks(edit("edtFreeDBPort"), QStringLiteral("8x0"));
+    EXPECT_EQ(edit("edtFreeDBPort")->text(), QStringLiteral("80"));
+    edit("edtFreeDBPort")->setText(QStringLiteral("70000"));
+    options.btnOptionOkClick();
+    EXPECT_FALSE(options.OkPressed);
+    EXPECT_EQ(boxes.filter(QStringLiteral("1 to 65535")).size(), 1) << boxes.join('|').toStdString();
+    edit("edtFreeDBPort")->setText(QString::number(server.port()));
+    combo("cmbFreeDBServer")->setCurrentIndex(3);
+    QDir().mkpath(dir.path() + QStringLiteral("/chosen"));
+    edit("edOutputFolder")->setText(dir.path() + QStringLiteral("/chosen"));
+    combo("cmbROutputFilename")->setCurrentIndex(0);
+    options.btnOptionOkClick();
+    EXPECT_TRUE(options.OkPressed);
+    EXPECT_EQ(info->port(), server.port());
+    EXPECT_EQ(info->selectedServer(), 3);
+    EXPECT_TRUE(RGlobeVar::ROutPutPath.startsWith(dir.path() + QStringLiteral("/chosen")));
+
+    // The next rip uses the folder just chosen and pattern 1.
+    lv->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    lv->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
+    format(0);
+    main->btnExtractClick();
+    EXPECT_TRUE(QFileInfo::exists(dir.path() + QStringLiteral("/chosen/track01.wav")));
+
+    // Cancel: the MP3 bit rate comes back, the server stays.
+    options.show();
+    combo("cboxMP3BitRate")->setCurrentIndex(2);
+    combo("cmbFreeDBServer")->setCurrentIndex(4);
+    options.btnOptionCancelClick();
+    EXPECT_EQ(combo("cboxMP3BitRate")->currentIndex(), 6);
+    EXPECT_EQ(combo("cmbFreeDBServer")->currentIndex(), 4);
 }
 
 } // namespace

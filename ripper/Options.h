@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/Form.h"
+#include "ripper/OptionsSettings.h"
+
+#include <QMap>
+
+class QComboBox;
+class QLineEdit;
+class TFreeDBInformation2;
+class TfrmPathSelect;
+class TskCheckBox;
+
+namespace Duzivuz {
+
+// The ripper's settings window: output formats, rip folder and file-name pattern, additional tag
+// texts and the disc-lookup server. Its creation loads DuzivuzCfg.ini (or writes a fresh one) and
+// fills the globals; "&Ok" writes the globals and the file; Cancel puts the format pages and the
+// output folder back as they were shown. The pattern, the tag texts and "use all" act at once.
+class TfrmOptions : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmOptions(QWidget* owner = nullptr);
+
+    // The main window's lookup object (its server table, and where the chosen server goes).
+    void SetLookupObject(TFreeDBInformation2* info) { m_info = info; }
+    void SetPathSelect(TfrmPathSelect* dialog) { m_pathSelect = dialog; }
+
+    TRipperOptions ReadControls() const;
+    void WriteControls(const TRipperOptions& options);
+    void UpdateVbrControls();
+    // The run settings of the main window ("RSettings") into the controls that show them.
+    void ShowRunSettings();
+
+    bool OkPressed = false;
+
+public Q_SLOTS:
+    void btnOptionOkClick();
+    void btnOptionCancelClick();
+    void btnOptionDefaultClick();
+    void btnOutputFolderClick();
+    void cboxVBREnableClick();
+
+protected:
+    void FormCreate() override;
+    void FormShow() override;
+    void FormClose() override;
+    void FormDestroy() override;
+
+private:
+    void takeRunSettings();
+
+    TFreeDBInformation2* m_info = nullptr;
+    TfrmPathSelect* m_pathSelect = nullptr;
+    TRipperOptions m_kept;
+    QComboBox* cmbFreeDBServer;
+    QComboBox* cmbROutputFilename;
+    QLineEdit* edOutputFolder;
+    QLineEdit* edtFreeDBPort;
+    QLineEdit* edtFreeDBTimeOut;
+    QLineEdit* edtRComments;
+    QLineEdit* edtRCopyRight;
+    QLineEdit* edtRUrl;
+    QLineEdit* edtREncodeBy;
+    TskCheckBox* chkRUseAll;
+};
+
+} // namespace Duzivuz

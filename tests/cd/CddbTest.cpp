@@ -422,7 +422,9 @@ TEST_F(CddbTest, EndlessAnswersEndTheLookupWithinTheTimeOut) {
         std::thread([request, done] { done->set_value(CddbLookup::run(request, {})); }).detach();
         ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "server " << which;
         EXPECT_EQ(result.get().status, CddbLookup::ConnectionFailed) << "server " << which;
-        EXPECT_LE(timer.elapsed(), 1500) << "server " << which;
+        // Bounded by the time-out, with room for a machine busy with other tests (the endless
+        // answer itself never ends).
+        EXPECT_LE(timer.elapsed(), 4500) << "server " << which;
         EXPECT_TRUE(waitFor([&] { return server.abandoned() == 1; }, 2000)) << "server " << which;
     }
     // Through the grabber the caller hears -1 once.

@@ -293,3 +293,20 @@ TEST_F(RecorderFixture, ShapeLeavesOutTheCorners) {
     for (QPoint corner : {QPoint(0, 0), QPoint(606, 0), QPoint(0, 430), QPoint(606, 430)})
         EXPECT_FALSE(shape.contains(corner)) << corner.x() << "," << corner.y();
 }
+
+// What a recording has on disk while it runs is what a killed recorder leaves behind: a WAV that
+// plays up to its last written block.
+TEST_F(RecorderFixture, AWavCutOffMidRecordingPlaysToItsLastBlock) {
+    window->findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
+    window->btnRecordClick();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QFileInfo(window->RecordFileName()).size() > 44100 * 4; }, 5000));
+    const QString left = dir.filePath("left-behind.wav");
+    ASSERT_TRUE(QFile::copy(window->RecordFileName(), left));
+    window->btnStopClick();
+    const qint64 onDisk = QFileInfo(left).size();
+    const std::vector<int16_t> decoded = Decode(left);
+    // Every whole block on disk decodes (the header is at most a few dozen bytes).
+    EXPECT_GE(qint64(decoded.size()) * 2, onDisk - 100);
+    EXPECT_GT(Correlation(decoded), 0.95);
+}

@@ -1,5 +1,9 @@
 #include "tests/cd/CdTestSupport.h"
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -441,6 +445,40 @@ void CddbServer::serve(int client) {
         }
         return;
     }
+}
+
+// Sample frames FFmpeg decodes from the file (-1 when it cannot be decoded).
+int64_t decodedFrames(const QString& fileName, int* sampleRate) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, QFile::encodeName(fileName).constData(), nullptr, nullptr) < 0)
+        return -1;
+    int64_t frames = -1;
+    avformat_find_stream_info(format, nullptr);
+    const AVCodec* codec = nullptr;
+    const int stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    AVCodecContext* context = stream >= 0 ? avcodec_alloc_context3(codec) : nullptr;
+    if (context && avcodec_parameters_to_context(context, format->streams[stream]->codecpar) >= 0 &&
+        avcodec_open2(context, codec, nullptr) >= 0) {
+        frames = 0;
+        AVPacket* packet = av_packet_alloc();
+        AVFrame* frame = av_frame_alloc();
+        auto drain = [&] {
+            while (avcodec_receive_frame(context, frame) == 0)
+                frames += frame->nb_samples;
+        };
+        while (av_read_frame(format, packet) >= 0) {
+            if (packet->stream_index == stream && avcodec_send_packet(context, packet) >= 0) drain();
+            av_packet_unref(packet);
+        }
+        avcodec_send_packet(context, nullptr);
+        drain();
+        if (sampleRate) *sampleRate = context->sample_rate;
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+    }
+    avcodec_free_context(&context);
+    avformat_close_input(&format);
+    return frames;
 }
 
 } // namespace cdtest

@@ -53,6 +53,10 @@ void writeDriveList(const QString& configFolder, const QStringList& lines);
 // Processes events until `done` or the time runs out; true when `done` became true.
 bool waitFor(const std::function<bool()>& done, int timeoutMs);
 
+// Sample frames FFmpeg decodes from the file (-1 when it cannot be decoded); its sample rate into
+// `sampleRate` when given.
+int64_t decodedFrames(const QString& fileName, int* sampleRate = nullptr);
+
 // An audio-file object for the tests: writes 16-bit PCM into a WAV file and records what it was
 // asked to do. An optional delay per block slows a grab down.
 class WavSink : public AudioSink {

@@ -6,6 +6,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioInformation2.h"
+#include "components/TAudioPlayer2.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
@@ -14,11 +15,13 @@
 #include "platform/TickCount.h"
 #include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
+#include "recorder/Main.h"
 #include "ripper/Options.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RNaming.h"
 #include "ripper/RProgress.h"
 #include "skin/SKButton.h"
+#include "skin/SKTrackBar.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,6 +36,7 @@
 #include <QPlainTextEdit>
 #include <QTimeZone>
 #include <QTimer>
+#include <algorithm>
 
 namespace Duzivuz {
 
@@ -99,6 +103,7 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     AF = FormChild<TAudioFile2>(this, QStringLiteral("AF"));
     AudioFile2LameEnc = FormChild<TAudioFile2LameEnc>(this, QStringLiteral("AudioFile2LameEnc"));
     AI = FormChild<TAudioInformation2>(this, QStringLiteral("AI"));
+    AP = FormChild<TAudioPlayer2>(this, QStringLiteral("AP"));
     tmFreeDB = FormChild<QTimer>(this, QStringLiteral("tmFreeDB"));
     tmEject = FormChild<QTimer>(this, QStringLiteral("tmEject"));
     lbInfo1 = FormChild<QLabel>(this, QStringLiteral("lbInfo1"));
@@ -113,6 +118,12 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     edYear = FormChild<QLineEdit>(this, QStringLiteral("edYear"));
     lvTracks = FormChild<TListView>(this, QStringLiteral("lvTracks"));
     btnExtract = FormChild<TskButton>(this, QStringLiteral("btnExtract"));
+    btnPlay = FormChild<TskButton>(this, QStringLiteral("btnPlay"));
+    btnStop = FormChild<TskButton>(this, QStringLiteral("btnStop"));
+    Button1 = FormChild<TskButton>(this, QStringLiteral("Button1"));
+    tbarPlayProgress = FormChild<TskTrackBar>(this, QStringLiteral("tbarPlayProgress"));
+    tbarVolume = FormChild<TskTrackBar>(this, QStringLiteral("tbarVolume"));
+    cboxMute = FormChild<TskCheckBox>(this, QStringLiteral("cboxMute"));
     cboxLockTray = FormChild<TskCheckBox>(this, QStringLiteral("cboxLockTray"));
     cboxAutoEject = FormChild<TskCheckBox>(this, QStringLiteral("cboxAutoEject"));
     moList = FormChild<QPlainTextEdit>(this, QStringLiteral("moList"));
@@ -135,6 +146,12 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::log(const QString& line) {
     moList->appendPlainText(line);
+}
+
+void TfrmMain::ErrorBox(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    this);
+    box.exec();
 }
 
 int TfrmMain::MessageBox(const QString& text, bool question) {
@@ -164,6 +181,15 @@ void TfrmMain::FormCreate() {
     ArtistList.clear();
     TitleList.clear();
     cboxDevice->clear();
+    m_shown = false;
+    try {
+        // The player's output device: the one chosen, or the first when that one is gone.
+        if (AP->GetDeviceCount() < AP->GetDevice())
+            AP->SetDevice(0);
+        else
+            AP->SetDevice(AP->GetDevice());
+    } catch (const std::exception&) {
+    }
     RipFormat = 1;
     EnableControls(false);
     m_lookupLoaded = false;
@@ -203,15 +229,18 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormShow() {
+    m_shown = true;
     const TRSettings settings = ReadRSettings(GlobeVar::CfgFilePath());
     ApplyRSettings(settings);
     RipFormat = settings.ROutputFormat;
     cboxROutputFormat->setCurrentIndex(RipFormat - 1);
     if (m_options) m_options->ShowRunSettings();
+    ChoosePlaybackLine();
 }
 
 void TfrmMain::FormClose() {
     if (m_running) CancelRip();
+    StopPreview();
     WriteRSettings(GlobeVar::CfgFilePath(), CurrentRSettings(RipFormat));
     AF->ConnectTo(nullptr);
 }
@@ -401,9 +430,12 @@ void TfrmMain::lvTracksSelectItem() {
     if (m_busy && !m_running) return;
     const int r = selectedRow();
     if (r < 0 || r >= TitleList.size()) {
+        m_previewSession = m_previewTrack = -1;
         EnableTagEdits(false);
         return;
     }
+    m_previewSession = RNaming::FieldOfList(TrackKeys[r], 1).toInt();
+    m_previewTrack = RNaming::FieldOfList(TrackKeys[r], 2).toInt();
     m_filling = true;
     edAlbum->setText(AlbumList[r]);
     edArtist->setText(ArtistList[r]);
@@ -450,7 +482,7 @@ void TfrmMain::btnInvertClick() {
 // ---- title lookup ---------------------------------------------------------------------------------
 
 void TfrmMain::btnGetInfoClick() {
-    if (m_lookupRequested || m_busy) return;
+    if (m_previewing || m_lookupRequested || m_busy) return;
     if (MessageBox(QStringLiteral("Do you want refresh this CD information?"), true) != mrYes) return;
     m_lookupRequested = true;
     m_lookupLoaded = false;
@@ -602,6 +634,174 @@ void TfrmMain::btnAppMinClick() {
     showMinimized();
 }
 
+void TfrmMain::btnPlayerClick() {
+    if (m_player) m_player->ShowPlayer();
+}
+
+void TfrmMain::FocusToButton1() {
+    Button1->setFocus();
+}
+
+// ---- volume ---------------------------------------------------------------------------------------
+
+void TfrmMain::ChoosePlaybackLine() {
+    try {
+        const int count = AP->GetMixerLineCount();
+        if (count <= 0) return;
+        int chosen = 0;
+        for (int i = 0; i < count; ++i) {
+            AP->SelectMixerLine(i);
+            if ((AP->IsPlaybackLine() & 0xFFFF) != 0) {
+                chosen = i;
+                break;
+            }
+        }
+        AP->SelectMixerLine(chosen);
+        tbarVolume->SetPosition(AP->GetVolume());
+        AP->SetMute(0);
+    } catch (const std::exception& e) {
+        log(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmMain::tbarVolumeChange() {
+    const bool echo = !m_volumeSync;
+    m_volumeSync = false;
+    if (m_busy || m_running || !m_shown) return;
+    AP->SetVolume(tbarVolume->Position());
+    if (echo && m_player) m_player->SyncPlaybackVolume(tbarVolume->Position());
+}
+
+void TfrmMain::SyncPlaybackVolume(int Volume) {
+    // The slider reports its change at once; a position it already has reports nothing, so the
+    // flag is cleared here rather than left for a later move by the user.
+    m_volumeSync = true;
+    tbarVolume->SetPosition(Volume);
+    m_volumeSync = false;
+}
+
+void TfrmMain::cboxMuteMouseUp() {
+    if (!m_shown) return;
+    AP->SetMute(cboxMute->Checked() ? -1 : 0);
+    if (m_player) m_player->ToggleMuteGlyph();
+}
+
+// ---- the preview ----------------------------------------------------------------------------------
+
+void TfrmMain::btnPlayClick() {
+    if (!m_busy && !m_running) StartPreview();
+}
+
+void TfrmMain::btnStopClick() {
+    if (!m_busy && !m_running) StopPreview();
+}
+
+void TfrmMain::StartPreview() {
+    try {
+        if (m_previewSession >= 0 && m_previewTrack >= 0) {
+            ACDG->SetSession(m_previewSession);
+            ACDG->SetTrack(m_previewTrack);
+        }
+        if (((ACDG->GetSession() & 0x8000) != 0 && (ACDG->GetTrack() & 0x8000) != 0) || m_previewing) return;
+        m_playedOffset = 0;
+        m_seekBase = 0;
+        m_lastPlayed = 0;
+        m_previewing = true;
+        m_seeking = false;
+        btnPlay->setEnabled(false);
+        btnStop->setEnabled(true);
+        ACDG->SetGrabMode(0);
+        ACDG->SetReadOptionB(0);
+        ACDG->SetReadOptionC(0);
+        ACDG->StartRead();
+        m_totalSamples = qint64(ACDG->GetTrackBlocks()) * ACDG->GetBlockSize() / 4;
+        AP->Play();
+        if (AP->GetLastError() != TAudioPlayer2::NoError)
+            throw ComponentError(QStringLiteral("The playback device could not be opened."));
+    } catch (const std::exception& e) {
+        log(QString::fromUtf8(e.what()));
+        StopPreview();
+        ErrorBox(QStringLiteral("Error during start playing the track!"));
+    }
+}
+
+void TfrmMain::FeedPreview() {
+    // Fed also while the slider is held: the preview plays on until the seek is made.
+    if (!m_previewing) return;
+    try {
+        AP->LoadArray(ACDG->ReadBlocks(26));
+    } catch (const std::exception& e) {
+        log(QString::fromUtf8(e.what()));
+        if (!m_previewing) return;
+        StopPreview();
+        ErrorBox(QStringLiteral("Error during playing the track!"));
+    }
+}
+
+void TfrmMain::StopPreview() {
+    if (!m_previewing) return;
+    m_previewing = false;
+    m_seeking = false;
+    try {
+        AP->Stop();
+        ACDG->StopRead();
+    } catch (const std::exception& e) {
+        log(QString::fromUtf8(e.what()));
+        ErrorBox(QStringLiteral("Error during stop playing the track!"));
+    }
+    btnPlay->setEnabled(true);
+    btnStop->setEnabled(false);
+    tbarPlayProgress->SetPosition(0);
+}
+
+void TfrmMain::APRequestOnLoadArray() {
+    FeedPreview();
+}
+
+void TfrmMain::APEndArrayPlay() {
+    FeedPreview();
+}
+
+void TfrmMain::APEndPlay() {
+    StopPreview();
+}
+
+void TfrmMain::APTimer(int CurrentSamples, int LevelLeft, int LevelRight) {
+    m_lastPlayed = std::max({CurrentSamples, LevelLeft, LevelRight});
+    if (m_seeking || !m_previewing) return;
+    qint64 position = 0;
+    if (m_totalSamples > 0) position = (m_lastPlayed - m_seekBase + m_playedOffset) * 1000 / m_totalSamples;
+    tbarPlayProgress->SetPosition(int(std::clamp<qint64>(position, 0, 1000)));
+}
+
+void TfrmMain::tbarPlayProgressMouseDown() {
+    if (!m_busy && !m_running) m_seeking = true;
+}
+
+void TfrmMain::tbarPlayProgressMouseUp() {
+    if (m_busy || m_running) return;
+    if (!m_previewing) {
+        m_seeking = false;
+        return;
+    }
+    try {
+        AP->ClearQueue();
+        const qint64 blocks = ACDG->GetTrackBlocks();
+        const int block = int(blocks * tbarPlayProgress->Position() / 1000);
+        ACDG->SeekBlock(block, 1);
+        m_playedOffset = qint64(block) * ACDG->GetBlockSize() / 4;
+        // The player counts from its start; the position counts from the seek point on.
+        m_seekBase = AP->GetPlayedSamples();
+        m_seeking = false;
+        FeedPreview();
+        FeedPreview();
+    } catch (const std::exception& e) {
+        log(QString::fromUtf8(e.what()));
+        ErrorBox(QStringLiteral("Error during seeking the track!"));
+        StopPreview();
+    }
+}
+
 // ---- the rip --------------------------------------------------------------------------------------
 
 void TfrmMain::btnExtractClick() {
@@ -611,6 +811,8 @@ void TfrmMain::btnExtractClick() {
         return;
     }
     if (m_busy || m_running) return;
+    // The rip reads the disc alone.
+    StopPreview();
     EnableControls(false);
     if (m_progress) m_progress->show();
     try {

@@ -16,10 +16,16 @@ class TAudioCDGrabber2;
 class TAudioFile2;
 class TAudioFile2LameEnc;
 class TAudioInformation2;
+class TAudioPlayer2;
 class TFreeDBInformation2;
 class TListView;
 class TskButton;
 class TskCheckBox;
+class TskTrackBar;
+
+namespace Videzeva {
+class TRecorderPlayerWindow;
+}
 
 namespace Duzivuz {
 
@@ -38,6 +44,8 @@ public:
     void SetProgressWindow(TfrmRProgress* window) { m_progress = window; }
     void SetOptionsWindow(TfrmOptions* window) { m_options = window; }
     void SetAboutWindow(TForm* window) { m_about = window; }
+    // The player window, whose volume slider and mute box this window keeps in step with its own.
+    void SetPlayerWindow(Videzeva::TRecorderPlayerWindow* player) { m_player = player; }
     // The lookup object the options window fills.
     TFreeDBInformation2* LookupObject() const { return FreeDBInfo; }
 
@@ -48,6 +56,19 @@ public:
     void FillTrackList();
     void CancelRip();
     bool Busy() const { return m_busy; }
+
+    // The playback line of the player's device: the first that is a playback line (the first line
+    // when none is); the volume slider shows its volume and it is unmuted.
+    void ChoosePlaybackLine();
+    // Called by the player window when its volume slider moves: this window's slider follows
+    // without echoing the change back.
+    void SyncPlaybackVolume(int Volume);
+
+    // The preview of the selected track, read from the disc and played through AP.
+    void StartPreview();
+    void StopPreview();
+    void FeedPreview();
+    bool Previewing() const { return m_previewing; }
 
     int RipFormat = 1; // 1 WAV, 2 MP3, 3 OGG, 4 WMA
 
@@ -72,6 +93,18 @@ public Q_SLOTS:
     void btnRecorderClick();
     void btnAppCloseClick();
     void btnAppMinClick();
+    void btnPlayerClick();
+    void btnPlayClick();
+    void btnStopClick();
+    void tbarPlayProgressMouseDown();
+    void tbarPlayProgressMouseUp();
+    void tbarVolumeChange();
+    void cboxMuteMouseUp();
+    void FocusToButton1();
+    void APRequestOnLoadArray();
+    void APEndArrayPlay();
+    void APEndPlay();
+    void APTimer(int CurrentSamples, int LevelLeft, int LevelRight);
     void cboxROutputFormatClick();
     void cboxPriorityChange();
     void cboxLockTrayClick();
@@ -93,6 +126,7 @@ protected:
 
 private:
     void log(const QString& line);
+    void ErrorBox(const QString& text);
     void AddTrackRow(int session, int track);
     void UncheckNonAudioRow();
     void EndLookup();
@@ -112,6 +146,7 @@ private:
     TAudioFile2* AF;
     TAudioFile2LameEnc* AudioFile2LameEnc;
     TAudioInformation2* AI;
+    TAudioPlayer2* AP;
     QTimer* tmFreeDB;
     QTimer* tmEject;
     QLabel* lbInfo1;
@@ -126,6 +161,12 @@ private:
     QLineEdit* edYear;
     TListView* lvTracks;
     TskButton* btnExtract;
+    TskButton* btnPlay;
+    TskButton* btnStop;
+    TskButton* Button1;
+    TskTrackBar* tbarPlayProgress;
+    TskTrackBar* tbarVolume;
+    TskCheckBox* cboxMute;
     TskCheckBox* cboxLockTray;
     TskCheckBox* cboxAutoEject;
     QPlainTextEdit* moList;
@@ -134,6 +175,9 @@ private:
     TfrmRProgress* m_progress = nullptr;
     TfrmOptions* m_options = nullptr;
     TForm* m_about = nullptr;
+    Videzeva::TRecorderPlayerWindow* m_player = nullptr;
+    bool m_shown = false;      // volume and mute act once the window has been shown
+    bool m_volumeSync = false; // the player window is moving the volume slider
     int m_driveCount = 0;
     int m_lookupMode = 1;
     bool m_lookupRequested = false;
@@ -154,6 +198,15 @@ private:
     QStringList m_failures; // one line per track that failed in this run
     bool m_pendingMediaChange = false;
     int m_pendingLookupStatus = 0; // a final lookup status that came during a rip
+
+    // The preview.
+    int m_previewSession = -1, m_previewTrack = -1; // of the selected row; -1 none
+    bool m_previewing = false;
+    bool m_seeking = false;    // the position slider is held
+    qint64 m_totalSamples = 0; // sample frames of the track
+    qint64 m_playedOffset = 0; // sample frames before the last seek point
+    qint64 m_seekBase = 0;     // frames the player had played when the last seek was made
+    qint64 m_lastPlayed = 0;   // frames played, as the player last reported
 };
 
 // The section "RSettings" of the ripper's settings file: the rip folder and run settings the main

@@ -1,16 +1,20 @@
 // The ripper's main window driven through its own handlers, end to end: a generated disc image in
 // the drive list, a CDDB server on 127.0.0.1, real encoders, files decoded and tags read back.
 #include "components/TAudioCDGrabber2.h"
+#include "components/TAudioPlayer2.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/Application.h"
 #include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
+#include "recorder/Main.h"
 #include "ripper/Main.h"
 #include "ripper/Options.h"
 #include "ripper/OptionsSettings.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RProgress.h"
 #include "ripper/RipperWindows.h"
+#include "skin/SKButton.h"
+#include "skin/SKTrackBar.h"
 #include "tests/cd/CdTestSupport.h"
 
 #include <QApplication>
@@ -25,6 +29,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
@@ -67,7 +72,21 @@ protected:
         answerer.start(10);
         image = writeImage(dir.path(), QStringLiteral("disc"),
                            {{75 * 2 + 10}, {75 * 3 + 1}, {150, TrackKind::Mode1}, {75 * 2 + 33}});
-        writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
+        // A second drive holds a disc of one 20-second track.
+        longImage = writeImage(dir.path(), QStringLiteral("long"), {{75 * 20}});
+        writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath, longImage.cuePath});
+        // The player plays into a file.
+        played = dir.filePath(QStringLiteral("played.raw"));
+        QFile conf(dir.filePath(QStringLiteral("asound.conf")));
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write(QStringLiteral("pcm.null { type null }\n"
+                                  "pcm.speaker { type file slave.pcm null file \"%1\" format \"raw\""
+                                  " hint { show on description \"Test speaker\" } }\n")
+                       .arg(played)
+                       .toUtf8());
+        conf.close();
+        qputenv("ALSA_CONFIG_PATH", dir.filePath(QStringLiteral("asound.conf")).toUtf8());
+        snd_config_update_free_global();
         Duzivuz::TRipperOptions options = Duzivuz::SetDefaultOptions();
         Duzivuz::ApplyRipperOptionsToGlobals(options);
         main = std::make_unique<TfrmMain>();
@@ -89,6 +108,8 @@ protected:
         main.reset();
         answerer.stop();
         Application::setErrorPresenter({});
+        qunsetenv("ALSA_CONFIG_PATH");
+        snd_config_update_free_global();
     }
 
     QString cell(int row, int column) const { return lv->topLevelItem(row)->text(column); }
@@ -108,7 +129,8 @@ protected:
     QTemporaryDir dir;
     QTimer answerer;
     QStringList boxes, errors;
-    Image image;
+    Image image, longImage;
+    QString played;
     CddbServer server{CddbServer::Mode::Http};
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TfrmRProgress> progress;
@@ -333,6 +355,117 @@ TEST_F(RipperWindowTest, OptionsWindowFirstRunOkAndCancel) {
     options.btnOptionCancelClick();
     EXPECT_EQ(combo("cboxMP3BitRate")->currentIndex(), 6);
     EXPECT_EQ(combo("cmbFreeDBServer")->currentIndex(), 4);
+}
+
+} // namespace
+
+namespace {
+
+// The preview plays the selected track from the disc into the player's device. Holding the
+// position slider does not end it (the player is fed on); releasing it at 500 plays on from the
+// middle of the track, so the device receives the start of the track, then the track from its
+// middle to the end. A rip afterwards reads in the grab mode chosen in the window, not the
+// preview's.
+TEST_F(RipperWindowTest, PreviewPlaysTheTrackAndSeeksWhileTheSliderIsHeld) {
+    auto* device = main->findChild<QComboBox*>(QStringLiteral("cboxDevice"));
+    ASSERT_EQ(device->count(), 2);
+    device->setCurrentIndex(1);
+    ASSERT_EQ(lv->topLevelItemCount(), 1);
+    main->findChild<QComboBox*>(QStringLiteral("cboxPriority"))->setCurrentIndex(3);
+    lv->setCurrentItem(lv->topLevelItem(0));
+    auto* bar = main->findChild<TskTrackBar*>(QStringLiteral("tbarPlayProgress"));
+    auto* player = main->findChild<TAudioPlayer2*>(QStringLiteral("AP"));
+
+    int blocksPlayed = 0, shownAtRelease = -1, shownAfter = -1;
+    bool playingWhileHeld = false;
+    QObject::connect(player, &TAudioPlayer2::OnEndArrayPlay, main.get(), [&] {
+        ++blocksPlayed;
+        if (blocksPlayed == 2) main->tbarPlayProgressMouseDown();
+        if (blocksPlayed == 8) {
+            playingWhileHeld = main->Previewing();
+            bar->SetPosition(500);
+            main->tbarPlayProgressMouseUp();
+            shownAtRelease = bar->Position();
+        }
+    });
+    QObject::connect(player, &TAudioPlayer2::OnTimer, main.get(), [&] {
+        if (shownAtRelease >= 0 && shownAfter < 0) shownAfter = bar->Position();
+    });
+    main->btnPlayClick();
+    ASSERT_TRUE(main->Previewing());
+    main->btnPlayClick(); // a second Play while one runs changes nothing
+    ASSERT_TRUE(waitFor([&] { return !main->Previewing(); }, 20000));
+    EXPECT_TRUE(playingWhileHeld) << "the preview ended while the slider was held";
+    EXPECT_EQ(shownAtRelease, 500);
+    EXPECT_GE(shownAfter, 500);
+    EXPECT_LT(shownAfter, 600);
+    EXPECT_EQ(bar->Position(), 0);
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join('|').toStdString();
+
+    QFile f(played);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    std::vector<int16_t> out(size_t(bytes.size()) / 2);
+    memcpy(out.data(), bytes.constData(), out.size() * 2);
+    const std::vector<int16_t> track = trackAudio(0, 75 * 20);
+    const size_t seekPoint = size_t(75 * 20 / 2) * 1176; // block 750
+    const size_t tail = track.size() - seekPoint;
+    ASSERT_GT(out.size(), tail);
+    const size_t head = out.size() - tail;
+    EXPECT_GE(head, size_t(8 * 26 * 1176)) << "what was played before the seek";
+    EXPECT_LT(head, seekPoint);
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + ptrdiff_t(head), track.begin()));
+    EXPECT_TRUE(std::equal(out.begin() + ptrdiff_t(head), out.end(), track.begin() + ptrdiff_t(seekPoint)));
+
+    // The preview read in mode 0; the rip goes back to the window's "Grab on scratched CD".
+    EXPECT_EQ(grabber->GetGrabMode(), 0);
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/after/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    format(0);
+    main->btnExtractClick();
+    EXPECT_EQ(grabber->GetGrabMode(), 4);
+    EXPECT_EQ(grabber->GetMaxRetries(), TAudioCDGrabber2::grabModeSettings(4).maxRetries);
+    EXPECT_TRUE(QFileInfo::exists(RGlobeVar::ROutPutPath + "Artist/Album/01.Session1_Track1.wav"));
+}
+
+} // namespace
+
+namespace {
+
+// What the main window asks of the player window, recorded.
+struct FakePlayer : Videzeva::TRecorderPlayerWindow {
+    QList<int> volumes;
+    int muteToggles = 0, shown = 0;
+    void AddFileToList(const QString&, bool) override {}
+    void SyncPlaybackVolume(int volume) override { volumes << volume; }
+    void ToggleMuteGlyph() override { ++muteToggles; }
+    int ConvertingRow() const override { return -1; }
+    void CancelConversion() override {}
+    void ShowPlayer() override { ++shown; }
+    void HidePlayer() override {}
+};
+
+// The volume slider and the player window's stay in step without echoes: a move from the player
+// goes no further, also when it names the position the slider already has, and the user's next
+// move reaches the player. Mute and "Switch to player" reach the player window.
+TEST_F(RipperWindowTest, VolumeFollowsThePlayerWindowWithoutEcho) {
+    FakePlayer player;
+    main->SetPlayerWindow(&player);
+    main->show();
+    auto* volume = main->findChild<TskTrackBar*>(QStringLiteral("tbarVolume"));
+    player.volumes.clear();
+    main->SyncPlaybackVolume(1000);
+    EXPECT_EQ(volume->Position(), 1000);
+    main->SyncPlaybackVolume(1000);
+    EXPECT_TRUE(player.volumes.isEmpty());
+    volume->SetPosition(2000);
+    EXPECT_EQ(player.volumes, QList<int>{2000});
+    main->findChild<TskCheckBox*>(QStringLiteral("cboxMute"))->SetChecked(true);
+    main->cboxMuteMouseUp();
+    EXPECT_EQ(player.muteToggles, 1);
+    main->btnPlayerClick();
+    EXPECT_EQ(player.shown, 1);
+    main->SetPlayerWindow(nullptr);
 }
 
 } // namespace

@@ -770,7 +770,9 @@ void TfrmMain::APTimer(int CurrentSamples, int LevelLeft, int LevelRight) {
     m_lastPlayed = std::max({CurrentSamples, LevelLeft, LevelRight});
     if (m_seeking || !m_previewing) return;
     qint64 position = 0;
-    if (m_totalSamples > 0) position = (m_lastPlayed - m_seekBase + m_playedOffset) * 1000 / m_totalSamples;
+    // A report made before the last seek (still queued then) counts as the seek point.
+    if (m_totalSamples > 0)
+        position = (std::max<qint64>(m_lastPlayed - m_seekBase, 0) + m_playedOffset) * 1000 / m_totalSamples;
     tbarPlayProgress->SetPosition(int(std::clamp<qint64>(position, 0, 1000)));
 }
 

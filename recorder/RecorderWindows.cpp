@@ -10,7 +10,9 @@
 #include "recorder/SetTime.h"
 #include "skin-extra/SKExtraControls.h"
 #include "skin/SKRegister.h"
+#include "tools/Joiner.h"
 #include "tools/Player.h"
+#include "tools/Splitter.h"
 
 void RegisterRecorderWindows() {
     RegisterSkinControls();
@@ -23,4 +25,6 @@ void RegisterRecorderWindows() {
     FormWindowRegistry::add<TfrmConfirm>(QStringLiteral(":/forms/Videzeva/Confirm.form"));
     FormWindowRegistry::add<TfrmPathSelect>(QStringLiteral(":/forms/Videzeva/PathSelect.form"));
     FormWindowRegistry::add<TfrmPlayer>(QStringLiteral(":/forms/Videzeva/Player.form"));
+    FormWindowRegistry::add<TfrmSplitter>(QStringLiteral(":/forms/Videzeva/Splitter.form"));
+    FormWindowRegistry::add<TfrmJoiner>(QStringLiteral(":/forms/Videzeva/Joiner.form"));
 }

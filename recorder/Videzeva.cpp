@@ -7,7 +7,9 @@
 #include "recorder/ProgramBlock.h"
 #include "recorder/RecorderWindows.h"
 #include "recorder/SetTime.h"
+#include "tools/Joiner.h"
 #include "tools/Player.h"
+#include "tools/Splitter.h"
 
 int main(int argc, char** argv) {
     ProgramDescription program;
@@ -42,11 +44,19 @@ int main(int argc, char** argv) {
         auto* frmSchedule = new TfrmSchedule;
         frmSchedule->create();
         frmOptions->SetScheduleDialog(frmSchedule);
+        auto* frmSplitter = new TfrmSplitter;
+        frmSplitter->create();
+        frmSplitter->SetConfirmWindow(frmConfirm);
+        frmSplitter->SetOptionsWindow(frmOptions);
+        auto* frmJoiner = new TfrmJoiner;
+        frmJoiner->create();
+        frmJoiner->SetConfirmWindow(frmConfirm);
+        frmJoiner->SetOptionsWindow(frmOptions);
         frmMain->SetOptionsWindow(frmOptions);
         frmMain->SetConfirmWindow(frmConfirm);
         frmMain->SetPlayerWindow(frmPlayer);
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{frmOptions, frmPathSelect, frmPlayer, frmConfirm, frmSchedule})
+        for (QWidget* w : std::initializer_list<QWidget*>{frmOptions, frmPathSelect, frmPlayer, frmConfirm,
+                                                          frmSchedule, frmSplitter, frmJoiner})
             w->setParent(frmMain, w->windowFlags());
         frmMain->show();
     };

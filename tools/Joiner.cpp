@@ -1,9 +1,39 @@
 #include "tools/Joiner.h"
 
+#include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
+#include "components/TAudioInformation2.h"
+#include "components/TAudioPlayer2.h"
+#include "platform/Application.h"
+#include "platform/FormResource.h"
+#include "platform/ModalDialogs.h"
+#include "platform/Shell.h"
+#include "platform/TickCount.h"
+#include "platform/WinMath.h"
+#include "platform/WindowMessages.h"
+#include "recorder/Confirm.h"
+#include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
+#include "skin/SKButton.h"
+#include "skin/SKComboBox.h"
+#include "skin/SKSkinForm.h"
+#include "tools/Convertor.h"
+#include "tools/JoinerThread.h"
 #include "tools/Splitter.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
 
 QString JoinerOutputName(const QString& ext, const QDateTime& now) {
     using namespace GlobeVar;
@@ -22,4 +52,659 @@ QString JoinerOutputName(const QString& ext, const QDateTime& now) {
         while (QFileInfo::exists(JoinFolder(JoinOutputPath, name + QLatin1Char('.') + ext)))
             name += QStringLiteral(" New");
     return JoinFolder(JoinOutputPath, name + QLatin1Char('.') + ext);
+}
+
+int DurationToSeconds(const QString& text) {
+    const QStringList parts = text.trimmed().split(QStringLiteral(" : "));
+    if (parts.size() != 3) return 0;
+    return parts[0].toInt() * 3600 + parts[1].toInt() * 60 + parts[2].toInt();
+}
+
+// ---- the window
+
+namespace {
+
+constexpr int kColumns = 5;
+
+template <class T> T* Child(QWidget* form, const char* name) {
+    return FormChild<T>(form, QString::fromLatin1(name));
+}
+
+QString WithSlash(QString folder) {
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder;
+}
+
+QString DurationText(TAudioInformation2& info, const QString& file) {
+    try {
+        info.SetFileName(file);
+        return GlobeVar::MSecToTimeStr(info.GetDuration());
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+QString FormatText(TAudioInformation2& info, const QString& file) {
+    try {
+        info.SetFileName(file);
+        return info.GetFormatString();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+}
+
+void CloseQuietly(TAudioFile2* file) {
+    try {
+        file->Close();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+TfrmJoiner::TfrmJoiner(QWidget* owner) : TForm(owner) {
+    LoadFormResource(this, QStringLiteral(":/forms/Videzeva/Joiner.form"));
+    STV = Child<TShellTreeView>(this, "STV");
+    lvFolderList = Child<TListView>(this, "lvFolderList");
+    lvJoinList = Child<TListView>(this, "lvJoinList");
+    btnAdd = Child<TskImageButton>(this, "btnAdd");
+    btnAddAll = Child<TskImageButton>(this, "btnAddAll");
+    btnRemove = Child<TskImageButton>(this, "btnRemove");
+    btnRemoveAll = Child<TskImageButton>(this, "btnRemoveAll");
+    btnFirst = Child<TskImageButton>(this, "btnFirst");
+    btnLast = Child<TskImageButton>(this, "btnLast");
+    btnUp = Child<TskImageButton>(this, "btnUp");
+    btnDown = Child<TskImageButton>(this, "btnDown");
+    btnStartMerge = Child<TskImageButton>(this, "btnStartMerge");
+    btnCancelMerge = Child<TskImageButton>(this, "btnCancelMerge");
+    btnOutputFormat = Child<TskImageButton>(this, "btnOutputFormat");
+    btnPlay = Child<TskImageButton>(this, "btnPlay");
+    btnStop = Child<TskImageButton>(this, "btnStop");
+    comboxJoinOutputFormat = Child<TskComboBox>(this, "comboxJoinOutputFormat");
+    pbInfo = Child<QWidget>(this, "pbInfo");
+    Label1 = Child<QLabel>(this, "Label1");
+    Label2 = Child<QLabel>(this, "Label2");
+    imgLT = Child<QLabel>(this, "imgLT");
+    imgRT = Child<QLabel>(this, "imgRT");
+    imgLD = Child<QLabel>(this, "imgLD");
+    imgRD = Child<QLabel>(this, "imgRD");
+    plSide = Child<QLabel>(this, "plSide");
+    tmShowInfo = Child<QTimer>(this, "tmShowInfo");
+    skSkinForm1 = Child<TskSkinForm>(this, "skSkinForm1");
+    AI = Child<TAudioInformation2>(this, "AI");
+    AP = Child<TAudioPlayer2>(this, "AP");
+    AF = Child<TAudioFile2>(this, "AF");
+    AF_IN = Child<TAudioFile2>(this, "AF_IN");
+    AF_OUT = Child<TAudioFile2>(this, "AF_OUT");
+    AudioFile2LameEnc1 = Child<TAudioFile2LameEnc>(this, "AudioFile2LameEnc1");
+    setMinimumWidth(200);
+    lvFolderList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvJoinList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvJoinList->header()->setSectionsClickable(false);
+    for (TListView* list : {lvFolderList, lvJoinList})
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(STV, &QTreeView::clicked, this, [this] { RunGuarded([this] { STVClick(); }); });
+    // Every press on the join list (a row, a tick) refreshes the strip.
+    connect(lvJoinList, &QTreeWidget::itemSelectionChanged, this,
+            [this] { RunGuarded([this] { lvJoinListMouseDown(); }); });
+    connect(lvJoinList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem*, int column) {
+        if (column == 0) RunGuarded([this] { lvJoinListMouseDown(); });
+    });
+    pbInfo->installEventFilter(this);
+    ApplyEmbeddedTheme(this);
+}
+
+TfrmJoiner::~TfrmJoiner() {
+    StopScan();
+    if (m_mergeThread) {
+        m_mergeThread->Terminate();
+        m_mergeThread->WaitFor();
+    }
+    AP->Stop();
+}
+
+int TfrmJoiner::ShowForFolder(const QString& folder) {
+    if (!folder.isEmpty()) STV->SelectFolder(folder);
+    return ShowModal();
+}
+
+void TfrmJoiner::Say(const QString& text) {
+    LastMessage = text;
+    if (m_confirm) {
+        m_confirm->SetMessageOnly(1);
+        m_confirm->SetMessage(text);
+        ::ShowModal(*m_confirm);
+    } else if (ShowMessages) {
+        ShowMessage(text, this);
+    }
+}
+
+int TfrmJoiner::Ask(const QString& question) {
+    LastMessage = question;
+    if (m_confirm) {
+        m_confirm->SetMessageOnly(0);
+        m_confirm->SetMessage(question);
+        return ::ShowModal(*m_confirm);
+    }
+    if (!ShowMessages) return UnattendedAnswer;
+    return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes ? 6 : 7;
+}
+
+void TfrmJoiner::FormCreate() {
+    // The window's shape: the recorder's four corner pictures on black.
+    QImage shape(658, 429, QImage::Format_RGB32);
+    shape.fill(Qt::black);
+    {
+        QPainter p(&shape);
+        p.drawPixmap(0, 0, imgLT->pixmap());
+        p.drawPixmap(651, 0, imgRT->pixmap());
+        p.drawPixmap(0, 423, imgLD->pixmap());
+        p.drawPixmap(651, 423, imgRD->pixmap());
+    }
+    skSkinForm1->SetGlyph(shape);
+    skSkinForm1->lower();
+    plSide->move(width() - 2, 4);
+    plSide->show();
+    AI->EnableWMA(-1);
+    AF_IN->EnableWMA(-1);
+    AF_OUT->EnableWMA(-1);
+}
+
+void TfrmJoiner::FormShow() {
+    m_infoRow = -1;
+    m_merging = false;
+    if (STV->SelectedFolder().isEmpty()) {
+        const QString folder = GlobeVar::OutputPath;
+        STV->SelectFolder(!folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath());
+    }
+    STVClick();
+}
+
+void TfrmJoiner::FormCloseQuery(bool& canClose) {
+    if (!m_merging) return;
+    canClose = false;
+    // The merge ends first; its end closes the window.
+    if (Ask(QStringLiteral("Merging in progress, do you want to cancel ?")) == 6) {
+        m_closeRequested = true;
+        btnCancelMergeClick();
+    }
+}
+
+void TfrmJoiner::FormClose() {
+    StopPreview();
+    m_closeRequested = false;
+    Q_EMIT OnClosed();
+}
+
+// ---- folder tree and folder list
+
+void TfrmJoiner::STVClick() {
+    if (m_scanRunning) {
+        // The running scan stops and starts over on the folder chosen now.
+        m_rescanRequested = true;
+        if (m_scanCancel) m_scanCancel->store(true);
+        return;
+    }
+    ScanFolder();
+}
+
+void TfrmJoiner::StopScan() {
+    if (m_scanCancel) m_scanCancel->store(true);
+    if (m_scanThread.joinable()) m_scanThread.join();
+}
+
+void TfrmJoiner::ScanFolder() {
+    m_sortColumn = 0;
+    const QString folder = WithSlash(STV->SelectedFolder());
+    if (folder.isEmpty() || folder == m_currentFolder) return;
+    StopScan();
+    m_scanRunning = true;
+    m_currentFolder = folder;
+    lvFolderList->clear();
+    const unsigned generation = ++m_scanGeneration;
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    m_scanCancel = cancel;
+    // Each file is analysed on a worker; its row reaches the list as a queued call in folder order,
+    // so the window never waits for a file.
+    m_scanThread = std::thread([this, folder, generation, cancel] {
+        TAudioInformation2 info;
+        const QFileInfoList entries =
+            QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        for (const QFileInfo& entry : entries) {
+            if (cancel->load()) break;
+            const QString word = GlobeVar::GetAudioFormat(entry.absoluteFilePath());
+            if (word.isEmpty()) continue;
+            const QString duration = DurationText(info, entry.absoluteFilePath());
+            const QString name = entry.fileName();
+            const QString size = GlobeVar::FileSizeToStr(entry.size());
+            RunOnUiThread(this, [this, generation, name, word, duration, size] {
+                if (generation != m_scanGeneration) return;
+                auto* row = new QTreeWidgetItem(lvFolderList, QStringList{name, word, duration, size});
+                row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+                row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+            });
+        }
+        RunOnUiThread(this, [this, generation] {
+            if (generation != m_scanGeneration) return;
+            if (m_scanThread.joinable()) m_scanThread.join();
+            m_scanRunning = false;
+            if (m_rescanRequested) {
+                // The list is partial: whatever folder is chosen now is read again.
+                m_rescanRequested = false;
+                m_currentFolder.clear();
+                STVClick();
+            }
+        });
+    });
+}
+
+void TfrmJoiner::SortFolderList() {
+    QList<QTreeWidgetItem*> items;
+    while (lvFolderList->topLevelItemCount() > 0)
+        items << lvFolderList->takeTopLevelItem(0);
+    const int column = m_sortColumn;
+    auto key = [column](const QTreeWidgetItem* item) {
+        return column == 3 ? GlobeVar::SizeSortKey(item->text(3)) : item->text(column);
+    };
+    std::stable_sort(items.begin(), items.end(), [&](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+        return QString::compare(key(a), key(b), Qt::CaseInsensitive) < 0;
+    });
+    lvFolderList->addTopLevelItems(items);
+}
+
+void TfrmJoiner::lvFolderListColumnClick(int column) {
+    m_sortColumn = column;
+    SortFolderList();
+}
+
+int TfrmJoiner::InfoCentre() const {
+    return (pbInfo->height() - Label1->height()) / 2;
+}
+
+void TfrmJoiner::ShowDescription(const QString& fileName) {
+    Label1->setText(FormatText(*AI, fileName));
+    m_infoStartTick = GetTickCount();
+    m_infoY = InfoCentre();
+    tmShowInfo->start();
+    pbInfo->update();
+}
+
+void TfrmJoiner::lvFolderListClick() {
+    const QList<QTreeWidgetItem*> selected = lvFolderList->selectedItems();
+    if (selected.size() != 1) return;
+    m_previewFile = m_currentFolder + selected.first()->text(0);
+    ShowDescription(m_previewFile);
+}
+
+// ---- join list
+
+bool TfrmJoiner::IsInJoinList(const QString& fullPath) const {
+    for (int i = 0; i < lvJoinList->topLevelItemCount(); ++i)
+        if (lvJoinList->topLevelItem(i)->text(0) == fullPath) return true;
+    return false;
+}
+
+void TfrmJoiner::AddRows(bool all) {
+    for (int i = 0; i < lvFolderList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* source = lvFolderList->topLevelItem(i);
+        if (!all && !source->isSelected()) continue;
+        const QString full = m_currentFolder + source->text(0);
+        if (IsInJoinList(full)) continue;
+        auto* row = new QTreeWidgetItem(
+            QStringList{full, source->text(1), source->text(2), source->text(3), QStringLiteral(" ")});
+        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+        row->setCheckState(0, Qt::Checked);
+        row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        const QSignalBlocker quiet(lvJoinList);
+        lvJoinList->addTopLevelItem(row);
+    }
+    ListChanged();
+}
+
+void TfrmJoiner::ListChanged() {
+    Label2->setText(BuildInfoText());
+    // The summary line centred.
+    m_infoY = InfoCentre() - 30;
+    pbInfo->update();
+}
+
+void TfrmJoiner::btnAddClick() {
+    if (lvFolderList->selectedItems().isEmpty()) return;
+    AddRows(false);
+}
+
+void TfrmJoiner::btnAddAllClick() {
+    AddRows(true);
+}
+
+void TfrmJoiner::btnRemoveClick() {
+    const QList<QTreeWidgetItem*> selected = lvJoinList->selectedItems();
+    if (selected.isEmpty()) return;
+    {
+        const QSignalBlocker quiet(lvJoinList);
+        qDeleteAll(selected);
+    }
+    m_infoRow = -1;
+    ListChanged();
+}
+
+void TfrmJoiner::btnRemoveAllClick() {
+    {
+        const QSignalBlocker quiet(lvJoinList);
+        lvJoinList->clear();
+    }
+    m_infoRow = -1;
+    ListChanged();
+}
+
+void TfrmJoiner::MoveSelected(bool toFront) {
+    const QSignalBlocker quiet(lvJoinList);
+    QList<QTreeWidgetItem*> selected, others;
+    while (lvJoinList->topLevelItemCount() > 0) {
+        QTreeWidgetItem* item = lvJoinList->topLevelItem(0);
+        (item->isSelected() ? selected : others) << item;
+        lvJoinList->takeTopLevelItem(0);
+    }
+    lvJoinList->addTopLevelItems(toFront ? selected + others : others + selected);
+    for (QTreeWidgetItem* item : selected)
+        item->setSelected(true);
+}
+
+void TfrmJoiner::btnFirstClick() {
+    MoveSelected(true);
+}
+
+void TfrmJoiner::btnLastClick() {
+    MoveSelected(false);
+}
+
+void TfrmJoiner::SwapRows(int a, int b) {
+    const int n = lvJoinList->topLevelItemCount();
+    if (a < 0 || b < 0 || a >= n || b >= n) return;
+    QTreeWidgetItem* ra = lvJoinList->topLevelItem(a);
+    QTreeWidgetItem* rb = lvJoinList->topLevelItem(b);
+    if (ra->isSelected() && rb->isSelected()) return;
+    const QSignalBlocker quiet(lvJoinList);
+    for (int c = 0; c < kColumns; ++c) {
+        const QString text = ra->text(c);
+        ra->setText(c, rb->text(c));
+        rb->setText(c, text);
+    }
+    const Qt::CheckState check = ra->checkState(0);
+    ra->setCheckState(0, rb->checkState(0));
+    rb->setCheckState(0, check);
+    const bool selected = ra->isSelected();
+    ra->setSelected(rb->isSelected());
+    rb->setSelected(selected);
+}
+
+void TfrmJoiner::btnUpClick() {
+    for (int i = 0; i < lvJoinList->topLevelItemCount(); ++i)
+        if (lvJoinList->topLevelItem(i)->isSelected()) SwapRows(i, i - 1);
+}
+
+void TfrmJoiner::btnDownClick() {
+    for (int i = lvJoinList->topLevelItemCount() - 1; i >= 0; --i)
+        if (lvJoinList->topLevelItem(i)->isSelected()) SwapRows(i, i + 1);
+}
+
+void TfrmJoiner::lvJoinListClick() {}
+
+void TfrmJoiner::lvJoinListMouseDown() {
+    Label2->setText(BuildInfoText());
+    pbInfo->update();
+    const QList<QTreeWidgetItem*> selected = lvJoinList->selectedItems();
+    const QTreeWidgetItem* shown = m_infoRow >= 0 ? lvJoinList->topLevelItem(m_infoRow) : nullptr;
+    if ((shown && shown->isSelected()) || selected.size() != 1) return;
+    m_infoRow = lvJoinList->indexOfTopLevelItem(selected.first());
+    m_previewFile = selected.first()->text(0);
+    ShowDescription(m_previewFile);
+}
+
+// ---- information strip
+
+QString TfrmJoiner::BuildInfoText() const {
+    const int n = lvJoinList->topLevelItemCount();
+    int ticked = 0;
+    int64_t seconds = 0;
+    for (int i = 0; i < n; ++i) {
+        const QTreeWidgetItem* row = lvJoinList->topLevelItem(i);
+        if (row->checkState(0) != Qt::Checked) continue;
+        ++ticked;
+        seconds += DurationToSeconds(row->text(2));
+    }
+    const QString word1 = n < 2 ? QStringLiteral(" file ") : QStringLiteral(" files ");
+    const QString word2 = n < 2 || ticked < 2 ? QStringLiteral(" file ") : QStringLiteral(" files ");
+    return QString::number(n) + word1 + QStringLiteral("in list, ") + QString::number(ticked) + word2 +
+           QStringLiteral("selected, selected duration is approximately: ") +
+           GlobeVar::MSecToHMSStr(seconds * 1000);
+}
+
+QString TfrmJoiner::InfoLine(int line) const {
+    return line == 0 ? Label1->text() : Label2->text();
+}
+
+void TfrmJoiner::tmShowInfoTimer() {
+    const int centre = InfoCentre();
+    // A description stays centred for 4 s, then scrolls up until the summary line is centred.
+    if (uint32_t(GetTickCount() - m_infoStartTick) <= 4000)
+        m_infoY = centre;
+    else
+        --m_infoY;
+    if (centre >= m_infoY + 30) tmShowInfo->stop();
+    pbInfo->update();
+}
+
+bool TfrmJoiner::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pbInfo && event->type() == QEvent::Paint) {
+        QPainter p(pbInfo);
+        p.fillRect(pbInfo->rect(), pbInfo->palette().color(QPalette::Window));
+        p.setFont(pbInfo->font());
+        p.setPen(QColor(0x35, 0x53, 0x89));
+        const int ascent = p.fontMetrics().ascent();
+        p.drawText(0, m_infoY + ascent, Label1->text());
+        p.drawText(0, m_infoY + 30 + ascent, Label2->text());
+        return true;
+    }
+    return TForm::eventFilter(watched, event);
+}
+
+// ---- preview
+
+void TfrmJoiner::btnPlayClick() {
+    if (QFileInfo::exists(m_previewFile)) StartPreview(m_previewFile);
+}
+
+void TfrmJoiner::btnStopClick() {
+    StopPreview();
+}
+
+void TfrmJoiner::APEndPlay() {
+    StopPreview();
+}
+
+void TfrmJoiner::StartPreview(const QString& fileName) {
+    AP->Stop();
+    m_previewing = false;
+    AF->Close();
+    AF->EnableWMA(-1);
+    AF->OpenRead(fileName, 0, 1);
+    try {
+        AI->SetFileName(fileName);
+    } catch (const std::exception&) {
+    }
+    if (AF->GetLastError() != 0 || AF->GetLength() == 0) {
+        AP->Stop();
+        AF->Close();
+        return;
+    }
+    AP->SetFormat(AF->GetSampleFormat1(), AF->GetSampleFormat2());
+    m_blockSamples = int(AP->MsToSamples(166));
+    m_fedSamples = 0;
+    AF->Seek(0, 3);
+    m_previewing = true;
+    AP->Play();
+    if (AP->GetLastError() != 0) {
+        m_previewing = false;
+        AF->Close();
+    }
+}
+
+void TfrmJoiner::StopPreview() {
+    AP->Stop();
+    AF->Close();
+    m_previewing = false;
+}
+
+void TfrmJoiner::FeedPlayer() {
+    if (!m_previewing) return;
+    const AudioBlock block = AF->ReadArray(m_blockSamples);
+    m_fedSamples += int64_t(block.samples.size()) / std::max(1, AF->GetElementsPerPosition());
+    AP->LoadArray(block);
+}
+
+void TfrmJoiner::APEndArrayPlay() {
+    FeedPlayer();
+}
+
+void TfrmJoiner::APRequestOnLoadArray() {
+    FeedPlayer();
+}
+
+// ---- merge
+
+void TfrmJoiner::SetMergeControlsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             btnAdd, btnAddAll, btnDown, btnFirst, btnLast, btnRemove, btnRemoveAll, btnUp, btnPlay, btnStop,
+             lvJoinList, lvFolderList, STV, comboxJoinOutputFormat, btnOutputFormat})
+        w->setEnabled(enabled);
+}
+
+void TfrmJoiner::btnStartMergeClick() {
+    m_cancelRequested = false;
+    StartMerge();
+}
+
+void TfrmJoiner::StartMerge() {
+    if (m_merging) return;
+    m_mergeRows.clear();
+    QStringList names;
+    for (int i = 0; i < lvJoinList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = lvJoinList->topLevelItem(i);
+        if (row->checkState(0) != Qt::Checked || !QFileInfo(row->text(0)).isFile()) continue;
+        names << row->text(0);
+        m_mergeRows.push_back(i);
+    }
+    m_fileCount = int(names.size());
+    if (m_fileCount < 2) return;
+    static const char* const words[] = {"WAV", "MP3", "OGG", "WMA"};
+    const QString word = QString::fromLatin1(words[std::clamp(comboxJoinOutputFormat->ItemIndex(), 0, 3)]);
+    ConfigureConvertTarget(*AF_OUT, *AudioFile2LameEnc1, word);
+    m_outputFile = JoinerOutputName(word.toLower(), QDateTime::currentDateTime());
+    AF_OUT->CreateWrite(m_outputFile, 0);
+    if (AF_OUT->GetLastError() != 0) {
+        // Nothing started: the window stays idle.
+        Say(QStringLiteral("Unable to create %1: %2").arg(m_outputFile, AF_OUT->GetLastErrorText()));
+        return;
+    }
+    btnCancelMerge->show();
+    btnStartMerge->hide();
+    SetMergeControlsEnabled(false);
+    m_merging = true;
+    m_progressRow = -1;
+    {
+        const QSignalBlocker quiet(lvJoinList);
+        for (int row : m_mergeRows)
+            lvJoinList->topLevelItem(row)->setText(4, QStringLiteral(" "));
+    }
+    m_mergeThread = std::make_unique<TJoinerThread>(AF_IN, int(names.size()) - 1, names, this, AF_OUT,
+                                                    [this] { RunGuarded([this] { MergeFinished(); }); });
+}
+
+void TfrmJoiner::MergeFinished() {
+    if (!m_mergeThread) return;
+    m_mergeThread->WaitFor();
+    const QString error = FinishMerge(*m_mergeThread, m_outputFile);
+    m_mergeThread.reset();
+    // The progress the thread posted last is shown before its end.
+    QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
+    m_merging = false;
+    btnStartMerge->show();
+    btnCancelMerge->hide();
+    SetMergeControlsEnabled(true);
+    Label2->setText(BuildInfoText());
+    pbInfo->update();
+    CloseQuietly(AF_IN);
+    CloseQuietly(AF_OUT);
+    if (m_cancelRequested) {
+        if (m_progressRow >= 0 && m_progressRow < lvJoinList->topLevelItemCount()) {
+            const QSignalBlocker quiet(lvJoinList);
+            lvJoinList->topLevelItem(m_progressRow)->setText(4, QStringLiteral("Canceled"));
+        }
+    } else if (!error.isEmpty()) {
+        if (m_progressRow >= 0 && m_progressRow < lvJoinList->topLevelItemCount()) {
+            const QSignalBlocker quiet(lvJoinList);
+            lvJoinList->topLevelItem(m_progressRow)->setText(4, QStringLiteral("Failed"));
+        }
+        Say(error);
+    } else {
+        Say(QStringLiteral("Merge finished"));
+    }
+    Q_EMIT OnFilesWritten();
+    if (m_closeRequested) close();
+}
+
+void TfrmJoiner::customEvent(QEvent* event) {
+    if (event->type() != WindowMessageEvent::eventType()) return TForm::customEvent(event);
+    auto* message = static_cast<WindowMessageEvent*>(event);
+    if (message->id() != WindowMessageId::SplitJoinProgress) return;
+    const auto i = std::size_t(message->wParam());
+    if (i >= m_mergeRows.size() || m_fileCount <= 0) return;
+    const int row = m_mergeRows[i];
+    QTreeWidgetItem* item = lvJoinList->topLevelItem(row);
+    if (!item) return;
+    const QSignalBlocker quiet(lvJoinList);
+    const qintptr percent = message->lParam();
+    if (percent > 99) {
+        m_progressRow = -1;
+        item->setText(4, QStringLiteral("Done"));
+        return;
+    }
+    m_progressRow = row;
+    item->setText(4, QStringLiteral("Merging: %1 % done").arg(percent));
+    const int64_t overall = RoundHalfEven(double(i) / m_fileCount * 100.0 + double(percent) / m_fileCount);
+    Label2->setText(QStringLiteral("Merging: %1 % done").arg(overall));
+    pbInfo->update();
+}
+
+void TfrmJoiner::btnCancelMergeClick() {
+    m_cancelRequested = true;
+    if (m_mergeThread) m_mergeThread->Terminate();
+}
+
+void TfrmJoiner::btnOutputFormatClick() {
+    comboxJoinOutputFormat->DropDown();
+}
+
+void TfrmJoiner::btnFolderClick() {
+    ShellOpen(GlobeVar::JoinOutputPath);
+}
+
+void TfrmJoiner::btnOptionsClick() {
+    if (m_options) ::ShowModal(*m_options);
+}
+
+void TfrmJoiner::btnHelpClick() {
+    // A missing help file is simply not opened.
+    const QString help = GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html");
+    if (QFileInfo::exists(help)) ShellOpen(help);
+}
+
+void TfrmJoiner::btnJoinerCloseClick() {
+    close();
+}
+
+void TfrmJoiner::SetConfirmWindow(TfrmConfirm* confirm) {
+    m_confirm = confirm;
 }

@@ -1,9 +1,181 @@
 #pragma once
 
+#include "platform/Form.h"
+
 #include <QDateTime>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class QLabel;
+class QTimer;
+class QTreeWidgetItem;
+class TAudioFile2;
+class TAudioFile2LameEnc;
+class TAudioInformation2;
+class TAudioPlayer2;
+class TfrmConfirm;
+class TJoinerThread;
+class TListView;
+class TShellTreeView;
+class TskComboBox;
+class TskImageButton;
+class TskSkinForm;
 
 // The merge output for the extension `ext` at the time `now`, from the joiner settings:
 // JoinPreName, the date (with JoinUseDate) and time, JoinPosName, in JoinOutputPath. Unless
 // JoinOverwrite is set, " New" is appended before the extension while such a file exists.
 QString JoinerOutputName(const QString& ext, const QDateTime& now);
+
+// Seconds of a duration text laid out as "HH : MM : SS" (hours, minutes and seconds at fixed
+// places; a longer hour count is read in full).
+int DurationToSeconds(const QString& text);
+
+// The joiner window: a folder tree and the audio files of the chosen folder, a join list whose
+// ticked files are merged in order into one file of the chosen format, a preview of one file, and
+// a two-line information strip (the chosen file's format, then the list's summary or the merge's
+// progress). The merge runs on a TJoinerThread; the window only follows its progress messages.
+//
+// The player window shows it with ShowForFolder; after a merge OnFilesWritten asks it to read its
+// folder again, and OnClosed says the window went.
+class TfrmJoiner : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmJoiner(QWidget* owner = nullptr);
+    ~TfrmJoiner() override;
+
+    // Points the folder tree at `folder` and shows the window modally; returns when it has closed.
+    int ShowForFolder(const QString& folder);
+
+    void SetConfirmWindow(TfrmConfirm* confirm);
+    void SetOptionsWindow(TForm* options) { m_options = options; }
+
+    // The last message the window showed; message boxes are shown only while ShowMessages is true.
+    QString LastMessage;
+    bool ShowMessages = true;
+    // The answer to "Merging in progress, do you want to cancel ?" when no question can be shown.
+    int UnattendedAnswer = 7;
+
+    void ScanFolder();
+    bool IsInJoinList(const QString& fullPath) const;
+    void SwapRows(int a, int b);
+    QString BuildInfoText() const;
+    void StartPreview(const QString& fileName);
+    void StopPreview();
+    void FeedPlayer();
+    void StartMerge();
+    void MergeFinished();
+
+    bool ScanRunning() const { return m_scanRunning; }
+    bool Merging() const { return m_merging; }
+    QString CurrentFolder() const { return m_currentFolder; }
+    QString OutputFile() const { return m_outputFile; }
+    QString InfoLine(int line) const;
+    int InfoY() const { return m_infoY; }
+
+Q_SIGNALS:
+    void OnFilesWritten();
+    void OnClosed();
+
+public Q_SLOTS:
+    void STVClick();
+    void lvFolderListClick();
+    void lvFolderListColumnClick(int column);
+    void lvJoinListClick();
+    void lvJoinListMouseDown();
+    void btnAddClick();
+    void btnAddAllClick();
+    void btnRemoveClick();
+    void btnRemoveAllClick();
+    void btnFirstClick();
+    void btnLastClick();
+    void btnUpClick();
+    void btnDownClick();
+    void btnStartMergeClick();
+    void btnCancelMergeClick();
+    void btnOutputFormatClick();
+    void btnPlayClick();
+    void btnStopClick();
+    void btnFolderClick();
+    void btnOptionsClick();
+    void btnHelpClick();
+    void btnJoinerCloseClick();
+    void tmShowInfoTimer();
+    void APEndArrayPlay();
+    void APRequestOnLoadArray();
+    void APEndPlay();
+
+protected:
+    void FormCreate() override;
+    void FormShow() override;
+    void FormCloseQuery(bool& canClose) override;
+    void FormClose() override;
+    void customEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Say(const QString& text);
+    int Ask(const QString& question);
+    void AddRows(bool all);
+    void ListChanged();
+    void ShowDescription(const QString& fileName);
+    void MoveSelected(bool toFront);
+    void SetMergeControlsEnabled(bool enabled);
+    void SortFolderList();
+    void StopScan();
+    int InfoCentre() const;
+
+    TShellTreeView* STV;
+    TListView* lvFolderList;
+    TListView* lvJoinList;
+    TskImageButton *btnAdd, *btnAddAll, *btnRemove, *btnRemoveAll, *btnFirst, *btnLast, *btnUp, *btnDown,
+        *btnStartMerge, *btnCancelMerge, *btnOutputFormat, *btnPlay, *btnStop;
+    TskComboBox* comboxJoinOutputFormat;
+    QWidget* pbInfo;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* imgLT;
+    QLabel* imgRT;
+    QLabel* imgLD;
+    QLabel* imgRD;
+    QLabel* plSide;
+    QTimer* tmShowInfo;
+    TskSkinForm* skSkinForm1;
+    TAudioInformation2* AI;
+    TAudioPlayer2* AP;
+    TAudioFile2* AF;
+    TAudioFile2* AF_IN;
+    TAudioFile2* AF_OUT;
+    TAudioFile2LameEnc* AudioFile2LameEnc1;
+    QPointer<TfrmConfirm> m_confirm;
+    QPointer<TForm> m_options;
+
+    QString m_currentFolder;
+    bool m_scanRunning = false;
+    bool m_rescanRequested = false;
+    unsigned m_scanGeneration = 0;
+    std::shared_ptr<std::atomic<bool>> m_scanCancel;
+    std::thread m_scanThread;
+    int m_sortColumn = 0;
+    QString m_previewFile;
+    int m_infoRow = -1;
+    uint32_t m_infoStartTick = 0;
+    int m_infoY = 0;
+    int m_blockSamples = 0;
+    int64_t m_fedSamples = 0;
+    bool m_previewing = false;
+    bool m_merging = false;
+    bool m_cancelRequested = false;
+    bool m_closeRequested = false;
+    int m_progressRow = -1;
+    int m_fileCount = 0;
+    std::vector<int> m_mergeRows;
+    QString m_outputFile;
+    std::unique_ptr<TJoinerThread> m_mergeThread;
+};

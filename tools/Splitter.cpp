@@ -2,13 +2,32 @@
 
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
+#include "components/TAudioInformation2.h"
+#include "components/TAudioPlayer2.h"
+#include "components/TAudioTransform2.h"
+#include "platform/Application.h"
+#include "platform/FormResource.h"
+#include "platform/ModalDialogs.h"
+#include "platform/Shell.h"
 #include "platform/WindowMessages.h"
+#include "recorder/Confirm.h"
+#include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
+#include "skin/SKButton.h"
+#include "skin/SKEdit.h"
+#include "skin/SKSkinForm.h"
 #include "tools/Convertor.h"
+#include "tools/MyTrackBar.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
 
 QString JoinFolder(const QString& folder, const QString& name) {
     if (folder.isEmpty()) return name;
@@ -118,4 +137,597 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
     CloseQuietly(in);
     if (!result.cancelled) result.message = QStringLiteral("Split finished");
     return result;
+}
+
+// ---- the window
+
+namespace {
+
+template <class T> T* Child(QWidget* form, const char* name) {
+    return FormChild<T>(form, QString::fromLatin1(name));
+}
+
+int EditNumber(TskNumberEdit* edit) {
+    bool ok = false;
+    const int value = edit->Text().trimmed().toInt(&ok);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+TfrmSplitter::TfrmSplitter(QWidget* owner) : TForm(owner) {
+    LoadFormResource(this, QStringLiteral(":/forms/Videzeva/Splitter.form"));
+    lbDuration = Child<QLabel>(this, "lbDuration");
+    lbFormatStr = Child<QLabel>(this, "lbFormatStr");
+    imgLT = Child<QLabel>(this, "imgLT");
+    imgRT = Child<QLabel>(this, "imgRT");
+    imgLD = Child<QLabel>(this, "imgLD");
+    imgRD = Child<QLabel>(this, "imgRD");
+    plSide = Child<QLabel>(this, "plSide");
+    lvSplitList = Child<TListView>(this, "lvSplitList");
+    btnSplit = Child<TskImageButton>(this, "btnSplit");
+    btnCancelSplit = Child<TskImageButton>(this, "btnCancelSplit");
+    btnAddTime = Child<TskImageButton>(this, "btnAddTime");
+    btnRemove = Child<TskImageButton>(this, "btnRemove");
+    btnRemoveAll = Child<TskImageButton>(this, "btnRemoveAll");
+    btnPreview = Child<TskImageButton>(this, "btnPreview");
+    btnPreviewStop = Child<TskImageButton>(this, "btnPreviewStop");
+    btnGoto = Child<TskImageButton>(this, "btnGoto");
+    btnPlay = Child<TskImageButton>(this, "btnPlay");
+    btnStop = Child<TskImageButton>(this, "btnStop");
+    btnPause = Child<TskImageButton>(this, "btnPause");
+    btnPlayBackward = Child<TskImageButton>(this, "btnPlayBackward");
+    btnPlayForward = Child<TskImageButton>(this, "btnPlayForward");
+    numGotoMin = Child<TskNumberEdit>(this, "numGotoMin");
+    numGotoSec = Child<TskNumberEdit>(this, "numGotoSec");
+    numGotoMs = Child<TskNumberEdit>(this, "numGotoMs");
+    numBackward = Child<TskNumberEdit>(this, "numBackward");
+    numForward = Child<TskNumberEdit>(this, "numForward");
+    cboxBackToStart = Child<TskCheckBox>(this, "cboxBackToStart");
+    rb05x = Child<TskRadioButton>(this, "rb05x");
+    rb1x = Child<TskRadioButton>(this, "rb1x");
+    rb15x = Child<TskRadioButton>(this, "rb15x");
+    Button1 = Child<TskButton>(this, "Button1");
+    skSkinForm1 = Child<TskSkinForm>(this, "skSkinForm1");
+    AI = Child<TAudioInformation2>(this, "AI");
+    AP = Child<TAudioPlayer2>(this, "AP");
+    AF = Child<TAudioFile2>(this, "AF");
+    AF_IN = Child<TAudioFile2>(this, "AF_IN");
+    AF_OUT = Child<TAudioFile2>(this, "AF_OUT");
+    AudioFile2LameEnc1 = Child<TAudioFile2LameEnc>(this, "AudioFile2LameEnc1");
+    AT = Child<TAudioTransform2>(this, "AT");
+    setMinimumWidth(200);
+    lvSplitList->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvSplitList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A tick changed in the list is the section's flag on the bar.
+    connect(lvSplitList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem*, int column) {
+        if (column == 0) RunGuarded([this] { lvSplitListMouseDown(); });
+    });
+    connect(lvSplitList, &QTreeWidget::itemDoubleClicked, this,
+            [this] { RunGuarded([this] { lvSplitListDblClick(); }); });
+    ApplyEmbeddedTheme(this);
+}
+
+TfrmSplitter::~TfrmSplitter() {
+    m_cancelRequested = true;
+    AP->Stop();
+}
+
+int TfrmSplitter::ShowForFile(const QString& fileName) {
+    SourceFileName = fileName;
+    return ShowModal();
+}
+
+void TfrmSplitter::Say(const QString& text) {
+    LastMessage = text;
+    if (m_confirm) {
+        m_confirm->SetMessageOnly(1);
+        m_confirm->SetMessage(text);
+        ::ShowModal(*m_confirm);
+    } else if (ShowMessages) {
+        ShowMessage(text, this);
+    }
+}
+
+int TfrmSplitter::Ask(const QString& question) {
+    LastMessage = question;
+    if (m_confirm) {
+        m_confirm->SetMessageOnly(0);
+        m_confirm->SetMessage(question);
+        return ::ShowModal(*m_confirm);
+    }
+    if (!ShowMessages) return UnattendedAnswer;
+    return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes ? 6 : 7;
+}
+
+void TfrmSplitter::FormCreate() {
+    // The window's shape: the recorder's four corner pictures on black.
+    QImage shape(581, 345, QImage::Format_RGB32);
+    shape.fill(Qt::black);
+    {
+        QPainter p(&shape);
+        p.drawPixmap(0, 0, imgLT->pixmap());
+        p.drawPixmap(574, 0, imgRT->pixmap());
+        p.drawPixmap(0, 339, imgLD->pixmap());
+        p.drawPixmap(574, 339, imgRD->pixmap());
+    }
+    skSkinForm1->SetGlyph(shape);
+    plSide->move(width() - 2, 4);
+    plSide->show();
+
+    AI->EnableWMA(-1);
+    AF_IN->EnableWMA(-1);
+    AF_OUT->EnableWMA(-1);
+    AP->SetTimerInterval(10);
+
+    m_bar = new TMyTrackBar(this);
+    m_bar->setObjectName(QStringLiteral("PositionBar"));
+    m_bar->setGeometry(7, 63, 566, 85);
+    // Behind the other controls, but over the window's background picture.
+    m_bar->lower();
+    Child<QLabel>(this, "imgWindow")->lower();
+    skSkinForm1->lower();
+    connect(m_bar, &TMyTrackBar::OnPositionChange, this, [this] { BarPositionChange(); });
+    connect(m_bar, &TMyTrackBar::OnMarksChange, this, [this] { BarMarksChange(); });
+    auto picture = [this](const char* name) {
+        QLabel* image = Child<QLabel>(this, name);
+        const QImage copy = image->pixmap().toImage();
+        image->deleteLater();
+        return copy;
+    };
+    m_bar->SetBarBitmap(picture("imgBackground"));
+    const QImage up = picture("imgSlidebarUp");
+    m_bar->SetThumbPictures(up, picture("imgSlidebarDown"));
+    const QImage line = picture("imgSlideLine");
+    m_bar->SetCursorBitmaps(line, picture("imgSp"));
+    const QImage unchecked = picture("imgUnChecked");
+    m_bar->SetSegmentBitmaps(unchecked, picture("imgSelected"));
+    m_bar->show();
+    m_rebuildingList = m_paused = m_playForwardMode = false;
+}
+
+void TfrmSplitter::FormShow() {
+    int64_t duration = 0;
+    try {
+        AI->SetFileName(SourceFileName);
+        duration = AI->GetDuration();
+        lbFormatStr->setText(AI->GetFormatString());
+        AP->SetFormat(AI->GetSampleFormat1(), AI->GetSampleFormat2());
+    } catch (const std::exception& e) {
+        lbFormatStr->clear();
+        LastMessage = QString::fromUtf8(e.what());
+    }
+    lbDuration->setText(GlobeVar::MSecToMinSecStr(duration));
+    m_bar->Marks.clear();
+    m_bar->SetMax(duration);
+    m_bar->Min = 0;
+    m_bar->SetPosition(0);
+    m_bar->ClearMarks();
+    // The position label shows the whole duration until the bar moves.
+    lbDuration->setText(GlobeVar::MSecToMinSecStr(duration));
+    m_splitting = false;
+    m_previewRow = -1;
+}
+
+void TfrmSplitter::FormCloseQuery(bool& canClose) {
+    if (!m_splitting) return;
+    canClose = false;
+    // The run ends first; it closes the window when it has.
+    if (Ask(QStringLiteral("Splitting in progress, do you want to cancel ?")) == 6) {
+        m_closeRequested = true;
+        btnCancelSplitClick();
+    }
+}
+
+void TfrmSplitter::FormClose() {
+    if (m_previewing) btnPreviewStopClick();
+    StopPlayback();
+    m_bar->ClearMarks();
+    m_bar->SetPosition(0);
+    m_closeRequested = false;
+    Q_EMIT OnClosed();
+}
+
+// ---- bar and list
+
+void TfrmSplitter::BarPositionChange() {
+    lbDuration->setText(GlobeVar::MSecToMinSecStr(m_bar->Position));
+    lbDuration->repaint();
+}
+
+void TfrmSplitter::BarMarksChange() {
+    m_rebuildingList = true;
+    lvSplitList->clear();
+    const auto& marks = m_bar->Marks;
+    for (std::size_t i = 0; i + 1 < marks.size(); ++i) {
+        auto* row = new QTreeWidgetItem;
+        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+        row->setCheckState(0, marks[i].Use ? Qt::Checked : Qt::Unchecked);
+        row->setText(1, GlobeVar::MSecToMinSecStr(marks[i].Position));
+        row->setText(2, GlobeVar::MSecToMinSecStr(marks[i + 1].Position));
+        row->setText(3, GlobeVar::MSecToMinSecStr(marks[i + 1].Position - marks[i].Position));
+        lvSplitList->addTopLevelItem(row);
+    }
+    m_rebuildingList = false;
+}
+
+int TfrmSplitter::SelectedRow() const {
+    const QList<QTreeWidgetItem*> selected = lvSplitList->selectedItems();
+    return selected.isEmpty() ? -1 : lvSplitList->indexOfTopLevelItem(selected.first());
+}
+
+void TfrmSplitter::SetStatus(int row, const QString& text) {
+    if (QTreeWidgetItem* item = row >= 0 ? lvSplitList->topLevelItem(row) : nullptr) {
+        const bool rebuilding = m_rebuildingList;
+        m_rebuildingList = true;
+        item->setText(4, text);
+        m_rebuildingList = rebuilding;
+    }
+}
+
+void TfrmSplitter::btnAddTimeClick() {
+    m_bar->AddMarkAtPosition();
+    m_bar->SelectMark(-1);
+}
+
+void TfrmSplitter::btnRemoveClick() {
+    const int row = SelectedRow();
+    if (row < 0) return;
+    m_bar->DeleteMark(row, true);
+    m_bar->SelectMark(-1);
+}
+
+void TfrmSplitter::btnRemoveAllClick() {
+    m_bar->ClearMarks();
+}
+
+void TfrmSplitter::lvSplitListClick() {
+    const int row = SelectedRow();
+    if (row >= 0) m_bar->SelectMark(row);
+}
+
+void TfrmSplitter::lvSplitListDblClick() {
+    const int row = SelectedRow();
+    if (row >= 0) m_bar->GotoMark(row);
+}
+
+void TfrmSplitter::lvSplitListMouseDown() {
+    if (m_rebuildingList) return;
+    const int rows = lvSplitList->topLevelItemCount();
+    for (int i = 0; i < rows && i < int(m_bar->Marks.size()); ++i)
+        m_bar->Marks[std::size_t(i)].Use = lvSplitList->topLevelItem(i)->checkState(0) == Qt::Checked;
+    m_bar->update();
+}
+
+// ---- position controls
+
+void TfrmSplitter::btnGotoClick() {
+    m_bar->SetPosition(int64_t(EditNumber(numGotoMin)) * 60000 + int64_t(EditNumber(numGotoSec)) * 1000 +
+                       EditNumber(numGotoMs));
+}
+
+void TfrmSplitter::numGotoSecChange() {
+    bool ok = false;
+    const int value = numGotoSec->Text().trimmed().toInt(&ok);
+    if (!ok)
+        numGotoSec->SetText(QStringLiteral("00"));
+    else if (value >= 60)
+        numGotoSec->SetText(QStringLiteral("59"));
+}
+
+void TfrmSplitter::btnBackwardClick() {
+    m_bar->StepBack();
+}
+
+void TfrmSplitter::btnForwardClick() {
+    m_bar->StepForward();
+}
+
+void TfrmSplitter::cboxBackToStartEnter() {
+    Button1->setFocus();
+}
+
+// ---- playback
+
+int TfrmSplitter::SpeedPercent() const {
+    if (rb05x->Checked()) return 50;
+    if (rb15x->Checked()) return 150;
+    return 100;
+}
+
+void TfrmSplitter::StartPlayback() {
+    AP->Stop();
+    m_playing = false;
+    AF->Close();
+    AF->EnableWMA(-1);
+    AF->OpenRead(SourceFileName, 0, 1);
+    try {
+        AI->SetFileName(SourceFileName);
+    } catch (const std::exception&) {
+    }
+    if (AF->GetLastError() != 0 || AF->GetLength() == 0) {
+        AP->Stop();
+        AF->Close();
+        return;
+    }
+    AP->SetFormat(AF->GetSampleFormat1(), AF->GetSampleFormat2());
+    m_blockSamples = int(AP->MsToSamples(166));
+    m_fedSamples = 0;
+    // A start before the file's beginning plays from its first sample.
+    m_startSample = AF->Seek(std::max<int64_t>(0, m_startSample), 3);
+    // Feeding stops at the end of the range; the player plays out what it holds and ends.
+    m_endSample = m_previewing ? m_previewEndSample + 1 : AP->MsToSamples(m_playEndMs);
+    m_playing = true;
+    AP->Play();
+    if (AP->GetLastError() != 0) {
+        m_playing = false;
+        AF->Close();
+    }
+}
+
+void TfrmSplitter::FeedPlayer() {
+    if (!m_playing) return;
+    const int64_t left = m_endSample - (m_startSample + m_fedSamples);
+    AudioBlock block;
+    block.channels = std::max(1, AF->GetSampleFormat2());
+    if (left > 0) block = AF->ReadArray(int(std::min<int64_t>(m_blockSamples, left)));
+    const std::size_t n = block.samples.size();
+    m_fedSamples += int64_t(n) / std::max(1, AF->GetElementsPerPosition());
+    const int speed = SpeedPercent();
+    if (n > 0 && speed != 100) AT->ChangeSpeed(block, float(speed));
+    AP->LoadArray(block);
+}
+
+void TfrmSplitter::APEndBlockPlay() {
+    FeedPlayer();
+}
+
+void TfrmSplitter::APRequestOnLoadBlock() {
+    FeedPlayer();
+}
+
+void TfrmSplitter::APTimer(int currentSamples, int levelLeft, int levelRight) {
+    (void)levelLeft;
+    (void)levelRight;
+    if (!m_playing) return;
+    if (!m_previewing) {
+        // The cursor follows what has been handed to the player.
+        m_bar->SetPosition(AP->SamplesToMs(m_startSample + m_fedSamples));
+        return;
+    }
+    SetStatus(m_previewRow, QStringLiteral("Previewing: ") +
+                                GlobeVar::MSecToMinSecStr(AP->SamplesToMs(m_startSample + m_fedSamples)));
+    // The played count is in the player's frames; a speed change stretched the source's.
+    const int64_t played = int64_t(currentSamples) * SpeedPercent() / 100;
+    if (m_startSample + played >= m_previewEndSample) btnPreviewStopClick();
+}
+
+void TfrmSplitter::APEndPlay() {
+    if (m_previewing) {
+        btnPreviewStopClick();
+        return;
+    }
+    m_bar->SetPosition(cboxBackToStart->Checked() ? m_playStartMs : m_bar->Max);
+    StopPlayback();
+}
+
+void TfrmSplitter::StopPlayback() {
+    AP->Stop();
+    AF->Close();
+    m_playing = false;
+    if (m_playForwardMode) m_bar->SetPosition(m_playStartMs);
+    if (m_playBackwardMode) m_bar->SetPosition(m_playEndMs);
+    m_playForwardMode = false;
+}
+
+void TfrmSplitter::PausePlayback() {
+    if (!m_playing) return;
+    m_startSample += int64_t(AP->GetPlayedSamples()) * SpeedPercent() / 100;
+    AP->Stop();
+    m_playing = false;
+    // Playback resumes from the bar: where the sound stopped, not where feeding had got to.
+    m_bar->SetPosition(AP->SamplesToMs(m_startSample));
+}
+
+void TfrmSplitter::btnPlayClick() {
+    if (m_previewing) btnPreviewStopClick();
+    m_playForwardMode = m_playBackwardMode = m_previewing = m_paused = false;
+    m_playStartMs = m_bar->Position;
+    m_playEndMs = m_bar->Max;
+    m_startSample = AP->MsToSamples(m_playStartMs);
+    StartPlayback();
+}
+
+void TfrmSplitter::btnPlayForwardClick() {
+    if (m_previewing) btnPreviewStopClick();
+    m_playForwardMode = true;
+    m_playBackwardMode = m_previewing = false;
+    m_playStartMs = m_bar->Position;
+    m_playEndMs = m_bar->Position + EditNumber(numForward);
+    m_startSample = AP->MsToSamples(m_playStartMs);
+    StartPlayback();
+}
+
+void TfrmSplitter::btnPlayBackwardClick() {
+    if (m_previewing) btnPreviewStopClick();
+    m_playBackwardMode = true;
+    m_playForwardMode = m_previewing = m_paused = false;
+    m_playStartMs = std::max<int64_t>(0, m_bar->Position - EditNumber(numBackward));
+    m_playEndMs = m_bar->Position;
+    m_startSample = AP->MsToSamples(m_playStartMs);
+    StartPlayback();
+}
+
+void TfrmSplitter::btnStopClick() {
+    if (m_previewing) btnPreviewStopClick();
+    m_paused = false;
+    StopPlayback();
+    if (cboxBackToStart->Checked()) m_bar->SetPosition(m_playStartMs);
+}
+
+void TfrmSplitter::btnPauseClick() {
+    if (m_previewing) btnPreviewStopClick();
+    const bool wasPaused = m_paused;
+    m_paused = !m_paused;
+    if (wasPaused)
+        btnPlayClick();
+    else
+        PausePlayback();
+}
+
+void TfrmSplitter::rb15xClick() {
+    // Choosing one speed button unticks the others, and each reports its click: the playback
+    // restarts once, at the speed chosen.
+    if (m_speedChangePending) return;
+    m_speedChangePending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_speedChangePending = false;
+        RunGuarded([this] {
+            btnStopClick();
+            btnPlayClick();
+        });
+    });
+}
+
+// ---- preview
+
+void TfrmSplitter::SetPreviewControlsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{btnAddTime, btnRemove, btnRemoveAll, btnGoto,
+                                                      numGotoMin, numGotoSec, numGotoMs})
+        w->setEnabled(enabled);
+}
+
+void TfrmSplitter::btnPreviewClick() {
+    const int s = SelectedRow();
+    if (s < 0 || s + 1 >= int(m_bar->Marks.size())) return;
+    if (m_previewRow >= 0 && m_previewRow < lvSplitList->topLevelItemCount())
+        SetStatus(m_previewRow, QString());
+    m_playForwardMode = m_playBackwardMode = m_paused = false;
+    m_previewing = true;
+    m_playStartMs = m_bar->Marks[std::size_t(s)].Position;
+    m_playEndMs = m_bar->Marks[std::size_t(s) + 1].Position - 1;
+    m_startSample = AP->MsToSamples(m_playStartMs);
+    m_previewEndSample = AP->MsToSamples(m_playEndMs);
+    m_previewRow = s;
+    StartPlayback();
+    btnPreviewStop->show();
+    btnPreview->hide();
+    SetPreviewControlsEnabled(false);
+}
+
+void TfrmSplitter::btnPreviewStopClick() {
+    m_playForwardMode = m_playBackwardMode = m_previewing = m_paused = false;
+    StopPlayback();
+    if (m_previewRow >= 0 && m_previewRow < lvSplitList->topLevelItemCount())
+        SetStatus(m_previewRow, QString());
+    btnPreview->show();
+    btnPreviewStop->hide();
+    SetPreviewControlsEnabled(true);
+}
+
+// ---- the split run
+
+QString TfrmSplitter::OutputFolder() const {
+    return GlobeVar::SplitSaveToOriginal ? QFileInfo(SourceFileName).path() : GlobeVar::SplitOutputPath;
+}
+
+void TfrmSplitter::SetRunControlsEnabled(bool enabled) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{btnAddTime, btnPreview, btnPreviewStop, btnPlay, btnStop, btnPause,
+                                         btnPlayBackward, btnPlayForward, btnRemove, btnRemoveAll, btnGoto,
+                                         numGotoMin, numGotoMs, numGotoSec, cboxBackToStart, lvSplitList})
+        w->setEnabled(enabled);
+}
+
+void TfrmSplitter::btnSplitClick() {
+    m_cancelRequested = false;
+    SplitFile();
+}
+
+void TfrmSplitter::SplitFile() {
+    if (m_splitting || m_bar->Marks.size() <= 2) return;
+    // The run reads with its own reader; playback and preview end first.
+    if (m_previewing) btnPreviewStopClick();
+    if (m_playing) StopPlayback();
+    std::vector<bool> use;
+    for (const TSplitMark& mark : m_bar->Marks)
+        use.push_back(mark.Use);
+    m_cutRows = SplitCutRows(use);
+    std::vector<int64_t> cuts;
+    for (int row : m_cutRows)
+        cuts.push_back(m_bar->Marks[std::size_t(row)].Position);
+    btnCancelSplit->show();
+    btnSplit->hide();
+    SetRunControlsEnabled(false);
+    m_splitting = true;
+    m_progressRow = -1;
+    const TSplitResult result = RunSplit(*AF_IN, *AF_OUT, *AudioFile2LameEnc1, SourceFileName, cuts, this,
+                                         [this] { return m_cancelRequested; });
+    // Progress posted last is shown before the run's end.
+    QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
+    SplitFinished(result);
+}
+
+void TfrmSplitter::SplitFinished(const TSplitResult& result) {
+    m_splitting = false;
+    SetRunControlsEnabled(true);
+    btnSplit->show();
+    btnCancelSplit->hide();
+    for (TAudioFile2* file : {AF_IN, AF_OUT}) {
+        try {
+            file->Close();
+        } catch (const std::exception&) {
+        }
+    }
+    if (result.cancelled) {
+        if (m_progressRow >= 0) SetStatus(m_progressRow, QStringLiteral("Canceled"));
+    } else {
+        if (result.failed && m_progressRow >= 0) SetStatus(m_progressRow, QString());
+        Say(result.message);
+    }
+    Q_EMIT OnFilesWritten();
+    if (m_closeRequested) close();
+}
+
+void TfrmSplitter::customEvent(QEvent* event) {
+    if (event->type() != WindowMessageEvent::eventType()) return TForm::customEvent(event);
+    auto* message = static_cast<WindowMessageEvent*>(event);
+    if (message->id() != WindowMessageId::SplitJoinProgress) return;
+    const auto k = std::size_t(message->wParam());
+    if (k >= m_cutRows.size()) return;
+    const int row = m_cutRows[k];
+    const qintptr percent = message->lParam();
+    if (percent > 99) {
+        m_progressRow = -1;
+        SetStatus(row, QStringLiteral("Done"));
+    } else {
+        m_progressRow = row;
+        SetStatus(row, QStringLiteral("Splitting: %1 % done").arg(percent));
+    }
+}
+
+void TfrmSplitter::btnCancelSplitClick() {
+    m_cancelRequested = true;
+}
+
+void TfrmSplitter::btnFolderClick() {
+    ShellOpen(OutputFolder());
+}
+
+void TfrmSplitter::btnOptionsClick() {
+    if (m_options) ::ShowModal(*m_options);
+}
+
+void TfrmSplitter::btnHelpClick() {
+    // A missing help file is simply not opened.
+    const QString help = GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html");
+    if (QFileInfo::exists(help)) ShellOpen(help);
+}
+
+void TfrmSplitter::btnSplitterCloseClick() {
+    close();
+}
+
+void TfrmSplitter::SetConfirmWindow(TfrmConfirm* confirm) {
+    m_confirm = confirm;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Form.h"
+
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -41,3 +44,157 @@ struct TSplitResult {
 TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lame, const QString& sourceFile,
                       const std::vector<int64_t>& cutsMs, QObject* window,
                       const std::function<bool()>& cancelRequested);
+
+class QLabel;
+class TAudioInformation2;
+class TAudioPlayer2;
+class TAudioTransform2;
+class TfrmConfirm;
+class TListView;
+class TMyTrackBar;
+class TskButton;
+class TskCheckBox;
+class TskImageButton;
+class TskNumberEdit;
+class TskRadioButton;
+class TskSkinForm;
+
+// The splitter window: plays one file (at 0.5, 1 or 1.5 times its speed), places split points on
+// the position bar, lists the sections between them with their ticks, previews a section and cuts
+// the ticked ones into files of the source's format. The split runs on this window's thread and
+// processes pending events after every block, so the window stays usable and can cancel it.
+//
+// The player window shows it with ShowForFile; after a split (finished or not) OnFilesWritten
+// asks it to read its folder again, and OnClosed says the window went.
+class TfrmSplitter : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmSplitter(QWidget* owner = nullptr);
+    ~TfrmSplitter() override;
+
+    // Full path of the file to split; the player writes it before showing the window.
+    QString SourceFileName;
+    // Sets SourceFileName and shows the window modally; returns when it has closed.
+    int ShowForFile(const QString& fileName);
+
+    void SetConfirmWindow(TfrmConfirm* confirm);
+    void SetOptionsWindow(TForm* options) { m_options = options; }
+
+    // The last message the window showed; message boxes are shown only while ShowMessages is true.
+    QString LastMessage;
+    bool ShowMessages = true;
+    // The answer to "Splitting in progress, do you want to cancel ?" when no question can be shown
+    // (no confirm window and ShowMessages false).
+    int UnattendedAnswer = 7;
+
+    TMyTrackBar* Bar() const { return m_bar; }
+    bool Splitting() const { return m_splitting; }
+    bool Playing() const { return m_playing; }
+    bool Previewing() const { return m_previewing; }
+    int ProgressRow() const { return m_progressRow; }
+
+    void SplitFile();
+    void SplitFinished(const TSplitResult& result);
+    void StartPlayback();
+    void FeedPlayer();
+    void PausePlayback();
+    void StopPlayback();
+
+Q_SIGNALS:
+    // Files were written into a folder the player may show: it reads its folder again.
+    void OnFilesWritten();
+    void OnClosed();
+
+public Q_SLOTS:
+    void APEndBlockPlay();
+    void APRequestOnLoadBlock();
+    void APEndPlay();
+    void APTimer(int currentSamples, int levelLeft, int levelRight);
+    void btnPlayClick();
+    void btnStopClick();
+    void btnPauseClick();
+    void btnPlayForwardClick();
+    void btnPlayBackwardClick();
+    void btnPreviewClick();
+    void btnPreviewStopClick();
+    void btnAddTimeClick();
+    void btnRemoveClick();
+    void btnRemoveAllClick();
+    void lvSplitListClick();
+    void lvSplitListDblClick();
+    void lvSplitListMouseDown();
+    void btnGotoClick();
+    void numGotoSecChange();
+    void btnBackwardClick();
+    void btnForwardClick();
+    void rb15xClick();
+    void cboxBackToStartEnter();
+    void btnSplitClick();
+    void btnCancelSplitClick();
+    void btnFolderClick();
+    void btnOptionsClick();
+    void btnHelpClick();
+    void btnSplitterCloseClick();
+    void BarPositionChange();
+    void BarMarksChange();
+
+protected:
+    void FormCreate() override;
+    void FormShow() override;
+    void FormCloseQuery(bool& canClose) override;
+    void FormClose() override;
+    void customEvent(QEvent* event) override;
+
+private:
+    void Say(const QString& text);
+    int Ask(const QString& question);
+    void SetStatus(int row, const QString& text);
+    void SetRunControlsEnabled(bool enabled);
+    void SetPreviewControlsEnabled(bool enabled);
+    int SelectedRow() const;
+    int SpeedPercent() const;
+    QString OutputFolder() const;
+
+    QLabel* lbDuration;
+    QLabel* lbFormatStr;
+    QLabel* imgLT;
+    QLabel* imgRT;
+    QLabel* imgLD;
+    QLabel* imgRD;
+    QLabel* plSide;
+    TListView* lvSplitList;
+    TskImageButton *btnSplit, *btnCancelSplit, *btnAddTime, *btnRemove, *btnRemoveAll, *btnPreview,
+        *btnPreviewStop, *btnGoto, *btnPlay, *btnStop, *btnPause, *btnPlayBackward, *btnPlayForward;
+    TskNumberEdit *numGotoMin, *numGotoSec, *numGotoMs, *numBackward, *numForward;
+    TskCheckBox* cboxBackToStart;
+    TskRadioButton *rb05x, *rb1x, *rb15x;
+    TskButton* Button1;
+    TskSkinForm* skSkinForm1;
+    TAudioInformation2* AI;
+    TAudioPlayer2* AP;
+    TAudioFile2* AF;
+    TAudioFile2* AF_IN;
+    TAudioFile2* AF_OUT;
+    TAudioFile2LameEnc* AudioFile2LameEnc1;
+    TAudioTransform2* AT;
+    TMyTrackBar* m_bar = nullptr;
+    QPointer<TfrmConfirm> m_confirm;
+    QPointer<TForm> m_options;
+
+    bool m_rebuildingList = false;
+    int64_t m_playStartMs = 0, m_playEndMs = 0;
+    bool m_playForwardMode = false, m_playBackwardMode = false, m_previewing = false, m_paused = false;
+    bool m_playing = false;
+    bool m_speedChangePending = false;
+    int64_t m_startSample = 0;
+    int64_t m_fedSamples = 0;
+    int64_t m_endSample = 0; // where feeding stops: the end of the range being played
+    int64_t m_previewEndSample = 0;
+    int m_blockSamples = 0;
+    int m_previewRow = -1;
+    bool m_splitting = false;
+    bool m_cancelRequested = false;
+    bool m_closeRequested = false;
+    int m_progressRow = -1;
+    std::vector<int> m_cutRows;
+};

@@ -643,9 +643,14 @@ void TfrmJoiner::MergeFinished() {
             lvJoinList->topLevelItem(m_progressRow)->setText(4, QStringLiteral("Canceled"));
         }
     } else if (!error.isEmpty()) {
-        if (m_progressRow >= 0 && m_progressRow < lvJoinList->topLevelItemCount()) {
-            const QSignalBlocker quiet(lvJoinList);
-            lvJoinList->topLevelItem(m_progressRow)->setText(4, QStringLiteral("Failed"));
+        // The file that failed is the first one of the merge that did not end.
+        const QSignalBlocker quiet(lvJoinList);
+        for (int row : m_mergeRows) {
+            QTreeWidgetItem* item = lvJoinList->topLevelItem(row);
+            if (item && item->text(4) != QLatin1String("Done")) {
+                item->setText(4, QStringLiteral("Failed"));
+                break;
+            }
         }
         Say(error);
     } else {

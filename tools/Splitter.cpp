@@ -661,6 +661,9 @@ void TfrmSplitter::SplitFile() {
     SetRunControlsEnabled(false);
     m_splitting = true;
     m_progressRow = -1;
+    // The status column follows this run.
+    for (int row = 0; row < lvSplitList->topLevelItemCount(); ++row)
+        SetStatus(row, QString());
     const TSplitResult result = RunSplit(*AF_IN, *AF_OUT, *AudioFile2LameEnc1, SourceFileName, cuts, this,
                                          [this] { return m_cancelRequested; });
     // Progress posted last is shown before the run's end.

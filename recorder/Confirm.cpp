@@ -4,6 +4,7 @@
 #include "platform/ModalDialogs.h"
 #include "recorder/DialogControls.h"
 #include "skin/SKButton.h"
+#include "skin/SKForm.h"
 
 #include <QLabel>
 
@@ -12,7 +13,9 @@ TfrmConfirm::TfrmConfirm(QWidget* owner) : TForm(owner) {
     Label1 = FormChild<QLabel>(this, QStringLiteral("Label1"));
     skButton1 = FormChild<TskButton>(this, QStringLiteral("skButton1"));
     skButton2 = FormChild<TskButton>(this, QStringLiteral("skButton2"));
+    skForm1 = FormChild<TskForm>(this, QStringLiteral("skForm1"));
     ApplyEmbeddedTheme(this);
+    FitSkinnedDialog(this);
 }
 
 void TfrmConfirm::FormShow() {
@@ -22,14 +25,14 @@ void TfrmConfirm::FormShow() {
     const int height = Label1->height() + 121;
     int width = 0;
     if (MessageOnly != 0) {
-        setWindowTitle(QStringLiteral("Message"));
+        skForm1->SetCaption(QStringLiteral("Message"));
         width = std::max(Label1->width() + 30, 220);
         Label1->move((width - Label1->width()) / 2 - 2, Label1->y());
         skButton2->move((width - skButton2->width()) / 2, height - 46);
         skButton1->hide();
         skButton2->SetCaption(QStringLiteral("&Ok"));
     } else {
-        setWindowTitle(QStringLiteral("Confirm"));
+        skForm1->SetCaption(QStringLiteral("Confirm"));
         width = std::max(Label1->width() + 40, 220);
         Label1->move((width - Label1->width()) / 2, Label1->y());
         skButton1->move(width - 220, height - 46);

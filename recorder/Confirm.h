@@ -6,6 +6,7 @@
 
 class QLabel;
 class TskButton;
+class TskForm;
 
 // The small question or message window both programs share: "&Yes"/"&No" gives 6/7 in question mode,
 // the one button "&Ok" gives 7 in message mode, the window's close button 2 (cancel). Callers set the
@@ -32,4 +33,5 @@ private:
     QLabel* Label1;
     TskButton* skButton1;
     TskButton* skButton2;
+    TskForm* skForm1;
 };

@@ -4,6 +4,7 @@
 #include "skin-extra/SKListView.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKEdit.h"
+#include "skin/SKForm.h"
 #include "skin/SKMgr.h"
 #include "skin/SKThemes.h"
 
@@ -226,11 +227,32 @@ TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
         QFile data(ThemeResourcePath(QStringLiteral("new.skn")));
         if (data.open(QIODevice::ReadOnly)) theme->ReadSkinData(data.readAll());
     }
-    for (QObject* o : form->findChildren<QObject*>()) {
-        if (o == theme || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
+    // Guarded: a control re-themed here (the frame's title bar) may replace parts of its own that the
+    // list still holds.
+    QList<QPointer<QObject>> objects;
+    for (QObject* o : form->findChildren<QObject*>())
+        objects.append(o);
+    for (const QPointer<QObject>& o : objects) {
+        if (!o || o == theme || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
         o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(theme));
     }
     return theme;
+}
+
+void FitSkinnedDialog(QWidget* form) {
+    auto* frame = form->findChild<TskForm*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!frame) return;
+    if (form->property("BorderStyle").toString() == QLatin1String("bsDialog")) {
+        TskTitleBarButtons* buttons = frame->TitleBarButtons();
+        for (int i = 0; i < buttons->Count(); ++i) {
+            TskTitleBarButton* button = buttons->Items(i);
+            if (button->ButtonType() == skMax || button->ButtonType() == skMin) button->SetVisible(false);
+        }
+    }
+    if (!frame->FormPanel()) return;
+    const QRect inside = frame->AlignRect();
+    form->resize(form->width() + frame->width() - inside.width(),
+                 form->height() + frame->height() - inside.height());
 }
 
 void RegisterDialogControls() {

@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -32,11 +31,9 @@ void setChecked(QObject* o, bool value) {
 }
 
 QString memoText(const QObject* o) {
-    if (auto* m = qobject_cast<const QPlainTextEdit*>(o)) return m->toPlainText();
     return o ? o->property("Text").toString() : QString();
 }
 void setMemoText(QObject* o, const QString& text) {
-    if (auto* m = qobject_cast<QPlainTextEdit*>(o)) return m->setPlainText(text);
     if (o) o->setProperty("Text", text);
 }
 
@@ -58,11 +55,10 @@ TfrmOptions::TfrmOptions(QWidget* owner) : TForm(owner) {
     listSchedule->setColumnWidth(0, 30);
     listSchedule->setColumnWidth(1, 62);
     listSchedule->setColumnWidth(2, 62);
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(m_controls[Body]))
-        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     for (OptionSetting s : {PreName, PosName, JoinPreName, JoinPosName})
         NativeEdit(m_controls[s])->installEventFilter(this);
     ApplyEmbeddedTheme(this);
+    FitSkinnedDialog(this);
 }
 
 TfrmOptions::~TfrmOptions() {

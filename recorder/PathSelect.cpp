@@ -9,6 +9,7 @@ TfrmPathSelect::TfrmPathSelect(QWidget* owner) : TForm(owner) {
     LoadFormResource(this, QStringLiteral(":/forms/Videzeva/PathSelect.form"));
     ShellTreeView1 = FormChild<TShellTreeView>(this, QStringLiteral("ShellTreeView1"));
     ApplyEmbeddedTheme(this);
+    FitSkinnedDialog(this);
 }
 
 void TfrmPathSelect::FormCreate() {

@@ -39,6 +39,7 @@ TfrmSchedule::TfrmSchedule(QWidget* owner) : TForm(owner) {
     cboxYearday = combo("cboxYearday");
     skButton1 = FormChild<TskButton>(this, QStringLiteral("skButton1"));
     ApplyEmbeddedTheme(this);
+    FitSkinnedDialog(this);
 }
 
 void TfrmSchedule::FormCreate() {

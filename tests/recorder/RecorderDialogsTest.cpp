@@ -12,6 +12,7 @@
 #include "recorder/SetTime.h"
 #include "skin-extra/SKExtraControls.h"
 #include "skin/SKButton.h"
+#include "skin/SKForm.h"
 #include "skin/SKPageControl.h"
 #include "skin/SKRegister.h"
 #include "tests/recorder/FreshProgramFolder.h"
@@ -24,7 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -115,7 +115,7 @@ protected:
                 break;
             }
             case OptionKind::HexText:
-                qobject_cast<QPlainTextEdit*>(c)->setPlainText(QStringLiteral("Hello\nsecond line"));
+                c->setProperty("Text", QStringLiteral("Hello\nsecond line"));
                 break;
             }
         }
@@ -379,10 +379,23 @@ TEST_F(RecorderDialogs, ConfirmWidthsHeightAndResults) {
         EXPECT_EQ(c.width(), 330);
     }
 
-    // The window's close button cancels; the next question brings both buttons back.
+    // The skinned frame's title bar holds the close button (a dialog has no maximise or minimise):
+    // it cancels, and the next question brings both buttons back.
+    TskTitleBar* bar = child<TskForm>(&c, "skForm1")->TitleBar();
+    int close = -1;
+    for (int i = 0; i < bar->Buttons()->Count(); ++i) {
+        const TskTitleBarButton* b = bar->Buttons()->Items(i);
+        EXPECT_FALSE(b->Visible() && (b->ButtonType() == skMax || b->ButtonType() == skMin));
+        if (b->ButtonType() == skClose) close = i;
+    }
+    ASSERT_GE(close, 0);
     c.SetMessageOnly(0);
     c.SetMessage("Go on?");
-    whenModal([&](QWidget* w) { w->close(); });
+    whenModal([&](QWidget*) {
+        const QPoint at = bar->ButtonRect(close).center();
+        QTest::mousePress(bar, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
+    });
     EXPECT_EQ(c.ShowModal(), mrCancel);
     EXPECT_EQ(no->Caption(), "&No");
     EXPECT_EQ(c.windowTitle(), "Confirm");

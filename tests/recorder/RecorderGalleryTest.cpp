@@ -21,6 +21,14 @@
 
 namespace {
 
+// The dialog's controls stand on the skinned frame's client panel, which keeps the client area the
+// description gives the window; the title bar and frame come on top of it.
+void expectClientArea(QWidget& w, QSize client) {
+    auto* panel = FormChild<QWidget>(&w, "pnlClient");
+    EXPECT_EQ(panel->size(), client) << w.objectName().toStdString();
+    EXPECT_GT(w.height(), client.height() + 10);
+}
+
 void save(QWidget& w, const QString& name) {
     w.show();
     QApplication::processEvents();
@@ -62,11 +70,13 @@ TEST(RecorderGallery, DrawsEveryDialogAndPage) {
                      .arg(inner == QLatin1String("pcFormat") ? "Format" : "Save", sub->Page(i)->Caption()));
         }
     }
+    expectClientArea(options, {401, 284});
     options.hide();
 
     TfrmSchedule schedule;
     schedule.create();
     save(schedule, "Schedule");
+    expectClientArea(schedule, {356, 268});
 
     TfrmConfirm confirm;
     confirm.create();
@@ -81,4 +91,5 @@ TEST(RecorderGallery, DrawsEveryDialogAndPage) {
     TfrmPathSelect paths;
     paths.create();
     save(paths, "PathSelect");
+    expectClientArea(paths, {317, 363});
 }

@@ -101,6 +101,10 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     AV = FormChild<TAudioVisualization2>(this, QStringLiteral("AV"));
     AF2->SetLameEncoder(AudioFile2LameEnc1);
     lvRecordListShadow->hide();
+    // The list's selection is locked while recording: clicks and keys that would move it are
+    // refused before the list sees them.
+    lvRecordList->installEventFilter(this);
+    lvRecordList->viewport()->installEventFilter(this);
     Label3->hide();
     tmSchedule = new TScheduleTimer(*this, this);
     tmSchedule->setObjectName(QStringLiteral("tmSchedule"));
@@ -417,7 +421,12 @@ void TfrmMain::StartRecording() {
     if (m_playing) StopPlayback();
 
     const QString word = PrepareOutput();
-    if (word.isEmpty()) return;
+    if (word.isEmpty()) {
+        // Nothing was recorded and no row added: the next start is never "the same start" that
+        // reuses the last row, which belongs to an earlier recording.
+        LastStartTime = QDateTime();
+        return;
+    }
     m_recording = true;
     m_writeFailed = false;
     StartTick = Ticks();
@@ -433,7 +442,7 @@ void TfrmMain::StartRecording() {
     btnPlay->setEnabled(false);
     btnMail->setEnabled(false);
 
-    if (!sameStart || lvRecordList->topLevelItemCount() == 0) {
+    if (!sameStart) {
         const QDate d = LastStartTime.date();
         const QTime t = LastStartTime.time();
         const QString started =
@@ -669,13 +678,8 @@ void TfrmMain::PlaySelectedRow(bool showFormat) {
     QTreeWidgetItem* shadow = lvRecordListShadow->topLevelItem(index);
     if (!shadow) return;
     const QString path = shadow->text(0);
-    if (showFormat) {
-        AI->SetFileName(path);
-        TotalSamples = AI->GetLength();
-    } else {
-        AI->SetFileName(path);
-        TotalSamples = AI->GetLength();
-    }
+    AI->SetFileName(path);
+    TotalSamples = AI->GetLength();
     PlayRecording(path);
     PlayingRow = index;
     if (showFormat) Label2->setText(Shortened(path));
@@ -704,8 +708,11 @@ void TfrmMain::tbPlaybackVolumeChange() {
 }
 
 void TfrmMain::SyncPlaybackVolume(int volume) {
+    // The slider reports its change at once, inside SetPosition. A slider already at `volume`
+    // reports nothing, and the flag would stay set and keep the user's next move from the player.
     VolumeSync = true;
     tbPlayBackVolume->SetPosition(volume);
+    VolumeSync = false;
 }
 
 void TfrmMain::cboxMuteMouseUp() {
@@ -766,6 +773,22 @@ void TfrmMain::customEvent(QEvent* event) {
     } else if (message->wParam() == 1) {
         btnStopClick();
     }
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lvRecordList || watched == lvRecordList->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease:
+        case QEvent::KeyPress:
+            if (!lvRecordListChanging()) return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return TForm::eventFilter(watched, event);
 }
 
 void TfrmMain::FormCloseQuery(bool& canClose) {

@@ -106,6 +106,8 @@ public Q_SLOTS:
     void tbPlaybackVolumeChange();
     void tbPlaybackProgressMouseUp();
     void lvRecordListClick();
+    // Whether the recordings list may change its selection (not while recording).
+    bool lvRecordListChanging() const { return SelectionUnlocked; }
     void rbOutputEnter();
     void FocusToButton1();
     void tmSizeTimer();
@@ -123,6 +125,7 @@ protected:
     void FormClose() override;
     void FormDestroy() override;
     void customEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QString PrepareOutput();

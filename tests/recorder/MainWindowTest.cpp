@@ -1,15 +1,28 @@
 #include "components/TAudioFile2.h"
+#include "components/TAudioRecord2.h"
+#include "platform/ProfileFile.h"
 #include "platform/WindowMessages.h"
+#include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
 #include "recorder/Main.h"
+#include "recorder/Options.h"
 #include "recorder/OptionsSettings.h"
 #include "recorder/RecorderWindows.h"
+#include "skin/SKButton.h"
+#include "skin/SKTrackBar.h"
+#include "tests/devices/FakeMixer.h"
+#include "tests/recorder/FreshProgramFolder.h"
+#include "tests/support/ChildRun.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -17,6 +30,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include <signal.h>
+#include <sys/wait.h>
 
 using Videzeva::TfrmMain;
 
@@ -43,7 +59,9 @@ protected:
                        "pcm.line { type file slave.pcm null file \"/dev/null\" infile \"%1\" format \"raw\""
                        " hint { show on description \"Test line\" } }\n"
                        "pcm.speaker { type file slave.pcm null file \"%2\" format \"raw\""
-                       " hint { show on description \"Test speaker\" } }\n")
+                       " hint { show on description \"Test speaker\" } }\n"
+                       // The first device either way: it records the line and plays to the speaker.
+                       "pcm.!default { type asym capture.pcm line playback.pcm speaker }\n")
                        .arg(raw, played)
                        .toUtf8());
         conf.close();
@@ -309,4 +327,276 @@ TEST_F(RecorderFixture, AWavCutOffMidRecordingPlaysToItsLastBlock) {
     // Every whole block on disk decodes (the header is at most a few dozen bytes).
     EXPECT_GE(qint64(decoded.size()) * 2, onDisk - 100);
     EXPECT_GT(Correlation(decoded), 0.95);
+}
+
+// A player window that only remembers what the main window asked of it.
+struct PlayerStandIn : Videzeva::TRecorderPlayerWindow {
+    QStringList added;
+    QList<int> volumes;
+    int muteToggles = 0;
+    void AddFileToList(const QString& fileName, bool) override { added << fileName; }
+    void SyncPlaybackVolume(int volume) override { volumes << volume; }
+    void ToggleMuteGlyph() override { ++muteToggles; }
+    int ConvertingRow() const override { return -1; }
+    void CancelConversion() override {}
+    void ShowPlayer() override {}
+    void HidePlayer() override {}
+};
+
+// A move of the playback slider reaches the player; a move the player asked for does not go back
+// to it, even when the slider was already there; the mute box's click toggles the player's glyph.
+TEST_F(RecorderFixture, PlaybackVolumeAndMuteKeepInStepWithThePlayer) {
+    PlayerStandIn player;
+    window->SetPlayerWindow(&player);
+    auto* volume = window->findChild<TskTrackBar*>("tbPlayBackVolume");
+    volume->SetPosition(1000);
+    window->SyncPlaybackVolume(2000);
+    EXPECT_EQ(volume->Position(), 2000);
+    window->SyncPlaybackVolume(2000);
+    volume->SetPosition(3000);
+    EXPECT_EQ(player.volumes, QList<int>({1000, 3000}));
+
+    auto* mute = window->findChild<TskCheckBox*>("cboxMute");
+    QTest::mouseClick(mute, Qt::LeftButton, {}, QPoint(5, mute->height() / 2));
+    EXPECT_TRUE(mute->Checked());
+    EXPECT_EQ(player.muteToggles, 1);
+    window->SetPlayerWindow(nullptr);
+}
+
+// A mailed recording is handed to the mail client once, when it stops: not by a later stop, and
+// not for the new file a time limit starts after it.
+TEST_F(RecorderFixture, AMailedRecordingIsMailedOnceWhenItStops) {
+    const QString bin = dir.filePath("bin");
+    QDir().mkpath(bin);
+    QFile script(bin + "/xdg-email");
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"" + dir.filePath("mails").toUtf8() + "\"\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ":" + oldPath);
+    auto mails = [&] {
+        QFile f(dir.filePath("mails"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts)
+                                           : QStringList();
+    };
+    uint32_t now = 1000;
+    window->SetTickSource([&] { return now; });
+
+    window->btnMailClick();
+    const QString first = window->RecordFileName();
+    window->btnStopClick();
+    window->btnStopClick();
+    window->btnRecordClick();
+    window->btnStopClick();
+    ASSERT_EQ(mails().size(), 1);
+    EXPECT_TRUE(mails()[0].endsWith("--attach " + first)) << mails()[0].toStdString();
+
+    GlobeVar::TimeStop = GlobeVar::TimeNewRecord = true;
+    GlobeVar::TimeMinute = 0;
+    GlobeVar::TimeSecond = 2;
+    QTest::qWait(1100); // a new second: a new file name
+    window->btnMailClick();
+    const QString second = window->RecordFileName();
+    now += 2001;
+    window->ARTimer(0, 50, 50);
+    ASSERT_TRUE(window->Recording());
+    EXPECT_NE(window->RecordFileName(), second);
+    window->btnStopClick();
+    ASSERT_EQ(mails().size(), 2);
+    EXPECT_TRUE(mails()[1].endsWith("--attach " + second)) << mails()[1].toStdString();
+    qputenv("PATH", oldPath);
+}
+
+// The device and line loops try one index past each count and keep only what the component calls
+// valid: the settings window lists each capture device once, the source list each line once, and
+// the saved device and line are chosen with the line's volume.
+TEST_F(RecorderFixture, DeviceAndLineListsHoldOnlyValidEntries) {
+    window.reset();
+    window = std::make_unique<TfrmMain>();
+    window->create();
+    UseFreshProgramFolder(dir.path() + "/");
+    auto* capture = window->findChild<TAudioRecord2*>("AR");
+    auto lines = makeFakeState({"Mic", "Line In", "CD"});
+    lines->volumes = {100, 40000, 300};
+    capture->SetMixerFactory([lines](const AudioDeviceInfo&, bool) -> std::unique_ptr<AudioMixer> {
+        return std::make_unique<FakeMixer>(lines);
+    });
+    const int devices = capture->GetDeviceCount();
+    ASSERT_GE(devices, 2); // the default and the line at least
+    capture->SelectDevice(1);
+    const QString saved = capture->GetDeviceName();
+    {
+        ProfileFile ini(GlobeVar::CfgFilePath());
+        ini.writeString("Device", "InputDevice", " " + saved + " ");
+        ini.writeString("Device", "InputLine", "Line In");
+    }
+    auto* options = new Videzeva::TfrmOptions(window.get());
+    options->create();
+    window->SetOptionsWindow(options);
+    GlobeVar::OutputPath = dir.filePath("out") + "/";
+    window->show();
+
+    QComboBox* deviceList = NativeCombo(options->findChild<QObject*>("cboxInputDevice"));
+    ASSERT_NE(deviceList, nullptr);
+    EXPECT_EQ(deviceList->count(), devices);
+    EXPECT_EQ(deviceList->currentText(), saved);
+    QComboBox* sources = NativeCombo(window->findChild<QObject*>("comboxSource"));
+    ASSERT_NE(sources, nullptr);
+    QStringList names;
+    for (int i = 0; i < sources->count(); ++i)
+        names << sources->itemText(i);
+    EXPECT_EQ(names, QStringList({"Mic", "Line In", "CD"}));
+    EXPECT_EQ(sources->currentIndex(), 1);
+    EXPECT_EQ(window->findChild<TskTrackBar*>("tbRecordVolume")->Position(), 40000);
+    EXPECT_EQ(lines->source, std::vector<bool>({false, true, false}));
+    window.reset();
+}
+
+// A recording played back reaches the playback device whole: what the device wrote is the decoded
+// recording, sample for sample, and the row says "Done" when it has played out.
+TEST_F(RecorderFixture, PlaybackWritesTheRecordingToTheDevice) {
+    // A short recording (the file device reads far faster than real time, playback does not): it
+    // stops at its first finished block.
+    window->findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
+    auto* capture = window->findChild<TAudioRecord2*>("AR");
+    QObject::connect(capture, &TAudioRecord2::OnEndArrayRecord, window.get(), [&] {
+        if (window->Recording()) window->btnStopClick();
+    });
+    window->btnRecordClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Recording(); }, 5000));
+    QObject::disconnect(capture, &TAudioRecord2::OnEndArrayRecord, window.get(), nullptr);
+    const std::vector<int16_t> decoded = Decode(window->RecordFileName());
+    ASSERT_GE(decoded.size(), 44100u * 2 * 4 / 10);
+    const size_t compared = std::min(decoded.size(), source.size());
+    EXPECT_TRUE(std::equal(decoded.begin(), decoded.begin() + long(compared), source.begin()));
+    QFile::remove(played);
+
+    auto* list = window->findChild<QTreeWidget*>("lvRecordList");
+    list->setCurrentItem(list->topLevelItem(0));
+    window->btnPlayClick();
+    ASSERT_TRUE(window->Playing());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Playing(); }, 20000));
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "Done");
+
+    QFile out(played);
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    std::vector<int16_t> written(size_t(bytes.size()) / 2);
+    memcpy(written.data(), bytes.constData(), written.size() * 2);
+    // The device plays out with silence after the last block, nothing else.
+    ASSERT_GE(written.size(), decoded.size());
+    EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), written.begin()));
+    EXPECT_TRUE(
+        std::all_of(written.begin() + long(decoded.size()), written.end(), [](int16_t v) { return v == 0; }));
+}
+
+// While a recording runs the list keeps its selection on the recording's row: a click elsewhere
+// neither moves it nor plays anything. Once stopped, a click plays the row clicked.
+TEST_F(RecorderFixture, TheListSelectionStaysLockedWhileRecording) {
+    auto* list = window->findChild<QTreeWidget*>("lvRecordList");
+    window->btnRecordClick();
+    QTest::qWait(1100); // something to play, and a new second for a second row
+    window->btnStopClick();
+    window->btnRecordClick();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    const QPoint first = list->visualItemRect(list->topLevelItem(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(1));
+    EXPECT_TRUE(window->Recording());
+    EXPECT_FALSE(window->Playing());
+
+    window->btnStopClick();
+    BoxCloser boxes; // the clicked row's format
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+    EXPECT_TRUE(window->Playing());
+    window->btnStopClick();
+}
+
+// A start that could not create its file leaves no row; a start in the same second after it gets
+// its own row, not the row of the earlier recording.
+TEST_F(RecorderFixture, AFailedStartLendsNoRowToTheNextStart) {
+    auto* list = window->findChild<QTreeWidget*>("lvRecordList");
+    auto* paths = window->findChild<QTreeWidget*>("lvRecordListShadow");
+    window->btnRecordClick();
+    window->btnStopClick();
+    const QString good = GlobeVar::OutputPath;
+    QTest::qWait(1100);
+    BoxCloser boxes;
+    GlobeVar::OutputPath = dir.filePath("missing") + "/";
+    window->btnRecordClick();
+    ASSERT_FALSE(window->Recording());
+    GlobeVar::OutputPath = good;
+    window->btnRecordClick();
+    ASSERT_TRUE(window->Recording());
+    window->btnStopClick();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(paths->topLevelItem(1)->text(0), window->RecordFileName());
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "Done");
+}
+
+// A recorder killed outright in the middle of a WAV recording leaves a file that plays up to its
+// last written block, sample for sample the line's signal.
+TEST_F(RecorderFixture, AKilledRecorderLeavesAWavThatPlaysToItsLastBlock) {
+    window.reset(); // the child starts from this thread alone
+    source = Sine(44100 * 60, 441.0);
+    QFile f(raw);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(source.data()), qint64(source.size() * 2));
+    f.close();
+    const QString named = dir.filePath("recording-name");
+    const QString out = dir.filePath("out") + "/";
+    const pid_t child = startChild([&] {
+        TfrmMain recorder;
+        recorder.create();
+        GlobeVar::OutputPath = out;
+        // Shown for its start-up, then hidden: the child never paints, as painting may wait for
+        // drawing threads that stayed behind in the parent.
+        recorder.show();
+        recorder.hide();
+        recorder.findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
+        recorder.btnRecordClick();
+        QFile name(named + ".part");
+        if (name.open(QIODevice::WriteOnly)) name.write(recorder.RecordFileName().toUtf8());
+        name.close();
+        QFile::rename(named + ".part", named);
+        QEventLoop().exec();
+    });
+    ASSERT_GT(child, 0);
+    struct Reaper {
+        pid_t pid;
+        ~Reaper() {
+            if (pid <= 0) return;
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    } reaper{child};
+
+    QString file;
+    for (int waited = 0; waited < 15000 && (file.isEmpty() || QFileInfo(file).size() < 44100 * 4 * 3);
+         waited += 20) {
+        QThread::msleep(20);
+        QFile name(named);
+        if (file.isEmpty() && name.open(QIODevice::ReadOnly)) file = QString::fromUtf8(name.readAll());
+    }
+    ASSERT_FALSE(file.isEmpty()) << "the child recorder did not start";
+    ASSERT_EQ(kill(child, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    reaper.pid = -1;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+    const qint64 onDisk = QFileInfo(file).size();
+    ASSERT_GT(onDisk, 44100 * 4 * 3);
+    const std::vector<int16_t> decoded = Decode(file);
+    EXPECT_LT(decoded.size(), source.size()) << "the recording was not cut off mid-way";
+    // The file decodes up to the last 400 ms block its header was updated for: at most the block
+    // being written when the kill came (whole or in part) is left out. What decodes is the line's
+    // signal from its start.
+    const qint64 block = 44100 * 4 * 4 / 10;
+    EXPECT_EQ(qint64(decoded.size()) * 2 % block, 0);
+    EXPECT_LE(onDisk - 44 - qint64(decoded.size()) * 2, block);
+    EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), source.begin()));
 }

@@ -99,3 +99,12 @@ ChildResult runOnSmallDisk(const QString& folder, long bytes,
         return body(folder);
     });
 }
+
+pid_t startChild(const std::function<void()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        body();
+        _exit(0);
+    }
+    return child;
+}

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
 
@@ -21,3 +23,9 @@ ChildResult runInChild(int seconds, const std::function<std::string()>& body);
 // namespace of the child's own (it goes with the child, whatever the child does). Needs root.
 ChildResult runOnSmallDisk(const QString& folder, long bytes,
                            const std::function<std::string(const QString& folder)>& body, int seconds = 60);
+
+// Starts `body` in a child process and returns its process id at once (-1 when no child could be
+// started). The child ends when `body` returns; the caller may end it sooner (a signal) and reaps
+// it with waitpid. Start it while the test runs no other threads of its own: only the calling
+// thread goes on in the child.
+pid_t startChild(const std::function<void()>& body);

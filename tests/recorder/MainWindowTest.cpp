@@ -1,4 +1,5 @@
 #include "components/TAudioFile2.h"
+#include "components/TAudioPlayer2.h"
 #include "components/TAudioRecord2.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowMessages.h"
@@ -431,6 +432,10 @@ TEST_F(RecorderFixture, DeviceAndLineListsHoldOnlyValidEntries) {
         ini.writeString("Device", "InputDevice", " " + saved + " ");
         ini.writeString("Device", "InputLine", "Line In");
     }
+    // A saved playback device that is no longer there (even the first index past the end) falls
+    // back to the first.
+    auto* player = window->findChild<TAudioPlayer2*>("AP");
+    player->SetDevice(player->GetDeviceCount());
     auto* options = new Videzeva::TfrmOptions(window.get());
     options->create();
     window->SetOptionsWindow(options);
@@ -450,6 +455,7 @@ TEST_F(RecorderFixture, DeviceAndLineListsHoldOnlyValidEntries) {
     EXPECT_EQ(sources->currentIndex(), 1);
     EXPECT_EQ(window->findChild<TskTrackBar*>("tbRecordVolume")->Position(), 40000);
     EXPECT_EQ(lines->source, std::vector<bool>({false, true, false}));
+    EXPECT_EQ(player->GetDevice(), 0);
     window.reset();
 }
 
@@ -599,4 +605,48 @@ TEST_F(RecorderFixture, AKilledRecorderLeavesAWavThatPlaysToItsLastBlock) {
     EXPECT_EQ(qint64(decoded.size()) * 2 % block, 0);
     EXPECT_LE(onDisk - 44 - qint64(decoded.size()) * 2, block);
     EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), source.begin()));
+}
+
+// A disk that fills while recording ends the recording once, with one message; the file keeps
+// what was written and decodes up to its last whole block. (In a child with a small disk of its
+// own; the window is not painted there, see above.)
+TEST_F(RecorderFixture, AFullDiskEndsTheRecordingOnceAndKeepsWhatWasWritten) {
+    window.reset();
+    const QString folder = dir.filePath("small");
+    QDir().mkpath(folder);
+    const std::vector<int16_t> line = source;
+    const ChildResult r = runOnSmallDisk(folder, 1 << 20, [&](const QString& small) -> std::string {
+        TfrmMain recorder;
+        recorder.create();
+        GlobeVar::OutputPath = small + "/";
+        recorder.show();
+        recorder.hide();
+        recorder.findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
+        BoxCloser boxes;
+        recorder.btnRecordClick();
+        if (!recorder.Recording()) return "the recording did not start";
+        if (!QTest::qWaitFor([&] { return !recorder.Recording(); }, 20000))
+            return "still recording on a full disk";
+        QTest::qWait(500); // a second message would come now
+        if (boxes.seen != 1) return "messages: " + std::to_string(boxes.seen);
+        auto* list = recorder.findChild<QTreeWidget*>("lvRecordList");
+        if (list->topLevelItemCount() != 1 || list->topLevelItem(0)->text(2) != "Done")
+            return "the row does not say Done";
+        TAudioFile2 reader;
+        reader.OpenRead(recorder.RecordFileName());
+        std::vector<int16_t> decoded;
+        for (AudioBlock b = reader.ReadArray(44100); !b.isEmpty(); b = reader.ReadArray(44100))
+            decoded.insert(decoded.end(), b.samples.begin(), b.samples.end());
+        const qint64 onDisk = QFileInfo(recorder.RecordFileName()).size();
+        const qint64 block = 44100 * 4 * 4 / 10;
+        if (decoded.empty() || onDisk - 44 - qint64(decoded.size()) * 2 > block)
+            return "decoded " + std::to_string(decoded.size() * 2) + " of " + std::to_string(onDisk) +
+                   " bytes";
+        const size_t compared = std::min(decoded.size(), line.size());
+        if (!std::equal(decoded.begin(), decoded.begin() + long(compared), line.begin()))
+            return "what decodes is not the line's signal";
+        return "";
+    });
+    if (!r.ran) GTEST_SKIP() << r.failure;
+    EXPECT_EQ(r.failure, "");
 }

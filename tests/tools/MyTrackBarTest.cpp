@@ -93,3 +93,37 @@ TEST(PositionBar, PositionAndThumbsAtBothEnds) {
     EXPECT_EQ(bar.Position, 0);
     QTest::mouseRelease(thumb, Qt::LeftButton, {}, QPoint(10, 5));
 }
+
+// The bar draws from its pictures in order: background, the unticked segment's columns, the
+// selected segment's columns over them, ticks over both, the cursor last. A selected index that
+// names no segment (after the marks were cleared) fills nothing.
+TEST(PositionBar, DrawsItsPicturesInOrder) {
+    auto solid = [](int w, int h, QColor c) {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(c);
+        return image;
+    };
+    TMyTrackBar bar;
+    bar.resize(566, 85);
+    bar.show(); // the resize reaches the bar and resets its thumbs first
+    bar.SetBarBitmap(solid(566, 85, Qt::red));
+    bar.SetSegmentBitmaps(solid(1, 49, Qt::green), solid(1, 49, Qt::blue));
+    bar.SetCursorBitmaps(solid(1, 54, Qt::white), solid(1, 49, Qt::yellow));
+    bar.SetThumbPictures(solid(33, 16, Qt::gray), solid(33, 16, Qt::gray));
+    bar.SetMax(60000);
+    bar.AddMark(20000);
+    bar.AddMark(40000);
+    bar.Marks[1].Use = false;
+    bar.SetPosition(30000);
+    auto at = [&](int x, int y) { return bar.grab().toImage().pixelColor(x, y); };
+    EXPECT_EQ(at(250, 40), QColor(Qt::green));
+    bar.SelectMark(1);
+    EXPECT_EQ(at(250, 40), QColor(Qt::blue));
+    EXPECT_EQ(at(bar.PosToPixel(20000), 40), QColor(Qt::yellow));
+    EXPECT_EQ(at(bar.PosToPixel(30000), 40), QColor(Qt::white));
+    EXPECT_EQ(at(100, 40), QColor(Qt::red));
+    EXPECT_EQ(at(450, 40), QColor(Qt::red));
+    EXPECT_EQ(at(bar.PosToPixel(30000), 5), QColor(Qt::gray)); // the top thumb over the cursor
+    bar.ClearMarks();
+    EXPECT_EQ(at(250, 40), QColor(Qt::red));
+}

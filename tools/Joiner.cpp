@@ -6,17 +6,14 @@
 #include "components/TAudioPlayer2.h"
 #include "platform/Application.h"
 #include "platform/FormResource.h"
-#include "platform/ModalDialogs.h"
 #include "platform/Shell.h"
 #include "platform/TickCount.h"
 #include "platform/WinMath.h"
 #include "platform/WindowMessages.h"
-#include "recorder/Confirm.h"
 #include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
 #include "skin/SKButton.h"
 #include "skin/SKComboBox.h"
-#include "skin/SKSkinForm.h"
 #include "tools/Convertor.h"
 #include "tools/JoinerThread.h"
 #include "tools/Splitter.h"
@@ -26,7 +23,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -102,7 +98,7 @@ void CloseQuietly(TAudioFile2* file) {
 
 } // namespace
 
-TfrmJoiner::TfrmJoiner(QWidget* owner) : TForm(owner) {
+TfrmJoiner::TfrmJoiner(QWidget* owner) : TToolForm(owner) {
     LoadFormResource(this, QStringLiteral(":/forms/Videzeva/Joiner.form"));
     STV = Child<TShellTreeView>(this, "STV");
     lvFolderList = Child<TListView>(this, "lvFolderList");
@@ -124,13 +120,7 @@ TfrmJoiner::TfrmJoiner(QWidget* owner) : TForm(owner) {
     pbInfo = Child<QWidget>(this, "pbInfo");
     Label1 = Child<QLabel>(this, "Label1");
     Label2 = Child<QLabel>(this, "Label2");
-    imgLT = Child<QLabel>(this, "imgLT");
-    imgRT = Child<QLabel>(this, "imgRT");
-    imgLD = Child<QLabel>(this, "imgLD");
-    imgRD = Child<QLabel>(this, "imgRD");
-    plSide = Child<QLabel>(this, "plSide");
     tmShowInfo = Child<QTimer>(this, "tmShowInfo");
-    skSkinForm1 = Child<TskSkinForm>(this, "skSkinForm1");
     AI = Child<TAudioInformation2>(this, "AI");
     AP = Child<TAudioPlayer2>(this, "AP");
     AF = Child<TAudioFile2>(this, "AF");
@@ -168,43 +158,9 @@ int TfrmJoiner::ShowForFolder(const QString& folder) {
     return ShowModal();
 }
 
-void TfrmJoiner::Say(const QString& text) {
-    LastMessage = text;
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(1);
-        m_confirm->SetMessage(text);
-        ::ShowModal(*m_confirm);
-    } else if (ShowMessages) {
-        ShowMessage(text, this);
-    }
-}
-
-int TfrmJoiner::Ask(const QString& question) {
-    LastMessage = question;
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(0);
-        m_confirm->SetMessage(question);
-        return ::ShowModal(*m_confirm);
-    }
-    if (!ShowMessages) return UnattendedAnswer;
-    return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes ? 6 : 7;
-}
-
 void TfrmJoiner::FormCreate() {
     // The window's shape: the recorder's four corner pictures on black.
-    QImage shape(658, 429, QImage::Format_RGB32);
-    shape.fill(Qt::black);
-    {
-        QPainter p(&shape);
-        p.drawPixmap(0, 0, imgLT->pixmap());
-        p.drawPixmap(651, 0, imgRT->pixmap());
-        p.drawPixmap(0, 423, imgLD->pixmap());
-        p.drawPixmap(651, 423, imgRD->pixmap());
-    }
-    skSkinForm1->SetGlyph(shape);
-    skSkinForm1->lower();
-    plSide->move(width() - 2, 4);
-    plSide->show();
+    ShapeWindow(QSize(658, 429));
     AI->EnableWMA(-1);
     AF_IN->EnableWMA(-1);
     AF_OUT->EnableWMA(-1);
@@ -507,7 +463,7 @@ bool TfrmJoiner::eventFilter(QObject* watched, QEvent* event) {
         p.drawText(0, m_infoY + 30 + ascent, Label2->text());
         return true;
     }
-    return TForm::eventFilter(watched, event);
+    return TToolForm::eventFilter(watched, event);
 }
 
 // ---- preview
@@ -525,22 +481,8 @@ void TfrmJoiner::APEndPlay() {
 }
 
 void TfrmJoiner::StartPreview(const QString& fileName) {
-    AP->Stop();
     m_previewing = false;
-    AF->Close();
-    AF->EnableWMA(-1);
-    AF->OpenRead(fileName, 0, 1);
-    try {
-        AI->SetFileName(fileName);
-    } catch (const std::exception&) {
-    }
-    if (AF->GetLastError() != 0 || AF->GetLength() == 0) {
-        AP->Stop();
-        AF->Close();
-        return;
-    }
-    AP->SetFormat(AF->GetSampleFormat1(), AF->GetSampleFormat2());
-    m_blockSamples = int(AP->MsToSamples(166));
+    if (!OpenForPlayback(*AP, *AF, *AI, fileName, m_blockSamples)) return;
     m_fedSamples = 0;
     AF->Seek(0, 3);
     m_previewing = true;
@@ -661,7 +603,7 @@ void TfrmJoiner::MergeFinished() {
 }
 
 void TfrmJoiner::customEvent(QEvent* event) {
-    if (event->type() != WindowMessageEvent::eventType()) return TForm::customEvent(event);
+    if (event->type() != WindowMessageEvent::eventType()) return TToolForm::customEvent(event);
     auto* message = static_cast<WindowMessageEvent*>(event);
     if (message->id() != WindowMessageId::SplitJoinProgress) return;
     const auto i = std::size_t(message->wParam());
@@ -697,19 +639,13 @@ void TfrmJoiner::btnFolderClick() {
 }
 
 void TfrmJoiner::btnOptionsClick() {
-    if (m_options) ::ShowModal(*m_options);
+    ShowOptions();
 }
 
 void TfrmJoiner::btnHelpClick() {
-    // A missing help file is simply not opened.
-    const QString help = GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html");
-    if (QFileInfo::exists(help)) ShellOpen(help);
+    ShowHelp();
 }
 
 void TfrmJoiner::btnJoinerCloseClick() {
     close();
-}
-
-void TfrmJoiner::SetConfirmWindow(TfrmConfirm* confirm) {
-    m_confirm = confirm;
 }

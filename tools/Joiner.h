@@ -1,9 +1,8 @@
 #pragma once
 
-#include "platform/Form.h"
+#include "tools/ToolForm.h"
 
 #include <QDateTime>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -20,13 +19,11 @@ class TAudioFile2;
 class TAudioFile2LameEnc;
 class TAudioInformation2;
 class TAudioPlayer2;
-class TfrmConfirm;
 class TJoinerThread;
 class TListView;
 class TShellTreeView;
 class TskComboBox;
 class TskImageButton;
-class TskSkinForm;
 
 // The merge output for the extension `ext` at the time `now`, from the joiner settings:
 // JoinPreName, the date (with JoinUseDate) and time, JoinPosName, in JoinOutputPath. Unless
@@ -44,7 +41,7 @@ int DurationToSeconds(const QString& text);
 //
 // The player window shows it with ShowForFolder; after a merge OnFilesWritten asks it to read its
 // folder again, and OnClosed says the window went.
-class TfrmJoiner : public TForm {
+class TfrmJoiner : public TToolForm {
     Q_OBJECT
 public:
     explicit TfrmJoiner(QWidget* owner = nullptr);
@@ -52,15 +49,6 @@ public:
 
     // Points the folder tree at `folder` and shows the window modally; returns when it has closed.
     int ShowForFolder(const QString& folder);
-
-    void SetConfirmWindow(TfrmConfirm* confirm);
-    void SetOptionsWindow(TForm* options) { m_options = options; }
-
-    // The last message the window showed; message boxes are shown only while ShowMessages is true.
-    QString LastMessage;
-    bool ShowMessages = true;
-    // The answer to "Merging in progress, do you want to cancel ?" when no question can be shown.
-    int UnattendedAnswer = 7;
 
     void ScanFolder();
     bool IsInJoinList(const QString& fullPath) const;
@@ -78,10 +66,6 @@ public:
     QString OutputFile() const { return m_outputFile; }
     QString InfoLine(int line) const;
     int InfoY() const { return m_infoY; }
-
-Q_SIGNALS:
-    void OnFilesWritten();
-    void OnClosed();
 
 public Q_SLOTS:
     void STVClick();
@@ -120,8 +104,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Say(const QString& text);
-    int Ask(const QString& question);
     void AddRows(bool all);
     void ListChanged();
     void ShowDescription(const QString& fileName);
@@ -140,21 +122,13 @@ private:
     QWidget* pbInfo;
     QLabel* Label1;
     QLabel* Label2;
-    QLabel* imgLT;
-    QLabel* imgRT;
-    QLabel* imgLD;
-    QLabel* imgRD;
-    QLabel* plSide;
     QTimer* tmShowInfo;
-    TskSkinForm* skSkinForm1;
     TAudioInformation2* AI;
     TAudioPlayer2* AP;
     TAudioFile2* AF;
     TAudioFile2* AF_IN;
     TAudioFile2* AF_OUT;
     TAudioFile2LameEnc* AudioFile2LameEnc1;
-    QPointer<TfrmConfirm> m_confirm;
-    QPointer<TForm> m_options;
 
     QString m_currentFolder;
     bool m_scanRunning = false;

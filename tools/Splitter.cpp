@@ -7,15 +7,12 @@
 #include "components/TAudioTransform2.h"
 #include "platform/Application.h"
 #include "platform/FormResource.h"
-#include "platform/ModalDialogs.h"
 #include "platform/Shell.h"
 #include "platform/WindowMessages.h"
-#include "recorder/Confirm.h"
 #include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
 #include "skin/SKButton.h"
 #include "skin/SKEdit.h"
-#include "skin/SKSkinForm.h"
 #include "tools/Convertor.h"
 #include "tools/MyTrackBar.h"
 
@@ -23,7 +20,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
 
@@ -155,15 +151,10 @@ int EditNumber(TskNumberEdit* edit) {
 
 } // namespace
 
-TfrmSplitter::TfrmSplitter(QWidget* owner) : TForm(owner) {
+TfrmSplitter::TfrmSplitter(QWidget* owner) : TToolForm(owner) {
     LoadFormResource(this, QStringLiteral(":/forms/Videzeva/Splitter.form"));
     lbDuration = Child<QLabel>(this, "lbDuration");
     lbFormatStr = Child<QLabel>(this, "lbFormatStr");
-    imgLT = Child<QLabel>(this, "imgLT");
-    imgRT = Child<QLabel>(this, "imgRT");
-    imgLD = Child<QLabel>(this, "imgLD");
-    imgRD = Child<QLabel>(this, "imgRD");
-    plSide = Child<QLabel>(this, "plSide");
     lvSplitList = Child<TListView>(this, "lvSplitList");
     btnSplit = Child<TskImageButton>(this, "btnSplit");
     btnCancelSplit = Child<TskImageButton>(this, "btnCancelSplit");
@@ -188,7 +179,6 @@ TfrmSplitter::TfrmSplitter(QWidget* owner) : TForm(owner) {
     rb1x = Child<TskRadioButton>(this, "rb1x");
     rb15x = Child<TskRadioButton>(this, "rb15x");
     Button1 = Child<TskButton>(this, "Button1");
-    skSkinForm1 = Child<TskSkinForm>(this, "skSkinForm1");
     AI = Child<TAudioInformation2>(this, "AI");
     AP = Child<TAudioPlayer2>(this, "AP");
     AF = Child<TAudioFile2>(this, "AF");
@@ -218,42 +208,9 @@ int TfrmSplitter::ShowForFile(const QString& fileName) {
     return ShowModal();
 }
 
-void TfrmSplitter::Say(const QString& text) {
-    LastMessage = text;
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(1);
-        m_confirm->SetMessage(text);
-        ::ShowModal(*m_confirm);
-    } else if (ShowMessages) {
-        ShowMessage(text, this);
-    }
-}
-
-int TfrmSplitter::Ask(const QString& question) {
-    LastMessage = question;
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(0);
-        m_confirm->SetMessage(question);
-        return ::ShowModal(*m_confirm);
-    }
-    if (!ShowMessages) return UnattendedAnswer;
-    return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes ? 6 : 7;
-}
-
 void TfrmSplitter::FormCreate() {
     // The window's shape: the recorder's four corner pictures on black.
-    QImage shape(581, 345, QImage::Format_RGB32);
-    shape.fill(Qt::black);
-    {
-        QPainter p(&shape);
-        p.drawPixmap(0, 0, imgLT->pixmap());
-        p.drawPixmap(574, 0, imgRT->pixmap());
-        p.drawPixmap(0, 339, imgLD->pixmap());
-        p.drawPixmap(574, 339, imgRD->pixmap());
-    }
-    skSkinForm1->SetGlyph(shape);
-    plSide->move(width() - 2, 4);
-    plSide->show();
+    ShapeWindow(QSize(581, 345));
 
     AI->EnableWMA(-1);
     AF_IN->EnableWMA(-1);
@@ -266,7 +223,7 @@ void TfrmSplitter::FormCreate() {
     // Behind the other controls, but over the window's background picture.
     m_bar->lower();
     Child<QLabel>(this, "imgWindow")->lower();
-    skSkinForm1->lower();
+    Child<QWidget>(this, "skSkinForm1")->lower();
     connect(m_bar, &TMyTrackBar::OnPositionChange, this, [this] { BarPositionChange(); });
     connect(m_bar, &TMyTrackBar::OnMarksChange, this, [this] { BarMarksChange(); });
     auto picture = [this](const char* name) {
@@ -436,22 +393,8 @@ int TfrmSplitter::SpeedPercent() const {
 }
 
 void TfrmSplitter::StartPlayback() {
-    AP->Stop();
     m_playing = false;
-    AF->Close();
-    AF->EnableWMA(-1);
-    AF->OpenRead(SourceFileName, 0, 1);
-    try {
-        AI->SetFileName(SourceFileName);
-    } catch (const std::exception&) {
-    }
-    if (AF->GetLastError() != 0 || AF->GetLength() == 0) {
-        AP->Stop();
-        AF->Close();
-        return;
-    }
-    AP->SetFormat(AF->GetSampleFormat1(), AF->GetSampleFormat2());
-    m_blockSamples = int(AP->MsToSamples(166));
+    if (!OpenForPlayback(*AP, *AF, *AI, SourceFileName, m_blockSamples)) return;
     m_fedSamples = 0;
     // A start before the file's beginning plays from its first sample.
     m_startSample = AF->Seek(std::max<int64_t>(0, m_startSample), 3);
@@ -664,8 +607,15 @@ void TfrmSplitter::SplitFile() {
     // The status column follows this run.
     for (int row = 0; row < lvSplitList->topLevelItemCount(); ++row)
         SetStatus(row, QString());
-    const TSplitResult result = RunSplit(*AF_IN, *AF_OUT, *AudioFile2LameEnc1, SourceFileName, cuts, this,
-                                         [this] { return m_cancelRequested; });
+    TSplitResult result;
+    try {
+        result = RunSplit(*AF_IN, *AF_OUT, *AudioFile2LameEnc1, SourceFileName, cuts, this,
+                          [this] { return m_cancelRequested; });
+    } catch (const std::exception& e) {
+        // Whatever failed, the window comes back idle and usable.
+        result.failed = true;
+        result.message = QString::fromUtf8(e.what());
+    }
     // Progress posted last is shown before the run's end.
     QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
     SplitFinished(result);
@@ -693,7 +643,7 @@ void TfrmSplitter::SplitFinished(const TSplitResult& result) {
 }
 
 void TfrmSplitter::customEvent(QEvent* event) {
-    if (event->type() != WindowMessageEvent::eventType()) return TForm::customEvent(event);
+    if (event->type() != WindowMessageEvent::eventType()) return TToolForm::customEvent(event);
     auto* message = static_cast<WindowMessageEvent*>(event);
     if (message->id() != WindowMessageId::SplitJoinProgress) return;
     const auto k = std::size_t(message->wParam());
@@ -718,19 +668,13 @@ void TfrmSplitter::btnFolderClick() {
 }
 
 void TfrmSplitter::btnOptionsClick() {
-    if (m_options) ::ShowModal(*m_options);
+    ShowOptions();
 }
 
 void TfrmSplitter::btnHelpClick() {
-    // A missing help file is simply not opened.
-    const QString help = GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html");
-    if (QFileInfo::exists(help)) ShellOpen(help);
+    ShowHelp();
 }
 
 void TfrmSplitter::btnSplitterCloseClick() {
     close();
-}
-
-void TfrmSplitter::SetConfirmWindow(TfrmConfirm* confirm) {
-    m_confirm = confirm;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "platform/Form.h"
+#include "tools/ToolForm.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -49,7 +48,6 @@ class QLabel;
 class TAudioInformation2;
 class TAudioPlayer2;
 class TAudioTransform2;
-class TfrmConfirm;
 class TListView;
 class TMyTrackBar;
 class TskButton;
@@ -57,7 +55,6 @@ class TskCheckBox;
 class TskImageButton;
 class TskNumberEdit;
 class TskRadioButton;
-class TskSkinForm;
 
 // The splitter window: plays one file (at 0.5, 1 or 1.5 times its speed), places split points on
 // the position bar, lists the sections between them with their ticks, previews a section and cuts
@@ -66,7 +63,7 @@ class TskSkinForm;
 //
 // The player window shows it with ShowForFile; after a split (finished or not) OnFilesWritten
 // asks it to read its folder again, and OnClosed says the window went.
-class TfrmSplitter : public TForm {
+class TfrmSplitter : public TToolForm {
     Q_OBJECT
 public:
     explicit TfrmSplitter(QWidget* owner = nullptr);
@@ -76,16 +73,6 @@ public:
     QString SourceFileName;
     // Sets SourceFileName and shows the window modally; returns when it has closed.
     int ShowForFile(const QString& fileName);
-
-    void SetConfirmWindow(TfrmConfirm* confirm);
-    void SetOptionsWindow(TForm* options) { m_options = options; }
-
-    // The last message the window showed; message boxes are shown only while ShowMessages is true.
-    QString LastMessage;
-    bool ShowMessages = true;
-    // The answer to "Splitting in progress, do you want to cancel ?" when no question can be shown
-    // (no confirm window and ShowMessages false).
-    int UnattendedAnswer = 7;
 
     TMyTrackBar* Bar() const { return m_bar; }
     bool Splitting() const { return m_splitting; }
@@ -99,11 +86,6 @@ public:
     void FeedPlayer();
     void PausePlayback();
     void StopPlayback();
-
-Q_SIGNALS:
-    // Files were written into a folder the player may show: it reads its folder again.
-    void OnFilesWritten();
-    void OnClosed();
 
 public Q_SLOTS:
     void APEndBlockPlay();
@@ -146,8 +128,6 @@ protected:
     void customEvent(QEvent* event) override;
 
 private:
-    void Say(const QString& text);
-    int Ask(const QString& question);
     void SetStatus(int row, const QString& text);
     void SetRunControlsEnabled(bool enabled);
     void SetPreviewControlsEnabled(bool enabled);
@@ -157,11 +137,6 @@ private:
 
     QLabel* lbDuration;
     QLabel* lbFormatStr;
-    QLabel* imgLT;
-    QLabel* imgRT;
-    QLabel* imgLD;
-    QLabel* imgRD;
-    QLabel* plSide;
     TListView* lvSplitList;
     TskImageButton *btnSplit, *btnCancelSplit, *btnAddTime, *btnRemove, *btnRemoveAll, *btnPreview,
         *btnPreviewStop, *btnGoto, *btnPlay, *btnStop, *btnPause, *btnPlayBackward, *btnPlayForward;
@@ -169,7 +144,6 @@ private:
     TskCheckBox* cboxBackToStart;
     TskRadioButton *rb05x, *rb1x, *rb15x;
     TskButton* Button1;
-    TskSkinForm* skSkinForm1;
     TAudioInformation2* AI;
     TAudioPlayer2* AP;
     TAudioFile2* AF;
@@ -178,8 +152,6 @@ private:
     TAudioFile2LameEnc* AudioFile2LameEnc1;
     TAudioTransform2* AT;
     TMyTrackBar* m_bar = nullptr;
-    QPointer<TfrmConfirm> m_confirm;
-    QPointer<TForm> m_options;
 
     bool m_rebuildingList = false;
     int64_t m_playStartMs = 0, m_playEndMs = 0;

@@ -3,6 +3,7 @@
 #include "platform/WindowMessages.h"
 #include "recorder/GlobeVar.h"
 #include "tests/audiofile/AudioTestUtil.h"
+#include "tests/tools/ToolTestFiles.h"
 #include "tools/Convertor.h"
 #include "tools/Joiner.h"
 #include "tools/JoinerThread.h"
@@ -20,6 +21,7 @@
 #include <sys/resource.h>
 
 using namespace audiotest;
+using namespace tooltest;
 
 namespace {
 
@@ -36,30 +38,6 @@ protected:
             progress.emplace_back(message->wParam(), message->lParam());
     }
 };
-
-void UseTestSettings() {
-    using namespace GlobeVar;
-    WavFreq = 44100, WavChannels = 2, WavSampleRate = 16;
-    MP3Freq = 44100, MP3Channels = 2, MP3BitRate = 128, MP3MaxBitRate = 320, MP3EncoderQuality = 5;
-    MP3VBRQuality = 2, MP3VBREnable = false, MP3VBRHeader = true;
-    OggFreq = 44100, OggChannels = 2, OggBitRate = 699;
-    WmaFormat = 15;
-    SplitSaveToOriginal = false, SplitOverwrite = false;
-    JoinOverwrite = false, JoinUseDate = true;
-}
-
-// `seconds` of a `hz` tone at `rate` with `channels`, written in `word`'s format from the settings.
-void MakeSource(const QString& file, const QString& word, double seconds, double hz, int rate = 44100,
-                int channels = 2) {
-    TAudioFile2LameEnc lame;
-    TAudioFile2 out;
-    ConfigureConvertTarget(out, lame, word);
-    out.CreateWrite(file, 0);
-    ASSERT_EQ(out.GetLastError(), 0) << out.GetLastErrorText().toStdString();
-    out.SetInputFormat(rate, channels);
-    writeBlocks(out, tone(rate, channels, int64_t(rate * seconds), hz, 0.4), channels, 4096);
-    out.Close();
-}
 
 TSplitResult Split(
     const QString& source, const std::vector<int64_t>& cuts, ProgressWindow& window,

@@ -12,6 +12,7 @@
 #include "skin/SKEdit.h"
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tests/devices/DeviceTestSupport.h"
+#include "tests/tools/ToolTestFiles.h"
 #include "tools/Convertor.h"
 #include "tools/Joiner.h"
 #include "tools/MyTrackBar.h"
@@ -43,29 +44,17 @@ void Register() {
 }
 
 void UseTestSettings(const QString& folder) {
+    tooltest::UseTestSettings();
     using namespace GlobeVar;
-    WavFreq = 44100, WavChannels = 2, WavSampleRate = 16;
-    MP3Freq = 44100, MP3Channels = 2, MP3BitRate = 128, MP3MaxBitRate = 320, MP3EncoderQuality = 5;
-    MP3VBRQuality = 2, MP3VBREnable = false, MP3VBRHeader = true;
-    OggFreq = 44100, OggChannels = 2, OggBitRate = 699;
-    WmaFormat = 15;
-    SplitSaveToOriginal = false, SplitOverwrite = false, SplitOutputPath = folder;
-    JoinOverwrite = false, JoinUseDate = false, JoinOutputPath = folder;
+    SplitOutputPath = folder;
+    JoinUseDate = false, JoinOutputPath = folder;
     JoinPreName = QStringLiteral("Merged"), JoinPosName = QString();
     OutputPath = folder;
 }
 
-// `seconds` of a `hz` tone in `word`'s format at `rate` with `channels`.
 void MakeFile(const QString& file, const QString& word, double seconds, double hz, int rate = 44100,
               int channels = 2) {
-    TAudioFile2LameEnc lame;
-    TAudioFile2 out;
-    ConfigureConvertTarget(out, lame, word);
-    out.CreateWrite(file, 0);
-    ASSERT_EQ(out.GetLastError(), 0) << out.GetLastErrorText().toStdString();
-    out.SetInputFormat(rate, channels);
-    writeBlocks(out, tone(rate, channels, int64_t(rate * seconds), hz, 0.4), channels, 4096);
-    out.Close();
+    tooltest::MakeSource(file, word, seconds, hz, rate, channels);
 }
 
 // The strongest frequency of channel 0 between `from` and `to` frames, searched in 0.5 Hz steps
@@ -127,7 +116,7 @@ void GotoTime(TfrmSplitter& w, int minutes, int seconds, int ms) {
 
 // Playback at 0.5 and 1.5 times through the window into a file-backed device: the sound is 2 and
 // 2/3 times the source long, every block of it, at the source's pitch (within 1 %). A forward
-// play of 300 ms plays all 300 ms and the bar returns where it began.
+// play of 300 ms plays all 300 ms and the bar returns where it began; a preview plays its section.
 TEST(SplitterWindow, PlaysAtHalfAndOneAndAHalfSpeedWithItsPitch) {
     Register();
     devtest::AlsaSandbox box;
@@ -174,6 +163,21 @@ TEST(SplitterWindow, PlaysAtHalfAndOneAndAHalfSpeedWithItsPitch) {
     ASSERT_TRUE(devtest::waitFor([&] { return !w.Playing(); }, 20000));
     EXPECT_EQ(devtest::readRaw(raw).size() / 2, 13230u);
     EXPECT_EQ(w.Bar()->Position, 500);
+
+    // A preview plays its section, shows it in the row and gives the buttons back at its end.
+    GotoTime(w, 0, 1, 0);
+    w.btnAddTimeClick();
+    QTreeWidget* rows = List(w, "lvSplitList");
+    SelectRows(rows, {1});
+    QFile::remove(raw);
+    w.btnPreviewClick();
+    ASSERT_TRUE(w.Previewing());
+    EXPECT_FALSE(Get<QWidget>(w, "btnAddTime")->isEnabled());
+    ASSERT_TRUE(devtest::waitFor([&] { return !w.Previewing(); }, 20000));
+    EXPECT_NEAR(double(devtest::readRaw(raw).size() / 2), 44100, 441);
+    EXPECT_EQ(rows->topLevelItem(1)->text(4), "");
+    EXPECT_TRUE(Get<QWidget>(w, "btnPreview")->isVisible());
+    EXPECT_TRUE(Get<QWidget>(w, "btnAddTime")->isEnabled());
     w.close();
 }
 

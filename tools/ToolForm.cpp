@@ -1,0 +1,99 @@
+#include "tools/ToolForm.h"
+
+#include "components/TAudioFile2.h"
+#include "components/TAudioInformation2.h"
+#include "components/TAudioPlayer2.h"
+#include "platform/FormResource.h"
+#include "platform/ModalDialogs.h"
+#include "platform/Shell.h"
+#include "recorder/Confirm.h"
+#include "recorder/GlobeVar.h"
+#include "skin/SKSkinForm.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+
+bool OpenForPlayback(TAudioPlayer2& player, TAudioFile2& reader, TAudioInformation2& info,
+                     const QString& fileName, int& blockSamples) {
+    player.Stop();
+    reader.Close();
+    reader.EnableWMA(-1);
+    reader.OpenRead(fileName, 0, 1);
+    try {
+        info.SetFileName(fileName);
+    } catch (const std::exception&) {
+    }
+    if (reader.GetLastError() != 0 || reader.GetLength() == 0) {
+        player.Stop();
+        reader.Close();
+        return false;
+    }
+    player.SetFormat(reader.GetSampleFormat1(), reader.GetSampleFormat2());
+    blockSamples = int(player.MsToSamples(166));
+    return true;
+}
+
+TToolForm::TToolForm(QWidget* owner) : TForm(owner) {}
+
+TToolForm::~TToolForm() = default;
+
+void TToolForm::SetConfirmWindow(TfrmConfirm* confirm) {
+    m_confirm = confirm;
+}
+
+void TToolForm::SetOptionsWindow(TForm* options) {
+    m_options = options;
+}
+
+void TToolForm::Say(const QString& text) {
+    LastMessage = text;
+    if (m_confirm) {
+        m_confirm->SetMessageOnly(1);
+        m_confirm->SetMessage(text);
+        ::ShowModal(*m_confirm);
+    } else if (ShowMessages) {
+        ShowMessage(text, this);
+    }
+}
+
+int TToolForm::Ask(const QString& question) {
+    LastMessage = question;
+    if (m_confirm) {
+        m_confirm->SetMessageOnly(0);
+        m_confirm->SetMessage(question);
+        return ::ShowModal(*m_confirm);
+    }
+    if (!ShowMessages) return UnattendedAnswer;
+    return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes ? 6 : 7;
+}
+
+void TToolForm::ShapeWindow(QSize shapeSize) {
+    QImage shape(shapeSize, QImage::Format_RGB32);
+    shape.fill(Qt::black);
+    {
+        const int right = shapeSize.width() - 7, bottom = shapeSize.height() - 6;
+        QPainter p(&shape);
+        p.drawPixmap(0, 0, FormChild<QLabel>(this, QStringLiteral("imgLT"))->pixmap());
+        p.drawPixmap(right, 0, FormChild<QLabel>(this, QStringLiteral("imgRT"))->pixmap());
+        p.drawPixmap(0, bottom, FormChild<QLabel>(this, QStringLiteral("imgLD"))->pixmap());
+        p.drawPixmap(right, bottom, FormChild<QLabel>(this, QStringLiteral("imgRD"))->pixmap());
+    }
+    auto* skin = FormChild<TskSkinForm>(this, QStringLiteral("skSkinForm1"));
+    skin->SetGlyph(shape);
+    skin->lower();
+    QLabel* side = FormChild<QLabel>(this, QStringLiteral("plSide"));
+    side->move(width() - 2, 4);
+    side->show();
+}
+
+void TToolForm::ShowOptions() {
+    if (m_options) ::ShowModal(*m_options);
+}
+
+void TToolForm::ShowHelp() {
+    const QString help = GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html");
+    if (QFileInfo::exists(help)) ShellOpen(help);
+}

@@ -16,3 +16,11 @@ bool ShellOpen(const QString& target) {
         return QDesktopServices::openUrl(url);
     return false;
 }
+
+QString SuiteHomeAddress(const QString& appPath) {
+    const QString home = QStringLiteral(SUITE_HOME_URL);
+    const QUrl url(home);
+    if (!url.scheme().isEmpty() && url.scheme().size() > 1) return home;
+    if (QFileInfo(home).isAbsolute()) return home;
+    return appPath + home;
+}

@@ -2,6 +2,7 @@
 
 #include "platform/Form.h"
 #include "recorder/Main.h"
+#include "tools/PlayerOwner.h"
 
 #include <QString>
 
@@ -41,6 +42,8 @@ public:
     void CancelConversion() override;
     void ShowPlayer() override;
     void HidePlayer() override;
+    // The main window the player keeps in step with (volume, mute) and switches back to.
+    void SetOwnerWindow(TPlayerOwnerWindow* owner) { m_owner = owner; }
 
     // The folder scan: reads CurrentFolder's audio files on a worker thread; rows arrive in folder
     // order while the window stays live. A tree click during a scan restarts it.
@@ -112,4 +115,5 @@ private:
     bool m_cancelRequested = false;
     QTreeWidgetItem* m_renamingItem = nullptr;
     std::unique_ptr<TConvertor> m_convertor;
+    TPlayerOwnerWindow* m_owner = nullptr;
 };

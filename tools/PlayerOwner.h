@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the player window asks of the program's main window that owns it (the recorder's or the
+// ripper's): the playback volume and mute kept in step both ways, switching back to the main
+// window, and what the recorder is recording now.
+class TPlayerOwnerWindow {
+public:
+    virtual ~TPlayerOwnerWindow() = default;
+    // The player's volume slider moved to `volume` (0..65535, loudest at 65535): the main window's
+    // slider follows without sending the value back.
+    virtual void SyncPlaybackVolume(int volume) = 0;
+    // The player was (un)muted: the main window's mute check box shows `muted`; setting it does not
+    // come back to the player.
+    virtual void SetMuteChecked(bool muted) = 0;
+    // Shows and raises the main window.
+    virtual void ShowMainWindow() = 0;
+    // True while the main window records (the player asks before playing over it).
+    virtual bool Recording() const { return false; }
+    // Full path of the file being recorded now; empty when none (the folder scan leaves it out).
+    virtual QString FileBeingRecorded() const { return {}; }
+    // Full paths of the recordings made since the program started (listed with their own marker).
+    virtual QStringList RecordingsOfThisRun() const { return {}; }
+};

@@ -2,6 +2,7 @@
 
 #include "platform/Colors.h"
 #include "platform/FormParser.h"
+#include "platform/Menus.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -244,6 +246,12 @@ Tables& tables() {
                          [](QObject*, QWidget* p) -> QObject* { return new QLabel(p); });
         t.classes.insert(QStringLiteral("TListBox"),
                          [](QObject*, QWidget* p) -> QObject* { return new QListWidget(p); });
+        // A menu item joins the menu it is declared in; the form owns it.
+        t.classes.insert(QStringLiteral("TMenuItem"), [](QObject* owner, QWidget* p) -> QObject* {
+            auto* item = new TMenuItem(owner);
+            if (auto* menu = qobject_cast<QMenu*>(p)) menu->addAction(item);
+            return item;
+        });
         addStandardAdapters(t.adapters);
         return true;
     }();

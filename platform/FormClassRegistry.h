@@ -14,7 +14,8 @@ class QWidget;
 // The classes a form description may name, with how to make one and how it takes the properties
 // that are not plain Q_PROPERTYs. Each library registers its own classes (the skin library its
 // controls and themes, the component layer its components) before any window is built; the
-// standard ones (TTimer, TLabel, TEdit, TComboBox, TMemo, TPanel, TImage, TListBox) are always there.
+// standard ones (TTimer, TLabel, TEdit, TComboBox, TMemo, TPanel, TImage, TListBox, TMenuItem) are
+// always there.
 namespace FormClassRegistry {
 // owner: the form (owns everything); parent: the widget the object sits on.
 using Factory = std::function<QObject*(QObject* owner, QWidget* parent)>;

@@ -1,5 +1,6 @@
 // The recorder program.
 #include "platform/Application.h"
+#include "platform/ModalDialogs.h"
 #include "recorder/Confirm.h"
 #include "recorder/Main.h"
 #include "recorder/Options.h"
@@ -55,6 +56,13 @@ int main(int argc, char** argv) {
         frmMain->SetOptionsWindow(frmOptions);
         frmMain->SetConfirmWindow(frmConfirm);
         frmMain->SetPlayerWindow(frmPlayer);
+        frmPlayer->SetConfirmWindow(frmConfirm);
+        frmPlayer->SetToolWindow(QStringLiteral("Options"),
+                                 [frmOptions](const QString&) { ShowModal(*frmOptions); });
+        frmPlayer->SetToolWindow(QStringLiteral("Splitter"),
+                                 [frmSplitter](const QString& file) { frmSplitter->ShowForFile(file); });
+        frmPlayer->SetToolWindow(QStringLiteral("Joiner"),
+                                 [frmJoiner](const QString& folder) { frmJoiner->ShowForFolder(folder); });
         for (QWidget* w : std::initializer_list<QWidget*>{frmOptions, frmPathSelect, frmPlayer, frmConfirm,
                                                           frmSchedule, frmSplitter, frmJoiner})
             w->setParent(frmMain, w->windowFlags());

@@ -8,6 +8,7 @@ TskPopupMenu::TskPopupMenu(QWidget* owner) : QMenu(owner) {
     InitCore(this);
     InstallOn(this);
     SetUIStyle(GetFormUIStyle(owner));
+    connect(this, &QMenu::aboutToShow, this, &TskPopupMenu::OnPopup);
 }
 
 void TskPopupMenu::Loaded() {

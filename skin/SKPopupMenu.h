@@ -41,6 +41,10 @@ public:
     // Shows the menu at a screen position.
     virtual void Popup(int x, int y);
 
+Q_SIGNALS:
+    // Raised just before the menu shows, so its owner can enable and disable items.
+    void OnPopup();
+
 protected:
     void LookChanged() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

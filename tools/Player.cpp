@@ -1,18 +1,35 @@
 #include "tools/Player.h"
 
+#include "components/TAudioDisplay2.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioInformation2.h"
+#include "components/TAudioPlayer2.h"
+#include "platform/Application.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
+#include "platform/Shell.h"
+#include "platform/WinMath.h"
 #include "platform/WindowMessages.h"
+#include "recorder/Confirm.h"
 #include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
+#include "skin/SKButton.h"
+#include "skin/SKComboBox.h"
+#include "skin/SKPopupMenu.h"
+#include "skin/SKSkinForm.h"
+#include "skin/SKTrackBar.h"
 #include "tools/Convertor.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
@@ -56,31 +73,86 @@ QString DurationText(TAudioInformation2& info, const QString& file) {
 
 } // namespace
 
-TfrmPlayer::TfrmPlayer(QWidget* owner) : TForm(owner) {
-    LoadFormResource(this, QStringLiteral(":/forms/Videzeva/Player.form"));
+std::array<int, 12> CustomEQ{};
+bool PlayerAlive = false;
+
+namespace {
+
+// The slider positions of the presets Pop, Disco, Background, Movie and News: bands 1..11, then
+// the preamp; a position is minus the gain in thousandths of a dB.
+constexpr int kPresets[5][12] = {
+    {-273, -4091, -4636, -3545, -1909, 0, 0, -1909, -1909, -4091, -3545, -3000},
+    {13364, 273, -9545, -7909, -4091, 0, -3000, -5182, -5182, -4636, -2455, 0},
+    {13364, 6273, 1364, 0, 0, -3545, -2455, -818, -818, -4636, -6273, -7909},
+    {0, -3545, -6273, -3545, -1909, -3545, -1909, -818, -818, 1909, 4636, 2455},
+    {0, 3000, 6818, 3545, -1909, -6273, -5182, -3545, -3545, 1909, 4091, 6818},
+};
+
+} // namespace
+
+TfrmPlayer::TfrmPlayer(QWidget* owner, Program program) : TForm(owner), m_program(program) {
+    LoadFormResource(this, program == Program::Ripper ? QStringLiteral(":/forms/Duzivuz/Player.form")
+                                                      : QStringLiteral(":/forms/Videzeva/Player.form"));
     STV = FormChild<TShellTreeView>(this, QStringLiteral("STV"));
     lvPlayList = FormChild<TListView>(this, QStringLiteral("lvPlayList"));
     Label1 = FormChild<QLabel>(this, QStringLiteral("Label1"));
+    imgMute = FormChild<QLabel>(this, QStringLiteral("imgMute"));
+    imgUseEQ = FormChild<QLabel>(this, QStringLiteral("imgUseEQ"));
+    plADBG = FormChild<QWidget>(this, QStringLiteral("plADBG"));
+    Button1 = FormChild<QWidget>(this, QStringLiteral("Button1"));
+    skSkinForm1 = FormChild<TskSkinForm>(this, QStringLiteral("skSkinForm1"));
+    tbPlaybackProgress = FormChild<TskTrackBar>(this, QStringLiteral("tbPlaybackProgress"));
+    tbPlaybackVolume = FormChild<TskTrackBar>(this, QStringLiteral("tbPlaybackVolume"));
+    for (int i = 0; i < 12; ++i)
+        tbEQ[std::size_t(i)] = FormChild<TskTrackBar>(this, QStringLiteral("tbEQ%1").arg(i + 1));
+    comboxEQMode = FormChild<TskComboBox>(this, QStringLiteral("comboxEQMode"));
+    btnMute = FormChild<TskImageButton>(this, QStringLiteral("btnMute"));
+    btnUseEQ = FormChild<TskImageButton>(this, QStringLiteral("btnUseEQ"));
+    popMenuConvert = FormChild<TskPopupMenu>(this, QStringLiteral("popMenuConvert"));
+    AD = FormChild<TAudioDisplay2>(this, QStringLiteral("AD"));
+    AP = FormChild<TAudioPlayer2>(this, QStringLiteral("AP"));
+    AF = FormChild<TAudioFile2>(this, QStringLiteral("AF"));
     AI = FormChild<TAudioInformation2>(this, QStringLiteral("AI"));
     AF_In = FormChild<TAudioFile2>(this, QStringLiteral("AF_In"));
     AF_Out = FormChild<TAudioFile2>(this, QStringLiteral("AF_Out"));
     AudioFile2LameEnc1 = FormChild<TAudioFile2LameEnc>(this, QStringLiteral("AudioFile2LameEnc1"));
     setMinimumSize(200, 50);
     setMaximumSize(1024, 738);
+    // The pictures of the other mute and equaliser states are held, not shown.
+    imgMute->hide();
+    imgUseEQ->hide();
     // The tree is read once per folder opened; it follows no later change on its own.
-    connect(STV, &QTreeView::clicked, this, &TfrmPlayer::STVClick);
+    connect(STV, &QTreeView::clicked, this, [this] { RunGuarded([this] { STVClick(); }); });
     connect(lvPlayList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column != 0 || item != m_renamingItem) return;
         m_renamingItem = nullptr;
         item->setFlags(item->flags() & ~Qt::ItemIsEditable);
         RenameRow(item, item->text(0));
     });
+    // The list's pop-up menu opens on the row under the mouse.
+    lvPlayList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lvPlayList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QTreeWidgetItem* item = lvPlayList->itemAt(at)) lvPlayList->setCurrentItem(item);
+        const QPoint global = lvPlayList->viewport()->mapToGlobal(at);
+        popMenuConvert->Popup(global.x(), global.y());
+    });
+    plADBG->installEventFilter(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{lvPlayList, tbPlaybackVolume})
+        w->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    AI->EnableWMA(-1);
     AF_In->EnableWMA(-1);
     AF_Out->EnableWMA(-1);
+    m_scanRunning = false;
+    m_rescanRequested = false;
+    m_eqEnabled = true;
+    m_muted = false;
+    m_paused = false;
+    PlayerAlive = true;
 }
 
 TfrmPlayer::~TfrmPlayer() {
     StopScan();
+    AP->Stop();
     if (m_convertor) {
         CancelConversion();
         m_convertor->WaitFor();
@@ -88,15 +160,72 @@ TfrmPlayer::~TfrmPlayer() {
     }
 }
 
+void TfrmPlayer::FormCreate() {
+    // The window's shape: the four corner pictures on black, white (outside) where they show it.
+    const int w = width(), h = height();
+    QImage shape(w, h, QImage::Format_RGB32);
+    shape.fill(Qt::black);
+    {
+        QPainter p(&shape);
+        p.drawPixmap(0, 0, FormChild<QLabel>(this, QStringLiteral("imgLT"))->pixmap());
+        p.drawPixmap(w - 6, 0, FormChild<QLabel>(this, QStringLiteral("imgRT"))->pixmap());
+        p.drawPixmap(0, h - 6, FormChild<QLabel>(this, QStringLiteral("imgLD"))->pixmap());
+        p.drawPixmap(w - 6, h - 6, FormChild<QLabel>(this, QStringLiteral("imgRD"))->pixmap());
+    }
+    skSkinForm1->SetGlyph(shape);
+    skSkinForm1->lower();
+    auto* side = FormChild<QWidget>(this, QStringLiteral("plSide"));
+    side->move(w - 2, 4);
+    side->show();
+    m_playingItem = nullptr;
+    m_windowReady = false;
+}
+
 void TfrmPlayer::FormShow() {
+    Button1->setFocus();
     QString folder = GlobeVar::OutputPath;
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
     STV->SelectFolder(folder);
+    // The home folder stands open, and the folder shown is scrolled into view once the tree has
+    // read the folders above it.
+    STV->expand(STV->Model()->index(QDir::homePath()));
+    connect(
+        STV->Model(), &QFileSystemModel::directoryLoaded, this,
+        [this] { STV->scrollTo(STV->currentIndex(), QAbstractItemView::PositionAtCenter); },
+        Qt::SingleShotConnection);
+    tbPlaybackProgress->SetPosition(0);
+    tbPlaybackProgress->setEnabled(false);
+    m_windowReady = true;
+    // The playback line: the first that says it is one, else line 0.
+    const int lines = AP->GetMixerLineCount();
+    if (lines > 0) {
+        int chosen = 0;
+        for (int i = 0; i < lines; ++i) {
+            AP->SelectMixerLine(i);
+            if ((AP->IsPlaybackLine() & 0xFFFF) != 0) {
+                chosen = i;
+                break;
+            }
+        }
+        AP->SelectMixerLine(chosen);
+        tbPlaybackVolume->SetPosition(65535 - AP->GetVolume());
+        AP->SetMute(0);
+    }
     STVClick();
 }
 
+void TfrmPlayer::FormCloseQuery(bool& canClose) {
+    if (!m_convertor) return;
+    canClose = Ask(QStringLiteral("Converting in progress, do you want to cancel ?"));
+    if (!canClose) return;
+    // The worker is joined before the window goes; the partial target is deleted.
+    CancelConversion();
+    m_convertor->WaitFor();
+    ConversionFinished();
+}
+
 void TfrmPlayer::FormClose() {
-    // The worker is joined before the components go; the partial target is deleted.
+    StopPlayback();
     if (m_convertor) {
         CancelConversion();
         m_convertor->WaitFor();
@@ -113,15 +242,36 @@ void TfrmPlayer::HidePlayer() {
     hide();
 }
 
-void TfrmPlayer::SyncPlaybackVolume(int volume) {
-    (void)volume;
+void TfrmPlayer::SetToolWindow(const QString& button, std::function<void(const QString&)> show) {
+    m_tools.insert(button, std::move(show));
 }
-
-void TfrmPlayer::ToggleMuteGlyph() {}
 
 void TfrmPlayer::Say(const QString& text) {
     LastMessage = text;
-    if (ShowMessages) ShowMessage(text, this);
+    if (!ShowMessages) return;
+    if (m_confirm) {
+        m_confirm->SetMessageOnly(1);
+        m_confirm->SetMessage(text);
+        ::ShowModal(*m_confirm);
+        return;
+    }
+    ShowMessage(text, this);
+}
+
+bool TfrmPlayer::Ask(const QString& text) {
+    LastMessage = text;
+    if (AnswerQuestion) return AnswerQuestion(text);
+    if (!ShowMessages) return false;
+    if (m_confirm) {
+        m_confirm->SetMessageOnly(0);
+        m_confirm->SetMessage(text);
+        return ::ShowModal(*m_confirm) == mrYes;
+    }
+    return QMessageBox::question(this, windowTitle(), text) == QMessageBox::Yes;
+}
+
+bool TfrmPlayer::Shell(const QString& target) {
+    return OpenInShell ? OpenInShell(target) : ShellOpen(target);
 }
 
 // ---- rows
@@ -171,12 +321,16 @@ void TfrmPlayer::STVClick() {
         if (m_scanCancel) m_scanCancel->store(true);
         return;
     }
-    if (!m_convertor) {
+    if (!m_convertor && !m_playingItem) {
         ScanFolder();
         return;
     }
-    if (WithSlash(STV->SelectedFolder()) != m_currentFolder)
-        Say(QStringLiteral("You will not be able to change folder while playing or converting."));
+    if (WithSlash(STV->SelectedFolder()) != m_currentFolder) {
+        // The tree goes back to the folder shown: the list stays the one of the running work.
+        if (!m_currentFolder.isEmpty()) STV->SelectFolder(m_currentFolder);
+        if (PlayerAlive)
+            Say(QStringLiteral("You will not be able to change folder while playing or converting."));
+    }
 }
 
 void TfrmPlayer::RescanFolder() {
@@ -194,27 +348,33 @@ void TfrmPlayer::ScanFolder() {
     m_sortColumn = 0;
     if (folder.isEmpty() || folder == m_currentFolder) return;
     StopScan();
+    if (m_playingItem) StopPlayback();
     m_scanRunning = true;
     m_currentFolder = folder;
     m_convertingItem = nullptr;
+    m_playingItem = nullptr;
     lvPlayList->clear();
     const unsigned generation = ++m_scanGeneration;
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     m_scanCancel = cancel;
     // Every file is analysed on the worker; each row reaches the list as a queued call, in the
     // folder's order, so the window never waits for a file.
-    m_scanThread = std::thread([this, folder, generation, cancel] {
+    // The recorder's file being recorded is left out; its recordings of this run are marked.
+    const QString recording = m_owner && m_owner->Recording() ? m_owner->FileBeingRecorded() : QString();
+    const QStringList recordings = m_owner ? m_owner->RecordingsOfThisRun() : QStringList();
+    m_scanThread = std::thread([this, folder, generation, cancel, recording, recordings] {
         TAudioInformation2 info;
         const QFileInfoList entries =
             QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
         for (const QFileInfo& entry : entries) {
             if (cancel->load()) break;
             const QString path = entry.absoluteFilePath();
-            if (GlobeVar::GetAudioFormat(path).isEmpty()) continue;
+            if (GlobeVar::GetAudioFormat(path).isEmpty() || path == recording) continue;
             const QString duration = DurationText(info, path);
             const int64_t size = entry.size();
-            RunOnUiThread(this, [this, generation, path, duration, size] {
-                if (generation == m_scanGeneration) AddRow(path, duration, size, 0);
+            const int marker = recordings.contains(path) ? 4 : 0;
+            RunOnUiThread(this, [this, generation, path, duration, size, marker] {
+                if (generation == m_scanGeneration) AddRow(path, duration, size, marker);
             });
         }
         RunOnUiThread(this, [this, generation] {
@@ -229,6 +389,7 @@ void TfrmPlayer::ScanFolder() {
                 return;
             }
             SortPlayList();
+            STV->scrollTo(STV->currentIndex(), QAbstractItemView::PositionAtCenter);
         });
     });
 }
@@ -401,4 +562,348 @@ void TfrmPlayer::muDeleteClick() {
         return;
     }
     delete item;
+}
+
+void TfrmPlayer::muMailClick() {
+    btnMailClick();
+}
+
+// ---- the pop-up menu
+
+void TfrmPlayer::popMenuConvertPopup() {
+    const auto item = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
+    const auto enable = [&](const char* name, bool on) {
+        if (QAction* a = item(name)) a->setEnabled(on);
+    };
+    static const char* const converts[] = {"muConverttoWAV", "muConverttoMP3", "muConverttoOGG",
+                                           "muConverttoWMA"};
+    QTreeWidgetItem* row = SelectedRow();
+    if (!row) {
+        for (const char* name : converts)
+            enable(name, false);
+        for (const char* name : {"muCancelConvertion", "muRename", "muDelete", "muMail"})
+            enable(name, false);
+        return;
+    }
+    m_sourceFile = row->data(0, kPathRole).toString();
+    for (const char* name : converts)
+        enable(name, !m_convertor);
+    const int marker = GlobeVar::CountBlanks(row->text(2));
+    enable("muCancelConvertion", marker == 3 || row == m_convertingItem);
+    const bool ordinary = marker == 0 && row != m_convertingItem && row != m_playingItem;
+    enable("muRename", ordinary);
+    enable("muDelete", ordinary);
+    enable("muMail", true);
+    const QString format = row->text(1);
+    for (const char* name : converts)
+        if (QLatin1String(name).endsWith(format)) enable(name, false);
+}
+
+// ---- playback
+
+int TfrmPlayer::PlayingRow() const {
+    return m_playingItem ? lvPlayList->indexOfTopLevelItem(m_playingItem) : -1;
+}
+
+QTreeWidgetItem* TfrmPlayer::SelectedRow() const {
+    const QList<QTreeWidgetItem*> selected = lvPlayList->selectedItems();
+    if (selected.size() == 1) return selected.first();
+    return selected.isEmpty() ? lvPlayList->currentItem() : nullptr;
+}
+
+void TfrmPlayer::ClearRow(QTreeWidgetItem*& item) {
+    if (!item) return;
+    SetMarker(item, 0);
+    item->setText(4, QString());
+    item = nullptr;
+}
+
+void TfrmPlayer::btnPlayClick() {
+    m_paused = false;
+    if (!m_playingItem && m_program == Program::Recorder && m_owner && m_owner->Recording() &&
+        !Ask(QStringLiteral("Recording in process. Playing will jam your work. Do you want to continue? ")))
+        return;
+    const QList<QTreeWidgetItem*> selected = lvPlayList->selectedItems();
+    if (selected.size() != 1) return;
+    ClearRow(m_playingItem);
+    m_playingItem = selected.first();
+    SetMarker(m_playingItem, 1);
+    PlayFile(m_playingItem->data(0, kPathRole).toString());
+}
+
+void TfrmPlayer::PlayFile(const QString& fileName) {
+    tbPlaybackProgress->SetPosition(0);
+    tbPlaybackProgress->setEnabled(true);
+    AP->Stop();
+    AF->Close();
+    AF->EnableWMA(-1);
+    AF->OpenRead(fileName, 0, 1);
+    try {
+        AI->SetFileName(fileName);
+        m_totalSamples = AI->GetLength();
+    } catch (const std::exception&) {
+        m_totalSamples = AF->GetLength();
+    }
+    m_playOffset = 0;
+    if (AF->GetLength() == 0) {
+        AP->Stop();
+        AF->Close();
+        return;
+    }
+    AP->SetFormat(AF->GetSampleFormat1(), AF->GetSampleFormat2());
+    m_blockSamples = int(AP->MsToSamples(400));
+    m_playOffset = AF->Seek(0, 3);
+    AP->Play();
+    if (AP->GetLastError() != 0) AF->Close();
+}
+
+void TfrmPlayer::FeedPlayer() {
+    if (!m_playingItem || m_paused || AF->GetLength() == 0) return;
+    AP->LoadArray(AF->ReadArray(m_blockSamples));
+}
+
+void TfrmPlayer::APRequestOnLoadBlock() {
+    FeedPlayer();
+}
+
+void TfrmPlayer::APEndBlockPlay() {
+    FeedPlayer();
+}
+
+void TfrmPlayer::APEndPlay() {
+    StopPlayback();
+}
+
+void TfrmPlayer::StopPlayback() {
+    AP->Stop();
+    AF->Close();
+    AD->DisplayArray(AudioBlock());
+    tbPlaybackProgress->setEnabled(false);
+    tbPlaybackProgress->SetPosition(0);
+    ClearRow(m_playingItem);
+}
+
+void TfrmPlayer::btnStopClick() {
+    m_paused = false;
+    StopPlayback();
+}
+
+void TfrmPlayer::btnPauseClick() {
+    m_paused = !m_paused;
+    if (!m_playingItem) return;
+    if (m_paused) {
+        m_playOffset += AP->GetPlayedSamples();
+        AP->Stop();
+    } else {
+        AF->Seek(m_playOffset + 1, 3);
+        AP->Play();
+        if (AP->GetLastError() != 0) AF->Close();
+    }
+}
+
+void TfrmPlayer::APTimer(int CurrentSamples, int LevelLeft, int LevelRight) {
+    const int64_t s = std::max({CurrentSamples, LevelLeft, LevelRight});
+    AD->DisplayArray(AP->GetDisplayArray(AD->FFTWindowsSize() * 2));
+    // A file of no length shows 0 until it ends.
+    const int64_t p =
+        m_totalSamples > 0 ? std::min<int64_t>((s + m_playOffset) * 1000 / m_totalSamples, 1000) : 0;
+    const bool held = (QApplication::mouseButtons() & Qt::LeftButton) &&
+                      tbPlaybackProgress->rect().contains(tbPlaybackProgress->mapFromGlobal(QCursor::pos()));
+    if (!held) tbPlaybackProgress->SetPosition(int(p));
+    if (m_playingItem)
+        m_playingItem->setText(4, QStringLiteral("Playing ") + GlobeVar::MSecToTimeStr(AP->SamplesToMs(s)));
+}
+
+void TfrmPlayer::tbPlaybackProgressChange() {}
+
+void TfrmPlayer::tbPlaybackProgressMouseUp() {
+    if (!m_playingItem || AF->GetLength() == 0) return;
+    AP->Stop();
+    const int64_t target =
+        std::min<int64_t>(AF->GetLength(), INT64_MAX / 1000) * tbPlaybackProgress->Position() / 1000;
+    m_playOffset = AF->Seek(target, 3);
+    m_paused = false;
+    AP->Play();
+    FeedPlayer();
+}
+
+// ---- volume and mute
+
+void TfrmPlayer::tbPlaybackVolumeChange() {
+    if (m_windowReady) {
+        AP->SetVolume(65535 - tbPlaybackVolume->Position());
+        if (!m_volumeSync && m_owner) m_owner->SyncPlaybackVolume(65535 - tbPlaybackVolume->Position());
+    }
+    m_volumeSync = false;
+}
+
+void TfrmPlayer::SyncPlaybackVolume(int volume) {
+    m_volumeSync = true;
+    tbPlaybackVolume->SetPosition(65535 - volume);
+}
+
+void TfrmPlayer::SwapPictures(TskImageButton* button, QLabel* image) {
+    const QImage shown = button->PicNormal();
+    button->SetPicNormal(image->pixmap().toImage());
+    image->setPixmap(QPixmap::fromImage(shown));
+    button->update();
+}
+
+void TfrmPlayer::ToggleMuteGlyph() {
+    SwapPictures(btnMute, imgMute);
+}
+
+void TfrmPlayer::btnMuteClick() {
+    m_muted = !m_muted;
+    ToggleMuteGlyph();
+    AP->SetMute(m_muted ? -1 : 0);
+    if (m_owner) m_owner->SetMuteChecked(m_muted);
+}
+
+void TfrmPlayer::tbPlaybackVolumeEnter() {
+    Button1->setFocus();
+}
+void TfrmPlayer::tbPlaybackProgressEnter() {
+    Button1->setFocus();
+}
+
+// ---- equaliser and display
+
+void TfrmPlayer::ApplyEQPreset(int preset) {
+    for (std::size_t i = 0; i < 12; ++i) {
+        int position = 0;
+        if (preset >= 1 && preset <= 5) position = kPresets[preset - 1][i];
+        if (preset == 6) position = CustomEQ[i];
+        tbEQ[i]->SetPosition(position);
+    }
+    SendEqualizer();
+}
+
+void TfrmPlayer::SendEqualizer() {
+    std::vector<float> gains(12);
+    for (std::size_t i = 0; i < 12; ++i)
+        gains[i] = float(-tbEQ[i]->Position()) / 1000.0f;
+    AP->SetEqualizer(gains);
+}
+
+void TfrmPlayer::SaveCustomEQ() {
+    for (std::size_t i = 0; i < 12; ++i)
+        CustomEQ[i] = tbEQ[i]->Position();
+}
+
+void TfrmPlayer::comboxEQModeChange() {
+    if (m_eqDragging) return;
+    const int index = comboxEQMode->ItemIndex();
+    if (index >= 0 && index <= 4) ApplyEQPreset(index + 1);
+    if (index == 5) ApplyEQPreset(0);
+    if (index == 6) ApplyEQPreset(6);
+}
+
+void TfrmPlayer::tbEQ1Change() {
+    if (!m_eqDragging) return;
+    SaveCustomEQ();
+    SendEqualizer();
+    comboxEQMode->SetItemIndex(6);
+}
+
+void TfrmPlayer::tbEQ1MouseDown() {
+    m_eqDragging = true;
+}
+void TfrmPlayer::tbEQ1MouseUp() {
+    m_eqDragging = false;
+}
+void TfrmPlayer::tbEQ1Enter() {
+    Button1->setFocus();
+}
+
+void TfrmPlayer::btnEQModeClick() {
+    comboxEQMode->DropDown();
+}
+
+void TfrmPlayer::btnUseEQClick() {
+    m_eqEnabled = !m_eqEnabled;
+    SwapPictures(btnUseEQ, imgUseEQ);
+    AP->SetEqualizerEnabled(m_eqEnabled ? -1 : 0);
+}
+
+void TfrmPlayer::plADBGResize() {
+    AD->setGeometry(4, 4, plADBG->width() - 9, plADBG->height() - 9);
+}
+
+bool TfrmPlayer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == plADBG && event->type() == QEvent::Resize) plADBGResize();
+    return TForm::eventFilter(watched, event);
+}
+
+// ---- buttons
+
+void TfrmPlayer::btnMailClick() {
+    QTreeWidgetItem* row = SelectedRow();
+    if (!row) return;
+    const QStringList mail = {QStringLiteral("to="), QStringLiteral("subject=") + GlobeVar::MailSubject,
+                              QStringLiteral("body=") + GlobeVar::MailBody,
+                              QStringLiteral("attachment0=") + row->data(0, kPathRole).toString()};
+    if (SendMail)
+        SendMail(mail);
+    else
+        GlobeVar::SendMailByMapi(this, mail);
+}
+
+void TfrmPlayer::btnReorderClick() {
+    if (m_owner) m_owner->ShowMainWindow();
+}
+
+void TfrmPlayer::btnRipperClick() {
+    if (m_owner) m_owner->ShowMainWindow();
+}
+
+void TfrmPlayer::ShowToolWindow(const QString& button, const QString& argument) {
+    if (const auto show = m_tools.value(button)) show(argument);
+}
+
+void TfrmPlayer::btnSplitterClick() {
+    QTreeWidgetItem* row = SelectedRow();
+    if (!row) {
+        Say(QStringLiteral("Please select an audio file"));
+        return;
+    }
+    ShowToolWindow(QStringLiteral("Splitter"), row->data(0, kPathRole).toString());
+    // The pieces written beside the file are listed.
+    if (!m_playingItem && !m_convertor) RescanFolder();
+}
+
+void TfrmPlayer::btnJoinerClick() {
+    ShowToolWindow(QStringLiteral("Joiner"), STV->SelectedFolder());
+    if (!m_playingItem && !m_convertor) RescanFolder();
+}
+
+void TfrmPlayer::btnOptionsClick() {
+    ShowToolWindow(QStringLiteral("Options"), QString());
+}
+
+void TfrmPlayer::btnAboutClick() {
+    ShowToolWindow(QStringLiteral("About"), QString());
+}
+
+void TfrmPlayer::btnHelpClick() {
+    Shell(GlobeVar::AppPath + (m_program == Program::Ripper ? QStringLiteral("Duzivuz3Help.html")
+                                                            : QStringLiteral("VidezevaHelp.html")));
+}
+
+void TfrmPlayer::btnHomeClick() {
+    Shell(SuiteHomeAddress(GlobeVar::AppPath));
+}
+
+void TfrmPlayer::btnFolderClick() {
+    Shell(GlobeVar::ConvertSaveToOriginal ? STV->SelectedFolder() : GlobeVar::ConvertOutputPath);
+}
+
+void TfrmPlayer::btnRecorderClick() {
+    // The recorder beside the ripper; when it is not there nothing happens.
+    const QString recorder = GlobeVar::AppPath + QStringLiteral("Videzeva");
+    if (QFileInfo(recorder).isExecutable()) Shell(recorder);
+}
+
+void TfrmPlayer::btnPlayerCloseClick() {
+    close();
 }

@@ -211,8 +211,18 @@ TEST_F(PlayerWindow, ConversionFollowsItsRowAndOtherFoldersAddNoRow) {
     EXPECT_TRUE(row(w, "b long.wav")->text(4).startsWith("Converting "));
     EXPECT_EQ(GlobeVar::CountBlanks(row(w, "b long.wav")->text(2)), 3);
     EXPECT_TRUE(QFile::exists(music + "/b long New.ogg"));
+    // The close question: No keeps the window and the conversion, Yes cancels and waits.
+    bool answer = false;
+    QStringList asked;
+    w.AnswerQuestion = [&](const QString& q) { return asked << q, answer; };
     w.show();
     w.close();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.Converting());
+    answer = true;
+    w.close();
+    EXPECT_EQ(asked, QStringList(2, "Converting in progress, do you want to cancel ?"));
+    EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.Converting());
     EXPECT_FALSE(QFile::exists(music + "/b long New.ogg"));
     EXPECT_TRUE(QFile::exists(music + "/b long.wav"));

@@ -1,0 +1,234 @@
+// The player window playing into a file-backed ALSA device: what reaches the device is the file's
+// audio, the progress bar seeks, the end of the file clears the row, the equaliser's presets and
+// switch shape the sound, and volume and mute stay in step with the main window.
+#include "components/FormComponents.h"
+#include "components/TAudioFile2.h"
+#include "components/TAudioFile2LameEnc.h"
+#include "components/TAudioPlayer2.h"
+#include "platform/FormResource.h"
+#include "recorder/DialogControls.h"
+#include "recorder/GlobeVar.h"
+#include "skin/SKButton.h"
+#include "skin/SKComboBox.h"
+#include "skin/SKRegister.h"
+#include "skin/SKTrackBar.h"
+#include "tests/audiofile/AudioTestUtil.h"
+#include "tests/devices/DeviceTestSupport.h"
+#include "tools/Convertor.h"
+#include "tools/Player.h"
+
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+struct FakeOwner : TPlayerOwnerWindow {
+    QList<int> volumes;
+    QList<bool> mutes;
+    int shown = 0;
+    bool recording = false;
+    void SyncPlaybackVolume(int volume) override { volumes << volume; }
+    void SetMuteChecked(bool muted) override { mutes << muted; }
+    void ShowMainWindow() override { ++shown; }
+    bool Recording() const override { return recording; }
+};
+
+class PlayerPlayback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterSkinControls();
+        RegisterAudioComponents();
+        RegisterDialogControls();
+        ASSERT_TRUE(music.isValid());
+        box.useConfig(devtest::AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
+        GlobeVar::OutputPath = music.path() + "/";
+    }
+    // A WAV file of `seconds` holding `samples`, listed by the window.
+    void WriteWav(const QString& name, const std::vector<int16_t>& samples) {
+        TAudioFile2LameEnc lame;
+        TAudioFile2 out;
+        GlobeVar::WavFreq = 44100, GlobeVar::WavChannels = 2, GlobeVar::WavSampleRate = 16;
+        ConfigureConvertTarget(out, lame, "WAV");
+        out.CreateWrite(music.filePath(name), 0);
+        ASSERT_EQ(out.GetLastError(), 0);
+        out.SetInputFormat(44100, 2);
+        audiotest::writeBlocks(out, samples, 2, 11025);
+        out.Close();
+    }
+    void Open(TfrmPlayer& w, const QString& name) {
+        w.ShowMessages = false;
+        w.SetOwnerWindow(&owner);
+        FormChild<TAudioPlayer2>(&w, "AP")->SetDevice(0);
+        FormChild<TShellTreeView>(&w, "STV")->SelectFolder(music.path());
+        w.STVClick();
+        ASSERT_TRUE(devtest::waitFor([&] { return !w.ScanRunning(); }));
+        auto* list = FormChild<QTreeWidget>(&w, "lvPlayList");
+        auto found = list->findItems(name, Qt::MatchExactly, 0);
+        ASSERT_EQ(found.size(), 1);
+        list->setCurrentItem(found.first());
+        found.first()->setSelected(true);
+    }
+    // Plays the selected row to its end and gives what the device received.
+    std::vector<int16_t> PlayToEnd(TfrmPlayer& w) {
+        w.btnPlayClick();
+        EXPECT_EQ(w.PlayingRow(), 0);
+        EXPECT_TRUE(devtest::waitFor([&] { return w.PlayingRow() == -1; }));
+        return devtest::readRaw(box.path("out.raw"));
+    }
+
+    devtest::AlsaSandbox box;
+    QTemporaryDir music;
+    FakeOwner owner;
+};
+
+double GainAt(const std::vector<int16_t>& in, const std::vector<int16_t>& out) {
+    // Past the filters' settling, on the left channel.
+    return 20.0 * std::log10(devtest::rms(out, 2, 0, 8820) / devtest::rms(in, 2, 0, 8820));
+}
+
+} // namespace
+
+TEST_F(PlayerPlayback, PlaysTheFileSeeksAndEndsWithTheRowCleared) {
+    const auto source = devtest::sine(44100, 2, 2.0, {440.0, 660.0}, {0.5, 0.25});
+    WriteWav("tone.wav", source);
+    TfrmPlayer w;
+    Open(w, "tone.wav");
+    auto* row = FormChild<QTreeWidget>(&w, "lvPlayList")->topLevelItem(0);
+    auto* progress = FormChild<TskTrackBar>(&w, "tbPlaybackProgress");
+
+    // The equaliser switched off: the device gets the file's samples, every one of them.
+    w.btnUseEQClick();
+    EXPECT_FALSE(w.EQEnabled());
+    w.btnPlayClick();
+    EXPECT_EQ(GlobeVar::CountBlanks(row->text(2)), 1);
+    EXPECT_TRUE(progress->isEnabled());
+    int highest = 0;
+    bool statusShown = false;
+    ASSERT_TRUE(devtest::waitFor([&] {
+        highest = std::max(highest, progress->Position());
+        statusShown = statusShown || row->text(4).startsWith("Playing ");
+        return w.PlayingRow() == -1;
+    }));
+    EXPECT_EQ(devtest::readRaw(box.path("out.raw")), source);
+    EXPECT_GT(highest, 900);
+    EXPECT_TRUE(statusShown);
+    // The end clears the row and the progress bar.
+    EXPECT_EQ(GlobeVar::CountBlanks(row->text(2)), 0);
+    EXPECT_TRUE(row->text(4).isEmpty());
+    EXPECT_FALSE(progress->isEnabled());
+    EXPECT_EQ(progress->Position(), 0);
+
+    // A release on the progress bar at its middle plays from the middle of the file on.
+    w.btnPlayClick();
+    progress->SetPosition(500);
+    w.tbPlaybackProgressMouseUp();
+    ASSERT_TRUE(devtest::waitFor([&] { return w.PlayingRow() == -1; }));
+    const auto second = devtest::readRaw(box.path("out.raw"));
+    const std::vector<int16_t> half(source.begin() + std::ptrdiff_t(source.size() / 2), source.end());
+    EXPECT_EQ(second, half);
+
+    // Pause holds the row; stop ends it.
+    w.btnPlayClick();
+    w.btnPauseClick();
+    EXPECT_TRUE(w.Paused());
+    EXPECT_EQ(w.PlayingRow(), 0);
+    w.btnStopClick();
+    EXPECT_EQ(w.PlayingRow(), -1);
+    EXPECT_FALSE(w.Paused());
+}
+
+TEST_F(PlayerPlayback, AnEqualiserBandAtTwelveDecibelsMakesItsToneLouder) {
+    // 1 kHz is band 6; the custom setting raises it by 12 dB.
+    const auto source = devtest::sine(44100, 2, 1.0, {1000.0, 1000.0}, {0.05, 0.05});
+    WriteWav("k.wav", source);
+    TfrmPlayer w;
+    Open(w, "k.wav");
+    auto* mode = FormChild<TskComboBox>(&w, "comboxEQMode");
+    EXPECT_EQ(mode->ItemIndex(), 5); // "Flat"
+    const double flat = GainAt(source, PlayToEnd(w));
+    EXPECT_NEAR(flat, 0.0, 0.01);
+
+    CustomEQ.fill(0);
+    CustomEQ[5] = -12000;
+    mode->SetItemIndex(6);
+    w.comboxEQModeChange();
+    EXPECT_EQ(FormChild<TskTrackBar>(&w, "tbEQ6")->Position(), -12000);
+    EXPECT_NEAR(GainAt(source, PlayToEnd(w)), 12.0, 1.5);
+
+    // A preset replaces the custom positions; "Flat" puts every slider back to 0.
+    mode->SetItemIndex(1);
+    w.comboxEQModeChange();
+    EXPECT_EQ(FormChild<TskTrackBar>(&w, "tbEQ1")->Position(), 13364);
+    EXPECT_EQ(FormChild<TskTrackBar>(&w, "tbEQ12")->Position(), 0);
+    // Dragging one slider keeps the other eleven and shows "Custom".
+    w.tbEQ1MouseDown();
+    FormChild<TskTrackBar>(&w, "tbEQ3")->SetPosition(-500);
+    w.tbEQ1MouseUp();
+    EXPECT_EQ(mode->ItemIndex(), 6);
+    EXPECT_EQ(CustomEQ[0], 13364);
+    EXPECT_EQ(CustomEQ[2], -500);
+
+    // Switched off, the band no longer lifts the tone.
+    mode->SetItemIndex(6);
+    w.comboxEQModeChange();
+    w.btnUseEQClick();
+    EXPECT_NEAR(GainAt(source, PlayToEnd(w)), 0.0, 0.01);
+    w.btnUseEQClick();
+    EXPECT_TRUE(w.EQEnabled());
+}
+
+TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
+    WriteWav("v.wav", devtest::sine(44100, 2, 0.2, {440.0, 440.0}, {0.5, 0.5}));
+    TfrmPlayer w;
+    Open(w, "v.wav");
+    w.show(); // the first show makes the window ready for volume changes
+    auto* volume = FormChild<TskTrackBar>(&w, "tbPlaybackVolume");
+    owner.volumes.clear();
+    // The main window's slider moves this one; nothing is sent back.
+    w.SyncPlaybackVolume(40000);
+    EXPECT_EQ(volume->Position(), 65535 - 40000);
+    EXPECT_TRUE(owner.volumes.isEmpty());
+    // This slider's own move reaches the main window, top = loudest.
+    volume->SetPosition(0);
+    EXPECT_EQ(owner.volumes, QList<int>({65535}));
+    // Mute reaches the main window's check box and swaps the picture both ways.
+    auto* mute = FormChild<TskImageButton>(&w, "btnMute");
+    const QImage loud = mute->PicNormal();
+    w.btnMuteClick();
+    EXPECT_TRUE(w.Muted());
+    EXPECT_NE(mute->PicNormal(), loud);
+    w.btnMuteClick();
+    EXPECT_EQ(mute->PicNormal(), loud);
+    EXPECT_EQ(owner.mutes, QList<bool>({true, false}));
+
+    // While the main window records, Play asks first; No plays nothing.
+    owner.recording = true;
+    QStringList asked;
+    w.AnswerQuestion = [&](const QString& q) { return asked << q, false; };
+    w.btnPlayClick();
+    EXPECT_EQ(asked,
+              QStringList({"Recording in process. Playing will jam your work. Do you want to continue? "}));
+    EXPECT_EQ(w.PlayingRow(), -1);
+    w.btnReorderClick();
+    EXPECT_EQ(owner.shown, 1);
+
+    // The splitter gets the selected file; what it wrote is listed when it returns.
+    QStringList handed;
+    w.SetToolWindow("Splitter", [&](const QString& file) {
+        handed << file;
+        QFile::copy(file, music.filePath("v-Splitted1.wav"));
+    });
+    w.btnSplitterClick();
+    EXPECT_EQ(handed, QStringList({music.filePath("v.wav")}));
+    ASSERT_TRUE(devtest::waitFor([&] { return !w.ScanRunning(); }));
+    EXPECT_EQ(FormChild<QTreeWidget>(&w, "lvPlayList")->topLevelItemCount(), 2);
+    FormChild<QTreeWidget>(&w, "lvPlayList")->clearSelection();
+    FormChild<QTreeWidget>(&w, "lvPlayList")->setCurrentItem(nullptr);
+    w.btnSplitterClick();
+    EXPECT_EQ(w.LastMessage, "Please select an audio file");
+    EXPECT_EQ(handed.size(), 1);
+    w.hide();
+}

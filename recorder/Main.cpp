@@ -657,7 +657,7 @@ void TfrmMain::APTimer(int CurrentSamples, int LevelLeft, int LevelRight) {
                       tbPlaybackProgress->rect().contains(tbPlaybackProgress->mapFromGlobal(QCursor::pos()));
     if (!held && TotalSamples > 0)
         tbPlaybackProgress->SetPosition(
-            int(std::min<int64_t>((position + PlayOffset) * 1000 / TotalSamples, 1000)));
+            int(std::min<int64_t>(((position + PlayOffset) * 1000 + TotalSamples / 2) / TotalSamples, 1000)));
 }
 
 void TfrmMain::tbPlaybackProgressMouseUp() {

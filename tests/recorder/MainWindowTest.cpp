@@ -1,8 +1,10 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioRecord2.h"
+#include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowMessages.h"
+#include "recorder/Confirm.h"
 #include "recorder/DialogControls.h"
 #include "recorder/GlobeVar.h"
 #include "recorder/Main.h"
@@ -649,4 +651,80 @@ TEST_F(RecorderFixture, AFullDiskEndsTheRecordingOnceAndKeepsWhatWasWritten) {
     });
     if (!r.ran) GTEST_SKIP() << r.failure;
     EXPECT_EQ(r.failure, "");
+}
+
+// Answers every modal question of a confirm window with `answer`, and keeps what was asked.
+struct ConfirmAnswerer {
+    TfrmConfirm* confirm;
+    int answer;
+    QStringList asked;
+    QTimer timer;
+    ConfirmAnswerer(TfrmConfirm* c, int a) : confirm(c), answer(a) {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (QApplication::activeModalWidget() != confirm) return;
+            asked << confirm->Message;
+            confirm->setModalResult(answer);
+        });
+        timer.start();
+    }
+};
+
+// While the player converts, closing the main window asks first: No keeps it open and recording;
+// Yes cancels the conversion, stops the recording and closes both windows.
+TEST_F(RecorderFixture, ClosingWhileThePlayerConvertsAsksFirst) {
+    struct ConvertingPlayer : PlayerStandIn {
+        int row = 2, cancels = 0;
+        bool hidden = false;
+        int ConvertingRow() const override { return row; }
+        void CancelConversion() override {
+            ++cancels;
+            row = -1;
+        }
+        void HidePlayer() override { hidden = true; }
+    } player;
+    window->SetPlayerWindow(&player);
+    auto* confirm = new TfrmConfirm(window.get());
+    confirm->create();
+    window->SetConfirmWindow(confirm);
+    window->btnRecordClick();
+
+    ConfirmAnswerer no(confirm, mrNo);
+    window->close();
+    no.timer.stop();
+    EXPECT_EQ(no.asked, QStringList({"Converting in progress, do you want to cancel ?"}));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->Recording());
+    EXPECT_EQ(player.cancels, 0);
+
+    ConfirmAnswerer yes(confirm, mrYes);
+    window->close();
+    EXPECT_EQ(yes.asked.size(), 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->Recording());
+    EXPECT_EQ(player.cancels, 1);
+    EXPECT_TRUE(player.hidden);
+    EXPECT_EQ(player.added, QStringList({window->RecordFileName()}));
+    window->SetPlayerWindow(nullptr);
+}
+
+// Without any capture device the first show says "No input device" and goes no further.
+TEST_F(RecorderFixture, NoCaptureDeviceSaysSoAndGoesNoFurther) {
+    window.reset();
+    QFile conf(dir.filePath("none.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("pcm.null { type null }\n");
+    conf.close();
+    qputenv("ALSA_CONFIG_PATH", conf.fileName().toUtf8());
+    snd_config_update_free_global();
+    window = std::make_unique<TfrmMain>();
+    window->create();
+    auto* confirm = new TfrmConfirm(window.get());
+    confirm->create();
+    window->SetConfirmWindow(confirm);
+    ConfirmAnswerer ok(confirm, mrOk);
+    window->show();
+    EXPECT_EQ(ok.asked, QStringList({"No input device"}));
+    EXPECT_EQ(confirm->MessageOnly, 1);
+    EXPECT_EQ(NativeCombo(window->findChild<QObject*>("comboxSource"))->count(), 0);
 }

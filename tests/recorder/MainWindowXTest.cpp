@@ -15,7 +15,8 @@
 
 namespace {
 
-Window FindWindowNamed(Display* display, Window parent, const char* name) {
+// The first window whose name is `name`, or (with `prefix`) begins with it.
+Window FindWindowNamed(Display* display, Window parent, const char* name, bool prefix = false) {
     Window root = 0, up = 0, *children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display, parent, &root, &up, &children, &count)) return 0;
@@ -23,10 +24,11 @@ Window FindWindowNamed(Display* display, Window parent, const char* name) {
     for (unsigned i = 0; i < count && !found; ++i) {
         char* title = nullptr;
         if (XFetchName(display, children[i], &title) && title) {
-            if (std::string(title) == name) found = children[i];
+            const std::string text(title);
+            if (prefix ? text.rfind(name, 0) == 0 : text == name) found = children[i];
             XFree(title);
         }
-        if (!found) found = FindWindowNamed(display, children[i], name);
+        if (!found) found = FindWindowNamed(display, children[i], name, prefix);
     }
     if (children) XFree(children);
     return found;
@@ -101,4 +103,48 @@ TEST(MainWindowOnX, ShapedWindowShowsTheDesktopAtItsCorners) {
     XCloseDisplay(display);
     recorder.kill();
     recorder.waitForFinished(3000);
+}
+
+// Without any capture device the program says so, and ends once the message is closed.
+TEST(MainWindowOnX, NoCaptureDeviceEndsTheProgram) {
+    XvfbServer server;
+    const QString why = server.Start();
+    if (!why.isEmpty()) GTEST_SKIP() << "no real X server to close the message on: " << why.toStdString();
+    if (!server.Run("xdotool", {"version"}))
+        GTEST_SKIP() << "xdotool is not installed, so the message cannot be closed";
+    QTemporaryDir dir;
+    QFile conf(dir.filePath("asound.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("pcm.null { type null }\n");
+    conf.close();
+
+    QProcess recorder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", server.Display());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("ALSA_CONFIG_PATH", dir.filePath("asound.conf"));
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    recorder.setProcessEnvironment(env);
+    recorder.start(QStringLiteral(SUITE_BIN_DIR) + "/Videzeva", {});
+    ASSERT_TRUE(recorder.waitForStarted(5000));
+
+    Display* display = XOpenDisplay(server.Display().toUtf8().constData());
+    ASSERT_NE(display, nullptr);
+    Window message = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (!message && clock.elapsed() < 15000) {
+        message = FindWindowNamed(display, DefaultRootWindow(display), "Message", true);
+        if (!message) QThread::msleep(50);
+    }
+    ASSERT_NE(message, Window(0)) << "no message appeared";
+    XCloseDisplay(display);
+    QThread::msleep(300); // let it map
+    ASSERT_TRUE(server.Run("xdotool", {"windowfocus", "--sync", QString::number(message)}));
+    ASSERT_TRUE(server.Run("xdotool", {"key", "Escape"}));
+    const bool ended = recorder.waitForFinished(10000);
+    if (!ended) recorder.kill();
+    ASSERT_TRUE(ended) << "the program did not end";
+    EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(recorder.exitCode(), 0);
 }

@@ -11,9 +11,11 @@
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tools/Convertor.h"
 
+#include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -283,4 +285,66 @@ TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {
         EXPECT_EQ(list(w)->topLevelItemCount(), 2);
         EXPECT_TRUE(w.LastMessage.contains("Unable to delete"));
     }
+}
+
+TEST_F(PlayerWindow, PopupMenuItemsFollowTheRowAndRunTheirHandlers) {
+    const QString music = dir.filePath("music");
+    QDir().mkpath(music);
+    MakeFile(music + "/a.wav", "WAV", 60.0);
+    MakeFile(music + "/b.mp3", "MP3", 0.5);
+    TfrmPlayer w;
+    w.ShowMessages = false;
+    tree(w)->SelectFolder(music);
+    w.STVClick();
+    WaitScan(w);
+    auto* menu = FormChild<QMenu>(&w, QStringLiteral("popMenuConvert"));
+    auto item = [&](const char* name) { return FormChild<QAction>(&w, QLatin1String(name)); };
+    // The state of every item after the menu was about to show, in the menu's order.
+    auto states = [&] {
+        Q_EMIT menu->aboutToShow();
+        QString s;
+        for (QAction* a : menu->actions())
+            s += !a->isVisible()    ? QChar('h')
+                 : a->isSeparator() ? QChar('-')
+                 : a->isEnabled()   ? QChar('1')
+                                    : QChar('0');
+        return s;
+    };
+    //                convert x4, cancel, -, mail, rename, delete, -, copy, move, edit, tag
+    list(w)->setCurrentItem(nullptr);
+    list(w)->clearSelection();
+    EXPECT_EQ(states(), "00000-000hhhhh");
+    Select(w, "b.mp3");
+    EXPECT_EQ(states(), "10110-111hhhhh");
+    Select(w, "a.wav");
+    EXPECT_EQ(states(), "01110-111hhhhh");
+    // Choosing an item runs its handler: the conversion starts, and on its row only Cancel,
+    // mail and nothing that would touch the file.
+    item("muConverttoMP3")->trigger();
+    ASSERT_TRUE(w.Converting());
+    while (GlobeVar::CountBlanks(row(w, "a.wav")->text(2)) != 3)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(states(), "00001-100hhhhh");
+    // Another row during the conversion: no second conversion, but it may go.
+    Select(w, "b.mp3");
+    EXPECT_EQ(states(), "00000-111hhhhh");
+    item("muDelete")->trigger();
+    EXPECT_FALSE(QFile::exists(music + "/b.mp3"));
+    Select(w, "a.wav");
+    EXPECT_EQ(states(), "00001-100hhhhh");
+    item("muCancelConvertion")->trigger();
+    QElapsedTimer clock;
+    clock.start();
+    while (w.Converting() && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_FALSE(w.Converting());
+    EXPECT_EQ(Names(w), QStringList({"a.wav"}));
+    EXPECT_FALSE(QFile::exists(music + "/a.mp3"));
+    // The mail item hands the file to the mail program, with no recipient.
+    QStringList mail;
+    w.SendMail = [&](const QStringList& m) { mail = m; };
+    Select(w, "a.wav");
+    item("muMail")->trigger();
+    EXPECT_EQ(mail.value(0), "to=");
+    EXPECT_EQ(mail.value(3), "attachment0=" + music + "/a.wav");
 }

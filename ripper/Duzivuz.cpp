@@ -1,5 +1,6 @@
 // The CD ripper program.
 #include "platform/Application.h"
+#include "platform/ModalDialogs.h"
 #include "recorder/PathSelect.h"
 #include "recorder/ProgramBlock.h"
 #include "ripper/About.h"
@@ -8,6 +9,7 @@
 #include "ripper/RGlobeVar.h"
 #include "ripper/RProgress.h"
 #include "ripper/RipperWindows.h"
+#include "tools/Player.h"
 
 int main(int argc, char** argv) {
     ProgramDescription program;
@@ -39,9 +41,16 @@ int main(int argc, char** argv) {
         frmOptions->SetPathSelect(frmPathSelect);
         frmOptions->create();
         frmMain->SetOptionsWindow(frmOptions);
+        auto* frmPlayer = new TfrmPlayer(frmMain, TfrmPlayer::Program::Ripper);
+        frmPlayer->create();
+        frmPlayer->SetToolWindow(QStringLiteral("Options"),
+                                 [frmOptions](const QString&) { ShowModal(*frmOptions); });
+        frmMain->SetPlayerWindow(frmPlayer);
         auto* frmAbout = new Duzivuz::TfrmAbout(frmMain);
         frmAbout->create();
         frmMain->SetAboutWindow(frmAbout);
+        frmPlayer->SetToolWindow(QStringLiteral("About"),
+                                 [frmAbout](const QString&) { ShowModal(*frmAbout); });
         frmMain->show();
     };
     const int code = RunProgramBlock(argc, argv, program);

@@ -7,6 +7,7 @@
 #include "ripper/Options.h"
 #include "ripper/RProgress.h"
 #include "skin-extra/SKExtraControls.h"
+#include "tools/Player.h"
 
 void RegisterRipperWindows() {
     RegisterRecorderWindows();
@@ -15,4 +16,7 @@ void RegisterRipperWindows() {
     FormWindowRegistry::add<Duzivuz::TfrmOptions>(QStringLiteral(":/forms/Duzivuz/Options.form"));
     FormWindowRegistry::add<Duzivuz::TfrmAbout>(QStringLiteral(":/forms/Duzivuz/About.form"));
     FormWindowRegistry::add<Duzivuz::TfrmRProgress>(QStringLiteral(":/forms/Duzivuz/RProgress.form"));
+    FormWindowRegistry::add(QStringLiteral(":/forms/Duzivuz/Player.form"), [] {
+        return static_cast<QWidget*>(new TfrmPlayer(nullptr, TfrmPlayer::Program::Ripper));
+    });
 }

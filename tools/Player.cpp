@@ -360,8 +360,9 @@ void TfrmPlayer::ScanFolder() {
     // Every file is analysed on the worker; each row reaches the list as a queued call, in the
     // folder's order, so the window never waits for a file.
     // The recorder's file being recorded is left out; its recordings of this run are marked.
-    const QString recording = m_owner && m_owner->Recording() ? m_owner->FileBeingRecorded() : QString();
-    const QStringList recordings = m_owner ? m_owner->RecordingsOfThisRun() : QStringList();
+    const bool recorder = m_owner && m_program == Program::Recorder;
+    const QString recording = recorder && m_owner->Recording() ? m_owner->FileBeingRecorded() : QString();
+    const QStringList recordings = recorder ? m_owner->RecordingsOfThisRun() : QStringList();
     m_scanThread = std::thread([this, folder, generation, cancel, recording, recordings] {
         TAudioInformation2 info;
         const QFileInfoList entries =

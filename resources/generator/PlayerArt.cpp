@@ -68,11 +68,35 @@ void WritePlayerArt(const QString& outFolder, QStringList& files, bool& ok) {
         {"PlayerOptions", 10, 498, 44, 34, Glyph::Options, nullptr},
         {"PlayerHelp", 58, 498, 44, 34, Glyph::Help, nullptr},
         {"PlayerHome", 106, 498, 44, 34, Glyph::Home, nullptr},
-        {"PlayerAbout", 110, 498, 44, 34, Glyph::None, "About"},
     };
     for (const auto& b : buttons)
         art.Button(b.name, look, QSize(b.w, b.h), b.glyph, matte(b.x, b.y, b.h),
                    b.caption ? QString::fromLatin1(b.caption) : QString());
+    // The ripper's About button: a ringed "i".
+    const struct {
+        const char* suffix;
+        ButtonState state;
+        QColor mark;
+    } states[] = {{"normal", ButtonState::Normal, look.glyph},
+                  {"hot", ButtonState::Hot, look.glyphHot},
+                  {"down", ButtonState::Down, look.glyphHot},
+                  {"disabled", ButtonState::Disabled, look.glyphDisabled}};
+    for (const auto& st : states) {
+        QImage about = ImageButton(look, QSize(44, 34), Glyph::None, st.state, matte(110, 498, 34));
+        QPainter p(&about);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QPointF shift = st.state == ButtonState::Down ? QPointF(1, 1) : QPointF(0, 0);
+        const QRectF ring = QRectF(13, 8, 18, 18).translated(shift);
+        p.setPen(QPen(st.mark, 1.6));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(ring);
+        p.setPen(Qt::NoPen);
+        p.setBrush(st.mark);
+        p.drawEllipse(QRectF(ring.center().x() - 1.3, ring.top() + 3.5, 2.6, 2.6));
+        p.drawRoundedRect(QRectF(ring.center().x() - 1.2, ring.top() + 7.5, 2.4, 7.0), 1, 1);
+        p.end();
+        art.Picture(QStringLiteral("PlayerAbout_") + QLatin1String(st.suffix), about);
+    }
     // The other state's pictures the mute and equaliser buttons swap in.
     art.Picture("PlayerMuted", ImageButton(look, QSize(44, 34), Glyph::SpeakerMuted, ButtonState::Normal,
                                            matte(360, 398, 34)));

@@ -17,6 +17,9 @@
 #include "tools/Convertor.h"
 #include "tools/Player.h"
 
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -33,7 +36,11 @@ struct FakeOwner : TPlayerOwnerWindow {
     void SyncPlaybackVolume(int volume) override { volumes << volume; }
     void SetMuteChecked(bool muted) override { mutes << muted; }
     void ShowMainWindow() override { ++shown; }
+    QString recordingFile;
+    QStringList recordings;
     bool Recording() const override { return recording; }
+    QString FileBeingRecorded() const override { return recordingFile; }
+    QStringList RecordingsOfThisRun() const override { return recordings; }
 };
 
 class PlayerPlayback : public ::testing::Test {
@@ -231,4 +238,62 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
     EXPECT_EQ(w.LastMessage, "Please select an audio file");
     EXPECT_EQ(handed.size(), 1);
     w.hide();
+}
+
+TEST_F(PlayerPlayback, TheRippersCopyHasItsOwnButtonsMenuAndNoRecorderRules) {
+    WriteWav("r.wav", devtest::sine(44100, 2, 0.3, {440.0, 440.0}, {0.5, 0.5}));
+    GlobeVar::AppPath = music.path() + "/";
+    owner.recording = true; // a rip running: the ripper asks nothing before playing
+    TfrmPlayer w(nullptr, TfrmPlayer::Program::Ripper);
+    QStringList asked, opened;
+    w.AnswerQuestion = [&](const QString& q) { return asked << q, false; };
+    w.OpenInShell = [&](const QString& target) { return opened << target, true; };
+    Open(w, "r.wav");
+    EXPECT_EQ(FormChild<QLabel>(&w, "titleMain")->text(), "Duzivuz 3.0 :  Player");
+    EXPECT_EQ(w.windowTitle(), "Ridezo MP3 Player");
+    for (const char* name : {"btnRipper", "btnRecorder", "btnAbout", "btnMail"})
+        EXPECT_NE(w.findChild<QWidget*>(name), nullptr) << name;
+    for (const char* name : {"btnReorder", "btnJoiner", "btnSplitter"})
+        EXPECT_EQ(w.findChild<QWidget*>(name), nullptr) << name;
+    QStringList items;
+    for (QAction* a : FormChild<QMenu>(&w, "popMenuConvert")->actions())
+        items << a->text();
+    EXPECT_EQ(items, QStringList({"Convert to WAV", "Convert to MP3", "Convert to OGG", "Convert to WMA",
+                                  "Cancel", "-", "Rename", "Delete"}));
+    auto* row = FormChild<QTreeWidget>(&w, "lvPlayList")->topLevelItem(0);
+    EXPECT_EQ(GlobeVar::CountBlanks(row->text(2)), 0);
+
+    w.btnPlayClick();
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_EQ(w.PlayingRow(), 0);
+    ASSERT_TRUE(devtest::waitFor([&] { return w.PlayingRow() == -1; }));
+    // No recorder beside the ripper: its button does nothing; help is the ripper's.
+    w.btnRecorderClick();
+    EXPECT_TRUE(opened.isEmpty());
+    w.btnHelpClick();
+    EXPECT_EQ(opened, QStringList({music.filePath("Duzivuz3Help.html")}));
+    w.btnRipperClick();
+    EXPECT_EQ(owner.shown, 1);
+}
+
+TEST_F(PlayerPlayback, TheScanLeavesOutTheFileBeingRecordedAndMarksThisRunsRecordings) {
+    const auto tone = devtest::sine(44100, 2, 0.2, {440.0, 440.0}, {0.5, 0.5});
+    WriteWav("now.wav", tone);
+    WriteWav("earlier.wav", tone);
+    WriteWav("other.wav", tone);
+    owner.recording = true;
+    owner.recordingFile = music.filePath("now.wav");
+    owner.recordings = {music.filePath("earlier.wav"), music.filePath("now.wav")};
+    TfrmPlayer w;
+    Open(w, "earlier.wav");
+    auto* list = FormChild<QTreeWidget>(&w, "lvPlayList");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "earlier.wav");
+    EXPECT_EQ(GlobeVar::CountBlanks(list->topLevelItem(0)->text(2)), 4);
+    EXPECT_EQ(GlobeVar::CountBlanks(list->topLevelItem(1)->text(2)), 0);
+    // A recording of this run is neither renamed nor deleted from the menu.
+    Q_EMIT FormChild<QMenu>(&w, "popMenuConvert")->aboutToShow();
+    EXPECT_FALSE(FormChild<QAction>(&w, "muRename")->isEnabled());
+    EXPECT_FALSE(FormChild<QAction>(&w, "muDelete")->isEnabled());
+    EXPECT_TRUE(FormChild<QAction>(&w, "muMail")->isEnabled());
 }

@@ -1,6 +1,6 @@
 // Pictures of the player window for people to look at (build/gallery/windows/): idle with a
 // folder listed, playing with the display moving while another row converts, and the equaliser
-// presets open.
+// presets open; the ripper's copy.
 #include "components/FormComponents.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
@@ -100,4 +100,15 @@ TEST(PlayerGallery, IdlePlayingAndPresets) {
     w.comboxEQModeChange();
     Save(w, "eq-presets");
     w.hide();
+
+    // The ripper's copy, on the same folder.
+    TfrmPlayer ripper(nullptr, TfrmPlayer::Program::Ripper);
+    ripper.create();
+    ripper.ShowMessages = false;
+    ripper.show();
+    ASSERT_TRUE(
+        devtest::waitFor([&] { return !ripper.ScanRunning() && ripper.CurrentFolder() == OutputPath; }));
+    QApplication::processEvents();
+    EXPECT_TRUE(ripper.grab().save(QStringLiteral(SUITE_BUILD_DIR) + "/gallery/windows/Duzivuz-Player.png"));
+    ripper.hide();
 }

@@ -521,10 +521,12 @@ void TfrmSplitter::btnPauseClick() {
 void TfrmSplitter::rb15xClick() {
     // Choosing one speed button unticks the others, and each reports its click: the playback
     // restarts once, at the speed chosen.
-    if (m_speedChangePending) return;
+    // During a split nothing may start playing; the new speed applies to the next playback.
+    if (m_speedChangePending || m_splitting) return;
     m_speedChangePending = true;
     QTimer::singleShot(0, this, [this] {
         m_speedChangePending = false;
+        if (m_splitting) return;
         RunGuarded([this] {
             btnStopClick();
             btnPlayClick();

@@ -272,9 +272,12 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
 
 // A cancel during the run keeps what was written of the piece in progress, marks its row
 // "Canceled" and starts no other piece; closing during a run asks first, and "No" keeps the
-// window and the run. The gallery shows the marks, a selected section and a piece in progress.
+// window and the run; a speed button starts no playback while it runs. The gallery shows the marks, a
+// selected section and a piece in progress.
 TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     Register();
+    devtest::AlsaSandbox box;
+    box.useConfig(devtest::AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     QTemporaryDir dir;
     UseTestSettings(dir.path());
     const QString source = dir.filePath("talk.wav");
@@ -284,6 +287,7 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     w.create();
     w.SourceFileName = source;
     w.show();
+    Get<TAudioPlayer2>(w, "AP")->SetDevice(0);
     for (int s : {6, 14, 20, 26}) {
         GotoTime(w, 0, s, 0);
         w.btnAddTimeClick();
@@ -295,11 +299,13 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     GotoTime(w, 0, 11, 0);
 
     // Close (answered "No") and take the picture while the second piece is being written.
-    bool asked = false, stillOpen = false;
+    bool asked = false, stillOpen = false, playedDuringRun = false;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
+        playedDuringRun = playedDuringRun || w.Playing();
         if (rows->topLevelItem(1)->text(4).startsWith("Splitting: ") && !asked) {
             asked = true;
+            Get<TskRadioButton>(w, "rb15x")->SetChecked(true); // no playback starts during the run
             w.close();
             stillOpen = w.isVisible() && w.Splitting();
             SaveGallery(w, "Splitter-marks");
@@ -310,6 +316,7 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     probe.stop();
     EXPECT_TRUE(asked);
     EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(playedDuringRun);
     EXPECT_EQ(w.LastMessage, "Split finished");
 
     for (const QString& f : QDir(dir.path()).entryList({"talk-Splitted*"}))

@@ -470,7 +470,8 @@ TEST(JoinerWindow, MergesTheTickedFilesInOrder) {
 
 // A cancel keeps what was written and says nothing of a finished merge; closing during a merge asks
 // first; a damaged input stops the merge with a message naming it, marks its row and leaves no
-// output behind. The gallery shows both lists, a merge in progress and the strip.
+// output behind; an output that cannot be created starts nothing. The gallery shows both lists, a
+// merge in progress and the strip.
 TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     Register();
     JoinerFolder folder;
@@ -515,6 +516,14 @@ TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     EXPECT_TRUE(w.LastMessage.contains(folder.dir.filePath("d.mp3"))) << w.LastMessage.toStdString();
     EXPECT_EQ(Column(joins, 4), (QStringList{"Done", "Failed"}));
     EXPECT_FALSE(QFile::exists(w.OutputFile()));
+
+    // An output folder that cannot be written: one message, nothing starts.
+    GlobeVar::JoinOutputPath = folder.dir.filePath("missing/folder");
+    w.btnStartMergeClick();
+    EXPECT_FALSE(w.Merging());
+    EXPECT_TRUE(w.LastMessage.startsWith("Unable to create " + GlobeVar::JoinOutputPath + "/Merged "))
+        << w.LastMessage.toStdString();
+    EXPECT_TRUE(Get<QWidget>(w, "btnStartMerge")->isVisible());
     w.close();
     EXPECT_FALSE(w.isVisible());
 }

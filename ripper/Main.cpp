@@ -21,6 +21,7 @@
 #include "ripper/RNaming.h"
 #include "ripper/RProgress.h"
 #include "skin/SKButton.h"
+#include "skin/SKSkinForm.h"
 #include "skin/SKTrackBar.h"
 
 #include <QApplication>
@@ -30,12 +31,17 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPalette>
 #include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 #include <QTimeZone>
 #include <QTimer>
+#include <QTreeWidget>
 #include <algorithm>
 
 namespace Duzivuz {
@@ -90,6 +96,21 @@ QString thisYear() {
     return RNaming::FieldOfDate(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")), 1);
 }
 
+// The track list's cells with grid lines at their right and bottom edges.
+class TGridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(QColor(0x4A, 0x45, 0x40));
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->restore();
+    }
+};
+
 // Columns of lvTracks.
 enum Column { ColNumber, ColArtist, ColTitle, ColType, ColLength, ColPercent };
 
@@ -116,10 +137,16 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     edArtist = FormChild<QLineEdit>(this, QStringLiteral("edArtist"));
     edTitle = FormChild<QLineEdit>(this, QStringLiteral("edTitle"));
     edYear = FormChild<QLineEdit>(this, QStringLiteral("edYear"));
-    lvTracks = FormChild<TListView>(this, QStringLiteral("lvTracks"));
-    btnExtract = FormChild<TskButton>(this, QStringLiteral("btnExtract"));
-    btnPlay = FormChild<TskButton>(this, QStringLiteral("btnPlay"));
-    btnStop = FormChild<TskButton>(this, QStringLiteral("btnStop"));
+    lvTracks = NativeList(FindFormObject(this, QStringLiteral("lvTracks")));
+    btnExtract = FormChild<QWidget>(this, QStringLiteral("btnExtract"));
+    btnPlay = FormChild<QWidget>(this, QStringLiteral("btnPlay"));
+    btnStop = FormChild<QWidget>(this, QStringLiteral("btnStop"));
+    imgLT = FormChild<QLabel>(this, QStringLiteral("imgLT"));
+    imgRT = FormChild<QLabel>(this, QStringLiteral("imgRT"));
+    imgLD = FormChild<QLabel>(this, QStringLiteral("imgLD"));
+    imgRD = FormChild<QLabel>(this, QStringLiteral("imgRD"));
+    plSide = FormChild<QLabel>(this, QStringLiteral("plSide"));
+    skSkinForm1 = FormChild<TskSkinForm>(this, QStringLiteral("skSkinForm1"));
     Button1 = FormChild<TskButton>(this, QStringLiteral("Button1"));
     tbarPlayProgress = FormChild<TskTrackBar>(this, QStringLiteral("tbarPlayProgress"));
     tbarVolume = FormChild<TskTrackBar>(this, QStringLiteral("tbarVolume"));
@@ -136,6 +163,36 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     for (int i = 0; i < GenreCount; ++i)
         cboxGenre->addItem(GenreName(i) +
                            (i == GenreCount - 1 ? QStringLiteral("   ") : QStringLiteral("  ")));
+    // The track list: check boxes, whole rows, grid lines, the columns' widths and alignment.
+    const int widths[] = {60, 130, 260, 66, 90, 55};
+    for (int c = 0; c < 6; ++c)
+        lvTracks->setColumnWidth(c, widths[c]);
+    lvTracks->headerItem()->setTextAlignment(ColType, Qt::AlignHCenter | Qt::AlignVCenter);
+    lvTracks->headerItem()->setTextAlignment(ColPercent, Qt::AlignRight | Qt::AlignVCenter);
+    lvTracks->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvTracks->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvTracks->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvTracks->setItemDelegate(new TGridDelegate(lvTracks));
+    // The plain edits and lists take the window's dark colours.
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, QColor(0x3C, 0x40, 0x45));
+    dark.setColor(QPalette::WindowText, QColor(0xF3, 0xEC, 0xE4));
+    dark.setColor(QPalette::Base, QColor(0x2F, 0x2B, 0x28));
+    dark.setColor(QPalette::AlternateBase, QColor(0x38, 0x33, 0x2F));
+    dark.setColor(QPalette::Text, QColor(0xF3, 0xEC, 0xE4));
+    dark.setColor(QPalette::Button, QColor(0x57, 0x51, 0x4B));
+    dark.setColor(QPalette::ButtonText, QColor(0xF3, 0xEC, 0xE4));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        dark.setColor(group, QPalette::Highlight, QColor(0xE8, 0x91, 0x3A));
+        dark.setColor(group, QPalette::HighlightedText, QColor(0x1A, 0x17, 0x15));
+    }
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x8A, 0x81, 0x78));
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8A, 0x81, 0x78));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8A, 0x81, 0x78));
+    for (QWidget* w : std::initializer_list<QWidget*>{cboxDevice, cboxROutputFormat, cboxPriority, cboxGenre,
+                                                      edAlbum, edArtist, edTitle, edYear, lvTracks})
+        w->setPalette(dark);
+    lvTracks->header()->setPalette(dark);
     AF->SetLameEncoder(AudioFile2LameEnc);
     ApplyEmbeddedTheme(this);
 }
@@ -173,6 +230,20 @@ int TfrmMain::selectedRow() const {
 }
 
 void TfrmMain::FormCreate() {
+    // The window's shape: the four corner pictures on black, white (outside) where they show it.
+    QImage shape(700, 502, QImage::Format_RGB32);
+    shape.fill(Qt::black);
+    {
+        QPainter p(&shape);
+        p.drawPixmap(0, 0, imgLT->pixmap());
+        p.drawPixmap(693, 0, imgRT->pixmap());
+        p.drawPixmap(0, 496, imgLD->pixmap());
+        p.drawPixmap(693, 496, imgRD->pixmap());
+    }
+    skSkinForm1->SetGlyph(shape);
+    skSkinForm1->lower();
+    plSide->move(width() - 2, 4);
+    plSide->show();
     GlobeVar::SetProgramFolders();
     GlobeVar::OutputPath = GlobeVar::AppPath;
     GlobeVar::ConvertOutputPath = GlobeVar::AppPath;
@@ -636,6 +707,22 @@ void TfrmMain::btnAppMinClick() {
 
 void TfrmMain::btnPlayerClick() {
     if (m_player) m_player->ShowPlayer();
+}
+
+void TfrmMain::btnDeviceClick() {
+    cboxDevice->showPopup();
+}
+
+void TfrmMain::btnGenreClick() {
+    cboxGenre->showPopup();
+}
+
+void TfrmMain::btnOutputClick() {
+    cboxROutputFormat->showPopup();
+}
+
+void TfrmMain::btnGrabModeClick() {
+    cboxPriority->showPopup();
 }
 
 void TfrmMain::FocusToButton1() {

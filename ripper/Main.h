@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QTimer;
+class QTreeWidget;
 class QTreeWidgetItem;
 class TAudioCDGrabber2;
 class TAudioFile2;
@@ -18,9 +19,9 @@ class TAudioFile2LameEnc;
 class TAudioInformation2;
 class TAudioPlayer2;
 class TFreeDBInformation2;
-class TListView;
 class TskButton;
 class TskCheckBox;
+class TskSkinForm;
 class TskTrackBar;
 
 namespace Videzeva {
@@ -94,6 +95,10 @@ public Q_SLOTS:
     void btnAppCloseClick();
     void btnAppMinClick();
     void btnPlayerClick();
+    void btnDeviceClick();
+    void btnGenreClick();
+    void btnOutputClick();
+    void btnGrabModeClick();
     void btnPlayClick();
     void btnStopClick();
     void tbarPlayProgressMouseDown();
@@ -159,10 +164,16 @@ private:
     QLineEdit* edArtist;
     QLineEdit* edTitle;
     QLineEdit* edYear;
-    TListView* lvTracks;
-    TskButton* btnExtract;
-    TskButton* btnPlay;
-    TskButton* btnStop;
+    QTreeWidget* lvTracks; // the list inside the skinned list view
+    QWidget* btnExtract;
+    QWidget* btnPlay;
+    QWidget* btnStop;
+    QLabel* imgLT;
+    QLabel* imgRT;
+    QLabel* imgLD;
+    QLabel* imgRD;
+    QLabel* plSide;
+    TskSkinForm* skSkinForm1;
     TskButton* Button1;
     TskTrackBar* tbarPlayProgress;
     TskTrackBar* tbarVolume;

@@ -6,6 +6,7 @@
 #include "skin-extra/SKProgressBar.h"
 #include "skin/SKButton.h"
 
+#include <QImage>
 #include <QLabel>
 
 namespace Duzivuz {
@@ -21,6 +22,10 @@ TfrmRProgress::TfrmRProgress(QWidget* owner) : TForm(owner) {
     bCancel = FormChild<TskButton>(this, QStringLiteral("bCancel"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     ApplyEmbeddedTheme(this);
+    // The bars fill in the ripper's own colour.
+    const QImage fill(QStringLiteral(":/art/Duzivuz/ProgressFill.png"));
+    proTrack->SetPicture(fill);
+    proTotal->SetPicture(fill);
 }
 
 void TfrmRProgress::FormShow() {

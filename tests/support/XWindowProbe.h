@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRegion>
+#include <QSize>
+#include <QString>
+
+// Looks at a running X server's windows from outside, as another client: finds a top-level window
+// by its title, reads its shape and grabs the screen. The X headers stay in the .cpp (their macros
+// clash with test and Qt names).
+class XWindowProbe {
+public:
+    explicit XWindowProbe(const QString& display);
+    ~XWindowProbe();
+    XWindowProbe(const XWindowProbe&) = delete;
+    XWindowProbe& operator=(const XWindowProbe&) = delete;
+
+    bool IsOpen() const { return m_display != nullptr; }
+    // The first mapped window with this title and size, waiting for it up to `timeoutMs`; 0 when
+    // none came.
+    unsigned long FindWindow(const QString& title, const QSize& size, int timeoutMs);
+    // The window's bounding shape in its own coordinates.
+    QRegion Shape(unsigned long window);
+    // The window's top-left corner on the screen.
+    QPoint Origin(unsigned long window);
+    // The whole screen.
+    QImage Screen();
+
+private:
+    void* m_display = nullptr;
+};

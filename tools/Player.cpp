@@ -174,6 +174,10 @@ void TfrmPlayer::FormCreate() {
     }
     skSkinForm1->SetGlyph(shape);
     skSkinForm1->lower();
+    // The pictures over the shape let the mouse through, so pressing on the window's background
+    // or title drags the window.
+    for (const char* name : {"imgBackground", "imgTitle", "titleMain"})
+        FormChild<QWidget>(this, QLatin1String(name))->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* side = FormChild<QWidget>(this, QStringLiteral("plSide"));
     side->move(w - 2, 4);
     side->show();

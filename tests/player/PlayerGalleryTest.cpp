@@ -74,6 +74,12 @@ TEST(PlayerGallery, IdlePlayingAndPresets) {
     auto* list = FormChild<QTreeWidget>(&w, "lvPlayList");
     ASSERT_EQ(list->topLevelItemCount(), 4);
     Save(w, "idle");
+    // The window's shape leaves its rounded corners out, and pressing its title lands on the
+    // shape, which drags the window.
+    EXPECT_FALSE(w.mask().contains(QPoint(0, 0)));
+    EXPECT_FALSE(w.mask().contains(QPoint(716, 549)));
+    EXPECT_TRUE(w.mask().contains(QPoint(358, 275)));
+    EXPECT_TRUE(w.childAt(200, 15)->inherits("TskSkinForm"));
 
     // One row converts into MP3 while another plays.
     auto select = [&](const QString& name) {

@@ -145,6 +145,22 @@ TEST_F(PlayerPlayback, PlaysTheFileSeeksAndEndsWithTheRowCleared) {
     w.btnStopClick();
     EXPECT_EQ(w.PlayingRow(), -1);
     EXPECT_FALSE(w.Paused());
+
+    // A file with nothing to play: the player stops at once, nothing divides by its length.
+    QFile empty(music.filePath("empty.wav"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    w.RescanFolder();
+    ASSERT_TRUE(devtest::waitFor([&] { return !w.ScanRunning(); }));
+    auto* list = FormChild<QTreeWidget>(&w, "lvPlayList");
+    list->clearSelection();
+    list->findItems("empty.wav", Qt::MatchExactly, 0).value(0)->setSelected(true);
+    w.btnPlayClick();
+    EXPECT_EQ(progress->Position(), 0);
+    w.APTimer(0, 0, 0);
+    EXPECT_EQ(progress->Position(), 0);
+    w.btnStopClick();
+    EXPECT_EQ(w.PlayingRow(), -1);
 }
 
 TEST_F(PlayerPlayback, AnEqualiserBandAtTwelveDecibelsMakesItsToneLouder) {

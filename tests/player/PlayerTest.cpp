@@ -73,6 +73,13 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         ASSERT_FALSE(w.ScanRunning());
     }
+    // Shows `folder` in the window (messages kept, not shown) and waits for its scan.
+    void ShowFolder(TfrmPlayer& w, const QString& folder) {
+        w.ShowMessages = false;
+        tree(w)->SelectFolder(folder);
+        w.STVClick();
+        WaitScan(w);
+    }
     QTreeWidgetItem* row(TfrmPlayer& w, const QString& name) {
         auto found = list(w)->findItems(name, Qt::MatchExactly, 0);
         return found.isEmpty() ? nullptr : found.first();
@@ -111,10 +118,7 @@ TEST_F(PlayerWindow, ScanListsRealFilesAndDamagedOnesAndRestartsOnASecondClick) 
     QFile::setPermissions(locked, QFileDevice::Permissions());
 
     TfrmPlayer w;
-    w.ShowMessages = false;
-    tree(w)->SelectFolder(music);
-    w.STVClick();
-    WaitScan(w);
+    ShowFolder(w, music);
     EXPECT_EQ(w.CurrentFolder(), music + "/");
     EXPECT_EQ(Names(w), QStringList({"a tone.mp3", "b tone.wav", "c tone.ogg", "d tone.wma", "damaged.mp3",
                                      "empty.wav", "locked.ogg"}));
@@ -166,10 +170,7 @@ TEST_F(PlayerWindow, ConversionFollowsItsRowAndOtherFoldersAddNoRow) {
     MakeFile(music + "/a first.wav", "WAV", 1.0);
     MakeFile(music + "/b long.wav", "WAV", 40.0);
     TfrmPlayer w;
-    w.ShowMessages = false;
-    tree(w)->SelectFolder(music);
-    w.STVClick();
-    WaitScan(w);
+    ShowFolder(w, music);
     ASSERT_EQ(list(w)->topLevelItemCount(), 2);
 
     // A recording made in another folder gets no row here.
@@ -236,10 +237,7 @@ TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {
     MakeFile(music + "/one.wav", "WAV", 0.2);
     MakeFile(music + "/two.wav", "WAV", 0.2);
     TfrmPlayer w;
-    w.ShowMessages = false;
-    tree(w)->SelectFolder(music);
-    w.STVClick();
-    WaitScan(w);
+    ShowFolder(w, music);
     QTreeWidgetItem* one = row(w, "one.wav");
     ASSERT_NE(one, nullptr);
     const QByteArray twoBytes = [&] {
@@ -293,10 +291,7 @@ TEST_F(PlayerWindow, PopupMenuItemsFollowTheRowAndRunTheirHandlers) {
     MakeFile(music + "/a.wav", "WAV", 60.0);
     MakeFile(music + "/b.mp3", "MP3", 0.5);
     TfrmPlayer w;
-    w.ShowMessages = false;
-    tree(w)->SelectFolder(music);
-    w.STVClick();
-    WaitScan(w);
+    ShowFolder(w, music);
     auto* menu = FormChild<QMenu>(&w, QStringLiteral("popMenuConvert"));
     auto item = [&](const char* name) { return FormChild<QAction>(&w, QLatin1String(name)); };
     // The state of every item after the menu was about to show, in the menu's order.

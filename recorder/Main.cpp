@@ -715,6 +715,27 @@ void TfrmMain::SyncPlaybackVolume(int volume) {
     VolumeSync = false;
 }
 
+void TfrmMain::SetMuteChecked(bool muted) {
+    // The box follows the player; its click handler does nothing, and the player is not told
+    // again (that happens only on the box's own mouse-up). This window's playback follows too.
+    cboxMute->SetChecked(muted);
+    if (WindowReady) AP->SetMute(muted ? -1 : 0);
+}
+
+void TfrmMain::ShowMainWindow() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+QStringList TfrmMain::RecordingsOfThisRun() const {
+    QStringList files;
+    for (int i = 0; i < lvRecordListShadow->topLevelItemCount(); ++i)
+        files << lvRecordListShadow->topLevelItem(i)->text(0);
+    return files;
+}
+
 void TfrmMain::cboxMuteMouseUp() {
     if (!WindowReady) return;
     AP->SetMute(cboxMute->Checked() ? -1 : 0);

@@ -5,6 +5,7 @@
 #include "recorder/Confirm.h"
 #include "recorder/Options.h"
 #include "recorder/Schedule.h"
+#include "tools/PlayerOwner.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -54,7 +55,10 @@ public:
 // block into a WAV, MP3, OGG or WMA file named from the settings, shows two level meters and a
 // spectrum view, stops by itself after silence or a time limit, lists the recordings of this run,
 // plays one back and mails one after it is stopped.
-class TfrmMain : public TForm, public TOptionsMainWindow, public TScheduleRecorder {
+class TfrmMain : public TForm,
+                 public TOptionsMainWindow,
+                 public TScheduleRecorder,
+                 public TPlayerOwnerWindow {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* owner = nullptr);
@@ -66,8 +70,14 @@ public:
     void SetPlayerWindow(TRecorderPlayerWindow* player) { m_player = player; }
 
     void StartRecording();
-    void SyncPlaybackVolume(int volume);
     void PlayRecording(const QString& fileName);
+
+    // TPlayerOwnerWindow: what the player window asks of this one.
+    void SyncPlaybackVolume(int volume) override;
+    void SetMuteChecked(bool muted) override;
+    void ShowMainWindow() override;
+    QString FileBeingRecorded() const override { return m_recording ? m_recordFileName : QString(); }
+    QStringList RecordingsOfThisRun() const override;
 
     // TScheduleRecorder and the hot-key message start and stop through these.
     bool Recording() const override { return m_recording; }

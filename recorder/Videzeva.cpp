@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
         frmMain->SetOptionsWindow(frmOptions);
         frmMain->SetConfirmWindow(frmConfirm);
         frmMain->SetPlayerWindow(frmPlayer);
+        frmPlayer->SetOwnerWindow(frmMain);
         frmPlayer->SetConfirmWindow(frmConfirm);
         frmPlayer->SetToolWindow(QStringLiteral("Options"),
                                  [frmOptions](const QString&) { ShowModal(*frmOptions); });

@@ -1,6 +1,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioRecord2.h"
+#include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
 #include "platform/WindowMessages.h"
@@ -16,6 +17,7 @@
 #include "tests/devices/FakeMixer.h"
 #include "tests/recorder/FreshProgramFolder.h"
 #include "tests/support/ChildRun.h"
+#include "tools/Player.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -727,4 +729,40 @@ TEST_F(RecorderFixture, NoCaptureDeviceSaysSoAndGoesNoFurther) {
     EXPECT_EQ(ok.asked, QStringList({"No input device"}));
     EXPECT_EQ(confirm->MessageOnly, 1);
     EXPECT_EQ(NativeCombo(window->findChild<QObject*>("comboxSource"))->count(), 0);
+}
+
+// With the real player window: a move of either playback slider moves the other (the player's
+// runs the other way round), each once; the player's mute shows in the main window's box, and the
+// box's click changes the player's mute picture.
+TEST_F(RecorderFixture, VolumeAndMuteInStepWithThePlayerWindow) {
+    auto* player = new TfrmPlayer(window.get());
+    player->create();
+    player->ShowMessages = false;
+    window->SetPlayerWindow(player);
+    player->SetOwnerWindow(window.get());
+    player->show();
+    auto* mainVolume = window->findChild<TskTrackBar*>("tbPlayBackVolume");
+    auto* playerVolume = FormChild<TskTrackBar>(player, "tbPlaybackVolume");
+    int mainChanges = 0, playerChanges = 0;
+    QObject::connect(mainVolume, &TskTrackBar::OnChange, [&] { ++mainChanges; });
+    QObject::connect(playerVolume, &TskTrackBar::OnChange, [&] { ++playerChanges; });
+    mainVolume->SetPosition(20000);
+    EXPECT_EQ(playerVolume->Position(), 65535 - 20000);
+    playerVolume->SetPosition(65535 - 50000);
+    EXPECT_EQ(mainVolume->Position(), 50000);
+    mainVolume->SetPosition(30000);
+    EXPECT_EQ(playerVolume->Position(), 65535 - 30000);
+    EXPECT_EQ(mainChanges, 3);
+    EXPECT_EQ(playerChanges, 3);
+
+    auto* mute = window->findChild<TskCheckBox*>("cboxMute");
+    auto* playerMute = FormChild<TskImageButton>(player, "btnMute");
+    const QImage unmuted = playerMute->PicNormal();
+    player->btnMuteClick();
+    EXPECT_TRUE(mute->Checked());
+    EXPECT_NE(playerMute->PicNormal(), unmuted);
+    QTest::mouseClick(mute, Qt::LeftButton, {}, QPoint(5, mute->height() / 2));
+    EXPECT_FALSE(mute->Checked());
+    EXPECT_EQ(playerMute->PicNormal(), unmuted);
+    window->SetPlayerWindow(nullptr);
 }

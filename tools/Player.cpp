@@ -151,6 +151,7 @@ TfrmPlayer::TfrmPlayer(QWidget* owner, Program program) : TForm(owner), m_progra
 }
 
 TfrmPlayer::~TfrmPlayer() {
+    PlayerAlive = false;
     StopScan();
     AP->Stop();
     if (m_convertor) {

@@ -237,6 +237,18 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
     EXPECT_EQ(w.PlayingRow(), -1);
     w.btnReorderClick();
     EXPECT_EQ(owner.shown, 1);
+    // Home opens the help page beside the program (the build's default address); Folder the
+    // converter's folder, or the folder shown when targets go beside their sources.
+    QStringList opened;
+    w.OpenInShell = [&](const QString& target) { return opened << target, true; };
+    GlobeVar::AppPath = "/opt/suite/";
+    GlobeVar::ConvertOutputPath = "/srv/converted/";
+    GlobeVar::ConvertSaveToOriginal = false;
+    w.btnHomeClick();
+    w.btnFolderClick();
+    GlobeVar::ConvertSaveToOriginal = true;
+    w.btnFolderClick();
+    EXPECT_EQ(opened, QStringList({"/opt/suite/VidezevaHelp.html", "/srv/converted/", music.path()}));
 
     // The splitter gets the selected file; what it wrote is listed when it returns.
     QStringList handed;

@@ -112,13 +112,18 @@ TEST_F(PlayerPlayback, PlaysTheFileSeeksAndEndsWithTheRowCleared) {
     w.btnPlayClick();
     EXPECT_EQ(GlobeVar::CountBlanks(row->text(2)), 1);
     EXPECT_TRUE(progress->isEnabled());
+    // Every move of the bar and every Status text, as they happen.
     int highest = 0;
     bool statusShown = false;
-    ASSERT_TRUE(devtest::waitFor([&] {
-        highest = std::max(highest, progress->Position());
-        statusShown = statusShown || row->text(4).startsWith("Playing ");
-        return w.PlayingRow() == -1;
-    }));
+    const auto moved = QObject::connect(progress, &TskTrackBar::OnChange,
+                                        [&] { highest = std::max(highest, progress->Position()); });
+    const auto changed =
+        QObject::connect(row->treeWidget(), &QTreeWidget::itemChanged, [&](QTreeWidgetItem* item) {
+            statusShown = statusShown || (item == row && row->text(4).startsWith("Playing "));
+        });
+    ASSERT_TRUE(devtest::waitFor([&] { return w.PlayingRow() == -1; }));
+    QObject::disconnect(moved);
+    QObject::disconnect(changed);
     EXPECT_EQ(devtest::readRaw(box.path("out.raw")), source);
     EXPECT_GT(highest, 900);
     EXPECT_TRUE(statusShown);

@@ -1,3 +1,4 @@
+#include "tests/support/XWindowProbe.h"
 #include "tests/support/XvfbServer.h"
 
 #include <QElapsedTimer>
@@ -6,32 +7,26 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-// gtest first: the X headers define macros (None, Bool) that clash with its names.
 #include <gtest/gtest.h>
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/shape.h>
 
 namespace {
 
-// The first window whose name is `name`, or (with `prefix`) begins with it.
-Window FindWindowNamed(Display* display, Window parent, const char* name, bool prefix = false) {
-    Window root = 0, up = 0, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, parent, &root, &up, &children, &count)) return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        char* title = nullptr;
-        if (XFetchName(display, children[i], &title) && title) {
-            const std::string text(title);
-            if (prefix ? text.rfind(name, 0) == 0 : text == name) found = children[i];
-            XFree(title);
-        }
-        if (!found) found = FindWindowNamed(display, children[i], name, prefix);
-    }
-    if (children) XFree(children);
-    return found;
+// Starts the recorder on `server` with an ALSA configuration of `devices` (in `dir`, which is also
+// its own single-instance lock's folder).
+void StartRecorder(QProcess& recorder, const XvfbServer& server, const QTemporaryDir& dir,
+                   const QByteArray& devices) {
+    QFile conf(dir.filePath("asound.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write(devices);
+    conf.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", server.Display());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("ALSA_CONFIG_PATH", conf.fileName());
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    recorder.setProcessEnvironment(env);
+    recorder.start(QStringLiteral(SUITE_BIN_DIR) + "/Videzeva", {});
+    ASSERT_TRUE(recorder.waitForStarted(5000));
 }
 
 } // namespace
@@ -43,64 +38,36 @@ TEST(MainWindowOnX, ShapedWindowShowsTheDesktopAtItsCorners) {
     const QString why = server.Start();
     if (!why.isEmpty()) GTEST_SKIP() << "no real X server to show the window's shape: " << why.toStdString();
     QTemporaryDir dir;
-    QFile conf(dir.filePath("asound.conf"));
-    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-    conf.write(
+    QProcess recorder;
+    StartRecorder(
+        recorder, server, dir,
         "pcm.null { type null }\npcm.line { type file slave.pcm null file \"/dev/null\" infile \"/dev/zero\""
         " format \"raw\" hint { show on description \"Test line\" } }\n");
-    conf.close();
 
-    QProcess recorder;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", server.Display());
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("ALSA_CONFIG_PATH", dir.filePath("asound.conf"));
-    env.insert("XDG_RUNTIME_DIR", dir.path()); // its own single-instance lock
-    recorder.setProcessEnvironment(env);
-    recorder.start(QStringLiteral(SUITE_BIN_DIR) + "/Videzeva", {});
-    ASSERT_TRUE(recorder.waitForStarted(5000));
-
-    Display* display = XOpenDisplay(server.Display().toUtf8().constData());
-    ASSERT_NE(display, nullptr);
-    Window window = 0;
+    XWindowProbe probe(server.Display());
+    ASSERT_TRUE(probe.IsOpen());
+    const unsigned long window =
+        probe.FindWindow(QStringLiteral("Ridezo MP3 Recorder"), QSize(608, 431), 15000);
+    ASSERT_NE(window, 0ul) << "the main window did not appear";
+    // Let it take its shape and paint; a busy machine may take a while.
+    QRegion shape;
     QElapsedTimer clock;
     clock.start();
-    while (!window && clock.elapsed() < 15000) {
-        window = FindWindowNamed(display, DefaultRootWindow(display), "Ridezo MP3 Recorder");
-        if (!window) QThread::msleep(50);
-    }
-    ASSERT_NE(window, Window(0)) << "the main window did not appear";
-    QThread::msleep(300); // let it map and paint
-
-    int count = 0, ordering = 0;
-    XRectangle* rects = XShapeGetRectangles(display, window, ShapeBounding, &count, &ordering);
-    auto inside = [&](int x, int y) {
-        for (int i = 0; i < count; ++i)
-            if (x >= rects[i].x && x < rects[i].x + rects[i].width && y >= rects[i].y &&
-                y < rects[i].y + rects[i].height)
-                return true;
-        return false;
-    };
-    EXPECT_GT(count, 1);
-    EXPECT_TRUE(inside(300, 200));
-    EXPECT_FALSE(inside(0, 0));
-    EXPECT_FALSE(inside(606, 430));
-    if (rects) XFree(rects);
+    while ((shape = probe.Shape(window)).rectCount() <= 1 && clock.elapsed() < 10000)
+        QThread::msleep(50);
+    QThread::msleep(300);
+    EXPECT_GT(shape.rectCount(), 1);
+    EXPECT_TRUE(shape.contains(QPoint(300, 200)));
+    EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+    EXPECT_FALSE(shape.contains(QPoint(606, 430)));
 
     // A grab of the screen: the top-left corner pixel is the desktop's, the pixel inside is not.
-    XWindowAttributes attrs;
-    XGetWindowAttributes(display, window, &attrs);
-    int rootX = 0, rootY = 0;
-    Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &rootX, &rootY, &child);
-    XImage* screen = XGetImage(display, DefaultRootWindow(display), 0, 0, unsigned(DisplayWidth(display, 0)),
-                               unsigned(DisplayHeight(display, 0)), AllPlanes, ZPixmap);
-    ASSERT_NE(screen, nullptr);
-    const unsigned long desktop = XGetPixel(screen, rootX > 20 ? rootX - 10 : rootX + 620, rootY + 200);
-    EXPECT_EQ(XGetPixel(screen, rootX, rootY), desktop);
-    EXPECT_NE(XGetPixel(screen, rootX + 300, rootY + 12), desktop);
-    XDestroyImage(screen);
-    XCloseDisplay(display);
+    const QImage screen = probe.Screen();
+    ASSERT_FALSE(screen.isNull());
+    const QPoint at = probe.Origin(window);
+    const QRgb desktop = screen.pixel(at.x() > 20 ? at.x() - 10 : at.x() + 620, at.y() + 200);
+    EXPECT_EQ(screen.pixel(at), desktop);
+    EXPECT_NE(screen.pixel(at + QPoint(300, 12)), desktop);
     recorder.kill();
     recorder.waitForFinished(3000);
 }
@@ -113,38 +80,25 @@ TEST(MainWindowOnX, NoCaptureDeviceEndsTheProgram) {
     if (!server.Run("xdotool", {"version"}))
         GTEST_SKIP() << "xdotool is not installed, so the message cannot be closed";
     QTemporaryDir dir;
-    QFile conf(dir.filePath("asound.conf"));
-    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-    conf.write("pcm.null { type null }\n");
-    conf.close();
-
     QProcess recorder;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", server.Display());
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("ALSA_CONFIG_PATH", dir.filePath("asound.conf"));
-    env.insert("XDG_RUNTIME_DIR", dir.path());
-    recorder.setProcessEnvironment(env);
-    recorder.start(QStringLiteral(SUITE_BIN_DIR) + "/Videzeva", {});
-    ASSERT_TRUE(recorder.waitForStarted(5000));
+    StartRecorder(recorder, server, dir, "pcm.null { type null }\n");
 
-    Display* display = XOpenDisplay(server.Display().toUtf8().constData());
-    ASSERT_NE(display, nullptr);
-    Window message = 0;
+    // The message window's title begins with "Message"; Escape closes it. A window found just as it
+    // maps may not take the focus yet: then it is tried again.
+    ASSERT_FALSE(recorder.waitForFinished(1000)) << "the program ended without waiting for its message";
+    bool ended = false;
     QElapsedTimer clock;
     clock.start();
-    while (!message && clock.elapsed() < 15000) {
-        message = FindWindowNamed(display, DefaultRootWindow(display), "Message", true);
-        if (!message) QThread::msleep(50);
+    while (!ended && clock.elapsed() < 20000) {
+        server.Run("xdotool", {"search", "--sync", "--onlyvisible", "--limit", "1", "--name", "^Message",
+                               "windowfocus", "--sync", "key", "Escape"});
+        ended = recorder.waitForFinished(2000);
     }
-    ASSERT_NE(message, Window(0)) << "no message appeared";
-    XCloseDisplay(display);
-    QThread::msleep(300); // let it map
-    ASSERT_TRUE(server.Run("xdotool", {"windowfocus", "--sync", QString::number(message)}));
-    ASSERT_TRUE(server.Run("xdotool", {"key", "Escape"}));
-    const bool ended = recorder.waitForFinished(10000);
-    if (!ended) recorder.kill();
-    ASSERT_TRUE(ended) << "the program did not end";
+    if (!ended) {
+        recorder.kill();
+        recorder.waitForFinished(3000);
+    }
+    ASSERT_TRUE(ended) << "the program did not end after its message";
     EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(recorder.exitCode(), 0);
 }

@@ -18,6 +18,7 @@
 #include "tools/Player.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
@@ -146,6 +147,14 @@ TEST_F(PlayerPlayback, PlaysTheFileSeeksAndEndsWithTheRowCleared) {
     w.btnPlayClick();
     w.btnPauseClick();
     EXPECT_TRUE(w.Paused());
+    EXPECT_EQ(w.PlayingRow(), 0);
+    // While a row plays the tree keeps its folder: another folder is refused and the tree goes back.
+    auto* tree = FormChild<TShellTreeView>(&w, "STV");
+    tree->SelectFolder(QDir::tempPath());
+    w.STVClick();
+    EXPECT_EQ(w.LastMessage, "You will not be able to change folder while playing or converting.");
+    EXPECT_EQ(tree->SelectedFolder() + "/", w.CurrentFolder());
+    EXPECT_EQ(w.CurrentFolder(), music.path() + "/");
     EXPECT_EQ(w.PlayingRow(), 0);
     w.btnStopClick();
     EXPECT_EQ(w.PlayingRow(), -1);

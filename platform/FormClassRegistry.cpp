@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMutex>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -60,9 +61,33 @@ QColor toColor(const QVariant& value, const QString& property) {
     return ColorToQColor(static_cast<TColor>(value.toLongLong()));
 }
 
+namespace {
+struct DecodedPictures {
+    QMutex mutex;
+    QHash<QString, QImage> images;
+};
+DecodedPictures& decodedPictures() {
+    static DecodedPictures pictures;
+    return pictures;
+}
+} // namespace
+
+void KeepDecodedPicture(const QString& path, const QImage& image) {
+    DecodedPictures& pictures = decodedPictures();
+    if (path.isEmpty() || image.isNull()) return;
+    const QMutexLocker lock(&pictures.mutex);
+    pictures.images.insert(path, image);
+}
+
 QImage toPicture(const QVariant& value, const QString& property) {
     const QString path = toText(value, property);
     if (path.isEmpty()) return {};
+    if (path.startsWith(QLatin1String(":/"))) {
+        DecodedPictures& pictures = decodedPictures();
+        const QMutexLocker lock(&pictures.mutex);
+        const auto it = pictures.images.constFind(path);
+        if (it != pictures.images.constEnd()) return *it;
+    }
     QImage image(path);
     if (image.isNull())
         throw FormResourceError(QStringLiteral("%1: the picture %2 cannot be read").arg(property, path));

@@ -74,4 +74,7 @@ QColor toColor(const QVariant& value, const QString& property);
 // A picture from its path (a resource such as ":/pictures/logo.png" or a file); an empty path is
 // no picture. A path that does not give a picture raises.
 QImage toPicture(const QVariant& value, const QString& property);
+// Keeps a picture of the resources decoded ahead of the windows that name it (any thread): toPicture
+// takes it from here. An empty path keeps nothing.
+void KeepDecodedPicture(const QString& path, const QImage& image);
 } // namespace FormValue

@@ -45,6 +45,13 @@ class QWidget;
 // ":/forms/ripper/Main.form"): the root's properties go to `form`, every object is created with
 // its name, and events are bound to the form's slots of the names given.
 void LoadFormResource(QWidget* form, const QString& resourcePath);
+
+// Decodes, on a worker thread, the pictures of the resources (":/...") that the given descriptions
+// name, so that the windows built from them later take them ready; a picture asked for before it is
+// ready is decoded where it is asked for, as without this. Returns at once.
+void PrefetchFormPictures(const QStringList& resourcePaths);
+// Waits until the pictures asked for so far are decoded.
+void WaitForPrefetchedPictures();
 // Every description among the resources (":/forms/<program>/<Unit>.form"), sorted.
 QStringList FormResourcePaths();
 

@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QStyleOption>
 #include <algorithm>
+#include <utility>
 
 TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
@@ -102,30 +103,54 @@ public:
 };
 } // namespace
 
-TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent), m_model(new QFileSystemModel(this)) {
+TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+QFileSystemModel* TShellTreeView::EnsureModel() const {
+    if (m_model) return m_model;
+    auto* self = const_cast<TShellTreeView*>(this);
     static KindIconProvider icons;
+    m_model = new QFileSystemModel(self);
     m_model->setIconProvider(&icons);
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_model->setReadOnly(true);
     m_model->setRootPath(QStringLiteral("/"));
-    setModel(m_model);
+    self->setModel(m_model);
     for (int c = 1; c < m_model->columnCount(); ++c)
-        hideColumn(c);
-    setHeaderHidden(true);
+        self->hideColumn(c);
     // "/" itself is the one node at the top.
-    setRootIndex(m_model->index(QStringLiteral("/")).parent());
-    setRootIsDecorated(false);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSortingEnabled(true);
-    sortByColumn(0, Qt::AscendingOrder);
+    self->setRootIndex(m_model->index(QStringLiteral("/")).parent());
+    self->setSortingEnabled(true);
+    self->sortByColumn(0, Qt::AscendingOrder);
+    const QStringList pending = std::exchange(m_pendingFolders, {});
+    for (const QString& folder : pending)
+        self->Select(folder);
+    return m_model;
+}
+
+void TShellTreeView::showEvent(QShowEvent* event) {
+    EnsureModel();
+    QTreeView::showEvent(event);
 }
 
 QString TShellTreeView::SelectedFolder() const {
+    EnsureModel();
     const QModelIndex i = currentIndex();
     return i.isValid() ? m_model->filePath(i) : QString();
 }
 
 void TShellTreeView::SelectFolder(const QString& folder) {
+    if (!m_model) {
+        m_pendingFolders.append(folder);
+        return;
+    }
+    Select(folder);
+}
+
+void TShellTreeView::Select(const QString& folder) {
     const QModelIndex target = m_model->index(QDir::cleanPath(folder));
     if (!target.isValid()) return;
     for (QModelIndex i = target.parent(); i.isValid(); i = i.parent())

@@ -62,7 +62,9 @@ public:
 };
 
 // The folder tree: folders only, rooted at "/", one column, no lines at the root; a right click
-// selects too.
+// selects too. The file-system model behind it (and its reading of the folders) is made when the
+// tree is first shown or asked about, not when the window is created: folder choices made before
+// that are applied to it in their order.
 class TShellTreeView : public QTreeView {
     Q_OBJECT
 public:
@@ -71,13 +73,18 @@ public:
     QString SelectedFolder() const;
     // Selects `folder` and opens every folder above it.
     void SelectFolder(const QString& folder);
-    QFileSystemModel* Model() const { return m_model; }
+    QFileSystemModel* Model() const { return EnsureModel(); }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    QFileSystemModel* m_model;
+    QFileSystemModel* EnsureModel() const;
+    void Select(const QString& folder);
+
+    mutable QFileSystemModel* m_model = nullptr;
+    mutable QStringList m_pendingFolders;
 };
 
 // A page control of TTabSheet pages: each sheet created on it becomes a page, its Caption the tab.

@@ -1,5 +1,6 @@
 // The recorder program.
 #include "platform/Application.h"
+#include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "recorder/Confirm.h"
 #include "recorder/Main.h"
@@ -28,6 +29,10 @@ int main(int argc, char** argv) {
                               QStringLiteral("NCTAudioVisualization2.dll")};
     program.createWindows = [](Application&) {
         RegisterRecorderWindows();
+        // The pictures of the windows made after the main window are decoded meanwhile.
+        PrefetchFormPictures({QStringLiteral(":/forms/Videzeva/Player.form"),
+                              QStringLiteral(":/forms/Videzeva/Splitter.form"),
+                              QStringLiteral(":/forms/Videzeva/Joiner.form")});
         // Creation order: main, options, folder choice, player, confirm, schedule entry, splitter, joiner.
         // Every window lives until the program ends; the application object owns them.
         auto* frmMain = new Videzeva::TfrmMain;

@@ -92,7 +92,7 @@ void TskFileTheme::SetThemeFile(const QString& value) {
     AssignThemeFile(value, false);
 }
 
-void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
+void TskFileTheme::AssignThemeFile(const QString& value, bool force, const QByteArray* written) {
     if (!force && value == m_themeFile) return;
     QString path = value;
     if (!IsExistingFile(path)) {
@@ -108,9 +108,16 @@ void TskFileTheme::AssignThemeFile(const QString& value, bool force) {
         }
         if (path.isEmpty()) return; // found nowhere: the previous theme stays
     }
-    if (!CheckThemeFile(path)) throw ESkinError(QStringLiteral("Invalid skin file for ZEVAvev!"));
+    const bool valid = written && path == value
+                           ? IsValidThemeData(written->left(ThemeFileFormat::kSignatureSize))
+                           : CheckThemeFile(path);
+    if (!valid) throw ESkinError(QStringLiteral("Invalid skin file for ZEVAvev!"));
     // A damaged file raises here, before anything of this component has changed.
-    const bool loaded = m_manager.LoadFile(path);
+    bool loaded = true;
+    if (written && path == value)
+        m_manager.LoadData(*written);
+    else
+        loaded = m_manager.LoadFile(path);
     m_themeFile = path;
     m_canUse = loaded;
 
@@ -195,7 +202,7 @@ void TskBuiltInFileTheme::ReadSkinData(const QByteArray& data) {
         throw ESkinError(QStringLiteral("Cannot create a temporary skin file \"%1\"").arg(base));
     try {
         // Always loaded, even when the temporary name equals the path loaded before: the data is new.
-        AssignThemeFile(path, true);
+        AssignThemeFile(path, true, &data);
     } catch (...) {
         QFile::remove(path);
         throw;

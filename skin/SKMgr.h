@@ -51,8 +51,9 @@ public:
     const TskFileThemeMgr& Manager() const { return m_manager; }
 
 protected:
-    // The assignment's steps 2 to 5; with Force the current-path test is skipped.
-    void AssignThemeFile(const QString& value, bool force);
+    // The assignment's steps 2 to 5; with Force the current-path test is skipped. `written` is what
+    // was just written to the file `value`: the check and the load take it from memory.
+    void AssignThemeFile(const QString& value, bool force, const QByteArray* written = nullptr);
 
 private:
     TskFileThemeMgr m_manager;

@@ -162,3 +162,21 @@ TEST(Forms, TheCheckFindsWhatDidNotResolve) {
 }
 
 #include "FormsTest.moc"
+
+// Pictures decoded ahead on the worker thread: a description that is not there is passed over, the
+// windows take the same pictures as those decoded where they are asked for, and a picture that
+// cannot be read still stops the loading with its error.
+TEST(Forms, PicturesDecodedAheadAreTheOnesTheWindowsTake) {
+    RegisterRipperWindows();
+    const QStringList forms = FormResourcePaths();
+    PrefetchFormPictures(forms + QStringList{QStringLiteral(":/forms/none.form")});
+    WaitForPrefetchedPictures();
+    const QString path = QStringLiteral(":/art/Videzeva/SplitterBackground.png");
+    const QImage ahead = FormValue::toPicture(path, QStringLiteral("Picture"));
+    EXPECT_FALSE(ahead.isNull());
+    EXPECT_EQ(ahead, QImage(path));
+    for (const QString& form : forms)
+        checkWindow(form);
+    EXPECT_THROW(FormValue::toPicture(QStringLiteral(":/art/none.png"), QStringLiteral("Picture")),
+                 FormResourceError);
+}

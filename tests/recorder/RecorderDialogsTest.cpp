@@ -287,7 +287,9 @@ TEST_F(RecorderDialogs, FolderButtonsTakeAWritableFolderAndRefuseOthers) {
     auto* box = edit(&w, "edSplitOutputPath");
     const QString old = box->text();
 
-    // The first show opens on the home folder, selected.
+    // Creating the window reads no folder yet; the first show (or question) opens on the home
+    // folder, selected.
+    EXPECT_EQ(paths.Tree()->model(), nullptr);
     EXPECT_EQ(paths.Tree()->SelectedFolder() + u'/', QDir::homePath() + u'/');
 
     ASSERT_TRUE(QDir(app).mkpath("music"));

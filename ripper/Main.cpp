@@ -39,10 +39,13 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QStyledItemDelegate>
+#include <QThread>
 #include <QTimeZone>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <exception>
+#include <memory>
 
 namespace Duzivuz {
 
@@ -1033,6 +1036,7 @@ void TfrmMain::WaitForGrab() {
     int idleTicks = 0;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (!m_busy) return loop.quit();
+        if (m_tagging) return; // the grab is done; its tags are being written
         if (ACDG->IsGrabbing()) {
             idleTicks = 0;
             return;
@@ -1140,7 +1144,25 @@ void TfrmMain::TagGrabbedFile(const QString& fileName) {
     AI->infoCopyright = RGlobeVar::RUseAll ? RGlobeVar::RCopyRight : QString();
     AI->infoURL = RGlobeVar::RUseAll ? RGlobeVar::RUrl : QString();
     AI->infoEncodedBy = RGlobeVar::RUseAll ? RGlobeVar::REncodeBy : QString();
-    AI->WriteTags(fileName);
+    // Writing the tags copies the whole file and syncs it to the disk, which takes longer than the
+    // window may stand still: it runs on a thread of its own while the window keeps handling its
+    // events. Nothing else touches AI meanwhile (the next grab waits for this one's end).
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::unique_ptr<QThread> writer(QThread::create([this, fileName, &failure] {
+        try {
+            AI->WriteTags(fileName);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QObject::connect(writer.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    m_tagging = true;
+    writer->start();
+    loop.exec();
+    writer->wait();
+    m_tagging = false;
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TfrmMain::CancelRip() {
@@ -1148,6 +1170,8 @@ void TfrmMain::CancelRip() {
     m_cancel = true;
     lbInfo2->setText(QStringLiteral("Canceling...") + QString::number(GetTickCount()));
     btnExtract->setEnabled(false);
+    // The track being tagged is complete: it stays, and the run ends after it.
+    if (m_tagging) return;
     try {
         ACDG->AbortGrab(); // bounded: returns within about a second
     } catch (const std::exception&) {

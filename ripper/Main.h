@@ -201,6 +201,7 @@ private:
     bool m_busy = false;
     bool m_running = false; // GrabCheckedTracks is on
     bool m_cancel = false;
+    bool m_tagging = false; // the finished track's tags are being written
     int m_runTotal = 0, m_runCount = 0, m_grabbedCount = 0, m_ordinal = 0, m_currentRow = -1;
     qint64 m_startMs = 0;
     int m_lastRetry = 0;

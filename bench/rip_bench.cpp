@@ -1,0 +1,173 @@
+// Rips a generated 10-track, 40-minute disc image to MP3 (VBR quality 2) through the ripper's main
+// window, as Extract does, in precision (secure) mode, and the same tracks with the cd-paranoia tool
+// (full paranoia) each followed by `lame -V2`. Prints both times, their ratio (theirs / ours: above 1
+// is faster than the tools) and the longest stall of the user-interface thread during our rip:
+//   rip_mp3_ours_s=<s>
+//   rip_mp3_tools_s=<s>
+//   rip_mp3_ratio=<x>
+//   rip_longest_ui_stall_ms=<ms>
+// Needs cd-paranoia and lame in the PATH.
+#include "platform/Application.h"
+#include "recorder/GlobeVar.h"
+#include "ripper/Main.h"
+#include "ripper/OptionsSettings.h"
+#include "ripper/RGlobeVar.h"
+#include "ripper/RProgress.h"
+#include "ripper/RipperWindows.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kTracks = 10;
+constexpr int kTrackSectors = 75 * 60 * 4; // four minutes each
+
+// A tone with noise, different in each track, so the encoder has real work.
+bool writeImage(const QString& folder) {
+    QFile bin(folder + QStringLiteral("/bench.bin"));
+    if (!bin.open(QIODevice::WriteOnly)) return false;
+    QByteArray cue = "FILE \"bench.bin\" BINARY\n";
+    std::vector<int16_t> sector(1176);
+    uint32_t noise = 12345;
+    double phase = 0;
+    for (int t = 0; t < kTracks; ++t) {
+        const int start = t * kTrackSectors;
+        cue += QStringLiteral("  TRACK %1 AUDIO\n    INDEX 01 %2:%3:%4\n")
+                   .arg(t + 1, 2, 10, QLatin1Char('0'))
+                   .arg(start / 75 / 60, 2, 10, QLatin1Char('0'))
+                   .arg(start / 75 % 60, 2, 10, QLatin1Char('0'))
+                   .arg(start % 75, 2, 10, QLatin1Char('0'))
+                   .toUtf8();
+        const double hz = 220.0 * (1 + t % 4);
+        for (int s = 0; s < kTrackSectors; ++s) {
+            for (size_t i = 0; i < sector.size(); i += 2) {
+                phase += 2 * M_PI * hz / 44100.0;
+                noise = noise * 1664525u + 1013904223u;
+                const int v =
+                    static_cast<int>(8000 * std::sin(phase)) + static_cast<int>((noise >> 20) & 0x3ff) - 512;
+                sector[i] = static_cast<int16_t>(v);
+                sector[i + 1] = static_cast<int16_t>(-v / 2);
+            }
+            if (bin.write(reinterpret_cast<const char*>(sector.data()), 2352) != 2352) return false;
+        }
+    }
+    QFile file(folder + QStringLiteral("/bench.cue"));
+    return file.open(QIODevice::WriteOnly) && file.write(cue) == cue.size();
+}
+
+bool run(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(-1);
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application app(argc, argv);
+    const QString paranoia = QStandardPaths::findExecutable(QStringLiteral("cd-paranoia"));
+    const QString lame = QStandardPaths::findExecutable(QStringLiteral("lame"));
+    if (paranoia.isEmpty() || lame.isEmpty()) {
+        fprintf(stderr, "cd-paranoia and lame are needed (Debian packages cd-paranoia, lame)\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    if (!dir.isValid() || !writeImage(dir.path())) {
+        fprintf(stderr, "cannot write the disc image\n");
+        return 1;
+    }
+    const QString cue = dir.path() + QStringLiteral("/bench.cue");
+    QDir().mkpath(dir.path() + QStringLiteral("/config/AudioCDGrabber"));
+    {
+        QFile list(dir.path() + QStringLiteral("/config/AudioCDGrabber/drives.list"));
+        if (!list.open(QIODevice::WriteOnly)) return 1;
+        list.write(QFile::encodeName(cue) + '\n');
+    }
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
+    GlobeVar::SettingsPath = dir.path() + QLatin1Char('/');
+
+    // The tools: each track read with full paranoia into a WAV file, then encoded.
+    QDir().mkpath(dir.path() + QStringLiteral("/tools"));
+    QElapsedTimer clock;
+    clock.start();
+    for (int t = 1; t <= kTracks; ++t) {
+        const QString wav = dir.path() + QStringLiteral("/tools/track%1.wav").arg(t);
+        if (!run(paranoia, {QStringLiteral("-q"), QStringLiteral("-d"), cue, QString::number(t), wav}) ||
+            !run(lame, {QStringLiteral("--quiet"), QStringLiteral("-V2"), wav,
+                        dir.path() + QStringLiteral("/tools/track%1.mp3").arg(t)})) {
+            fprintf(stderr, "cd-paranoia or lame failed on track %d\n", t);
+            return 1;
+        }
+    }
+    const double tools = clock.nsecsElapsed() / 1e9;
+
+    // Ours: the main window's Extract with every track checked, precision grab, MP3 VBR 2.
+    RegisterRipperWindows();
+    Duzivuz::ApplyRipperOptionsToGlobals(Duzivuz::SetDefaultOptions());
+    GlobeVar::MP3VBREnable = true;
+    GlobeVar::MP3VBRQuality = 2;
+    GlobeVar::MP3VBRHeader = true;
+    GlobeVar::MP3MaxBitRate = 320;
+    GlobeVar::MP3EncoderQuality = 3; // lame's own default algorithm quality
+    GlobeVar::MP3Freq = 44100;
+    GlobeVar::MP3Channels = 2;
+    Duzivuz::TfrmMain main;
+    Duzivuz::TfrmRProgress progress(&main);
+    progress.SetMainWindow(&main);
+    main.SetProgressWindow(&progress);
+    main.create();
+    progress.create();
+    GlobeVar::SettingsPath = dir.path() + QLatin1Char('/');
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/ours/");
+    RGlobeVar::ROutputFilename = 0; // track <number>
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    main.findChild<QComboBox*>(QStringLiteral("cboxROutputFormat"))->setCurrentIndex(1);
+    main.findChild<QComboBox*>(QStringLiteral("cboxPriority"))->setCurrentIndex(1);
+    if (main.CountCheckedRows() != kTracks) {
+        fprintf(stderr, "the window lists %d tracks\n", main.CountCheckedRows());
+        return 1;
+    }
+    // A 1 ms timer measures the longest gap between its ticks while Extract runs its loop.
+    QElapsedTimer ticks;
+    qint64 last = 0, worst = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = ticks.elapsed();
+        worst = std::max(worst, now - last);
+        last = now;
+    });
+    clock.restart();
+    ticks.start();
+    tick.start();
+    main.btnExtractClick();
+    tick.stop();
+    const double ours = clock.nsecsElapsed() / 1e9;
+    for (int t = 1; t <= kTracks; ++t) {
+        const QFileInfo mp3(RGlobeVar::ROutPutPath +
+                            QStringLiteral("track%1.mp3").arg(t, 2, 10, QLatin1Char('0')));
+        if (!mp3.exists() || mp3.size() < 100000) {
+            fprintf(stderr, "%s is missing or short\n", qPrintable(mp3.filePath()));
+            return 1;
+        }
+    }
+    printf("rip_mp3_ours_s=%.3f\nrip_mp3_tools_s=%.3f\nrip_mp3_ratio=%.3f\nrip_longest_ui_stall_ms=%lld\n",
+           ours, tools, tools / ours, static_cast<long long>(worst));
+    return 0;
+}

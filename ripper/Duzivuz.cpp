@@ -11,29 +11,6 @@
 #include "ripper/RipperWindows.h"
 #include "tools/Player.h"
 
-namespace {
-
-// The ripper's main window as the player's owner: the player's volume and mute move the main
-// window's slider and check box (without coming back), and its Duzivuz button shows the main window.
-class RipperPlayerOwner : public TPlayerOwnerWindow {
-public:
-    explicit RipperPlayerOwner(Duzivuz::TfrmMain* main) : m_main(main) {}
-    void SyncPlaybackVolume(int volume) override { m_main->SyncPlaybackVolume(volume); }
-    void SetMuteChecked(bool muted) override {
-        if (QObject* box = m_main->findChild<QObject*>(QStringLiteral("cboxMute")))
-            box->setProperty("Checked", muted);
-    }
-    void ShowMainWindow() override {
-        m_main->show();
-        m_main->raise();
-    }
-
-private:
-    Duzivuz::TfrmMain* m_main;
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     ProgramDescription program;
     program.title = QStringLiteral("Duzivuz 3.0");
@@ -69,8 +46,7 @@ int main(int argc, char** argv) {
         frmPlayer->SetToolWindow(QStringLiteral("Options"),
                                  [frmOptions](const QString&) { ShowModal(*frmOptions); });
         frmMain->SetPlayerWindow(frmPlayer);
-        static RipperPlayerOwner playerOwner(frmMain);
-        frmPlayer->SetOwnerWindow(&playerOwner);
+        frmPlayer->SetOwnerWindow(frmMain);
         auto* frmAbout = new Duzivuz::TfrmAbout(frmMain);
         frmAbout->create();
         frmMain->SetAboutWindow(frmAbout);

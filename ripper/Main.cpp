@@ -770,6 +770,18 @@ void TfrmMain::SyncPlaybackVolume(int Volume) {
     m_volumeSync = false;
 }
 
+void TfrmMain::SetMuteChecked(bool muted) {
+    cboxMute->SetChecked(muted);
+    if (m_shown) AP->SetMute(muted ? -1 : 0);
+}
+
+void TfrmMain::ShowMainWindow() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
 void TfrmMain::cboxMuteMouseUp() {
     if (!m_shown) return;
     AP->SetMute(cboxMute->Checked() ? -1 : 0);

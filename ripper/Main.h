@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Form.h"
+#include "tools/PlayerOwner.h"
 
 #include <QString>
 #include <QStringList>
@@ -35,7 +36,7 @@ class TfrmOptions;
 
 // The ripper's main window: the drive list, the disc's track list with the texts each track is
 // tagged with, the title lookup, and the rip of the checked tracks into files.
-class TfrmMain : public TForm {
+class TfrmMain : public TForm, public TPlayerOwnerWindow {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* owner = nullptr);
@@ -63,7 +64,11 @@ public:
     void ChoosePlaybackLine();
     // Called by the player window when its volume slider moves: this window's slider follows
     // without echoing the change back.
-    void SyncPlaybackVolume(int Volume);
+    void SyncPlaybackVolume(int Volume) override;
+    // The player was (un)muted: the mute box and this window's playback follow, nothing goes back.
+    void SetMuteChecked(bool muted) override;
+    // The player's switch back to this window.
+    void ShowMainWindow() override;
 
     // The preview of the selected track, read from the disc and played through AP.
     void StartPreview();

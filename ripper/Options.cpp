@@ -36,6 +36,7 @@ TfrmOptions::TfrmOptions(QWidget* owner) : TForm(owner) {
     edtFreeDBPort->setValidator(new QRegularExpressionValidator(digits, edtFreeDBPort));
     edtFreeDBTimeOut->setValidator(new QRegularExpressionValidator(digits, edtFreeDBTimeOut));
     ApplyEmbeddedTheme(this);
+    FitSkinnedDialog(this);
 }
 
 TRipperOptions TfrmOptions::ReadControls() const {

@@ -22,6 +22,7 @@ TfrmRProgress::TfrmRProgress(QWidget* owner) : TForm(owner) {
     bCancel = FormChild<TskButton>(this, QStringLiteral("bCancel"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     ApplyEmbeddedTheme(this);
+    FitSkinnedDialog(this);
     // The bars fill in the ripper's own colour.
     const QImage fill(QStringLiteral(":/art/Duzivuz/ProgressFill.png"));
     proTrack->SetPicture(fill);

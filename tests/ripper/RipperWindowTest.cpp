@@ -466,6 +466,10 @@ TEST_F(RipperWindowTest, VolumeFollowsThePlayerWindowWithoutEcho) {
     main->findChild<TskCheckBox*>(QStringLiteral("cboxMute"))->SetChecked(true);
     main->cboxMuteMouseUp();
     EXPECT_EQ(player.muteToggles, 1);
+    // The player's own mute moves the box and goes no further.
+    main->SetMuteChecked(false);
+    EXPECT_FALSE(main->findChild<TskCheckBox*>(QStringLiteral("cboxMute"))->Checked());
+    EXPECT_EQ(player.muteToggles, 1);
     main->btnPlayerClick();
     EXPECT_EQ(player.shown, 1);
     main->SetPlayerWindow(nullptr);

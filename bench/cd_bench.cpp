@@ -5,6 +5,7 @@
 //   rip_fast_ratio=<x>
 // Our rips write through a TAudioFile2 set to WAV, as the ripper does. Each rip runs three times;
 // the fastest run of each counts. Needs cd-paranoia in the PATH.
+#include "bench/BenchDrive.h"
 #include "components/TAudioCDGrabber2.h"
 #include "components/TAudioFile2.h"
 #include "platform/Application.h"
@@ -110,13 +111,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QString cue = dir.path() + QStringLiteral("/bench.cue");
-    QDir().mkpath(dir.path() + QStringLiteral("/config/AudioCDGrabber"));
-    {
-        QFile list(dir.path() + QStringLiteral("/config/AudioCDGrabber/drives.list"));
-        if (!list.open(QIODevice::WriteOnly)) return 1;
-        list.write(QFile::encodeName(cue) + '\n');
-    }
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
+    if (!UseImageAsOnlyDrive(dir.path(), cue)) return 1;
 
     TAudioCDGrabber2 grabber;
     TAudioFile2 sink; // the ripper's audio-file object, set to WAV

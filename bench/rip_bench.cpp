@@ -7,6 +7,7 @@
 //   rip_mp3_ratio=<x>
 //   rip_longest_ui_stall_ms=<ms>
 // Needs cd-paranoia and lame in the PATH.
+#include "bench/BenchDrive.h"
 #include "platform/Application.h"
 #include "recorder/GlobeVar.h"
 #include "ripper/Main.h"
@@ -92,13 +93,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QString cue = dir.path() + QStringLiteral("/bench.cue");
-    QDir().mkpath(dir.path() + QStringLiteral("/config/AudioCDGrabber"));
-    {
-        QFile list(dir.path() + QStringLiteral("/config/AudioCDGrabber/drives.list"));
-        if (!list.open(QIODevice::WriteOnly)) return 1;
-        list.write(QFile::encodeName(cue) + '\n');
-    }
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
+    if (!UseImageAsOnlyDrive(dir.path(), cue)) return 1;
     GlobeVar::SettingsPath = dir.path() + QLatin1Char('/');
 
     // The tools: each track read with full paranoia into a WAV file, then encoded.

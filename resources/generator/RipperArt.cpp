@@ -82,46 +82,32 @@ void WriteRipperArt(const QString& outFolder, QStringList& files, bool& ok) {
         p.drawImage(6, 450, RaisedPanel(look, QSize(687, 48)));
     }
     art.Picture("MainBackground", background);
-    QImage title(20, 20, QImage::Format_ARGB32_Premultiplied);
-    title.fill(Qt::transparent);
-    {
-        QPainter p(&title);
-        DrawGlyph(p, Glyph::Ripper, QRectF(0, 0, 20, 20), look.accent);
-    }
-    art.Picture("TitleIcon", title);
+    art.Picture("TitleIcon", TitleMark(look, Glyph::Ripper));
     art.Picture("SidePanel", RaisedPanel(look, QSize(2, 494)));
 
-    const auto matte = [&](int x, int y, int h) { return background.pixelColor(x + 2, y + h / 2); };
-    const struct {
-        const char* name;
-        int x, y, w, h;
-        Glyph glyph;
-        const char* caption;
-    } buttons[] = {
-        {"btnAppMin", 646, 6, 22, 20, Glyph::Minimize, ""},
-        {"btnAppClose", 671, 6, 22, 20, Glyph::Close, ""},
-        {"btnDevice", 392, 38, 22, 22, Glyph::Down, ""},
-        {"btnRefresh", 424, 36, 32, 26, Glyph::Refresh, ""},
-        {"btnGetInfo", 460, 36, 32, 26, Glyph::Disc, ""},
-        {"btnGenre", 338, 116, 22, 22, Glyph::Down, ""},
-        {"btnOutput", 482, 116, 22, 22, Glyph::Down, ""},
-        {"btnGrabMode", 665, 116, 22, 22, Glyph::Down, ""},
-        {"btnSelectAll", 12, 394, 56, 24, Glyph::None, "All"},
-        {"btnSelectNone", 72, 394, 56, 24, Glyph::None, "None"},
-        {"btnInvert", 132, 394, 56, 24, Glyph::None, "Invert"},
-        {"btnPlay", 200, 393, 32, 26, Glyph::Play, ""},
-        {"btnStop", 236, 393, 32, 26, Glyph::Stop, ""},
-        {"btnOptions", 12, 456, 44, 36, Glyph::Options, ""},
-        {"btnFolder", 60, 456, 44, 36, Glyph::Folder, ""},
-        {"btnRecorder", 108, 456, 44, 36, Glyph::Recorder, ""},
-        {"btnPlayer", 156, 456, 44, 36, Glyph::Player, ""},
-        {"btnHelp", 204, 456, 44, 36, Glyph::Help, ""},
-        {"btnAbout", 252, 456, 44, 36, Glyph::Disc, ""},
-        {"btnExtract", 547, 454, 140, 40, Glyph::Extract, "Extract"},
-    };
-    for (const auto& b : buttons)
-        art.Button(b.name, look, QSize(b.w, b.h), b.glyph, matte(b.x, b.y, b.h),
-                   QString::fromLatin1(b.caption));
+    art.ButtonsOn(background, look,
+                  {
+                      {"btnAppMin", 646, 6, 22, 20, Glyph::Minimize, ""},
+                      {"btnAppClose", 671, 6, 22, 20, Glyph::Close, ""},
+                      {"btnDevice", 392, 38, 22, 22, Glyph::Down, ""},
+                      {"btnRefresh", 424, 36, 32, 26, Glyph::Refresh, ""},
+                      {"btnGetInfo", 460, 36, 32, 26, Glyph::Disc, ""},
+                      {"btnGenre", 338, 116, 22, 22, Glyph::Down, ""},
+                      {"btnOutput", 482, 116, 22, 22, Glyph::Down, ""},
+                      {"btnGrabMode", 665, 116, 22, 22, Glyph::Down, ""},
+                      {"btnSelectAll", 12, 394, 56, 24, Glyph::None, "All"},
+                      {"btnSelectNone", 72, 394, 56, 24, Glyph::None, "None"},
+                      {"btnInvert", 132, 394, 56, 24, Glyph::None, "Invert"},
+                      {"btnPlay", 200, 393, 32, 26, Glyph::Play, ""},
+                      {"btnStop", 236, 393, 32, 26, Glyph::Stop, ""},
+                      {"btnOptions", 12, 456, 44, 36, Glyph::Options, ""},
+                      {"btnFolder", 60, 456, 44, 36, Glyph::Folder, ""},
+                      {"btnRecorder", 108, 456, 44, 36, Glyph::Recorder, ""},
+                      {"btnPlayer", 156, 456, 44, 36, Glyph::Player, ""},
+                      {"btnHelp", 204, 456, 44, 36, Glyph::Help, ""},
+                      {"btnAbout", 252, 456, 44, 36, Glyph::Disc, ""},
+                      {"btnExtract", 547, 454, 140, 40, Glyph::Extract, "Extract"},
+                  });
 
     // The progress window's bars and the about box's banner.
     art.Picture("ProgressFill", ProgressFill(look, QSize(8, 20)));

@@ -497,6 +497,14 @@ QImage TagIcon(const QString& text, const QColor& tag, int size) {
     return image;
 }
 
+QImage TitleMark(const ArtLook& look, Glyph glyph) {
+    QImage mark(20, 20, QImage::Format_ARGB32_Premultiplied);
+    mark.fill(Qt::transparent);
+    QPainter p(&mark);
+    DrawGlyph(p, glyph, QRectF(0, 0, 20, 20), look.accent);
+    return mark;
+}
+
 QImage AppIcon(const ArtLook& look, Glyph glyph) {
     const int size = 64;
     QImage image = Canvas(QSize(size, size), Qt::transparent);
@@ -543,6 +551,13 @@ void ArtWriter::Corners(const ArtLook& look) {
     Picture("imgRT", Corner(look, 1));
     Picture("imgLD", Corner(look, 2));
     Picture("imgRD", Corner(look, 3));
+}
+
+void ArtWriter::ButtonsOn(const QImage& background, const ArtLook& look,
+                          std::initializer_list<ButtonSpot> spots) {
+    for (const ButtonSpot& b : spots)
+        Button(b.name, look, QSize(b.w, b.h), b.glyph, background.pixelColor(b.x + 2, b.y + b.h / 2),
+               QString::fromLatin1(b.caption));
 }
 
 } // namespace WindowArt

@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include <array>
+#include <initializer_list>
 
 class QPainter;
 class QRectF;
@@ -107,6 +108,16 @@ QImage Well(const ArtLook& look, QSize size);
 QImage TagIcon(const QString& text, const QColor& tag, int size = 16);
 // The application icon of a program, 64 x 64 on transparent.
 QImage AppIcon(const ArtLook& look, Glyph glyph);
+// The mark at the left of a window's title: the glyph in the look's accent, 20 x 20 on transparent.
+QImage TitleMark(const ArtLook& look, Glyph glyph);
+
+// Where a form places an image button, and what it shows.
+struct ButtonSpot {
+    const char* name;
+    int x, y, w, h;
+    Glyph glyph;
+    const char* caption;
+};
 
 // Writes pictures into art/<program>/ of the output folder and lists them for the resources.
 class ArtWriter {
@@ -121,6 +132,8 @@ public:
                 const QString& caption = {});
     // The four corner pictures imgLT, imgRT, imgLD, imgRD of a bitmap-shaped window.
     void Corners(const ArtLook& look);
+    // The buttons of a window, each standing on `background` where its form places it.
+    void ButtonsOn(const QImage& background, const ArtLook& look, std::initializer_list<ButtonSpot> spots);
 
 private:
     QString m_folder;

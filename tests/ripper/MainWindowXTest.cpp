@@ -3,10 +3,8 @@
 #include "tests/support/XWindowProbe.h"
 #include "tests/support/XvfbServer.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -30,13 +28,7 @@ TEST(RipperMainWindowOnX, ShapedWindowShowsTheDesktopAtItsCorners) {
     ASSERT_TRUE(probe.IsOpen());
     const unsigned long window = probe.FindWindow(QStringLiteral("Duzivuz 3.0"), QSize(700, 502), 15000);
     ASSERT_NE(window, 0ul) << "the main window did not appear";
-    // Let it take its shape and paint; a busy machine may take a while.
-    QRegion shape;
-    QElapsedTimer clock;
-    clock.start();
-    while ((shape = probe.Shape(window)).rectCount() <= 1 && clock.elapsed() < 10000)
-        QThread::msleep(50);
-    QThread::msleep(300);
+    const QRegion shape = probe.WaitForShape(window, 10000); // a busy machine may take a while
     EXPECT_GT(shape.rectCount(), 1);
     EXPECT_TRUE(shape.contains(QPoint(350, 250)));
     EXPECT_TRUE(shape.contains(QPoint(698, 250))) << "the side sliver";

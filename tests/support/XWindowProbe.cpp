@@ -63,6 +63,16 @@ QRegion XWindowProbe::Shape(unsigned long window) {
     return shape;
 }
 
+QRegion XWindowProbe::WaitForShape(unsigned long window, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    QRegion shape;
+    while ((shape = Shape(window)).rectCount() <= 1 && clock.elapsed() < timeoutMs)
+        QThread::msleep(50);
+    QThread::msleep(300);
+    return shape;
+}
+
 QPoint XWindowProbe::Origin(unsigned long window) {
     Display* d = display(m_display);
     int x = 0, y = 0;

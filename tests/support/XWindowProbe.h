@@ -22,6 +22,9 @@ public:
     unsigned long FindWindow(const QString& title, const QSize& size, int timeoutMs);
     // The window's bounding shape in its own coordinates.
     QRegion Shape(unsigned long window);
+    // The shape once the window has taken one (more than one rectangle), waiting up to `timeoutMs`
+    // and then a little longer for it to paint; the last shape read when none came.
+    QRegion WaitForShape(unsigned long window, int timeoutMs);
     // The window's top-left corner on the screen.
     QPoint Origin(unsigned long window);
     // The whole screen.

@@ -214,7 +214,8 @@ void TfrmPlayer::FormShow() {
         }
         AP->SelectMixerLine(chosen);
         tbPlaybackVolume->SetPosition(65535 - AP->GetVolume());
-        AP->SetMute(0);
+        // Unmuted, unless the main window muted before this window was first shown.
+        AP->SetMute(m_muted ? -1 : 0);
     }
     STVClick();
 }
@@ -744,8 +745,11 @@ void TfrmPlayer::tbPlaybackVolumeChange() {
 }
 
 void TfrmPlayer::SyncPlaybackVolume(int volume) {
+    // The slider reports its change at once, inside SetPosition. A slider already at `volume`
+    // reports nothing, and the flag would stay set and keep the user's next move from the main window.
     m_volumeSync = true;
     tbPlaybackVolume->SetPosition(65535 - volume);
+    m_volumeSync = false;
 }
 
 void TfrmPlayer::SwapPictures(TskImageButton* button, QLabel* image) {
@@ -756,11 +760,14 @@ void TfrmPlayer::SwapPictures(TskImageButton* button, QLabel* image) {
 }
 
 void TfrmPlayer::ToggleMuteGlyph() {
+    // The picture shows the state: the main window calls this after it (un)muted, so the state
+    // turns with the picture and this window's next click undoes that mute. Its playback follows.
+    m_muted = !m_muted;
     SwapPictures(btnMute, imgMute);
+    if (m_windowReady) AP->SetMute(m_muted ? -1 : 0);
 }
 
 void TfrmPlayer::btnMuteClick() {
-    m_muted = !m_muted;
     ToggleMuteGlyph();
     AP->SetMute(m_muted ? -1 : 0);
     if (m_owner) m_owner->SetMuteChecked(m_muted);

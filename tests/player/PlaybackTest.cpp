@@ -224,9 +224,10 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
     w.show(); // the first show makes the window ready for volume changes
     auto* volume = FormChild<TskTrackBar>(&w, "tbPlaybackVolume");
     owner.volumes.clear();
-    // The main window's slider moves this one; nothing is sent back.
+    // The main window's slider moves this one; nothing is sent back, also when it stands there.
     w.SyncPlaybackVolume(40000);
     EXPECT_EQ(volume->Position(), 65535 - 40000);
+    w.SyncPlaybackVolume(40000);
     EXPECT_TRUE(owner.volumes.isEmpty());
     // This slider's own move reaches the main window, top = loudest.
     volume->SetPosition(0);
@@ -240,6 +241,14 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
     w.btnMuteClick();
     EXPECT_EQ(mute->PicNormal(), loud);
     EXPECT_EQ(owner.mutes, QList<bool>({true, false}));
+    // The main window mutes: picture and state turn together, and the next click here unmutes.
+    w.ToggleMuteGlyph();
+    EXPECT_TRUE(w.Muted());
+    EXPECT_NE(mute->PicNormal(), loud);
+    w.btnMuteClick();
+    EXPECT_FALSE(w.Muted());
+    EXPECT_EQ(mute->PicNormal(), loud);
+    EXPECT_EQ(owner.mutes, QList<bool>({true, false, false}));
 
     // While the main window records, Play asks first; No plays nothing.
     owner.recording = true;

@@ -139,6 +139,10 @@ void TfrmMain::FormCreate() {
     }
     skSkinForm1->SetGlyph(shape);
     skSkinForm1->lower();
+    // The pictures over the shape let the mouse through, so pressing on the window's background
+    // or title drags the window.
+    for (const char* name : {"imgBackground", "imgTitle", "titleMain"})
+        FormChild<QWidget>(this, QLatin1String(name))->setAttribute(Qt::WA_TransparentForMouseEvents);
     plSide->move(width() - 2, 4);
     plSide->show();
 

@@ -30,6 +30,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
@@ -307,14 +308,25 @@ TEST_F(RecorderFixture, GalleryPictures) {
     EXPECT_FALSE(window->Playing());
 }
 
-// The window's shape leaves out the white outside of its corner pictures.
-TEST_F(RecorderFixture, ShapeLeavesOutTheCorners) {
+// The window's shape leaves out the white outside of its corner pictures; pressing on its title
+// or background lands on the shape, and moving the mouse with the button down drags the window.
+TEST_F(RecorderFixture, ShapeLeavesOutTheCornersAndItsTitleDragsTheWindow) {
     const QRegion shape = window->mask();
     ASSERT_FALSE(shape.isEmpty());
     EXPECT_TRUE(shape.contains(QPoint(300, 200)));
     EXPECT_TRUE(shape.contains(QPoint(5, 5)));
     for (QPoint corner : {QPoint(0, 0), QPoint(606, 0), QPoint(0, 430), QPoint(606, 430)})
         EXPECT_FALSE(shape.contains(corner)) << corner.x() << "," << corner.y();
+
+    for (QPoint spot : {QPoint(15, 15), QPoint(100, 15), QPoint(400, 15), QPoint(3, 200)})
+        EXPECT_TRUE(window->childAt(spot)->inherits("TskSkinForm")) << spot.x() << "," << spot.y();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QPoint start = window->pos();
+    QWindow* handle = window->windowHandle();
+    QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(100, 15));
+    QTest::mouseMove(handle, QPoint(160, 45));
+    EXPECT_EQ(window->pos(), start + QPoint(60, 30));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(100, 15)); // where the mouse now is
 }
 
 // What a recording has on disk while it runs is what a killed recorder leaves behind: a WAV that

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -255,6 +256,26 @@ void build(QWidget* form, QObject* object, const FormNode& node, bool isRoot, QL
     }
 }
 
+// The windows built from descriptions, in the order built, so another window's description can
+// name their components; a destroyed window drops out.
+QList<QPointer<QWidget>>& builtForms() {
+    static QList<QPointer<QWidget>> forms;
+    return forms;
+}
+
+QWidget* findBuiltForm(const QString& name) {
+    QList<QPointer<QWidget>>& forms = builtForms();
+    forms.removeIf([](const QPointer<QWidget>& f) { return f.isNull(); });
+    for (auto it = forms.crbegin(); it != forms.crend(); ++it)
+        if ((*it)->objectName() == name) return *it;
+    return nullptr;
+}
+
+MissingWindowStandIn& missingWindowStandIn() {
+    static MissingWindowStandIn standIn;
+    return standIn;
+}
+
 } // namespace
 
 void LoadFormDescription(QWidget* form, const FormNode& root) {
@@ -264,12 +285,13 @@ void LoadFormDescription(QWidget* form, const FormNode& root) {
     build(form, form, root, true, bindings, references);
     for (const Reference& r : references) {
         const QMetaProperty p = r.object->metaObject()->property(r.propertyIndex);
-        QObject* target = r.target == form->objectName() ? form : form->findChild<QObject*>(r.target);
-        const QMetaObject* wanted = p.metaType().metaObject();
-        if (!target)
-            failAt(*r.node, QStringLiteral("%1 names no object %2").arg(QLatin1String(p.name()), r.target));
-        if (wanted && !target->metaObject()->inherits(wanted))
-            failAt(*r.node, QStringLiteral("%1 cannot be %2").arg(QLatin1String(p.name()), r.target));
+        QObject* target = nullptr;
+        try {
+            target = ResolveFormReference(form, r.target, p.metaType().metaObject());
+        } catch (const FormResourceError& e) {
+            failAt(*r.node,
+                   QStringLiteral("%1 %2").arg(QLatin1String(p.name()), QString::fromUtf8(e.what())));
+        }
         // A variant of the property's own pointer type, holding the target.
         if (!p.write(r.object, QVariant(p.metaType(), &target)))
             failAt(*r.node, QStringLiteral("bad value for %1").arg(QLatin1String(p.name())));
@@ -283,6 +305,38 @@ void LoadFormDescription(QWidget* form, const FormNode& root) {
         if (!bindGuarded(b.sender, b.event, signal, form, slot))
             failAt(*b.node, QStringLiteral("%1 cannot be bound to %2").arg(b.event, b.handler));
     }
+    builtForms().append(form);
+}
+
+QObject* ResolveFormReference(QWidget* form, const QString& name, const QMetaObject* wanted) {
+    const qsizetype dot = name.indexOf(u'.');
+    const QString windowName = dot < 0 ? form->objectName() : name.left(dot);
+    const QString component = dot < 0 ? name : name.mid(dot + 1);
+    QObject* target = nullptr;
+    if (windowName == form->objectName()) {
+        target = component == form->objectName() ? form : form->findChild<QObject*>(component);
+        if (!target) throw FormResourceError(QStringLiteral("names no object %1").arg(name));
+    } else if (QWidget* window = findBuiltForm(windowName)) {
+        target = window->findChild<QObject*>(component);
+        if (!target)
+            throw FormResourceError(QStringLiteral("names %1, but the window %2 has no component %3")
+                                        .arg(name, windowName, component));
+    } else {
+        if (const MissingWindowStandIn& standIn = missingWindowStandIn())
+            target = standIn(form, windowName, component, wanted);
+        if (!target)
+            throw FormResourceError(
+                QStringLiteral("names %1, but there is no window %2").arg(name, windowName));
+    }
+    if (wanted && !target->metaObject()->inherits(wanted))
+        throw FormResourceError(QStringLiteral("cannot be %1 (a %2, not a %3)")
+                                    .arg(name, QLatin1String(target->metaObject()->className()),
+                                         QLatin1String(wanted->className())));
+    return target;
+}
+
+void SetMissingWindowStandIn(MissingWindowStandIn standIn) {
+    missingWindowStandIn() = std::move(standIn);
 }
 
 QList<FormBindingRecord> FormBindings(const QWidget* form) {

@@ -244,21 +244,22 @@ QTreeWidget* NativeList(QObject* control) {
 }
 
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
-    auto* theme = form->findChild<TskBuiltInFileTheme*>();
-    if (!theme) {
-        // A description without a theme component: the recorder's theme, loaded here.
-        theme = new TskBuiltInFileTheme(form);
-        theme->setObjectName(QStringLiteral("themeRecorder"));
-        QFile data(ThemeResourcePath(QStringLiteral("new.skn")));
-        if (data.open(QIODevice::ReadOnly)) theme->ReadSkinData(data.readAll());
-    }
+    // The main window holds the theme itself; every other window takes the main window's (or, made
+    // without one, its own copy of it).
+    auto* theme =
+        form->findChild<TskBuiltInFileTheme*>(QStringLiteral("themeNew"), Qt::FindDirectChildrenOnly);
+    if (!theme)
+        theme = static_cast<TskBuiltInFileTheme*>(ResolveFormReference(
+            form, QStringLiteral("frmMain.themeNew"), &TskBuiltInFileTheme::staticMetaObject));
     // Guarded: a control re-themed here (the frame's title bar) may replace parts of its own that the
     // list still holds.
     QList<QPointer<QObject>> objects;
     for (QObject* o : form->findChildren<QObject*>())
         objects.append(o);
     for (const QPointer<QObject>& o : objects) {
-        if (!o || o == theme || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
+        if (!o || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
+        // A control whose description names its theme keeps it.
+        if (o->property("FileTheme").value<QObject*>()) continue;
         o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(theme));
     }
     return theme;

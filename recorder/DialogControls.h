@@ -132,8 +132,9 @@ QLineEdit* NativeEdit(QObject* control);
 QComboBox* NativeCombo(QObject* control);
 QTreeWidget* NativeList(QObject* control);
 
-// Hands the window's embedded theme (the theme component its description declares; without one, the
-// recorder's theme new.skn loaded into a new component) to every control of the window that takes one.
+// Hands the theme new.skn to every control of the window that takes a theme and has none from its
+// description: the window's own themeNew (the main window's), else the main window's themeNew
+// (frmMain.themeNew; a window made without its main window loads its own copy).
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form);
 
 // Fits a dialog to its skinned frame (the TskForm of the window, if it has one), once the theme is

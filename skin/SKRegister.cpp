@@ -14,11 +14,33 @@
 #include "skin/SKPopupMenu.h"
 #include "skin/SKScrollBar.h"
 #include "skin/SKSkinForm.h"
+#include "skin/SKThemes.h"
 #include "skin/SKTitleBar.h"
 #include "skin/SKTrackBar.h"
 #include "skin/SKURLLabel.h"
 
+#include <QFile>
+
+namespace {
+
+// A window made without the main window it takes its themes from (a window tried on its own) gets
+// its own copy of the theme the reference names, loaded from the embedded file, one per name.
+QObject* BuiltInThemeStandIn(QWidget* form, const QString&, const QString& component,
+                             const QMetaObject* wanted) {
+    const QString file = BuiltInThemeFileOf(component);
+    if (file.isEmpty() || (wanted && !TskBuiltInFileTheme::staticMetaObject.inherits(wanted))) return nullptr;
+    if (auto* own = form->findChild<TskBuiltInFileTheme*>(component, Qt::FindDirectChildrenOnly)) return own;
+    auto* theme = new TskBuiltInFileTheme(form);
+    theme->setObjectName(component);
+    QFile data(ThemeResourcePath(file));
+    if (data.open(QIODevice::ReadOnly)) theme->ReadSkinData(data.readAll());
+    return theme;
+}
+
+} // namespace
+
 void RegisterSkinControls() {
+    SetMissingWindowStandIn(BuiltInThemeStandIn);
     FormClassRegistry::addWidget<TskButton>(QStringLiteral("TskButton"));
     FormClassRegistry::addWidget<TskImageButton>(QStringLiteral("TskImageButton"));
     FormClassRegistry::addWidget<TskCheckBox>(QStringLiteral("TskCheckBox"));

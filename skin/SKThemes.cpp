@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
 
 // The generated pictures live in a static library: their resource must be initialised by name.
@@ -81,6 +82,14 @@ bool LoadBitmapResource(const QString& name, QImage& bitmap) {
 QString ThemeResourcePath(const QString& fileName) {
     InitSkinResources();
     return QStringLiteral(":/themes/") + fileName;
+}
+
+QString BuiltInThemeFileOf(const QString& componentName) {
+    static const QHash<QString, QString> files{{QStringLiteral("themeNew"), QStringLiteral("new.skn")},
+                                               {QStringLiteral("themeMp10"), QStringLiteral("mp10.skn")},
+                                               {QStringLiteral("themeNew1"), QStringLiteral("new1.skn")},
+                                               {QStringLiteral("themeNew2"), QStringLiteral("new2.skn")}};
+    return files.value(componentName);
 }
 
 int32_t GetBuiltInValue(TskUIStyle style, TskSkinElement element, TskElementKind& kind) {

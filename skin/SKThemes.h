@@ -56,6 +56,10 @@ void InitSkinResources();
 bool LoadBitmapResource(const QString& name, QImage& bitmap);
 // The Qt resource path of an embedded theme file (":/themes/mp10.skn").
 QString ThemeResourcePath(const QString& fileName);
+// The embedded theme file of each of the four theme components a main window holds: themeNew,
+// themeMp10, themeNew1 and themeNew2 embed new.skn, mp10.skn, new1.skn and new2.skn; empty for any
+// other name.
+QString BuiltInThemeFileOf(const QString& componentName);
 
 // Built-in tables. A style outside MacOS..BlueGlass (that is FromThemeFile) gives kind Int and -1.
 int32_t GetBuiltInValue(TskUIStyle style, TskSkinElement element, TskElementKind& kind);

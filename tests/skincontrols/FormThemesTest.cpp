@@ -7,6 +7,7 @@
 #include "skin/SKRegister.h"
 #include "skin/SKSkinForm.h"
 #include "skin/SKThemes.h"
+#include "skin/SKTrackBar.h"
 
 #include <QFile>
 #include <QWidget>
@@ -75,6 +76,75 @@ TEST(FormThemes, ADescriptionHoldsItsThemesAndShape) {
     EXPECT_FALSE(shape->Glyph().isNull());
     EXPECT_EQ(shape->Glyph().size(), QImage(QStringLiteral(":/bitmaps/MACOS_BUTTON.bmp")).size());
     EXPECT_EQ(shape->TransparentColor(), clFuchsia);
+}
+
+// Another window names the main window's theme components as frmMain.themeX: it gets the very
+// objects the main window holds, whatever windows came between. Made without its main window it gets
+// its own copy of the named theme, usable; a component the main window lacks, or a window that does
+// not exist for a name no copy stands in for, is a fault that says which.
+TEST(FormThemes, AnotherWindowTakesTheMainWindowsThemes) {
+    InitSkinResources();
+    RegisterSkinControls();
+    const QByteArray player = "object frmPlayer: TfrmThemed\n"
+                              "  object tbVolume: TskTrackBar\n"
+                              "    UIStyle = FromThemeFile\n"
+                              "    FileTheme = frmMain.themeMp10\n"
+                              "  end\n"
+                              "  object tbEQ1: TskTrackBar\n"
+                              "    FileTheme = frmMain.themeNew2\n"
+                              "  end\n"
+                              "  object tbEQ2: TskTrackBar\n"
+                              "    FileTheme = frmMain.themeNew2\n"
+                              "  end\n"
+                              "end\n";
+    auto loadError = [](const QByteArray& text) {
+        TfrmThemed window;
+        try {
+            LoadFormDescription(&window, ParseFormDescription(text));
+        } catch (const FormResourceError& e) {
+            return QString::fromUtf8(e.what());
+        }
+        return QStringLiteral("no error");
+    };
+    {
+        SCOPED_TRACE("without its main window");
+        TfrmThemed alone;
+        LoadFormDescription(&alone, ParseFormDescription(player));
+        auto* mp10 = FormChild<TskBuiltInFileTheme>(&alone, "themeMp10");
+        EXPECT_TRUE(mp10->CanUse());
+        EXPECT_EQ(FormChild<TskTrackBar>(&alone, "tbVolume")->FileTheme(), mp10);
+        EXPECT_TRUE(FormChild<TskTrackBar>(&alone, "tbVolume")->Theme().fromFile);
+        EXPECT_EQ(FormChild<TskTrackBar>(&alone, "tbEQ1")->FileTheme(),
+                  FormChild<TskTrackBar>(&alone, "tbEQ2")->FileTheme());
+        EXPECT_EQ(alone.findChildren<TskBuiltInFileTheme*>().size(), 2);
+        EXPECT_TRUE(loadError("object f: TfrmThemed\n object p: TskTrackBar\n FileTheme = frmNone.themeBlue\n"
+                              " end\nend")
+                        .contains(QLatin1String(
+                            "FileTheme names frmNone.themeBlue, but there is no window frmNone")));
+    }
+    TfrmThemed main;
+    LoadFormDescription(&main, ParseFormDescription("object frmMain: TfrmThemed\n"
+                                                    "  object themeMp10: TskBuiltInFileTheme\n"
+                                                    "    SkinData = ':/themes/mp10.skn'\n"
+                                                    "  end\n"
+                                                    "  object themeNew2: TskBuiltInFileTheme\n"
+                                                    "    SkinData = ':/themes/new2.skn'\n"
+                                                    "  end\n"
+                                                    "end\n"));
+    TfrmThemed between;
+    LoadFormDescription(&between, ParseFormDescription("object frmBetween: TfrmThemed\nend\n"));
+    TfrmThemed window;
+    LoadFormDescription(&window, ParseFormDescription(player));
+    EXPECT_EQ(FormChild<TskTrackBar>(&window, "tbVolume")->FileTheme(),
+              FormChild<TskBuiltInFileTheme>(&main, "themeMp10"));
+    EXPECT_EQ(FormChild<TskTrackBar>(&window, "tbEQ2")->FileTheme(),
+              FormChild<TskBuiltInFileTheme>(&main, "themeNew2"));
+    EXPECT_TRUE(window.findChildren<TskBuiltInFileTheme*>().isEmpty());
+    EXPECT_TRUE(
+        loadError("object f: TfrmThemed\n object p: TskTrackBar\n FileTheme = frmMain.themeNew1\n end\nend")
+            .contains(
+                QLatin1String("FileTheme names frmMain.themeNew1, but the window frmMain has no component "
+                              "themeNew1")));
 }
 
 #include "FormThemesTest.moc"

@@ -125,6 +125,8 @@ QFileSystemModel* TShellTreeView::EnsureModel() const {
     self->setRootIndex(m_model->index(QStringLiteral("/")).parent());
     self->setSortingEnabled(true);
     self->sortByColumn(0, Qt::AscendingOrder);
+    // Folders are read in the background; each one read may push the chosen folder down.
+    connect(m_model, &QFileSystemModel::directoryLoaded, self, [self] { self->KeepSelectedInView(); });
     const QStringList pending = std::exchange(m_pendingFolders, {});
     for (const QString& folder : pending)
         self->Select(folder);
@@ -134,6 +136,17 @@ QFileSystemModel* TShellTreeView::EnsureModel() const {
 void TShellTreeView::showEvent(QShowEvent* event) {
     EnsureModel();
     QTreeView::showEvent(event);
+    KeepSelectedInView();
+}
+
+void TShellTreeView::KeepSelectedInView() {
+    if (m_keptInView.isEmpty()) return;
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || m_model->filePath(current) != m_keptInView) {
+        m_keptInView.clear();
+        return;
+    }
+    if (isVisible()) scrollTo(current, QAbstractItemView::PositionAtCenter);
 }
 
 QString TShellTreeView::SelectedFolder() const {
@@ -157,10 +170,22 @@ void TShellTreeView::Select(const QString& folder) {
         expand(i);
     expand(target);
     setCurrentIndex(target);
-    scrollTo(target);
+    m_keptInView = m_model->filePath(target);
+    KeepSelectedInView();
+}
+
+void TShellTreeView::keyPressEvent(QKeyEvent* event) {
+    m_keptInView.clear();
+    QTreeView::keyPressEvent(event);
+}
+
+void TShellTreeView::wheelEvent(QWheelEvent* event) {
+    m_keptInView.clear();
+    QTreeView::wheelEvent(event);
 }
 
 void TShellTreeView::mousePressEvent(QMouseEvent* event) {
+    m_keptInView.clear();
     if (event->button() == Qt::RightButton) {
         const QModelIndex i = indexAt(event->position().toPoint());
         if (i.isValid()) setCurrentIndex(i);

@@ -71,17 +71,23 @@ public:
     explicit TShellTreeView(QWidget* parent = nullptr);
     // The folder selected, or empty when none is.
     QString SelectedFolder() const;
-    // Selects `folder` and opens every folder above it.
+    // Selects `folder`, opens every folder above it and keeps it scrolled into view while the tree
+    // reads those folders, until the user moves in the tree.
     void SelectFolder(const QString& folder);
     QFileSystemModel* Model() const { return EnsureModel(); }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     QFileSystemModel* EnsureModel() const;
     void Select(const QString& folder);
+    void KeepSelectedInView();
+
+    QString m_keptInView; // the folder SelectFolder chose, until the user moves
 
     mutable QFileSystemModel* m_model = nullptr;
     mutable QStringList m_pendingFolders;

@@ -190,14 +190,9 @@ void TfrmPlayer::FormShow() {
     Button1->setFocus();
     QString folder = GlobeVar::OutputPath;
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-    STV->SelectFolder(folder);
-    // The home folder stands open, and the folder shown is scrolled into view once the tree has
-    // read the folders above it.
+    // The home folder stands open; the tree keeps the folder shown in view as it reads.
     STV->expand(STV->Model()->index(QDir::homePath()));
-    connect(
-        STV->Model(), &QFileSystemModel::directoryLoaded, this,
-        [this] { STV->scrollTo(STV->currentIndex(), QAbstractItemView::PositionAtCenter); },
-        Qt::SingleShotConnection);
+    STV->SelectFolder(folder);
     tbPlaybackProgress->SetPosition(0);
     tbPlaybackProgress->setEnabled(false);
     m_windowReady = true;

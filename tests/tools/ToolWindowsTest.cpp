@@ -527,3 +527,27 @@ TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     w.close();
     EXPECT_FALSE(w.isVisible());
 }
+
+// The folder tree opens on the folder it is shown with, scrolled into view, even when that folder
+// lies deep among many siblings that the tree reads only after the window is shown.
+TEST(JoinerWindow, TreeOpensScrolledToItsFolder) {
+    Register();
+    JoinerFolder folder;
+    for (int i = 0; i < 120; ++i)
+        QDir().mkpath(folder.dir.filePath(QStringLiteral("d%1").arg(i, 3, 10, QChar('0'))));
+    const QString target = folder.dir.filePath("d100/inner");
+    QDir().mkpath(target);
+    TfrmJoiner w;
+    ShowOn(w, target);
+    auto* tree = Get<TShellTreeView>(w, "STV");
+    EXPECT_EQ(tree->SelectedFolder(), target);
+    const auto inView = [&] {
+        const QRect shown = tree->visualRect(tree->currentIndex());
+        return !shown.isEmpty() && tree->viewport()->rect().contains(shown.center());
+    };
+    EXPECT_TRUE(devtest::waitFor(inView, 5000));
+    // It stays there while the tree reads the folders it has not yet read.
+    QTest::qWait(300);
+    EXPECT_TRUE(inView());
+    w.close();
+}

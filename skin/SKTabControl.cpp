@@ -142,11 +142,13 @@ int TskTabControlTopPanel::DrawTabs(QPainter& canvas, int width) {
         if (!picture.isNull() && r.Width() > 0) DrawThreePartBitmap(picture, canvas, r, false);
         x += tabWidth;
         canvas.setPen(m_tabControl->palette().color(QPalette::Active, QPalette::WindowText));
+        // A caption is drawn like a label's: "&&" shows one "&", a single "&" marks the hot key.
+        const QString shown = StripAccelerator(caption);
         if (cut) {
             const QRect text = TRect(r.Left + 10, r.Top, r.Right - 4, r.Bottom).ToQRect();
-            canvas.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+            canvas.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
         } else {
-            canvas.drawText(r.ToQRect(), Qt::AlignCenter | Qt::TextSingleLine, caption);
+            canvas.drawText(r.ToQRect(), Qt::AlignCenter | Qt::TextSingleLine, shown);
         }
     }
     m_overflow = (lastLimit < x || cut) && count > 0;

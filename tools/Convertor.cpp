@@ -106,72 +106,43 @@ QString FinishConversion(const TConvertor& convertor, bool cancelled, const QStr
     return {};
 }
 
-TConvertor::TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target,
-                       std::function<void()> onFinished)
-    : m_source(source), m_window(window), m_target(target), m_onFinished(std::move(onFinished)) {
-    m_thread = std::thread([this] { Execute(); });
-}
+namespace {
 
-TConvertor::~TConvertor() {
-    Terminate();
-    WaitFor();
-}
-
-void TConvertor::Terminate() {
-    m_terminated.store(true);
-}
-
-void TConvertor::WaitFor() {
-    if (m_thread.joinable()) m_thread.join();
-}
-
-QString TConvertor::ErrorText() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_errorText;
-}
-
-void TConvertor::Execute() {
-    QString error;
+// Copies the source into the target block by block, posting the percent done after each block.
+QString ConvertBody(TAudioCopyThread& thread) {
+    TAudioFile2* source = thread.Reader();
     try {
-        const int rate = m_source->GetSampleFormat1();
-        const int64_t length = m_source->GetLength();
-        const int perPosition = std::max(1, m_source->GetElementsPerPosition());
+        const int rate = source->GetSampleFormat1();
+        const int64_t length = source->GetLength();
+        const int perPosition = std::max(1, source->GetElementsPerPosition());
         int64_t done = 0;
         int lastPercent = -1;
         for (;;) {
             // The block count is in frames; rate x channels frames, as the thread always read.
-            AudioBlock block = m_source->ReadArray(rate * m_source->GetSampleFormat2());
+            AudioBlock block = source->ReadArray(rate * source->GetSampleFormat2());
             if (block.upperBound() < 0) {
-                PostWindowMessage(m_window, WindowMessageId::ConvertProgress, 1, 100);
+                PostWindowMessage(thread.Window(), WindowMessageId::ConvertProgress, 1, 100);
                 break;
             }
-            m_target->WriteArray(block);
+            thread.Writer()->WriteArray(block);
             done += (int64_t(block.upperBound()) + 1) / perPosition;
             if (done > length) done = length;
             // A length of 0 shows 0 % until the end.
             const int percent = length > 0 ? int(done * 100 / length) : 0;
             if (percent != lastPercent) {
-                PostWindowMessage(m_window, WindowMessageId::ConvertProgress, 1, percent);
+                PostWindowMessage(thread.Window(), WindowMessageId::ConvertProgress, 1, percent);
                 lastPercent = percent;
             }
-            if (m_terminated.load()) break;
+            if (thread.Terminated()) break;
         }
     } catch (const std::exception& e) {
-        error = QString::fromUtf8(e.what());
+        return QString::fromUtf8(e.what());
     }
-    try {
-        m_target->Close();
-    } catch (const std::exception& e) {
-        if (error.isEmpty()) error = QString::fromUtf8(e.what());
-    }
-    try {
-        m_source->Close();
-    } catch (const std::exception&) {
-    }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_errorText = error;
-    }
-    m_finished.store(true);
-    if (m_onFinished) RunOnUiThread(m_window, m_onFinished);
+    return {};
 }
+
+} // namespace
+
+TConvertor::TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target,
+                       std::function<void()> onFinished)
+    : TAudioCopyThread(source, target, window, std::move(onFinished), ConvertBody) {}

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "tools/AudioCopyThread.h"
+
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 class TAudioFile2;
 class TAudioFile2LameEnc;
@@ -33,35 +32,9 @@ QString PrepareConversion(TAudioFile2& source, TAudioFile2& target, const QStrin
 // `onFinished` runs on the thread of `window`; it is dropped when `window` is gone by then. The window must
 // wait for the body (WaitFor or the destructor) before it goes. The thread starts at construction; the
 // destructor asks it to stop and waits for it.
-class TConvertor {
+class TConvertor : public TAudioCopyThread {
 public:
     TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target, std::function<void()> onFinished);
-    ~TConvertor();
-    TConvertor(const TConvertor&) = delete;
-    TConvertor& operator=(const TConvertor&) = delete;
-
-    // Asks the body to end after the current block.
-    void Terminate();
-    bool Terminated() const { return m_terminated.load(); }
-    // Waits until the body has ended (both files closed).
-    void WaitFor();
-    // True once the body has ended.
-    bool Finished() const { return m_finished.load(); }
-    // Why the conversion failed (a read or write error, such as a full disk); empty when it did not.
-    QString ErrorText() const;
-
-private:
-    void Execute();
-
-    TAudioFile2* m_source;
-    QObject* m_window; // outlives the thread: its owner waits for the body before it goes
-    TAudioFile2* m_target;
-    std::function<void()> m_onFinished;
-    std::atomic<bool> m_terminated{false};
-    std::atomic<bool> m_finished{false};
-    mutable std::mutex m_mutex;
-    QString m_errorText;
-    std::thread m_thread;
 };
 
 // Ends a conversion whose body has ended: a cancelled or failed conversion deletes the partly

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "tools/AudioCopyThread.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 class TAudioFile2;
 
@@ -15,42 +14,17 @@ class TAudioFile2;
 // to `writer` (created for writing beforehand) as its input format, and copied block by block (one
 // second of the file's own format). After every block WM_SPLITJOINPROGRESS (file index, percent of
 // that file) is posted to `window`, and (index, 100) when a file has ended. The thread never touches
-// the window's controls.
+// the window's controls. Terminate ends it after the current block; no further file is opened.
 //
 // A file that cannot be opened or a component error stops the merge; ErrorText then names the file
 // and the reason. When the body has ended, the reader and the writer are closed and `onFinished`
 // runs on the thread of `window` (dropped when `window` is gone by then). The window must wait for
 // the body (WaitFor or the destructor) before it goes. The thread starts at construction; the
 // destructor asks it to stop and waits for it.
-class TJoinerThread {
+class TJoinerThread : public TAudioCopyThread {
 public:
     TJoinerThread(TAudioFile2* reader, int lastIndex, const QStringList& fileNames, QObject* window,
                   TAudioFile2* writer, std::function<void()> onFinished);
-    ~TJoinerThread();
-    TJoinerThread(const TJoinerThread&) = delete;
-    TJoinerThread& operator=(const TJoinerThread&) = delete;
-
-    // Asks the body to end after the current block; no further file is opened.
-    void Terminate();
-    bool Terminated() const { return m_terminated.load(); }
-    void WaitFor();
-    bool Finished() const { return m_finished.load(); }
-    // Why the merge failed; empty when it did not.
-    QString ErrorText() const;
-
-private:
-    void Execute();
-
-    TAudioFile2* m_reader;
-    QStringList m_fileNames;
-    QObject* m_window; // outlives the thread: its owner waits for the body before it goes
-    TAudioFile2* m_writer;
-    std::function<void()> m_onFinished;
-    std::atomic<bool> m_terminated{false};
-    std::atomic<bool> m_finished{false};
-    mutable std::mutex m_mutex;
-    QString m_errorText;
-    std::thread m_thread;
 };
 
 // Ends a merge whose body has ended. A failed merge deletes the output and returns the message to

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class TAudioFile2;
+
+// A worker thread that copies audio from `reader` into `writer` (created for writing beforehand)
+// through `body`, which returns why it failed or an empty text. When the body has ended (done, a
+// termination request, or a failure), the writer and then the reader are closed (a failure to close
+// the writer becomes the error when there is none yet), and `onFinished` runs on the thread of
+// `window`; it is dropped when `window` is gone by then. The window must wait for the body (WaitFor
+// or the destructor) before it goes. The thread starts at construction; the destructor asks it to
+// stop and waits for it. The body may use only what it captures by value and this object.
+class TAudioCopyThread {
+public:
+    using Body = std::function<QString(TAudioCopyThread& thread)>;
+
+    TAudioCopyThread(TAudioFile2* reader, TAudioFile2* writer, QObject* window,
+                     std::function<void()> onFinished, Body body);
+    ~TAudioCopyThread();
+    TAudioCopyThread(const TAudioCopyThread&) = delete;
+    TAudioCopyThread& operator=(const TAudioCopyThread&) = delete;
+
+    // Asks the body to end after the current block.
+    void Terminate();
+    bool Terminated() const { return m_terminated.load(); }
+    // Waits until the body has ended (both files closed).
+    void WaitFor();
+    // True once the body has ended.
+    bool Finished() const { return m_finished.load(); }
+    // Why the copy failed (a read or write error, such as a full disk); empty when it did not.
+    QString ErrorText() const;
+
+    TAudioFile2* Reader() const { return m_reader; }
+    TAudioFile2* Writer() const { return m_writer; }
+    QObject* Window() const { return m_window; }
+
+private:
+    void Execute(const Body& body);
+
+    TAudioFile2* m_reader;
+    TAudioFile2* m_writer;
+    QObject* m_window; // outlives the thread: its owner waits for the body before it goes
+    std::function<void()> m_onFinished;
+    std::atomic<bool> m_terminated{false};
+    std::atomic<bool> m_finished{false};
+    mutable std::mutex m_mutex;
+    QString m_errorText;
+    std::thread m_thread;
+};

@@ -71,15 +71,6 @@ QString WithSlash(QString folder) {
     return folder;
 }
 
-QString DurationText(TAudioInformation2& info, const QString& file) {
-    try {
-        info.SetFileName(file);
-        return GlobeVar::MSecToTimeStr(info.GetDuration());
-    } catch (const std::exception&) {
-        return {};
-    }
-}
-
 QString FormatText(TAudioInformation2& info, const QString& file) {
     try {
         info.SetFileName(file);
@@ -145,7 +136,7 @@ TfrmJoiner::TfrmJoiner(QWidget* owner) : TToolForm(owner) {
 }
 
 TfrmJoiner::~TfrmJoiner() {
-    StopScan();
+    m_scan.Stop();
     if (m_mergeThread) {
         m_mergeThread->Terminate();
         m_mergeThread->WaitFor();
@@ -195,55 +186,31 @@ void TfrmJoiner::FormClose() {
 // ---- folder tree and folder list
 
 void TfrmJoiner::STVClick() {
-    if (m_scanRunning) {
+    if (m_scan.Running()) {
         // The running scan stops and starts over on the folder chosen now.
         m_rescanRequested = true;
-        if (m_scanCancel) m_scanCancel->store(true);
+        m_scan.Cancel();
         return;
     }
     ScanFolder();
-}
-
-void TfrmJoiner::StopScan() {
-    if (m_scanCancel) m_scanCancel->store(true);
-    if (m_scanThread.joinable()) m_scanThread.join();
 }
 
 void TfrmJoiner::ScanFolder() {
     m_sortColumn = 0;
     const QString folder = WithSlash(STV->SelectedFolder());
     if (folder.isEmpty() || folder == m_currentFolder) return;
-    StopScan();
-    m_scanRunning = true;
     m_currentFolder = folder;
     lvFolderList->clear();
-    const unsigned generation = ++m_scanGeneration;
-    auto cancel = std::make_shared<std::atomic<bool>>(false);
-    m_scanCancel = cancel;
-    // Each file is analysed on a worker; its row reaches the list as a queued call in folder order,
-    // so the window never waits for a file.
-    m_scanThread = std::thread([this, folder, generation, cancel] {
-        TAudioInformation2 info;
-        const QFileInfoList entries =
-            QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        for (const QFileInfo& entry : entries) {
-            if (cancel->load()) break;
-            const QString word = GlobeVar::GetAudioFormat(entry.absoluteFilePath());
-            if (word.isEmpty()) continue;
-            const QString duration = DurationText(info, entry.absoluteFilePath());
-            const QString name = entry.fileName();
-            const QString size = GlobeVar::FileSizeToStr(entry.size());
-            RunOnUiThread(this, [this, generation, name, word, duration, size] {
-                if (generation != m_scanGeneration) return;
-                auto* row = new QTreeWidgetItem(lvFolderList, QStringList{name, word, duration, size});
-                row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-                row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-            });
-        }
-        RunOnUiThread(this, [this, generation] {
-            if (generation != m_scanGeneration) return;
-            if (m_scanThread.joinable()) m_scanThread.join();
-            m_scanRunning = false;
+    m_scan.Start(
+        folder, QString(),
+        [this](const TScannedFile& file) {
+            auto* row = new QTreeWidgetItem(lvFolderList,
+                                            QStringList{QFileInfo(file.path).fileName(), file.word,
+                                                        file.duration, GlobeVar::FileSizeToStr(file.size)});
+            row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+            row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+        },
+        [this] {
             if (m_rescanRequested) {
                 // The list is partial: whatever folder is chosen now is read again.
                 m_rescanRequested = false;
@@ -251,7 +218,6 @@ void TfrmJoiner::ScanFolder() {
                 STVClick();
             }
         });
-    });
 }
 
 void TfrmJoiner::SortFolderList() {

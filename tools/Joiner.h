@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/FolderScan.h"
 #include "tools/ToolForm.h"
 
 #include <QDateTime>
@@ -60,7 +61,7 @@ public:
     void StartMerge();
     void MergeFinished();
 
-    bool ScanRunning() const { return m_scanRunning; }
+    bool ScanRunning() const { return m_scan.Running(); }
     bool Merging() const { return m_merging; }
     QString CurrentFolder() const { return m_currentFolder; }
     QString OutputFile() const { return m_outputFile; }
@@ -110,7 +111,6 @@ private:
     void MoveSelected(bool toFront);
     void SetMergeControlsEnabled(bool enabled);
     void SortFolderList();
-    void StopScan();
     int InfoCentre() const;
 
     TShellTreeView* STV;
@@ -131,11 +131,8 @@ private:
     TAudioFile2LameEnc* AudioFile2LameEnc1;
 
     QString m_currentFolder;
-    bool m_scanRunning = false;
     bool m_rescanRequested = false;
-    unsigned m_scanGeneration = 0;
-    std::shared_ptr<std::atomic<bool>> m_scanCancel;
-    std::thread m_scanThread;
+    TFolderScan m_scan{this};
     int m_sortColumn = 0;
     QString m_previewFile;
     int m_infoRow = -1;

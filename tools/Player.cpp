@@ -61,16 +61,6 @@ QColor MarkerColour(int marker) {
     }
 }
 
-// The duration of a file as the list shows it; empty when the file cannot be analysed.
-QString DurationText(TAudioInformation2& info, const QString& file) {
-    try {
-        info.SetFileName(file);
-        return GlobeVar::MSecToTimeStr(info.GetDuration());
-    } catch (const std::exception&) {
-        return {};
-    }
-}
-
 } // namespace
 
 std::array<int, 12> CustomEQ{};
@@ -142,7 +132,6 @@ TfrmPlayer::TfrmPlayer(QWidget* owner, Program program) : TForm(owner), m_progra
     AI->EnableWMA(-1);
     AF_In->EnableWMA(-1);
     AF_Out->EnableWMA(-1);
-    m_scanRunning = false;
     m_rescanRequested = false;
     m_eqEnabled = true;
     m_muted = false;
@@ -152,7 +141,7 @@ TfrmPlayer::TfrmPlayer(QWidget* owner, Program program) : TForm(owner), m_progra
 
 TfrmPlayer::~TfrmPlayer() {
     PlayerAlive = false;
-    StopScan();
+    m_scan.Stop();
     AP->Stop();
     if (m_convertor) {
         CancelConversion();
@@ -306,7 +295,7 @@ void TfrmPlayer::AddFileToList(const QString& fileName, bool marked) {
     if (m_currentFolder.isEmpty() || WithSlash(QFileInfo(fileName).absolutePath()) != m_currentFolder) return;
     const QFileInfo info(fileName);
     if (!info.isFile()) return;
-    AddRow(info.absoluteFilePath(), DurationText(*AI, fileName), info.size(), marked ? 4 : 0);
+    AddRow(info.absoluteFilePath(), AudioDurationText(*AI, fileName), info.size(), marked ? 4 : 0);
 }
 
 int TfrmPlayer::ConvertingRow() const {
@@ -316,10 +305,10 @@ int TfrmPlayer::ConvertingRow() const {
 // ---- folder scan
 
 void TfrmPlayer::STVClick() {
-    if (m_scanRunning) {
+    if (m_scan.Running()) {
         // The running scan stops and starts over on the folder chosen now.
         m_rescanRequested = true;
-        if (m_scanCancel) m_scanCancel->store(true);
+        m_scan.Cancel();
         return;
     }
     if (!m_convertor && !m_playingItem) {
@@ -339,50 +328,26 @@ void TfrmPlayer::RescanFolder() {
     ScanFolder();
 }
 
-void TfrmPlayer::StopScan() {
-    if (m_scanCancel) m_scanCancel->store(true);
-    if (m_scanThread.joinable()) m_scanThread.join();
-}
-
 void TfrmPlayer::ScanFolder() {
     const QString folder = WithSlash(STV->SelectedFolder());
     m_sortColumn = 0;
     if (folder.isEmpty() || folder == m_currentFolder) return;
-    StopScan();
+    m_scan.Stop();
     if (m_playingItem) StopPlayback();
-    m_scanRunning = true;
     m_currentFolder = folder;
     m_convertingItem = nullptr;
     m_playingItem = nullptr;
     lvPlayList->clear();
-    const unsigned generation = ++m_scanGeneration;
-    auto cancel = std::make_shared<std::atomic<bool>>(false);
-    m_scanCancel = cancel;
-    // Every file is analysed on the worker; each row reaches the list as a queued call, in the
-    // folder's order, so the window never waits for a file.
     // The recorder's file being recorded is left out; its recordings of this run are marked.
     const bool recorder = m_owner && m_program == Program::Recorder;
     const QString recording = recorder && m_owner->Recording() ? m_owner->FileBeingRecorded() : QString();
     const QStringList recordings = recorder ? m_owner->RecordingsOfThisRun() : QStringList();
-    m_scanThread = std::thread([this, folder, generation, cancel, recording, recordings] {
-        TAudioInformation2 info;
-        const QFileInfoList entries =
-            QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        for (const QFileInfo& entry : entries) {
-            if (cancel->load()) break;
-            const QString path = entry.absoluteFilePath();
-            if (GlobeVar::GetAudioFormat(path).isEmpty() || path == recording) continue;
-            const QString duration = DurationText(info, path);
-            const int64_t size = entry.size();
-            const int marker = recordings.contains(path) ? 4 : 0;
-            RunOnUiThread(this, [this, generation, path, duration, size, marker] {
-                if (generation == m_scanGeneration) AddRow(path, duration, size, marker);
-            });
-        }
-        RunOnUiThread(this, [this, generation] {
-            if (generation != m_scanGeneration) return;
-            if (m_scanThread.joinable()) m_scanThread.join();
-            m_scanRunning = false;
+    m_scan.Start(
+        folder, recording,
+        [this, recordings](const TScannedFile& file) {
+            AddRow(file.path, file.duration, file.size, recordings.contains(file.path) ? 4 : 0);
+        },
+        [this] {
             if (m_rescanRequested) {
                 // The list is partial: whatever folder is chosen now is read again.
                 m_rescanRequested = false;
@@ -393,7 +358,6 @@ void TfrmPlayer::ScanFolder() {
             SortPlayList();
             STV->scrollTo(STV->currentIndex(), QAbstractItemView::PositionAtCenter);
         });
-    });
 }
 
 void TfrmPlayer::SortPlayList() {

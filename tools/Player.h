@@ -2,6 +2,7 @@
 
 #include "platform/Form.h"
 #include "recorder/Main.h"
+#include "tools/FolderScan.h"
 #include "tools/PlayerOwner.h"
 
 #include <QHash>
@@ -78,7 +79,7 @@ public:
     void ScanFolder();
     void SortPlayList();
     void RescanFolder();
-    bool ScanRunning() const { return m_scanRunning; }
+    bool ScanRunning() const { return m_scan.Running(); }
     QString CurrentFolder() const { return m_currentFolder; }
     // Index of the row being played, -1 when none.
     int PlayingRow() const;
@@ -175,7 +176,6 @@ private:
     QTreeWidgetItem* AddRow(const QString& fullPath, const QString& duration, int64_t size, int marker);
     QTreeWidgetItem* SelectedRow() const;
     void ConversionFinished();
-    void StopScan();
     void StopPlayback();
     void FeedPlayer();
     void ClearRow(QTreeWidgetItem*& item);
@@ -216,11 +216,8 @@ private:
 
     QString m_currentFolder;
     int m_sortColumn = 0;
-    bool m_scanRunning = false;
     bool m_rescanRequested = false;
-    unsigned m_scanGeneration = 0;
-    std::shared_ptr<std::atomic<bool>> m_scanCancel;
-    std::thread m_scanThread;
+    TFolderScan m_scan{this};
 
     QTreeWidgetItem* m_playingItem = nullptr;
     int64_t m_playOffset = 0;

@@ -3,6 +3,7 @@
 //  1. converting a 10-minute WAV to MP3 at 128 kbps through the window's conversion thread,
 //     against the lame command line on the same file;
 //  2. scanning a folder of 1,000 short MP3 files until every row has its duration.
+#include "bench/BenchStall.h"
 #include "components/FormComponents.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
@@ -28,43 +29,12 @@
 
 namespace {
 
-// Runs the event loop until `done`, returning the longest gap between ticks of a 1 ms timer.
+// Runs the event loop until `done`, returning the longest stall of this thread meanwhile.
 qint64 LongestStall(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0, worst = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        worst = std::max(worst, now - last);
-        last = now;
-    });
-    tick.start();
+    StallMeter meter;
     while (!done())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    return worst;
-}
-
-void WriteTone(const QString& file, const QString& word, int seconds) {
-    TAudioFile2LameEnc lame;
-    TAudioFile2 out;
-    ConfigureConvertTarget(out, lame, word);
-    out.CreateWrite(file, 0);
-    out.SetInputFormat(44100, 2);
-    std::vector<int16_t> block(44100 * 2);
-    uint32_t x = 1;
-    for (int s = 0; s < seconds; ++s) {
-        for (int i = 0; i < 44100; ++i) {
-            x = x * 1664525u + 1013904223u;
-            const double v = 0.3 * std::sin(2 * M_PI * 440.0 * (s * 44100 + i) / 44100.0);
-            block[size_t(2 * i)] = int16_t(v * 32767 + int((x >> 20) & 255) - 128);
-            block[size_t(2 * i + 1)] = int16_t(v * 20000);
-        }
-        out.WriteArray(AudioBlock(block, 2));
-    }
-    out.Close();
+    return meter.Worst();
 }
 
 } // namespace

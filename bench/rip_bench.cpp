@@ -8,6 +8,7 @@
 //   rip_longest_ui_stall_ms=<ms>
 // Needs cd-paranoia and lame in the PATH.
 #include "bench/BenchDrive.h"
+#include "bench/BenchStall.h"
 #include "platform/Application.h"
 #include "recorder/GlobeVar.h"
 #include "ripper/Main.h"
@@ -137,22 +138,13 @@ int main(int argc, char** argv) {
         fprintf(stderr, "the window lists %d tracks\n", main.CountCheckedRows());
         return 1;
     }
-    // A 1 ms timer measures the longest gap between its ticks while Extract runs its loop.
-    QElapsedTimer ticks;
-    qint64 last = 0, worst = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = ticks.elapsed();
-        worst = std::max(worst, now - last);
-        last = now;
-    });
     clock.restart();
-    ticks.start();
-    tick.start();
-    main.btnExtractClick();
-    tick.stop();
+    qint64 worst = 0;
+    {
+        StallMeter meter;
+        main.btnExtractClick();
+        worst = meter.Worst();
+    }
     const double ours = clock.nsecsElapsed() / 1e9;
     for (int t = 1; t <= kTracks; ++t) {
         const QFileInfo mp3(RGlobeVar::ROutPutPath +

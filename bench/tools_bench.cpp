@@ -4,6 +4,7 @@
 //  1. a 60-minute file cut into 6 pieces: an MP3 source into MP3 pieces (the splitter writes the
 //     source's format), and a WAV source into WAV pieces;
 //  2. 10 six-minute WAV files merged into one MP3.
+#include "bench/BenchStall.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/FormResource.h"
@@ -29,48 +30,6 @@
 #include <functional>
 
 namespace {
-
-// Measures the longest gap between the ticks of a 1 ms timer while it lives.
-class StallMeter {
-public:
-    StallMeter() {
-        m_clock.start();
-        m_tick.setTimerType(Qt::PreciseTimer);
-        m_tick.setInterval(1);
-        QObject::connect(&m_tick, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.elapsed();
-            m_worst = std::max(m_worst, now - m_last);
-            m_last = now;
-        });
-        m_tick.start();
-    }
-    qint64 Worst() const { return m_worst; }
-
-private:
-    QElapsedTimer m_clock;
-    QTimer m_tick;
-    qint64 m_last = 0, m_worst = 0;
-};
-
-void WriteTone(const QString& file, const QString& word, int seconds, double hz) {
-    TAudioFile2LameEnc lame;
-    TAudioFile2 out;
-    ConfigureConvertTarget(out, lame, word);
-    out.CreateWrite(file, 0);
-    out.SetInputFormat(44100, 2);
-    std::vector<int16_t> block(44100 * 2);
-    uint32_t x = 1;
-    for (int s = 0; s < seconds; ++s) {
-        for (int i = 0; i < 44100; ++i) {
-            x = x * 1664525u + 1013904223u;
-            const double v = 0.3 * std::sin(2 * M_PI * hz * (s * 44100 + i) / 44100.0);
-            block[size_t(2 * i)] = int16_t(v * 32767 + int((x >> 20) & 255) - 128);
-            block[size_t(2 * i + 1)] = int16_t(v * 20000);
-        }
-        out.WriteArray(AudioBlock(block, 2));
-    }
-    out.Close();
-}
 
 double Ffmpeg(const QStringList& arguments) {
     QElapsedTimer clock;
@@ -134,8 +93,8 @@ int main(int argc, char** argv) {
     SplitSaveToOriginal = false, SplitOverwrite = true, SplitOutputPath = pieces;
     const QString wav = dir.filePath("hour.wav");
     const QString mp3 = dir.filePath("hour.mp3");
-    WriteTone(wav, "WAV", 3600, 440.0);
-    WriteTone(mp3, "MP3", 3600, 440.0);
+    WriteTone(wav, "WAV", 3600);
+    WriteTone(mp3, "MP3", 3600);
     Split(mp3, "MP3 -> MP3 128 kbps", pieces, lame);
     Split(wav, "WAV -> WAV", pieces, {"-c:a", "pcm_s16le"});
 

@@ -4,12 +4,12 @@
 //     against the lame command line on the same file;
 //  2. scanning a folder of 1,000 short MP3 files until every row has its duration.
 #include "bench/BenchStall.h"
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/FormComponents.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/FormResource.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKRegister.h"
 #include "tools/Convertor.h"
 #include "tools/Player.h"

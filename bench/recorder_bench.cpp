@@ -6,10 +6,10 @@
 //      user-interface thread.
 // Usage: recorder_bench [minutes of audio for 3, default 5]
 
+#include "common/GlobeVar.h"
+#include "common/OptionsSettings.h"
 #include "platform/Application.h"
-#include "recorder/GlobeVar.h"
 #include "recorder/Main.h"
-#include "recorder/OptionsSettings.h"
 #include "recorder/RecorderWindows.h"
 
 #include <QCoreApplication>

@@ -9,8 +9,8 @@
 // Needs cd-paranoia and lame in the PATH.
 #include "bench/BenchDrive.h"
 #include "bench/BenchStall.h"
+#include "common/GlobeVar.h"
 #include "platform/Application.h"
-#include "recorder/GlobeVar.h"
 #include "ripper/Main.h"
 #include "ripper/OptionsSettings.h"
 #include "ripper/RGlobeVar.h"

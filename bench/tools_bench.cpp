@@ -5,11 +5,11 @@
 //     source's format), and a WAV source into WAV pieces;
 //  2. 10 six-minute WAV files merged into one MP3.
 #include "bench/BenchStall.h"
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/FormResource.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "recorder/RecorderWindows.h"
 #include "skin/SKEdit.h"
 #include "tools/Convertor.h"

@@ -1,13 +1,13 @@
 #include "components/CdDisc.h"
 
 #include "components/CdImage.h"
+#include "components/CdioLog.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cdio/cdio.h>
-#include <cdio/logging.h>
 #include <cdio/mmc.h>
 #include <cdio/mmc_hl_cmds.h>
 
@@ -21,25 +21,6 @@
 #include <string>
 
 namespace {
-
-// libcdio reports problems (a missing data file, a bad CUE line) through a log handler. The last
-// warning or error of the current thread is kept for the error text; nothing goes to stderr.
-thread_local std::string t_lastMessage;
-
-void logHandler(cdio_log_level_t level, const char message[]) {
-    if (level >= CDIO_LOG_WARN && message) t_lastMessage = message;
-}
-
-void installLogHandler() {
-    static std::once_flag once;
-    std::call_once(once, [] { cdio_log_set_handler(logHandler); });
-}
-
-QString takeLibMessage() {
-    QString text = QString::fromLocal8Bit(t_lastMessage.c_str()).trimmed();
-    t_lastMessage.clear();
-    return text;
-}
 
 enum class DriveStatus { Disc, NoDisc, Unknown };
 
@@ -114,13 +95,6 @@ int trackTypeOf(CdIo_t* cdio, track_t track, lsn_t start) {
 
 } // namespace
 
-std::vector<const CdTrackInfo*> CdToc::sessionTracks(int session) const {
-    std::vector<const CdTrackInfo*> result;
-    for (const CdTrackInfo& t : tracks)
-        if (t.session == session) result.push_back(&t);
-    return result;
-}
-
 namespace CdDisc {
 
 uint32_t cddbDiscId(const CdToc& toc) {
@@ -146,12 +120,12 @@ void CdioDeleter::operator()(CdIo_t* cdio) const {
 }
 
 CdioHandle open(const CdDriveEntry& drive, QString* error) {
-    installLogHandler();
-    takeLibMessage();
+    CdioLog::install();
+    CdioLog::take();
     CdioHandle cdio;
     if (!drive.isImage) cdio.reset(cdio_open(QFile::encodeName(drive.source).constData(), DRIVER_DEVICE));
     if (!cdio && error) {
-        const QString why = drive.isImage ? QStringLiteral("it is a disc image") : takeLibMessage();
+        const QString why = drive.isImage ? QStringLiteral("it is a disc image") : CdioLog::take();
         *error = QStringLiteral("The drive %1 cannot be opened").arg(drive.source) +
                  (why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": %1.").arg(why));
     }
@@ -192,7 +166,7 @@ ReadResult readDisc(const CdDriveEntry& drive) {
     const track_t first = cdio_get_first_track_num(cdio);
     const track_t count = cdio_get_num_tracks(cdio);
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0) {
-        const QString why = takeLibMessage();
+        const QString why = CdioLog::take();
         result.error = where + QStringLiteral(" has no readable table of contents") +
                        (why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": %1.").arg(why));
         return result;

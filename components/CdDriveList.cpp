@@ -1,6 +1,6 @@
 #include "components/CdDriveList.h"
 
-#include "components/CdDisc.h"
+#include "components/CdioLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,6 +46,10 @@ struct DeviceListDeleter {
     void operator()(char** devices) const { cdio_free_device_list(devices); }
 };
 
+struct CdioCloser {
+    void operator()(CdIo_t* cdio) const { cdio_destroy(cdio); }
+};
+
 void addSystemDrives(std::vector<CdDriveEntry>& drives) {
     const std::unique_ptr<char*[], DeviceListDeleter> devices(cdio_get_devices(DRIVER_DEVICE));
     if (!devices) return;
@@ -60,7 +64,8 @@ void addSystemDrives(std::vector<CdDriveEntry>& drives) {
         entry.id = device;
         entry.source = entry.id;
         // The drive answers the inquiry even without a disc; an unreadable device keeps empty texts.
-        if (const CdDisc::CdioHandle cdio = CdDisc::open(entry, nullptr)) {
+        CdioLog::install();
+        if (const std::unique_ptr<CdIo_t, CdioCloser> cdio{cdio_open(*d, DRIVER_DEVICE)}) {
             cdio_hwinfo_t hw{};
             if (cdio_get_hwinfo(cdio.get(), &hw)) {
                 entry.vendor = trimmedText(hw.psz_vendor);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/CdDisc.h"
+#include "components/CdToc.h"
 
 #include <QString>
 

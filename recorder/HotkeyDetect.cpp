@@ -1,8 +1,8 @@
 #include "recorder/HotkeyDetect.h"
 
+#include "common/GlobeVar.h"
 #include "platform/GlobalKeyState.h"
 #include "platform/WindowMessages.h"
-#include "recorder/GlobeVar.h"
 
 #include <chrono>
 #include <memory>

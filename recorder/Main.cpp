@@ -1,5 +1,8 @@
 #include "recorder/Main.h"
 
+#include "common/Confirm.h"
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/ComponentError.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
@@ -16,9 +19,6 @@
 #include "platform/TickCount.h"
 #include "platform/WinMath.h"
 #include "platform/WindowMessages.h"
-#include "recorder/Confirm.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "recorder/HotkeyDetect.h"
 #include "recorder/MyAmpBar.h"
 #include "skin/SKButton.h"

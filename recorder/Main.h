@@ -1,8 +1,8 @@
 #pragma once
 
+#include "common/Confirm.h"
 #include "components/AudioBlock.h"
 #include "platform/Form.h"
-#include "recorder/Confirm.h"
 #include "recorder/Options.h"
 #include "recorder/Schedule.h"
 #include "tools/PlayerOwner.h"
@@ -36,20 +36,6 @@ class TskSkinForm;
 class TskTrackBar;
 
 namespace Videzeva {
-
-// What the main window asks of the player window: the recordings it hands over, the playback
-// volume and mute kept in step, and the conversion that may be running when the program closes.
-class TRecorderPlayerWindow {
-public:
-    virtual ~TRecorderPlayerWindow() = default;
-    virtual void AddFileToList(const QString& fileName, bool marker) = 0;
-    virtual void SyncPlaybackVolume(int volume) = 0;
-    virtual void ToggleMuteGlyph() = 0;
-    virtual int ConvertingRow() const = 0;
-    virtual void CancelConversion() = 0;
-    virtual void ShowPlayer() = 0;
-    virtual void HidePlayer() = 0;
-};
 
 // The recorder's main window: chooses the capture device and input line, records the line block by
 // block into a WAV, MP3, OGG or WMA file named from the settings, shows two level meters and a

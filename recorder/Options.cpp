@@ -1,12 +1,13 @@
 #include "recorder/Options.h"
 
+#include "common/DialogControls.h"
+#include "common/PathSelect.h"
 #include "components/TAudioRecord2.h"
 #include "platform/Application.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
-#include "recorder/DialogControls.h"
-#include "recorder/PathSelect.h"
+#include "recorder/OptionsFile.h"
 #include "recorder/Schedule.h"
 #include "recorder/SetTime.h"
 

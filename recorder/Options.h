@@ -1,7 +1,8 @@
 #pragma once
 
+#include "common/OptionsSettings.h"
 #include "platform/Form.h"
-#include "recorder/OptionsSettings.h"
+#include "recorder/SetTime.h"
 
 #include <QList>
 
@@ -12,7 +13,6 @@ class QLineEdit;
 class QTreeWidget;
 class TAudioRecord2;
 class TfrmPathSelect;
-class TfrmSchedule;
 
 namespace Videzeva {
 
@@ -31,7 +31,7 @@ public:
 // first run) into its controls and fills the settings globals from them; from then on "&Ok" alone
 // writes the globals and the file, Cancel (or closing it any other way) puts back what it showed
 // when it was shown, and "&Default" changes only the controls. It opens on the page it was left on.
-class TfrmOptions : public TForm {
+class TfrmOptions : public TForm, public TScheduleEntryTarget {
     Q_OBJECT
 public:
     explicit TfrmOptions(QWidget* owner = nullptr);
@@ -59,9 +59,9 @@ public:
 
     // The schedule page: entries paired with the list's rows by position.
     void AddScheduleEntry(const QString& startText, const QString& stopText, bool use, int year, int month,
-                          int day, int dayOfWeek);
+                          int day, int dayOfWeek) override;
     void UpdateScheduleEntry(const QString& startText, const QString& stopText, int year, int month, int day,
-                             int dayOfWeek);
+                             int dayOfWeek) override;
     void SaveSchedule(const QString& fileName);
     void LoadSchedule(const QString& fileName);
     const QList<TScheduleEntry>& Entries() const { return ScheduleEntries; }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Makes everything the recorder's form descriptions name known before a window is built: the skin
-// controls and themes, the audio components, and the recorder's (and tools') windows by their
+// Makes everything the recorder's form descriptions name known before a window is built: what both
+// programs share (RegisterCommonWindows) and the recorder's (and tools') windows by their
 // descriptions (FormWindowRegistry), so every description can be loaded into its window and checked.
 // A window with a description adds itself here:
 //

@@ -1,9 +1,8 @@
 #include "recorder/SetTime.h"
 
+#include "common/DialogControls.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
-#include "recorder/DialogControls.h"
-#include "recorder/Options.h"
 #include "skin/SKButton.h"
 
 #include <QComboBox>

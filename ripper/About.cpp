@@ -1,9 +1,9 @@
 #include "ripper/About.h"
 
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "platform/FormResource.h"
 #include "platform/Shell.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKURLLabel.h"
 
 namespace Duzivuz {

@@ -1,8 +1,8 @@
 // The CD ripper program.
+#include "common/PathSelect.h"
+#include "common/ProgramBlock.h"
 #include "platform/Application.h"
 #include "platform/ModalDialogs.h"
-#include "recorder/PathSelect.h"
-#include "recorder/ProgramBlock.h"
 #include "ripper/About.h"
 #include "ripper/Main.h"
 #include "ripper/Options.h"

@@ -1,5 +1,7 @@
 #include "ripper/Main.h"
 
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/ComponentError.h"
 #include "components/GenreList.h"
 #include "components/TAudioCDGrabber2.h"
@@ -13,9 +15,6 @@
 #include "platform/ProfileFile.h"
 #include "platform/Shell.h"
 #include "platform/TickCount.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
-#include "recorder/Main.h"
 #include "ripper/Options.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RNaming.h"

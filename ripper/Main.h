@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Form.h"
+#include "ripper/RProgress.h"
 #include "tools/PlayerOwner.h"
 
 #include <QString>
@@ -31,12 +32,11 @@ class TRecorderPlayerWindow;
 
 namespace Duzivuz {
 
-class TfrmRProgress;
 class TfrmOptions;
 
 // The ripper's main window: the drive list, the disc's track list with the texts each track is
 // tagged with, the title lookup, and the rip of the checked tracks into files.
-class TfrmMain : public TForm, public TPlayerOwnerWindow {
+class TfrmMain : public TForm, public TPlayerOwnerWindow, public TRipProgressOwner {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* owner = nullptr);
@@ -56,8 +56,8 @@ public:
     int CountCheckedRows() const;
     void RefreshDisc();
     void FillTrackList();
-    void CancelRip();
-    bool Busy() const { return m_busy; }
+    void CancelRip() override;
+    bool Busy() const override { return m_busy; }
 
     // The playback line of the player's device: the first that is a playback line (the first line
     // when none is); the volume slider shows its volume and it is unmuted.

@@ -1,12 +1,12 @@
 #include "ripper/Options.h"
 
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
+#include "common/PathSelect.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
-#include "recorder/PathSelect.h"
 #include "ripper/RGlobeVar.h"
 #include "skin/SKButton.h"
 

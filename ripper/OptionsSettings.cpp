@@ -1,8 +1,8 @@
 #include "ripper/OptionsSettings.h"
 
+#include "common/GlobeVar.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/ProfileFile.h"
-#include "recorder/GlobeVar.h"
 #include "ripper/RGlobeVar.h"
 
 #include <QDir>

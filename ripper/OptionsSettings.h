@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/OptionsSettings.h"
+#include "common/OptionsSettings.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "ripper/RNaming.h"
 
+#include "common/GlobeVar.h"
 #include "platform/ProgramPaths.h"
-#include "recorder/GlobeVar.h"
 #include "ripper/RGlobeVar.h"
 
 #include <QDir>

@@ -1,8 +1,7 @@
 #include "ripper/RProgress.h"
 
+#include "common/DialogControls.h"
 #include "platform/FormResource.h"
-#include "recorder/DialogControls.h"
-#include "ripper/Main.h"
 #include "skin-extra/SKProgressBar.h"
 #include "skin/SKButton.h"
 

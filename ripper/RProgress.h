@@ -8,7 +8,13 @@ class TskProgressBar;
 
 namespace Duzivuz {
 
-class TfrmMain;
+// What the progress window asks of the window running the rip.
+class TRipProgressOwner {
+public:
+    virtual ~TRipProgressOwner() = default;
+    virtual bool Busy() const = 0;
+    virtual void CancelRip() = 0;
+};
 
 // The rip's progress window ("   Extracting..."): the current track's and the whole run's percent
 // and speed. Closing it before the run is finished cancels the rip.
@@ -17,7 +23,7 @@ class TfrmRProgress : public TForm {
 public:
     explicit TfrmRProgress(QWidget* owner = nullptr);
 
-    void SetMainWindow(TfrmMain* main) { m_main = main; }
+    void SetMainWindow(TRipProgressOwner* main) { m_main = main; }
     void SetFinished(bool Value) { m_finished = Value; }
     bool Finished() const { return m_finished; }
     // Percent and speed ("<n> x") of the current track and of the run.
@@ -31,7 +37,7 @@ protected:
     void FormClose() override;
 
 private:
-    TfrmMain* m_main = nullptr;
+    TRipProgressOwner* m_main = nullptr;
     bool m_finished = false;
     QLabel* lbRTrackDone2;
     QLabel* lbRTrackSpeed2;

@@ -1,17 +1,15 @@
 #include "ripper/RipperWindows.h"
 
+#include "common/CommonWindows.h"
 #include "platform/FormClassRegistry.h"
-#include "recorder/RecorderWindows.h"
 #include "ripper/About.h"
 #include "ripper/Main.h"
 #include "ripper/Options.h"
 #include "ripper/RProgress.h"
-#include "skin-extra/SKExtraControls.h"
 #include "tools/Player.h"
 
 void RegisterRipperWindows() {
-    RegisterRecorderWindows();
-    RegisterSkinExtraControls();
+    RegisterCommonWindows();
     FormWindowRegistry::add<Duzivuz::TfrmMain>(QStringLiteral(":/forms/Duzivuz/Main.form"));
     FormWindowRegistry::add<Duzivuz::TfrmOptions>(QStringLiteral(":/forms/Duzivuz/Options.form"));
     FormWindowRegistry::add<Duzivuz::TfrmAbout>(QStringLiteral(":/forms/Duzivuz/About.form"));

@@ -1,8 +1,8 @@
 #pragma once
 
-// Makes everything the ripper's form descriptions name known before a window is built: all the
-// recorder registers (the ripper uses its dialogs, player and converter) and the ripper's windows
-// by their descriptions (FormWindowRegistry):
+// Makes everything the ripper's form descriptions name known before a window is built: what both
+// programs share (RegisterCommonWindows) and the ripper's windows by their descriptions
+// (FormWindowRegistry):
 //
 //   FormWindowRegistry::add<Duzivuz::TfrmAbout>(QStringLiteral(":/forms/Duzivuz/About.form"));
 //

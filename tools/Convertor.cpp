@@ -1,10 +1,10 @@
 #include "tools/Convertor.h"
 
+#include "common/GlobeVar.h"
 #include "components/ComponentError.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/WindowMessages.h"
-#include "recorder/GlobeVar.h"
 
 #include <QFileInfo>
 

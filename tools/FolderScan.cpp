@@ -1,8 +1,8 @@
 #include "tools/FolderScan.h"
 
+#include "common/GlobeVar.h"
 #include "components/TAudioInformation2.h"
 #include "platform/WindowMessages.h"
-#include "recorder/GlobeVar.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,7 @@
 #include "tools/Joiner.h"
 
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioInformation2.h"
@@ -10,8 +12,6 @@
 #include "platform/TickCount.h"
 #include "platform/WinMath.h"
 #include "platform/WindowMessages.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKButton.h"
 #include "skin/SKComboBox.h"
 #include "tools/Convertor.h"

@@ -1,5 +1,8 @@
 #include "tools/Player.h"
 
+#include "common/Confirm.h"
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/TAudioDisplay2.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
@@ -11,9 +14,6 @@
 #include "platform/Shell.h"
 #include "platform/WinMath.h"
 #include "platform/WindowMessages.h"
-#include "recorder/Confirm.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKButton.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKPopupMenu.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/Form.h"
-#include "recorder/Main.h"
 #include "tools/FolderScan.h"
 #include "tools/PlayerOwner.h"
 

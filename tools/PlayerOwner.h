@@ -24,3 +24,21 @@ public:
     // Full paths of the recordings made since the program started (listed with their own marker).
     virtual QStringList RecordingsOfThisRun() const { return {}; }
 };
+
+namespace Videzeva {
+
+// What the main window asks of the player window: the recordings it hands over, the playback
+// volume and mute kept in step, and the conversion that may be running when the program closes.
+class TRecorderPlayerWindow {
+public:
+    virtual ~TRecorderPlayerWindow() = default;
+    virtual void AddFileToList(const QString& fileName, bool marker) = 0;
+    virtual void SyncPlaybackVolume(int volume) = 0;
+    virtual void ToggleMuteGlyph() = 0;
+    virtual int ConvertingRow() const = 0;
+    virtual void CancelConversion() = 0;
+    virtual void ShowPlayer() = 0;
+    virtual void HidePlayer() = 0;
+};
+
+} // namespace Videzeva

@@ -1,5 +1,7 @@
 #include "tools/Splitter.h"
 
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioInformation2.h"
@@ -9,8 +11,6 @@
 #include "platform/FormResource.h"
 #include "platform/Shell.h"
 #include "platform/WindowMessages.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKButton.h"
 #include "skin/SKEdit.h"
 #include "tools/Convertor.h"

@@ -1,13 +1,13 @@
 #include "tools/ToolForm.h"
 
+#include "common/Confirm.h"
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioInformation2.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/Shell.h"
-#include "recorder/Confirm.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKSkinForm.h"
 
 #include <QFileInfo>

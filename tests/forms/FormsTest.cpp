@@ -2,6 +2,7 @@
 // reference and event binding it names must be in place. New descriptions are picked up from the
 // resources by themselves; a description without a registered window fails.
 #include "platform/FormResource.h"
+#include "recorder/RecorderWindows.h"
 #include "ripper/RipperWindows.h"
 
 #include <QFile>
@@ -120,6 +121,7 @@ end
 } // namespace
 
 TEST(Forms, EveryDescriptionLoadsIntoItsWindowWithEverythingResolved) {
+    RegisterRecorderWindows();
     RegisterRipperWindows();
     const QStringList forms = FormResourcePaths();
     for (const QString& path : forms)
@@ -170,6 +172,7 @@ TEST(Forms, TheCheckFindsWhatDidNotResolve) {
 // windows take the same pictures as those decoded where they are asked for, and a picture that
 // cannot be read still stops the loading with its error.
 TEST(Forms, PicturesDecodedAheadAreTheOnesTheWindowsTake) {
+    RegisterRecorderWindows();
     RegisterRipperWindows();
     const QStringList forms = FormResourcePaths();
     PrefetchFormPictures(forms + QStringList{QStringLiteral(":/forms/none.form")});

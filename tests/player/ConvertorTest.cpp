@@ -1,8 +1,8 @@
 #include "tools/Convertor.h"
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/WindowMessages.h"
-#include "recorder/GlobeVar.h"
 #include "tests/audiofile/AudioTestUtil.h"
 
 #include <QCoreApplication>

@@ -1,13 +1,13 @@
 // The player window playing into a file-backed ALSA device: what reaches the device is the file's
 // audio, the progress bar seeks, the end of the file clears the row, the equaliser's presets and
 // switch shape the sound, and volume and mute stay in step with the main window.
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/FormComponents.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/FormResource.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKButton.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKRegister.h"

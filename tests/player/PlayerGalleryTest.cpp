@@ -1,13 +1,13 @@
 // Pictures of the player window for people to look at (build/gallery/windows/): idle with a
 // folder listed, playing with the display moving while another row converts, and the equaliser
 // presets open; the ripper's copy.
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/FormComponents.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/FormResource.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKRegister.h"
 #include "tests/audiofile/AudioTestUtil.h"

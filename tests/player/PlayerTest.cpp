@@ -1,12 +1,12 @@
 // The player window built from its form description: the folder scan, conversion through the
 // window, rename and delete, driven through its handlers and controls with real files.
 #include "tools/Player.h"
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/FormComponents.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/FormResource.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "skin/SKRegister.h"
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tools/Convertor.h"

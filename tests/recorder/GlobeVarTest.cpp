@@ -1,4 +1,4 @@
-#include "recorder/GlobeVar.h"
+#include "common/GlobeVar.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
+#include "common/GlobeVar.h"
 #include "platform/WindowMessages.h"
-#include "recorder/GlobeVar.h"
 #include "recorder/HotkeyDetect.h"
 #include "tests/support/XvfbServer.h"
 

@@ -1,6 +1,7 @@
-#include "recorder/OptionsSettings.h"
+#include "common/OptionsSettings.h"
+#include "common/GlobeVar.h"
 #include "platform/ProfileFile.h"
-#include "recorder/GlobeVar.h"
+#include "recorder/OptionsFile.h"
 #include "recorder/Schedule.h"
 #include "tests/recorder/FreshProgramFolder.h"
 

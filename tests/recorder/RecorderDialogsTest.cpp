@@ -1,14 +1,14 @@
 // The settings window, the schedule entry dialog, the confirm and the folder windows, built from their
 // form descriptions and driven through their controls.
+#include "common/Confirm.h"
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
+#include "common/PathSelect.h"
 #include "platform/Application.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
-#include "recorder/Confirm.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "recorder/Options.h"
-#include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
 #include "skin-extra/SKExtraControls.h"
 #include "skin/SKButton.h"

@@ -1,12 +1,12 @@
 // Draws the recorder's dialogs with the embedded theme into the build tree's gallery/windows/ folder
 // for review: every page of the settings window, the schedule entry dialog, both modes of the
 // confirm window and the folder window.
+#include "common/Confirm.h"
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
+#include "common/PathSelect.h"
 #include "platform/FormResource.h"
-#include "recorder/Confirm.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
 #include "recorder/Options.h"
-#include "recorder/PathSelect.h"
 #include "recorder/SetTime.h"
 #include "skin-extra/SKExtraControls.h"
 #include "skin/SKPageControl.h"

@@ -1,5 +1,5 @@
 #include "recorder/Schedule.h"
-#include "recorder/GlobeVar.h"
+#include "common/GlobeVar.h"
 
 #include <QFile>
 #include <QLocale>

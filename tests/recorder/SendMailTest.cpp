@@ -1,5 +1,5 @@
+#include "common/GlobeVar.h"
 #include "platform/SimpleMapi.h"
-#include "recorder/GlobeVar.h"
 
 #include <QFile>
 #include <QTemporaryDir>

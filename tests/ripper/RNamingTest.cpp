@@ -1,6 +1,6 @@
 // Ripped files' names, the field helpers and two-digit numbers.
 #include "ripper/RNaming.h"
-#include "recorder/GlobeVar.h"
+#include "common/GlobeVar.h"
 #include "ripper/RGlobeVar.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The ripper's settings file: the options window's sections and the main window's "RSettings".
+#include "common/GlobeVar.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/ProfileFile.h"
-#include "recorder/GlobeVar.h"
 #include "ripper/Main.h"
 #include "ripper/OptionsSettings.h"
 #include "ripper/RGlobeVar.h"

@@ -1,13 +1,12 @@
 // The ripper's main window driven through its own handlers, end to end: a generated disc image in
 // the drive list, a CDDB server on 127.0.0.1, real encoders, files decoded and tags read back.
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/TAudioCDGrabber2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/Application.h"
 #include "platform/FormResource.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
-#include "recorder/Main.h"
 #include "ripper/About.h"
 #include "ripper/Main.h"
 #include "ripper/Options.h"
@@ -19,6 +18,7 @@
 #include "skin/SKPageControl.h"
 #include "skin/SKTrackBar.h"
 #include "tests/cd/CdTestSupport.h"
+#include "tools/PlayerOwner.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/WindowMessages.h"
-#include "recorder/GlobeVar.h"
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tests/tools/ToolTestFiles.h"
 #include "tools/Convertor.h"

@@ -2,9 +2,9 @@
 
 // The settings and source files the tool tests share.
 
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
-#include "recorder/GlobeVar.h"
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tools/Convertor.h"
 

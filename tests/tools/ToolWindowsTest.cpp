@@ -1,12 +1,12 @@
 // The splitter and joiner windows driven through their handlers, with real files, a file-backed
 // playback device and the window's own components; the gallery pictures of both.
+#include "common/CommonWindows.h"
+#include "common/DialogControls.h"
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/FormResource.h"
-#include "recorder/DialogControls.h"
-#include "recorder/GlobeVar.h"
-#include "recorder/RecorderWindows.h"
 #include "skin/SKButton.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKEdit.h"
@@ -37,7 +37,7 @@ namespace {
 
 void Register() {
     static const bool done = [] {
-        RegisterRecorderWindows();
+        RegisterCommonWindows();
         return true;
     }();
     (void)done;

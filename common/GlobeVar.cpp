@@ -1,4 +1,4 @@
-#include "recorder/GlobeVar.h"
+#include "common/GlobeVar.h"
 
 #include "platform/ProgramPaths.h"
 #include "platform/SimpleMapi.h"

@@ -1,8 +1,8 @@
-#include "recorder/Confirm.h"
+#include "common/Confirm.h"
 
+#include "common/DialogControls.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
-#include "recorder/DialogControls.h"
 #include "skin/SKButton.h"
 #include "skin/SKForm.h"
 

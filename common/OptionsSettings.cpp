@@ -1,8 +1,7 @@
-#include "recorder/OptionsSettings.h"
+#include "common/OptionsSettings.h"
 
 #include "platform/ProfileFile.h"
 #include "platform/TickCount.h"
-#include "recorder/Schedule.h"
 
 #include <QDir>
 #include <QFile>
@@ -317,39 +316,6 @@ void SaveOptionsSection(ProfileFile& file, const char* section, const TOptionsVa
             break;
         }
     }
-}
-
-void SaveOptionsFile(const QString& cfgFile, const QString& scheduleFile, const TOptionsValues& values,
-                     const TOptionsMainState& main) {
-    ProfileFile file(cfgFile);
-    SaveOptionsSection(file, "OutputFormat", values);
-    SaveOptionsSection(file, "Hotkey", values);
-    SaveSchedule(scheduleFile, values.schedule);
-    SaveOptionsSection(file, "AutoStop", values);
-    SaveOptionsSection(file, "OutputPath", values);
-    SaveOptionsSection(file, "Mail", values);
-    file.writeString(QStringLiteral("Device"), QStringLiteral("InputDevice"), main.inputDevice);
-    file.writeString(QStringLiteral("Device"), QStringLiteral("InputLine"), main.inputLine);
-    file.writeInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), main.selected);
-}
-
-void LoadOptionsFile(const QString& cfgFile, const QString& scheduleFile, TOptionsValues& values) {
-    LoadOptionsValues(ProfileFile(cfgFile), values);
-    LoadSchedule(scheduleFile, values.schedule);
-}
-
-TOptionsValues StartupOptionsValues(const QString& cfgFile, const QString& scheduleFile,
-                                    const TOptionsMainState& main) {
-    TOptionsValues values;
-    if (QFileInfo::exists(cfgFile)) {
-        values = DefaultOptionsValues();
-        LoadOptionsFile(cfgFile, scheduleFile, values);
-    } else {
-        values = DefaultOptionsValues();
-        EnsureOutputFolders(values);
-        SaveOptionsFile(cfgFile, scheduleFile, values, main);
-    }
-    return values;
 }
 
 QString MailBodyToHex(const QString& body) {

@@ -1,4 +1,4 @@
-#include "recorder/ProgramBlock.h"
+#include "common/ProgramBlock.h"
 
 #include "platform/Application.h"
 #include "platform/SingleInstance.h"

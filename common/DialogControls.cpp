@@ -1,4 +1,4 @@
-#include "recorder/DialogControls.h"
+#include "common/DialogControls.h"
 
 #include "platform/FormResource.h"
 #include "skin-extra/SKListView.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/GlobeVar.h"
+#include "common/GlobeVar.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
-#include "recorder/PathSelect.h"
+#include "common/PathSelect.h"
 
+#include "common/DialogControls.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProgramPaths.h"
-#include "recorder/DialogControls.h"
 
 TfrmPathSelect::TfrmPathSelect(QWidget* owner) : TForm(owner) {
     LoadFormResource(this, QStringLiteral(":/forms/Videzeva/PathSelect.form"));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recorder/GlobeVar.h"
+#include "common/GlobeVar.h"
 
 #include <QList>
 #include <QString>
@@ -132,27 +132,6 @@ void EnsureOutputFolders(TOptionsValues& values);
 void LoadOptionsValues(const ProfileFile& file, TOptionsValues& values);
 // Writes the keys of one section, in file order, from `values`.
 void SaveOptionsSection(ProfileFile& file, const char* section, const TOptionsValues& values);
-
-// What the main window adds to the settings file: the chosen capture device and input line
-// ("Device" section) and the chosen output format (0 WAV, 1 MP3, 2 OGG, 3 WMA; "Selected").
-struct TOptionsMainState {
-    QString inputDevice;
-    QString inputLine;
-    int selected = 0;
-};
-
-// The whole settings file in its order ("OutputFormat", "Hotkey", then the schedule file,
-// "AutoStop", "OutputPath", "Mail", "Device", and "Selected" last). Raises ProfileWriteError at the
-// first write refused; every write before it reached the file whole.
-void SaveOptionsFile(const QString& cfgFile, const QString& scheduleFile, const TOptionsValues& values,
-                     const TOptionsMainState& main);
-// The settings file and then the schedule file (a schedule file without entries leaves
-// `values.schedule` as it was).
-void LoadOptionsFile(const QString& cfgFile, const QString& scheduleFile, TOptionsValues& values);
-// Start-up: an existing settings file is loaded; otherwise the defaults are written as a fresh file
-// with an empty schedule file (the first run). Returns the values the window shows.
-TOptionsValues StartupOptionsValues(const QString& cfgFile, const QString& scheduleFile,
-                                    const TOptionsMainState& main);
 
 // The mail body as the settings file holds it: the UTF-8 bytes of its text, lines joined by CR LF,
 // as upper-case hexadecimal; and back (pairs of hex digits in either case, up to the first

@@ -7,6 +7,11 @@
 
 #include <cddb/cddb.h>
 
+// libcddb exports its connect call without declaring it in the headers it installs (it is in its
+// cddb_conn_ni.h): it makes the connection, and the handshake over CDDBP, that cddb_query and
+// cddb_read make themselves when not yet connected.
+extern "C" int cddb_connect(cddb_conn_t* c);
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -24,6 +29,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -79,25 +85,137 @@ DiscHandle newDisc(const CdToc& toc) {
     return DiscHandle(disc);
 }
 
-// libcddb resolves host names with gethostbyname under a process-wide alarm, which is neither
-// thread-safe nor safe next to other threads. The name is resolved here instead.
-bool resolveIPv4(const QString& host, int port, sockaddr_in* address) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.toUtf8().constData(), nullptr, &hints, &found) != 0 || !found) return false;
-    *address = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
-    address->sin_port = htons(static_cast<uint16_t>(port));
-    freeaddrinfo(found);
-    return true;
-}
-
 using Clock = std::chrono::steady_clock;
 
 int msLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 60000));
+}
+
+// libcddb connects through cddb_connect, which resolves its server's name with gethostbyname under
+// alarm(), a SIGALRM handler and one process-wide jump buffer: two threads inside it at once, or the
+// signal landing on another thread, jump onto the wrong stack. libcddb is only ever given the
+// relay's numeric address (resolved at once, so the alarm never fires), and every connection is
+// made here, under this lock, one thread at a time. Over CDDBP that includes the server's greeting
+// and the hello; the relay bounds it by the lookup's time-out, and a stopped lookup ends it at once.
+bool connectOneAtATime(cddb_conn_t* c) {
+    std::lock_guard<std::mutex> lock(libcddbGuard());
+    return cddb_connect(c) != 0;
+}
+
+// ---- the server's name ---------------------------------------------------------------------------
+//
+// The system resolver (getaddrinfo) has no time-out a caller can set: with a name server that does
+// not answer it waits as long as resolv.conf lets it, tries included. It runs on a thread of its own
+// that the lookup waits for until the lookup's deadline or its stop, and then leaves: the thread
+// ends whenever the resolver returns, and frees what it shares with the lookups. Lookups of the same
+// name share one such thread, so a dead name server holds at most one thread per server name.
+
+struct NameQuery {
+    explicit NameQuery(std::string name)
+        : host(std::move(name)), doneFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~NameQuery() {
+        if (doneFd >= 0) close(doneFd);
+    }
+    NameQuery(const NameQuery&) = delete;
+    NameQuery& operator=(const NameQuery&) = delete;
+
+    const std::string host;
+    const int doneFd;                  // readable once the resolver has returned
+    std::atomic<bool> finished{false}; // `found` and `address` are set before it
+    bool found = false;
+    sockaddr_in address{};
+};
+
+// The names being resolved. Never destroyed: a resolver thread may still end after the program's
+// static objects are gone.
+struct PendingNames {
+    std::mutex mutex;
+    std::map<std::string, std::shared_ptr<NameQuery>> running;
+};
+PendingNames& pendingNames() {
+    static PendingNames* pending = new PendingNames;
+    return *pending;
+}
+
+// More names than the server table holds are never resolved at once.
+constexpr size_t kMaxPendingNames = 8;
+
+void resolveOnThread(const std::shared_ptr<NameQuery>& query) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(query->host.c_str(), nullptr, &hints, &found) == 0 && found) {
+        query->address = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+        query->found = true;
+    }
+    if (found) freeaddrinfo(found);
+    {
+        PendingNames& pending = pendingNames();
+        std::lock_guard<std::mutex> lock(pending.mutex);
+        const auto it = pending.running.find(query->host);
+        if (it != pending.running.end() && it->second == query) pending.running.erase(it);
+    }
+    query->finished = true;
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(query->doneFd, &one, sizeof(one));
+}
+
+struct NameResult {
+    enum State { Found, NotFound, TimedOut, Stopped, TooMany } state = NotFound;
+    sockaddr_in address{};
+};
+
+NameResult resolveServerName(const std::string& host, int port, Clock::time_point deadline, int stopFd) {
+    NameResult result;
+    // A numeric address needs no resolver.
+    if (inet_pton(AF_INET, host.c_str(), &result.address.sin_addr) == 1) {
+        result.state = NameResult::Found;
+    } else {
+        std::shared_ptr<NameQuery> query;
+        {
+            PendingNames& pending = pendingNames();
+            std::lock_guard<std::mutex> lock(pending.mutex);
+            auto it = pending.running.find(host);
+            if (it != pending.running.end()) {
+                query = it->second;
+            } else {
+                if (pending.running.size() >= kMaxPendingNames) {
+                    result.state = NameResult::TooMany;
+                    return result;
+                }
+                query = std::make_shared<NameQuery>(host);
+                if (query->doneFd < 0) return result;
+                try {
+                    std::thread([query] { resolveOnThread(query); }).detach();
+                } catch (const std::system_error&) {
+                    return result;
+                }
+                pending.running.emplace(host, query);
+            }
+        }
+        while (!query->finished.load()) {
+            const int wait = msLeft(deadline);
+            if (wait == 0) {
+                result.state = NameResult::TimedOut;
+                return result;
+            }
+            pollfd p[2] = {{query->doneFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+            const int ready = poll(p, 2, wait);
+            if (ready < 0 && errno != EINTR) return result;
+            if (ready > 0 && p[1].revents != 0) {
+                result.state = NameResult::Stopped;
+                return result;
+            }
+        }
+        if (!query->found) return result;
+        result.address = query->address;
+        result.state = NameResult::Found;
+    }
+    result.address.sin_family = AF_INET;
+    result.address.sin_port = htons(static_cast<uint16_t>(port));
+    return result;
 }
 
 // What passed through the relay: one exchange per command libcddb sent, with the server's answer
@@ -633,11 +751,29 @@ Result run(const Request& request, const std::function<void(int)>& progress, con
         return fail(Failure::NoServer, QStringLiteral("There is no disc to look up."));
     // The whole lookup, connection included, ends within the time-out.
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(1, request.timeOutMs));
-    sockaddr_in server{};
-    if (!resolveIPv4(request.host, request.port, &server))
+    const NameResult name =
+        resolveServerName(request.host.toStdString(), request.port, deadline, stop ? stop->fd() : -1);
+    switch (name.state) {
+    case NameResult::Found:
+        break;
+    case NameResult::TimedOut:
+        return fail(Failure::TimeOut,
+                    QStringLiteral("The name of the server %1 could not be resolved within %2 ms.")
+                        .arg(request.host)
+                        .arg(request.timeOutMs));
+    case NameResult::Stopped:
+        return fail(Failure::TimeOut, QStringLiteral("The lookup was stopped."));
+    case NameResult::TooMany:
+        return fail(
+            Failure::CannotConnect,
+            QStringLiteral("The name of the server %1 cannot be resolved now: the name servers do not "
+                           "answer.")
+                .arg(request.host));
+    case NameResult::NotFound:
         return fail(Failure::CannotConnect, QStringLiteral("The server %1 is not known.").arg(request.host));
+    }
     const bool http = request.protocol == TFreeDBInformation2::Protocol::Http;
-    Relay relay(server, http, deadline, stop ? stop->fd() : -1);
+    Relay relay(name.address, http, deadline, stop ? stop->fd() : -1);
     if (relay.port() == 0)
         return fail(Failure::CannotConnect, QStringLiteral("Cannot open a network connection."));
 
@@ -709,8 +845,9 @@ Result run(const Request& request, const std::function<void(int)>& progress, con
                     QStringLiteral("The answer of %1 could not be read.").arg(request.host));
     };
 
-    // libcddb connects inside the query; "querying" follows once the server has answered it.
-    const int matches = cddb_query(c, disc.get());
+    // libcddb would connect inside the query and the read; it finds itself connected already.
+    // "Querying" follows once the server has answered the query.
+    const int matches = connectOneAtATime(c) ? cddb_query(c, disc.get()) : -1;
     if (matches < 0) return relayFailure() ? result : answerFailure(relay.exchanges());
     if (matches == 0) return fail(Failure::None, QString(), NoEntry);
     const QString category = QString::fromUtf8(cddb_disc_get_category_str(disc.get()));
@@ -718,7 +855,9 @@ Result run(const Request& request, const std::function<void(int)>& progress, con
     if (progress) progress(Querying);
     // The entry is read from what the relay passed on: libcddb's reader takes an entry without
     // "# Revision:" for an empty one and refuses a whole entry for one line it does not expect.
-    cddb_read(c, disc.get());
+    // Over HTTP each command has a connection of its own; over CDDBP the query's connection is
+    // still open (libcddb closes it only where the query fails), and the read connects nothing.
+    if (!http || connectOneAtATime(c)) cddb_read(c, disc.get());
     const std::vector<Exchange> exchanges = relay.exchanges();
     const EntryText entry = exchanges.empty() ? EntryText() : entryOf(exchanges.back());
     if (!entry.complete) {

@@ -347,8 +347,8 @@ TAudioCDGrabber2::~TAudioCDGrabber2() {
         std::lock_guard<std::mutex> lock(m_events->mutex);
         m_events->context = nullptr;
     }
-    // A stopped lookup drops its connection and returns at once (only a name look-up that hangs
-    // in the system's resolver can hold it up, for as long as the resolver waits).
+    // A stopped lookup drops its connection, or leaves a name look-up still waiting in the
+    // system's resolver, and returns at once.
     stopLookups(m_lookupGeneration);
     for (LookupThread& lookup : m_lookupThreads)
         lookup.thread.join();

@@ -4,19 +4,34 @@
 #include "components/TAudioCDGrabber2.h"
 #include "components/TFreeDBInformation2.h"
 #include "tests/cd/CdTestSupport.h"
+#include "tests/support/ChildRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
 #include <future>
 #include <memory>
+#include <mutex>
+#include <thread>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <net/if.h>
+#include <netinet/in.h>
 #include <pwd.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace cdtest;
@@ -369,6 +384,170 @@ TEST_F(CddbTest, ANewLookupReplacesOneStillRunning) {
     EXPECT_EQ(statuses.back(), 3);
     EXPECT_EQ(std::count(statuses.begin(), statuses.end(), -1), 0);
     EXPECT_EQ(grabber.GetDiscYear(), 1987);
+}
+
+// A request of the lookup unit itself, as the grabber makes it.
+CddbLookup::Request requestTo(const QString& host, TFreeDBInformation2::Protocol protocol, int port,
+                              const CdToc& toc, int timeOut) {
+    CddbLookup::Request r;
+    r.host = host;
+    r.protocol = protocol;
+    r.port = port;
+    r.path = QStringLiteral("/~cddb/cddb.cgi");
+    r.timeOutMs = timeOut;
+    r.clientName = QStringLiteral("test_cd");
+    r.clientVersion = QStringLiteral("1.0");
+    r.email = QStringLiteral("tester@example.org");
+    r.toc = toc;
+    return r;
+}
+
+CdToc threeTracks() {
+    CdToc toc;
+    toc.tracks = {{1, 0, 0, 1500, 0}, {2, 0, 1500, 750, 0}, {3, 0, 2250, 1125, 0}};
+    toc.leadout = 3375;
+    toc.sessionCount = 1;
+    return toc;
+}
+
+// Lookups on many threads at once, by name and over both protocols (the user asking again while
+// one runs, a disc changed during a lookup): every one loads its entry and none disturbs another.
+// libcddb's own connect, with its process-wide alarm and jump buffer, once crashed here within a
+// few hundred lookups.
+TEST(CddbLookupTest, ManyOverlappedLookupsAllLoadTheirEntry) {
+    const CdToc toc = threeTracks();
+    const uint32_t id = CddbLookup::libcddbDiscId(toc);
+    CddbServer http(CddbServer::Mode::Http);
+    CddbServer cddbp(CddbServer::Mode::Cddbp);
+    http.addEntry(id, "rock", entryFor(id, 3));
+    cddbp.addEntry(id, "rock", entryFor(id, 3));
+    constexpr int kThreads = 8;
+    constexpr int kEach = 25;
+    std::atomic<int> loaded{0};
+    std::mutex mutex;
+    QStringList failures;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) {
+                const bool overHttp = (t + i) % 2 == 0;
+                const CddbLookup::Result r =
+                    CddbLookup::run(requestTo(QStringLiteral("localhost"),
+                                              overHttp ? TFreeDBInformation2::Protocol::Http
+                                                       : TFreeDBInformation2::Protocol::Cddbp,
+                                              overHttp ? http.port() : cddbp.port(), toc, 20000),
+                                    {});
+                if (r.status == CddbLookup::Loaded && r.album == QStringLiteral("Songs for Tests") &&
+                    r.titles.value(2) == QStringLiteral("Song 3")) {
+                    ++loaded;
+                } else {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    failures << QStringLiteral("%1: %2").arg(r.status).arg(r.failure.reason);
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(loaded.load(), kThreads * kEach) << failures.join(QLatin1Char('\n')).toStdString();
+    // No SIGALRM handler is left behind (libcddb's, which jumps onto the stack of a call long gone
+    // when any alarm comes later).
+    struct sigaction now {};
+    sigaction(SIGALRM, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+// A name server that never answers: the system resolver is pointed at a UDP socket on 127.0.0.1
+// that takes the queries and never replies (a resolv.conf of the test's own, in mount and network
+// namespaces of a child process). The lookup fails within its time-out and says why, another
+// lookup of the same name meanwhile does the same, a stopped one ends at once, and nothing waits
+// for the resolver, which would go on for half a minute.
+TEST(CddbLookupTest, ANameServerThatNeverAnswersFailsWithinTheTimeOut) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray resolvConf = QFile::encodeName(dir.filePath(QStringLiteral("resolv.conf")));
+    {
+        QFile f(QString::fromLocal8Bit(resolvConf));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("nameserver 127.0.0.1\noptions timeout:30 attempts:2\n");
+    }
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    const ChildResult result = runInChild(30, [&]() -> std::string {
+        // The namespaces: a user namespace too when not root.
+        if (unshare(CLONE_NEWNS | CLONE_NEWNET | (uid == 0 ? 0 : CLONE_NEWUSER)) != 0)
+            return std::string("SKIP no namespaces: ") + std::strerror(errno);
+        auto writeFile = [](const char* path, const std::string& text) {
+            const int fd = open(path, O_WRONLY);
+            const bool ok = fd >= 0 && write(fd, text.data(), text.size()) == ssize_t(text.size());
+            if (fd >= 0) close(fd);
+            return ok;
+        };
+        if (uid != 0 && (!writeFile("/proc/self/setgroups", "deny") ||
+                         !writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+                         !writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")))
+            return "SKIP no user namespace map";
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount(resolvConf.constData(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) != 0)
+            return std::string("SKIP resolv.conf cannot be replaced: ") + std::strerror(errno);
+        // The loopback device of the new network namespace, and the silent name server on it.
+        const int control = socket(AF_INET, SOCK_DGRAM, 0);
+        ifreq loopback{};
+        std::strcpy(loopback.ifr_name, "lo");
+        if (ioctl(control, SIOCGIFFLAGS, &loopback) != 0) return "SKIP no loopback";
+        loopback.ifr_flags |= IFF_UP;
+        if (ioctl(control, SIOCSIFFLAGS, &loopback) != 0) return "SKIP the loopback stays down";
+        const int nameServer = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(53);
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (bind(nameServer, reinterpret_cast<sockaddr*>(&at), sizeof(at)) != 0)
+            return std::string("SKIP no name server socket: ") + std::strerror(errno);
+
+        std::string failed;
+        auto check = [&failed](bool ok, const std::string& what) {
+            if (!ok) failed += what + "; ";
+        };
+        const CdToc toc = threeTracks();
+        const QString host = QStringLiteral("cddb.example.net");
+        const auto request = requestTo(host, TFreeDBInformation2::Protocol::Http, 80, toc, 700);
+        QElapsedTimer timer;
+        timer.start();
+        auto second = std::async(std::launch::async, [&] { return CddbLookup::run(request, {}); });
+        const CddbLookup::Result first = CddbLookup::run(request, {});
+        const qint64 firstTook = timer.elapsed();
+        const CddbLookup::Result other = second.get();
+        check(first.status == CddbLookup::ConnectionFailed, "the lookup did not fail");
+        check(first.failure.kind == CddbLookup::Failure::TimeOut, "the failure is not a time-out");
+        check(first.failure.reason ==
+                  QStringLiteral(
+                      "The name of the server cddb.example.net could not be resolved within 700 ms."),
+              "reason: " + first.failure.reason.toStdString());
+        check(firstTook >= 650 && firstTook < 1500, "it took " + std::to_string(firstTook) + " ms");
+        check(other.failure.kind == CddbLookup::Failure::TimeOut,
+              "the second lookup: " + other.failure.reason.toStdString());
+        char query[512];
+        check(recv(nameServer, query, sizeof(query), MSG_DONTWAIT) > 0, "the name server was never asked");
+
+        // Stopped while the name is still being resolved: it ends at once.
+        CddbLookup::StopSignal stop;
+        timer.restart();
+        auto stopped = std::async(std::launch::async, [&] {
+            return CddbLookup::run(requestTo(host, TFreeDBInformation2::Protocol::Http, 80, toc, 20000), {},
+                                   &stop);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        stop.stop();
+        const CddbLookup::Result end = stopped.get();
+        check(end.failure.reason == QStringLiteral("The lookup was stopped."),
+              "stopped: " + end.failure.reason.toStdString());
+        check(timer.elapsed() < 1000, "the stopped lookup took " + std::to_string(timer.elapsed()) + " ms");
+        return failed;
+    });
+    ASSERT_TRUE(result.ran) << result.failure;
+    if (result.failure.rfind("SKIP ", 0) == 0) GTEST_SKIP() << result.failure;
+    EXPECT_TRUE(result.failure.empty()) << result.failure;
 }
 
 // The grabber owns its lookup threads: one going away stops its lookup and waits for the thread,

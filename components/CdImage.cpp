@@ -568,13 +568,23 @@ std::shared_ptr<Layout> layoutFromCue(const QString& path) {
         reach(*t.first(), previousStride); // the rest of the previous track
         if (i > 0) b.silence(tracks[i - 1].postgap, t.sheet.line);
         const size_t gapAt = b.layout.extents.size();
-        const int32_t sessionEnd = b.position;
+        int32_t sessionEnd = b.position;
         if (i > 0) sessionEnds[i - 1] = sessionEnd;
         b.silence(t.pregap, t.sheet.line);
         reach(*t.index1(), t.sheet.stride); // INDEX 00 .. INDEX 01: the track's pregap
         int32_t start = b.position;
-        if (i > 0 && tracks[i - 1].sheet.session != t.sheet.session)
+        if (i > 0 && tracks[i - 1].sheet.session != t.sheet.session) {
+            // A marked session in the data file of the last one (an image read sector by sector
+            // across the sessions) holds the gap between them: the last session ends where the
+            // gap begins, kSessionGap sectors before the new session's first track.
+            const CueTrack& before = tracks[i - 1];
+            const int32_t gapBegins = start - kSessionGap;
+            if (sessionsMarked && t.pregap == 0 && before.postgap == 0 &&
+                before.index1()->file == t.index1()->file && gapBegins > starts.back() &&
+                gapBegins < sessionEnd)
+                sessionEnd = sessionEnds[i - 1] = gapBegins;
             b.widenSessionGap(gapAt, sessionEnd, &start, t.sheet.line);
+        }
         starts.push_back(start);
         sheet.push_back(t.sheet);
     }
@@ -669,25 +679,11 @@ public:
             }
         }
         if (m_sheet.empty()) fail(0, QStringLiteral("it has no tracks"));
-        enhancedCdSessions(m_sheet);
-        // The session gap: the data session of an enhanced CD starts 11400 sectors on.
-        std::vector<int32_t> sessionEnds(m_sheet.size(), 0);
-        for (size_t i = 1; i < m_sheet.size(); ++i) {
-            sessionEnds[i - 1] = m_trackBegin[i];
-            if (m_sheet[i].session != m_sheet[i - 1].session) {
-                int32_t start = m_starts[i];
-                const int32_t shift = kSessionGap - (start - m_trackBegin[i]);
-                m_b.widenSessionGap(m_firstExtent[i], m_trackBegin[i], &start, m_sheet[i].line);
-                if (shift > 0)
-                    for (size_t j = i; j < m_sheet.size(); ++j) {
-                        m_starts[j] += shift;
-                        if (j > i) m_trackBegin[j] += shift;
-                    }
-            }
-        }
+        // A TOC file has no session marks (cdrdao writes one file per session): its tracks are one
+        // session, laid out as the file lays them out, whatever their modes.
         m_b.layout.files = m_files.files;
         auto layout = std::make_shared<Layout>(std::move(m_b.layout));
-        finishToc(*layout, m_sheet, m_starts, sessionEnds);
+        finishToc(*layout, m_sheet, m_starts, std::vector<int32_t>(m_sheet.size(), 0));
         decideXaTypes(layout, m_sheet);
         return layout;
     }
@@ -753,7 +749,6 @@ private:
             sheet.stride += 96; // sub-channel data stored after each sector
         }
         const int32_t begin = m_b.position;
-        const size_t firstExtent = m_b.layout.extents.size();
         std::optional<int64_t> start;
         while (more() && !peekWord("TRACK")) {
             const Token& t = next();
@@ -802,8 +797,6 @@ private:
                                    .arg(sheet.number)
                                    .arg(msfText(*start), msfText(length)));
         m_sheet.push_back(sheet);
-        m_trackBegin.push_back(begin);
-        m_firstExtent.push_back(firstExtent);
         m_starts.push_back(begin + static_cast<int32_t>(start.value_or(0)));
     }
 
@@ -853,8 +846,6 @@ private:
     FileTable& m_files;
     Builder m_b;
     std::vector<SheetTrack> m_sheet;
-    std::vector<int32_t> m_trackBegin;
-    std::vector<size_t> m_firstExtent;
     std::vector<int32_t> m_starts;
 };
 

@@ -26,7 +26,9 @@ struct Piece {
     int cut = 0;
 };
 
-enum class FileKind { Le, Be, Wave, Data };
+// Data files hold raw 2352-byte sectors (Data; data pieces in an Le file too) or cdrdao's
+// MODE2_FORM_MIX sectors of 2332 bytes (Mix: a raw sector without sync, header and its last 4 bytes).
+enum class FileKind { Le, Be, Wave, Data, Mix };
 
 struct DataFileSpec {
     const char* name;
@@ -76,18 +78,24 @@ protected:
         QByteArray bytes;
         std::vector<int16_t> samples;
         for (const Piece& p : spec.pieces) {
-            if (spec.kind == FileKind::Data) {
+            if (spec.kind == FileKind::Data || spec.kind == FileKind::Mix || p.signal == -2) {
                 const auto data = dataSectors(TrackKind::Mode2Form1, p.sectors, 0);
-                bytes.append(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()));
+                for (int sector = 0; sector < p.sectors; ++sector) {
+                    const char* raw = reinterpret_cast<const char*>(data.data()) + sector * 2352;
+                    bytes.append(spec.kind == FileKind::Mix ? QByteArray(raw + 16, 2332)
+                                                            : QByteArray(raw, 2352));
+                }
                 continue;
             }
-            std::vector<int16_t> audio = trackAudio(p.signal, p.sectors);
+            std::vector<int16_t> audio = p.signal == -1 ? std::vector<int16_t>(size_t(p.sectors) * 1176, 0)
+                                                        : trackAudio(p.signal, p.sectors);
             audio.resize(audio.size() - static_cast<size_t>(p.cut) * 2);
-            samples.insert(samples.end(), audio.begin(), audio.end());
+            if (spec.kind == FileKind::Wave)
+                samples.insert(samples.end(), audio.begin(), audio.end());
+            else
+                bytes += pcmBytes(audio, spec.kind == FileKind::Be);
         }
         if (spec.kind == FileKind::Wave) bytes = waveFile(samples);
-        if (spec.kind == FileKind::Le || spec.kind == FileKind::Be)
-            bytes = pcmBytes(samples, spec.kind == FileKind::Be);
         write(QLatin1String(spec.name), bytes);
     }
     // Lists the sheets as images and returns the grabber's drive number of the first.
@@ -179,9 +187,26 @@ TEST_F(CdImageTest, EverySheetFormGivesTheDrivesTableOfContentsAndTheRightSample
          "START\nFILE \"d.raw\" #0 00:00:20 00:00:15\nINDEX 00:00:02\n\nTRACK MODE2_RAW\nDATAFILE "
          "\"data_3\"\n",
          true,
-         {{6, 24, 0, 0}, {30, 15, 0, 0}, {45 + gap, 25, 21, 1}},
-         45 + gap + 25,
+         {{6, 24, 0, 0}, {30, 15, 0, 0}, {45, 25, 21, 0}},
+         45 + 25,
          {{-1, 6}, {10, 20}, {-1, 4}, {11, 15}}},
+        {"cdrdao TOC of an enhanced CD (audio, then MODE2_FORM_MIX data): one session, as laid out",
+         {{"x.raw", FileKind::Be, {{17, 20}, {18, 15}}}, {"x_3.bin", FileKind::Mix, {{-2, 30}}}},
+         "CD_ROM_XA\n\n// Track 1\nTRACK AUDIO\nNO COPY\nFILE \"x.raw\" 0 00:00:20\n\n// Track 2\nTRACK "
+         "AUDIO\nFILE \"x.raw\" 00:00:20 00:00:15\n\n// Track 3\nTRACK MODE2_FORM_MIX\nNO COPY\nDATAFILE "
+         "\"x_3.bin\" 00:00:30 // length in bytes: 69960\n",
+         true,
+         {{0, 20, 0, 0}, {20, 15, 0, 0}, {35, 30, 21, 0}},
+         65,
+         {{17, 20}, {18, 15}}},
+        {"a second session whose gap lies in the one data file",
+         {{"s.bin", FileKind::Le, {{19, 20}, {20, 15}, {-1, gap}, {-2, 30}}}},
+         "REM SESSION 01\nFILE \"s.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+         "    INDEX 01 00:00:20\nREM SESSION 02\n  TRACK 03 MODE2/2352\n    INDEX 01 02:32:35\n",
+         false,
+         {{0, 20, 0, 0}, {20, 15, 0, 0}, {35 + gap, 30, 21, 1}},
+         35 + gap + 30,
+         {{19, 20}, {20, 15}}},
         {"cdrdao TOC: WAVE file, positions in samples, SWAP, PREGAP, START in the last track",
          {{"w.wav", FileKind::Wave, {{12, 10}, {13, 5}}}, {"w.le", FileKind::Le, {{14, 7}}}},
          "CD_DA\nTRACK AUDIO\nAUDIOFILE \"w.wav\" 0 5880\nTRACK AUDIO\nPREGAP 00:00:03\nFILE \"w.wav\" 5880 "

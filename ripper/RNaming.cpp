@@ -35,6 +35,12 @@ QString safePart(const QString& text, const QString& whenEmpty) {
     return part.isEmpty() ? whenEmpty : part;
 }
 
+// A folder or file name that starts with "." is hidden by file managers: its dot becomes "_".
+QString visible(QString name) {
+    if (name.startsWith(QLatin1Char('.'))) name[0] = QLatin1Char('_');
+    return name;
+}
+
 QString fieldOf(const QString& text, int n, QChar separator) {
     QString work = text;
     qsizetype p = work.indexOf(separator);
@@ -108,11 +114,11 @@ QString BuildOutputName(int Pattern, const QString& Album, const QString& Artist
     }
     QString path = O;
     for (const QString& f : folders) {
-        path += cutToBytes(f, kMaxFileNameBytes);
+        path += visible(cutToBytes(f, kMaxFileNameBytes));
         QDir().mkdir(path);
         path += QLatin1Char('/');
     }
-    return path + cutToBytes(file, kMaxFileNameBytes);
+    return path + visible(cutToBytes(file, kMaxFileNameBytes));
 }
 
 QString TRipRunNames::Claim(const QString& name, const QString& extension, const QString& number) {

@@ -78,8 +78,9 @@ TEST_F(NamingTest, TheRipFolderAlwaysEndsInASlash) {
     GlobeVar::AppPath = oldApp;
 }
 
-// Texts from a disc database or the user cannot leave the rip folder, name the folder itself, hold
-// characters a name cannot, or grow past what the file system takes; every such name can be written.
+// Texts from a disc database or the user cannot leave the rip folder, name the folder itself, hide
+// a folder or file (a name starting with "."), hold characters a name cannot, or grow past what the
+// file system takes; every such name can be written.
 TEST_F(NamingTest, HostileTitlesGiveSafeNamesInsideTheRipFolder) {
     const QString euro300 = QString(100, QChar(0x20AC)); // 300 bytes of UTF-8
     struct Case {
@@ -87,7 +88,10 @@ TEST_F(NamingTest, HostileTitlesGiveSafeNamesInsideTheRipFolder) {
         QString album, artist, title, expected;
     };
     const QList<Case> cases{
-        {12, "A", "R", "../../etc/passwd", ".._.._etc_passwd"},
+        {12, "A", "R", "../../etc/passwd", "_._.._etc_passwd"},
+        {12, "A", "R", ".intro", "_intro"},
+        {3, "Album", ".38 Special", "Song", "_38 Special-Album/03.Song"},
+        {7, ".hidden", "R", "T", "_hidden/03.R-T"},
         {12, "A", "R", "..", "_"},
         {12, "A", "R", ".", "_"},
         {12, "A", "R", QString(), "Title"},
@@ -111,8 +115,17 @@ TEST_F(NamingTest, HostileTitlesGiveSafeNamesInsideTheRipFolder) {
         EXPECT_TRUE(f.open(QIODevice::WriteOnly))
             << "pattern " << pattern << ": " << f.errorString().toStdString();
     }
+    // An empty number (pattern 9 would begin with its ".") and dotted parts in every pattern.
+    EXPECT_EQ(BuildOutputName(9, "A", "R", "T", QString()), rips + QStringLiteral("_T"));
+    for (int pattern = 1; pattern <= 14; ++pattern) {
+        const QString name = BuildOutputName(pattern, ".a", ".r", ".t", ".1");
+        for (const QString& part : name.mid(rips.size()).split(QLatin1Char('/')))
+            EXPECT_FALSE(part.startsWith(QLatin1Char('.')))
+                << "pattern " << pattern << ": " << name.toStdString();
+    }
     for (const QString& folder : folders())
-        EXPECT_FALSE(folder.startsWith(QLatin1String(".."))) << folder.toStdString();
+        for (const QString& part : folder.split(QLatin1Char('/')))
+            EXPECT_FALSE(part.startsWith(QLatin1Char('.'))) << folder.toStdString();
 }
 
 // Within one run no track takes a name an earlier track of the run was given.

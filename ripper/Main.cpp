@@ -165,6 +165,9 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     for (int i = 0; i < GenreCount; ++i)
         cboxGenre->addItem(GenreName(i) +
                            (i == GenreCount - 1 ? QStringLiteral("   ") : QStringLiteral("  ")));
+    // No genre until a disc is read (an editable list would show its first item).
+    cboxGenre->setCurrentIndex(-1);
+    cboxGenre->setEditText(QString());
     // The track list: check boxes, whole rows, grid lines, the columns' widths and alignment.
     const int widths[] = {60, 130, 260, 66, 90, 55};
     for (int c = 0; c < 6; ++c)
@@ -348,6 +351,7 @@ void TfrmMain::cboxDeviceClick() {
         return;
     }
     m_lookupLoaded = false;
+    m_keptTexts.valid = false;
     RefreshDisc();
 }
 
@@ -557,6 +561,7 @@ void TfrmMain::btnInvertClick() {
 void TfrmMain::btnGetInfoClick() {
     if (m_previewing || m_lookupRequested || m_busy) return;
     if (MessageBox(QStringLiteral("Do you want refresh this CD information?"), true) != mrYes) return;
+    KeepTextsForLookup();
     m_lookupRequested = true;
     m_lookupLoaded = false;
     m_scrollRight = true;
@@ -584,18 +589,21 @@ void TfrmMain::ACDGFreeDBQueryStatus(int Status) {
         EnableControls(true);
         lbInfo2->setText(QStringLiteral("FreeDB information loaded"));
         m_lookupLoaded = true;
+        m_keptTexts.valid = false;
         EndLookup();
         break;
     case -2:
         EnableControls(true);
         m_lookupLoaded = false;
         EndLookup();
+        PutBackKeptTexts();
         MessageBox(QStringLiteral("No FreeDB information available for this CD!"));
         break;
     case -1: {
         EnableControls(true);
         m_lookupLoaded = false;
         EndLookup();
+        PutBackKeptTexts();
         const QString why = ACDG->lookupFailure().reason;
         MessageBox(why.isEmpty() ? QStringLiteral("Connection failed!")
                                  : QStringLiteral("Connection failed!\n") + why);
@@ -611,6 +619,50 @@ void TfrmMain::EndLookup() {
     FillTrackList();
     lbInfo2->clear();
     tmFreeDB->stop();
+}
+
+void TfrmMain::KeepTextsForLookup() {
+    TKeptTexts& kept = m_keptTexts;
+    kept = TKeptTexts();
+    try {
+        kept.discId = ACDG->GetCddbId();
+    } catch (const std::exception&) {
+        return;
+    }
+    kept.keys = TrackKeys;
+    kept.albums = AlbumList;
+    kept.artists = ArtistList;
+    kept.titles = TitleList;
+    for (int i = 0; i < lvTracks->topLevelItemCount(); ++i)
+        kept.checks << row(i)->checkState(0);
+    kept.year = edYear->text();
+    kept.genreIndex = cboxGenre->currentIndex();
+    kept.genre = cboxGenre->currentText();
+    kept.valid = !kept.keys.isEmpty();
+}
+
+// Only onto the same disc with the same rows: the list was filled again with default titles.
+void TfrmMain::PutBackKeptTexts() {
+    TKeptTexts kept = std::move(m_keptTexts);
+    m_keptTexts = TKeptTexts();
+    if (!kept.valid || kept.keys != TrackKeys || kept.checks.size() != lvTracks->topLevelItemCount()) return;
+    try {
+        if (ACDG->GetCddbId() != kept.discId) return;
+    } catch (const std::exception&) {
+        return;
+    }
+    AlbumList = kept.albums;
+    ArtistList = kept.artists;
+    TitleList = kept.titles;
+    for (int i = 0; i < lvTracks->topLevelItemCount(); ++i) {
+        row(i)->setText(ColArtist, ArtistList[i]);
+        row(i)->setText(ColTitle, TitleList[i]);
+        row(i)->setCheckState(0, kept.checks[i]);
+    }
+    edYear->setText(kept.year);
+    cboxGenre->setCurrentIndex(kept.genreIndex);
+    if (kept.genreIndex < 0 || cboxGenre->currentText() != kept.genre) cboxGenre->setEditText(kept.genre);
+    lvTracksSelectItem(); // the edits show the selected row's texts again
 }
 
 void TfrmMain::tmFreeDBTimer() {
@@ -633,6 +685,7 @@ void TfrmMain::ACDGMediaChange() {
     } catch (const std::exception&) {
     }
     m_lookupRequested = false;
+    m_keptTexts.valid = false;
     RefreshDisc();
     m_lookupLoaded = false;
 }

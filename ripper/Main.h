@@ -140,6 +140,8 @@ private:
     void AddTrackRow(int session, int track);
     void UncheckNonAudioRow();
     void EndLookup();
+    void KeepTextsForLookup();
+    void PutBackKeptTexts();
     void SetupEncoder();
     void GrabCheckedTracks();
     void GrabTrack(const QString& title, int row, const QString& number);
@@ -201,6 +203,16 @@ private:
     bool m_scratchShown = false;
     bool m_scrollRight = true;
     bool m_filling = false; // rows are being added: edit changes belong to no row yet
+    // What the window held when the user asked for a lookup, put back when the lookup fails or is
+    // refused (the lookup starts by reading the disc again, which empties the list).
+    struct TKeptTexts {
+        bool valid = false;
+        int discId = 0;
+        QStringList keys, albums, artists, titles;
+        QList<Qt::CheckState> checks;
+        QString year, genre;
+        int genreIndex = -1;
+    } m_keptTexts;
 
     // The rip.
     bool m_busy = false;

@@ -4,6 +4,7 @@
 #include "common/GlobeVar.h"
 #include "common/PathSelect.h"
 #include "components/TFreeDBInformation2.h"
+#include "components/TWMAFile2.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
@@ -35,6 +36,15 @@ TfrmOptions::TfrmOptions(QWidget* owner) : TForm(owner) {
     const QRegularExpression digits(QStringLiteral("[0-9]{1,6}"));
     edtFreeDBPort->setValidator(new QRegularExpressionValidator(digits, edtFreeDBPort));
     edtFreeDBTimeOut->setValidator(new QRegularExpressionValidator(digits, edtFreeDBTimeOut));
+    // The WMA profiles as the WMA component names them, as the recorder lists them: a profile the
+    // encoder writes at a higher bit rate than designed names the rate it really gets.
+    QComboBox* wma = NativeCombo(FormChild<QObject>(this, QStringLiteral("cboxWmaFormat")));
+    TWMAFile2 profiles;
+    wma->clear();
+    for (int p = 1; p <= profiles.GetProfileCount(); ++p) {
+        profiles.SelectProfile(p);
+        wma->addItem(profiles.GetProfileName());
+    }
     ApplyEmbeddedTheme(this);
     FitSkinnedDialog(this);
 }

@@ -5,6 +5,7 @@
 #include "components/TAudioCDGrabber2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TFreeDBInformation2.h"
+#include "components/TWMAFile2.h"
 #include "platform/Application.h"
 #include "platform/FormResource.h"
 #include "ripper/About.h"
@@ -358,6 +359,99 @@ TEST_F(RipperWindowTest, OptionsWindowFirstRunOkAndCancel) {
     options.btnOptionCancelClick();
     EXPECT_EQ(combo("cboxMP3BitRate")->currentIndex(), 6);
     EXPECT_EQ(combo("cmbFreeDBServer")->currentIndex(), 4);
+}
+
+// The pattern list names the parts of each name, and the WMA list is the WMA component's own, as
+// the recorder shows it: the profiles the encoder writes at its lowest rate say 24 kbps.
+TEST_F(RipperWindowTest, OptionsListsShowThePatternsAndTheProfilesWritten) {
+    Duzivuz::TfrmOptions options(main.get());
+    options.SetLookupObject(main->LookupObject());
+    options.create();
+    auto items = [&](const char* name) {
+        QStringList texts;
+        QComboBox* box = NativeCombo(options.findChild<QObject*>(QLatin1String(name)));
+        for (int i = 0; i < box->count(); ++i)
+            texts << box->itemText(i);
+        return texts;
+    };
+    EXPECT_EQ(
+        items("cmbROutputFilename"),
+        (QStringList{"track <number>", "<artist> - <title>", "<artist> - <album>/<number>. <title>",
+                     "<artist> - <album>/<number> - <title>", "<artist>/<album>/<number>. <title>",
+                     "<artist>/<album>/<number> - <title>", "<album>/<number>. <artist> - <title>",
+                     "<album>/<number> - <artist> - <title>", "<number>. <title>", "<number> - <title>",
+                     "<artist> - <album> - <number> - <title>", "<title>", "<artist> - <album>", "<album>"}));
+    QStringList written;
+    TWMAFile2 wma;
+    for (int p = 1; p <= wma.GetProfileCount(); ++p) {
+        wma.SelectProfile(p);
+        written << wma.GetProfileName();
+    }
+    const QStringList shown = items("cboxWmaFormat");
+    EXPECT_EQ(shown, written);
+    EXPECT_EQ(shown.size(), 15);
+    EXPECT_EQ(shown.value(0), QStringLiteral("8000Hz,mono,24kbps"));
+    EXPECT_EQ(shown.value(14), QStringLiteral("44100Hz,stereo,128kbps"));
+}
+
+// A lookup that fails or is refused puts back what the window held before it: album, artist,
+// year, genre, every row's title and check, not the default "Session1_Track1" texts.
+TEST_F(RipperWindowTest, AFailedOrRefusedLookupKeepsTheUsersTexts) {
+    lookUp();
+    auto edit = [&](const char* name) { return main->findChild<QLineEdit*>(QLatin1String(name)); };
+    auto* genre = main->findChild<QComboBox*>(QStringLiteral("cboxGenre"));
+    lv->setCurrentItem(lv->topLevelItem(1));
+    edit("edTitle")->setText(QStringLiteral("Typed title"));
+    edit("edAlbum")->setText(QStringLiteral("Typed album"));
+    edit("edArtist")->setText(QStringLiteral("Typed artist"));
+    edit("edYear")->setText(QStringLiteral("2001"));
+    genre->setEditText(QStringLiteral("Own genre"));
+    lv->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
+    lv->setCurrentItem(lv->topLevelItem(0));
+    const QStringList albums = main->AlbumList, artists = main->ArtistList, titles = main->TitleList;
+    ASSERT_EQ(titles[1], QStringLiteral("Typed title"));
+
+    auto* info = main->findChild<TFreeDBInformation2*>(QStringLiteral("FreeDBInfo"));
+    CddbServer empty(CddbServer::Mode::Http); // knows no disc: the lookup is refused
+    int closedPort = 0;
+    {
+        CddbServer probe(CddbServer::Mode::Http);
+        closedPort = probe.port();
+    }
+    const struct {
+        int port;
+        const char* box;
+    } lookups[] = {{empty.port(), "No FreeDB information"}, {closedPort, "Connection failed!"}};
+    for (const auto& l : lookups) {
+        SCOPED_TRACE(l.box);
+        info->SetPort(l.port);
+        boxes.clear();
+        main->btnGetInfoClick();
+        ASSERT_TRUE(waitFor([&] { return !boxes.filter(QLatin1String(l.box)).isEmpty(); }, 5000));
+        EXPECT_EQ(main->AlbumList, albums);
+        EXPECT_EQ(main->ArtistList, artists);
+        EXPECT_EQ(main->TitleList, titles);
+        EXPECT_EQ(cell(1, 2), QStringLiteral("Typed title"));
+        EXPECT_EQ(cell(1, 1), QStringLiteral("Typed artist"));
+        EXPECT_EQ(lv->topLevelItem(2)->checkState(0), Qt::Unchecked);
+        EXPECT_EQ(edit("edAlbum")->text(), albums[0]);
+        EXPECT_EQ(edit("edYear")->text(), QStringLiteral("2001"));
+        EXPECT_EQ(genre->currentText(), QStringLiteral("Own genre"));
+    }
+}
+
+// Without a disc there is no genre (an editable list would show its first one).
+TEST_F(RipperWindowTest, WithoutADiscTheGenreIsEmpty) {
+    for (const QStringList& drives :
+         {QStringList(), QStringList{dir.filePath(QStringLiteral("absent.cue"))}}) {
+        writeDriveList(dir.path() + QStringLiteral("/config"), drives);
+        TfrmMain other;
+        other.create();
+        auto* genre = other.findChild<QComboBox*>(QStringLiteral("cboxGenre"));
+        EXPECT_EQ(genre->currentIndex(), -1) << drives.size();
+        EXPECT_TRUE(genre->currentText().isEmpty()) << genre->currentText().toStdString();
+        EXPECT_GT(genre->count(), 100);
+    }
 }
 
 } // namespace

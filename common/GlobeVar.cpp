@@ -40,7 +40,6 @@ bool SplitOverwrite = false;
 QString JoinOutputPath, JoinPreName, JoinPosName;
 bool JoinUseDate = false, JoinOverwrite = false;
 QString MailSubject, MailBody;
-std::array<int, 12> CustomEQ{};
 
 namespace {
 int runCounter = 0;

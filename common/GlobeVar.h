@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <cstdint>
 
 class QWidget;
@@ -65,7 +64,6 @@ extern bool SplitOverwrite;
 extern QString JoinOutputPath, JoinPreName, JoinPosName;
 extern bool JoinUseDate, JoinOverwrite;
 extern QString MailSubject, MailBody;
-extern std::array<int, 12> CustomEQ;
 
 // The start values a program gives the globals before any window exists.
 struct StartValues {

@@ -32,7 +32,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QThread>
@@ -100,6 +99,14 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     AP = FormChild<TAudioPlayer2>(this, QStringLiteral("AP"));
     AV = FormChild<TAudioVisualization2>(this, QStringLiteral("AV"));
     AF2->SetLameEncoder(AudioFile2LameEnc1);
+    // The player's volume moves the playback slider (whose handler hands the same value back, which
+    // goes no further); its mute checks the box and mutes this window's playback too.
+    connect(&m_level, &TPlaybackLevel::VolumeChanged, this,
+            [this](int volume) { tbPlayBackVolume->SetPosition(volume); });
+    connect(&m_level, &TPlaybackLevel::MutedChanged, this, [this](bool muted) {
+        cboxMute->SetChecked(muted);
+        if (WindowReady) AP->SetMute(muted ? -1 : 0);
+    });
     lvRecordListShadow->hide();
     // The list's selection is locked while recording: clicks and keys that would move it are
     // refused before the list sees them.
@@ -128,17 +135,7 @@ QTreeWidgetItem* TfrmMain::LastRow() const {
 
 void TfrmMain::FormCreate() {
     // The window's shape: the four corner pictures on black, white (outside) where they show it.
-    QImage shape(608, 431, QImage::Format_RGB32);
-    shape.fill(Qt::black);
-    {
-        QPainter p(&shape);
-        p.drawPixmap(0, 0, imgLT->pixmap());
-        p.drawPixmap(601, 0, imgRT->pixmap());
-        p.drawPixmap(0, 425, imgLD->pixmap());
-        p.drawPixmap(601, 425, imgRD->pixmap());
-    }
-    skSkinForm1->SetGlyph(shape);
-    skSkinForm1->lower();
+    skSkinForm1->ShapeFromCorners({imgLT, imgRT, imgLD, imgRD});
     // The pictures over the shape let the mouse through, so pressing on the window's background
     // or title drags the window.
     for (const char* name : {"imgBackground", "imgTitle", "titleMain"})
@@ -707,23 +704,7 @@ void TfrmMain::tbRecordVolumeChange() {
 void TfrmMain::tbPlaybackVolumeChange() {
     if (!WindowReady) return;
     AP->SetVolume(tbPlayBackVolume->Position());
-    if (!VolumeSync && m_player) m_player->SyncPlaybackVolume(tbPlayBackVolume->Position());
-    VolumeSync = false;
-}
-
-void TfrmMain::SyncPlaybackVolume(int volume) {
-    // The slider reports its change at once, inside SetPosition. A slider already at `volume`
-    // reports nothing, and the flag would stay set and keep the user's next move from the player.
-    VolumeSync = true;
-    tbPlayBackVolume->SetPosition(volume);
-    VolumeSync = false;
-}
-
-void TfrmMain::SetMuteChecked(bool muted) {
-    // The box follows the player; its click handler does nothing, and the player is not told
-    // again (that happens only on the box's own mouse-up). This window's playback follows too.
-    cboxMute->SetChecked(muted);
-    if (WindowReady) AP->SetMute(muted ? -1 : 0);
+    m_level.SetVolume(tbPlayBackVolume->Position());
 }
 
 void TfrmMain::ShowMainWindow() {
@@ -743,7 +724,7 @@ QStringList TfrmMain::RecordingsOfThisRun() const {
 void TfrmMain::cboxMuteMouseUp() {
     if (!WindowReady) return;
     AP->SetMute(cboxMute->Checked() ? -1 : 0);
-    if (m_player) m_player->ToggleMuteGlyph();
+    m_level.SetMuted(cboxMute->Checked());
 }
 
 void TfrmMain::cboxMuteClick() {}

@@ -5,6 +5,7 @@
 #include "platform/Form.h"
 #include "recorder/Options.h"
 #include "recorder/Schedule.h"
+#include "tools/PlaybackLevel.h"
 #include "tools/PlayerOwner.h"
 
 #include <QDateTime>
@@ -59,8 +60,7 @@ public:
     void PlayRecording(const QString& fileName);
 
     // TPlayerOwnerWindow: what the player window asks of this one.
-    void SyncPlaybackVolume(int volume) override;
-    void SetMuteChecked(bool muted) override;
+    TPlaybackLevel& PlaybackLevel() override { return m_level; }
     void ShowMainWindow() override;
     QString FileBeingRecorded() const override { return m_recording ? m_recordFileName : QString(); }
     QStringList RecordingsOfThisRun() const override;
@@ -186,7 +186,6 @@ private:
     bool MailAfterStop = false;
     bool SelectionUnlocked = true;
     bool WindowReady = false;
-    bool VolumeSync = false;
     QString m_recordFileName;
     QFile SizeHandle;
     int64_t StartTick = 0;
@@ -204,6 +203,8 @@ private:
     QPointer<TfrmOptions> m_options;
     QPointer<TfrmConfirm> m_confirm;
     TRecorderPlayerWindow* m_player = nullptr;
+    // The playback volume and mute the player window keeps in step with.
+    TPlaybackLevel m_level;
     std::function<uint32_t()> m_ticks;
 };
 

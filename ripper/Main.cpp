@@ -153,6 +153,14 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     tbarPlayProgress = FormChild<TskTrackBar>(this, QStringLiteral("tbarPlayProgress"));
     tbarVolume = FormChild<TskTrackBar>(this, QStringLiteral("tbarVolume"));
     cboxMute = FormChild<TskCheckBox>(this, QStringLiteral("cboxMute"));
+    // The player's volume moves the slider (whose handler hands the same value back, which goes no
+    // further); its mute checks the box and mutes this window's playback too.
+    connect(&m_level, &TPlaybackLevel::VolumeChanged, this,
+            [this](int volume) { tbarVolume->SetPosition(volume); });
+    connect(&m_level, &TPlaybackLevel::MutedChanged, this, [this](bool muted) {
+        cboxMute->SetChecked(muted);
+        if (m_shown) AP->SetMute(muted ? -1 : 0);
+    });
     cboxLockTray = FormChild<TskCheckBox>(this, QStringLiteral("cboxLockTray"));
     cboxAutoEject = FormChild<TskCheckBox>(this, QStringLiteral("cboxAutoEject"));
     moList = FormChild<QPlainTextEdit>(this, QStringLiteral("moList"));
@@ -236,17 +244,7 @@ int TfrmMain::selectedRow() const {
 
 void TfrmMain::FormCreate() {
     // The window's shape: the four corner pictures on black, white (outside) where they show it.
-    QImage shape(700, 502, QImage::Format_RGB32);
-    shape.fill(Qt::black);
-    {
-        QPainter p(&shape);
-        p.drawPixmap(0, 0, imgLT->pixmap());
-        p.drawPixmap(693, 0, imgRT->pixmap());
-        p.drawPixmap(0, 496, imgLD->pixmap());
-        p.drawPixmap(693, 496, imgRD->pixmap());
-    }
-    skSkinForm1->SetGlyph(shape);
-    skSkinForm1->lower();
+    skSkinForm1->ShapeFromCorners({imgLT, imgRT, imgLD, imgRD});
     plSide->move(width() - 2, 4);
     plSide->show();
     GlobeVar::SetProgramFolders();
@@ -807,24 +805,9 @@ void TfrmMain::ChoosePlaybackLine() {
 }
 
 void TfrmMain::tbarVolumeChange() {
-    const bool echo = !m_volumeSync;
-    m_volumeSync = false;
     if (m_busy || m_running || !m_shown) return;
     AP->SetVolume(tbarVolume->Position());
-    if (echo && m_player) m_player->SyncPlaybackVolume(tbarVolume->Position());
-}
-
-void TfrmMain::SyncPlaybackVolume(int Volume) {
-    // The slider reports its change at once; a position it already has reports nothing, so the
-    // flag is cleared here rather than left for a later move by the user.
-    m_volumeSync = true;
-    tbarVolume->SetPosition(Volume);
-    m_volumeSync = false;
-}
-
-void TfrmMain::SetMuteChecked(bool muted) {
-    cboxMute->SetChecked(muted);
-    if (m_shown) AP->SetMute(muted ? -1 : 0);
+    m_level.SetVolume(tbarVolume->Position());
 }
 
 void TfrmMain::ShowMainWindow() {
@@ -837,7 +820,7 @@ void TfrmMain::ShowMainWindow() {
 void TfrmMain::cboxMuteMouseUp() {
     if (!m_shown) return;
     AP->SetMute(cboxMute->Checked() ? -1 : 0);
-    if (m_player) m_player->ToggleMuteGlyph();
+    m_level.SetMuted(cboxMute->Checked());
 }
 
 // ---- the preview ----------------------------------------------------------------------------------

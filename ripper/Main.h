@@ -2,6 +2,7 @@
 
 #include "platform/Form.h"
 #include "ripper/RProgress.h"
+#include "tools/PlaybackLevel.h"
 #include "tools/PlayerOwner.h"
 
 #include <QString>
@@ -62,11 +63,9 @@ public:
     // The playback line of the player's device: the first that is a playback line (the first line
     // when none is); the volume slider shows its volume and it is unmuted.
     void ChoosePlaybackLine();
-    // Called by the player window when its volume slider moves: this window's slider follows
-    // without echoing the change back.
-    void SyncPlaybackVolume(int Volume) override;
-    // The player was (un)muted: the mute box and this window's playback follow, nothing goes back.
-    void SetMuteChecked(bool muted) override;
+    // The playback volume and mute the player window keeps in step with: the player's volume moves
+    // this window's slider, its mute the mute box and this window's playback.
+    TPlaybackLevel& PlaybackLevel() override { return m_level; }
     // The player's switch back to this window.
     void ShowMainWindow() override;
 
@@ -144,7 +143,6 @@ private:
     void PutBackKeptTexts();
     void SetupEncoder();
     void GrabCheckedTracks();
-    void GrabTrack(const QString& title, int row, const QString& number);
     void WaitForGrab();
     void TagGrabbedFile(const QString& fileName);
     void failRow(int row, const QString& cell, const QString& why);
@@ -194,8 +192,8 @@ private:
     TfrmOptions* m_options = nullptr;
     TForm* m_about = nullptr;
     Videzeva::TRecorderPlayerWindow* m_player = nullptr;
-    bool m_shown = false;      // volume and mute act once the window has been shown
-    bool m_volumeSync = false; // the player window is moving the volume slider
+    TPlaybackLevel m_level;
+    bool m_shown = false; // volume and mute act once the window has been shown
     int m_driveCount = 0;
     int m_lookupMode = 1;
     bool m_lookupRequested = false;

@@ -3,6 +3,7 @@
 #include "skin/SKPublic.h"
 
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,6 +25,19 @@ void TskSkinForm::SetGlyph(const QImage& glyph) {
     m_glyph = glyph.isNull() ? QImage() : glyph.convertToFormat(QImage::Format_RGB32);
     UpdateRegion();
     update();
+}
+
+void TskSkinForm::ShapeFromCorners(std::initializer_list<const QLabel*> corners) {
+    if (!m_form) return;
+    QImage shape(m_form->width() + 1, m_form->height(), QImage::Format_RGB32);
+    shape.fill(Qt::black);
+    {
+        QPainter p(&shape);
+        for (const QLabel* corner : corners)
+            p.drawPixmap(corner->mapTo(m_form, QPoint(0, 0)), corner->pixmap());
+    }
+    SetGlyph(shape);
+    lower();
 }
 
 void TskSkinForm::SetTransparentColor(TColor color) {

@@ -14,6 +14,10 @@
 
 #include <QMenu>
 
+#include <initializer_list>
+
+class QLabel;
+
 class TskSkinForm : public TskControl {
     Q_OBJECT
     Q_PROPERTY(QImage Glyph READ Glyph WRITE SetGlyph)
@@ -31,6 +35,13 @@ public:
     void SetTransparentColor(TColor color);
     QMenu* PopupMenu() const { return m_popupMenu; }
     void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
+
+    // Shapes the form from its corner pictures: the glyph becomes black everywhere but where the
+    // corner pictures, drawn where they stand on the form, show what they show (their
+    // TransparentColor parts leave the shape), and one column wider than the form, since the shape
+    // a glyph gives leaves out its last column: the shape covers the form's whole width. The control
+    // goes below the form's other controls. Without a form nothing changes.
+    void ShapeFromCorners(std::initializer_list<const QLabel*> corners);
 
     // The form this control shapes; none when its owner was not a form.
     QWidget* Form() const { return m_form; }

@@ -151,7 +151,7 @@ int TfrmJoiner::ShowForFolder(const QString& folder) {
 
 void TfrmJoiner::FormCreate() {
     // The window's shape: the recorder's four corner pictures on black.
-    ShapeWindow(QSize(658, 429));
+    ShapeWindow();
     AI->EnableWMA(-1);
     AF_IN->EnableWMA(-1);
     AF_OUT->EnableWMA(-1);

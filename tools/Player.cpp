@@ -29,7 +29,6 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
@@ -152,24 +151,15 @@ TfrmPlayer::~TfrmPlayer() {
 
 void TfrmPlayer::FormCreate() {
     // The window's shape: the four corner pictures on black, white (outside) where they show it.
-    const int w = width(), h = height();
-    QImage shape(w, h, QImage::Format_RGB32);
-    shape.fill(Qt::black);
-    {
-        QPainter p(&shape);
-        p.drawPixmap(0, 0, FormChild<QLabel>(this, QStringLiteral("imgLT"))->pixmap());
-        p.drawPixmap(w - 6, 0, FormChild<QLabel>(this, QStringLiteral("imgRT"))->pixmap());
-        p.drawPixmap(0, h - 6, FormChild<QLabel>(this, QStringLiteral("imgLD"))->pixmap());
-        p.drawPixmap(w - 6, h - 6, FormChild<QLabel>(this, QStringLiteral("imgRD"))->pixmap());
-    }
-    skSkinForm1->SetGlyph(shape);
-    skSkinForm1->lower();
+    skSkinForm1->ShapeFromCorners(
+        {FormChild<QLabel>(this, QStringLiteral("imgLT")), FormChild<QLabel>(this, QStringLiteral("imgRT")),
+         FormChild<QLabel>(this, QStringLiteral("imgLD")), FormChild<QLabel>(this, QStringLiteral("imgRD"))});
     // The pictures over the shape let the mouse through, so pressing on the window's background
     // or title drags the window.
     for (const char* name : {"imgBackground", "imgTitle", "titleMain"})
         FormChild<QWidget>(this, QLatin1String(name))->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* side = FormChild<QWidget>(this, QStringLiteral("plSide"));
-    side->move(w - 2, 4);
+    side->move(width() - 2, 4);
     side->show();
     m_playingItem = nullptr;
     m_windowReady = false;
@@ -696,19 +686,9 @@ void TfrmPlayer::tbPlaybackProgressMouseUp() {
 // ---- volume and mute
 
 void TfrmPlayer::tbPlaybackVolumeChange() {
-    if (m_windowReady) {
-        AP->SetVolume(65535 - tbPlaybackVolume->Position());
-        if (!m_volumeSync && m_owner) m_owner->SyncPlaybackVolume(65535 - tbPlaybackVolume->Position());
-    }
-    m_volumeSync = false;
-}
-
-void TfrmPlayer::SyncPlaybackVolume(int volume) {
-    // The slider reports its change at once, inside SetPosition. A slider already at `volume`
-    // reports nothing, and the flag would stay set and keep the user's next move from the main window.
-    m_volumeSync = true;
-    tbPlaybackVolume->SetPosition(65535 - volume);
-    m_volumeSync = false;
+    if (!m_windowReady) return;
+    AP->SetVolume(65535 - tbPlaybackVolume->Position());
+    if (m_level) m_level->SetVolume(65535 - tbPlaybackVolume->Position());
 }
 
 void TfrmPlayer::SwapPictures(TskImageButton* button, QLabel* image) {
@@ -718,18 +698,29 @@ void TfrmPlayer::SwapPictures(TskImageButton* button, QLabel* image) {
     button->update();
 }
 
-void TfrmPlayer::ToggleMuteGlyph() {
-    // The picture shows the state: the main window calls this after it (un)muted, so the state
-    // turns with the picture and this window's next click undoes that mute. Its playback follows.
-    m_muted = !m_muted;
+void TfrmPlayer::ShowMuted(bool muted) {
+    if (muted == m_muted) return;
+    m_muted = muted;
     SwapPictures(btnMute, imgMute);
     if (m_windowReady) AP->SetMute(m_muted ? -1 : 0);
 }
 
 void TfrmPlayer::btnMuteClick() {
-    ToggleMuteGlyph();
+    ShowMuted(!m_muted);
     AP->SetMute(m_muted ? -1 : 0);
-    if (m_owner) m_owner->SetMuteChecked(m_muted);
+    if (m_level) m_level->SetMuted(m_muted);
+}
+
+void TfrmPlayer::SetOwnerWindow(TPlayerOwnerWindow* owner) {
+    if (m_level) disconnect(m_level, nullptr, this, nullptr);
+    m_owner = owner;
+    m_level = owner ? &owner->PlaybackLevel() : nullptr;
+    if (!m_level) return;
+    // The main window's volume moves this slider (top = loudest; its handler hands the same value
+    // back, which goes no further); its mute turns this window's state, picture and playback.
+    connect(m_level, &TPlaybackLevel::VolumeChanged, this,
+            [this](int volume) { tbPlaybackVolume->SetPosition(65535 - volume); });
+    connect(m_level, &TPlaybackLevel::MutedChanged, this, &TfrmPlayer::ShowMuted);
 }
 
 void TfrmPlayer::tbPlaybackVolumeEnter() {

@@ -2,9 +2,11 @@
 
 #include "platform/Form.h"
 #include "tools/FolderScan.h"
+#include "tools/PlaybackLevel.h"
 #include "tools/PlayerOwner.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -56,17 +58,14 @@ public:
     // Appends a row for `fileName` when it lies in the folder shown (a file of another folder is
     // not listed there); `marked` marks a recording of this run (marker 4).
     void AddFileToList(const QString& fileName, bool marked) override;
-    // The main window's volume slider moved: this slider follows without sending it back.
-    void SyncPlaybackVolume(int volume) override;
-    // Swaps the mute button's picture with the other state's.
-    void ToggleMuteGlyph() override;
     // Index of the row being converted, -1 when none.
     int ConvertingRow() const override;
     void CancelConversion() override;
     void ShowPlayer() override;
     void HidePlayer() override;
-    // The main window the player keeps in step with (volume, mute) and switches back to.
-    void SetOwnerWindow(TPlayerOwnerWindow* owner) { m_owner = owner; }
+    // The main window the player keeps in step with (its playback level: volume, mute) and switches
+    // back to.
+    void SetOwnerWindow(TPlayerOwnerWindow* owner);
     // The question and message window (without one, plain message boxes).
     void SetConfirmWindow(TfrmConfirm* confirm) { m_confirm = confirm; }
     // How the Splitter, Joiner, Options and About buttons show their windows (modally); the
@@ -183,6 +182,8 @@ private:
     void SetMarker(QTreeWidgetItem* item, int marker);
     void ShowToolWindow(const QString& button, const QString& argument);
     void SwapPictures(TskImageButton* button, QLabel* image);
+    // The mute state, its button's picture and (once the window is ready) this window's playback.
+    void ShowMuted(bool muted);
     bool Shell(const QString& target);
 
     Program m_program;
@@ -210,6 +211,7 @@ private:
     TAudioFile2LameEnc* AudioFile2LameEnc1;
 
     TPlayerOwnerWindow* m_owner = nullptr;
+    QPointer<TPlaybackLevel> m_level; // the owner's
     TfrmConfirm* m_confirm = nullptr;
     QHash<QString, std::function<void(const QString&)>> m_tools;
 
@@ -226,7 +228,6 @@ private:
     bool m_muted = false;
     bool m_eqEnabled = true;
     bool m_eqDragging = false;
-    bool m_volumeSync = false;
     bool m_windowReady = false;
 
     QString m_sourceFile;

@@ -3,18 +3,17 @@
 #include <QString>
 #include <QStringList>
 
+class TPlaybackLevel;
+
 // What the player window asks of the program's main window that owns it (the recorder's or the
-// ripper's): the playback volume and mute kept in step both ways, switching back to the main
-// window, and what the recorder is recording now.
+// ripper's): the playback volume and mute both keep in step, switching back to the main window, and
+// what the recorder is recording now.
 class TPlayerOwnerWindow {
 public:
     virtual ~TPlayerOwnerWindow() = default;
-    // The player's volume slider moved to `volume` (0..65535, loudest at 65535): the main window's
-    // slider follows without sending the value back.
-    virtual void SyncPlaybackVolume(int volume) = 0;
-    // The player was (un)muted: the main window's mute check box shows `muted`; setting it does not
-    // come back to the player.
-    virtual void SetMuteChecked(bool muted) = 0;
+    // The playback volume and mute the main window keeps; the player follows it and hands its own
+    // changes to it.
+    virtual TPlaybackLevel& PlaybackLevel() = 0;
     // Shows and raises the main window.
     virtual void ShowMainWindow() = 0;
     // True while the main window records (the player asks before playing over it).
@@ -27,14 +26,12 @@ public:
 
 namespace Videzeva {
 
-// What the main window asks of the player window: the recordings it hands over, the playback
-// volume and mute kept in step, and the conversion that may be running when the program closes.
+// What the main window asks of the player window: the recordings it hands over, showing and hiding
+// it, and the conversion that may be running when the program closes.
 class TRecorderPlayerWindow {
 public:
     virtual ~TRecorderPlayerWindow() = default;
     virtual void AddFileToList(const QString& fileName, bool marker) = 0;
-    virtual void SyncPlaybackVolume(int volume) = 0;
-    virtual void ToggleMuteGlyph() = 0;
     virtual int ConvertingRow() const = 0;
     virtual void CancelConversion() = 0;
     virtual void ShowPlayer() = 0;

@@ -210,7 +210,7 @@ int TfrmSplitter::ShowForFile(const QString& fileName) {
 
 void TfrmSplitter::FormCreate() {
     // The window's shape: the recorder's four corner pictures on black.
-    ShapeWindow(QSize(581, 345));
+    ShapeWindow();
 
     AI->EnableWMA(-1);
     AF_IN->EnableWMA(-1);

@@ -11,10 +11,8 @@
 #include "skin/SKSkinForm.h"
 
 #include <QFileInfo>
-#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 
 bool OpenForPlayback(TAudioPlayer2& player, TAudioFile2& reader, TAudioInformation2& info,
                      const QString& fileName, int& blockSamples) {
@@ -70,20 +68,12 @@ int TToolForm::Ask(const QString& question) {
     return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes ? 6 : 7;
 }
 
-void TToolForm::ShapeWindow(QSize shapeSize) {
-    QImage shape(shapeSize, QImage::Format_RGB32);
-    shape.fill(Qt::black);
-    {
-        const int right = shapeSize.width() - 7, bottom = shapeSize.height() - 6;
-        QPainter p(&shape);
-        p.drawPixmap(0, 0, FormChild<QLabel>(this, QStringLiteral("imgLT"))->pixmap());
-        p.drawPixmap(right, 0, FormChild<QLabel>(this, QStringLiteral("imgRT"))->pixmap());
-        p.drawPixmap(0, bottom, FormChild<QLabel>(this, QStringLiteral("imgLD"))->pixmap());
-        p.drawPixmap(right, bottom, FormChild<QLabel>(this, QStringLiteral("imgRD"))->pixmap());
-    }
-    auto* skin = FormChild<TskSkinForm>(this, QStringLiteral("skSkinForm1"));
-    skin->SetGlyph(shape);
-    skin->lower();
+void TToolForm::ShapeWindow() {
+    FormChild<TskSkinForm>(this, QStringLiteral("skSkinForm1"))
+        ->ShapeFromCorners({FormChild<QLabel>(this, QStringLiteral("imgLT")),
+                            FormChild<QLabel>(this, QStringLiteral("imgRT")),
+                            FormChild<QLabel>(this, QStringLiteral("imgLD")),
+                            FormChild<QLabel>(this, QStringLiteral("imgRD"))});
     QLabel* side = FormChild<QLabel>(this, QStringLiteral("plSide"));
     side->move(width() - 2, 4);
     side->show();

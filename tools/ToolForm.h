@@ -46,9 +46,9 @@ protected:
     void Say(const QString& text);
     // 6 for yes, 7 for no.
     int Ask(const QString& question);
-    // Gives the window's skSkinForm1 its shape: the corner pictures imgLT, imgRT, imgLD and imgRD
-    // on black of `shapeSize`; the side panel plSide goes to the right edge.
-    void ShapeWindow(QSize shapeSize);
+    // Gives the window's skSkinForm1 its shape from the corner pictures imgLT, imgRT, imgLD and
+    // imgRD; the side panel plSide goes to the right edge.
+    void ShapeWindow();
     void ShowOptions();
     // Opens the program's help page beside it; a missing page is simply not opened.
     void ShowHelp();

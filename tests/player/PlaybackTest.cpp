@@ -29,13 +29,18 @@
 
 namespace {
 
+// A main window that records every change of its playback level.
 struct FakeOwner : TPlayerOwnerWindow {
+    FakeOwner() {
+        QObject::connect(&level, &TPlaybackLevel::VolumeChanged, [this](int volume) { volumes << volume; });
+        QObject::connect(&level, &TPlaybackLevel::MutedChanged, [this](bool muted) { mutes << muted; });
+    }
+    TPlaybackLevel level;
     QList<int> volumes;
     QList<bool> mutes;
     int shown = 0;
     bool recording = false;
-    void SyncPlaybackVolume(int volume) override { volumes << volume; }
-    void SetMuteChecked(bool muted) override { mutes << muted; }
+    TPlaybackLevel& PlaybackLevel() override { return level; }
     void ShowMainWindow() override { ++shown; }
     QString recordingFile;
     QStringList recordings;
@@ -224,14 +229,14 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
     w.show(); // the first show makes the window ready for volume changes
     auto* volume = FormChild<TskTrackBar>(&w, "tbPlaybackVolume");
     owner.volumes.clear();
-    // The main window's slider moves this one; nothing is sent back, also when it stands there.
-    w.SyncPlaybackVolume(40000);
+    // The main window's slider moves this one; nothing more is sent, also when it stands there.
+    owner.level.SetVolume(40000);
     EXPECT_EQ(volume->Position(), 65535 - 40000);
-    w.SyncPlaybackVolume(40000);
-    EXPECT_TRUE(owner.volumes.isEmpty());
+    owner.level.SetVolume(40000);
+    EXPECT_EQ(owner.volumes, QList<int>({40000}));
     // This slider's own move reaches the main window, top = loudest.
     volume->SetPosition(0);
-    EXPECT_EQ(owner.volumes, QList<int>({65535}));
+    EXPECT_EQ(owner.volumes, QList<int>({40000, 65535}));
     // Mute reaches the main window's check box and swaps the picture both ways.
     auto* mute = FormChild<TskImageButton>(&w, "btnMute");
     const QImage loud = mute->PicNormal();
@@ -241,14 +246,16 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
     w.btnMuteClick();
     EXPECT_EQ(mute->PicNormal(), loud);
     EXPECT_EQ(owner.mutes, QList<bool>({true, false}));
-    // The main window mutes: picture and state turn together, and the next click here unmutes.
-    w.ToggleMuteGlyph();
+    // The main window mutes: picture and state turn together (once, however often it is told), and
+    // the next click here unmutes.
+    owner.level.SetMuted(true);
+    owner.level.SetMuted(true);
     EXPECT_TRUE(w.Muted());
     EXPECT_NE(mute->PicNormal(), loud);
     w.btnMuteClick();
     EXPECT_FALSE(w.Muted());
     EXPECT_EQ(mute->PicNormal(), loud);
-    EXPECT_EQ(owner.mutes, QList<bool>({true, false, false}));
+    EXPECT_EQ(owner.mutes, QList<bool>({true, false, true, false}));
 
     // While the main window records, Play asks first; No plays nothing.
     owner.recording = true;

@@ -313,6 +313,7 @@ TEST_F(RecorderFixture, GalleryPictures) {
 TEST_F(RecorderFixture, ShapeLeavesOutTheCornersAndItsTitleDragsTheWindow) {
     const QRegion shape = window->mask();
     ASSERT_FALSE(shape.isEmpty());
+    EXPECT_EQ(shape.boundingRect(), QRect(0, 0, 607, 431)) << "the whole window its description gives";
     EXPECT_TRUE(shape.contains(QPoint(300, 200)));
     EXPECT_TRUE(shape.contains(QPoint(5, 5)));
     for (QPoint corner : {QPoint(0, 0), QPoint(606, 0), QPoint(0, 430), QPoint(606, 430)})
@@ -349,35 +350,37 @@ TEST_F(RecorderFixture, AWavCutOffMidRecordingPlaysToItsLastBlock) {
 // A player window that only remembers what the main window asked of it.
 struct PlayerStandIn : Videzeva::TRecorderPlayerWindow {
     QStringList added;
-    QList<int> volumes;
-    int muteToggles = 0;
     void AddFileToList(const QString& fileName, bool) override { added << fileName; }
-    void SyncPlaybackVolume(int volume) override { volumes << volume; }
-    void ToggleMuteGlyph() override { ++muteToggles; }
     int ConvertingRow() const override { return -1; }
     void CancelConversion() override {}
     void ShowPlayer() override {}
     void HidePlayer() override {}
 };
 
-// A move of the playback slider reaches the player; a move the player asked for does not go back
-// to it, even when the slider was already there; the mute box's click toggles the player's glyph.
+// A move of the playback slider reaches the player through the shared playback level; a move the
+// player made moves the slider and goes no further, even when the slider was already there; the
+// mute box's click mutes the level, and the player's mute checks the box.
 TEST_F(RecorderFixture, PlaybackVolumeAndMuteKeepInStepWithThePlayer) {
-    PlayerStandIn player;
-    window->SetPlayerWindow(&player);
+    TPlaybackLevel& level = window->PlaybackLevel();
+    QList<int> volumes;
+    QList<bool> mutes;
+    QObject::connect(&level, &TPlaybackLevel::VolumeChanged, [&](int volume) { volumes << volume; });
+    QObject::connect(&level, &TPlaybackLevel::MutedChanged, [&](bool muted) { mutes << muted; });
     auto* volume = window->findChild<TskTrackBar*>("tbPlayBackVolume");
     volume->SetPosition(1000);
-    window->SyncPlaybackVolume(2000);
+    level.SetVolume(2000); // the player's slider
     EXPECT_EQ(volume->Position(), 2000);
-    window->SyncPlaybackVolume(2000);
+    level.SetVolume(2000);
     volume->SetPosition(3000);
-    EXPECT_EQ(player.volumes, QList<int>({1000, 3000}));
+    EXPECT_EQ(volumes, QList<int>({1000, 2000, 3000}));
 
     auto* mute = window->findChild<TskCheckBox*>("cboxMute");
     QTest::mouseClick(mute, Qt::LeftButton, {}, QPoint(5, mute->height() / 2));
     EXPECT_TRUE(mute->Checked());
-    EXPECT_EQ(player.muteToggles, 1);
-    window->SetPlayerWindow(nullptr);
+    EXPECT_EQ(mutes, QList<bool>({true}));
+    level.SetMuted(false); // the player's mute button
+    EXPECT_FALSE(mute->Checked());
+    EXPECT_EQ(mutes, QList<bool>({true, false}));
 }
 
 // A mailed recording is handed to the mail client once, when it stops: not by a later stop, and

@@ -531,39 +531,41 @@ namespace {
 
 // What the main window asks of the player window, recorded.
 struct FakePlayer : Videzeva::TRecorderPlayerWindow {
-    QList<int> volumes;
-    int muteToggles = 0, shown = 0;
+    int shown = 0;
     void AddFileToList(const QString&, bool) override {}
-    void SyncPlaybackVolume(int volume) override { volumes << volume; }
-    void ToggleMuteGlyph() override { ++muteToggles; }
     int ConvertingRow() const override { return -1; }
     void CancelConversion() override {}
     void ShowPlayer() override { ++shown; }
     void HidePlayer() override {}
 };
 
-// The volume slider and the player window's stay in step without echoes: a move from the player
-// goes no further, also when it names the position the slider already has, and the user's next
-// move reaches the player. Mute and "Switch to player" reach the player window.
+// The volume slider and the player window's stay in step through the shared playback level without
+// echoes: a move from the player goes no further, also when it names the position the slider
+// already has, and the user's next move reaches the player. Mute goes both ways, and "Switch to
+// player" reaches the player window.
 TEST_F(RipperWindowTest, VolumeFollowsThePlayerWindowWithoutEcho) {
     FakePlayer player;
     main->SetPlayerWindow(&player);
     main->show();
+    TPlaybackLevel& level = main->PlaybackLevel();
+    QList<int> volumes;
+    QList<bool> mutes;
+    QObject::connect(&level, &TPlaybackLevel::VolumeChanged, [&](int volume) { volumes << volume; });
+    QObject::connect(&level, &TPlaybackLevel::MutedChanged, [&](bool muted) { mutes << muted; });
     auto* volume = main->findChild<TskTrackBar*>(QStringLiteral("tbarVolume"));
-    player.volumes.clear();
-    main->SyncPlaybackVolume(1000);
+    level.SetVolume(1000); // the player's slider
     EXPECT_EQ(volume->Position(), 1000);
-    main->SyncPlaybackVolume(1000);
-    EXPECT_TRUE(player.volumes.isEmpty());
+    level.SetVolume(1000);
+    EXPECT_EQ(volumes, QList<int>{1000});
     volume->SetPosition(2000);
-    EXPECT_EQ(player.volumes, QList<int>{2000});
+    EXPECT_EQ(volumes, QList<int>({1000, 2000}));
     main->findChild<TskCheckBox*>(QStringLiteral("cboxMute"))->SetChecked(true);
     main->cboxMuteMouseUp();
-    EXPECT_EQ(player.muteToggles, 1);
-    // The player's own mute moves the box and goes no further.
-    main->SetMuteChecked(false);
+    EXPECT_EQ(mutes, QList<bool>{true});
+    // The player's own mute moves the box.
+    level.SetMuted(false);
     EXPECT_FALSE(main->findChild<TskCheckBox*>(QStringLiteral("cboxMute"))->Checked());
-    EXPECT_EQ(player.muteToggles, 1);
+    EXPECT_EQ(mutes, QList<bool>({true, false}));
     main->btnPlayerClick();
     EXPECT_EQ(player.shown, 1);
     main->SetPlayerWindow(nullptr);

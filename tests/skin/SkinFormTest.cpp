@@ -2,6 +2,7 @@
 #include "skin/SKSkinForm.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
@@ -75,6 +76,39 @@ TEST(SkinForm, GlyphShapesAndSizesTheForm) {
     // The glyph is painted at the top-left corner.
     const QImage shot = skin->grab().toImage();
     EXPECT_EQ(shot.pixel(3, 2) | 0xFF000000u, 0xFF2040A0u);
+}
+
+// A window shaped from its four corner pictures (magenta outside a quarter circle) shows exactly
+// its own area with the pictures' magenta parts cut out, wherever the pictures stand.
+TEST(SkinForm, CornerPicturesShapeTheWholeForm) {
+    QWidget form;
+    form.resize(40, 30);
+    auto* skin = new TskSkinForm(&form);
+    auto* panel = new QWidget(&form);
+    panel->setGeometry(34, 0, 6, 30);
+    QList<const QLabel*> corners;
+    for (int i = 0; i < 4; ++i) {
+        QImage picture(6, 6, QImage::Format_RGB32);
+        picture.fill(Qt::magenta);
+        const QPoint centre(i % 2 ? 0 : 5, i / 2 ? 0 : 5);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 6; ++x)
+                if ((x - centre.x()) * (x - centre.x()) + (y - centre.y()) * (y - centre.y()) <= 25)
+                    picture.setPixel(x, y, qRgb(0x20, 0x40, 0xA0));
+        // The right-hand pictures sit on a panel of their own.
+        auto* label = new QLabel(i % 2 ? panel : &form);
+        label->setPixmap(QPixmap::fromImage(picture));
+        label->setGeometry(0, i / 2 ? 24 : 0, 6, 6);
+        corners << label;
+    }
+    skin->ShapeFromCorners({corners[0], corners[1], corners[2], corners[3]});
+    const QRegion shape = form.mask();
+    EXPECT_EQ(shape.boundingRect(), QRect(0, 0, 40, 30));
+    for (const QPoint outside : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 29), QPoint(39, 29)})
+        EXPECT_FALSE(shape.contains(outside)) << outside.x() << "," << outside.y();
+    for (const QPoint inside : {QPoint(5, 0), QPoint(34, 0), QPoint(0, 24), QPoint(39, 24), QPoint(20, 15)})
+        EXPECT_TRUE(shape.contains(inside)) << inside.x() << "," << inside.y();
+    EXPECT_EQ(skin->geometry().topLeft(), QPoint(0, 0));
 }
 
 TEST(SkinForm, EmptyGlyphKeepsShapeAndSizeAndShowsAnOutline) {

@@ -41,7 +41,8 @@ void TfrmConfirm::FormShow() {
         skButton2->SetCaption(QStringLiteral("&No"));
     }
     skButton1->move(skButton1->x(), height - 46);
-    setFixedSize(width, height);
+    // Width and height are the client area's; the window adds its frame.
+    setFixedSize(skForm1->FormSizeFor(QSize(width, height)));
 }
 
 void TfrmConfirm::skButton1Click() {

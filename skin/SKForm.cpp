@@ -18,7 +18,7 @@
 namespace {
 
 // The three-pixel dialog frame the form keeps around the client area.
-constexpr int kFrame = 3;
+constexpr int kFrame = TskForm::FrameWidth;
 
 QString PlainCaption(const QString& caption) {
     return StripAccelerator(caption);
@@ -186,6 +186,8 @@ TskForm::TskForm(QWidget* owner) : TskCustomPanel(CheckOwner(owner)) {
     InitColor(clBtnFace, false);
     if (owner && owner->isWindow()) {
         m_form = owner;
+        // The frame lies around the client area the form was given.
+        owner->resize(owner->size() + QSize(2 * kFrame, 2 * kFrame));
         owner->setMinimumSize(std::max(owner->minimumWidth(), 125), std::max(owner->minimumHeight(), 50));
         setMinimumSize(125, 50);
         m_restoreRect = owner->geometry();
@@ -211,15 +213,31 @@ TskForm::~TskForm() {
         menu->SetFormPanel(nullptr);
 }
 
+QSize TskForm::FormSizeFor(const QSize& clientSize) const {
+    return m_form ? clientSize + QSize(2 * kFrame, 2 * kFrame) : clientSize;
+}
+
+QRect TskForm::ParentAlignRect() const {
+    const QRect all = TskCustomPanel::ParentAlignRect();
+    if (!m_form || parentWidget() != m_form) return all;
+    return all.adjusted(kFrame, kFrame, -kFrame, -kFrame);
+}
+
 void TskForm::SetBorderColor(TColor value) {
     m_borderColor = value;
     update();
+    UpdateFrame();
 }
 
 void TskForm::SetBorderWidth(int value) {
     m_borderWidth = std::max(0, value);
     update();
+    UpdateFrame();
     AlignControls();
+}
+
+void TskForm::UpdateFrame() {
+    if (m_form) m_form->update();
 }
 
 void TskForm::SetTitleBarVisible(bool value) {
@@ -308,21 +326,18 @@ QList<QRect> TskForm::MenuBarButtons() const {
 
 QRect TskForm::AlignRect() const {
     if (!m_constructed) return rect();
-    int top = TitleBarVisible() ? m_titleBar->height() : kFrame;
+    int top = TitleBarHeight();
     if (m_menuBar && m_menuBar->isVisibleTo(this)) top += m_menuBar->height();
-    const int side = std::max(kFrame, std::min(m_borderWidth, std::min(width(), height()) / 2));
-    return QRect(side, top, std::max(0, width() - 2 * side), std::max(0, height() - side - top));
+    return QRect(0, top, width(), std::max(0, height() - top));
 }
 
 void TskForm::LayOutBars() {
     if (!m_constructed) return;
     if (TitleBarVisible()) m_titleBar->setGeometry(0, 0, width(), m_titleBar->height());
-    if (m_menuBar) {
-        const int top = TitleBarVisible() ? m_titleBar->height() : kFrame;
-        m_menuBar->setGeometry(kFrame, top, std::max(0, width() - 2 * kFrame), m_menuBarHeight);
-    }
+    if (m_menuBar) m_menuBar->setGeometry(0, TitleBarHeight(), width(), m_menuBarHeight);
     AlignControls();
     update();
+    UpdateFrame();
 }
 
 void TskForm::CreateMenuBar() {
@@ -396,39 +411,99 @@ void TskForm::ThemeRemoved() {
 QImage TskForm::Render() {
     QImage buffer = NewBuffer();
     QPainter p(&buffer);
-    const int W = width(), H = height();
     QImage pattern;
     if ((m_uiStyle == MacOS && LoadBitmapResource(QStringLiteral("MACOS_FORM_BACKGROUND"), pattern)) ||
         (m_uiStyle == Protein && LoadBitmapResource(QStringLiteral("PROTEIN_FORM_BACKGROUND"), pattern)))
-        TileDrawPicture(p, pattern, TRect(0, 0, W, H));
+        TileDrawPicture(p, pattern, TRect(0, 0, width(), height()));
     else
         p.fillRect(rect(), ColorToQColor(Color()));
-    // The frame: border-colour strips left, bottom and right; within three pixels, the colour.
+    return buffer;
+}
+
+void TskForm::PaintFrame(QPainter& p) const {
+    if (!m_form || !m_constructed) return;
+    const int W = m_form->width(), H = m_form->height();
     const int BW = std::min(m_borderWidth, std::min(W, H) / 2);
     const int TH = TitleBarHeight();
     const QColor border = ColorToQColor(m_borderColor), color = ColorToQColor(Color());
     auto fill = [&](int l, int t, int r, int b, const QColor& c) {
         if (r > l && b > t) p.fillRect(QRect(l, t, r - l, b - t), c);
     };
+    // What no step below covers (a caption without its three pictures) shows the colour.
+    fill(0, 0, W, kFrame, color);
+    fill(0, 0, kFrame, H, color);
+    fill(W - kFrame, 0, W, H, color);
+    fill(0, H - kFrame, W, H, color);
+    // Border-colour strips left, bottom and right.
     fill(0, 0, BW, H, border);
     fill(0, H - BW, W, H, border);
     fill(W - BW, 0, W, H, border);
     if (BW < 4) {
+        // The rest of the three pixels below the caption in the colour; beside the menu bar, the
+        // bar's colour.
         fill(BW, TH, kFrame, H - BW, color);
         fill(BW, H - kFrame, W - BW, H - BW, color);
         fill(W - kFrame, TH, W - BW, H - BW, color);
         if (m_menuBar && m_menuBar->isVisibleTo(this)) {
             const QColor bar = ColorToQColor(m_menuBarColor);
-            const int top = TH > 0 ? TH : kFrame;
+            const int top = TH + kFrame;
             fill(BW, top, kFrame, top + m_menuBar->height(), bar);
             fill(W - kFrame, top, W - BW, top + m_menuBar->height(), bar);
+        }
+    }
+    const TskTitleBarSections* sections = m_titleBar->Sections();
+    const bool threePictures = sections->Count() == 3 && !sections->Items(0)->Picture().isNull() &&
+                               !sections->Items(1)->Picture().isNull() &&
+                               !sections->Items(2)->Picture().isNull();
+    if (TH > 0 && threePictures && BW < 4) {
+        // The caption's pictures carried on into the frame above and beside the title bar, which
+        // shows them from their fourth row and column on.
+        const QImage& first = sections->Items(0)->Picture();
+        const QImage& second = sections->Items(1)->Picture();
+        const QImage& third = sections->Items(2)->Picture();
+        QImage side(kFrame - BW, first.height(), QImage::Format_RGB32);
+        side.fill(color);
+        {
+            QPainter s(&side);
+            s.drawImage(0, 0, first);
+        }
+        p.drawImage(BW, 0, side);
+        {
+            QPainter s(&side);
+            if (second.width() >= kFrame)
+                s.drawImage(kFrame - 1 - second.width(), 0, second);
+            else
+                s.drawImage(QRect(0, 0, side.width(), side.height()), second);
+        }
+        p.drawImage(W - kFrame, 0, side);
+        if (W > 5) {
+            QImage top(W - 5, kFrame, QImage::Format_RGB32);
+            top.fill(color);
+            QPainter s(&top);
+            s.drawImage(-2, 0, first);
+            const int secondLeft = top.width() - second.width() + 3;
+            s.drawImage(secondLeft, 0, second);
+            const int thirdLeft = first.width() - 2;
+            if (secondLeft > thirdLeft)
+                s.drawImage(thirdLeft, 0,
+                            StretchNearest(third, TRect(0, 0, third.width(), third.height()),
+                                           secondLeft - thirdLeft, third.height()));
+            s.end();
+            p.drawImage(2, 0, top);
+        }
+        if (BW == 1 && RoundCorner() == 11) {
+            // The rounded top corners outlined in the border colour.
+            const int R = RoundCorner();
+            p.setPen(border);
+            p.setBrush(Qt::NoBrush);
+            p.drawArc(QRect(W - 2 * R + 1, -1, 2 * R, 2 * R), 0 * 16, 90 * 16);
+            p.drawArc(QRect(-1, -1, 2 * R, 2 * R), 90 * 16, 90 * 16);
         }
     }
     if (TH == 0) {
         fill(0, 0, W, 1, border);
         fill(BW, 1, W - BW, kFrame, color);
     }
-    return buffer;
 }
 
 QRegion TskForm::WindowRegion() const {
@@ -544,6 +619,11 @@ bool TskForm::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::ActivationChange:
             m_titleBar->SetFormActive(m_form->isActiveWindow());
             break;
+        case QEvent::Paint: {
+            QPainter p(m_form);
+            PaintFrame(p);
+            break;
+        }
         case QEvent::WindowTitleChange:
             if (m_titleBar->Caption() != m_form->windowTitle()) m_titleBar->SetCaption(m_form->windowTitle());
             break;

@@ -1,9 +1,10 @@
 #pragma once
 
 // TskForm: the skinned frame panel of a dialog-style window. Placed on a form (one per form) it
-// makes the window frameless and fills it: a TskTitleBar at its top, a menu bar built from an
-// attached TskMainMenu below it, and the window frame (border colour and width, background,
-// rounded top corners as the window's shape) drawn inside the window. Maximise and restore follow
+// makes the window frameless and fills its client area: a TskTitleBar at its top, a menu bar built
+// from an attached TskMainMenu below it. The window keeps a three-pixel frame around the client
+// area, which the panel draws into the form (border colour and width, background, the caption
+// pictures carried on into the frame, rounded top corners as the window's shape). Maximise and restore follow
 // the desktop's available area; the menu's short-cuts and Alt+Space (the system menu) work
 // anywhere in the window.
 
@@ -14,6 +15,7 @@
 #include <QRect>
 
 class QMenu;
+class QPainter;
 class TskFormMenuBar;
 class TskMainMenu;
 
@@ -43,6 +45,12 @@ public:
     // can create only one TskForm component in one form!".
     explicit TskForm(QWidget* owner = nullptr);
     ~TskForm() override;
+
+    // The frame the window keeps around its client area, on each side. A form that takes a panel
+    // grows by it, so its described client size stays the panel's.
+    static constexpr int FrameWidth = 3;
+    // The window size that gives the panel this client size (the same size without a form).
+    QSize FormSizeFor(const QSize& clientSize) const;
 
     bool TitleBarCustom() const { return m_titleBar->Custom(); }
     void SetTitleBarCustom(bool value) { m_titleBar->SetCustom(value); }
@@ -93,6 +101,8 @@ public:
     // Below the title and menu bars, inside the frame: where FormPanel and aligned children go.
     QRect AlignRect() const override;
     QImage Render() override;
+    // Draws the window frame around the panel onto the form (form coordinates).
+    void PaintFrame(QPainter& p) const;
     // The window's shape: a rectangle whose two top corners are rounded by RoundCorner.
     QRegion WindowRegion() const;
 
@@ -115,11 +125,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    QRect ParentAlignRect() const override;
 
 private:
     static QWidget* CheckOwner(QWidget* owner);
     void LayOutBars();
     void UpdateRegion();
+    // Repaints the frame the panel draws into the form.
+    void UpdateFrame();
     void CreateMenuBar();
     void ReleaseMenuBar();
     void FormStateChanged();

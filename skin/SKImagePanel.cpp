@@ -80,7 +80,7 @@ void TskCustomPanel::AlignToParent() {
         return;
     }
     if (!parentWidget() || m_align == alNone) return;
-    const QRect r = parentWidget()->rect();
+    const QRect r = ParentAlignRect();
     switch (m_align) {
     case alTop:
         setGeometry(r.left(), r.top(), r.width(), height());
@@ -100,6 +100,10 @@ void TskCustomPanel::AlignToParent() {
     case alNone:
         break;
     }
+}
+
+QRect TskCustomPanel::ParentAlignRect() const {
+    return parentWidget() ? parentWidget()->rect() : QRect();
 }
 
 void TskCustomPanel::AlignControls() {

@@ -41,6 +41,9 @@ public:
     QRect LastCaptionRect() const { return m_lastCaptionRect; }
     // The rectangle offered to aligned children (the client rectangle here).
     virtual QRect AlignRect() const { return rect(); }
+    // The rectangle of a parent that is not a panel which an aligned panel fills (the parent's
+    // whole rectangle here).
+    virtual QRect ParentAlignRect() const;
     // Places every aligned child widget inside AlignRect, in child order.
     void AlignControls();
 

@@ -342,17 +342,20 @@ TEST_F(RecorderDialogs, ConfirmWidthsHeightAndResults) {
     const QFontMetrics fm(font);
     auto* yes = child<TskButton>(&c, "skButton1");
     auto* no = child<TskButton>(&c, "skButton2");
+    // The widths and heights are the client area's, inside the window's three-pixel frame.
+    auto* client = child<TskForm>(&c, "skForm1");
 
     whenModal([&](QWidget*) { yes->OnClick(); });
     c.SetMessageOnly(0);
     c.SetMessage("Go on?");
     EXPECT_EQ(c.ShowModal(), mrYes);
-    EXPECT_EQ(c.width(), 220);
-    EXPECT_EQ(c.height(), fm.height() + 121);
+    EXPECT_EQ(client->width(), 220);
+    EXPECT_EQ(c.size(), QSize(226, client->height() + 6));
+    EXPECT_EQ(client->height(), fm.height() + 121);
     EXPECT_EQ(yes->x(), 0);
     EXPECT_EQ(no->x(), 100);
-    EXPECT_EQ(yes->y(), c.height() - 46);
-    EXPECT_EQ(no->y(), c.height() - 46);
+    EXPECT_EQ(yes->y(), client->height() - 46);
+    EXPECT_EQ(no->y(), client->height() - 46);
     EXPECT_EQ(c.windowTitle(), "Confirm");
 
     // A text as wide as 300 pixels: a question 340 wide, a message 330.
@@ -365,20 +368,20 @@ TEST_F(RecorderDialogs, ConfirmWidthsHeightAndResults) {
     c.SetMessage(wide);
     whenModal([&](QWidget*) { no->OnClick(); });
     EXPECT_EQ(c.ShowModal(), mrNo);
-    EXPECT_EQ(c.width(), labelWidth + 40);
+    EXPECT_EQ(client->width(), labelWidth + 40);
     EXPECT_EQ(child<QLabel>(&c, "Label1")->x(), 20);
 
     c.SetMessageOnly(1);
     whenModal([&](QWidget*) { no->OnClick(); });
     EXPECT_EQ(c.ShowModal(), mrNo);
-    EXPECT_EQ(c.width(), labelWidth + 30);
+    EXPECT_EQ(client->width(), labelWidth + 30);
     EXPECT_EQ(c.windowTitle(), "Message");
     EXPECT_FALSE(yes->isVisible());
     EXPECT_EQ(no->Caption(), "&Ok");
-    EXPECT_EQ(no->x(), (c.width() - 80) / 2);
+    EXPECT_EQ(no->x(), (client->width() - 80) / 2);
     EXPECT_EQ(child<QLabel>(&c, "Label1")->x(), 13);
     if (labelWidth == 300) {
-        EXPECT_EQ(c.width(), 330);
+        EXPECT_EQ(client->width(), 330);
     }
 
     // The skinned frame's title bar holds the close button (a dialog has no maximise or minimise):

@@ -32,7 +32,10 @@ TEST(FormTest, OnePerWindowAndTheClientPanel) {
     form.resize(300, 200);
     auto* panel = new TskForm(&form);
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(panel->geometry(), form.rect());
+    // The window grows by its three-pixel frame; the panel keeps the client area it was given.
+    EXPECT_EQ(form.size(), QSize(306, 206));
+    EXPECT_EQ(panel->geometry(), QRect(3, 3, 300, 200));
+    EXPECT_EQ(panel->FormSizeFor(QSize(220, 134)), QSize(226, 140));
     EXPECT_EQ(panel->Version(), "5.2");
     panel->SetVersion(QStringLiteral("9"));
     EXPECT_EQ(panel->Version(), "5.2");
@@ -60,20 +63,23 @@ TEST(FormTest, OnePerWindowAndTheClientPanel) {
     closer.stop();
     EXPECT_EQ(text, "Sorry, you can't select the Form assign to FormPanel property");
     EXPECT_EQ(panel->FormPanel(), client);
-    // The client panel fills what the title bar leaves inside the frame, and follows resizes.
+    // The client panel fills what the title bar leaves, and follows resizes.
     EXPECT_EQ(client->geometry(), panel->AlignRect());
     EXPECT_EQ(client->y(), panel->TitleBar()->height());
     form.resize(400, 300);
     form.show();
+    EXPECT_EQ(panel->geometry(), QRect(3, 3, 394, 294));
     EXPECT_EQ(client->geometry(),
-              QRect(3, panel->TitleBar()->height(), 394, 297 - panel->TitleBar()->height()));
+              QRect(0, panel->TitleBar()->height(), 394, 294 - panel->TitleBar()->height()));
 }
 
 TEST(FormTest, FrameAndRoundTopCornersFromTheStyleOrTheme) {
     QWidget form;
-    form.resize(300, 200);
-    form.show();
+    form.resize(294, 194);
     auto* panel = new TskForm(&form);
+    form.show();
+    ASSERT_EQ(form.size(), QSize(300, 200));
+    auto window = [&] { return form.grab().toImage(); };
     panel->SetUIStyle(WinXP);
     EXPECT_EQ(panel->RoundCorner(), 13);
     EXPECT_EQ(panel->BorderWidth(), 3);
@@ -84,7 +90,7 @@ TEST(FormTest, FrameAndRoundTopCornersFromTheStyleOrTheme) {
     EXPECT_TRUE(mask.contains(QPoint(0, 199))); // the bottom corners stay square
     EXPECT_TRUE(mask.contains(QPoint(299, 199)));
     EXPECT_TRUE(mask.contains(QPoint(0, 13)));
-    QImage image = panel->Render();
+    QImage image = window();
     EXPECT_EQ(At(image, 1, 150), GetBuiltInColor(WinXP, SkinElement::FormBorderColor));
     EXPECT_EQ(At(image, 150, 198), GetBuiltInColor(WinXP, SkinElement::FormBorderColor));
 
@@ -98,9 +104,24 @@ TEST(FormTest, FrameAndRoundTopCornersFromTheStyleOrTheme) {
     EXPECT_EQ(panel->BorderColor(), 0x808080u);
     EXPECT_EQ(panel->Color(), 0xF0DCD3u);
     EXPECT_EQ(panel->RoundCorner(), 13);
-    image = panel->Render();
+    image = window();
     EXPECT_EQ(At(image, 0, 150), 0x808080u);
     EXPECT_EQ(At(image, 1, 150), 0xF0DCD3u);
+    // The caption is whole: its pictures' outline and highlight rows stand in the frame above the
+    // title bar, which shows them from the fourth row on, so the window's caption is as tall as
+    // its pictures.
+    const TskTitleBarSections* sections = panel->TitleBar()->Sections();
+    const QImage left = sections->Items(0)->Picture(), right = sections->Items(1)->Picture();
+    const QImage client = sections->Items(2)->Picture();
+    ASSERT_EQ(client.height(), 24);
+    ASSERT_EQ(panel->TitleBar()->height(), 21);
+    // The client picture is stretched between the end pictures, one column per window column.
+    const int column = (150 - left.width()) * client.width() / (300 - left.width() - right.width());
+    for (int y = 0; y < client.height(); ++y) {
+        EXPECT_EQ(At(image, 150, y), At(client, column, y)) << "caption row " << y;
+        EXPECT_EQ(At(image, 2, y), At(left, y < 3 ? 2 : 1, y)) << "left picture, row " << y;
+    }
+    EXPECT_EQ(At(image, 150, 24), 0xF0DCD3u);
     QFile mp10(ThemeResourcePath(QStringLiteral("mp10.skn")));
     ASSERT_TRUE(mp10.open(QIODevice::ReadOnly));
     theme->ReadSkinData(mp10.readAll());
@@ -112,14 +133,14 @@ TEST(FormTest, FrameAndRoundTopCornersFromTheStyleOrTheme) {
     panel->SetUIStyle(WinXP);
     panel->SetTitleBarVisible(false);
     EXPECT_EQ(panel->RoundCorner(), 0);
-    image = panel->Render();
+    image = window();
     EXPECT_EQ(At(image, 150, 0), GetBuiltInColor(WinXP, SkinElement::FormBorderColor));
     EXPECT_EQ(At(image, 150, 1), GetBuiltInColor(WinXP, SkinElement::FormBackgroundColor));
-    EXPECT_EQ(panel->AlignRect().top(), 3);
+    EXPECT_EQ(panel->AlignRect().top(), 0);
     // Hostile widths draw within the window.
     panel->SetBorderWidth(1 << 30);
     panel->SetRoundCorner(1 << 30);
-    panel->Render();
+    window();
     panel->SetBorderWidth(-5);
     EXPECT_EQ(panel->BorderWidth(), 0);
 }
@@ -136,7 +157,7 @@ TEST(FormTest, MaximiseFillsTheAvailableAreaAndRestoreGivesTheBoundsBack) {
     QTest::qWait(20);
     ASSERT_TRUE(form.isMaximized());
     EXPECT_EQ(form.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
-    EXPECT_EQ(panel->geometry(), form.rect());
+    EXPECT_EQ(panel->geometry(), form.rect().adjusted(3, 3, -3, -3));
     max->PerformAction();
     QTest::qWait(20);
     EXPECT_FALSE(form.isMaximized());

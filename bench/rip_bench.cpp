@@ -9,6 +9,7 @@
 // Needs cd-paranoia and lame in the PATH.
 #include "bench/BenchDrive.h"
 #include "bench/BenchStall.h"
+#include "common/DialogControls.h"
 #include "common/GlobeVar.h"
 #include "platform/Application.h"
 #include "ripper/Main.h"
@@ -33,6 +34,12 @@
 #include <vector>
 
 namespace {
+
+// A choice from a drop-down list as the user makes it: the index, then the list's activation.
+void Choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    Q_EMIT combo->activated(index);
+}
 
 constexpr int kTracks = 10;
 constexpr int kTrackSectors = 75 * 60 * 4; // four minutes each
@@ -132,8 +139,8 @@ int main(int argc, char** argv) {
     RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/ours/");
     RGlobeVar::ROutputFilename = 0; // track <number>
     QDir().mkpath(RGlobeVar::ROutPutPath);
-    main.findChild<QComboBox*>(QStringLiteral("cboxROutputFormat"))->setCurrentIndex(1);
-    main.findChild<QComboBox*>(QStringLiteral("cboxPriority"))->setCurrentIndex(1);
+    Choose(NativeCombo(main.findChild<QObject*>(QStringLiteral("cboxROutputFormat"))), 1);
+    Choose(NativeCombo(main.findChild<QObject*>(QStringLiteral("cboxPriority"))), 1);
     if (main.CountCheckedRows() != kTracks) {
         fprintf(stderr, "the window lists %d tracks\n", main.CountCheckedRows());
         return 1;

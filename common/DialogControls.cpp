@@ -268,14 +268,19 @@ QTreeWidget* NativeList(QObject* control) {
     return nullptr;
 }
 
-TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
-    // The main window holds the theme itself; every other window takes the main window's (or, made
-    // without one, its own copy of it).
-    auto* theme =
-        form->findChild<TskBuiltInFileTheme*>(QStringLiteral("themeNew"), Qt::FindDirectChildrenOnly);
+namespace {
+TskBuiltInFileTheme* MainWindowTheme(QWidget* form, const QString& name) {
+    auto* theme = form->findChild<TskBuiltInFileTheme*>(name, Qt::FindDirectChildrenOnly);
     if (!theme)
         theme = static_cast<TskBuiltInFileTheme*>(ResolveFormReference(
-            form, QStringLiteral("frmMain.themeNew"), &TskBuiltInFileTheme::staticMetaObject));
+            form, QStringLiteral("frmMain.") + name, &TskBuiltInFileTheme::staticMetaObject));
+    return theme;
+}
+} // namespace
+
+TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
+    TskBuiltInFileTheme* frameTheme = MainWindowTheme(form, QStringLiteral("themeNew"));
+    TskBuiltInFileTheme* controlTheme = MainWindowTheme(form, QStringLiteral("themeMp10"));
     // Guarded: a control re-themed here (the frame's title bar) may replace parts of its own that the
     // list still holds.
     QList<QPointer<QObject>> objects;
@@ -285,9 +290,10 @@ TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
         if (!o || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
         // A control whose description names its theme keeps it.
         if (o->property("FileTheme").value<QObject*>()) continue;
-        o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(theme));
+        const bool frame = o->inherits("TskForm") || o->inherits("TskTitleBar");
+        o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(frame ? frameTheme : controlTheme));
     }
-    return theme;
+    return frameTheme;
 }
 
 void FitSkinnedDialog(QWidget* form) {

@@ -138,9 +138,11 @@ QLineEdit* NativeEdit(QObject* control);
 QComboBox* NativeCombo(QObject* control);
 QTreeWidget* NativeList(QObject* control);
 
-// Hands the theme new.skn to every control of the window that takes a theme and has none from its
-// description: the window's own themeNew (the main window's), else the main window's themeNew
-// (frmMain.themeNew; a window made without its main window loads its own copy).
+// Hands the main window's themes to every control of the window that takes a theme and has none
+// from its description: the skinned frame and title bars new.skn (themeNew), every other control
+// mp10.skn (themeMp10). They are the window's own themes on the main window, else the main
+// window's (frmMain.themeX; a window made without its main window loads its own copy). Returns the
+// frame's theme.
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form);
 
 // Fits a dialog to its skinned frame (the TskForm of the window, if it has one), once the theme is

@@ -44,6 +44,12 @@ using Duzivuz::TfrmRProgress;
 
 namespace {
 
+// A choice from a drop-down list as the user makes it: the index, then the list's activation.
+void Choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    Q_EMIT combo->activated(index);
+}
+
 std::string entryFor(uint32_t id) {
     char head[64];
     snprintf(head, sizeof(head), "DISCID=%08x\r\n", id);
@@ -118,7 +124,7 @@ protected:
 
     QString cell(int row, int column) const { return lv->topLevelItem(row)->text(column); }
     void format(int index) {
-        main->findChild<QComboBox*>(QStringLiteral("cboxROutputFormat"))->setCurrentIndex(index);
+        Choose(NativeCombo(main->findChild<QObject*>(QStringLiteral("cboxROutputFormat"))), index);
     }
     void lookUp() {
         auto* info = main->findChild<TFreeDBInformation2*>(QStringLiteral("FreeDBInfo"));
@@ -154,15 +160,17 @@ TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
     EXPECT_EQ(main->TitleList[0], QStringLiteral("Session1_Track1"));
 
     lookUp();
-    EXPECT_EQ(main->findChild<QLineEdit*>(QStringLiteral("edAlbum"))->text(), QStringLiteral("Ñoño / Live"));
-    EXPECT_EQ(main->findChild<QLineEdit*>(QStringLiteral("edYear"))->text(), QStringLiteral("1987"));
+    EXPECT_EQ(NativeEdit(main->findChild<QObject*>(QStringLiteral("edAlbum")))->text(),
+              QStringLiteral("Ñoño / Live"));
+    EXPECT_EQ(NativeEdit(main->findChild<QObject*>(QStringLiteral("edYear")))->text(),
+              QStringLiteral("1987"));
     EXPECT_EQ(main->TitleList, (QStringList{"AC/DC Ünïcode", "..", "Session1_Track4"}));
     EXPECT_EQ(main->TrackKeys.size(), lv->topLevelItemCount());
     EXPECT_EQ(main->AlbumList.size(), lv->topLevelItemCount());
 
     // The last row's title emptied by the user: the file is named "Title".
     lv->setCurrentItem(lv->topLevelItem(2));
-    main->findChild<QLineEdit*>(QStringLiteral("edTitle"))->setText(QString());
+    NativeEdit(main->findChild<QObject*>(QStringLiteral("edTitle")))->setText(QString());
     EXPECT_EQ(main->TitleList[2], QString());
     lv->setCurrentItem(lv->topLevelItem(0));
 
@@ -204,7 +212,7 @@ TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 
     // A year that is not a number gives no year tag, and the rip goes on.
-    main->findChild<QLineEdit*>(QStringLiteral("edYear"))->setText(QStringLiteral("late 80s"));
+    NativeEdit(main->findChild<QObject*>(QStringLiteral("edYear")))->setText(QStringLiteral("late 80s"));
     RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/noyear/");
     QDir().mkpath(RGlobeVar::ROutPutPath);
     format(0);
@@ -464,11 +472,11 @@ namespace {
 // middle to the end. A rip afterwards reads in the grab mode chosen in the window, not the
 // preview's.
 TEST_F(RipperWindowTest, PreviewPlaysTheTrackAndSeeksWhileTheSliderIsHeld) {
-    auto* device = main->findChild<QComboBox*>(QStringLiteral("cboxDevice"));
+    auto* device = NativeCombo(main->findChild<QObject*>(QStringLiteral("cboxDevice")));
     ASSERT_EQ(device->count(), 2);
-    device->setCurrentIndex(1);
+    Choose(device, 1);
     ASSERT_EQ(lv->topLevelItemCount(), 1);
-    main->findChild<QComboBox*>(QStringLiteral("cboxPriority"))->setCurrentIndex(3);
+    Choose(NativeCombo(main->findChild<QObject*>(QStringLiteral("cboxPriority"))), 3);
     lv->setCurrentItem(lv->topLevelItem(0));
     auto* bar = main->findChild<TskTrackBar*>(QStringLiteral("tbarPlayProgress"));
     auto* player = main->findChild<TAudioPlayer2*>(QStringLiteral("AP"));

@@ -406,8 +406,8 @@ TEST_F(RipperWindowTest, OptionsListsShowThePatternsAndTheProfilesWritten) {
 // year, genre, every row's title and check, not the default "Session1_Track1" texts.
 TEST_F(RipperWindowTest, AFailedOrRefusedLookupKeepsTheUsersTexts) {
     lookUp();
-    auto edit = [&](const char* name) { return main->findChild<QLineEdit*>(QLatin1String(name)); };
-    auto* genre = main->findChild<QComboBox*>(QStringLiteral("cboxGenre"));
+    auto edit = [&](const char* name) { return NativeEdit(main->findChild<QObject*>(QLatin1String(name))); };
+    auto* genre = NativeCombo(main->findChild<QObject*>(QStringLiteral("cboxGenre")));
     lv->setCurrentItem(lv->topLevelItem(1));
     edit("edTitle")->setText(QStringLiteral("Typed title"));
     edit("edAlbum")->setText(QStringLiteral("Typed album"));
@@ -455,7 +455,7 @@ TEST_F(RipperWindowTest, WithoutADiscTheGenreIsEmpty) {
         writeDriveList(dir.path() + QStringLiteral("/config"), drives);
         TfrmMain other;
         other.create();
-        auto* genre = other.findChild<QComboBox*>(QStringLiteral("cboxGenre"));
+        auto* genre = NativeCombo(other.findChild<QObject*>(QStringLiteral("cboxGenre")));
         EXPECT_EQ(genre->currentIndex(), -1) << drives.size();
         EXPECT_TRUE(genre->currentText().isEmpty()) << genre->currentText().toStdString();
         EXPECT_GT(genre->count(), 100);

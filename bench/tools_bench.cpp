@@ -58,6 +58,8 @@ void Split(const QString& source, const QString& label, const QString& folder,
     {
         StallMeter meter;
         w.btnSplitClick();
+        while (w.Splitting())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         stall = meter.Worst();
     }
     const double ours = clock.elapsed() / 1000.0;

@@ -13,6 +13,7 @@
 #include "platform/WindowMessages.h"
 #include "skin/SKButton.h"
 #include "skin/SKEdit.h"
+#include "tools/AudioCopyThread.h"
 #include "tools/Convertor.h"
 #include "tools/MyTrackBar.h"
 
@@ -55,9 +56,8 @@ void CloseQuietly(TAudioFile2& file) {
     }
 }
 
-void Yield(QObject* window, int k, int64_t percent) {
+void Progress(QObject* window, int k, int64_t percent) {
     PostWindowMessage(window, WindowMessageId::SplitJoinProgress, k, qintptr(percent));
-    QCoreApplication::processEvents();
 }
 
 } // namespace
@@ -109,14 +109,14 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
             for (int64_t j = 1; j <= count && !cancelRequested(); ++j) {
                 out.WriteArray(in.ReadArray(int(block)));
                 // A length of 0 never divides.
-                Yield(window, int(k), len > 0 ? (j - 1) * block * 100 / len : 0);
+                Progress(window, int(k), len > 0 ? (j - 1) * block * 100 / len : 0);
             }
             if (rest > 0 && !cancelRequested()) {
                 in.Seek(count * block + start, 3);
                 out.WriteArray(in.ReadArray(int(rest)));
             }
             cancelledHere = cancelRequested();
-            if (!cancelledHere) Yield(window, int(k), 100);
+            if (!cancelledHere) Progress(window, int(k), 100);
             out.Close();
         } catch (const std::exception& e) {
             CloseQuietly(out);
@@ -200,6 +200,8 @@ TfrmSplitter::TfrmSplitter(QWidget* owner) : TToolForm(owner) {
 
 TfrmSplitter::~TfrmSplitter() {
     m_cancelRequested = true;
+    // A run still going stops after its block; what it wrote stays, as on a cancel.
+    m_splitThread.reset();
     AP->Stop();
 }
 
@@ -609,14 +611,28 @@ void TfrmSplitter::SplitFile() {
     // The status column follows this run.
     for (int row = 0; row < lvSplitList->topLevelItemCount(); ++row)
         SetStatus(row, QString());
-    TSplitResult result;
-    try {
-        result = RunSplit(*AF_IN, *AF_OUT, *AudioFile2LameEnc1, SourceFileName, cuts, this,
-                          [this] { return m_cancelRequested; });
-    } catch (const std::exception& e) {
+    // The blocks are copied on the shared copy worker; the window only shows its progress. The
+    // worker closes both files and then queues SplitThreadEnded to this window.
+    m_splitResult = TSplitResult();
+    m_splitThread = std::make_unique<TAudioCopyThread>(
+        AF_IN, AF_OUT, this, [this] { SplitThreadEnded(); },
+        [this, cuts, source = SourceFileName](TAudioCopyThread& thread) {
+            m_splitResult = RunSplit(*thread.Reader(), *thread.Writer(), *AudioFile2LameEnc1, source, cuts,
+                                     thread.Window(), [&thread] { return thread.Terminated(); });
+            return QString();
+        });
+}
+
+void TfrmSplitter::SplitThreadEnded() {
+    if (!m_splitThread) return;
+    m_splitThread->WaitFor();
+    TSplitResult result = m_splitResult;
+    const QString error = m_splitThread->ErrorText();
+    m_splitThread.reset();
+    if (!error.isEmpty() && !result.failed) {
         // Whatever failed, the window comes back idle and usable.
         result.failed = true;
-        result.message = QString::fromUtf8(e.what());
+        result.message = error;
     }
     // Progress posted last is shown before the run's end.
     QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
@@ -663,6 +679,7 @@ void TfrmSplitter::customEvent(QEvent* event) {
 
 void TfrmSplitter::btnCancelSplitClick() {
     m_cancelRequested = true;
+    if (m_splitThread) m_splitThread->Terminate();
 }
 
 void TfrmSplitter::btnFolderClick() {

@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
+class TAudioCopyThread;
 class TAudioFile2;
 class TAudioFile2LameEnc;
 
@@ -36,8 +38,9 @@ struct TSplitResult {
 
 // Cuts `sourceFile` at `cutsMs` (milliseconds, ascending; file k runs from cut k to cut k + 1) into
 // files of the source's own format, set up from the settings. `in`, `out` and `lame` are the run's
-// components. After every block WM_SPLITJOINPROGRESS (k, percent) is posted to `window` and pending
-// events are processed, so the window stays usable; `cancelRequested` is asked before every block. A
+// components. After every block WM_SPLITJOINPROGRESS (k, percent) is posted to `window`;
+// `cancelRequested` is asked before every block. It may run on any thread (the window runs it on a
+// copy worker) as long as nothing else uses the components meanwhile. A
 // cancel keeps what was written. A failure (source, output, a write such as a full disk) deletes the
 // file being written and stops the run. Both files are closed at the end.
 TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lame, const QString& sourceFile,
@@ -58,8 +61,8 @@ class TskRadioButton;
 
 // The splitter window: plays one file (at 0.5, 1 or 1.5 times its speed), places split points on
 // the position bar, lists the sections between them with their ticks, previews a section and cuts
-// the ticked ones into files of the source's format. The split runs on this window's thread and
-// processes pending events after every block, so the window stays usable and can cancel it.
+// the ticked ones into files of the source's format. The split runs on a copy worker
+// (TAudioCopyThread); the window shows its progress messages and can cancel it.
 //
 // The player window shows it with ShowForFile; after a split (finished or not) OnFilesWritten
 // asks it to read its folder again, and OnClosed says the window went.
@@ -82,6 +85,8 @@ public:
 
     void SplitFile();
     void SplitFinished(const TSplitResult& result);
+    // The copy worker has ended: the window joins it and shows the result.
+    void SplitThreadEnded();
     void StartPlayback();
     void FeedPlayer();
     void PausePlayback();
@@ -169,4 +174,6 @@ private:
     bool m_closeRequested = false;
     int m_progressRow = -1;
     std::vector<int> m_cutRows;
+    std::unique_ptr<TAudioCopyThread> m_splitThread;
+    TSplitResult m_splitResult; // written by the worker, read once it has ended
 };

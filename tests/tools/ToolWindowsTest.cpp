@@ -105,6 +105,12 @@ void SelectRows(QTreeWidget* list, const std::vector<int>& rows) {
         list->topLevelItem(r)->setSelected(true);
 }
 
+// Starts the split and handles the window's events until the run has ended.
+void SplitToEnd(TfrmSplitter& w) {
+    w.btnSplitClick();
+    ASSERT_TRUE(devtest::waitFor([&] { return !w.Splitting(); }, 60000));
+}
+
 void GotoTime(TfrmSplitter& w, int minutes, int seconds, int ms) {
     Get<TskNumberEdit>(w, "numGotoMin")->SetText(QString::number(minutes));
     Get<TskNumberEdit>(w, "numGotoSec")->SetText(QString::number(seconds));
@@ -205,7 +211,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
     QTreeWidget* rows = List(w, "lvSplitList");
     EXPECT_EQ(Get<QLabel>(w, "lbDuration")->text(), GlobeVar::MSecToMinSecStr(12000));
     ASSERT_EQ(rows->topLevelItemCount(), 1);
-    w.btnSplitClick();
+    SplitToEnd(w);
     EXPECT_TRUE(w.LastMessage.isEmpty());
     EXPECT_TRUE(QDir(dir.path() + "/out").isEmpty());
 
@@ -229,7 +235,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
 
     for (int r = 0; r < 3; ++r)
         rows->topLevelItem(r)->setCheckState(0, Qt::Unchecked);
-    w.btnSplitClick();
+    SplitToEnd(w);
     EXPECT_EQ(w.LastMessage, "No section selected");
     EXPECT_TRUE(QDir(dir.path() + "/out").isEmpty());
 
@@ -241,7 +247,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
     ticker.start(1);
-    w.btnSplitClick();
+    SplitToEnd(w);
     ticker.stop();
     EXPECT_GT(ticks, 0);
     EXPECT_EQ(w.LastMessage, "Split finished");
@@ -312,7 +318,7 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
         }
     });
     probe.start(0);
-    w.btnSplitClick();
+    SplitToEnd(w);
     probe.stop();
     EXPECT_TRUE(asked);
     EXPECT_TRUE(stillOpen);
@@ -327,7 +333,7 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
         if (rows->topLevelItem(1)->text(4).startsWith("Splitting: ")) w.btnCancelSplitClick();
     });
     cancel.start(0);
-    w.btnSplitClick();
+    SplitToEnd(w);
     cancel.stop();
     EXPECT_TRUE(w.LastMessage.isEmpty());
     EXPECT_EQ(Column(rows, 4), (QStringList{"Done", "Canceled", "", "", ""}));
@@ -344,7 +350,7 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
         if (w.ProgressRow() >= 0) w.close();
     });
     closer.start(0);
-    w.btnSplitClick();
+    SplitToEnd(w);
     closer.stop();
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.Splitting());

@@ -134,6 +134,12 @@ struct TAudioCDGrabber2::GrabJob : std::enable_shared_from_this<GrabJob> {
 
 namespace {
 
+// Ends a grab from inside its loop with the kind of failure.
+struct GrabEnd {
+    int kind;
+    QString reason;
+};
+
 thread_local TAudioCDGrabber2::GrabJob* t_job = nullptr;
 
 // Paranoia reports its re-reads and give-ups through a callback without user data; the job of
@@ -175,6 +181,7 @@ bool TAudioCDGrabber2::GrabJob::readImage(int32_t at, int count, std::vector<int
         if (ok) continue;
         if (!mode.skipAllowed) {
             *failure = lostSectorError(at + s);
+            out.resize(offset + static_cast<size_t>(s) * CD_FRAMEWORDS); // what was read before it
             return false;
         }
         std::fill(dest, dest + CD_FRAMEWORDS, int16_t{0});
@@ -226,6 +233,7 @@ bool TAudioCDGrabber2::GrabJob::readDrive(int32_t at, int* got, std::vector<int1
 void TAudioCDGrabber2::GrabJob::run() {
     t_job = this;
     QString failure;
+    int failureKind = 0;
     int32_t done = 0;
     int lastPercent = 0;
     std::vector<int16_t> pending;
@@ -237,8 +245,18 @@ void TAudioCDGrabber2::GrabJob::run() {
         pending = std::vector<int16_t>();
         pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
         if (!link->withSink(sink, [&](AudioSink& out) { out.sinkWriteArray(block); }))
-            throw ComponentError(QStringLiteral("The audio file was closed while track %1 was being grabbed.")
-                                     .arg(trackNumber));
+            throw GrabEnd{GrabStopped,
+                          QStringLiteral("The audio file was closed while track %1 was being grabbed.")
+                              .arg(trackNumber)};
+    };
+    auto write = [&] {
+        try {
+            flush();
+        } catch (const GrabEnd&) {
+            throw;
+        } catch (const std::exception& e) {
+            throw GrabEnd{GrabWriteError, QString::fromUtf8(e.what())};
+        }
     };
     try {
         while (done < sectors && !abort.load()) {
@@ -250,7 +268,7 @@ void TAudioCDGrabber2::GrabJob::run() {
                 break;
             }
             done += got;
-            if (pending.size() >= static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS) flush();
+            if (pending.size() >= static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS) write();
             const int percent = static_cast<int>(static_cast<int64_t>(done) * 100 / sectors);
             if (percent > lastPercent && done < sectors) {
                 lastPercent = percent;
@@ -258,8 +276,14 @@ void TAudioCDGrabber2::GrabJob::run() {
                 reportProgress(lastProgress.load());
             }
         }
-        if (failure.isEmpty() && !abort.load()) flush();
+        // A sector that could not be read ends the track there: what was read before it is kept.
+        if (!failure.isEmpty()) failureKind = GrabReadError;
+        if (!abort.load()) write();
+    } catch (const GrabEnd& end) {
+        failureKind = end.kind;
+        failure = end.reason;
     } catch (const std::exception& e) {
+        failureKind = GrabStopped;
         failure = QString::fromUtf8(e.what());
     }
     t_job = nullptr;
@@ -271,7 +295,11 @@ void TAudioCDGrabber2::GrabJob::run() {
     } catch (const std::exception& e) {
         closeFailure = QString::fromUtf8(e.what());
     }
-    if (failure.isEmpty() && !abort.load()) failure = closeFailure;
+    if (!abort.load() && !closeFailure.isEmpty() && failureKind != GrabWriteError) {
+        // A file that cannot be finished is not kept, whatever else went wrong.
+        failureKind = GrabWriteError;
+        failure = closeFailure;
+    }
 
     std::lock_guard<std::mutex> lock(mutex);
     finished = true;
@@ -284,13 +312,14 @@ void TAudioCDGrabber2::GrabJob::run() {
     if (abort.load()) return; // AbortGrab reports the final progress
     finalReported = true;
     TAudioCDGrabber2* g = owner;
-    if (!failure.isEmpty()) {
-        // A file that misses part of the track is not left behind as if it were complete.
-        QFile::remove(fileName);
+    if (failureKind != 0) {
+        // A read error keeps what was read (the caller decides); a file that could not be written
+        // whole is not left behind as if it were complete.
+        if (failureKind != GrabReadError) QFile::remove(fileName);
         const double progress = lastProgress.load();
-        events->post([g, progress, failure] {
+        events->post([g, progress, failureKind, failure] {
             Q_EMIT g->OnOperationProgress(progress);
-            throw ComponentError(failure);
+            Q_EMIT g->OnGrabFailed(failureKind, failure);
         });
         return;
     }
@@ -696,7 +725,7 @@ void TAudioCDGrabber2::AbortGrab() {
             .arg(kAbortWaitMs / 1000);
     post([this, progress, failure] {
         Q_EMIT OnOperationProgress(progress);
-        throw ComponentError(failure);
+        Q_EMIT OnGrabFailed(GrabStopped, failure);
     });
 }
 

@@ -95,15 +95,21 @@ public:
     int GetDiscYear() const;
     QString GetTrackTitle() const;
 
+    // How a grab that did not complete ended (OnGrabFailed).
+    enum GrabFailure {
+        GrabReadError = 1,  // a sector could not be read: the file holds the track up to it, closed and kept
+        GrabWriteError = 2, // the audio-file object could not write or close the file: it is removed
+        GrabStopped = 3,    // the source went away or the grab was given up on: the file is removed
+    };
+
     // Grabbing the current track into `fileName` through the bound audio-file object. Returns at
     // once; OnOperationProgress reports the percent, and 100 once the file is complete and closed.
-    // An unrecoverable read error ends the grab with a last progress below 100, the partial file
-    // is removed, and the error is raised on the user-interface thread.
+    // A grab that cannot complete ends with a last progress below 100 and then OnGrabFailed.
     void StartGrab(const QString& fileName);
     // Stops the running grab and closes its file before returning; one more OnOperationProgress
     // (below 100) follows. A grab whose read or write does not come back within a second is
-    // abandoned instead: AbortGrab returns, the grab ends with an error, and the worker closes
-    // and removes the partial file when the call it waits in returns.
+    // abandoned instead: AbortGrab returns, the grab ends with OnGrabFailed (GrabStopped), and the
+    // worker closes and removes the partial file when the call it waits in returns.
     void AbortGrab();
     bool IsGrabbing() const;
 
@@ -133,10 +139,11 @@ public:
     struct EventTarget;
 
 Q_SIGNALS:
-    void OnMediaChange();                        // a disc was inserted or removed
-    void OnFreeDBQueryStatus(int Status);        // 1, 2, 3, -1, -2 (see QueryFreeDB)
-    void OnOperationProgress(double Progress);   // percent of the running grab
-    void OnGrabRetry(int16_t Retry, int Sector); // retry number, sector
+    void OnMediaChange();                               // a disc was inserted or removed
+    void OnFreeDBQueryStatus(int Status);               // 1, 2, 3, -1, -2 (see QueryFreeDB)
+    void OnOperationProgress(double Progress);          // percent of the running grab
+    void OnGrabRetry(int16_t Retry, int Sector);        // retry number, sector
+    void OnGrabFailed(int Kind, const QString& Reason); // a GrabFailure, and why (naming track and file)
 
 private:
     const CdDriveEntry& currentDrive() const;

@@ -40,6 +40,12 @@ protected:
             progress.push_back(p);
             closedAtEvent.push_back(!sink.open.load());
         });
+        // A grab that fails says so once, through its signal (and nothing reaches the error handler).
+        QObject::connect(grabber.get(), &TAudioCDGrabber2::OnGrabFailed,
+                         [this](int kind, const QString& why) {
+                             failureKinds.push_back(kind);
+                             errors << why;
+                         });
         QObject::connect(grabber.get(), &TAudioCDGrabber2::OnGrabRetry, [this](int16_t retry, int sector) {
             EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
             retries.push_back(retry);
@@ -77,6 +83,7 @@ protected:
     std::vector<bool> closedAtEvent;
     std::vector<int> retries;
     std::vector<int> retrySectors;
+    std::vector<int> failureKinds;
     QStringList errors;
 };
 
@@ -207,8 +214,9 @@ TEST_F(CdGrabTest, AbortReturnsInBoundedTimeWhateverTheGrabWaitsFor) {
     choose(0, 0);
     const QString file = dir.path() + QStringLiteral("/stuck.wav");
     sink.delayPerBlockMs = 2000;
+    sink.armWriteLatch();
     grabber->StartGrab(file);
-    QThread::msleep(100); // the worker is in its first write
+    ASSERT_TRUE(sink.waitForWrite(5000)); // the worker is in its first write
     QElapsedTimer timer;
     timer.start();
     grabber->AbortGrab();
@@ -216,6 +224,7 @@ TEST_F(CdGrabTest, AbortReturnsInBoundedTimeWhateverTheGrabWaitsFor) {
     EXPECT_FALSE(grabber->IsGrabbing());
     ASSERT_TRUE(waitFor([this] { return !errors.isEmpty(); }, 1000));
     EXPECT_TRUE(errors[0].contains(QStringLiteral("did not answer"))) << errors[0].toStdString();
+    EXPECT_EQ(failureKinds, std::vector<int>{TAudioCDGrabber2::GrabStopped});
     ASSERT_FALSE(progress.empty());
     EXPECT_LT(progress.back(), 100.0);
     // The stuck worker still holds the audio file: no new grab until it is back.
@@ -237,8 +246,9 @@ TEST_F(CdGrabTest, AbortReturnsInBoundedTimeWhateverTheGrabWaitsFor) {
         sink.delayPerBlockMs = 2000;
         const QString gone = dir.path() + QStringLiteral("/gone%1.wav").arg(abortFirst);
         const int closed = sink.closeCount.load();
+        sink.armWriteLatch();
         grabber->StartGrab(gone);
-        QThread::msleep(100);
+        ASSERT_TRUE(sink.waitForWrite(5000));
         timer.restart();
         if (abortFirst) grabber->AbortGrab();
         grabber.reset();
@@ -256,14 +266,18 @@ TEST_F(CdGrabTest, AbortWithoutAGrabDoesNothing) {
     EXPECT_TRUE(progress.empty());
 }
 
-TEST_F(CdGrabTest, UnreadableSectorsEndTheGrabWithAnError) {
+// A sector that cannot be read ends the grab there in modes 1 to 3: the file keeps what was read
+// before it, closed, and the failure says it was a read error.
+TEST_F(CdGrabTest, UnreadableSectorsEndTheGrabKeepingWhatWasRead) {
     load({{75 * 4}, {75 * 4}});
     // The data file loses the end of the last track after the table of contents was read.
     QFile::resize(image.binPath, 2352LL * (75 * 4 + 75 * 2));
+    const auto expected = trackAudio(1, 75 * 4);
     const int modes[] = {2, 1, 0};
     for (int mode : modes) {
         progress.clear();
         errors.clear();
+        failureKinds.clear();
         grabber->SetGrabMode(mode);
         choose(0, 1);
         const QString file = dir.path() + QStringLiteral("/broken%1.wav").arg(mode);
@@ -274,8 +288,11 @@ TEST_F(CdGrabTest, UnreadableSectorsEndTheGrabWithAnError) {
         ASSERT_FALSE(progress.empty());
         EXPECT_LT(progress.back(), 100.0) << "mode " << mode;
         EXPECT_EQ(std::count(progress.begin(), progress.end(), 100.0), 0);
-        EXPECT_FALSE(QFileInfo::exists(file)) << "a partial file is not left behind";
+        EXPECT_EQ(failureKinds, std::vector<int>{TAudioCDGrabber2::GrabReadError});
         EXPECT_FALSE(sink.open.load());
+        const auto kept = readWav(file);
+        ASSERT_EQ(kept.size(), size_t(75 * 2) * 1176) << "mode " << mode;
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), expected.begin())) << "mode " << mode;
     }
 }
 
@@ -288,6 +305,7 @@ TEST_F(CdGrabTest, SectorsThatFailDuringTheGrabAreRetriedThenEndTheGrab) {
         retries.clear();
         retrySectors.clear();
         errors.clear();
+        failureKinds.clear();
         sink.delayPerBlockMs = 3;
         grabber->SetGrabMode(mode);
         choose(0, 0);
@@ -307,7 +325,11 @@ TEST_F(CdGrabTest, SectorsThatFailDuringTheGrabAreRetriedThenEndTheGrab) {
         // The sectors named are those that went away.
         EXPECT_GE(*std::min_element(retrySectors.begin(), retrySectors.end()), 75 * 30);
         EXPECT_LT(*std::max_element(retrySectors.begin(), retrySectors.end()), 75 * 60);
-        EXPECT_FALSE(QFileInfo::exists(file));
+        EXPECT_EQ(failureKinds, std::vector<int>{TAudioCDGrabber2::GrabReadError});
+        // The file holds the track up to the first sector that went away.
+        const auto kept = readWav(file);
+        const auto expected = trackAudio(0, 75 * 30);
+        EXPECT_TRUE(kept == expected) << "mode " << mode << ": " << kept.size() << " values";
     }
 }
 
@@ -382,6 +404,7 @@ TEST_F(CdGrabTest, AFailingWriteEndsTheGrabWithThatError) {
     ASSERT_TRUE(waitForEnd());
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].contains(QStringLiteral("refuses to write")));
+    EXPECT_EQ(failureKinds, std::vector<int>{TAudioCDGrabber2::GrabWriteError});
     EXPECT_LT(progress.back(), 100.0);
     EXPECT_FALSE(QFileInfo::exists(file));
 }

@@ -191,7 +191,23 @@ void WavSink::sinkCreateWrite(const QString& fileName) {
     open = true;
 }
 
+void WavSink::armWriteLatch() {
+    std::lock_guard<std::mutex> lock(m_latchMutex);
+    m_writeBegun = false;
+}
+
+bool WavSink::waitForWrite(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(m_latchMutex);
+    return m_latchChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                   [this] { return m_writeBegun; });
+}
+
 void WavSink::sinkWriteArray(const AudioBlock& block) {
+    {
+        std::lock_guard<std::mutex> lock(m_latchMutex);
+        m_writeBegun = true;
+    }
+    m_latchChanged.notify_all();
     if (delayPerBlockMs.load() > 0) QThread::msleep(static_cast<unsigned long>(delayPerBlockMs.load()));
     if (failWrites.load()) throw std::runtime_error("the test sink refuses to write");
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -73,7 +74,15 @@ public:
     int sampleRate = 0;
     int channels = 0;
 
+    // A latch on the next write: armed, then waited on until a write has begun (true) or the time
+    // runs out (false). A test knows so that the grab is inside a write, without sleeping.
+    void armWriteLatch();
+    bool waitForWrite(int timeoutMs);
+
 private:
+    std::mutex m_latchMutex;
+    std::condition_variable m_latchChanged;
+    bool m_writeBegun = true;
     std::mutex m_mutex;
     FILE* m_file = nullptr;
     uint32_t m_dataBytes = 0;

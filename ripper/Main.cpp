@@ -19,6 +19,7 @@
 #include "ripper/RGlobeVar.h"
 #include "ripper/RNaming.h"
 #include "ripper/RProgress.h"
+#include "ripper/RipJob.h"
 #include "skin/SKButton.h"
 #include "skin/SKSkinForm.h"
 #include "skin/SKTrackBar.h"
@@ -26,10 +27,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
-#include <QDateTime>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,8 +35,6 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QStyledItemDelegate>
-#include <QThread>
-#include <QTimeZone>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -207,12 +202,11 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
         w->setPalette(dark);
     lvTracks->header()->setPalette(dark);
     AF->SetLameEncoder(AudioFile2LameEnc);
+    m_rip = new TRipJob(this, ACDG, AF, AudioFile2LameEnc, AI, this);
     ApplyEmbeddedTheme(this);
 }
 
-TfrmMain::~TfrmMain() {
-    if (m_wait) m_wait->quit();
-}
+TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::log(const QString& line) {
     moList->appendPlainText(line);
@@ -268,9 +262,7 @@ void TfrmMain::FormCreate() {
     EnableControls(false);
     m_lookupLoaded = false;
     cboxROutputFormat->setCurrentIndex(0);
-    m_busy = false;
     m_lookupMode = 1;
-    m_scratchShown = false;
     try {
         log(QStringLiteral("Accessing CD\\DVD-drive(s)"));
         ACDG->Initialize();
@@ -313,7 +305,7 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::FormClose() {
-    if (m_running) CancelRip();
+    if (m_rip->Running()) CancelRip();
     StopPreview();
     WriteRSettings(GlobeVar::CfgFilePath(), CurrentRSettings(RipFormat));
     AF->ConnectTo(nullptr);
@@ -342,7 +334,7 @@ int TfrmMain::CountCheckedRows() const {
 // ---- drives and disc ------------------------------------------------------------------------------
 
 void TfrmMain::cboxDeviceClick() {
-    if (m_driveCount <= 0 || m_busy) return;
+    if (m_driveCount <= 0 || m_rip->Running()) return;
     try {
         ACDG->SelectDrive(cboxDevice->currentIndex() + 1);
     } catch (const ComponentError&) {
@@ -502,7 +494,7 @@ void TfrmMain::UncheckNonAudioRow() {
 }
 
 void TfrmMain::lvTracksSelectItem() {
-    if (m_busy && !m_running) return;
+    if (m_rip->Busy() && !m_rip->Running()) return;
     const int r = selectedRow();
     if (r < 0 || r >= TitleList.size()) {
         m_previewSession = m_previewTrack = -1;
@@ -557,7 +549,7 @@ void TfrmMain::btnInvertClick() {
 // ---- title lookup ---------------------------------------------------------------------------------
 
 void TfrmMain::btnGetInfoClick() {
-    if (m_previewing || m_lookupRequested || m_busy) return;
+    if (m_previewing || m_lookupRequested || m_rip->Running()) return;
     if (MessageBox(QStringLiteral("Do you want refresh this CD information?"), true) != mrYes) return;
     KeepTextsForLookup();
     m_lookupRequested = true;
@@ -569,7 +561,7 @@ void TfrmMain::btnGetInfoClick() {
 }
 
 void TfrmMain::ACDGFreeDBQueryStatus(int Status) {
-    if (m_running) {
+    if (m_rip->Running()) {
         // The track list stays as the rip started with it; the result is applied when it ends.
         if (Status == 3 || Status == -1 || Status == -2) m_pendingLookupStatus = Status;
         return;
@@ -674,7 +666,7 @@ void TfrmMain::tmFreeDBTimer() {
 }
 
 void TfrmMain::ACDGMediaChange() {
-    if (m_running) {
+    if (m_rip->Running()) {
         m_pendingMediaChange = true;
         return;
     }
@@ -805,7 +797,7 @@ void TfrmMain::ChoosePlaybackLine() {
 }
 
 void TfrmMain::tbarVolumeChange() {
-    if (m_busy || m_running || !m_shown) return;
+    if (m_rip->Running() || !m_shown) return;
     AP->SetVolume(tbarVolume->Position());
     m_level.SetVolume(tbarVolume->Position());
 }
@@ -826,11 +818,11 @@ void TfrmMain::cboxMuteMouseUp() {
 // ---- the preview ----------------------------------------------------------------------------------
 
 void TfrmMain::btnPlayClick() {
-    if (!m_busy && !m_running) StartPreview();
+    if (!m_rip->Running()) StartPreview();
 }
 
 void TfrmMain::btnStopClick() {
-    if (!m_busy && !m_running) StopPreview();
+    if (!m_rip->Running()) StopPreview();
 }
 
 void TfrmMain::StartPreview() {
@@ -914,11 +906,11 @@ void TfrmMain::APTimer(int CurrentSamples, int LevelLeft, int LevelRight) {
 }
 
 void TfrmMain::tbarPlayProgressMouseDown() {
-    if (!m_busy && !m_running) m_seeking = true;
+    if (!m_rip->Running()) m_seeking = true;
 }
 
 void TfrmMain::tbarPlayProgressMouseUp() {
-    if (m_busy || m_running) return;
+    if (m_rip->Running()) return;
     if (!m_previewing) {
         m_seeking = false;
         return;
@@ -944,12 +936,12 @@ void TfrmMain::tbarPlayProgressMouseUp() {
 // ---- the rip --------------------------------------------------------------------------------------
 
 void TfrmMain::btnExtractClick() {
-    m_runTotal = CountCheckedRows();
-    if (m_runTotal == 0) {
+    const int runTotal = CountCheckedRows();
+    if (runTotal == 0) {
         MessageBox(QStringLiteral("Please select track(s) first."));
         return;
     }
-    if (m_busy || m_running) return;
+    if (m_rip->Running()) return;
     // The rip reads the disc alone.
     StopPreview();
     EnableControls(false);
@@ -961,275 +953,86 @@ void TfrmMain::btnExtractClick() {
             ACDG->UnlockTray();
     } catch (const ComponentError&) {
     }
-    GrabCheckedTracks();
-    EnableControls(true);
-    lbInfo2->clear();
-    if (cboxAutoEject->Checked()) tmEject->start();
-}
-
-void TfrmMain::SetupEncoder() {
-    using namespace GlobeVar;
-    switch (RipFormat) {
-    case 2:
-        AF->EnableWMA(0);
-        if (MP3VBREnable) {
-            AudioFile2LameEnc->SetConstantBitRate(0);
-            AudioFile2LameEnc->SetMaxBitRate(MP3MaxBitRate);
-            AudioFile2LameEnc->SetWriteVBRHeader(MP3VBRHeader ? -1 : 0);
-            AudioFile2LameEnc->SetVBRMode(0);
-            AudioFile2LameEnc->SetVBRQuality(static_cast<int16_t>(MP3VBRQuality));
-        } else {
-            AudioFile2LameEnc->SetConstantBitRate(-1);
-        }
-        AudioFile2LameEnc->SetQuality(static_cast<int16_t>(MP3EncoderQuality));
-        AF->SetMp3Format(MP3Freq, MP3BitRate, MP3Channels);
-        break;
-    case 3:
-        AF->EnableWMA(0);
-        AF->SetOggFormat(OggFreq, OggChannels, 128, 0, 0, static_cast<int16_t>(OggBitRate));
-        break;
-    case 4:
-        AF->EnableWMA(-1);
-        AF->SetWmaFormat(WmaFormat);
-        break;
-    default:
-        AF->EnableWMA(0);
-        AF->SetWavFormat(WavFreq, WavChannels, WavSampleRate);
-        break;
-    }
-}
-
-void TfrmMain::GrabCheckedTracks() {
-    m_running = true;
-    m_cancel = false;
-    m_failures.clear();
-    m_runCount = 0;
+    std::vector<int> rows;
     for (int i = 0; i < lvTracks->topLevelItemCount(); ++i)
-        if (row(i)->checkState(0) == Qt::Checked) {
-            row(i)->setText(ColPercent, QStringLiteral("0%"));
-            row(i)->setToolTip(ColPercent, QString());
-            ++m_runCount;
-        }
-    RGlobeVar::CurrentOutputFile.clear();
-    RGlobeVar::CurrentTrackRow = -1;
-    RNaming::TRipRunNames names;
-    bool setUp = true;
-    try {
-        SetupEncoder();
-    } catch (const std::exception& e) {
-        setUp = false;
-        m_failures << QString::fromUtf8(e.what());
+        if (row(i)->checkState(0) == Qt::Checked) rows.push_back(i);
+    // Returns at once; the job's events carry the rip on and RipEnded ends it.
+    m_rip->Start(rows, runTotal, RipFormat, cboxPriority->currentIndex() + 1);
+}
+
+TRipTrack TfrmMain::RipTrackStarting(int r) {
+    lvTracks->setCurrentItem(row(r));
+    lvTracksSelectItem();
+    TRipTrack track;
+    track.session = RNaming::FieldOfList(TrackKeys[r], 1).toInt();
+    track.track = RNaming::FieldOfList(TrackKeys[r], 2).toInt();
+    track.number = row(r)->text(ColNumber);
+    track.title = row(r)->text(ColTitle);
+    track.album = AlbumList[r];
+    track.artist = ArtistList[r];
+    return track;
+}
+
+TRipTags TfrmMain::RipTags(int r) {
+    TRipTags tags;
+    if (r < 0 || r >= TitleList.size()) return tags;
+    tags.album = AlbumList[r];
+    tags.artist = ArtistList[r];
+    tags.title = TitleList[r];
+    // A year that is not a number gives no year tag.
+    bool isNumber = false;
+    const int year = edYear->text().trimmed().toInt(&isNumber);
+    tags.year = isNumber && year > 0 ? year : 0;
+    // A typed or looked-up genre text that is not a list item selects none.
+    tags.genre = cboxGenre->currentIndex() >= 0 &&
+                         cboxGenre->itemText(cboxGenre->currentIndex()) == cboxGenre->currentText()
+                     ? cboxGenre->currentIndex()
+                     : -1;
+    return tags;
+}
+
+void TfrmMain::RipRowText(int r, const QString& text, const QString& why) {
+    if (QTreeWidgetItem* item = row(r)) {
+        item->setText(ColPercent, text);
+        item->setToolTip(ColPercent, why);
     }
-    m_grabbedCount = 0;
-    m_ordinal = 1;
-    for (int r = 0; setUp && r < lvTracks->topLevelItemCount() && !m_cancel; ++r) {
-        if (row(r)->checkState(0) != Qt::Checked) continue;
-        m_currentRow = r;
-        ++m_grabbedCount;
-        const int session = RNaming::FieldOfList(TrackKeys[r], 1).toInt();
-        const int track = RNaming::FieldOfList(TrackKeys[r], 2).toInt();
-        lvTracks->setCurrentItem(row(r));
-        lvTracksSelectItem();
-        const QString number = RNaming::TwoDigitNumber(track + 1);
-        m_busy = true;
-        QString name;
-        try {
-            ACDG->SetSession(session);
-            ACDG->SetTrack(track);
-            // The window's grab mode and read option for every rip: a preview reads in mode 0.
-            ACDG->SetGrabMode(cboxPriority->currentIndex() + 1);
-            ACDG->SetReadOptionC(1);
-            static const char* const extensions[] = {".wav", ".mp3", ".ogg", ".wma"};
-            const QString extension = QString::fromLatin1(extensions[qBound(1, RipFormat, 4) - 1]);
-            log(QStringLiteral("Grab track to ") + extension);
-            m_startMs = QDateTime::currentMSecsSinceEpoch();
-            m_lastRetry = 0;
-            m_lastProgress = 0;
-            name = RNaming::BuildOutputName(RGlobeVar::ROutputFilename + 1, AlbumList[r], ArtistList[r],
-                                            row(r)->text(ColTitle), number);
-            if (name.isEmpty()) throw ComponentError(QStringLiteral("No file-name pattern is chosen."));
-            name = names.Claim(name, extension, number);
-            RGlobeVar::CurrentOutputFile = name;
-            RGlobeVar::CurrentTrackRow = r;
-            ACDG->StartGrab(name);
-            log(QStringLiteral("Format: ") + AF->GetFormatString());
-        } catch (const std::exception& e) {
-            m_busy = false;
-            failRow(r, QStringLiteral("Failed"), QString::fromUtf8(e.what()));
-            ++m_ordinal;
-            continue;
-        }
-        WaitForGrab();
-        ++m_ordinal;
-    }
-    m_busy = false;
-    m_running = false;
+}
+
+void TfrmMain::RipLog(const QString& line) {
+    log(line);
+}
+
+void TfrmMain::RipTotal(int percent) {
+    lbInfo2->setText(QStringLiteral("Complete: %1%").arg(percent));
+}
+
+void TfrmMain::RipProgress(int trackDone, int trackSpeed, int totalDone, int totalSpeed) {
+    if (m_progress) m_progress->ShowProgress(trackDone, trackSpeed, totalDone, totalSpeed);
+}
+
+void TfrmMain::RipLastTrackDone() {
     if (m_progress && m_progress->isVisible()) {
         m_progress->SetFinished(true);
         m_progress->close();
     }
-    if (!m_failures.isEmpty())
-        MessageBox(QStringLiteral("These tracks were not ripped:\n") + m_failures.join(QLatin1Char('\n')));
+}
+
+void TfrmMain::RipMessage(const QString& text) {
+    MessageBox(text);
+}
+
+void TfrmMain::RipEnded() {
+    EnableControls(true);
+    lbInfo2->clear();
     applyDeferred();
-}
-
-void TfrmMain::WaitForGrab() {
-    // The grab's events arrive while this loop runs. It ends when the track is done (progress 100)
-    // or cancelled, or when the grabber stops without a 100 (a read error): that is seen on a poll
-    // that finds no grab running while the track is still open.
-    QEventLoop loop;
-    m_wait = &loop;
-    QTimer poll;
-    int idleTicks = 0;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!m_busy) return loop.quit();
-        if (m_tagging) return; // the grab is done; its tags are being written
-        if (ACDG->IsGrabbing()) {
-            idleTicks = 0;
-            return;
-        }
-        // Two quiet polls: a 100 already on its way has been delivered by then.
-        if (++idleTicks < 3) return;
-        m_busy = false;
-        if (!m_cancel)
-            failRow(m_currentRow, QStringLiteral("Read disc error."), QStringLiteral("Read disc error."));
-        loop.quit();
-    });
-    poll.start(20);
-    if (m_busy) loop.exec();
-    m_wait = nullptr;
-}
-
-void TfrmMain::failRow(int r, const QString& cell, const QString& why) {
-    if (r >= 0 && r < lvTracks->topLevelItemCount()) {
-        row(r)->setText(ColPercent, cell);
-        row(r)->setToolTip(ColPercent, why);
-    }
-    log(why);
-    m_failures << QStringLiteral("Track %1: %2").arg(r >= 0 ? row(r)->text(ColNumber) : QString(), why);
-}
-
-void TfrmMain::ACDGOperationProgress(double Progress) {
-    if (!m_running || !m_busy) return;
-    if (m_cancel) {
-        m_busy = false;
-        if (m_wait) m_wait->quit();
-        return;
-    }
-    const int p = qRound(Progress);
-    m_lastProgress = p;
-    const int total = m_runCount > 0 ? (m_grabbedCount * 100 - 100 + p) / m_runCount : 0;
-    lbInfo2->setText(QStringLiteral("Complete: %1%").arg(total));
-    if (QTreeWidgetItem* item = row(m_currentRow)) item->setText(ColPercent, QStringLiteral("%1%").arg(p));
-    const qint64 elapsedMs = QDateTime::currentMSecsSinceEpoch() - m_startMs;
-    const QString elapsedText =
-        RNaming::TimeTextWithColon(QDateTime::fromMSecsSinceEpoch(elapsedMs, QTimeZone::utc()));
-    const int seconds = RNaming::FieldOfTime(elapsedText, 1).toInt() * 3600 +
-                        RNaming::FieldOfTime(elapsedText, 2).toInt() * 60 +
-                        RNaming::FieldOfTime(elapsedText, 3).toInt();
-    double speed = 0;
-    if (seconds >= 4) {
-        try {
-            speed = (ACDG->GetTrackMinutes() * 60 + ACDG->GetTrackSeconds()) / double(seconds);
-        } catch (const std::exception&) {
-        }
-    }
-    if (Progress != 100) {
-        if (m_progress) m_progress->ShowProgress(p, qRound(speed), total, qRound(speed));
-        m_lastRetry = 0;
-        return;
-    }
-    if (m_ordinal == m_runTotal && m_progress) {
-        m_progress->SetFinished(true);
-        m_progress->close();
-    }
-    if (ACDG->GetMaxRetries() == m_lastRetry && m_lastRetry != 0)
-        log(QStringLiteral("Read disc error."));
-    else
-        log(QStringLiteral("Grab speed %1x, time elapsed (hh:mm:ss): %2")
-                .arg(speed)
-                .arg(elapsedText.left(8)));
-    try {
-        TagGrabbedFile(RGlobeVar::CurrentOutputFile);
-    } catch (const std::exception& e) {
-        failRow(m_currentRow, QStringLiteral("Tag error"), QString::fromUtf8(e.what()));
-    }
-    m_busy = false;
-    if (m_wait) m_wait->quit();
-}
-
-void TfrmMain::ACDGGrabRetry(int16_t Retry, int Sector) {
-    log(QStringLiteral("Attempt %1/%2 attempts of reading the track sector %3")
-            .arg(Retry)
-            .arg(ACDG->GetMaxRetries())
-            .arg(Sector));
-    m_lastRetry = Retry;
-    if (!m_scratchShown) {
-        m_scratchShown = true;
-        MessageBox(
-            QStringLiteral("AudioCDGrabber detects that this CD may be scratched. Please set the options "
-                           "for grabbing old or scratched CDs."));
-    }
-}
-
-void TfrmMain::TagGrabbedFile(const QString& fileName) {
-    const int r = RGlobeVar::CurrentTrackRow;
-    if (r < 0 || r >= TitleList.size()) return;
-    AI->infoAlbum = AlbumList[r];
-    AI->infoArtist = ArtistList[r];
-    AI->infoTitle = TitleList[r];
-    // A year that is not a number gives no year tag.
-    bool isNumber = false;
-    const int year = edYear->text().trimmed().toInt(&isNumber);
-    if (isNumber && year > 0) AI->SetYear(year);
-    AI->SetGenre(cboxGenre->currentIndex() >= 0 &&
-                         cboxGenre->itemText(cboxGenre->currentIndex()) == cboxGenre->currentText()
-                     ? cboxGenre->currentIndex()
-                     : -1);
-    // Album, artist, title, year and genre always; the four extra texts only when chosen.
-    AI->infoComments = RGlobeVar::RUseAll ? RGlobeVar::RComments : QString();
-    AI->infoCopyright = RGlobeVar::RUseAll ? RGlobeVar::RCopyRight : QString();
-    AI->infoURL = RGlobeVar::RUseAll ? RGlobeVar::RUrl : QString();
-    AI->infoEncodedBy = RGlobeVar::RUseAll ? RGlobeVar::REncodeBy : QString();
-    // Writing the tags copies the whole file and syncs it to the disk, which takes longer than the
-    // window may stand still: it runs on a thread of its own while the window keeps handling its
-    // events. Nothing else touches AI meanwhile (the next grab waits for this one's end).
-    std::exception_ptr failure;
-    QEventLoop loop;
-    std::unique_ptr<QThread> writer(QThread::create([this, fileName, &failure] {
-        try {
-            AI->WriteTags(fileName);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }));
-    QObject::connect(writer.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    m_tagging = true;
-    writer->start();
-    loop.exec();
-    writer->wait();
-    m_tagging = false;
-    if (failure) std::rethrow_exception(failure);
+    if (cboxAutoEject->Checked()) tmEject->start();
 }
 
 void TfrmMain::CancelRip() {
-    if (!m_running) return;
-    m_cancel = true;
+    if (!m_rip->Running()) return;
     lbInfo2->setText(QStringLiteral("Canceling...") + QString::number(GetTickCount()));
     btnExtract->setEnabled(false);
-    // The track being tagged is complete: it stays, and the run ends after it.
-    if (m_tagging) return;
-    try {
-        ACDG->AbortGrab(); // bounded: returns within about a second
-    } catch (const std::exception&) {
-    }
-    if (QTreeWidgetItem* item = row(m_currentRow)) item->setText(ColPercent, QStringLiteral("0%"));
-    // The partial file goes only once the grab has stopped writing it; a grab given up on removes
-    // its own file when its read returns.
-    if (!ACDG->IsGrabbing() && QFile::exists(RGlobeVar::CurrentOutputFile))
-        QFile::remove(RGlobeVar::CurrentOutputFile);
-    m_busy = false;
-    if (m_wait) m_wait->quit();
+    m_rip->Cancel();
 }
 
 // ---- settings -------------------------------------------------------------------------------------

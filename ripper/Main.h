@@ -2,6 +2,7 @@
 
 #include "platform/Form.h"
 #include "ripper/RProgress.h"
+#include "ripper/RipJob.h"
 #include "tools/PlaybackLevel.h"
 #include "tools/PlayerOwner.h"
 
@@ -9,7 +10,6 @@
 #include <QStringList>
 
 class QComboBox;
-class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -37,7 +37,7 @@ class TfrmOptions;
 
 // The ripper's main window: the drive list, the disc's track list with the texts each track is
 // tagged with, the title lookup, and the rip of the checked tracks into files.
-class TfrmMain : public TForm, public TPlayerOwnerWindow, public TRipProgressOwner {
+class TfrmMain : public TForm, public TPlayerOwnerWindow, public TRipProgressOwner, public TRipView {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* owner = nullptr);
@@ -58,7 +58,11 @@ public:
     void RefreshDisc();
     void FillTrackList();
     void CancelRip() override;
-    bool Busy() const override { return m_busy; }
+    // A track is being grabbed or tagged.
+    bool Busy() const override { return m_rip->Busy(); }
+    // A rip is running (Extract until its end).
+    bool Ripping() const { return m_rip->Running(); }
+    TRipJob* RipJob() const { return m_rip; }
 
     // The playback line of the player's device: the first that is a playback line (the first line
     // when none is); the volume slider shows its volume and it is unmuted.
@@ -125,8 +129,6 @@ public Q_SLOTS:
     void tmEjectTimer();
     void ACDGMediaChange();
     void ACDGFreeDBQueryStatus(int Status);
-    void ACDGOperationProgress(double Progress);
-    void ACDGGrabRetry(int16_t Retry, int Sector);
 
 protected:
     void FormCreate() override;
@@ -141,11 +143,16 @@ private:
     void EndLookup();
     void KeepTextsForLookup();
     void PutBackKeptTexts();
-    void SetupEncoder();
-    void GrabCheckedTracks();
-    void WaitForGrab();
-    void TagGrabbedFile(const QString& fileName);
-    void failRow(int row, const QString& cell, const QString& why);
+    // What the rip job asks of the window and tells it.
+    TRipTrack RipTrackStarting(int row) override;
+    TRipTags RipTags(int row) override;
+    void RipRowText(int row, const QString& text, const QString& why) override;
+    void RipLog(const QString& line) override;
+    void RipTotal(int percent) override;
+    void RipProgress(int trackDone, int trackSpeed, int totalDone, int totalSpeed) override;
+    void RipLastTrackDone() override;
+    void RipMessage(const QString& text) override;
+    void RipEnded() override;
     void applyDeferred();
     QTreeWidgetItem* row(int index) const;
     int selectedRow() const;
@@ -198,7 +205,6 @@ private:
     int m_lookupMode = 1;
     bool m_lookupRequested = false;
     bool m_lookupLoaded = false;
-    bool m_scratchShown = false;
     bool m_scrollRight = true;
     bool m_filling = false; // rows are being added: edit changes belong to no row yet
     // What the window held when the user asked for a lookup, put back when the lookup fails or is
@@ -212,17 +218,8 @@ private:
         int genreIndex = -1;
     } m_keptTexts;
 
-    // The rip.
-    bool m_busy = false;
-    bool m_running = false; // GrabCheckedTracks is on
-    bool m_cancel = false;
-    bool m_tagging = false; // the finished track's tags are being written
-    int m_runTotal = 0, m_runCount = 0, m_grabbedCount = 0, m_ordinal = 0, m_currentRow = -1;
-    qint64 m_startMs = 0;
-    int m_lastRetry = 0;
-    int m_lastProgress = 0;
-    QEventLoop* m_wait = nullptr;
-    QStringList m_failures; // one line per track that failed in this run
+    // The rip: the checked tracks one after another, driven by the grabber's signals.
+    TRipJob* m_rip = nullptr;
     bool m_pendingMediaChange = false;
     int m_pendingLookupStatus = 0; // a final lookup status that came during a rip
 

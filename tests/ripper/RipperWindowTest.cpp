@@ -19,14 +19,17 @@
 #include "skin/SKPageControl.h"
 #include "skin/SKTrackBar.h"
 #include "tests/cd/CdTestSupport.h"
+#include "tests/support/ChildRun.h"
 #include "tools/PlayerOwner.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,9 +37,13 @@
 #include <QTreeWidget>
 
 #include <alsa/asoundlib.h>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
+#include <unistd.h>
 
 using namespace cdtest;
 using Duzivuz::TfrmMain;
@@ -123,6 +130,14 @@ protected:
     }
 
     QString cell(int row, int column) const { return lv->topLevelItem(row)->text(column); }
+    // Extract, then the window's events until the rip has ended.
+    void rip() {
+        main->btnExtractClick();
+        ASSERT_TRUE(waitFor([this] { return !main->Ripping(); }, 60000));
+    }
+    QString logText() const {
+        return main->findChild<QPlainTextEdit*>(QStringLiteral("moList"))->toPlainText();
+    }
     void format(int index) {
         Choose(NativeCombo(main->findChild<QObject*>(QStringLiteral("cboxROutputFormat"))), index);
     }
@@ -182,7 +197,7 @@ TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
         QDir().mkpath(RGlobeVar::ROutPutPath);
         format(f);
         EXPECT_EQ(main->RipFormat, f + 1);
-        main->btnExtractClick();
+        rip();
         EXPECT_FALSE(main->Busy());
         EXPECT_TRUE(boxes.filter(QStringLiteral("not ripped")).isEmpty()) << boxes.join('|').toStdString();
         const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("/Cräftsmen/Ñoño _ Live/");
@@ -216,7 +231,7 @@ TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
     RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/noyear/");
     QDir().mkpath(RGlobeVar::ROutPutPath);
     format(0);
-    main->btnExtractClick();
+    rip();
     TagLib::FileRef ref(
         QFile::encodeName(RGlobeVar::ROutPutPath + "Cräftsmen/Ñoño _ Live/01.AC_DC Ünïcode.wav").constData());
     ASSERT_FALSE(ref.isNull());
@@ -237,7 +252,7 @@ TEST_F(RipperWindowTest, CancelDuringTheFirstTrackStopsTheRun) {
             progress->close();
         }
     });
-    main->btnExtractClick();
+    rip();
     ASSERT_TRUE(closed);
     EXPECT_FALSE(main->Busy());
     EXPECT_FALSE(grabber->IsGrabbing());
@@ -249,31 +264,159 @@ TEST_F(RipperWindowTest, CancelDuringTheFirstTrackStopsTheRun) {
     EXPECT_FALSE(QFileInfo::exists(folder + "04.Session1_Track4.wav"));
 
     // The next rip runs whole, and closing its progress window after the last track cancels nothing.
-    main->btnExtractClick();
+    rip();
     EXPECT_TRUE(QFileInfo::exists(folder + "04.Session1_Track4.wav"));
     EXPECT_EQ(cell(2, 5), QStringLiteral("100%"));
     EXPECT_FALSE(progress->isVisible());
 }
 
-// A disc image whose data file lost the end of its last track: that track fails, its row says so,
-// one summary box lists it, the other tracks are ripped; a lookup answered during the rip fills
-// the list only after it.
-TEST_F(RipperWindowTest, ReadErrorShowsInTheRowAndTheSummary) {
+// A disc image whose data file lost the middle of its last track, ripped in "Precision grab": each
+// retry is logged, the scratched-disc box shows once in the program run (one box for the fault: no
+// error box, no summary), "Read disc error." is logged, and the track's file is kept with what was
+// read, tagged, its row saying so. The other tracks are ripped whole.
+TEST_F(RipperWindowTest, ReadErrorKeepsAndTagsTheFileWithOneBox) {
     RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/broken/");
     QDir().mkpath(RGlobeVar::ROutPutPath);
     format(0);
+    main->findChild<QComboBox*>(QStringLiteral("cboxPriority"))->setCurrentIndex(1);
     QFile::resize(image.binPath, 2352LL * (image.starts[3] + 75));
-    main->btnExtractClick();
+    rip();
     EXPECT_FALSE(main->Busy());
     EXPECT_EQ(cell(0, 5), QStringLiteral("100%"));
     EXPECT_EQ(cell(1, 5), QStringLiteral("100%"));
-    EXPECT_TRUE(cell(2, 5) == QStringLiteral("Failed") || cell(2, 5) == QStringLiteral("Read disc error."))
-        << cell(2, 5).toStdString();
+    EXPECT_EQ(cell(2, 5), QStringLiteral("Read disc error."));
+    EXPECT_EQ(boxes.size(), 1) << boxes.join('|').toStdString();
+    EXPECT_TRUE(
+        boxes.value(0).startsWith(QStringLiteral("AudioCDGrabber detects that this CD may be scratched")));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    const QString log = logText();
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Attempt 1/20 attempts of reading the track sector %1").arg(image.starts[3] + 75)))
+        << log.toStdString();
+    EXPECT_EQ(log.count(QStringLiteral("Read disc error.")), 1);
+    const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/");
+    const QString kept = folder + QStringLiteral("04.Session1_Track4.wav");
+    ASSERT_TRUE(QFileInfo::exists(kept));
+    EXPECT_TRUE(readWav(kept) == trackAudio(3, 75)) << "what was read before the lost sectors";
+    TagLib::FileRef ref(QFile::encodeName(kept).constData());
+    ASSERT_FALSE(ref.isNull());
+    EXPECT_EQ(QString::fromStdString(ref.tag()->title().to8Bit(true)), QStringLiteral("Session1_Track4"));
+    EXPECT_TRUE(readWav(folder + QStringLiteral("01.Session1_Track1.wav")) ==
+                trackAudio(0, image.tracks[0].sectors));
+    // No file is left under any other name in the folder.
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3);
+
+    // The same fault again in this program run: no box at all.
+    boxes.clear();
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/again/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    rip();
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join('|').toStdString();
+    EXPECT_EQ(cell(2, 5), QStringLiteral("Read disc error."));
+}
+
+// Ripping onto a disk that takes no more (here the file-size limit): the failure is a write
+// failure, shown once, naming the file; the rip stops, no track blames the disc, and nothing is
+// left under a track's name.
+TEST_F(RipperWindowTest, AWriteFailureStopsTheRipWithOneMessage) {
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/full/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    format(0);
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = old;
+    limited.rlim_cur = 200000;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    main->btnExtractClick();
+    const bool ended = waitFor([this] { return !main->Ripping(); }, 60000);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(boxes.size(), 1) << boxes.join('|').toStdString();
+    const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/");
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("The rip stopped: a file could not be written.")))
+        << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].contains(folder + QStringLiteral("01.Session1_Track1.wav")))
+        << boxes[0].toStdString();
+    EXPECT_FALSE(boxes[0].contains(QStringLiteral("Read disc error")));
+    EXPECT_EQ(cell(0, 5), QStringLiteral("Write error"));
+    EXPECT_EQ(cell(1, 5), QStringLiteral("0%")) << "no further track starts";
+    EXPECT_EQ(cell(2, 5), QStringLiteral("0%"));
+    EXPECT_FALSE(logText().contains(QStringLiteral("Read disc error.")));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// A rip killed outright in the middle of a track leaves no file under the track's name: the track
+// is written under a hidden temporary name until its tags are written. (The rip runs in a child
+// process that stops itself in the middle of the track, and is killed there.)
+TEST_F(RipperWindowTest, AKilledRipLeavesNoFileUnderATracksName) {
+    progress.reset();
+    main.reset(); // the child starts from this thread alone
+    const QString out = dir.path() + QStringLiteral("/killed/");
+    QDir().mkpath(out);
+    const QString marker = dir.filePath(QStringLiteral("half-way"));
+    const pid_t child = startChild([&] {
+        TfrmMain ripper;
+        ripper.create();
+        RGlobeVar::ROutPutPath = out;
+        RGlobeVar::ROutputFilename = 4;
+        auto* grabber = ripper.findChild<TAudioCDGrabber2*>(QStringLiteral("ACDG"));
+        QObject::connect(grabber, &TAudioCDGrabber2::OnOperationProgress, [&](double p) {
+            if (p < 50) return;
+            QFile(marker).open(QIODevice::WriteOnly);
+            for (;;)
+                pause(); // killed here, half-way through the track
+        });
+        ripper.findChild<QComboBox*>(QStringLiteral("cboxDevice"))->setCurrentIndex(1);
+        ripper.btnExtractClick();
+        QEventLoop().exec();
+    });
+    ASSERT_GT(child, 0);
+    struct Reaper {
+        pid_t pid;
+        ~Reaper() {
+            if (pid <= 0) return;
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    } reaper{child};
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(marker); }, 30000)) << "the child did not rip";
+    ASSERT_EQ(kill(child, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    reaper.pid = -1;
+    const QString folder = out + QStringLiteral("Artist/Album/");
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("01.Session1_Track1.wav")));
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty())
+        << QDir(folder).entryList(QDir::Files).join('|').toStdString();
+}
+
+// The output folder removed while a track is written: the track fails naming its file (nothing is
+// reported as ripped that is not there); the next tracks, whose folder is made again, are ripped.
+TEST_F(RipperWindowTest, ATrackWhoseFileVanishedFailsNamingIt) {
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/vanishing/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    format(1);
+    const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/");
+    bool removed = false;
+    QObject::connect(grabber, &TAudioCDGrabber2::OnOperationProgress, main.get(), [&](double p) {
+        if (!removed && p < 100)
+            removed = QDir(RGlobeVar::ROutPutPath + QStringLiteral("Artist")).removeRecursively();
+    });
+    rip();
+    ASSERT_TRUE(removed);
+    const QString lost = folder + QStringLiteral("01.Session1_Track1.mp3");
+    EXPECT_EQ(cell(0, 5), QStringLiteral("Failed"));
+    EXPECT_TRUE(lv->topLevelItem(0)->toolTip(5).contains(lost))
+        << lv->topLevelItem(0)->toolTip(5).toStdString();
     const QStringList summary = boxes.filter(QStringLiteral("These tracks were not ripped"));
-    ASSERT_EQ(summary.size(), 1);
-    EXPECT_TRUE(summary[0].contains(QStringLiteral("Track 04"))) << summary[0].toStdString();
-    EXPECT_FALSE(summary[0].contains(QStringLiteral("Track 01")));
-    EXPECT_FALSE(QFileInfo::exists(RGlobeVar::ROutPutPath + "Artist/Album/04.Session1_Track4.wav"));
+    ASSERT_EQ(summary.size(), 1) << boxes.join('|').toStdString();
+    EXPECT_TRUE(summary[0].contains(QStringLiteral("Track 01: ") + lost)) << summary[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(lost));
+    EXPECT_EQ(cell(1, 5), QStringLiteral("100%"));
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("02.Session1_Track2.mp3")));
 }
 
 } // namespace
@@ -295,7 +438,7 @@ TEST_F(RipperWindowTest, MediaChangeDuringARipIsAppliedAfterIt) {
         }
         rowsKept = rowsKept && lv->topLevelItem(0) == first && main->TrackKeys.size() == 3;
     });
-    main->btnExtractClick();
+    rip();
     ASSERT_TRUE(sent);
     EXPECT_TRUE(rowsKept);
     const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/");
@@ -357,7 +500,7 @@ TEST_F(RipperWindowTest, OptionsWindowFirstRunOkAndCancel) {
     lv->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
     lv->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
     format(0);
-    main->btnExtractClick();
+    rip();
     EXPECT_TRUE(QFileInfo::exists(dir.path() + QStringLiteral("/chosen/track01.wav")));
 
     // Cancel: the MP3 bit rate comes back, the server stays.
@@ -527,7 +670,7 @@ TEST_F(RipperWindowTest, PreviewPlaysTheTrackAndSeeksWhileTheSliderIsHeld) {
     RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/after/");
     QDir().mkpath(RGlobeVar::ROutPutPath);
     format(0);
-    main->btnExtractClick();
+    rip();
     EXPECT_EQ(grabber->GetGrabMode(), 4);
     EXPECT_EQ(grabber->GetMaxRetries(), TAudioCDGrabber2::grabModeSettings(4).maxRetries);
     EXPECT_TRUE(QFileInfo::exists(RGlobeVar::ROutPutPath + "Artist/Album/01.Session1_Track1.wav"));

@@ -110,6 +110,11 @@ TEST(CdGrabLink, DestroyingTheAudioFileMidGrabEndsTheGrabWithAnError) {
     std::vector<double> progress;
     QObject::connect(&grabber, &TAudioCDGrabber2::OnOperationProgress,
                      [&](double p) { progress.push_back(p); });
+    std::vector<int> kinds;
+    QObject::connect(&grabber, &TAudioCDGrabber2::OnGrabFailed, [&](int kind, const QString& why) {
+        kinds.push_back(kind);
+        errors << why;
+    });
 
     // A slow encoder, so that the grab is still running when the object goes.
     auto lame = std::make_unique<TAudioFile2LameEnc>();
@@ -130,6 +135,8 @@ TEST(CdGrabLink, DestroyingTheAudioFileMidGrabEndsTheGrabWithAnError) {
     ASSERT_TRUE(waitFor([&] { return !grabber.IsGrabbing() && !errors.isEmpty(); }, 30000));
     Application::setErrorPresenter({});
     EXPECT_TRUE(errors[0].contains(QStringLiteral("audio file was closed"))) << errors[0].toStdString();
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(kinds, std::vector<int>{TAudioCDGrabber2::GrabStopped});
     EXPECT_EQ(std::count(progress.begin(), progress.end(), 100.0), 0);
     EXPECT_LT(progress.back(), 100.0);
     EXPECT_FALSE(QFileInfo::exists(name)) << "the partial file is removed";

@@ -4,6 +4,7 @@
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/WindowMessages.h"
 #include "tests/audiofile/AudioTestUtil.h"
+#include "tests/support/ChildRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -200,16 +201,11 @@ TEST(Convertor, CancelFailuresAndFullDiskLeaveNoTarget) {
         SCOPED_TRACE("disk full during the conversion");
         // A file size limit stands in for a disk that fills up half-way.
         const QString target = dir.filePath("long copy.wav");
-        struct rlimit old {};
-        getrlimit(RLIMIT_FSIZE, &old);
-        auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limited = old;
-        limited.rlim_cur = 1000000;
-        setrlimit(RLIMIT_FSIZE, &limited);
         ConversionRun run;
-        Convert(run, source, target, "WAV");
-        setrlimit(RLIMIT_FSIZE, &old);
-        signal(SIGXFSZ, oldHandler);
+        {
+            const FileSizeLimit full(1000000);
+            Convert(run, source, target, "WAV");
+        }
         EXPECT_TRUE(run.message.contains(target)) << run.message.toStdString();
         EXPECT_LT(run.window.percents.back(), 100);
         EXPECT_FALSE(QFile::exists(target));

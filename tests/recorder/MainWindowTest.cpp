@@ -590,14 +590,7 @@ TEST_F(RecorderFixture, AKilledRecorderLeavesAWavThatPlaysToItsLastBlock) {
         QEventLoop().exec();
     });
     ASSERT_GT(child, 0);
-    struct Reaper {
-        pid_t pid;
-        ~Reaper() {
-            if (pid <= 0) return;
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    } reaper{child};
+    ChildReaper reaper{child};
 
     QString file;
     for (int waited = 0; waited < 15000 && (file.isEmpty() || QFileInfo(file).size() < 44100 * 4 * 3);

@@ -37,9 +37,7 @@
 #include <QTreeWidget>
 
 #include <alsa/asoundlib.h>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
@@ -322,16 +320,12 @@ TEST_F(RipperWindowTest, AWriteFailureStopsTheRipWithOneMessage) {
     RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/full/");
     QDir().mkpath(RGlobeVar::ROutPutPath);
     format(0);
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = old;
-    limited.rlim_cur = 200000;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    main->btnExtractClick();
-    const bool ended = waitFor([this] { return !main->Ripping(); }, 60000);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
+    bool ended = false;
+    {
+        const FileSizeLimit full(200000);
+        main->btnExtractClick();
+        ended = waitFor([this] { return !main->Ripping(); }, 60000);
+    }
     ASSERT_TRUE(ended);
     ASSERT_EQ(boxes.size(), 1) << boxes.join('|').toStdString();
     const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/");
@@ -374,14 +368,7 @@ TEST_F(RipperWindowTest, AKilledRipLeavesNoFileUnderATracksName) {
         QEventLoop().exec();
     });
     ASSERT_GT(child, 0);
-    struct Reaper {
-        pid_t pid;
-        ~Reaper() {
-            if (pid <= 0) return;
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    } reaper{child};
+    ChildReaper reaper{child};
     ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(marker); }, 30000)) << "the child did not rip";
     ASSERT_EQ(kill(child, SIGKILL), 0);
     int status = 0;

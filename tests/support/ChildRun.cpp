@@ -108,3 +108,26 @@ pid_t startChild(const std::function<void()>& body) {
     }
     return child;
 }
+
+ChildReaper::~ChildReaper() {
+    if (pid <= 0) return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+FileSizeLimit::FileSizeLimit(long bytes) {
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_oldCurrent = static_cast<long>(limit.rlim_cur);
+    m_oldHandler = signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(m_oldCurrent);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, m_oldHandler);
+}

@@ -29,3 +29,23 @@ ChildResult runOnSmallDisk(const QString& folder, long bytes,
 // it with waitpid. Start it while the test runs no other threads of its own: only the calling
 // thread goes on in the child.
 pid_t startChild(const std::function<void()>& body);
+
+// Kills and reaps child `pid` when it goes, unless `pid` was set to -1 (the test reaped it).
+struct ChildReaper {
+    pid_t pid;
+    ~ChildReaper();
+};
+
+// While it lives, files this process writes cannot grow past `bytes` (SIGXFSZ is ignored, so the
+// write fails with EFBIG instead): a disk that fills up half-way.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    long m_oldCurrent;
+    void (*m_oldHandler)(int);
+};

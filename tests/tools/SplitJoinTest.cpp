@@ -3,6 +3,7 @@
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/WindowMessages.h"
 #include "tests/audiofile/AudioTestUtil.h"
+#include "tests/support/ChildRun.h"
 #include "tests/tools/ToolTestFiles.h"
 #include "tools/Convertor.h"
 #include "tools/Joiner.h"
@@ -126,15 +127,10 @@ TEST(SplitRun, FailuresAndCancelLeaveNothingHalfDone) {
 
     // A full disk: the piece being written is deleted and the run stops with its name.
     GlobeVar::SplitOutputPath = dir.path();
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = old;
-    limited.rlim_cur = 200000;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    result = Split(source, {0, 3000, 6000}, window);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
+    {
+        const FileSizeLimit full(200000);
+        result = Split(source, {0, 3000, 6000}, window);
+    }
     const QString first = dir.filePath(QStringLiteral("s-Splitted0.wav"));
     EXPECT_TRUE(result.failed);
     EXPECT_TRUE(result.message.startsWith(QStringLiteral("Unable to write ") + first))

@@ -276,7 +276,7 @@ TEST_F(RipperWindowTest, ReadErrorKeepsAndTagsTheFileWithOneBox) {
     RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/broken/");
     QDir().mkpath(RGlobeVar::ROutPutPath);
     format(0);
-    main->findChild<QComboBox*>(QStringLiteral("cboxPriority"))->setCurrentIndex(1);
+    Choose(NativeCombo(main->findChild<QObject*>(QStringLiteral("cboxPriority"))), 1);
     QFile::resize(image.binPath, 2352LL * (image.starts[3] + 75));
     rip();
     EXPECT_FALSE(main->Busy());
@@ -363,7 +363,7 @@ TEST_F(RipperWindowTest, AKilledRipLeavesNoFileUnderATracksName) {
             for (;;)
                 pause(); // killed here, half-way through the track
         });
-        ripper.findChild<QComboBox*>(QStringLiteral("cboxDevice"))->setCurrentIndex(1);
+        Choose(NativeCombo(ripper.findChild<QObject*>(QStringLiteral("cboxDevice"))), 1);
         ripper.btnExtractClick();
         QEventLoop().exec();
     });

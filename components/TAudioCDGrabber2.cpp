@@ -20,11 +20,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 
 namespace {
 
 constexpr int kPollIntervalMs = 1000;
 constexpr int kSectorsPerWrite = 32;
+// Blocks of kSectorsPerWrite read ahead of the encoder at most (about 600 KB).
+constexpr size_t kQueuedBlocks = 8;
 constexpr int kSectorsPerPlainRead = 26;
 constexpr int kSampleRate = 44100;
 // How long AbortGrab (and the grabber's destructor) waits for the worker before abandoning it.
@@ -134,12 +137,6 @@ struct TAudioCDGrabber2::GrabJob : std::enable_shared_from_this<GrabJob> {
 
 namespace {
 
-// Ends a grab from inside its loop with the kind of failure.
-struct GrabEnd {
-    int kind;
-    QString reason;
-};
-
 thread_local TAudioCDGrabber2::GrabJob* t_job = nullptr;
 
 // Paranoia reports its re-reads and give-ups through a callback without user data; the job of
@@ -230,33 +227,92 @@ bool TAudioCDGrabber2::GrabJob::readDrive(int32_t at, int* got, std::vector<int1
     return true;
 }
 
+namespace {
+
+// The blocks read and not yet written. The reader waits while it holds kQueuedBlocks, so a grab
+// keeps the same memory whatever the track's length; `stop` drops what is queued and wakes both.
+class BlockQueue {
+public:
+    bool push(AudioBlock block) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_blocks.size() < kQueuedBlocks || m_stopped; });
+        if (m_stopped) return false;
+        m_blocks.push_back(std::move(block));
+        m_changed.notify_all();
+        return true;
+    }
+    // False once the reader has ended and every block was taken, or after `stop`.
+    bool pop(AudioBlock& block) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_blocks.empty() || m_ended || m_stopped; });
+        if (m_stopped || m_blocks.empty()) return false;
+        block = std::move(m_blocks.front());
+        m_blocks.pop_front();
+        m_changed.notify_all();
+        return true;
+    }
+    void end() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ended = true;
+        m_changed.notify_all();
+    }
+    void stop() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopped = true;
+        m_blocks.clear();
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<AudioBlock> m_blocks;
+    bool m_ended = false;
+    bool m_stopped = false;
+};
+
+} // namespace
+
+// The worker reads the track and hands its blocks to an encoder thread of the grab's own, which
+// writes them through the link: the next blocks are read while the last ones are encoded.
 void TAudioCDGrabber2::GrabJob::run() {
     t_job = this;
     QString failure;
     int failureKind = 0;
     int32_t done = 0;
     int lastPercent = 0;
+    BlockQueue queue;
+    // The encoder thread's failure, read once it has been joined.
+    int writeKind = 0;
+    QString writeFailure;
+    std::thread encoder([&] {
+        AudioBlock block;
+        try {
+            while (!abort.load() && queue.pop(block)) {
+                if (!link->withSink(sink, [&](AudioSink& out) { out.sinkWriteArray(block); })) {
+                    writeKind = GrabStopped;
+                    writeFailure =
+                        QStringLiteral("The audio file was closed while track %1 was being grabbed.")
+                            .arg(trackNumber);
+                    break;
+                }
+            }
+        } catch (const std::exception& e) {
+            writeKind = GrabWriteError;
+            writeFailure = QString::fromUtf8(e.what());
+        }
+        // The reader stops at its next block; nothing more is written.
+        queue.stop();
+    });
     std::vector<int16_t> pending;
     pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
     std::vector<uint8_t> raw(static_cast<size_t>(kSectorsPerPlainRead) * CdDisc::kSectorBytes);
-    auto flush = [&] {
-        if (pending.empty()) return;
+    auto hand = [&] {
+        if (pending.empty()) return true;
         AudioBlock block(std::move(pending), 2);
         pending = std::vector<int16_t>();
         pending.reserve(static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS);
-        if (!link->withSink(sink, [&](AudioSink& out) { out.sinkWriteArray(block); }))
-            throw GrabEnd{GrabStopped,
-                          QStringLiteral("The audio file was closed while track %1 was being grabbed.")
-                              .arg(trackNumber)};
-    };
-    auto write = [&] {
-        try {
-            flush();
-        } catch (const GrabEnd&) {
-            throw;
-        } catch (const std::exception& e) {
-            throw GrabEnd{GrabWriteError, QString::fromUtf8(e.what())};
-        }
+        return queue.push(std::move(block));
     };
     try {
         while (done < sectors && !abort.load()) {
@@ -268,7 +324,7 @@ void TAudioCDGrabber2::GrabJob::run() {
                 break;
             }
             done += got;
-            if (pending.size() >= static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS) write();
+            if (pending.size() >= static_cast<size_t>(kSectorsPerWrite) * CD_FRAMEWORDS && !hand()) break;
             const int percent = static_cast<int>(static_cast<int64_t>(done) * 100 / sectors);
             if (percent > lastPercent && done < sectors) {
                 lastPercent = percent;
@@ -278,15 +334,21 @@ void TAudioCDGrabber2::GrabJob::run() {
         }
         // A sector that could not be read ends the track there: what was read before it is kept.
         if (!failure.isEmpty()) failureKind = GrabReadError;
-        if (!abort.load()) write();
-    } catch (const GrabEnd& end) {
-        failureKind = end.kind;
-        failure = end.reason;
+        if (!abort.load()) hand();
     } catch (const std::exception& e) {
         failureKind = GrabStopped;
         failure = QString::fromUtf8(e.what());
     }
     t_job = nullptr;
+    if (abort.load() || failureKind == GrabStopped)
+        queue.stop();
+    else
+        queue.end();
+    encoder.join();
+    if (writeKind != 0) {
+        failureKind = writeKind;
+        failure = writeFailure;
+    }
     closeReader();
     QString closeFailure;
     try {
@@ -376,8 +438,8 @@ TAudioCDGrabber2::~TAudioCDGrabber2() {
         std::lock_guard<std::mutex> lock(m_events->mutex);
         m_events->context = nullptr;
     }
-    // A stopped lookup drops its connection, or leaves a name look-up still waiting in the
-    // system's resolver, and returns at once.
+    // A stopped lookup drops its connection and returns at once (only a name look-up that hangs
+    // in the system's resolver can hold it up, for as long as the resolver waits).
     stopLookups(m_lookupGeneration);
     for (LookupThread& lookup : m_lookupThreads)
         lookup.thread.join();

@@ -255,8 +255,13 @@ struct Tables {
 Tables& tables() {
     static Tables t;
     static const bool standard = [] {
-        t.classes.insert(QStringLiteral("TTimer"),
-                         [](QObject* owner, QWidget*) -> QObject* { return new QTimer(owner); });
+        // A timer runs every second unless its description says otherwise ("Enabled = False",
+        // "Interval"), as the descriptions are written.
+        t.classes.insert(QStringLiteral("TTimer"), [](QObject* owner, QWidget*) -> QObject* {
+            auto* timer = new QTimer(owner);
+            timer->start(1000);
+            return timer;
+        });
         t.classes.insert(QStringLiteral("TLabel"),
                          [](QObject*, QWidget* p) -> QObject* { return new QLabel(p); });
         t.classes.insert(QStringLiteral("TEdit"),

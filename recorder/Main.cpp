@@ -184,7 +184,7 @@ void TfrmMain::FormShow() {
     else
         AP->SetDevice(AP->GetDevice());
 
-    ProfileFile ini(GlobeVar::CfgFilePath());
+    const ProfileText ini = ProfileFile(GlobeVar::CfgFilePath()).read();
     const QString inputDevice =
         ini.readString(QStringLiteral("Device"), QStringLiteral("InputDevice"), QString());
     QString inputLine = ini.readString(QStringLiteral("Device"), QStringLiteral("InputLine"), QString());
@@ -415,19 +415,12 @@ void TfrmMain::ReportRecordingFailure(const QString& text) {
 
 void TfrmMain::StartRecording() {
     m_paused = false;
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDateTime nowSecond(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
-    const bool sameStart = LastStartTime.isValid() && nowSecond == LastStartTime;
-    LastStartTime = nowSecond;
+    const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
+    LastStartTime = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
     if (m_playing) StopPlayback();
 
     const QString word = PrepareOutput();
-    if (word.isEmpty()) {
-        // Nothing was recorded and no row added: the next start is never "the same start" that
-        // reuses the last row, which belongs to an earlier recording.
-        LastStartTime = QDateTime();
-        return;
-    }
+    if (word.isEmpty()) return;
     m_recording = true;
     m_writeFailed = false;
     StartTick = Ticks();
@@ -443,20 +436,19 @@ void TfrmMain::StartRecording() {
     btnPlay->setEnabled(false);
     btnMail->setEnabled(false);
 
-    if (!sameStart) {
-        const QDate d = LastStartTime.date();
-        const QTime t = LastStartTime.time();
-        const QString started =
-            GlobeVar::IntToZeroStr(d.year(), 4) + "-" + GlobeVar::IntToZeroStr(d.month(), 2) + "-" +
-            GlobeVar::IntToZeroStr(d.day(), 2) + " " + GlobeVar::IntToZeroStr(t.hour(), 2) + ":" +
-            GlobeVar::IntToZeroStr(t.minute(), 2) + ":" + GlobeVar::IntToZeroStr(t.second(), 2);
-        auto* row =
-            new QTreeWidgetItem(lvRecordList, {word, started, QStringLiteral("Recording..."), {}, {}});
-        row->setIcon(0, QIcon(QStringLiteral(":/art/Videzeva/Format%1.png").arg(FormatIndex(word))));
-        for (int c = 1; c < 5; ++c)
-            row->setTextAlignment(c, Qt::AlignCenter);
-        new QTreeWidgetItem(lvRecordListShadow, {m_recordFileName});
-    }
+    // Every recording has its own row, also a second one started in the same second: its file
+    // (named " New") and maybe its format differ from the first's, and it is played from its row.
+    const QDate d = LastStartTime.date();
+    const QTime t = LastStartTime.time();
+    const QString started =
+        GlobeVar::IntToZeroStr(d.year(), 4) + "-" + GlobeVar::IntToZeroStr(d.month(), 2) + "-" +
+        GlobeVar::IntToZeroStr(d.day(), 2) + " " + GlobeVar::IntToZeroStr(t.hour(), 2) + ":" +
+        GlobeVar::IntToZeroStr(t.minute(), 2) + ":" + GlobeVar::IntToZeroStr(t.second(), 2);
+    auto* row = new QTreeWidgetItem(lvRecordList, {word, started, QStringLiteral("Recording..."), {}, {}});
+    row->setIcon(0, QIcon(QStringLiteral(":/art/Videzeva/Format%1.png").arg(FormatIndex(word))));
+    for (int c = 1; c < 5; ++c)
+        row->setTextAlignment(c, Qt::AlignCenter);
+    new QTreeWidgetItem(lvRecordListShadow, {m_recordFileName});
     if (QTreeWidgetItem* last = LastRow()) {
         lvRecordList->setCurrentItem(last);
         lvRecordListShadow->setCurrentItem(

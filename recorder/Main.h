@@ -80,6 +80,9 @@ public:
 
     // The tick count the silence and time limits read (a test puts in its own clock).
     void SetTickSource(std::function<uint32_t()> ticks) { m_ticks = std::move(ticks); }
+    // The local date and time a recording's start reads for its file name and row (a test puts in
+    // its own clock).
+    void SetClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 public Q_SLOTS:
     void btnRecordClick() override;
@@ -206,6 +209,7 @@ private:
     // The playback volume and mute the player window keeps in step with.
     TPlaybackLevel m_level;
     std::function<uint32_t()> m_ticks;
+    std::function<QDateTime()> m_clock;
 };
 
 } // namespace Videzeva

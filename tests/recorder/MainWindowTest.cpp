@@ -39,6 +39,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using Videzeva::TfrmMain;
 
@@ -80,6 +81,7 @@ protected:
         GlobeVar::VolumeStop = GlobeVar::TimeStop = false;
         GlobeVar::StartUse1 = GlobeVar::StartUse2 = GlobeVar::StopUse1 = GlobeVar::StopUse2 = false;
         window = std::make_unique<TfrmMain>();
+        UseTestClock(*window);
         window->create();
         // The window's creation puts the output folder at the program folder, as at start-up.
         QDir().mkpath(dir.filePath("out"));
@@ -100,11 +102,21 @@ protected:
         return out;
     }
 
-    // Records until the capture has passed the source's end, then stops.
+    // File names and rows read this clock; NextSecond() moves it on.
+    void UseTestClock(TfrmMain& w) {
+        w.SetClock([this] { return clock; });
+    }
+    void NextSecond() { clock = clock.addSecs(1); }
+
+    // Records until the capture has passed the source's end, then stops. The Size cell fills
+    // while recording (every second), not only at the stop.
     void RecordSource() {
         window->btnRecordClick();
         ASSERT_TRUE(window->Recording());
         QTest::qWait(1500); // the file device reads faster than real time
+        auto* list = window->findChild<QTreeWidget*>("lvRecordList");
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        EXPECT_FALSE(list->topLevelItem(0)->text(4).isEmpty());
         window->btnStopClick();
         ASSERT_FALSE(window->Recording());
     }
@@ -139,6 +151,7 @@ protected:
         return best;
     }
 
+    QDateTime clock{QDate(2026, 3, 14), QTime(10, 0, 0)};
     QTemporaryDir dir;
     QString raw, played;
     std::vector<int16_t> source;
@@ -199,22 +212,39 @@ TEST_F(RecorderFixture, AFolderThatCannotBeWrittenStartsNothingAndSaysSoOnce) {
     EXPECT_EQ(boxes.seen, 1);
 }
 
-TEST_F(RecorderFixture, SameSecondAddsNoRowAndNamesTheSecondFileNew) {
+// Recordings started in the same second: the second WAV is named " New", an MP3 after them keeps
+// the plain name; each has its own row with its own format and path, and each row says what its
+// own recording does.
+TEST_F(RecorderFixture, SameSecondGivesEachRecordingItsOwnRowAndNamesTheSecondNew) {
     auto* list = window->findChild<QTreeWidget*>("lvRecordList");
-    QString first, second;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        QTest::qWait(1000 - QTime::currentTime().msec() + 20); // just after a second begins
+    auto* paths = window->findChild<QTreeWidget*>("lvRecordListShadow");
+    window->findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
+    QStringList files;
+    for (const char* format : {"rbOutputWav", "rbOutputWav", "rbOutputMp3"}) {
+        window->findChild<QObject*>(format)->setProperty("Checked", true);
         window->btnRecordClick();
-        first = window->RecordFileName();
+        files << window->RecordFileName();
+        ASSERT_EQ(list->topLevelItemCount(), files.size());
+        EXPECT_EQ(list->topLevelItem(int(files.size()) - 1)->text(2), "Recording...");
+        for (int row = 0; row + 1 < files.size(); ++row)
+            EXPECT_EQ(list->topLevelItem(row)->text(2), "Done");
         window->btnStopClick();
-        window->btnRecordClick();
-        second = window->RecordFileName();
-        window->btnStopClick();
-        if (QFileInfo(first).completeBaseName().left(28) == QFileInfo(second).completeBaseName().left(28))
-            break;
     }
-    EXPECT_EQ(QFileInfo(second).completeBaseName(), QFileInfo(first).completeBaseName() + " New");
-    EXPECT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(QFileInfo(files[0]).fileName(), "Recorded 2026-03-14 10-00-00.wav");
+    EXPECT_EQ(QFileInfo(files[1]).fileName(), "Recorded 2026-03-14 10-00-00 New.wav");
+    EXPECT_EQ(QFileInfo(files[2]).fileName(), "Recorded 2026-03-14 10-00-00.mp3");
+    ASSERT_EQ(paths->topLevelItemCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(paths->topLevelItem(row)->text(0), files[row]);
+        EXPECT_EQ(list->topLevelItem(row)->text(0), QFileInfo(files[row]).suffix().toUpper());
+        EXPECT_EQ(list->topLevelItem(row)->text(1), "2026-03-14 10:00:00");
+        EXPECT_EQ(list->topLevelItem(row)->text(2), "Done");
+    }
+    NextSecond();
+    window->btnRecordClick();
+    window->btnStopClick();
+    EXPECT_EQ(list->topLevelItemCount(), 4);
+    EXPECT_EQ(QFileInfo(window->RecordFileName()).fileName(), "Recorded 2026-03-14 10-00-01.mp3");
 }
 
 TEST_F(RecorderFixture, SilenceAndTimeLimitsFollowTheTickCount) {
@@ -247,14 +277,14 @@ TEST_F(RecorderFixture, SilenceAndTimeLimitsFollowTheTickCount) {
     EXPECT_TRUE(window->Recording());
     window->btnStopClick();
     GlobeVar::TimeSecond = 2;
-    QTest::qWait(1100);
+    NextSecond();
     window->btnRecordClick();
     const QString before = window->RecordFileName();
     now += 2000;
     window->ARTimer(0, 50, 50);
     EXPECT_TRUE(window->Recording());
     now += 1;
-    QTest::qWait(1100);
+    NextSecond();
     window->ARTimer(0, 50, 50);
     EXPECT_TRUE(window->Recording());
     EXPECT_NE(window->RecordFileName(), before);
@@ -283,14 +313,15 @@ TEST_F(RecorderFixture, GalleryPictures) {
     f.write(reinterpret_cast<const char*>(source.data()), qint64(source.size() * 2));
     f.close();
     window = std::make_unique<TfrmMain>();
+    UseTestClock(*window);
     window->create();
     GlobeVar::OutputPath = dir.filePath("out") + "/";
     window->show();
 
     window->findChild<QObject*>("rbOutputMp3")->setProperty("Checked", true);
     window->btnRecordClick();
-    QTest::qWait(1100);
     window->btnStopClick();
+    NextSecond();
     window->findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
     window->btnRecordClick();
     QTest::qWait(300); // meters and spectrum follow the tone
@@ -415,7 +446,7 @@ TEST_F(RecorderFixture, AMailedRecordingIsMailedOnceWhenItStops) {
     GlobeVar::TimeStop = GlobeVar::TimeNewRecord = true;
     GlobeVar::TimeMinute = 0;
     GlobeVar::TimeSecond = 2;
-    QTest::qWait(1100); // a new second: a new file name
+    NextSecond(); // a new file name
     window->btnMailClick();
     const QString second = window->RecordFileName();
     now += 2001;
@@ -521,7 +552,9 @@ TEST_F(RecorderFixture, PlaybackWritesTheRecordingToTheDevice) {
 TEST_F(RecorderFixture, TheListSelectionStaysLockedWhileRecording) {
     auto* list = window->findChild<QTreeWidget*>("lvRecordList");
     window->btnRecordClick();
-    QTest::qWait(1100); // something to play, and a new second for a second row
+    // Something to play: the file device reads far faster than real time.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QFileInfo(window->RecordFileName()).size() > 44100 * 4; }, 5000));
     window->btnStopClick();
     window->btnRecordClick();
     ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -548,7 +581,7 @@ TEST_F(RecorderFixture, AFailedStartLendsNoRowToTheNextStart) {
     window->btnRecordClick();
     window->btnStopClick();
     const QString good = GlobeVar::OutputPath;
-    QTest::qWait(1100);
+    NextSecond();
     BoxCloser boxes;
     GlobeVar::OutputPath = dir.filePath("missing") + "/";
     window->btnRecordClick();
@@ -563,7 +596,9 @@ TEST_F(RecorderFixture, AFailedStartLendsNoRowToTheNextStart) {
 }
 
 // A recorder killed outright in the middle of a WAV recording leaves a file that plays up to its
-// last written block, sample for sample the line's signal.
+// last written block, sample for sample the line's signal. The kill comes on a condition, not a
+// time: once the child has written three seconds, it says so and holds its window's thread, so the
+// line (read far faster than real time) cannot run out before the kill.
 TEST_F(RecorderFixture, AKilledRecorderLeavesAWavThatPlaysToItsLastBlock) {
     window.reset(); // the child starts from this thread alone
     source = Sine(44100 * 60, 441.0);
@@ -582,24 +617,31 @@ TEST_F(RecorderFixture, AKilledRecorderLeavesAWavThatPlaysToItsLastBlock) {
         recorder.show();
         recorder.hide();
         recorder.findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
+        // Runs after the window's own handler has written the block.
+        QObject::connect(recorder.findChild<TAudioRecord2*>("AR"), &TAudioRecord2::OnEndArrayRecord,
+                         &recorder, [&] {
+                             if (QFileInfo(recorder.RecordFileName()).size() < 44100 * 4 * 3) return;
+                             QFile name(named + ".part");
+                             if (name.open(QIODevice::WriteOnly))
+                                 name.write(recorder.RecordFileName().toUtf8());
+                             name.close();
+                             QFile::rename(named + ".part", named);
+                             for (;;)
+                                 pause();
+                         });
         recorder.btnRecordClick();
-        QFile name(named + ".part");
-        if (name.open(QIODevice::WriteOnly)) name.write(recorder.RecordFileName().toUtf8());
-        name.close();
-        QFile::rename(named + ".part", named);
         QEventLoop().exec();
     });
     ASSERT_GT(child, 0);
     ChildReaper reaper{child};
 
     QString file;
-    for (int waited = 0; waited < 15000 && (file.isEmpty() || QFileInfo(file).size() < 44100 * 4 * 3);
-         waited += 20) {
+    for (int waited = 0; waited < 30000 && file.isEmpty(); waited += 20) {
         QThread::msleep(20);
         QFile name(named);
-        if (file.isEmpty() && name.open(QIODevice::ReadOnly)) file = QString::fromUtf8(name.readAll());
+        if (name.open(QIODevice::ReadOnly)) file = QString::fromUtf8(name.readAll());
     }
-    ASSERT_FALSE(file.isEmpty()) << "the child recorder did not start";
+    ASSERT_FALSE(file.isEmpty()) << "the child recorder did not record three seconds";
     ASSERT_EQ(kill(child, SIGKILL), 0);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);

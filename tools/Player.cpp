@@ -112,12 +112,14 @@ TfrmPlayer::TfrmPlayer(QWidget* owner, Program program) : TForm(owner), m_progra
     imgUseEQ->hide();
     // The tree is read once per folder opened; it follows no later change on its own.
     connect(STV, &QTreeView::clicked, this, [this] { RunGuarded([this] { STVClick(); }); });
+    // The editor opened by "Rename" commits its text as a change of the row's caption; an editor
+    // closed without a change (Escape, or the same text) leaves the row not editable again.
     connect(lvPlayList, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column != 0 || item != m_renamingItem) return;
-        m_renamingItem = nullptr;
-        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+        EndRename();
         RenameRow(item, item->text(0));
     });
+    connect(lvPlayList->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] { EndRename(); });
     // The list's pop-up menu opens on the row under the mouse.
     lvPlayList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lvPlayList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -465,9 +467,19 @@ void TfrmPlayer::muRenameClick() {
     if (!item) return;
     const int marker = GlobeVar::CountBlanks(item->text(2));
     if (marker == 1 || marker == 3) return;
-    m_renamingItem = item;
+    // The flag change is itself reported as a change of the row: it is made before the row counts
+    // as being renamed, so only the editor's text ends the rename.
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    m_renamingItem = item;
     lvPlayList->editItem(item, 0);
+}
+
+void TfrmPlayer::EndRename() {
+    QTreeWidgetItem* item = m_renamingItem;
+    if (!item) return;
+    m_renamingItem = nullptr;
+    // The row may have gone with a new scan while the editor was open.
+    if (lvPlayList->indexOfTopLevelItem(item) >= 0) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
 }
 
 bool TfrmPlayer::RenameRow(QTreeWidgetItem* item, const QString& newName) {

@@ -235,5 +235,7 @@ private:
     QTreeWidgetItem* m_convertingItem = nullptr;
     bool m_cancelRequested = false;
     QTreeWidgetItem* m_renamingItem = nullptr;
+    // The row being renamed is no longer editable.
+    void EndRename();
     std::unique_ptr<TConvertor> m_convertor;
 };

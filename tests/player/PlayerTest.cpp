@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -237,6 +238,8 @@ TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {
     MakeFile(music + "/one.wav", "WAV", 0.2);
     MakeFile(music + "/two.wav", "WAV", 0.2);
     TfrmPlayer w;
+    w.show(); // the editor of a rename opens in a shown list
+    WaitScan(w);
     ShowFolder(w, music);
     QTreeWidgetItem* one = row(w, "one.wav");
     ASSERT_NE(one, nullptr);
@@ -258,10 +261,33 @@ TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {
         EXPECT_EQ(one->text(0), "one.wav");
         EXPECT_TRUE(QFile::exists(music + "/one.wav"));
     }
-    // A good name keeps the extension and the row's path follows.
-    EXPECT_TRUE(w.RenameRow(one, "uno.mp3"));
+    // Through the pop-up menu, as the user does it: "Rename" opens an editor on the row, the typed
+    // name and Enter rename the file, keeping its extension, and the row's path follows. Escape
+    // leaves both as they are. Either way the row is not editable afterwards.
+    auto rename = [&](const QString& typed, Qt::Key end) {
+        Select(w, one->text(0));
+        Q_EMIT FormChild<QMenu>(&w, "popMenuConvert")->aboutToShow();
+        QAction* item = FormChild<QAction>(&w, "muRename");
+        ASSERT_TRUE(item->isEnabled());
+        item->trigger();
+        QLineEdit* editor = list(w)->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        ASSERT_TRUE(editor->isVisible());
+        EXPECT_EQ(editor->text(), one->text(0));
+        editor->selectAll();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, end);
+        // The editor commits and closes through a queued call.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !(one->flags() & Qt::ItemIsEditable); }, 2000));
+    };
+    rename("uno.mp3", Qt::Key_Return);
     EXPECT_EQ(one->text(0), "uno.wav");
     EXPECT_TRUE(QFile::exists(music + "/uno.wav"));
+    EXPECT_FALSE(QFile::exists(music + "/one.wav"));
+    rename("eins", Qt::Key_Escape);
+    EXPECT_EQ(one->text(0), "uno.wav");
+    EXPECT_TRUE(QFile::exists(music + "/uno.wav"));
+    EXPECT_EQ(Names(w).size(), 2);
     Select(w, "uno.wav");
     w.lvPlayListClick();
     if (geteuid() != 0) {

@@ -226,6 +226,39 @@ TListView::TListView(QWidget* parent) : QTreeWidget(parent) {
     connect(this, &QTreeWidget::itemSelectionChanged, this, &TListView::OnSelectItem);
 }
 
+void TListView::SetGridLines(bool on) {
+    m_gridLines = on;
+    viewport()->update();
+}
+
+QColor TListView::GridLineColor() {
+    return QColor(0xE0, 0xE0, 0xE0);
+}
+
+void TListView::paintEvent(QPaintEvent* event) {
+    QTreeWidget::paintEvent(event);
+    if (!m_gridLines || columnCount() == 0) return;
+    QPainter p(viewport());
+    p.setPen(GridLineColor());
+    const int height = viewport()->height();
+    // Rows are of one height; below the last row the lines go on at that height.
+    const QModelIndex first = indexAt(QPoint(0, 0));
+    int rowHeight = first.isValid() ? visualRect(first).height() : 0;
+    if (rowHeight <= 0) rowHeight = topLevelItemCount() > 0 ? sizeHintForRow(0) : 0;
+    if (rowHeight <= 0) rowHeight = fontMetrics().height() + 4;
+    const int top = first.isValid() ? visualRect(first).top() : 0;
+    const QHeaderView* head = header();
+    int right = 0;
+    for (int c = 0; c < columnCount(); ++c) {
+        if (head->isSectionHidden(c)) continue;
+        const int x = head->sectionViewportPosition(c) + head->sectionSize(c) - 1;
+        right = std::max(right, x);
+        p.drawLine(x, 0, x, height);
+    }
+    for (int y = top + rowHeight - 1; y < height; y += rowHeight)
+        p.drawLine(0, y, right, y);
+}
+
 QStringList TListView::Columns() const {
     QStringList headers;
     for (int c = 0; c < columnCount(); ++c)

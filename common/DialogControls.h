@@ -118,8 +118,13 @@ class TListView : public QTreeWidget {
     Q_OBJECT
     Q_PROPERTY(QStringList Columns READ Columns WRITE SetColumns)
     Q_PROPERTY(QVariantList ColumnWidths READ ColumnWidths WRITE SetColumnWidths)
+    Q_PROPERTY(bool GridLines READ GridLines WRITE SetGridLines)
 public:
     explicit TListView(QWidget* parent = nullptr);
+    // Lines between the rows and between the columns, over the whole list (also below its last row).
+    bool GridLines() const { return m_gridLines; }
+    void SetGridLines(bool on);
+    static QColor GridLineColor();
     QStringList Columns() const;
     void SetColumns(const QStringList& headers);
     // Pixel widths of the columns, in order.
@@ -130,6 +135,12 @@ Q_SIGNALS:
     void OnClick();
     void OnColumnClick(int column);
     void OnSelectItem(); // the selected row changed
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool m_gridLines = false;
 };
 
 class TskBuiltInFileTheme;

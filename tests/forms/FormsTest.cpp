@@ -5,11 +5,13 @@
 #include "recorder/RecorderWindows.h"
 #include "ripper/RipperWindows.h"
 
+#include <QColor>
 #include <QFile>
 #include <QMetaProperty>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include <gtest/gtest-spi.h>
@@ -129,6 +131,43 @@ TEST(Forms, EveryDescriptionLoadsIntoItsWindowWithEverythingResolved) {
     for (const QString& path : FormWindowRegistry::resourcePaths()) {
         const bool listed = !path.startsWith(QLatin1String(":/")) || forms.contains(path);
         EXPECT_TRUE(listed) << path.toStdString() << " is registered but not among the resources";
+    }
+}
+
+// The file tools' lists draw lines between their rows and columns, also below the last row: each
+// list's description asks for them and its window draws them (the recordings list: test_recorder).
+TEST(Forms, TheToolListsDrawGridLines) {
+    RegisterRecorderWindows();
+    const std::pair<const char*, const char*> lists[] = {{":/forms/Videzeva/Player.form", "lvPlayList"},
+                                                         {":/forms/Videzeva/Splitter.form", "lvSplitList"},
+                                                         {":/forms/Videzeva/Joiner.form", "lvFolderList"},
+                                                         {":/forms/Videzeva/Joiner.form", "lvJoinList"}};
+    const QRgb grid = QColor(0xE0, 0xE0, 0xE0).rgb();
+    for (const auto& [path, name] : lists) {
+        SCOPED_TRACE(std::string(path) + " " + name);
+        const FormWindowRegistry::Factory factory = FormWindowRegistry::find(QString::fromLatin1(path));
+        ASSERT_TRUE(factory);
+        std::unique_ptr<QWidget> window(factory());
+        auto* list = window->findChild<QTreeWidget*>(QString::fromLatin1(name));
+        ASSERT_NE(list, nullptr);
+        list->clear();
+        for (const char* text : {"first", "second"})
+            new QTreeWidgetItem(list, QStringList(QString::fromLatin1(text)));
+        list->resize(400, 200);
+        const QImage picture = list->viewport()->grab().toImage();
+        const QRect first = list->visualItemRect(list->topLevelItem(0));
+        ASSERT_GT(first.height(), 0);
+        const int columnEdge = list->columnWidth(0) - 1;
+        // Along the foot of each row, and down the first column's edge past the rows.
+        for (int row = 1; row <= 4; ++row) {
+            const int y = first.top() + row * first.height() - 1;
+            int lined = 0;
+            for (int x = 0; x < columnEdge; ++x)
+                lined += picture.pixel(x, y) == grid;
+            EXPECT_EQ(lined, columnEdge) << "row " << row;
+        }
+        for (int y = first.top(); y < picture.height(); ++y)
+            ASSERT_EQ(picture.pixel(columnEdge, y), grid) << "column edge at " << y;
     }
 }
 

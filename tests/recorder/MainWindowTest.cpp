@@ -20,11 +20,13 @@
 #include "tools/Player.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -240,6 +242,14 @@ TEST_F(RecorderFixture, SameSecondGivesEachRecordingItsOwnRowAndNamesTheSecondNe
         EXPECT_EQ(list->topLevelItem(row)->text(1), "2026-03-14 10:00:00");
         EXPECT_EQ(list->topLevelItem(row)->text(2), "Done");
     }
+    // Grid lines under every row and down the first column's edge, also below the rows.
+    const QImage picture = list->viewport()->grab().toImage();
+    const QRect first = list->visualItemRect(list->topLevelItem(0));
+    const QRgb grid = QColor(0xE0, 0xE0, 0xE0).rgb();
+    const int edge = list->columnWidth(0) - 1;
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_EQ(picture.pixel(edge / 2, first.top() + row * first.height() - 1), grid) << "row " << row;
+    EXPECT_EQ(picture.pixel(edge, picture.height() - 1), grid);
     NextSecond();
     window->btnRecordClick();
     window->btnStopClick();

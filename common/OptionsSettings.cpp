@@ -241,7 +241,7 @@ void EnsureOutputFolders(TOptionsValues& values) {
     }
 }
 
-void LoadOptionsValues(const ProfileFile& file, TOptionsValues& v) {
+void LoadOptionsValues(const ProfileText& file, TOptionsValues& v) {
     for (const OptionSettingInfo& info : table()) {
         const QString section = QString::fromLatin1(info.section);
         const QString key = QString::fromLatin1(info.key);
@@ -293,7 +293,7 @@ void LoadOptionsValues(const ProfileFile& file, TOptionsValues& v) {
     if (v.number[TimeStop]) v.number[VolumeStop] = 0;
 }
 
-void SaveOptionsSection(ProfileFile& file, const char* section, const TOptionsValues& v) {
+void SaveOptionsSection(ProfileText& file, const char* section, const TOptionsValues& v) {
     for (const OptionSettingInfo& info : table()) {
         if (qstrcmp(info.section, section) != 0) continue;
         const QString sec = QString::fromLatin1(info.section);
@@ -316,6 +316,14 @@ void SaveOptionsSection(ProfileFile& file, const char* section, const TOptionsVa
             break;
         }
     }
+}
+
+void LoadOptionsValues(const ProfileFile& file, TOptionsValues& values) {
+    LoadOptionsValues(file.read(), values);
+}
+
+void SaveOptionsSection(ProfileFile& file, const char* section, const TOptionsValues& values) {
+    file.edit([&](ProfileText& text) { SaveOptionsSection(text, section, values); });
 }
 
 QString MailBodyToHex(const QString& body) {

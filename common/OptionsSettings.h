@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class ProfileFile;
+class ProfileText;
 
 namespace Videzeva {
 
@@ -125,12 +126,15 @@ TOptionsValues DefaultOptionsValues();
 // missing folder is created, and one that cannot be becomes the program folder (created if missing).
 void EnsureOutputFolders(TOptionsValues& values);
 
-// Reads the settings file key by key into `values` (the schedule is not touched): a missing key, a
-// text that is no number or a list index outside its list gives the key's read default; up-down
-// positions are held to their ranges; "By time" wins over "By volume"; a folder that does not exist
-// becomes the program folder. Folder and subject read defaults are the current globals.
+// Reads the settings text into `values` (the schedule is not touched): a missing key, a text that
+// is no number or a list index outside its list gives the key's read default; up-down positions
+// are held to their ranges; "By time" wins over "By volume"; a folder that does not exist becomes
+// the program folder. Folder and subject read defaults are the current globals.
+void LoadOptionsValues(const ProfileText& file, TOptionsValues& values);
+// The same from the file, read once.
 void LoadOptionsValues(const ProfileFile& file, TOptionsValues& values);
-// Writes the keys of one section, in file order, from `values`.
+// Writes the keys of one section, in file order, from `values`; into the file, written once.
+void SaveOptionsSection(ProfileText& file, const char* section, const TOptionsValues& values);
 void SaveOptionsSection(ProfileFile& file, const char* section, const TOptionsValues& values);
 
 // The mail body as the settings file holds it: the UTF-8 bytes of its text, lines joined by CR LF,

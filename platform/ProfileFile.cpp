@@ -2,8 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QStringView>
 
 #include <cerrno>
 #include <optional>
@@ -96,70 +98,248 @@ bool writable(const QString& section, const QString& key, const QString& value) 
 
 } // namespace
 
-struct ProfileFile::Document {
-    QStringList lines;
-    QString eol = QStringLiteral("\n");
-    bool readable = true; // false: the file is there but could not be read
+namespace {
 
-    static QString sectionName(const QString& line) {
-        const QString t = line.trimmed();
-        if (t.size() >= 2 && t.startsWith(u'[')) {
-            const qsizetype close = t.indexOf(u']');
-            if (close > 0) return t.mid(1, close - 1).trimmed();
+QStringView sectionNameOf(QStringView t) {
+    t = t.trimmed();
+    if (t.size() >= 2 && t.startsWith(u'[')) {
+        const qsizetype close = t.indexOf(u']');
+        if (close > 0) return t.mid(1, close - 1).trimmed();
+    }
+    return {};
+}
+
+QString sectionName(const QString& line) {
+    return sectionNameOf(line).toString();
+}
+
+bool isSection(QStringView line) {
+    const QStringView t = line.trimmed();
+    return t.startsWith(u'[') && t.indexOf(u']') > 0;
+}
+
+bool isComment(QStringView t) {
+    return t.startsWith(u';') || t.startsWith(u'#');
+}
+
+bool splitKey(QStringView line, QStringView& key, QStringView& value) {
+    const QStringView t = line.trimmed();
+    if (t.isEmpty() || isComment(t)) return false;
+    const qsizetype eq = t.indexOf(u'=');
+    if (eq <= 0) return false;
+    key = t.left(eq).trimmed();
+    value = t.mid(eq + 1).trimmed();
+    return true;
+}
+
+// A name as a hash key that compares without regard to case, as QString::compare does, without
+// making a folded copy.
+struct Caseless {
+    QString name;
+    friend bool operator==(const Caseless& a, const Caseless& b) {
+        return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+    }
+    friend size_t qHash(const Caseless& c, size_t seed = 0) {
+        size_t h = seed ^ 0x9e3779b97f4a7c15ull;
+        for (const QChar ch : c.name) {
+            // A character outside the basic plane counts the same as any other: equal names still
+            // hash alike.
+            const char16_t u = ch.isSurrogate() ? 0xFFFF : QChar::toCaseFolded(ch.unicode());
+            h = (h ^ u) * 0x100000001b3ull;
         }
-        return {};
-    }
-    static bool isSection(const QString& line) {
-        const QString t = line.trimmed();
-        return t.startsWith(u'[') && t.indexOf(u']') > 0;
-    }
-    static bool isComment(const QString& t) { return t.startsWith(u';') || t.startsWith(u'#'); }
-
-    // [first line after the header, end) of a section; nullopt when it is not there.
-    std::optional<std::pair<qsizetype, qsizetype>> sectionRange(const QString& section) const {
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (isSection(lines[i]) && sectionName(lines[i]).compare(section, Qt::CaseInsensitive) == 0) {
-                qsizetype end = i + 1;
-                while (end < lines.size() && !isSection(lines[end]))
-                    ++end;
-                return std::make_pair(i + 1, end);
-            }
-        }
-        return std::nullopt;
-    }
-
-    static bool splitKey(const QString& line, QString& key, QString& value) {
-        const QString t = line.trimmed();
-        if (t.isEmpty() || isComment(t)) return false;
-        const qsizetype eq = t.indexOf(u'=');
-        if (eq <= 0) return false;
-        key = t.left(eq).trimmed();
-        value = t.mid(eq + 1).trimmed();
-        return true;
-    }
-
-    // Index of the key's line, or -1.
-    qsizetype findKey(const QString& section, const QString& key) const {
-        const auto range = sectionRange(section);
-        if (!range) return -1;
-        for (qsizetype i = range->first; i < range->second; ++i) {
-            QString k, v;
-            if (splitKey(lines[i], k, v) && k.compare(key, Qt::CaseInsensitive) == 0) return i;
-        }
-        return -1;
+        return h;
     }
 };
 
+} // namespace
+
+// Where each section and key stands. Only a section's first header counts, and in it a key's first
+// line, as a reader walking the text from the top would find them. A section's keys are indexed
+// the first time one of them is looked up.
+struct ProfileText::Index {
+    struct Section {
+        qsizetype header; // the header's line
+        qsizetype end;    // one past the section's last line
+        mutable std::optional<QHash<Caseless, qsizetype>> keys;
+    };
+    QHash<Caseless, Section> sections;
+
+    const Section* section(const QString& name) const {
+        const auto it = sections.constFind(Caseless{name});
+        return it == sections.constEnd() ? nullptr : &it.value();
+    }
+};
+
+const ProfileText::Index& ProfileText::index() const {
+    if (m_index) return *m_index;
+    auto built = std::make_shared<Index>();
+    Index::Section* current = nullptr; // the first header's section being read, if any
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QString& line = m_lines[i];
+        // Only a line whose first non-blank character is "[" can be a header.
+        qsizetype at = 0;
+        while (at < line.size() && line[at].isSpace())
+            ++at;
+        if (at == line.size() || line[at] != u'[' || !isSection(line)) continue;
+        if (current) current->end = i;
+        Caseless name{sectionName(line)};
+        current = built->sections.contains(name)
+                      ? nullptr
+                      : &built->sections.insert(name, {i, m_lines.size(), {}}).value();
+    }
+    m_index = std::move(built);
+    return *m_index;
+}
+
+qsizetype ProfileText::findKey(const QString& section, const QString& key) const {
+    const Index::Section* range = index().section(section);
+    if (!range) return -1;
+    if (!range->keys) {
+        QHash<Caseless, qsizetype> keys;
+        keys.reserve(range->end - range->header);
+        for (qsizetype i = range->header + 1; i < range->end; ++i) {
+            QStringView k, v;
+            if (!splitKey(m_lines[i], k, v)) continue;
+            Caseless name{k.toString()};
+            if (!keys.contains(name)) keys.insert(std::move(name), i); // the first one counts
+        }
+        range->keys = std::move(keys);
+    }
+    return range->keys->value(Caseless{key}, -1);
+}
+
+void ProfileText::refuse() const {
+    throw ProfileWriteError(m_fileName);
+}
+
+QString ProfileText::readString(const QString& section, const QString& key, const QString& def) const {
+    const qsizetype i = findKey(section, key);
+    if (i < 0) return def;
+    QStringView k, v;
+    splitKey(m_lines[i], k, v);
+    // A value wrapped in matching quotes is given without them.
+    if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    return v.toString();
+}
+
+int ProfileText::readInteger(const QString& section, const QString& key, int def) const {
+    int v = def;
+    return ProfileFile::parseInteger(readString(section, key, QString()), v) ? v : def;
+}
+
+bool ProfileText::readBool(const QString& section, const QString& key, bool def) const {
+    return readInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void ProfileText::writeString(const QString& section, const QString& key, const QString& value) {
+    if (!writable(section, key, value)) refuse();
+    const QString line = key + u'=' + value;
+    const qsizetype i = findKey(section, key);
+    if (i >= 0) {
+        m_lines[i] = line; // the index stays as it is
+        return;
+    }
+    if (const Index::Section* range = index().section(section)) {
+        // After the last non-blank line of the section.
+        qsizetype at = range->end;
+        while (at > range->header + 1 && m_lines[at - 1].trimmed().isEmpty())
+            --at;
+        m_lines.insert(at, line);
+    } else {
+        if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty()) m_lines.append(QString());
+        m_lines.append(u'[' + section + u']');
+        m_lines.append(line);
+    }
+    changedLines();
+}
+
+void ProfileText::writeInteger(const QString& section, const QString& key, int value) {
+    writeString(section, key, QString::number(value));
+}
+
+void ProfileText::writeBool(const QString& section, const QString& key, bool value) {
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ProfileText::replaceSection(const QString& section, const QList<std::pair<QString, QString>>& keys) {
+    for (const auto& [key, value] : keys)
+        if (!writable(section, key, value)) refuse();
+    if (!writable(section, QStringLiteral("k"), QString())) refuse();
+    QStringList lines;
+    lines.reserve(keys.size() + 1);
+    lines.append(u'[' + section + u']');
+    for (const auto& [key, value] : keys)
+        lines.append(key + u'=' + value);
+    if (const Index::Section* range = index().section(section)) {
+        // Blank lines that end the old section stay between it and the next one.
+        qsizetype end = range->end;
+        while (end > range->header + 1 && m_lines[end - 1].trimmed().isEmpty())
+            --end;
+        QStringList result;
+        result.reserve(m_lines.size() - (end - range->header) + lines.size());
+        result.append(m_lines.mid(0, range->header));
+        result.append(lines);
+        result.append(m_lines.mid(end));
+        m_lines = std::move(result);
+    } else {
+        if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty()) m_lines.append(QString());
+        m_lines.append(lines);
+    }
+    changedLines();
+}
+
+void ProfileText::eraseSection(const QString& section) {
+    const Index::Section* range = index().section(section);
+    if (!range) return;
+    m_lines.remove(range->header, range->end - range->header);
+    changedLines();
+}
+
+void ProfileText::deleteKey(const QString& section, const QString& key) {
+    const qsizetype i = findKey(section, key);
+    if (i < 0) return;
+    m_lines.removeAt(i);
+    changedLines();
+}
+
+bool ProfileText::sectionExists(const QString& section) const {
+    return index().section(section) != nullptr;
+}
+
+bool ProfileText::valueExists(const QString& section, const QString& key) const {
+    return findKey(section, key) >= 0;
+}
+
+QStringList ProfileText::readSection(const QString& section) const {
+    QStringList keys;
+    const Index::Section* range = index().section(section);
+    if (!range) return keys;
+    for (qsizetype i = range->header + 1; i < range->end; ++i) {
+        QStringView k, v;
+        if (splitKey(m_lines[i], k, v)) keys << k.toString();
+    }
+    return keys;
+}
+
+QStringList ProfileText::readSections() const {
+    QStringList names;
+    for (const QString& l : m_lines)
+        if (isSection(l)) names << sectionName(l);
+    return names;
+}
+
 ProfileFile::ProfileFile(QString fileName) : m_fileName(std::move(fileName)) {}
 
-ProfileFile::Document ProfileFile::load() const {
-    Document doc;
+ProfileText ProfileFile::read() const {
+    ProfileText doc;
+    doc.m_fileName = m_fileName;
     QByteArray bytes;
     switch (readSettingsFile(m_fileName, bytes)) {
     case ReadResult::Missing:
         return doc;
     case ReadResult::Refused:
-        doc.readable = false;
+        doc.m_readable = false;
         return doc;
     case ReadResult::Read:
         break;
@@ -169,22 +349,30 @@ ProfileFile::Document ProfileFile::load() const {
     text = utf8.decode(bytes);
     if (utf8.hasError()) text = QString::fromLatin1(bytes);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-    if (text.contains(QStringLiteral("\r\n"))) doc.eol = QStringLiteral("\r\n");
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    doc.lines = text.split(u'\n');
-    if (!doc.lines.isEmpty() && doc.lines.last().isEmpty()) doc.lines.removeLast();
+    if (text.contains(QStringLiteral("\r\n"))) {
+        doc.m_eol = QStringLiteral("\r\n");
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    }
+    doc.m_lines = text.split(u'\n');
+    if (!doc.m_lines.isEmpty() && doc.m_lines.last().isEmpty()) doc.m_lines.removeLast();
     return doc;
+}
+
+void ProfileFile::edit(const std::function<void(ProfileText&)>& change) {
+    ProfileText doc = read();
+    change(doc);
+    write(doc);
 }
 
 // The new text goes into a new file beside the old one, every write checked, and reaches the disk
 // (fsync) before the new file takes the old one's name: a failure at any point leaves the old file
 // whole. When the folder refuses new files but the file itself is writable, the file is rewritten
 // in place, its new size reserved first, so a full disk is found before a byte of it changes.
-void ProfileFile::save(const Document& doc) const {
+void ProfileFile::write(const ProfileText& doc) {
     // A file that is there but could not be read would lose everything but this one change.
-    if (!doc.readable) throw ProfileWriteError(m_fileName);
-    QString text = doc.lines.join(doc.eol);
-    if (!doc.lines.isEmpty()) text += doc.eol;
+    if (!doc.m_readable) throw ProfileWriteError(m_fileName);
+    QString text = doc.m_lines.join(doc.m_eol);
+    if (!doc.m_lines.isEmpty()) text += doc.m_eol;
     const QByteArray bytes = text.toUtf8();
     const QString target = writeTarget(m_fileName);
     const QByteArray targetPath = QFile::encodeName(target);
@@ -233,15 +421,7 @@ void ProfileFile::save(const Document& doc) const {
 }
 
 QString ProfileFile::readString(const QString& section, const QString& key, const QString& def) const {
-    const Document doc = load();
-    const qsizetype i = doc.findKey(section, key);
-    if (i < 0) return def;
-    QString k, v;
-    Document::splitKey(doc.lines[i], k, v);
-    // A value wrapped in matching quotes is given without them.
-    if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
-        v = v.mid(1, v.size() - 2);
-    return v;
+    return read().readString(section, key, def);
 }
 
 bool ProfileFile::parseInteger(const QString& text, int& value) {
@@ -263,83 +443,51 @@ bool ProfileFile::parseInteger(const QString& text, int& value) {
 }
 
 int ProfileFile::readInteger(const QString& section, const QString& key, int def) const {
-    int v = def;
-    return parseInteger(readString(section, key, QString()), v) ? v : def;
+    return read().readInteger(section, key, def);
 }
 
 bool ProfileFile::readBool(const QString& section, const QString& key, bool def) const {
-    return readInteger(section, key, def ? 1 : 0) != 0;
+    return read().readBool(section, key, def);
 }
 
 void ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
-    if (!writable(section, key, value)) throw ProfileWriteError(m_fileName);
-    Document doc = load();
-    const QString line = key + u'=' + value;
-    const qsizetype i = doc.findKey(section, key);
-    if (i >= 0) {
-        doc.lines[i] = line;
-    } else if (const auto range = doc.sectionRange(section)) {
-        // After the last non-blank line of the section.
-        qsizetype at = range->second;
-        while (at > range->first && doc.lines[at - 1].trimmed().isEmpty())
-            --at;
-        doc.lines.insert(at, line);
-    } else {
-        if (!doc.lines.isEmpty() && !doc.lines.last().trimmed().isEmpty()) doc.lines.append(QString());
-        doc.lines.append(u'[' + section + u']');
-        doc.lines.append(line);
-    }
-    save(doc);
+    edit([&](ProfileText& t) { t.writeString(section, key, value); });
 }
 
 void ProfileFile::writeInteger(const QString& section, const QString& key, int value) {
-    writeString(section, key, QString::number(value));
+    edit([&](ProfileText& t) { t.writeInteger(section, key, value); });
 }
 
 void ProfileFile::writeBool(const QString& section, const QString& key, bool value) {
-    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+    edit([&](ProfileText& t) { t.writeBool(section, key, value); });
 }
 
 void ProfileFile::eraseSection(const QString& section) {
-    Document doc = load();
-    const auto range = doc.sectionRange(section);
-    if (!range) return;
-    doc.lines.remove(range->first - 1, range->second - range->first + 1);
-    save(doc);
+    ProfileText doc = read();
+    if (!doc.sectionExists(section)) return;
+    doc.eraseSection(section);
+    write(doc);
 }
 
 void ProfileFile::deleteKey(const QString& section, const QString& key) {
-    Document doc = load();
-    const qsizetype i = doc.findKey(section, key);
-    if (i < 0) return;
-    doc.lines.removeAt(i);
-    save(doc);
+    ProfileText doc = read();
+    if (!doc.valueExists(section, key)) return;
+    doc.deleteKey(section, key);
+    write(doc);
 }
 
 bool ProfileFile::sectionExists(const QString& section) const {
-    return load().sectionRange(section).has_value();
+    return read().sectionExists(section);
 }
 
 bool ProfileFile::valueExists(const QString& section, const QString& key) const {
-    return load().findKey(section, key) >= 0;
+    return read().valueExists(section, key);
 }
 
 QStringList ProfileFile::readSection(const QString& section) const {
-    const Document doc = load();
-    QStringList keys;
-    if (const auto range = doc.sectionRange(section)) {
-        for (qsizetype i = range->first; i < range->second; ++i) {
-            QString k, v;
-            if (Document::splitKey(doc.lines[i], k, v)) keys << k;
-        }
-    }
-    return keys;
+    return read().readSection(section);
 }
 
 QStringList ProfileFile::readSections() const {
-    const Document doc = load();
-    QStringList names;
-    for (const QString& l : doc.lines)
-        if (Document::isSection(l)) names << Document::sectionName(l);
-    return names;
+    return read().readSections();
 }

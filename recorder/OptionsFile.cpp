@@ -9,20 +9,21 @@ namespace Videzeva {
 
 void SaveOptionsFile(const QString& cfgFile, const QString& scheduleFile, const TOptionsValues& values,
                      const TOptionsMainState& main) {
-    ProfileFile file(cfgFile);
-    SaveOptionsSection(file, "OutputFormat", values);
-    SaveOptionsSection(file, "Hotkey", values);
+    ProfileFile(cfgFile).edit([&](ProfileText& file) {
+        SaveOptionsSection(file, "OutputFormat", values);
+        SaveOptionsSection(file, "Hotkey", values);
+        SaveOptionsSection(file, "AutoStop", values);
+        SaveOptionsSection(file, "OutputPath", values);
+        SaveOptionsSection(file, "Mail", values);
+        file.writeString(QStringLiteral("Device"), QStringLiteral("InputDevice"), main.inputDevice);
+        file.writeString(QStringLiteral("Device"), QStringLiteral("InputLine"), main.inputLine);
+        file.writeInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), main.selected);
+    });
     SaveSchedule(scheduleFile, values.schedule);
-    SaveOptionsSection(file, "AutoStop", values);
-    SaveOptionsSection(file, "OutputPath", values);
-    SaveOptionsSection(file, "Mail", values);
-    file.writeString(QStringLiteral("Device"), QStringLiteral("InputDevice"), main.inputDevice);
-    file.writeString(QStringLiteral("Device"), QStringLiteral("InputLine"), main.inputLine);
-    file.writeInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), main.selected);
 }
 
 void LoadOptionsFile(const QString& cfgFile, const QString& scheduleFile, TOptionsValues& values) {
-    LoadOptionsValues(ProfileFile(cfgFile), values);
+    LoadOptionsValues(ProfileFile(cfgFile).read(), values);
     LoadSchedule(scheduleFile, values.schedule);
 }
 

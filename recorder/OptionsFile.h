@@ -4,8 +4,8 @@
 
 #include <QString>
 
-// The recorder's settings file as a whole: the sections of the settings window, the schedule file
-// written between them, and what the main window adds.
+// The recorder's settings file as a whole: the sections of the settings window and what the main
+// window adds, with the schedule file beside it.
 namespace Videzeva {
 
 // What the main window adds to the settings file: the chosen capture device and input line
@@ -16,9 +16,9 @@ struct TOptionsMainState {
     int selected = 0;
 };
 
-// The whole settings file in its order ("OutputFormat", "Hotkey", then the schedule file,
-// "AutoStop", "OutputPath", "Mail", "Device", and "Selected" last). Raises ProfileWriteError at the
-// first write refused; every write before it reached the file whole.
+// The whole settings file in its order ("OutputFormat", "Hotkey", "AutoStop", "OutputPath", "Mail",
+// "Device", and "Selected" last) in one write, then the schedule file in one write. Raises
+// ProfileWriteError at the first file refused; each file is the old one or the new one, whole.
 void SaveOptionsFile(const QString& cfgFile, const QString& scheduleFile, const TOptionsValues& values,
                      const TOptionsMainState& main);
 // The settings file and then the schedule file (a schedule file without entries leaves

@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace {
 
 const QString kSection = QStringLiteral("Schedule");
@@ -61,33 +63,68 @@ QString ScheduleDefaultExt() {
     return QStringLiteral("tqd");
 }
 
+namespace {
+
+// The eleven keys of an entry, each followed by the entry's number.
+const char* const kEntryKeys[] = {"Use",   "StartH", "StartM", "StartS", "StopH",    "StopM",
+                                  "StopS", "Day",    "Month",  "Year",   "DayOfWeek"};
+
+// One more than the highest entry number any key of the section names: the entries the file holds.
+// A key's number is read as the reader looks it up (decimal, no sign, no leading zero).
+int EntriesHeld(const ProfileText& text, int limit) {
+    int held = 0;
+    for (const QString& key : text.readSection(kSection)) {
+        for (const char* name : kEntryKeys) {
+            const qsizetype length = qstrlen(name);
+            if (key.size() <= length || !key.startsWith(QLatin1String(name), Qt::CaseInsensitive)) continue;
+            const QStringView digits = QStringView(key).mid(length);
+            if (digits.size() > 1 && digits.front() == u'0') continue;
+            bool number = std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+            bool ok = false;
+            const int n = number ? digits.toInt(&ok) : -1;
+            if (ok && n < limit) held = std::max(held, n + 1);
+        }
+    }
+    return held;
+}
+
+} // namespace
+
 void SaveSchedule(const QString& fileName, const QList<TScheduleEntry>& entries) {
-    ProfileFile file(fileName);
-    file.eraseSection(kSection);
-    file.writeInteger(kSection, QStringLiteral("Number"), static_cast<int>(entries.size()));
+    QList<std::pair<QString, QString>> keys;
+    keys.reserve(entries.size() * 11 + 1);
+    keys.append({QStringLiteral("Number"), QString::number(entries.size())});
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const TScheduleEntry& e = entries[i];
         const QString n = QString::number(i);
-        file.writeBool(kSection, QStringLiteral("Use") + n, e.Use != 0);
-        file.writeInteger(kSection, QStringLiteral("StartH") + n, e.StartH);
-        file.writeInteger(kSection, QStringLiteral("StartM") + n, e.StartM);
-        file.writeInteger(kSection, QStringLiteral("StartS") + n, e.StartS);
-        file.writeInteger(kSection, QStringLiteral("StopH") + n, e.StopH);
-        file.writeInteger(kSection, QStringLiteral("StopM") + n, e.StopM);
-        file.writeInteger(kSection, QStringLiteral("StopS") + n, e.StopS);
-        file.writeInteger(kSection, QStringLiteral("Day") + n, e.Day);
-        file.writeInteger(kSection, QStringLiteral("Month") + n, e.Month);
-        file.writeInteger(kSection, QStringLiteral("Year") + n, e.Year);
-        file.writeInteger(kSection, QStringLiteral("DayOfWeek") + n, e.DayOfWeek);
+        const int values[] = {e.Use != 0 ? 1 : 0,
+                              e.StartH,
+                              e.StartM,
+                              e.StartS,
+                              e.StopH,
+                              e.StopM,
+                              e.StopS,
+                              e.Day,
+                              e.Month,
+                              e.Year,
+                              e.DayOfWeek};
+        for (int k = 0; k < 11; ++k)
+            keys.append({QLatin1String(kEntryKeys[k]) + n, QString::number(values[k])});
     }
+    // One write of the whole file: the old schedule or the new one, never a part of either.
+    ProfileFile(fileName).edit([&](ProfileText& text) { text.replaceSection(kSection, keys); });
 }
 
 bool LoadSchedule(const QString& fileName, QList<TScheduleEntry>& entries) {
-    const ProfileFile file(fileName);
-    const int count = file.readInteger(kSection, QStringLiteral("Number"), 0);
-    if (count <= 0) return false;
+    const ProfileText file = ProfileFile(fileName).read();
+    const int number = file.readInteger(kSection, QStringLiteral("Number"), 0);
+    if (number <= 0) return false;
+    // A "Number" beyond the entries the file holds is not believed: entries missing in between
+    // take the defaults, none is made up after the last one.
+    const int count = EntriesHeld(file, number);
+    if (count == 0) return false;
     QList<TScheduleEntry> loaded;
-    loaded.reserve(std::min(count, 4096));
+    loaded.reserve(count);
     for (int i = 0; i < count; ++i) {
         const QString n = QString::number(i);
         auto byte = [&](const char* key, int def) {

@@ -26,12 +26,14 @@ QString ScheduleStopText(const TScheduleEntry& entry);
 QString ScheduleFileFilter();
 QString ScheduleDefaultExt();
 
-// Writes the entries into the file's "Schedule" section (erased first). Raises ProfileWriteError
+// Writes the entries as the file's "Schedule" section (in place of the old one) in one write of
+// the whole file: a kill at any moment leaves the old file or the new one. Raises ProfileWriteError
 // when the file cannot be written.
 void SaveSchedule(const QString& fileName, const QList<TScheduleEntry>& entries);
-// Reads the "Schedule" section. Returns false, leaving `entries` as they were, when "Number" is
-// missing, not a number, or 0 or less. Missing or garbage keys take their read defaults; values are
-// cut to the width of their field.
+// Reads the "Schedule" section, the file read once. Returns false, leaving `entries` as they were,
+// when "Number" is missing, not a number, or 0 or less, or the file holds no entry. "Number" entries
+// are loaded, but none past the highest entry number the file's keys name. Missing or garbage keys
+// take their read defaults; values are cut to the width of their field.
 bool LoadSchedule(const QString& fileName, QList<TScheduleEntry>& entries);
 
 // True when the entry's date rule holds on `day` (its Use flag is not looked at).

@@ -257,15 +257,25 @@ TEST_F(OptionsFileTest, ARefusedWriteNamesTheFileAndLeavesTheOldFileWhole) {
         EXPECT_EQ(e.fileName(), blocked);
         EXPECT_EQ(QString::fromUtf8(e.what()), "Unable to write to " + blocked);
     }
-    // A schedule file that cannot be written stops the save before "AutoStop": what was written
-    // before stays whole, nothing after it is touched.
+    // A schedule file that cannot be written: the settings file, written first, is whole and new;
+    // the error names the schedule file.
     writeText(cfg, "\n[OutputPath]\nOutputPath=/keep/\n");
     ASSERT_TRUE(QDir(app).mkpath("sched.tqd"));
-    EXPECT_THROW(SaveOptionsFile(cfg, app + "sched.tqd", DefaultOptionsValues(), {}), ProfileWriteError);
+    try {
+        SaveOptionsFile(cfg, app + "sched.tqd", DefaultOptionsValues(), {});
+        FAIL() << "no error";
+    } catch (const ProfileWriteError& e) {
+        EXPECT_EQ(e.fileName(), app + "sched.tqd");
+    }
     const QString after = readAll(cfg);
-    EXPECT_TRUE(after.contains("OutputPath=/keep/")) << after.toStdString();
-    EXPECT_TRUE(after.contains("StopUse2=1"));
-    EXPECT_FALSE(after.contains("[AutoStop]"));
+    EXPECT_TRUE(after.contains("StopUse2=1")) << after.toStdString();
+    EXPECT_TRUE(after.contains("[AutoStop]"));
+    EXPECT_TRUE(after.contains("Selected=0"));
+    // A value that cannot be written as a line stops the save before the file is touched.
+    TOptionsValues bad = DefaultOptionsValues();
+    bad.text[OutputPath] = "/a\n[Schedule]\nNumber=9";
+    EXPECT_THROW(SaveOptionsFile(cfg, tqd, bad, {}), ProfileWriteError);
+    EXPECT_EQ(readAll(cfg), after);
 }
 
 TEST(OutputFolderChecks, WriteTestAndNameCharacters) {

@@ -1,5 +1,6 @@
 #include "recorder/Schedule.h"
 #include "common/GlobeVar.h"
+#include "tests/support/ChildRun.h"
 
 #include <QFile>
 #include <QLocale>
@@ -10,6 +11,10 @@
 
 #include <algorithm>
 #include <vector>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -144,6 +149,57 @@ TEST(ScheduleFile, SaveLoadMissingKeysAndGarbage) {
     QList<TScheduleEntry> kept{entries[0]};
     EXPECT_FALSE(LoadSchedule(dir.path() + "/missing.tqd", kept));
     EXPECT_EQ(kept.size(), 1);
+}
+
+// A damaged "Number" far beyond the entries the file holds loads the entries there are (and the
+// defaults for one missing in between), at once: nothing is made up after the last.
+TEST(ScheduleFile, ANumberBeyondTheEntriesLoadsWhatTheFileHolds) {
+    QTemporaryDir dir;
+    const QString name = dir.path() + "/Current.tqd";
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Schedule]\nNumber=2147483647\nuse0=0\nStartH0=8\nStartH2=9\nStartH02=7\nStartHx3=6\n");
+    f.close();
+    QList<TScheduleEntry> back;
+    ASSERT_TRUE(LoadSchedule(name, back));
+    ASSERT_EQ(back.size(), 3);
+    EXPECT_EQ(back[0].Use, 0);
+    EXPECT_EQ(back[0].StartH, 8);
+    EXPECT_EQ(back[1], (TScheduleEntry{1, 0, 0, 0, 0, 0, 0, 1, 1, 2004, 1}));
+    EXPECT_EQ(back[2].StartH, 9);
+}
+
+// A program killed while it saves a schedule, at whatever moment, leaves the old schedule or the
+// new one, whole: the file always reads back as one of the two lists it was saving in turn.
+TEST(ScheduleFile, AKillWhileSavingLeavesTheOldOrTheNewScheduleWhole) {
+    QTemporaryDir dir;
+    const QString name = dir.path() + "/Current.tqd";
+    QList<TScheduleEntry> lists[2];
+    for (int i = 0; i < 400; ++i) {
+        lists[0].append(entry(i % 24, i % 60, 0, 0));
+        lists[1].append(entry(i % 24, i % 60, 1, 1, 0, 0, 0, 1 + i % 7));
+    }
+    lists[1].removeLast();
+    SaveSchedule(name, lists[0]);
+    for (int round = 0; round < 6; ++round) {
+        const QString started = dir.path() + "/saving";
+        QFile::remove(started);
+        const pid_t child = startChild([&] {
+            SaveSchedule(name, lists[1]);
+            QFile(started).open(QIODevice::WriteOnly);
+            for (int i = 0;; ++i)
+                SaveSchedule(name, lists[i % 2]);
+        });
+        ASSERT_GT(child, 0);
+        for (int waited = 0; waited < 10000 && !QFile::exists(started); waited += 2)
+            usleep(2000);
+        usleep(useconds_t(1000 * (round * 7 % 23)));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        QList<TScheduleEntry> back;
+        ASSERT_TRUE(LoadSchedule(name, back)) << "round " << round;
+        EXPECT_TRUE(back == lists[0] || back == lists[1]) << "round " << round << ": " << back.size();
+    }
 }
 
 // Two simulated years (2023, and 2024 with its 29 February) for every kind on its own: each

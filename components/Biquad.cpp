@@ -1,5 +1,6 @@
 #include "components/Biquad.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 
@@ -73,6 +74,48 @@ void Biquad::process(float* data, std::size_t frames) {
         if (std::fabs(z2) < 1e-20) z2 = 0.0;
         m_z1[static_cast<std::size_t>(ch)] = z1;
         m_z2[static_cast<std::size_t>(ch)] = z2;
+    }
+}
+
+void Biquad::processStereoChain(Biquad* const* chain, std::size_t count, float* data, std::size_t frames) {
+    struct Section {
+        double b0, b1, b2, a1, a2;
+        double z1l, z2l, z1r, z2r;
+    };
+    constexpr std::size_t kMost = 16;
+    for (std::size_t from = 0; from < count; from += kMost) {
+        const std::size_t n = std::min(kMost, count - from);
+        Section s[kMost];
+        for (std::size_t k = 0; k < n; ++k) {
+            const Biquad& b = *chain[from + k];
+            s[k] = {b.m_b0, b.m_b1, b.m_b2, b.m_a1, b.m_a2, b.m_z1[0], b.m_z2[0], b.m_z1[1], b.m_z2[1]};
+        }
+        float* p = data;
+        for (std::size_t i = 0; i < frames; ++i, p += 2) {
+            double l = p[0], r = p[1];
+            for (std::size_t k = 0; k < n; ++k) {
+                Section& q = s[k];
+                const double yl = q.b0 * l + q.z1l;
+                const double yr = q.b0 * r + q.z1r;
+                q.z1l = q.b1 * l - q.a1 * yl + q.z2l;
+                q.z1r = q.b1 * r - q.a1 * yr + q.z2r;
+                q.z2l = q.b2 * l - q.a2 * yl;
+                q.z2r = q.b2 * r - q.a2 * yr;
+                l = yl;
+                r = yr;
+            }
+            p[0] = static_cast<float>(l);
+            p[1] = static_cast<float>(r);
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            Biquad& b = *chain[from + k];
+            // Denormals would slow every later sample down once the input falls silent.
+            auto flushed = [](double z) { return std::fabs(z) < 1e-20 ? 0.0 : z; };
+            b.m_z1[0] = flushed(s[k].z1l);
+            b.m_z2[0] = flushed(s[k].z2l);
+            b.m_z1[1] = flushed(s[k].z1r);
+            b.m_z2[1] = flushed(s[k].z2r);
+        }
     }
 }
 

@@ -14,6 +14,11 @@ public:
 
     // In place, `frames` interleaved frames of the set channel count.
     void process(float* interleaved, std::size_t frames);
+    // In place, `count` sections one after another on interleaved stereo (each set to 2
+    // channels): every frame goes through all of them before the next frame, both channels side by
+    // side, so the sections' and channels' work overlaps instead of waiting on one chain.
+    static void processStereoChain(Biquad* const* chain, std::size_t count, float* interleaved,
+                                   std::size_t frames);
     double processOne(int channel, double x);
     // The filter's gain in dB at a frequency (for checks and tests).
     double responseDb(double rate, double frequency) const;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 void Equalizer::setFormat(int rate, int channels) {
     m_rate = rate > 0 ? rate : 44100;
     m_channels = channels > 0 ? channels : 1;
@@ -53,6 +57,20 @@ void Equalizer::rebuild() {
     m_preamp = static_cast<float>(std::pow(10.0, m_gains[kBands] / 20.0));
 }
 
+namespace {
+
+// Nearest 16-bit sample, saturating at full scale (ties to even, as lrint does).
+inline int16_t ToSample(float v) {
+    v = std::clamp(v, -32768.0f, 32767.0f);
+#if defined(__SSE__)
+    return static_cast<int16_t>(_mm_cvtss_si32(_mm_set_ss(v)));
+#else
+    return static_cast<int16_t>(std::lrintf(v));
+#endif
+}
+
+} // namespace
+
 void Equalizer::process(int16_t* data, std::size_t frames) {
     const float target = m_enabled ? 1.0f : 0.0f;
     if (!isActive() || frames == 0) {
@@ -63,17 +81,32 @@ void Equalizer::process(int16_t* data, std::size_t frames) {
     m_work.resize(n);
     for (std::size_t i = 0; i < n; ++i)
         m_work[i] = data[i];
-    for (std::size_t i = 0; i < kBands; ++i)
-        if (m_active[i]) m_bands[i].process(m_work.data(), frames);
+    if (m_channels == 2) {
+        std::array<Biquad*, kBands> chain{};
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < kBands; ++i)
+            if (m_active[i]) chain[count++] = &m_bands[i];
+        Biquad::processStereoChain(chain.data(), count, m_work.data(), frames);
+    } else {
+        for (std::size_t i = 0; i < kBands; ++i)
+            if (m_active[i]) m_bands[i].process(m_work.data(), frames);
+    }
+    const float preamp = m_preamp;
+    if (m_mix == 1.0f && target == 1.0f) {
+        // Fully on (nearly always): the equalised samples alone.
+        for (std::size_t i = 0; i < n; ++i)
+            data[i] = ToSample(m_work[i] * preamp);
+        return;
+    }
     const float step = 1.0f / (0.010f * static_cast<float>(m_rate));
     float mix = m_mix;
     for (std::size_t f = 0; f < frames; ++f) {
         if (mix != target) mix = target > mix ? std::min(target, mix + step) : std::max(target, mix - step);
         for (int ch = 0; ch < m_channels; ++ch) {
             const std::size_t i = f * static_cast<std::size_t>(m_channels) + static_cast<std::size_t>(ch);
-            const float wet = m_work[i] * m_preamp;
+            const float wet = m_work[i] * preamp;
             const float v = mix >= 1.0f ? wet : mix * wet + (1.0f - mix) * static_cast<float>(data[i]);
-            data[i] = static_cast<int16_t>(std::lrint(std::clamp(v, -32768.0f, 32767.0f)));
+            data[i] = ToSample(v);
         }
     }
     m_mix = mix;

@@ -398,6 +398,8 @@ void TfrmSplitter::StartPlayback() {
     m_playing = false;
     if (!OpenForPlayback(*AP, *AF, *AI, SourceFileName, m_blockSamples)) return;
     m_fedSamples = 0;
+    // A new stream for the speed change: nothing of the last playback goes on into this one.
+    AT->Restart();
     // A start before the file's beginning plays from its first sample.
     m_startSample = AF->Seek(std::max<int64_t>(0, m_startSample), 3);
     // Feeding stops at the end of the range; the player plays out what it holds and ends.
@@ -412,14 +414,20 @@ void TfrmSplitter::StartPlayback() {
 
 void TfrmSplitter::FeedPlayer() {
     if (!m_playing) return;
-    const int64_t left = m_endSample - (m_startSample + m_fedSamples);
+    // The blocks are stretched as one stream: a short block may bring nothing yet, so reading goes
+    // on until something comes; the empty block at the end of the range brings the stream's last
+    // part.
     AudioBlock block;
-    block.channels = std::max(1, AF->GetSampleFormat2());
-    if (left > 0) block = AF->ReadArray(int(std::min<int64_t>(m_blockSamples, left)));
-    const std::size_t n = block.samples.size();
-    m_fedSamples += int64_t(n) / std::max(1, AF->GetElementsPerPosition());
-    const int speed = SpeedPercent();
-    if (n > 0 && speed != 100) AT->ChangeSpeed(block, float(speed));
+    for (;;) {
+        const int64_t left = m_endSample - (m_startSample + m_fedSamples);
+        block = AudioBlock();
+        block.channels = std::max(1, AF->GetSampleFormat2());
+        if (left > 0) block = AF->ReadArray(int(std::min<int64_t>(m_blockSamples, left)));
+        const bool end = block.samples.empty();
+        m_fedSamples += int64_t(block.samples.size()) / std::max(1, AF->GetElementsPerPosition());
+        AT->ChangeSpeed(block, float(SpeedPercent()));
+        if (!block.isEmpty() || end) break;
+    }
     AP->LoadArray(block);
 }
 

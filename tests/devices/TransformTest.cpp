@@ -9,65 +9,100 @@
 using namespace devtest;
 
 namespace {
-// Frequency from the rising zero crossings of channel 0 in the middle half of the block.
-double frequency(const AudioBlock& b, int rate) {
-    const std::size_t frames = b.frames();
-    const std::size_t from = frames / 4, to = frames * 3 / 4;
-    int crossings = 0;
-    std::size_t first = 0, last = 0;
-    for (std::size_t i = from + 1; i < to; ++i) {
-        const int a = b.samples[(i - 1) * static_cast<std::size_t>(b.channels)];
-        const int c = b.samples[i * static_cast<std::size_t>(b.channels)];
-        if (a < 0 && c >= 0) {
-            if (crossings == 0) first = i;
-            last = i;
-            ++crossings;
-        }
+// Stretches `source` as the splitter does: blocks of `blockFrames` one after another, then the
+// empty block that ends the stream. A block of the splitter's size comes back with sound.
+std::vector<int16_t> stretchStream(TAudioTransform2& at, const std::vector<int16_t>& source, int channels,
+                                   std::size_t blockFrames, float percent) {
+    std::vector<int16_t> out;
+    const std::size_t step = blockFrames * std::size_t(channels);
+    for (std::size_t at0 = 0; at0 < source.size(); at0 += step) {
+        const std::size_t end = std::min(source.size(), at0 + step);
+        AudioBlock block(std::vector<int16_t>(source.begin() + long(at0), source.begin() + long(end)),
+                         channels);
+        at.ChangeSpeed(block, percent);
+        EXPECT_EQ(block.channels, channels);
+        if (end - at0 >= 7320 * std::size_t(channels))
+            EXPECT_FALSE(block.isEmpty()) << "block at frame " << at0 / std::size_t(channels);
+        out.insert(out.end(), block.samples.begin(), block.samples.end());
     }
-    return crossings > 1 ? (crossings - 1) * static_cast<double>(rate) / static_cast<double>(last - first)
-                         : 0.0;
+    AudioBlock end({}, channels);
+    at.ChangeSpeed(end, percent);
+    out.insert(out.end(), end.samples.begin(), end.samples.end());
+    return out;
 }
+
+// Magnitude (dB) of channel 0 at `hz`, Hann-windowed over `frames` frames from `from` (Goertzel).
+double levelDb(const std::vector<int16_t>& s, int channels, std::size_t from, std::size_t frames, double hz) {
+    const double w = 2 * M_PI * hz / 44100;
+    const double coeff = 2 * std::cos(w);
+    double s1 = 0, s2 = 0;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double window = 0.5 - 0.5 * std::cos(2 * M_PI * double(i) / double(frames));
+        const double s0 = window * s[(from + i) * std::size_t(channels)] + coeff * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return 10 * std::log10(std::max(1e-12, s1 * s1 + s2 * s2 - coeff * s1 * s2));
+}
+
 } // namespace
 
-TEST(Transform, ChangeSpeedKeepsPitchAndScalesLength) {
-    TAudioTransform2 at;
+// The splitter plays a 1 kHz tone at half and one and a half speed in blocks of 166 ms: what comes
+// out is one tone of the same pitch, with nothing at the block rate beside it (a jump of phase
+// where blocks join puts sidebands a few hertz either side), and the stream is exactly as long as
+// the speed makes it.
+TEST(Transform, AStreamOfBlocksStaysOnePureToneOfTheRightLength) {
     for (float percent : {50.0f, 150.0f}) {
-        AudioBlock block(sine(44100, 2, 1.0, {1000.0, 1000.0}, {0.5, 0.5}), 2);
-        const std::size_t frames = block.frames();
-        at.ChangeSpeed(block, percent);
-        EXPECT_EQ(block.channels, 2);
-        EXPECT_EQ(block.samples.size() % 2, 0u);
-        EXPECT_EQ(block.frames(), static_cast<std::size_t>(std::llround(frames * 100.0 / percent)));
-        EXPECT_NEAR(frequency(block, 44100), 1000.0, 20.0) << "at " << percent << " %";
-        EXPECT_NEAR(rms(block.samples, 2, 0, block.frames() / 4), 0.5 * 32767 / std::sqrt(2.0),
-                    0.5 * 32767 * 0.1);
+        SCOPED_TRACE(percent);
+        TAudioTransform2 at;
+        const std::vector<int16_t> tone = sine(44100, 2, 6.0, {1000.0, 1000.0}, {0.5, 0.5});
+        const std::vector<int16_t> out = stretchStream(at, tone, 2, 7320, percent);
+        const std::size_t frames = out.size() / 2;
+        EXPECT_EQ(frames, std::size_t(std::llround(tone.size() / 2 * 100.0 / percent)));
+        EXPECT_NEAR(rms(out, 2, 0, frames / 4), 0.5 * 32767 / std::sqrt(2.0), 0.5 * 32767 * 0.1);
+        const std::size_t window = 65536, from = (frames - window) / 2;
+        double peakHz = 0, peak = -1e9;
+        for (double hz = 990; hz <= 1010; hz += 0.25) {
+            const double db = levelDb(out, 2, from, window, hz);
+            if (db > peak) peak = db, peakHz = hz;
+        }
+        EXPECT_NEAR(peakHz, 1000.0, 1.0);
+        double side = -1e9, sideHz = 0;
+        for (double hz = 900; hz <= 1100; hz += 0.5) {
+            if (std::abs(hz - peakHz) < 5) continue;
+            const double db = levelDb(out, 2, from, window, hz);
+            if (db > side) side = db, sideHz = hz;
+        }
+        EXPECT_LT(side - peak, -40.0) << "sideband at " << sideHz << " Hz";
     }
-    AudioBlock mono(sine(44100, 1, 0.166, {440.0}, {0.3}), 1);
-    const std::size_t frames = mono.frames();
-    at.ChangeSpeed(mono, 150.0f);
-    EXPECT_EQ(mono.frames(), static_cast<std::size_t>(std::llround(frames / 1.5)));
 }
 
-// The splitter stretches blocks of 166 ms one by one: a stretched block must be sound to its
-// very end, or every block boundary becomes an audible gap.
-TEST(Transform, StretchedBlockHasNoSilentTail) {
+// Every 5 ms of a stretched stream carries the tone, from its first frame to its last: no silence
+// at its start, where blocks join, or at its end; a new stream after a restart the same.
+TEST(Transform, AStretchedStreamHasNoSilentPart) {
     TAudioTransform2 at;
     for (float percent : {50.0f, 150.0f, 10.0f}) {
-        for (double seconds : {0.166, 0.4, 0.01}) {
-            AudioBlock block(sine(44100, 2, seconds, {440.0, 440.0}, {0.5, 0.5}), 2);
-            at.ChangeSpeed(block, percent);
-            const std::size_t frames = block.frames();
-            ASSERT_GT(frames, 0u);
-            // Every 5 ms of the result carries the tone (a 440 Hz period is 2.3 ms).
+        for (std::size_t blockFrames : {std::size_t(7320), std::size_t(17640), std::size_t(441)}) {
+            const std::vector<int16_t> tone = sine(44100, 2, 1.0, {440.0, 440.0}, {0.5, 0.5});
+            at.Restart();
+            const std::vector<int16_t> out = stretchStream(at, tone, 2, blockFrames, percent);
+            const std::size_t frames = out.size() / 2;
+            ASSERT_EQ(frames, std::size_t(std::llround(44100 * 100.0 / percent)));
+            // A 440 Hz period is 2.3 ms; silence (or a gap of it) shows as no peak above a fifth of
+            // the tone's (the joins of a tenfold stretch may dip to half of it).
             for (std::size_t from = 0; from + 220 <= frames; from += 220) {
                 int peak = 0;
                 for (std::size_t f = from; f < from + 220; ++f)
-                    peak = std::max(peak, std::abs(static_cast<int>(block.samples[f * 2])));
-                ASSERT_GT(peak, 0.25 * 32767)
-                    << percent << " % of " << seconds << " s: silent at frame " << from << " of " << frames;
+                    peak = std::max(peak, std::abs(static_cast<int>(out[f * 2])));
+                ASSERT_GT(peak, 0.1 * 32767) << percent << " % in blocks of " << blockFrames
+                                             << ": silent at frame " << from << " of " << frames;
             }
         }
     }
+    AudioBlock mono(sine(44100, 1, 0.166, {440.0}, {0.3}), 1);
+    at.ChangeSpeed(mono, 150.0f);
+    EXPECT_EQ(mono.channels, 1);
+    EXPECT_FALSE(mono.isEmpty());
 }
 
 TEST(Transform, EdgeCases) {
@@ -84,4 +119,12 @@ TEST(Transform, EdgeCases) {
     EXPECT_EQ(b.samples.size(), 100u); // a refused call leaves the block alone
     at.ChangeSpeed(b, 100.0f);
     EXPECT_EQ(b.samples, std::vector<int16_t>(100, 7));
+    // The empty block after a stream brings its end; the next one stays empty.
+    at.ChangeSpeed(b, 50.0f);
+    AudioBlock end({}, 2);
+    at.ChangeSpeed(end, 50.0f);
+    EXPECT_EQ(b.frames() + end.frames(), 100u);
+    AudioBlock after({}, 2);
+    at.ChangeSpeed(after, 50.0f);
+    EXPECT_TRUE(after.isEmpty());
 }

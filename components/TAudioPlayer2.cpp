@@ -297,9 +297,13 @@ bool TAudioPlayer2::drain() {
     if (!m_pcm) return true;
     m_pcm->startIfPrepared();
     // The device plays out with silence behind the audio: a sound server's stream plays only
-    // whole cycles and would keep the audio's last part back once nothing follows. When the
-    // device says the audio's last frame is on its way out, the device is drained: the server
-    // plays what it still holds (the audio's end and a little silence) before the end is told.
+    // whole cycles and would keep the audio's last part back once nothing follows. The silence
+    // follows the audio at once, two periods of it (more than a server's cycle) kept queued behind
+    // the audio: a server whose reported delay holds its own latency never sees its stream run dry
+    // with the audio's last part held back, and never stops it to wait for a refill while playing
+    // silence of its own. When the device says the audio's last frame is on its way out, the device
+    // is drained: the server plays what it still holds (the audio's end and a little silence)
+    // before the end is told.
     using Clock = std::chrono::steady_clock;
     const int64_t end = m_written.load();
     const std::size_t period = m_pcm->periodFrames();
@@ -313,7 +317,7 @@ bool TAudioPlayer2::drain() {
         const int64_t audioLeft = std::max<int64_t>(0, pending - padding);
         m_played.store(end - audioLeft);
         if (audioLeft == 0 || Clock::now() >= deadline) break;
-        if (pending < 2 * static_cast<long>(period)) {
+        if (padding < 2 * static_cast<int64_t>(period) || pending < 2 * static_cast<long>(period)) {
             const long w = m_pcm->write(silence.data(), period, 10);
             if (w < 0) break;
             padding += w;

@@ -118,7 +118,7 @@ protected:
         QTest::qWait(1500); // the file device reads faster than real time
         auto* list = window->findChild<QTreeWidget*>("lvRecordList");
         ASSERT_EQ(list->topLevelItemCount(), 1);
-        EXPECT_FALSE(list->topLevelItem(0)->text(4).isEmpty());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !list->topLevelItem(0)->text(4).isEmpty(); }, 5000));
         window->btnStopClick();
         ASSERT_FALSE(window->Recording());
     }

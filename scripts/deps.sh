@@ -12,6 +12,8 @@ packages=(
   libx11-dev libxi-dev libxext-dev
   # a real X server for the tests of global hot keys and window shapes
   xvfb xdotool
+  # a window manager on that server, and xprop to see it take charge (placement, moves, size limits)
+  openbox x11-utils
   # the font the generated window art draws its captions and marks with
   fonts-dejavu-core
   clang libclang-rt-14-dev clang-format

@@ -81,6 +81,43 @@ QPoint XWindowProbe::Origin(unsigned long window) {
     return {x, y};
 }
 
+QRect XWindowProbe::Geometry(unsigned long window) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display(m_display), window, &attributes)) return {};
+    return {Origin(window), QSize(attributes.width, attributes.height)};
+}
+
+QList<QRect> XWindowProbe::Popups() {
+    Display* d = display(m_display);
+    Window root = 0, up = 0, *children = nullptr;
+    unsigned count = 0;
+    QList<QRect> found;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &up, &children, &count)) return found;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable &&
+            a.width > 1 && a.height > 1)
+            found << QRect(a.x, a.y, a.width, a.height);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+void XWindowProbe::AskToMaximise(unsigned long window) {
+    Display* d = display(m_display);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = XInternAtom(d, "_NET_WM_STATE", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 1; // add
+    e.xclient.data.l[1] = long(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+    e.xclient.data.l[2] = long(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+    e.xclient.data.l[3] = 1; // from an application
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(d);
+}
+
 QImage XWindowProbe::Screen() {
     Display* d = display(m_display);
     const int w = DisplayWidth(d, 0), h = DisplayHeight(d, 0);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QRegion>
 #include <QSize>
 #include <QString>
@@ -27,6 +29,12 @@ public:
     QRegion WaitForShape(unsigned long window, int timeoutMs);
     // The window's top-left corner on the screen.
     QPoint Origin(unsigned long window);
+    // The window's place and size on the screen.
+    QRect Geometry(unsigned long window);
+    // The mapped windows the window manager does not manage (open lists and menus), by their place.
+    QList<QRect> Popups();
+    // Asks the window manager to maximise the window, as its title bar's maximise button does.
+    void AskToMaximise(unsigned long window);
     // The whole screen.
     QImage Screen();
 

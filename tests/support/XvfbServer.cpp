@@ -7,6 +7,11 @@
 #include <unistd.h>
 
 XvfbServer::~XvfbServer() {
+    if (m_windowManager.state() != QProcess::NotRunning) {
+        m_windowManager.terminate();
+        if (!m_windowManager.waitForFinished(3000)) m_windowManager.kill();
+        m_windowManager.waitForFinished(1000);
+    }
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();
         if (!m_process.waitForFinished(3000)) m_process.kill();
@@ -31,7 +36,7 @@ QString XvfbServer::Start() {
         for (int waited = 0; waited < 5000 && m_process.state() == QProcess::Running; waited += 20) {
             if (QFile::exists(socket)) {
                 m_display = QString(":%1").arg(number);
-                return {};
+                return m_desktop == WithWindowManager ? StartWindowManager() : QString();
             }
             QThread::msleep(20);
         }
@@ -53,4 +58,27 @@ bool XvfbServer::Run(const QString& program, const QStringList& arguments, int t
     client.start(path, arguments);
     return client.waitForFinished(timeoutMs) && client.exitStatus() == QProcess::NormalExit &&
            client.exitCode() == 0;
+}
+
+QString XvfbServer::StartWindowManager() {
+    const QString program = QStandardPaths::findExecutable("openbox");
+    if (program.isEmpty()) return "openbox is not installed";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", m_display);
+    m_windowManager.setProcessEnvironment(env);
+    m_windowManager.setStandardOutputFile(QProcess::nullDevice());
+    m_windowManager.setStandardErrorFile(QProcess::nullDevice()); // its notes on missing menus
+    m_windowManager.start(program, {"--sm-disable"});
+    if (!m_windowManager.waitForStarted(3000))
+        return "openbox did not start: " + m_windowManager.errorString();
+    // The window manager is in charge once it has announced itself on the root window (the
+    // supporting-window property of the EWMH).
+    for (int waited = 0; waited < 10000 && m_windowManager.state() == QProcess::Running; waited += 50) {
+        QProcess query;
+        query.setProcessEnvironment(env);
+        query.start(QStandardPaths::findExecutable("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"});
+        if (query.waitForFinished(3000) && query.readAllStandardOutput().contains("window id")) return {};
+        QThread::msleep(50);
+    }
+    return "openbox did not take charge of the display";
 }

@@ -1,6 +1,7 @@
 #include "platform/FormClassRegistry.h"
 
 #include "platform/Colors.h"
+#include "platform/DropDownList.h"
 #include "platform/FormParser.h"
 #include "platform/Menus.h"
 
@@ -267,7 +268,7 @@ Tables& tables() {
         t.classes.insert(QStringLiteral("TEdit"),
                          [](QObject*, QWidget* p) -> QObject* { return new QLineEdit(p); });
         t.classes.insert(QStringLiteral("TComboBox"),
-                         [](QObject*, QWidget* p) -> QObject* { return new QComboBox(p); });
+                         [](QObject*, QWidget* p) -> QObject* { return new TComboBox(p); });
         t.classes.insert(QStringLiteral("TMemo"),
                          [](QObject*, QWidget* p) -> QObject* { return new QPlainTextEdit(p); });
         t.classes.insert(QStringLiteral("TPanel"),

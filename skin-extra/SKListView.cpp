@@ -23,10 +23,9 @@ TskListView::TskListView(QWidget* parent) : TskControl(parent) {
     m_list->setAllColumnsShowFocus(true);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setColumnCount(1);
     m_list->setHeaderLabels({QString()});
-    setFocusProxy(m_list);
+    SetFocusWidget(m_list);
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
     for (QScrollBar* native : {m_list->verticalScrollBar(), m_list->horizontalScrollBar()}) {

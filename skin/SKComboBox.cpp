@@ -1,5 +1,6 @@
 #include "skin/SKComboBox.h"
 
+#include "platform/DropDownList.h"
 #include "skin/SKPublic.h"
 
 #include <QAbstractItemView>
@@ -24,6 +25,7 @@ void DrawArrow(QPainter& p, int x, int y, TColor color) {
 void TskNativeComboBox::showPopup() {
     if (onShowPopup) onShowPopup();
     QComboBox::showPopup();
+    PlaceDropDownList(this);
 }
 
 void TskNativeComboBox::hidePopup() {
@@ -37,11 +39,10 @@ TskCustomComboBox::TskCustomComboBox(QWidget* parent) : TskControl(parent) {
     SetTabStop(true);
     // The native combo box fills the control; the skin is drawn over it after each of its paints.
     m_combo = new TskNativeComboBox(this);
-    m_combo->setFocusPolicy(Qt::NoFocus);
     m_combo->installEventFilter(this);
     m_combo->onShowPopup = [this] { ListShown(); };
     m_combo->onHidePopup = [this] { ListClosed(); };
-    setFocusProxy(m_combo);
+    SetFocusWidget(m_combo);
     SetStyle(csDropDown);
     m_combo->setMaxVisibleItems(8);
     resize(145, 21);

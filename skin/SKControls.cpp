@@ -133,14 +133,27 @@ void TskControl::SetParentColor(bool value) {
 
 void TskControl::SetTabStop(bool value) {
     m_tabStop = value;
-    setFocusPolicy(value ? m_tabStopPolicy : m_noTabStopPolicy);
+    ApplyFocusPolicy();
     update();
 }
 
 void TskControl::SetFocusPolicies(Qt::FocusPolicy tabStop, Qt::FocusPolicy noTabStop) {
     m_tabStopPolicy = tabStop;
     m_noTabStopPolicy = noTabStop;
-    setFocusPolicy(m_tabStop ? tabStop : noTabStop);
+    ApplyFocusPolicy();
+}
+
+void TskControl::SetFocusWidget(QWidget* widget) {
+    setFocusProxy(widget);
+    ApplyFocusPolicy();
+}
+
+void TskControl::ApplyFocusPolicy() {
+    const Qt::FocusPolicy policy = m_tabStop ? m_tabStopPolicy : m_noTabStopPolicy;
+    setFocusPolicy(policy);
+    // Qt gives a click's focus and the Tab key's only to a widget whose focus widget takes them
+    // itself: the control is passed over, its focus widget stands in the chain.
+    if (QWidget* proxy = focusProxy()) proxy->setFocusPolicy(policy);
 }
 
 void TskControl::SetAccelerator(const QString& caption, std::function<void()> fire) {

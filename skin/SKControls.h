@@ -136,6 +136,10 @@ protected:
     // The focus policies of a tab stop and of a control that is none (StrongFocus / NoFocus at
     // first); applies them at once.
     void SetFocusPolicies(Qt::FocusPolicy tabStop, Qt::FocusPolicy noTabStop);
+    // A control drawn over a native widget (an edit, a combo box, a list) hands its focus to that
+    // widget: the widget takes the clicks, the keys and its place in the Tab order in the control's
+    // stead, so it carries the control's focus policy from now on.
+    void SetFocusWidget(QWidget* widget);
     // Alt and the accelerator letter of Caption, anywhere in the window, runs Fire; a caption
     // without one removes the short-cut.
     void SetAccelerator(const QString& caption, std::function<void()> fire);
@@ -174,6 +178,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void ApplyFocusPolicy();
+
     TskThemeLink m_theme;
     TColor m_color = clBtnFace;
     bool m_parentColor = false;

@@ -19,9 +19,8 @@ TskEdit::TskEdit(QWidget* parent) : TskControl(parent) {
     m_editor = new QLineEdit(this);
     m_editor->setFrame(false);
     m_editor->setTextMargins(2, 2, 2, 2);
-    m_editor->setFocusPolicy(Qt::NoFocus);
     m_editor->installEventFilter(this);
-    setFocusProxy(m_editor);
+    SetFocusWidget(m_editor);
     resize(121, height());
     ColorChanged();
     ApplyAutoSize();

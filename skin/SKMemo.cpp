@@ -20,12 +20,13 @@ constexpr int kBorder = 2;
 
 TskMemo::TskMemo(QWidget* parent) : TskControl(parent) {
     InitColor(clWindow, false);
+    SetFocusPolicies(Qt::StrongFocus, Qt::ClickFocus);
     m_edit = new QPlainTextEdit(this);
     m_edit->setFrameShape(QFrame::NoFrame);
     m_edit->setTabChangesFocus(true);
     m_edit->installEventFilter(this);
     m_edit->viewport()->installEventFilter(this);
-    setFocusProxy(m_edit);
+    SetFocusWidget(m_edit);
     SetTabStop(true);
     resize(185, 89);
     for (QScrollBar* native : {m_edit->horizontalScrollBar(), m_edit->verticalScrollBar()}) {

@@ -5,12 +5,14 @@
 #include "platform/Application.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKEdit.h"
+#include "skin/SKMemo.h"
 #include "skin/SKPublic.h"
 #include "skin/SKURLLabel.h"
 
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QUrl>
 
@@ -267,6 +269,71 @@ TEST(ComboBox, TheOpenListIsFramedInTheBorderColourAndTheFrameGoesWithIt) {
     QObject::connect(combo, &TskCustomComboBox::OnSelect, [&] { events << "select"; });
     Q_EMIT combo->Combo()->activated(1);
     EXPECT_EQ(events, QStringList({"click", "change", "click", "select"}));
+}
+
+// Through Qt's own dispatch, as a user's mouse and keyboard reach a shown window: a click gives each
+// kind of box the focus and its typing, Tab goes through the controls in their order, and an open
+// list lies under its box.
+TEST(EditsAndComboBoxes, ClicksFocusThemAndKeysTypeIntoThemTabGoesThroughThemInOrder) {
+    QWidget window;
+    window.resize(320, 260);
+    auto* edit = new TskEdit(&window);
+    edit->setGeometry(10, 10, 120, 21);
+    auto* number = new TskNumberEdit(&window);
+    number->setGeometry(10, 40, 120, 21);
+    number->SetMask("0000");
+    number->SetAutoSelectSigns(0);
+    auto* memo = new TskMemo(&window);
+    memo->setGeometry(10, 70, 200, 80);
+    auto* combo = new TskComboBox(&window);
+    combo->setGeometry(10, 160, 140, 21);
+    combo->SetStyle(TskCustomComboBox::csDropDown);
+    combo->SetItems({"Line in", "Microphone"});
+    ASSERT_TRUE(ShowActive(&window));
+    QWindow* handle = window.windowHandle();
+    auto clickAndType = [&](QWidget* box, const QPoint& at, const QString& keys) {
+        QTest::mouseClick(handle, Qt::LeftButton, {}, box->mapTo(&window, at));
+        for (const QChar c : keys)
+            QTest::keyClick(handle, c.toLatin1());
+    };
+
+    clickAndType(edit, {60, 10}, "prefix");
+    EXPECT_EQ(edit->Text(), "prefix");
+    QTest::keyClick(handle, Qt::Key_Backspace);
+    EXPECT_EQ(edit->Text(), "prefi");
+    EXPECT_TRUE(edit->Editor()->hasFocus()) << "the caret shows where the focus is";
+    number->SetText(QString());
+    clickAndType(number, {60, 10}, "8x880");
+    EXPECT_EQ(number->Text(), "8880");
+    clickAndType(memo, {50, 20}, "Hi there");
+    EXPECT_EQ(memo->Text(), "Hi there");
+    combo->SetText(QString());
+    clickAndType(combo, {30, 10}, "Stereo");
+    EXPECT_EQ(combo->Text(), "Stereo");
+
+    // Tab from the first box visits every box in the order they were made.
+    QTest::mouseClick(handle, Qt::LeftButton, {}, edit->mapTo(&window, QPoint(60, 10)));
+    QStringList visited;
+    for (int i = 0; i < 4; ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        for (QWidget* box : {static_cast<QWidget*>(edit), static_cast<QWidget*>(number),
+                             static_cast<QWidget*>(memo), static_cast<QWidget*>(combo)})
+            if (focus && (focus == box || box->isAncestorOf(focus)))
+                visited << box->metaObject()->className();
+        QTest::keyClick(handle, Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited, QStringList({"TskEdit", "TskNumberEdit", "TskMemo", "TskComboBox"}));
+
+    // The open list starts right under its box, as wide as the box at least.
+    combo->DropDown();
+    QWidget* list = combo->ListWindow();
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 5000));
+    EXPECT_EQ(list->geometry().topLeft(), combo->mapToGlobal(QPoint(0, combo->height())))
+        << list->geometry().y() << " " << combo->mapToGlobal(QPoint(0, 0)).y() << " " << combo->height()
+        << " " << combo->Combo()->mapToGlobal(QPoint(0, 0)).y() << " " << combo->Combo()->height();
+    EXPECT_GE(list->width(), combo->width());
+    combo->CloseUp();
 }
 
 // ---------------------------------------------------------------------------------------------

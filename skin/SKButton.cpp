@@ -293,8 +293,12 @@ void TskCustomButton::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     EmitMouseMove(event);
     if (pos.x() < 0 || pos.y() < 0 || pos.x() > width() || pos.y() > height()) {
+        // The pointer has left the button. While a button is held Qt keeps the mouse on the
+        // control that took the press and tells of the leave only after the release, so the
+        // repeat ends here, where the pointer goes off the button.
         m_mouseOver = false;
         m_mouseDown = false;
+        StopRepeat();
         update();
     }
 }

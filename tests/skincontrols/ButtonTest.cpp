@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace SkinControlsTest;
@@ -121,6 +122,30 @@ TEST_F(ButtonTest, RepeatWhileHeldThenOneClick) {
     Release(b, {5, 5});
     EXPECT_EQ(repeats.count(), before);
     EXPECT_EQ(clicks.count(), 2);
+}
+
+// Through Qt's own dispatch: while the button is held Qt keeps the mouse on the button and tells of
+// the leave only after the release, yet the repeat ends as the pointer slides off.
+TEST_F(ButtonTest, SlidingOffAHeldButtonEndsTheRepeatAtOnce) {
+    TskImageButton* b = new TskImageButton(form.get());
+    b->setGeometry(20, 20, 20, 20);
+    b->SetMouseContinuouslyDownInterval(20);
+    ASSERT_TRUE(ShowActive(form.get()));
+    QWindow* window = form->windowHandle();
+    QSignalSpy repeats(b, &TskCustomButton::OnMouseContinuouslyDown);
+    QSignalSpy clicks(b, &TskCustomButton::OnClick);
+    QTest::mouseMove(window, QPoint(30, 30));
+    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(30, 30));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return repeats.count() >= 2; }, 5000));
+    QTest::mouseMove(window, QPoint(35, 35)); // still on the button: it goes on
+    EXPECT_TRUE(b->IsRepeating());
+    QTest::mouseMove(window, QPoint(120, 35));
+    EXPECT_FALSE(b->IsRepeating());
+    const int offAt = static_cast<int>(repeats.count());
+    QTest::qWait(100);
+    EXPECT_EQ(repeats.count(), offAt);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(120, 35));
+    EXPECT_EQ(clicks.count(), 0);
 }
 
 TEST_F(ButtonTest, DraggingOutRestoresTheLookAndReleasingOutsideDoesNotClick) {

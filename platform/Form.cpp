@@ -2,8 +2,9 @@
 
 #include "platform/ModalDialogs.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
 
 TForm::TForm(QWidget* owner) : QDialog(owner, Qt::Window) {
     setModal(false);
@@ -36,8 +37,54 @@ void TForm::setModalResult(int result) {
 }
 
 void TForm::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        FormShow();
+        // Placed here, before the window is mapped, the place goes to the window manager with the
+        // window (as the program's own position), and QDialog's own centring is passed over.
+        PlaceByPosition();
+        KeepSizeIfFixed();
+    }
     QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
+}
+
+void TForm::PlaceByPosition() {
+    if (isMaximized() || isFullScreen()) return;
+    const QString position = property("Position").toString();
+    const QWidget* over = nullptr;
+    if (position == QLatin1String("poOwnerFormCenter")) {
+        over = parentWidget() ? parentWidget()->window() : nullptr;
+    } else if (position == QLatin1String("poMainFormCenter")) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* form = qobject_cast<TForm*>(w);
+            if (form && form != this && form->isMainForm()) over = form;
+        }
+    } else if (position != QLatin1String("poScreenCenter") && position != QLatin1String("poDesktopCenter")) {
+        return;
+    }
+    QRect area;
+    if (over && over->isVisible() && !over->isMinimized()) {
+        area = over->frameGeometry();
+    } else {
+        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        const QScreen* screen = owner && owner->isVisible() ? owner->screen() : this->screen();
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        if (!screen) return;
+        area = screen->availableGeometry();
+    }
+    QRect placed(QPoint(0, 0), frameGeometry().size());
+    placed.moveCenter(area.center());
+    move(placed.topLeft());
+}
+
+void TForm::KeepSizeIfFixed() {
+    // Only a sizeable border lets the user size the window; every other one gives the window
+    // manager a minimum and maximum of the window's own size (no resize, no maximise). The skinned
+    // frames lift it while they maximise the window themselves.
+    const QString border = property("BorderStyle").toString();
+    if (border.isEmpty() || border == QLatin1String("bsSizeable") || border == QLatin1String("bsSizeToolWin"))
+        return;
+    if (isMaximized() || isMinimized() || isFullScreen()) return;
+    setFixedSize(size());
 }
 
 void TForm::done(int result) {

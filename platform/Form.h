@@ -35,6 +35,9 @@ protected:
     // members still exist) or the program block calls it at exit in creation order.
     void destroyForm();
 
+    // The show handler runs, then the window takes the place its description gives (Position:
+    // centred on the screen, on its owner or on the main form) every time it is shown, and a
+    // window whose border cannot be sized keeps its size for the window manager too.
     void showEvent(QShowEvent* event) override;
     // Every way of closing (the window's close button, Escape on a modal form, a modal result)
     // passes here: close-query may refuse, then the close handler runs.
@@ -42,6 +45,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void PlaceByPosition();
+    void KeepSizeIfFixed();
+
     bool m_created = false;
     bool m_destroyed = false;
     bool m_mainForm = false;

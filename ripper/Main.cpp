@@ -239,6 +239,10 @@ int TfrmMain::selectedRow() const {
 void TfrmMain::FormCreate() {
     // The window's shape: the four corner pictures on black, white (outside) where they show it.
     skSkinForm1->ShapeFromCorners({imgLT, imgRT, imgLD, imgRD});
+    // The pictures over the shape and the caption let the mouse through, so pressing on the
+    // window's background, corners, title picture or caption drags the window.
+    for (const char* name : {"imgBackground", "imgLT", "imgRT", "imgLD", "imgRD", "imgTitle", "titleMain"})
+        FormChild<QWidget>(this, QLatin1String(name))->setAttribute(Qt::WA_TransparentForMouseEvents);
     plSide->move(width() - 2, 4);
     plSide->show();
     GlobeVar::SetProgramFolders();

@@ -547,6 +547,7 @@ void TskForm::FormStateChanged() {
     if (!m_form || m_placing) return;
     m_placing = true;
     if (m_form->isMaximized()) {
+        LiftSizeLimit(m_form);
         // The desktop's available area (a frameless window is placed there by the window system;
         // where it is not, the panel places it). Through the window, so that it stays maximised:
         // QWidget::setGeometry would end the maximised state.
@@ -558,8 +559,9 @@ void TskForm::FormStateChanged() {
             else
                 m_form->setGeometry(work.ToQRect());
         }
-    } else if (!m_form->isMinimized() && m_restoreRect.isValid()) {
-        m_form->setGeometry(m_restoreRect);
+    } else if (!m_form->isMinimized()) {
+        RestoreSizeLimit(m_form);
+        if (m_restoreRect.isValid()) m_form->setGeometry(m_restoreRect);
     }
     m_placing = false;
     m_titleBar->UpdateMaximizeButtons();

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -100,6 +101,12 @@ bool InRect(int x, int y, const TRect& rect) {
 
 bool InRect(const QPoint& point, const TRect& rect) {
     return InRect(point.x(), point.y(), rect);
+}
+
+bool MoveThroughWindowSystem(QWidget* form) {
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return false;
+    QWindow* window = form->windowHandle();
+    return window && window->startSystemMove();
 }
 
 void GetWorkAreaRect(TRect& rect) {

@@ -56,6 +56,12 @@ bool InRect(int x, int y, const TRect& rect);
 
 // The work area (desktop less panels) of the primary screen.
 void GetWorkAreaRect(TRect& rect);
+// Dragging a window by its caption or picture: where windows can be placed by the program (X11),
+// the window follows the mouse by hand (the control that took the press gets every move until the
+// release), so no move of the window manager's own can outlive the button, and the window keeps
+// its distance to the mouse exactly; where only the window system can move windows (Wayland) the
+// move is handed to it and the result is true.
+bool MoveThroughWindowSystem(QWidget* form);
 
 // Left := X, then Top := Y.
 void SetControlPos(QWidget* control, const QPoint& point);

@@ -2,6 +2,7 @@
 
 #include "skin/SKPublic.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
@@ -84,29 +85,34 @@ void TskSkinForm::paintEvent(QPaintEvent*) {
 void TskSkinForm::mousePressEvent(QMouseEvent* event) {
     EmitMouseDown(event);
     m_moved = false;
+    m_dragging = false;
     if (!m_form) return;
-    // Any button moves the form as if its caption were dragged: the window system does it when it
-    // can, otherwise the form follows the mouse until the button is released.
-    QWindow* window = m_form->windowHandle();
-    if (window && window->startSystemMove()) return;
-    m_dragging = true;
+    // Any button moves the form as if its caption were dragged, once the mouse moves with it held.
+    m_pressed = true;
     m_dragStart = event->globalPosition().toPoint();
     m_formStart = m_form->pos();
 }
 
 void TskSkinForm::mouseMoveEvent(QMouseEvent* event) {
     EmitMouseMove(event);
-    if (m_dragging && m_form && event->buttons() != Qt::NoButton) {
-        const QPoint delta = event->globalPosition().toPoint() - m_dragStart;
-        if (!delta.isNull()) m_moved = true;
-        m_form->move(m_formStart + delta);
+    if (!m_form || event->buttons() == Qt::NoButton) return;
+    const QPoint delta = event->globalPosition().toPoint() - m_dragStart;
+    if (m_pressed && delta.manhattanLength() >= QApplication::startDragDistance()) {
+        m_pressed = false;
+        m_moved = true;
+        // The form follows the mouse until the button is released (MoveThroughWindowSystem).
+        if (!MoveThroughWindowSystem(m_form)) m_dragging = true;
     }
+    if (m_dragging) m_form->move(m_formStart + delta);
 }
 
 void TskSkinForm::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     const bool wasDrag = m_moved;
-    if (event->buttons() == Qt::NoButton) m_dragging = false;
+    if (event->buttons() == Qt::NoButton) {
+        m_dragging = false;
+        m_pressed = false;
+    }
     EmitMouseUp(event);
     if (event->button() == Qt::LeftButton && !wasDrag && rect().contains(pos)) Q_EMIT OnClick();
 }

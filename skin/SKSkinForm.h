@@ -65,7 +65,10 @@ private:
     QImage m_glyph;
     TColor m_transparentColor = clFuchsia;
     QPointer<QMenu> m_popupMenu;
-    // Moving the form ourselves where the window system cannot move it for us.
+    // A press waits for the mouse to move by the drag distance with a button held; then the window
+    // system moves the form, or the control does where the window system cannot. A click (or a
+    // double click) moves nothing and stays with the control.
+    bool m_pressed = false;
     bool m_dragging = false;
     bool m_moved = false;
     QPoint m_dragStart;

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStyleHints>
 #include <QVariant>
 #include <QWindow>
 
@@ -156,6 +157,19 @@ void TskTitleBarButton::UpdateMaximizePicture() {
     Repaint();
 }
 
+void LiftSizeLimit(QWidget* form) {
+    if (form->property("skMaximumSize").isValid()) return;
+    form->setProperty("skMaximumSize", form->maximumSize());
+    form->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void RestoreSizeLimit(QWidget* form) {
+    const QVariant kept = form->property("skMaximumSize");
+    if (!kept.isValid()) return;
+    form->setProperty("skMaximumSize", QVariant());
+    form->setMaximumSize(kept.toSize());
+}
+
 void TskTitleBarButton::PerformAction() {
     TskTitleBar* bar = Bar();
     QWidget* form = bar ? bar->HoldingForm() : nullptr;
@@ -166,9 +180,13 @@ void TskTitleBarButton::PerformAction() {
             form->setWindowState(form->windowState() & ~Qt::WindowMaximized);
             // Back to the bounds it had before, where the window system does not restore them.
             const QRect normal = form->property("skRestoreBounds").toRect();
-            if (!bar->ParentIsSkinForm() && normal.isValid()) form->setGeometry(normal);
+            if (!bar->ParentIsSkinForm()) {
+                RestoreSizeLimit(form);
+                if (normal.isValid()) form->setGeometry(normal);
+            }
         } else {
             if (!bar->ParentIsSkinForm()) {
+                LiftSizeLimit(form);
                 // A bitmap-shaped window covers the work area less its bottom pixel line.
                 form->setProperty("skRestoreBounds", form->geometry());
                 TRect work;
@@ -370,6 +388,7 @@ TskTitleBar::TskTitleBar(QWidget* parent) : TskControl(parent) {
     setMouseTracking(true);
     m_custom = false;
     m_systemMenu = new TskTitleBarPopupMenu(this);
+    m_systemMenu->installEventFilter(this);
     m_sections = new TskTitleBarSections(this);
     m_buttons = new TskTitleBarButtons(this);
     for (TskTitleBarBtnType type : {skControlBox, skClose, skMax, skMin})
@@ -415,6 +434,23 @@ void TskTitleBar::WatchForm() {
 }
 
 bool TskTitleBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_systemMenu && m_menuFromControlBox &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+        // The open menu takes the second click of a double click on the control box (as a press
+        // or as Qt's double click): that closes the window; a click elsewhere is the menu's.
+        auto* e = static_cast<QMouseEvent*>(event);
+        const int box = ControlBoxIndex();
+        const bool soon = e->timestamp() - m_controlBoxReleaseTime <=
+                          static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+        m_menuFromControlBox = false;
+        if (e->button() == Qt::LeftButton && box != -1 && soon &&
+            ButtonAt(mapFromGlobal(e->globalPosition().toPoint())) == box) {
+            m_systemMenu->hide();
+            if (QWidget* form = HoldingForm())
+                QMetaObject::invokeMethod(form, &QWidget::close, Qt::QueuedConnection);
+            return true;
+        }
+    }
     if (watched == m_watchedForm && event->type() == QEvent::WindowStateChange) UpdateMaximizeButtons();
     if (watched == m_watchedParent && event->type() == QEvent::Resize) AlignTop();
     return TskControl::eventFilter(watched, event);
@@ -699,12 +735,12 @@ void TskTitleBar::mousePressEvent(QMouseEvent* event) {
     QWidget* form = HoldingForm();
     if (form && m_hotButton == -1 && !form->isMaximized()) {
         m_mouseDown = false;
-        // The platform moves the window with the mouse; where it cannot, the bar moves it.
-        QWindow* handle = form->windowHandle();
-        if (!handle || !handle->startSystemMove()) {
-            m_moving = true;
-            m_moveOffset = event->globalPosition().toPoint() - form->pos();
-        }
+        // The move starts once the mouse moves with the button held: handed to the window system
+        // at the press, the window manager would take the release and the next press, and a
+        // double click would never reach the bar.
+        m_movePending = true;
+        m_pressAt = event->globalPosition().toPoint();
+        m_moveOffset = m_pressAt - form->pos();
     }
 }
 
@@ -712,8 +748,15 @@ void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     m_mousePos = pos;
     EmitMouseMove(event);
+    const QPoint global = event->globalPosition().toPoint();
+    if (m_movePending && (event->buttons() & Qt::LeftButton) &&
+        (global - m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
+        m_movePending = false;
+        QWidget* form = HoldingForm();
+        if (form && !MoveThroughWindowSystem(form)) m_moving = true;
+    }
     if (m_moving && (event->buttons() & Qt::LeftButton)) {
-        if (QWidget* form = HoldingForm()) form->move(event->globalPosition().toPoint() - m_moveOffset);
+        if (QWidget* form = HoldingForm()) form->move(global - m_moveOffset);
     }
     update();
 }
@@ -724,6 +767,7 @@ void TskTitleBar::mouseReleaseEvent(QMouseEvent* event) {
     EmitMouseUp(event);
     if (event->button() != Qt::LeftButton) return;
     m_moving = false;
+    m_movePending = false;
     if (rect().contains(pos)) Q_EMIT OnClick();
     const int hot = ButtonAt(pos);
     m_hotButton = hot;
@@ -731,6 +775,8 @@ void TskTitleBar::mouseReleaseEvent(QMouseEvent* event) {
         TskTitleBarButton* b = m_buttons->Items(hot);
         if (b->ButtonType() == skControlBox && !b->ControlBoxMenu()) {
             const QPoint at = mapToGlobal(QPoint(0, height()));
+            m_menuFromControlBox = true;
+            m_controlBoxReleaseTime = event->timestamp();
             m_systemMenu->Popup(at.x(), at.y());
         } else {
             b->PerformAction();
@@ -762,6 +808,14 @@ void TskTitleBar::mouseDoubleClickEvent(QMouseEvent* event) {
             break;
         }
     }
+}
+
+int TskTitleBar::ControlBoxIndex() const {
+    for (int i = 0; i < m_buttons->Count(); ++i) {
+        const TskTitleBarButton* b = m_buttons->Items(i);
+        if (b->Visible() && b->ButtonType() == skControlBox) return i;
+    }
+    return -1;
 }
 
 void TskTitleBar::leaveEvent(QEvent* event) {

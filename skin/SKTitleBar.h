@@ -241,6 +241,8 @@ public:
     // The button rectangle of every visible button (control box included), by index; and the
     // index of the button under a point, -1 for none. Also where the caption starts.
     int ButtonAt(const QPoint& point) const;
+    // The index of the visible control box, -1 when there is none.
+    int ControlBoxIndex() const;
     QRect ButtonRect(int index) const;
     int CaptionLeft() const;
     // The caption as drawn: shortened with "..." when it does not fit.
@@ -298,9 +300,23 @@ private:
     int m_buttonImageHeight = 0;
     int m_buttonTop = 0;
     QPoint m_mousePos{-100000, -100000};
-    // Moving the window by hand where the platform cannot move it itself.
+    // A press on an empty part waits for the mouse to move by the drag distance before the window
+    // moves, so that a click or a double click stays with the bar; then the window system moves
+    // the window, or the bar does where the window system cannot.
+    bool m_movePending = false;
+    QPoint m_pressAt;
     bool m_moving = false;
     QPoint m_moveOffset;
+    // The release on the control box that opened the system menu (its time stamp): a second press
+    // on the control box within the double-click time closes the window.
+    bool m_menuFromControlBox = false;
+    quint64 m_controlBoxReleaseTime = 0;
     QPointer<QWidget> m_watchedForm;
     QPointer<QWidget> m_watchedParent;
 };
+
+// A window the window manager may not size carries a maximum of its own size; the skinned frames
+// maximise such a window themselves: the maximum is lifted while it is maximised and given back
+// when it is restored.
+void LiftSizeLimit(QWidget* form);
+void RestoreSizeLimit(QWidget* form);

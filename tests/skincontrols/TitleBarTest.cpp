@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace SkinControlsTest;
@@ -224,6 +225,32 @@ TEST_F(TitleBarTest, DoubleClicks) {
     bar->SetDrawAppIcon(true);
     SendMouse(bar, QEvent::MouseButtonDblClick, bar->ButtonRect(0).center());
     EXPECT_FALSE(form->isVisible());
+}
+
+// Through Qt's own dispatch: a click or a double click on the caption moves nothing (the window is
+// handed to the window system only once the mouse moves with the button held, so the double click
+// reaches the bar); a double click on the control box closes the window although its first click
+// opened the window menu, and leaves no menu open.
+TEST_F(TitleBarTest, DoubleClicksReachTheBarAndTheControlBoxClosesThroughItsMenu) {
+    ASSERT_TRUE(ShowActive(form.get()));
+    QWindow* window = form->windowHandle();
+    const QPoint start = form->pos();
+    const QPoint empty = bar->mapTo(form.get(), QPoint(80, 10));
+    QTest::mouseClick(window, Qt::LeftButton, {}, empty);
+    QTest::mouseMove(window, empty + QPoint(40, 30)); // no button held
+    EXPECT_EQ(form->pos(), start);
+    QTest::mouseDClick(window, Qt::LeftButton, {}, empty);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->isMaximized(); }, 5000));
+    QTest::mouseDClick(window, Qt::LeftButton, {}, bar->mapTo(form.get(), QPoint(80, 10)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isMaximized(); }, 5000));
+
+    const QPoint box = bar->mapTo(form.get(), bar->ButtonRect(0).center());
+    QTest::mouseClick(window, Qt::LeftButton, {}, box);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->SystemMenu()->isVisible(); }, 5000));
+    bar->SystemMenu()->hide();
+    QTest::mouseDClick(window, Qt::LeftButton, {}, box);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 5000));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 TEST_F(TitleBarTest, OnlyOneControlBox) {

@@ -10,6 +10,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/FormResource.h"
+#include "platform/UserMessages.h"
 #include "skin/SKRegister.h"
 #include "tools/Convertor.h"
 #include "tools/Player.h"
@@ -88,8 +89,8 @@ int main(int argc, char** argv) {
     WriteTone(first, "MP3", 3);
     for (int i = 1; i < 1000; ++i)
         QFile::copy(first, folder + QStringLiteral("/t%1.mp3").arg(i, 4, 10, QChar('0')));
+    TScriptedMessages script;
     TfrmPlayer w;
-    w.ShowMessages = false;
     FormChild<TShellTreeView>(&w, QStringLiteral("STV"))->SelectFolder(folder);
     QElapsedTimer scanClock;
     scanClock.start();

@@ -10,6 +10,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/FormResource.h"
+#include "platform/UserMessages.h"
 #include "recorder/RecorderWindows.h"
 #include "skin/SKEdit.h"
 #include "tools/Convertor.h"
@@ -42,8 +43,8 @@ double Ffmpeg(const QStringList& arguments) {
 // Splits `source` (60 minutes) at every 10 minutes through the splitter window.
 void Split(const QString& source, const QString& label, const QString& folder,
            const QStringList& ffmpegCodec) {
+    TScriptedMessages script;
     TfrmSplitter w;
-    w.ShowMessages = false;
     w.create();
     w.SourceFileName = source;
     w.show();
@@ -63,7 +64,7 @@ void Split(const QString& source, const QString& label, const QString& folder,
         stall = meter.Worst();
     }
     const double ours = clock.elapsed() / 1000.0;
-    const bool finished = w.LastMessage == QLatin1String("Split finished");
+    const bool finished = script.Last() == QLatin1String("Split finished");
     w.close();
     const QString ext = QFileInfo(source).suffix();
     double theirs = 0;
@@ -113,8 +114,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(merged);
     JoinOutputPath = merged, JoinPreName = "Merged", JoinPosName = QString(), JoinUseDate = true;
     JoinOverwrite = true;
+    TScriptedMessages script;
     TfrmJoiner w;
-    w.ShowMessages = false;
     w.create();
     FormChild<TShellTreeView>(&w, QStringLiteral("STV"))->SelectFolder(inputs);
     w.show();
@@ -133,7 +134,7 @@ int main(int argc, char** argv) {
         stall = meter.Worst();
     }
     const double ours = clock.elapsed() / 1000.0;
-    const bool finished = w.LastMessage == QLatin1String("Merge finished");
+    const bool finished = script.Last() == QLatin1String("Merge finished");
     const double theirs = Ffmpeg(ffmpegInputs + QStringList{"-filter_complex", "concat=n=10:v=0:a=1"} + lame +
                                  QStringList{merged + "/ff.mp3"});
     std::printf(

@@ -52,3 +52,37 @@ void TfrmConfirm::skButton1Click() {
 void TfrmConfirm::skButton2Click() {
     setModalResult(mrNo);
 }
+
+TfrmConfirm* TConfirmMessages::free() const {
+    // One window: a message that comes while it shows another (from a nested loop) takes a box.
+    return m_window && !m_window->isVisible() ? m_window.data() : nullptr;
+}
+
+void TConfirmMessages::Tell(const QString& text, QWidget* from) {
+    TfrmConfirm* window = free();
+    if (!window) return m_boxes.Tell(text, from);
+    window->SetMessageOnly(1);
+    window->SetMessage(text);
+    ::ShowModal(*window);
+}
+
+bool TConfirmMessages::Ask(const QString& question, QWidget* from) {
+    TfrmConfirm* window = free();
+    if (!window) return m_boxes.Ask(question, from);
+    window->SetMessageOnly(0);
+    window->SetMessage(question);
+    return ::ShowModal(*window) == mrYes;
+}
+
+void TConfirmMessages::Error(const QString& text, QWidget* from) {
+    m_boxes.Error(text, from);
+}
+
+void SpeakThrough(TfrmConfirm* window) {
+    auto* channel = new TConfirmMessages(window);
+    SetDialogMessages(channel);
+    QObject::connect(window, &QObject::destroyed, [channel] {
+        SetDialogMessages(nullptr);
+        delete channel;
+    });
+}

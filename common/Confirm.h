@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/Form.h"
+#include "platform/UserMessages.h"
 
+#include <QPointer>
 #include <QString>
 
 class QLabel;
@@ -35,3 +37,25 @@ private:
     TskButton* skButton2;
     TskForm* skForm1;
 };
+
+// The program's question and message window as its channel (SetDialogMessages): a report in
+// message mode, a question in question mode (Yes only for "&Yes"). Errors, and whatever is said
+// while the window is already open or after it is gone, go to plain boxes.
+class TConfirmMessages : public TUserMessages {
+public:
+    explicit TConfirmMessages(TfrmConfirm* window) : m_window(window) {}
+
+    void Tell(const QString& text, QWidget* from) override;
+    bool Ask(const QString& question, QWidget* from) override;
+    void Error(const QString& text, QWidget* from) override;
+
+private:
+    // The window, when it can take this message now.
+    TfrmConfirm* free() const;
+
+    QPointer<TfrmConfirm> m_window;
+    TMessageBoxes m_boxes;
+};
+
+// Makes `window` the program's question and message window, for as long as the window lives.
+void SpeakThrough(TfrmConfirm* window);

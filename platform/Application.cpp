@@ -1,15 +1,8 @@
 #include "platform/Application.h"
 
-#include <QMessageBox>
+#include "platform/UserMessages.h"
 
 #include <exception>
-
-namespace {
-Application::ErrorPresenter& presenter() {
-    static Application::ErrorPresenter p;
-    return p;
-}
-} // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     // The main window decides when the program ends, not the last visible window.
@@ -24,27 +17,14 @@ QString Application::title() const {
     return applicationDisplayName();
 }
 
-void Application::setErrorPresenter(ErrorPresenter p) {
-    presenter() = std::move(p);
-}
-
-void Application::showException(const QString& text) {
-    if (presenter()) {
-        presenter()(text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
-    box.exec();
-}
-
 namespace {
 void showEscaped(std::exception_ptr escaped) {
     try {
         std::rethrow_exception(escaped);
     } catch (const std::exception& e) {
-        Application::showException(QString::fromUtf8(e.what()));
+        ReportError(QString::fromUtf8(e.what()));
     } catch (...) {
-        Application::showException(QStringLiteral("An unexpected error occurred."));
+        ReportError(QStringLiteral("An unexpected error occurred."));
     }
 }
 } // namespace

@@ -5,7 +5,8 @@
 #include <functional>
 
 // The application object of both programs. Its default error handler catches an exception that
-// escapes an event handler, shows its text in an error box and lets the message loop go on.
+// escapes an event handler, reports its text (ReportError, platform/UserMessages) and lets the
+// message loop go on.
 class Application : public QApplication {
     Q_OBJECT
 public:
@@ -16,15 +17,9 @@ public:
     QString title() const;
 
     bool notify(QObject* receiver, QEvent* event) override;
-
-    // What shows an escaped exception's text; by default an error box with the application's
-    // title. Replaceable so that a test can watch it.
-    using ErrorPresenter = std::function<void(const QString&)>;
-    static void setErrorPresenter(ErrorPresenter presenter);
-    static void showException(const QString& text);
 };
 
-// Runs `handler`; an exception that escapes it is shown like any escaped error (the error box) and
+// Runs `handler`; an exception that escapes it is reported like any escaped error (ReportError) and
 // goes no further. Every handler a form description binds and every component event run inside
 // it, so no exception unwinds through Qt's event delivery; the loop goes on.
 void RunGuarded(const std::function<void()>& handler);

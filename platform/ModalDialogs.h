@@ -20,6 +20,3 @@ enum ModalResult : int {
 // it any other way gives mrCancel). The dialog runs a nested event loop, so timers, component
 // events and posted window messages keep arriving while it is open.
 int ShowModal(QDialog& dialog);
-
-// A plain message box with one OK button (ShowMessage): the application's title as its caption.
-void ShowMessage(const QString& text, QWidget* parent = nullptr);

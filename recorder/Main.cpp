@@ -1,6 +1,5 @@
 #include "recorder/Main.h"
 
-#include "common/Confirm.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
 #include "components/ComponentError.h"
@@ -17,6 +16,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Shell.h"
 #include "platform/TickCount.h"
+#include "platform/UserMessages.h"
 #include "platform/WinMath.h"
 #include "platform/WindowMessages.h"
 #include "recorder/HotkeyDetect.h"
@@ -202,13 +202,7 @@ void TfrmMain::FormShow() {
         }
     }
     if (DeviceIndexes.isEmpty()) {
-        if (m_confirm) {
-            m_confirm->SetMessageOnly(1);
-            m_confirm->SetMessage(QStringLiteral("No input device"));
-            ::ShowModal(*m_confirm);
-        } else {
-            ShowMessage(QStringLiteral("No input device"), this);
-        }
+        DialogMessages().Tell(QStringLiteral("No input device"), this);
         QTimer::singleShot(0, qApp, &QApplication::quit);
         return;
     }
@@ -404,13 +398,7 @@ QString TfrmMain::PrepareOutput() {
 }
 
 void TfrmMain::ReportRecordingFailure(const QString& text) {
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(1);
-        m_confirm->SetMessage(text);
-        ::ShowModal(*m_confirm);
-    } else {
-        ShowMessage(text, this);
-    }
+    DialogMessages().Tell(text, this);
 }
 
 void TfrmMain::StartRecording() {
@@ -677,7 +665,7 @@ void TfrmMain::PlaySelectedRow(bool showFormat) {
     PlayingRow = index;
     if (showFormat) Label2->setText(Shortened(path));
     Label3->setText(AF1->GetFormatString());
-    if (showFormat) ShowMessage(AF1->GetFormatString(), this);
+    if (showFormat) BoxMessages().Tell(AF1->GetFormatString(), this);
 }
 
 void TfrmMain::lvRecordListClick() {
@@ -792,10 +780,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
 void TfrmMain::FormCloseQuery(bool& canClose) {
     if (!m_player || m_player->ConvertingRow() == -1) return;
     canClose = false;
-    if (!m_confirm) return;
-    m_confirm->SetMessageOnly(0);
-    m_confirm->SetMessage(QStringLiteral("Converting in progress, do you want to cancel ?"));
-    if (::ShowModal(*m_confirm) != mrYes) return;
+    if (!DialogMessages().Ask(QStringLiteral("Converting in progress, do you want to cancel ?"), this))
+        return;
     // The player waits for its conversion to stop before it answers.
     m_player->CancelConversion();
     canClose = true;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/Confirm.h"
 #include "components/AudioBlock.h"
 #include "platform/Form.h"
 #include "recorder/Options.h"
@@ -53,7 +52,6 @@ public:
 
     // The windows the main window works with (the program creates them after this one).
     void SetOptionsWindow(TfrmOptions* options) { m_options = options; }
-    void SetConfirmWindow(TfrmConfirm* confirm) { m_confirm = confirm; }
     void SetPlayerWindow(TRecorderPlayerWindow* player) { m_player = player; }
 
     void StartRecording();
@@ -204,7 +202,6 @@ private:
     bool m_writeFailed = false;
 
     QPointer<TfrmOptions> m_options;
-    QPointer<TfrmConfirm> m_confirm;
     TRecorderPlayerWindow* m_player = nullptr;
     // The playback volume and mute the player window keeps in step with.
     TPlaybackLevel m_level;

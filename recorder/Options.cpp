@@ -7,6 +7,7 @@
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
+#include "platform/UserMessages.h"
 #include "recorder/OptionsFile.h"
 #include "recorder/Schedule.h"
 #include "recorder/SetTime.h"
@@ -193,7 +194,7 @@ void TfrmOptions::FormDestroy() {
     try {
         SaveSettings();
     } catch (const ProfileWriteError& e) {
-        Application::showException(QString::fromUtf8(e.what()));
+        ReportError(QString::fromUtf8(e.what()), this);
     }
 }
 
@@ -205,7 +206,7 @@ void TfrmOptions::btnOptionOkClick() {
     } catch (const ProfileWriteError& e) {
         // One box naming the file; the globals and the window keep the new values, and the window
         // stays open. Every write that reached the file did so whole.
-        Application::showException(QString::fromUtf8(e.what()));
+        ReportError(QString::fromUtf8(e.what()), this);
         return;
     }
     setModalResult(mrOk);
@@ -282,7 +283,7 @@ void TfrmOptions::chooseFolder(QLineEdit* box) {
     const QString folder = m_pathSelect->SelectedPath;
     if (folder.isEmpty()) return;
     if (!CanWriteToFolder(folder)) {
-        ShowMessage(QStringLiteral("The path can't set as output path"), this);
+        BoxMessages().Tell(QStringLiteral("The path can't set as output path"), this);
         return;
     }
     box->setText(folder);

@@ -47,22 +47,19 @@ int main(int argc, char** argv) {
         frmPlayer->create();
         auto* frmConfirm = new TfrmConfirm;
         frmConfirm->create();
+        SpeakThrough(frmConfirm);
         auto* frmSchedule = new TfrmSchedule;
         frmSchedule->create();
         frmOptions->SetScheduleDialog(frmSchedule);
         auto* frmSplitter = new TfrmSplitter;
         frmSplitter->create();
-        frmSplitter->SetConfirmWindow(frmConfirm);
         frmSplitter->SetOptionsWindow(frmOptions);
         auto* frmJoiner = new TfrmJoiner;
         frmJoiner->create();
-        frmJoiner->SetConfirmWindow(frmConfirm);
         frmJoiner->SetOptionsWindow(frmOptions);
         frmMain->SetOptionsWindow(frmOptions);
-        frmMain->SetConfirmWindow(frmConfirm);
         frmMain->SetPlayerWindow(frmPlayer);
         frmPlayer->SetOwnerWindow(frmMain);
-        frmPlayer->SetConfirmWindow(frmConfirm);
         frmPlayer->SetToolWindow(QStringLiteral("Options"),
                                  [frmOptions](const QString&) { ShowModal(*frmOptions); });
         frmPlayer->SetToolWindow(QStringLiteral("Splitter"),

@@ -1,4 +1,5 @@
 // The CD ripper program.
+#include "common/Confirm.h"
 #include "common/PathSelect.h"
 #include "common/ProgramBlock.h"
 #include "platform/Application.h"
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
                                  [frmOptions](const QString&) { ShowModal(*frmOptions); });
         frmMain->SetPlayerWindow(frmPlayer);
         frmPlayer->SetOwnerWindow(frmMain);
+        auto* frmConfirm = new TfrmConfirm(frmMain);
+        frmConfirm->create();
+        SpeakThrough(frmConfirm);
         auto* frmAbout = new Duzivuz::TfrmAbout(frmMain);
         frmAbout->create();
         frmMain->SetAboutWindow(frmAbout);

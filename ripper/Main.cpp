@@ -15,6 +15,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/Shell.h"
 #include "platform/TickCount.h"
+#include "platform/UserMessages.h"
 #include "ripper/Options.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RNaming.h"
@@ -30,7 +31,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -212,21 +212,6 @@ void TfrmMain::log(const QString& line) {
     moList->appendPlainText(line);
 }
 
-void TfrmMain::ErrorBox(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
-                    this);
-    box.exec();
-}
-
-int TfrmMain::MessageBox(const QString& text, bool question) {
-    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text,
-                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
-    const int answer = box.exec();
-    if (answer == QMessageBox::Yes) return mrYes;
-    if (answer == QMessageBox::No) return mrNo;
-    return mrOk;
-}
-
 QTreeWidgetItem* TfrmMain::row(int index) const {
     return lvTracks->topLevelItem(index);
 }
@@ -377,7 +362,7 @@ void TfrmMain::RefreshDisc() {
         } else if (ACDG->GetSessionCount() <= 0) {
             lbInfo1->setText(QStringLiteral("Empty disc"));
             QApplication::restoreOverrideCursor();
-            MessageBox(QStringLiteral("Disc is empty or drive not support this disc type!"));
+            BoxMessages().Tell(QStringLiteral("Disc is empty or drive not support this disc type!"), this);
             QApplication::setOverrideCursor(Qt::WaitCursor);
         } else if (ACDG->GetMediaState() == 2) {
             lbInfo1->setText(QStringLiteral("Unrecognized"));
@@ -554,7 +539,7 @@ void TfrmMain::btnInvertClick() {
 
 void TfrmMain::btnGetInfoClick() {
     if (m_previewing || m_lookupRequested || m_rip->Running()) return;
-    if (MessageBox(QStringLiteral("Do you want refresh this CD information?"), true) != mrYes) return;
+    if (!BoxMessages().Ask(QStringLiteral("Do you want refresh this CD information?"), this)) return;
     KeepTextsForLookup();
     m_lookupRequested = true;
     m_lookupLoaded = false;
@@ -591,7 +576,7 @@ void TfrmMain::ACDGFreeDBQueryStatus(int Status) {
         m_lookupLoaded = false;
         EndLookup();
         PutBackKeptTexts();
-        MessageBox(QStringLiteral("No FreeDB information available for this CD!"));
+        BoxMessages().Tell(QStringLiteral("No FreeDB information available for this CD!"), this);
         break;
     case -1: {
         EnableControls(true);
@@ -599,8 +584,9 @@ void TfrmMain::ACDGFreeDBQueryStatus(int Status) {
         EndLookup();
         PutBackKeptTexts();
         const QString why = ACDG->lookupFailure().reason;
-        MessageBox(why.isEmpty() ? QStringLiteral("Connection failed!")
-                                 : QStringLiteral("Connection failed!\n") + why);
+        BoxMessages().Tell(why.isEmpty() ? QStringLiteral("Connection failed!")
+                                         : QStringLiteral("Connection failed!\n") + why,
+                           this);
         break;
     }
     default:
@@ -854,7 +840,7 @@ void TfrmMain::StartPreview() {
     } catch (const std::exception& e) {
         log(QString::fromUtf8(e.what()));
         StopPreview();
-        ErrorBox(QStringLiteral("Error during start playing the track!"));
+        ReportError(QStringLiteral("Error during start playing the track!"), this);
     }
 }
 
@@ -867,7 +853,7 @@ void TfrmMain::FeedPreview() {
         log(QString::fromUtf8(e.what()));
         if (!m_previewing) return;
         StopPreview();
-        ErrorBox(QStringLiteral("Error during playing the track!"));
+        ReportError(QStringLiteral("Error during playing the track!"), this);
     }
 }
 
@@ -880,7 +866,7 @@ void TfrmMain::StopPreview() {
         ACDG->StopRead();
     } catch (const std::exception& e) {
         log(QString::fromUtf8(e.what()));
-        ErrorBox(QStringLiteral("Error during stop playing the track!"));
+        ReportError(QStringLiteral("Error during stop playing the track!"), this);
     }
     btnPlay->setEnabled(true);
     btnStop->setEnabled(false);
@@ -932,7 +918,7 @@ void TfrmMain::tbarPlayProgressMouseUp() {
         FeedPreview();
     } catch (const std::exception& e) {
         log(QString::fromUtf8(e.what()));
-        ErrorBox(QStringLiteral("Error during seeking the track!"));
+        ReportError(QStringLiteral("Error during seeking the track!"), this);
         StopPreview();
     }
 }
@@ -942,7 +928,7 @@ void TfrmMain::tbarPlayProgressMouseUp() {
 void TfrmMain::btnExtractClick() {
     const int runTotal = CountCheckedRows();
     if (runTotal == 0) {
-        MessageBox(QStringLiteral("Please select track(s) first."));
+        BoxMessages().Tell(QStringLiteral("Please select track(s) first."), this);
         return;
     }
     if (m_rip->Running()) return;
@@ -1022,7 +1008,7 @@ void TfrmMain::RipLastTrackDone() {
 }
 
 void TfrmMain::RipMessage(const QString& text) {
-    MessageBox(text);
+    BoxMessages().Tell(text, this);
 }
 
 void TfrmMain::RipEnded() {

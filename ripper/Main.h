@@ -84,9 +84,6 @@ public:
     // The texts kept per row (parallel to the rows of lvTracks).
     QStringList TrackKeys, AlbumList, ArtistList, TitleList;
 
-    // A box with OK (or Yes and No when `question`); gives mrOk, mrYes or mrNo.
-    int MessageBox(const QString& text, bool question = false);
-
 public Q_SLOTS:
     void cboxDeviceClick();
     void btnRefreshClick();
@@ -137,7 +134,6 @@ protected:
 
 private:
     void log(const QString& line);
-    void ErrorBox(const QString& text);
     void AddTrackRow(int session, int track);
     void UncheckNonAudioRow();
     void EndLookup();

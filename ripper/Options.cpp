@@ -8,6 +8,7 @@
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
+#include "platform/UserMessages.h"
 #include "ripper/RGlobeVar.h"
 #include "skin/SKButton.h"
 
@@ -134,12 +135,12 @@ void TfrmOptions::btnOptionOkClick() {
     const TRipperOptions options = ReadControls();
     // Digits only reach the edits; the numbers must lie in their ranges.
     if (options.freeDBPort < 1 || options.freeDBPort > 65535) {
-        ShowMessage(QStringLiteral("The port must be a number from 1 to 65535."), this);
+        BoxMessages().Tell(QStringLiteral("The port must be a number from 1 to 65535."), this);
         return;
     }
     if (options.freeDBTimeOut < 1 || options.freeDBTimeOut > kMaxFreeDBTimeOut) {
-        ShowMessage(QStringLiteral("The time-out must be a number from 1 to %1 ms.").arg(kMaxFreeDBTimeOut),
-                    this);
+        BoxMessages().Tell(
+            QStringLiteral("The time-out must be a number from 1 to %1 ms.").arg(kMaxFreeDBTimeOut), this);
         return;
     }
     OkPressed = true;
@@ -165,7 +166,7 @@ void TfrmOptions::btnOutputFolderClick() {
     const QString folder = m_pathSelect->SelectedPath;
     if (folder.isEmpty()) return;
     if (!Videzeva::CanWriteToFolder(folder)) {
-        ShowMessage(QStringLiteral("The path can't set as output path"), this);
+        BoxMessages().Tell(QStringLiteral("The path can't set as output path"), this);
         return;
     }
     edOutputFolder->setText(folder);

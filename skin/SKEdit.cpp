@@ -1,6 +1,7 @@
 #include "skin/SKEdit.h"
 
-#include "platform/Application.h"
+#include "platform/UserMessages.h"
+#include "platform/WindowMessages.h"
 #include "skin/SKPublic.h"
 
 #include <QApplication>
@@ -375,8 +376,8 @@ void TskNumberEdit::Change() {
             // Back to the last good value; the error is reported once the change is over.
             SetValue(m_value);
             const QString message = QStringLiteral("'%1' is not a valid floating point value").arg(t);
-            QMetaObject::invokeMethod(
-                qApp, [message] { Application::showException(message); }, Qt::QueuedConnection);
+            // Queued on the edit: an edit that is gone by then reports nothing.
+            RunOnUiThread(this, [message, this] { ReportError(message, this); });
             return;
         }
         m_value = v;

@@ -1,6 +1,6 @@
 #include "skin/SKForm.h"
 
-#include "platform/ModalDialogs.h"
+#include "platform/UserMessages.h"
 #include "skin/SKMainMenu.h"
 
 #include <QAction>
@@ -8,7 +8,6 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -256,10 +255,8 @@ void TskForm::SetCaption(const QString& value) {
 
 void TskForm::SetFormPanel(QWidget* value) {
     if (value == this) {
-        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
-                        QStringLiteral("Sorry, you can't select the Form assign to FormPanel property"),
-                        QMessageBox::Ok, window());
-        ShowModal(box);
+        ReportError(QStringLiteral("Sorry, you can't select the Form assign to FormPanel property"),
+                    window());
         return;
     }
     m_formPanel = value;

@@ -1,6 +1,6 @@
 #include "skin/SKTitleBar.h"
 
-#include "platform/ModalDialogs.h"
+#include "platform/UserMessages.h"
 #include "skin/SKMgr.h"
 #include "skin/SKPublic.h"
 
@@ -88,7 +88,7 @@ void TskTitleBarButton::SetButtonType(TskTitleBarBtnType value) {
     if (value == skControlBox && m_collection) {
         for (int i = 0; i < m_collection->Count(); ++i) {
             if (m_collection->Items(i)->m_type == skControlBox) {
-                ShowMessage(
+                ReportError(
                     QStringLiteral("Sorry, only one button's ButtonType property can be \"skControlBox\""),
                     Bar());
                 return;
@@ -275,7 +275,7 @@ void TskTitleBarSection::SetAlign(TskTitleBarAlign value) {
     if (value == skClient && m_collection) {
         for (int i = 0; i < m_collection->Count(); ++i) {
             if (m_collection->Items(i)->m_align == skClient) {
-                ShowMessage(QStringLiteral("Sorry, only one section's Align property can be \"skClient\""),
+                ReportError(QStringLiteral("Sorry, only one section's Align property can be \"skClient\""),
                             m_collection->Bar());
                 return;
             }

@@ -10,6 +10,7 @@
 #include "platform/FormResource.h"
 #include "platform/Shell.h"
 #include "platform/TickCount.h"
+#include "platform/UserMessages.h"
 #include "platform/WinMath.h"
 #include "platform/WindowMessages.h"
 #include "skin/SKButton.h"
@@ -171,7 +172,7 @@ void TfrmJoiner::FormCloseQuery(bool& canClose) {
     if (!m_merging) return;
     canClose = false;
     // The merge ends first; its end closes the window.
-    if (Ask(QStringLiteral("Merging in progress, do you want to cancel ?")) == 6) {
+    if (DialogMessages().Ask(QStringLiteral("Merging in progress, do you want to cancel ?"), this)) {
         m_closeRequested = true;
         btnCancelMergeClick();
     }
@@ -513,7 +514,8 @@ void TfrmJoiner::StartMerge() {
     AF_OUT->CreateWrite(m_outputFile, 0);
     if (AF_OUT->GetLastError() != 0) {
         // Nothing started: the window stays idle.
-        Say(QStringLiteral("Unable to create %1: %2").arg(m_outputFile, AF_OUT->GetLastErrorText()));
+        DialogMessages().Tell(
+            QStringLiteral("Unable to create %1: %2").arg(m_outputFile, AF_OUT->GetLastErrorText()), this);
         return;
     }
     btnCancelMerge->show();
@@ -560,9 +562,9 @@ void TfrmJoiner::MergeFinished() {
                 break;
             }
         }
-        Say(error);
+        DialogMessages().Tell(error, this);
     } else {
-        Say(QStringLiteral("Merge finished"));
+        DialogMessages().Tell(QStringLiteral("Merge finished"), this);
     }
     Q_EMIT OnFilesWritten();
     if (m_closeRequested) close();

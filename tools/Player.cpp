@@ -1,6 +1,5 @@
 #include "tools/Player.h"
 
-#include "common/Confirm.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
 #include "components/TAudioDisplay2.h"
@@ -12,6 +11,7 @@
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/Shell.h"
+#include "platform/UserMessages.h"
 #include "platform/WinMath.h"
 #include "platform/WindowMessages.h"
 #include "skin/SKButton.h"
@@ -28,7 +28,6 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
-#include <QMessageBox>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
@@ -198,7 +197,7 @@ void TfrmPlayer::FormShow() {
 
 void TfrmPlayer::FormCloseQuery(bool& canClose) {
     if (!m_convertor) return;
-    canClose = Ask(QStringLiteral("Converting in progress, do you want to cancel ?"));
+    canClose = DialogMessages().Ask(QStringLiteral("Converting in progress, do you want to cancel ?"), this);
     if (!canClose) return;
     // The worker is joined before the window goes; the partial target is deleted.
     CancelConversion();
@@ -226,30 +225,6 @@ void TfrmPlayer::HidePlayer() {
 
 void TfrmPlayer::SetToolWindow(const QString& button, std::function<void(const QString&)> show) {
     m_tools.insert(button, std::move(show));
-}
-
-void TfrmPlayer::Say(const QString& text) {
-    LastMessage = text;
-    if (!ShowMessages) return;
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(1);
-        m_confirm->SetMessage(text);
-        ::ShowModal(*m_confirm);
-        return;
-    }
-    ShowMessage(text, this);
-}
-
-bool TfrmPlayer::Ask(const QString& text) {
-    LastMessage = text;
-    if (AnswerQuestion) return AnswerQuestion(text);
-    if (!ShowMessages) return false;
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(0);
-        m_confirm->SetMessage(text);
-        return ::ShowModal(*m_confirm) == mrYes;
-    }
-    return QMessageBox::question(this, windowTitle(), text) == QMessageBox::Yes;
 }
 
 bool TfrmPlayer::Shell(const QString& target) {
@@ -311,7 +286,8 @@ void TfrmPlayer::STVClick() {
         // The tree goes back to the folder shown: the list stays the one of the running work.
         if (!m_currentFolder.isEmpty()) STV->SelectFolder(m_currentFolder);
         if (PlayerAlive)
-            Say(QStringLiteral("You will not be able to change folder while playing or converting."));
+            DialogMessages().Tell(
+                QStringLiteral("You will not be able to change folder while playing or converting."), this);
     }
 }
 
@@ -412,7 +388,7 @@ void TfrmPlayer::ConvertFile(const QString& word) {
     const QString failure = PrepareConversion(*AF_In, *AF_Out, m_sourceFile, m_targetFile);
     if (!failure.isEmpty()) {
         // Nothing started: the window stays idle.
-        Say(failure);
+        DialogMessages().Tell(failure, this);
         return;
     }
     m_convertingItem = item;
@@ -453,7 +429,7 @@ void TfrmPlayer::ConversionFinished() {
     } catch (const std::exception&) {
     }
     if (!message.isEmpty()) {
-        Say(message);
+        DialogMessages().Tell(message, this);
     } else if (!cancelled && WithSlash(QFileInfo(m_targetFile).absolutePath()) == m_currentFolder) {
         AddFileToList(m_targetFile, false);
         SortPlayList();
@@ -510,7 +486,7 @@ bool TfrmPlayer::RenameRow(QTreeWidgetItem* item, const QString& newName) {
     const QSignalBlocker blocker(lvPlayList);
     if (!reason.isEmpty()) {
         item->setText(0, oldName);
-        Say(QStringLiteral("Unable to rename %1: %2").arg(oldPath, reason));
+        DialogMessages().Tell(QStringLiteral("Unable to rename %1: %2").arg(oldPath, reason), this);
         return false;
     }
     item->setText(0, name);
@@ -526,7 +502,7 @@ void TfrmPlayer::muDeleteClick() {
     const QString path = item->data(0, kPathRole).toString();
     QFile file(path);
     if (!file.remove()) {
-        Say(QStringLiteral("Unable to delete %1: %2").arg(path, file.errorString()));
+        DialogMessages().Tell(QStringLiteral("Unable to delete %1: %2").arg(path, file.errorString()), this);
         return;
     }
     delete item;
@@ -589,7 +565,9 @@ void TfrmPlayer::ClearRow(QTreeWidgetItem*& item) {
 void TfrmPlayer::btnPlayClick() {
     m_paused = false;
     if (!m_playingItem && m_program == Program::Recorder && m_owner && m_owner->Recording() &&
-        !Ask(QStringLiteral("Recording in process. Playing will jam your work. Do you want to continue? ")))
+        !DialogMessages().Ask(
+            QStringLiteral("Recording in process. Playing will jam your work. Do you want to continue? "),
+            this))
         return;
     const QList<QTreeWidgetItem*> selected = lvPlayList->selectedItems();
     if (selected.size() != 1) return;
@@ -839,7 +817,7 @@ void TfrmPlayer::ShowToolWindow(const QString& button, const QString& argument) 
 void TfrmPlayer::btnSplitterClick() {
     QTreeWidgetItem* row = SelectedRow();
     if (!row) {
-        Say(QStringLiteral("Please select an audio file"));
+        DialogMessages().Tell(QStringLiteral("Please select an audio file"), this);
         return;
     }
     ShowToolWindow(QStringLiteral("Splitter"), row->data(0, kPathRole).toString());

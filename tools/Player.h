@@ -28,7 +28,6 @@ class TAudioPlayer2;
 class TConvertor;
 class TListView;
 class TShellTreeView;
-class TfrmConfirm;
 class TskComboBox;
 class TskImageButton;
 class TskPopupMenu;
@@ -66,8 +65,6 @@ public:
     // The main window the player keeps in step with (its playback level: volume, mute) and switches
     // back to.
     void SetOwnerWindow(TPlayerOwnerWindow* owner);
-    // The question and message window (without one, plain message boxes).
-    void SetConfirmWindow(TfrmConfirm* confirm) { m_confirm = confirm; }
     // How the Splitter, Joiner, Options and About buttons show their windows (modally); the
     // splitter gets the selected file, the joiner the folder shown.
     void SetToolWindow(const QString& button, std::function<void(const QString&)> show);
@@ -95,13 +92,6 @@ public:
     void SendEqualizer();
     void SaveCustomEQ();
 
-    // The last message the window showed or question it asked.
-    QString LastMessage;
-    // Message boxes are not shown when false (the text still goes to LastMessage).
-    bool ShowMessages = true;
-    // Answers the window's questions instead of asking the user, when set (true: Yes);
-    // without it and with ShowMessages false every question is answered No.
-    std::function<bool(const QString&)> AnswerQuestion;
     // Opens folders, pages and programs (the shell by default).
     std::function<bool(const QString&)> OpenInShell;
     // Hands a mail to the mail program (the desktop's by default).
@@ -177,8 +167,6 @@ private:
     void StopPlayback();
     void FeedPlayer();
     void ClearRow(QTreeWidgetItem*& item);
-    void Say(const QString& text);
-    bool Ask(const QString& text);
     void SetMarker(QTreeWidgetItem* item, int marker);
     void ShowToolWindow(const QString& button, const QString& argument);
     void SwapPictures(TskImageButton* button, QLabel* image);
@@ -212,7 +200,6 @@ private:
 
     TPlayerOwnerWindow* m_owner = nullptr;
     QPointer<TPlaybackLevel> m_level; // the owner's
-    TfrmConfirm* m_confirm = nullptr;
     QHash<QString, std::function<void(const QString&)>> m_tools;
 
     QString m_currentFolder;

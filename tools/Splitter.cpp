@@ -10,6 +10,7 @@
 #include "platform/Application.h"
 #include "platform/FormResource.h"
 #include "platform/Shell.h"
+#include "platform/UserMessages.h"
 #include "platform/WindowMessages.h"
 #include "skin/SKButton.h"
 #include "skin/SKEdit.h"
@@ -254,7 +255,7 @@ void TfrmSplitter::FormShow() {
         AP->SetFormat(AI->GetSampleFormat1(), AI->GetSampleFormat2());
     } catch (const std::exception& e) {
         lbFormatStr->clear();
-        LastMessage = QString::fromUtf8(e.what());
+        ReportError(QString::fromUtf8(e.what()), this);
     }
     lbDuration->setText(GlobeVar::MSecToMinSecStr(duration));
     m_bar->Marks.clear();
@@ -272,7 +273,7 @@ void TfrmSplitter::FormCloseQuery(bool& canClose) {
     if (!m_splitting) return;
     canClose = false;
     // The run ends first; it closes the window when it has.
-    if (Ask(QStringLiteral("Splitting in progress, do you want to cancel ?")) == 6) {
+    if (DialogMessages().Ask(QStringLiteral("Splitting in progress, do you want to cancel ?"), this)) {
         m_closeRequested = true;
         btnCancelSplitClick();
     }
@@ -662,7 +663,7 @@ void TfrmSplitter::SplitFinished(const TSplitResult& result) {
         if (m_progressRow >= 0) SetStatus(m_progressRow, QStringLiteral("Canceled"));
     } else {
         if (result.failed && m_progressRow >= 0) SetStatus(m_progressRow, QString());
-        Say(result.message);
+        DialogMessages().Tell(result.message, this);
     }
     Q_EMIT OnFilesWritten();
     if (m_closeRequested) close();

@@ -1,6 +1,5 @@
 #include "tools/ToolForm.h"
 
-#include "common/Confirm.h"
 #include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioInformation2.h"
@@ -12,7 +11,6 @@
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QMessageBox>
 
 bool OpenForPlayback(TAudioPlayer2& player, TAudioFile2& reader, TAudioInformation2& info,
                      const QString& fileName, int& blockSamples) {
@@ -38,34 +36,8 @@ TToolForm::TToolForm(QWidget* owner) : TForm(owner) {}
 
 TToolForm::~TToolForm() = default;
 
-void TToolForm::SetConfirmWindow(TfrmConfirm* confirm) {
-    m_confirm = confirm;
-}
-
 void TToolForm::SetOptionsWindow(TForm* options) {
     m_options = options;
-}
-
-void TToolForm::Say(const QString& text) {
-    LastMessage = text;
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(1);
-        m_confirm->SetMessage(text);
-        ::ShowModal(*m_confirm);
-    } else if (ShowMessages) {
-        ShowMessage(text, this);
-    }
-}
-
-int TToolForm::Ask(const QString& question) {
-    LastMessage = question;
-    if (m_confirm) {
-        m_confirm->SetMessageOnly(0);
-        m_confirm->SetMessage(question);
-        return ::ShowModal(*m_confirm);
-    }
-    if (!ShowMessages) return UnattendedAnswer;
-    return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes ? 6 : 7;
 }
 
 void TToolForm::ShapeWindow() {

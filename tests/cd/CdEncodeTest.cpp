@@ -19,7 +19,6 @@ class CdEncodeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        Application::setErrorPresenter([this](const QString& text) { errors << text; });
         image = writeImage(dir.path(), QStringLiteral("enc"), {{75 * 3}, {75 * 8 + 20}});
         writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
         grabber.Initialize();
@@ -30,10 +29,7 @@ protected:
         QObject::connect(&grabber, &TAudioCDGrabber2::OnOperationProgress,
                          [this](double p) { progress.push_back(p); });
     }
-    void TearDown() override {
-        file.ConnectTo(nullptr);
-        Application::setErrorPresenter({});
-    }
+    void TearDown() override { file.ConnectTo(nullptr); }
 
     void grab(const QString& name) {
         progress.clear();
@@ -100,7 +96,6 @@ TEST_F(CdEncodeTest, WmaDecodesToTheTrackLength) {
 TEST(CdGrabLink, DestroyingTheAudioFileMidGrabEndsTheGrabWithAnError) {
     QTemporaryDir dir;
     QStringList errors;
-    Application::setErrorPresenter([&](const QString& text) { errors << text; });
     const Image image = writeImage(dir.path(), QStringLiteral("long"), {{75 * 300}});
     writeDriveList(dir.path() + QStringLiteral("/config"), {image.cuePath});
     TAudioCDGrabber2 grabber;
@@ -133,7 +128,6 @@ TEST(CdGrabLink, DestroyingTheAudioFileMidGrabEndsTheGrabWithAnError) {
     file.reset();
 
     ASSERT_TRUE(waitFor([&] { return !grabber.IsGrabbing() && !errors.isEmpty(); }, 30000));
-    Application::setErrorPresenter({});
     EXPECT_TRUE(errors[0].contains(QStringLiteral("audio file was closed"))) << errors[0].toStdString();
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(kinds, std::vector<int>{TAudioCDGrabber2::GrabStopped});

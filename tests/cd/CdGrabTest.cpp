@@ -22,9 +22,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         errors.clear();
-        Application::setErrorPresenter([this](const QString& text) { errors << text; });
     }
-    void TearDown() override { Application::setErrorPresenter({}); }
 
     // Writes the image, lists it, and returns a grabber reading it with the test sink bound.
     void load(const std::vector<TrackLayout>& tracks, const QString& name = QStringLiteral("disc")) {

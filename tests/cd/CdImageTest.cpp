@@ -4,7 +4,7 @@
 #include "components/CddbLookup.h"
 #include "components/ComponentError.h"
 #include "components/TAudioCDGrabber2.h"
-#include "platform/Application.h"
+#include "platform/UserMessages.h"
 #include "tests/cd/CdTestSupport.h"
 
 #include <QElapsedTimer>
@@ -62,11 +62,7 @@ std::vector<int16_t> pieceAudio(const Piece& p) {
 
 class CdImageTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        Application::setErrorPresenter([this](const QString& text) { errors << text; });
-    }
-    void TearDown() override { Application::setErrorPresenter({}); }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
     void write(const QString& name, const QByteArray& bytes) {
@@ -116,7 +112,7 @@ protected:
         EXPECT_TRUE(waitFor(
             [this] {
                 return !grabber->IsGrabbing() && !progress.empty() &&
-                       (progress.back() >= 100 || !errors.isEmpty());
+                       (progress.back() >= 100 || !script.Errors().isEmpty());
             },
             10000));
         return readWav(file);
@@ -126,7 +122,7 @@ protected:
     WavSink sink;
     std::unique_ptr<TAudioCDGrabber2> grabber;
     std::vector<double> progress;
-    QStringList errors;
+    TScriptedMessages script;
 };
 
 // The table of contents a drive would report for each sheet, its disc id, and the samples each
@@ -282,7 +278,7 @@ TEST_F(CdImageTest, EverySheetFormGivesTheDrivesTableOfContentsAndTheRightSample
                                             disc.begin() + (e.start + e.sectors) * 1176);
             EXPECT_TRUE(samples == want) << "track " << t + 1 << " grabs other samples";
         }
-        EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(script.Errors().isEmpty()) << script.Errors().join(QLatin1Char('\n')).toStdString();
         // The preview reads the same samples as the grab.
         const Expected& e = dc.tracks.front();
         grabber->SetSession(0);

@@ -1,5 +1,6 @@
 #include "platform/FormResource.h"
 #include "platform/Application.h"
+#include "platform/UserMessages.h"
 #include "platform/WindowMessages.h"
 
 #include <QComboBox>
@@ -271,8 +272,7 @@ std::string loadError(const QByteArray& text) {
 // raised the event goes on, and so do the other receivers of the event), and so for a component
 // event run on the user-interface thread.
 TEST_F(FormResourceTest, HandlersAndComponentEventsRunInsideTheErrorGuard) {
-    QStringList shown;
-    Application::setErrorPresenter([&](const QString& text) { shown << text; });
+    TScriptedMessages script;
     TestWindow w;
     LoadFormDescription(&w,
                         ParseFormDescription("object f: T\n  object k: TKnob\n    OnChange = kbFailChange\n"
@@ -282,18 +282,17 @@ TEST_F(FormResourceTest, HandlersAndComponentEventsRunInsideTheErrorGuard) {
     QObject::connect(knob, &Knob::OnChange, [&] { ++later; });
     EXPECT_NO_THROW(knob->setPosition(3));
     EXPECT_NO_THROW(knob->setPosition(4));
-    EXPECT_EQ(shown, QStringList({"No volume 3", "No volume 4"}));
+    EXPECT_EQ(script.Errors(), QStringList({"No volume 3", "No volume 4"}));
     EXPECT_EQ(later, 2);
 
-    shown.clear();
+    script.Clear();
     QObject context;
     int after = 0;
     RunOnUiThread(&context, [] { throw std::runtime_error("The device went away"); });
     RunOnUiThread(&context, [&] { ++after; });
     QCoreApplication::processEvents();
-    EXPECT_EQ(shown, QStringList{"The device went away"});
+    EXPECT_EQ(script.All(), QStringList{"The device went away"});
     EXPECT_EQ(after, 1);
-    Application::setErrorPresenter({});
 }
 
 TEST_F(FormResourceTest, NestingIsBoundedWithAClearMessage) {

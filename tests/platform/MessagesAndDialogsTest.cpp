@@ -1,6 +1,7 @@
 #include "platform/Application.h"
 #include "platform/Form.h"
 #include "platform/ModalDialogs.h"
+#include "platform/UserMessages.h"
 #include "platform/WindowMessages.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -141,32 +143,94 @@ protected:
 } // namespace
 
 TEST(Application, EscapedExceptionShowsItsTextAndTheLoopGoesOn) {
-    QStringList shown;
-    Application::setErrorPresenter([&](const QString& t) { shown << t; });
+    TScriptedMessages script;
     Thrower button;
     button.show();
     QTest::mouseClick(&button, Qt::LeftButton);
     int after = 0;
     QTimer::singleShot(0, [&] { ++after; });
     QCoreApplication::processEvents();
-    Application::setErrorPresenter({});
-    EXPECT_EQ(shown, QStringList{"Error during start playing the track!"});
+    EXPECT_EQ(script.All(), QStringList{"Error during start playing the track!"});
+    EXPECT_EQ(script.Errors().size(), 1);
     EXPECT_EQ(after, 1);
 }
 
-TEST(Application, DefaultHandlerShowsAMessageBox) {
-    QString boxText;
-    // Answer the box as soon as it is up.
+namespace {
+// An error box that a user reads: while it is open, its loop delivers what `whileOpen` queues.
+class ReadingBox : public TScriptedMessages {
+public:
+    void Error(const QString& text, QWidget* from) override {
+        TScriptedMessages::Error(text, from);
+        if (!whileOpen) return;
+        const std::function<void()> during = std::move(whileOpen);
+        whileOpen = nullptr;
+        during();
+        QCoreApplication::processEvents();
+    }
+    std::function<void()> whileOpen;
+};
+} // namespace
+
+// A posted call and a timer that throw reach the channel once each, through every guard they pass;
+// a fault that comes round again while its box is open adds no box, another fault gets its own, and
+// the first fault is shown again once its box was closed.
+TEST(Application, OneFaultOneBox) {
+    ReadingBox script;
+    QObject context;
+    const auto deviceGone = [] { throw std::runtime_error("The device went away"); };
+    script.whileOpen = [&] {
+        RunOnUiThread(&context, deviceGone);
+        QTimer::singleShot(0, &context, deviceGone); // outside any guard: Application::notify
+        RunOnUiThread(&context, [] { throw std::runtime_error("Unable to write to a.ini"); });
+        RunOnUiThread(&context, [&] { RunGuarded(deviceGone); });
+    };
+    RunOnUiThread(&context, deviceGone);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(script.Errors(), QStringList({"The device went away", "Unable to write to a.ini"}));
+    EXPECT_EQ(script.Log.size(), 2);
+    QTimer::singleShot(0, &context, deviceGone);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(script.Errors().size(), 3);
+}
+
+// The plain boxes: the application's title, the text, the buttons each kind has and their answers.
+TEST(Application, PlainBoxesShowTheTextAndGiveTheAnswer) {
+    qApp->setApplicationDisplayName(QStringLiteral("Ridezo test"));
+    QWidget owner;
+    owner.show();
+    struct Seen {
+        QString title, text;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+    };
+    QList<Seen> seen;
+    QMessageBox::StandardButton press = QMessageBox::Ok;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxText = box->text();
-            box->accept();
-        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+        if (press == QMessageBox::Cancel)
+            box->reject();
+        else
+            box->button(press)->click();
     });
-    poll.start(10);
-    Thrower button;
-    button.show();
-    QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(boxText, "Error during start playing the track!");
+    poll.start(5);
+    TMessageBoxes boxes;
+    boxes.Tell(QStringLiteral("Please select track(s) first."), &owner);
+    press = QMessageBox::Yes;
+    EXPECT_TRUE(boxes.Ask(QStringLiteral("Do you want refresh this CD information?"), &owner));
+    press = QMessageBox::No;
+    EXPECT_FALSE(boxes.Ask(QStringLiteral("Do you want refresh this CD information?"), &owner));
+    press = QMessageBox::Cancel;
+    EXPECT_FALSE(boxes.Ask(QStringLiteral("Do you want refresh this CD information?"), &owner));
+    press = QMessageBox::Ok;
+    boxes.Error(QStringLiteral("Error during playing the track!"), nullptr);
+    ASSERT_EQ(seen.size(), 5);
+    EXPECT_EQ(seen[0].title, "Ridezo test");
+    EXPECT_EQ(seen[0].text, "Please select track(s) first.");
+    EXPECT_EQ(seen[0].buttons, QMessageBox::Ok);
+    EXPECT_EQ(seen[1].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(seen[4].icon, QMessageBox::Critical);
+    EXPECT_EQ(seen[4].text, "Error during playing the track!");
 }

@@ -8,6 +8,7 @@
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/FormResource.h"
+#include "platform/UserMessages.h"
 #include "skin/SKButton.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKRegister.h"
@@ -72,7 +73,6 @@ protected:
         out.Close();
     }
     void Open(TfrmPlayer& w, const QString& name) {
-        w.ShowMessages = false;
         w.SetOwnerWindow(&owner);
         FormChild<TAudioPlayer2>(&w, "AP")->SetDevice(0);
         FormChild<TShellTreeView>(&w, "STV")->SelectFolder(music.path());
@@ -95,6 +95,7 @@ protected:
     devtest::AlsaSandbox box;
     QTemporaryDir music;
     FakeOwner owner;
+    TScriptedMessages script;
 };
 
 double GainAt(const std::vector<int16_t>& in, const std::vector<int16_t>& out) {
@@ -157,7 +158,8 @@ TEST_F(PlayerPlayback, PlaysTheFileSeeksAndEndsWithTheRowCleared) {
     auto* tree = FormChild<TShellTreeView>(&w, "STV");
     tree->SelectFolder(QDir::tempPath());
     w.STVClick();
-    EXPECT_EQ(w.LastMessage, "You will not be able to change folder while playing or converting.");
+    EXPECT_EQ(script.All(),
+              QStringList{"You will not be able to change folder while playing or converting."});
     EXPECT_EQ(tree->SelectedFolder() + "/", w.CurrentFolder());
     EXPECT_EQ(w.CurrentFolder(), music.path() + "/");
     EXPECT_EQ(w.PlayingRow(), 0);
@@ -259,10 +261,9 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
 
     // While the main window records, Play asks first; No plays nothing.
     owner.recording = true;
-    QStringList asked;
-    w.AnswerQuestion = [&](const QString& q) { return asked << q, false; };
+    script.Clear();
     w.btnPlayClick();
-    EXPECT_EQ(asked,
+    EXPECT_EQ(script.All(),
               QStringList({"Recording in process. Playing will jam your work. Do you want to continue? "}));
     EXPECT_EQ(w.PlayingRow(), -1);
     w.btnReorderClick();
@@ -293,7 +294,7 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
     FormChild<QTreeWidget>(&w, "lvPlayList")->clearSelection();
     FormChild<QTreeWidget>(&w, "lvPlayList")->setCurrentItem(nullptr);
     w.btnSplitterClick();
-    EXPECT_EQ(w.LastMessage, "Please select an audio file");
+    EXPECT_EQ(script.Last(), "Please select an audio file");
     EXPECT_EQ(handed.size(), 1);
     w.hide();
 }
@@ -303,8 +304,7 @@ TEST_F(PlayerPlayback, TheRippersCopyHasItsOwnButtonsMenuAndNoRecorderRules) {
     GlobeVar::AppPath = music.path() + "/";
     owner.recording = true; // a rip running: the ripper asks nothing before playing
     TfrmPlayer w(nullptr, TfrmPlayer::Program::Ripper);
-    QStringList asked, opened;
-    w.AnswerQuestion = [&](const QString& q) { return asked << q, false; };
+    QStringList opened;
     w.OpenInShell = [&](const QString& target) { return opened << target, true; };
     Open(w, "r.wav");
     EXPECT_EQ(FormChild<QLabel>(&w, "titleMain")->text(), "Duzivuz 3.0 :  Player");
@@ -322,7 +322,7 @@ TEST_F(PlayerPlayback, TheRippersCopyHasItsOwnButtonsMenuAndNoRecorderRules) {
     EXPECT_EQ(GlobeVar::CountBlanks(row->text(2)), 0);
 
     w.btnPlayClick();
-    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_TRUE(script.Log.isEmpty());
     EXPECT_EQ(w.PlayingRow(), 0);
     ASSERT_TRUE(devtest::waitFor([&] { return w.PlayingRow() == -1; }));
     // No recorder beside the ripper: its button does nothing; help is the ripper's.

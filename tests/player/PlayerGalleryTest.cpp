@@ -8,6 +8,7 @@
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/FormResource.h"
+#include "platform/UserMessages.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKRegister.h"
 #include "tests/audiofile/AudioTestUtil.h"
@@ -47,6 +48,7 @@ void Save(QWidget& w, const QString& state) {
 } // namespace
 
 TEST(PlayerGallery, IdlePlayingAndPresets) {
+    TScriptedMessages script;
     RegisterSkinControls();
     RegisterAudioComponents();
     RegisterDialogControls();
@@ -67,7 +69,6 @@ TEST(PlayerGallery, IdlePlayingAndPresets) {
 
     TfrmPlayer w;
     w.create();
-    w.ShowMessages = false;
     FormChild<TAudioPlayer2>(&w, "AP")->SetDevice(0);
     w.show();
     ASSERT_TRUE(devtest::waitFor([&] { return !w.ScanRunning() && w.CurrentFolder() == OutputPath; }));
@@ -110,7 +111,6 @@ TEST(PlayerGallery, IdlePlayingAndPresets) {
     // The ripper's copy, on the same folder.
     TfrmPlayer ripper(nullptr, TfrmPlayer::Program::Ripper);
     ripper.create();
-    ripper.ShowMessages = false;
     ripper.show();
     ASSERT_TRUE(
         devtest::waitFor([&] { return !ripper.ScanRunning() && ripper.CurrentFolder() == OutputPath; }));

@@ -7,6 +7,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/FormResource.h"
+#include "platform/UserMessages.h"
 #include "skin/SKRegister.h"
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tools/Convertor.h"
@@ -74,9 +75,8 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         ASSERT_FALSE(w.ScanRunning());
     }
-    // Shows `folder` in the window (messages kept, not shown) and waits for its scan.
+    // Shows `folder` in the window and waits for its scan.
     void ShowFolder(TfrmPlayer& w, const QString& folder) {
-        w.ShowMessages = false;
         tree(w)->SelectFolder(folder);
         w.STVClick();
         WaitScan(w);
@@ -99,6 +99,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    TScriptedMessages script;
 };
 
 } // namespace
@@ -216,16 +217,14 @@ TEST_F(PlayerWindow, ConversionFollowsItsRowAndOtherFoldersAddNoRow) {
     EXPECT_EQ(GlobeVar::CountBlanks(row(w, "b long.wav")->text(2)), 3);
     EXPECT_TRUE(QFile::exists(music + "/b long New.ogg"));
     // The close question: No keeps the window and the conversion, Yes cancels and waits.
-    bool answer = false;
-    QStringList asked;
-    w.AnswerQuestion = [&](const QString& q) { return asked << q, answer; };
+    script.Clear();
+    script.Answers = {false, true};
     w.show();
     w.close();
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.Converting());
-    answer = true;
     w.close();
-    EXPECT_EQ(asked, QStringList(2, "Converting in progress, do you want to cancel ?"));
+    EXPECT_EQ(script.Asked(), QStringList(2, "Converting in progress, do you want to cancel ?"));
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.Converting());
     EXPECT_FALSE(QFile::exists(music + "/b long New.ogg"));
@@ -250,7 +249,8 @@ TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {
     }();
     // An existing target: refused, nothing overwritten, the old name back on the row.
     EXPECT_FALSE(w.RenameRow(one, "two.txt"));
-    EXPECT_TRUE(w.LastMessage.contains("exists")) << w.LastMessage.toStdString();
+    EXPECT_EQ(script.Log.size(), 1);
+    EXPECT_TRUE(script.Last().contains("exists")) << script.Last().toStdString();
     EXPECT_EQ(one->text(0), "one.wav");
     QFile two(music + "/two.wav");
     two.open(QIODevice::ReadOnly);
@@ -298,7 +298,7 @@ TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {
         Select(w, "uno.wav");
         w.muDeleteClick();
         EXPECT_EQ(list(w)->topLevelItemCount(), 2);
-        EXPECT_TRUE(w.LastMessage.contains("Unable to delete"));
+        EXPECT_TRUE(script.Last().contains("Unable to delete"));
         QFile::setPermissions(music,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     } else {
@@ -307,7 +307,7 @@ TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {
         Select(w, "uno.wav");
         w.muDeleteClick();
         EXPECT_EQ(list(w)->topLevelItemCount(), 2);
-        EXPECT_TRUE(w.LastMessage.contains("Unable to delete"));
+        EXPECT_TRUE(script.Last().contains("Unable to delete"));
     }
 }
 

@@ -160,22 +160,6 @@ protected:
     std::unique_ptr<TfrmMain> window;
 };
 
-// Closes whatever modal box the window opens, and counts them.
-struct BoxCloser {
-    int seen = 0;
-    QTimer timer;
-    BoxCloser() {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                ++seen;
-                box->close();
-            }
-        });
-        timer.start();
-    }
-};
-
 } // namespace
 
 class RecordEachFormat : public RecorderFixture, public ::testing::WithParamInterface<int> {};
@@ -206,12 +190,12 @@ INSTANTIATE_TEST_SUITE_P(Formats, RecordEachFormat, ::testing::Values(0, 1, 2, 3
 
 TEST_F(RecorderFixture, AFolderThatCannotBeWrittenStartsNothingAndSaysSoOnce) {
     GlobeVar::OutputPath = dir.filePath("missing/folder") + "/";
-    BoxCloser boxes;
+    TScriptedMessages boxes;
     window->btnRecordClick();
     QTest::qWait(300);
     EXPECT_FALSE(window->Recording());
     EXPECT_EQ(window->findChild<QTreeWidget*>("lvRecordList")->topLevelItemCount(), 0);
-    EXPECT_EQ(boxes.seen, 1);
+    EXPECT_EQ(boxes.Log.size(), 1);
 }
 
 // Recordings started in the same second: the second WAV is named " New", an MP3 after them keeps
@@ -576,7 +560,7 @@ TEST_F(RecorderFixture, TheListSelectionStaysLockedWhileRecording) {
     EXPECT_FALSE(window->Playing());
 
     window->btnStopClick();
-    BoxCloser boxes; // the clicked row's format
+    TScriptedMessages boxes; // the clicked row's format
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
     EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
     EXPECT_TRUE(window->Playing());
@@ -592,7 +576,7 @@ TEST_F(RecorderFixture, AFailedStartLendsNoRowToTheNextStart) {
     window->btnStopClick();
     const QString good = GlobeVar::OutputPath;
     NextSecond();
-    BoxCloser boxes;
+    TScriptedMessages boxes;
     GlobeVar::OutputPath = dir.filePath("missing") + "/";
     window->btnRecordClick();
     ASSERT_FALSE(window->Recording());
@@ -686,13 +670,13 @@ TEST_F(RecorderFixture, AFullDiskEndsTheRecordingOnceAndKeepsWhatWasWritten) {
         recorder.show();
         recorder.hide();
         recorder.findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
-        BoxCloser boxes;
+        TScriptedMessages boxes;
         recorder.btnRecordClick();
         if (!recorder.Recording()) return "the recording did not start";
         if (!QTest::qWaitFor([&] { return !recorder.Recording(); }, 20000))
             return "still recording on a full disk";
         QTest::qWait(500); // a second message would come now
-        if (boxes.seen != 1) return "messages: " + std::to_string(boxes.seen);
+        if (boxes.Log.size() != 1) return "messages: " + std::to_string(boxes.Log.size());
         auto* list = recorder.findChild<QTreeWidget*>("lvRecordList");
         if (list->topLevelItemCount() != 1 || list->topLevelItem(0)->text(2) != "Done")
             return "the row does not say Done";
@@ -748,7 +732,8 @@ TEST_F(RecorderFixture, ClosingWhileThePlayerConvertsAsksFirst) {
     window->SetPlayerWindow(&player);
     auto* confirm = new TfrmConfirm(window.get());
     confirm->create();
-    window->SetConfirmWindow(confirm);
+    TConfirmMessages confirmMessages(confirm);
+    TMessagesInUse speaking(confirmMessages);
     window->btnRecordClick();
 
     ConfirmAnswerer no(confirm, mrNo);
@@ -783,7 +768,8 @@ TEST_F(RecorderFixture, NoCaptureDeviceSaysSoAndGoesNoFurther) {
     window->create();
     auto* confirm = new TfrmConfirm(window.get());
     confirm->create();
-    window->SetConfirmWindow(confirm);
+    TConfirmMessages confirmMessages(confirm);
+    TMessagesInUse speaking(confirmMessages);
     ConfirmAnswerer ok(confirm, mrOk);
     window->show();
     EXPECT_EQ(ok.asked, QStringList({"No input device"}));
@@ -797,7 +783,6 @@ TEST_F(RecorderFixture, NoCaptureDeviceSaysSoAndGoesNoFurther) {
 TEST_F(RecorderFixture, VolumeAndMuteInStepWithThePlayerWindow) {
     auto* player = new TfrmPlayer(window.get());
     player->create();
-    player->ShowMessages = false;
     window->SetPlayerWindow(player);
     player->SetOwnerWindow(window.get());
     player->show();

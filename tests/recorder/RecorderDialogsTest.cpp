@@ -8,6 +8,7 @@
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/ProfileFile.h"
+#include "platform/UserMessages.h"
 #include "recorder/Options.h"
 #include "recorder/SetTime.h"
 #include "skin-extra/SKExtraControls.h"
@@ -24,7 +25,6 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -69,9 +69,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         app = dir.path() + u'/';
         UseFreshProgramFolder(app);
-        Application::setErrorPresenter([this](const QString& text) { errors << text; });
     }
-    void TearDown() override { Application::setErrorPresenter({}); }
 
     QComboBox* combo(QObject* form, const char* name) {
         return NativeCombo(FindFormObject(form, QLatin1String(name)));
@@ -123,7 +121,7 @@ protected:
 
     QTemporaryDir dir;
     QString app;
-    QStringList errors;
+    TScriptedMessages script;
 };
 
 } // namespace
@@ -154,7 +152,7 @@ TEST_F(RecorderDialogs, OptionsFirstRunThenEveryControlRoundTripsThroughOkAndThe
     const TOptionsValues shown = first->ReadControls();
     child<TskButton>(first.get(), "btnOptionOk")->OnClick();
     EXPECT_FALSE(first->isVisible());
-    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(script.Log.isEmpty());
     EXPECT_EQ(GlobeVar::WavFreq, 44100); // index 5 of 7
     EXPECT_EQ(GlobeVar::WmaFormat, 60);
     EXPECT_EQ(GlobeVar::StartHotKeyCombo1.HotKey, 0x6Au); // "Numpad *"
@@ -270,7 +268,7 @@ TEST_F(RecorderDialogs, OptionsOkWithAFileThatCannotBeWrittenSaysSoOnceAndKeepsE
     child<TskButton>(&w, "btnOptionOk")->OnClick();
     QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(cfg, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(errors, QStringList{"Unable to write to " + blocked});
+    EXPECT_EQ(script.All(), QStringList{"Unable to write to " + blocked});
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(GlobeVar::WavFreq, 8000);
     EXPECT_EQ(combo(&w, "cboxWavFreq")->currentIndex(), 0);
@@ -303,19 +301,13 @@ TEST_F(RecorderDialogs, FolderButtonsTakeAWritableFolderAndRefuseOthers) {
     EXPECT_TRUE(QDir(app + "music").entryList(QDir::Files).isEmpty()); // the test file is gone
 
     // A folder that takes no new file (even for root): refused with a message, the box unchanged.
-    QString message;
+    script.Clear();
     whenModal([&](QWidget*) {
         paths.Tree()->SelectFolder("/proc");
-        whenModal([&](QWidget* box) {
-            if (auto* m = qobject_cast<QMessageBox*>(box)) {
-                message = m->text();
-                m->accept();
-            }
-        });
         child<TskButton>(&paths, "btnOk")->OnClick();
     });
     child<TskButton>(&w, "btnSplitOutputPath")->OnClick();
-    EXPECT_EQ(message, "The path can't set as output path");
+    EXPECT_EQ(script.All(), QStringList{"The path can't set as output path"});
     EXPECT_EQ(box->text(), app + "music/");
 
     // Cancel gives an empty text and changes nothing; the root keeps its one "/".

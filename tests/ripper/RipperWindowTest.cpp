@@ -8,6 +8,7 @@
 #include "components/TWMAFile2.h"
 #include "platform/Application.h"
 #include "platform/FormResource.h"
+#include "platform/UserMessages.h"
 #include "ripper/About.h"
 #include "ripper/Main.h"
 #include "ripper/Options.h"
@@ -28,7 +29,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -73,18 +73,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         RegisterRipperWindows();
-        Application::setErrorPresenter([this](const QString& text) { errors << text; });
-        // Every box the window shows is answered (Yes, or OK) and its text kept.
-        QObject::connect(&answerer, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            boxes << box->text();
-            if (QAbstractButton* yes = box->button(QMessageBox::Yes))
-                yes->click();
-            else
-                box->button(QMessageBox::Ok)->click();
-        });
-        answerer.start(10);
+        // Every question the window asks is answered Yes.
+        script.Otherwise = true;
         image = writeImage(dir.path(), QStringLiteral("disc"),
                            {{75 * 2 + 10}, {75 * 3 + 1}, {150, TrackKind::Mode1}, {75 * 2 + 33}});
         // A second drive holds a disc of one 20-second track.
@@ -121,8 +111,6 @@ protected:
     void TearDown() override {
         progress.reset();
         main.reset();
-        answerer.stop();
-        Application::setErrorPresenter({});
         qunsetenv("ALSA_CONFIG_PATH");
         snd_config_update_free_global();
     }
@@ -150,8 +138,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    QTimer answerer;
-    QStringList boxes, errors;
+    TScriptedMessages script;
     Image image, longImage;
     QString played;
     CddbServer server{CddbServer::Mode::Http};
@@ -197,7 +184,8 @@ TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
         EXPECT_EQ(main->RipFormat, f + 1);
         rip();
         EXPECT_FALSE(main->Busy());
-        EXPECT_TRUE(boxes.filter(QStringLiteral("not ripped")).isEmpty()) << boxes.join('|').toStdString();
+        EXPECT_TRUE(script.All().filter(QStringLiteral("not ripped")).isEmpty())
+            << script.All().join('|').toStdString();
         const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("/Cräftsmen/Ñoño _ Live/");
         const QStringList names{"01.AC_DC Ünïcode", "02._", "04.Title"};
         for (int r = 0; r < 3; ++r) {
@@ -222,7 +210,7 @@ TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
             EXPECT_TRUE(ref.tag()->comment().isEmpty()) << "the extra texts only when \"use all\"";
         }
     }
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(script.Errors().isEmpty()) << script.Errors().join('\n').toStdString();
 
     // A year that is not a number gives no year tag, and the rip goes on.
     NativeEdit(main->findChild<QObject*>(QStringLiteral("edYear")))->setText(QStringLiteral("late 80s"));
@@ -283,10 +271,10 @@ TEST_F(RipperWindowTest, ReadErrorKeepsAndTagsTheFileWithOneBox) {
     EXPECT_EQ(cell(0, 5), QStringLiteral("100%"));
     EXPECT_EQ(cell(1, 5), QStringLiteral("100%"));
     EXPECT_EQ(cell(2, 5), QStringLiteral("Read disc error."));
-    EXPECT_EQ(boxes.size(), 1) << boxes.join('|').toStdString();
-    EXPECT_TRUE(
-        boxes.value(0).startsWith(QStringLiteral("AudioCDGrabber detects that this CD may be scratched")));
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(script.All().size(), 1) << script.All().join('|').toStdString();
+    EXPECT_TRUE(script.All().value(0).startsWith(
+        QStringLiteral("AudioCDGrabber detects that this CD may be scratched")));
+    EXPECT_TRUE(script.Errors().isEmpty()) << script.Errors().join('\n').toStdString();
     const QString log = logText();
     EXPECT_TRUE(log.contains(
         QStringLiteral("Attempt 1/20 attempts of reading the track sector %1").arg(image.starts[3] + 75)))
@@ -305,11 +293,11 @@ TEST_F(RipperWindowTest, ReadErrorKeepsAndTagsTheFileWithOneBox) {
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3);
 
     // The same fault again in this program run: no box at all.
-    boxes.clear();
+    script.Clear();
     RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/again/");
     QDir().mkpath(RGlobeVar::ROutPutPath);
     rip();
-    EXPECT_TRUE(boxes.isEmpty()) << boxes.join('|').toStdString();
+    EXPECT_TRUE(script.All().isEmpty()) << script.All().join('|').toStdString();
     EXPECT_EQ(cell(2, 5), QStringLiteral("Read disc error."));
 }
 
@@ -327,18 +315,18 @@ TEST_F(RipperWindowTest, AWriteFailureStopsTheRipWithOneMessage) {
         ended = waitFor([this] { return !main->Ripping(); }, 60000);
     }
     ASSERT_TRUE(ended);
-    ASSERT_EQ(boxes.size(), 1) << boxes.join('|').toStdString();
+    ASSERT_EQ(script.All().size(), 1) << script.All().join('|').toStdString();
     const QString folder = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/");
-    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("The rip stopped: a file could not be written.")))
-        << boxes[0].toStdString();
-    EXPECT_TRUE(boxes[0].contains(folder + QStringLiteral("01.Session1_Track1.wav")))
-        << boxes[0].toStdString();
-    EXPECT_FALSE(boxes[0].contains(QStringLiteral("Read disc error")));
+    EXPECT_TRUE(script.All()[0].startsWith(QStringLiteral("The rip stopped: a file could not be written.")))
+        << script.All()[0].toStdString();
+    EXPECT_TRUE(script.All()[0].contains(folder + QStringLiteral("01.Session1_Track1.wav")))
+        << script.All()[0].toStdString();
+    EXPECT_FALSE(script.All()[0].contains(QStringLiteral("Read disc error")));
     EXPECT_EQ(cell(0, 5), QStringLiteral("Write error"));
     EXPECT_EQ(cell(1, 5), QStringLiteral("0%")) << "no further track starts";
     EXPECT_EQ(cell(2, 5), QStringLiteral("0%"));
     EXPECT_FALSE(logText().contains(QStringLiteral("Read disc error.")));
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(script.Errors().isEmpty()) << script.Errors().join('\n').toStdString();
     EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
@@ -398,8 +386,8 @@ TEST_F(RipperWindowTest, ATrackWhoseFileVanishedFailsNamingIt) {
     EXPECT_EQ(cell(0, 5), QStringLiteral("Failed"));
     EXPECT_TRUE(lv->topLevelItem(0)->toolTip(5).contains(lost))
         << lv->topLevelItem(0)->toolTip(5).toStdString();
-    const QStringList summary = boxes.filter(QStringLiteral("These tracks were not ripped"));
-    ASSERT_EQ(summary.size(), 1) << boxes.join('|').toStdString();
+    const QStringList summary = script.All().filter(QStringLiteral("These tracks were not ripped"));
+    ASSERT_EQ(summary.size(), 1) << script.All().join('|').toStdString();
     EXPECT_TRUE(summary[0].contains(QStringLiteral("Track 01: ") + lost)) << summary[0].toStdString();
     EXPECT_FALSE(QFileInfo::exists(lost));
     EXPECT_EQ(cell(1, 5), QStringLiteral("100%"));
@@ -434,7 +422,7 @@ TEST_F(RipperWindowTest, MediaChangeDuringARipIsAppliedAfterIt) {
     // Read again after the rip: fresh rows.
     ASSERT_EQ(lv->topLevelItemCount(), 3);
     EXPECT_EQ(cell(0, 5), QStringLiteral("0%"));
-    EXPECT_TRUE(boxes.filter(QStringLiteral("not ripped")).isEmpty());
+    EXPECT_TRUE(script.All().filter(QStringLiteral("not ripped")).isEmpty());
 }
 
 } // namespace
@@ -471,7 +459,8 @@ TEST_F(RipperWindowTest, OptionsWindowFirstRunOkAndCancel) {
     edit("edtFreeDBPort")->setText(QStringLiteral("70000"));
     options.btnOptionOkClick();
     EXPECT_FALSE(options.OkPressed);
-    EXPECT_EQ(boxes.filter(QStringLiteral("1 to 65535")).size(), 1) << boxes.join('|').toStdString();
+    EXPECT_EQ(script.All().filter(QStringLiteral("1 to 65535")).size(), 1)
+        << script.All().join('|').toStdString();
     edit("edtFreeDBPort")->setText(QString::number(server.port()));
     combo("cmbFreeDBServer")->setCurrentIndex(3);
     QDir().mkpath(dir.path() + QStringLiteral("/chosen"));
@@ -563,9 +552,9 @@ TEST_F(RipperWindowTest, AFailedOrRefusedLookupKeepsTheUsersTexts) {
     for (const auto& l : lookups) {
         SCOPED_TRACE(l.box);
         info->SetPort(l.port);
-        boxes.clear();
+        script.Clear();
         main->btnGetInfoClick();
-        ASSERT_TRUE(waitFor([&] { return !boxes.filter(QLatin1String(l.box)).isEmpty(); }, 5000));
+        ASSERT_TRUE(waitFor([&] { return !script.All().filter(QLatin1String(l.box)).isEmpty(); }, 5000));
         EXPECT_EQ(main->AlbumList, albums);
         EXPECT_EQ(main->ArtistList, artists);
         EXPECT_EQ(main->TitleList, titles);
@@ -635,7 +624,7 @@ TEST_F(RipperWindowTest, PreviewPlaysTheTrackAndSeeksWhileTheSliderIsHeld) {
     EXPECT_GE(shownAfter, 500);
     EXPECT_LT(shownAfter, 600);
     EXPECT_EQ(bar->Position(), 0);
-    EXPECT_TRUE(boxes.isEmpty()) << boxes.join('|').toStdString();
+    EXPECT_TRUE(script.All().isEmpty()) << script.All().join('|').toStdString();
 
     QFile f(played);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

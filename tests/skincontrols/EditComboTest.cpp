@@ -2,7 +2,7 @@
 // a focused edit, the list of a combo box opened and closed, the label clicked.
 #include "SkinControlsSupport.h"
 
-#include "platform/Application.h"
+#include "platform/UserMessages.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKEdit.h"
 #include "skin/SKMemo.h"
@@ -39,15 +39,6 @@ struct EditWindow {
     QWidget window;
     TskNumberEdit* edit;
     TskEdit* other;
-};
-
-// Keeps the errors the application would show.
-struct ShownErrors {
-    ShownErrors() {
-        Application::setErrorPresenter([this](const QString& t) { texts << t; });
-    }
-    ~ShownErrors() { Application::setErrorPresenter({}); }
-    QStringList texts;
 };
 
 } // namespace
@@ -141,7 +132,7 @@ TEST(NumberEdit, TheDecimalSeparatorAndGroupingComeFromTheLocale) {
 }
 
 TEST(NumberEdit, PastingTextThatIsNoNumberRestoresTheTextAndReportsTheError) {
-    ShownErrors errors;
+    TScriptedMessages script;
     EditWindow w;
     TskNumberEdit* n = w.edit;
     QLineEdit* e = n->Editor();
@@ -152,10 +143,19 @@ TEST(NumberEdit, PastingTextThatIsNoNumberRestoresTheTextAndReportsTheError) {
     EXPECT_EQ(e->text(), "3.25");
     EXPECT_DOUBLE_EQ(n->Value(), 3.25);
     QCoreApplication::processEvents();
-    ASSERT_EQ(errors.texts.size(), 1);
-    EXPECT_EQ(errors.texts[0], "'abc' is not a valid floating point value");
+    EXPECT_EQ(script.All(), QStringList{"'abc' is not a valid floating point value"});
     // The paste itself fired no OnChange; restoring the text did.
     EXPECT_EQ(changes.count(), 1);
+
+    // An edit gone before its error comes round reports nothing (to a later window or test).
+    script.Clear();
+    {
+        EditWindow gone;
+        gone.edit->Editor()->selectAll();
+        gone.edit->Editor()->insert("xyz");
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(script.Log.isEmpty()) << script.Last().toStdString();
 }
 
 TEST(Edit, TheThemeBorderIsDrawnOverTheNativeEdit) {

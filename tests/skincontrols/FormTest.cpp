@@ -3,12 +3,12 @@
 // menu's short-cuts.
 #include "SkinControlsSupport.h"
 
+#include "platform/UserMessages.h"
 #include "skin/SKForm.h"
 #include "skin/SKMainMenu.h"
 
 #include <QAction>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
@@ -50,18 +50,9 @@ TEST(FormTest, OnePerWindowAndTheClientPanel) {
     // The panel as its own client panel: an error box, and the property keeps its value.
     auto* client = new TskImagePanel(panel);
     panel->SetFormPanel(client);
-    QString text;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            text = box->text();
-            box->done(QMessageBox::Ok);
-        }
-    });
-    closer.start(10);
+    TScriptedMessages script;
     panel->SetFormPanel(panel);
-    closer.stop();
-    EXPECT_EQ(text, "Sorry, you can't select the Form assign to FormPanel property");
+    EXPECT_EQ(script.Errors(), QStringList{"Sorry, you can't select the Form assign to FormPanel property"});
     EXPECT_EQ(panel->FormPanel(), client);
     // The client panel fills what the title bar leaves, and follows resizes.
     EXPECT_EQ(client->geometry(), panel->AlignRect());

@@ -2,6 +2,7 @@
 // menu, custom bars and bars inside a skinned form panel.
 #include "SkinControlsSupport.h"
 
+#include "platform/UserMessages.h"
 #include "skin/SKPublic.h"
 #include "skin/SKTitleBar.h"
 
@@ -34,23 +35,11 @@ protected:
         bar->SetUIStyle(FromThemeFile);
         bar->resize(200, bar->height());
     }
-    // Closes the message box the next modal loop shows and keeps its text.
-    void CloseNextMessage() {
-        QTimer::singleShot(0, [this] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                shownMessage = box->findChild<QObject*>("qt_msgbox_label")
-                                   ? box->findChild<QObject*>("qt_msgbox_label")->property("text").toString()
-                                   : QString();
-                box->close();
-            }
-        });
-    }
     QTemporaryDir dir;
     std::unique_ptr<QWidget> form;
     TskFileTheme* theme = nullptr;
     TskTitleBar* bar = nullptr;
     ThemeColors colors;
-    QString shownMessage;
 };
 
 } // namespace
@@ -254,16 +243,16 @@ TEST_F(TitleBarTest, DoubleClicksReachTheBarAndTheControlBoxClosesThroughItsMenu
 }
 
 TEST_F(TitleBarTest, OnlyOneControlBox) {
-    CloseNextMessage();
+    TScriptedMessages script;
     bar->Buttons()->Items(0)->SetButtonType(skControlBox);
-    EXPECT_EQ(shownMessage, "Sorry, only one button's ButtonType property can be \"skControlBox\"");
+    EXPECT_EQ(script.All(),
+              QStringList{"Sorry, only one button's ButtonType property can be \"skControlBox\""});
     EXPECT_EQ(bar->Buttons()->Items(0)->ButtonType(), skControlBox);
-    CloseNextMessage();
     bar->Buttons()->Items(1)->SetButtonType(skControlBox);
     EXPECT_EQ(bar->Buttons()->Items(1)->ButtonType(), skClose);
-    CloseNextMessage();
+    script.Clear();
     bar->Sections()->Items(0)->SetAlign(skClient);
-    EXPECT_EQ(shownMessage, "Sorry, only one section's Align property can be \"skClient\"");
+    EXPECT_EQ(script.All(), QStringList{"Sorry, only one section's Align property can be \"skClient\""});
     EXPECT_EQ(bar->Sections()->Items(0)->Align(), skLeft);
     EXPECT_TRUE(bar->Sections()->Items(2)->Stretch());
 }

@@ -7,6 +7,7 @@
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/FormResource.h"
+#include "platform/UserMessages.h"
 #include "skin/SKButton.h"
 #include "skin/SKComboBox.h"
 #include "skin/SKEdit.h"
@@ -124,6 +125,7 @@ void GotoTime(TfrmSplitter& w, int minutes, int seconds, int ms) {
 // 2/3 times the source long, every block of it, at the source's pitch (within 1 %). A forward
 // play of 300 ms plays all 300 ms and the bar returns where it began; a preview plays its section.
 TEST(SplitterWindow, PlaysAtHalfAndOneAndAHalfSpeedWithItsPitch) {
+    TScriptedMessages script;
     Register();
     devtest::AlsaSandbox box;
     const QString raw = box.path("out.raw");
@@ -134,7 +136,6 @@ TEST(SplitterWindow, PlaysAtHalfAndOneAndAHalfSpeedWithItsPitch) {
     MakeFile(source, "WAV", 2.0, 1000.0);
 
     TfrmSplitter w;
-    w.ShowMessages = false;
     w.create();
     w.SourceFileName = source;
     w.show();
@@ -193,6 +194,7 @@ TEST(SplitterWindow, PlaysAtHalfAndOneAndAHalfSpeedWithItsPitch) {
 // joins it to row 1, every section unticked says "No section selected" and writes nothing, and a
 // shorter file shown after a longer one ends at its own length.
 TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
+    TScriptedMessages script;
     Register();
     QTemporaryDir dir;
     UseTestSettings(dir.path() + "/out");
@@ -203,7 +205,6 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
     MakeFile(shorter, "WAV", 5.0, 440.0);
 
     TfrmSplitter w;
-    w.ShowMessages = false;
     w.create();
     QSignalSpy written(&w, &TfrmSplitter::OnFilesWritten);
     w.SourceFileName = source;
@@ -212,7 +213,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
     EXPECT_EQ(Get<QLabel>(w, "lbDuration")->text(), GlobeVar::MSecToMinSecStr(12000));
     ASSERT_EQ(rows->topLevelItemCount(), 1);
     SplitToEnd(w);
-    EXPECT_TRUE(w.LastMessage.isEmpty());
+    EXPECT_TRUE(script.Log.isEmpty());
     EXPECT_TRUE(QDir(dir.path() + "/out").isEmpty());
 
     GotoTime(w, 0, 3, 0);
@@ -236,7 +237,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
     for (int r = 0; r < 3; ++r)
         rows->topLevelItem(r)->setCheckState(0, Qt::Unchecked);
     SplitToEnd(w);
-    EXPECT_EQ(w.LastMessage, "No section selected");
+    EXPECT_EQ(script.All(), QStringList{"No section selected"});
     EXPECT_TRUE(QDir(dir.path() + "/out").isEmpty());
 
     rows->topLevelItem(0)->setCheckState(0, Qt::Checked);
@@ -250,7 +251,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
     SplitToEnd(w);
     ticker.stop();
     EXPECT_GT(ticks, 0);
-    EXPECT_EQ(w.LastMessage, "Split finished");
+    EXPECT_EQ(script.All(), QStringList({"No section selected", "Split finished"}));
     EXPECT_EQ(Column(rows, 4), (QStringList{"Done", "", "Done"}));
     EXPECT_FALSE(w.Splitting());
     EXPECT_TRUE(Get<QWidget>(w, "btnSplit")->isVisible());
@@ -281,6 +282,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
 // window and the run; a speed button starts no playback while it runs. The gallery shows the marks, a
 // selected section and a piece in progress.
 TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
+    TScriptedMessages script;
     Register();
     devtest::AlsaSandbox box;
     box.useConfig(devtest::AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
@@ -290,7 +292,6 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     const QString source = dir.filePath("talk.mp3");
     MakeFile(source, "MP3", 30.0, 440.0);
     TfrmSplitter w;
-    w.ShowMessages = false;
     w.create();
     w.SourceFileName = source;
     w.show();
@@ -322,17 +323,18 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     EXPECT_TRUE(asked);
     EXPECT_TRUE(stillOpen);
     EXPECT_FALSE(playedDuringRun);
-    EXPECT_EQ(w.LastMessage, "Split finished");
+    EXPECT_EQ(script.All(),
+              QStringList({"Splitting in progress, do you want to cancel ?", "Split finished"}));
 
     for (const QString& f : QDir(dir.path()).entryList({"talk-Splitted*"}))
         QFile::remove(dir.filePath(f));
-    w.LastMessage.clear();
+    script.Clear();
     auto cancel = QObject::connect(rows->model(), &QAbstractItemModel::dataChanged, [&] {
         if (rows->topLevelItem(1)->text(4).startsWith("Splitting: ")) w.btnCancelSplitClick();
     });
     SplitToEnd(w);
     QObject::disconnect(cancel);
-    EXPECT_TRUE(w.LastMessage.isEmpty());
+    EXPECT_TRUE(script.Log.isEmpty());
     EXPECT_EQ(Column(rows, 4), (QStringList{"Done", "Canceled", "", "", ""}));
     EXPECT_TRUE(QFile::exists(dir.filePath("talk-Splitted0.mp3")));
     const Decoded kept = decodeAll(dir.filePath("talk-Splitted1.mp3"));
@@ -341,7 +343,7 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     EXPECT_FALSE(QFile::exists(dir.filePath("talk-Splitted2.mp3")));
 
     // "Yes" cancels and the window closes once the run has ended.
-    w.UnattendedAnswer = 6;
+    script.Otherwise = true;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (w.ProgressRow() >= 0) w.close();
@@ -374,7 +376,6 @@ struct JoinerFolder {
 };
 
 void ShowOn(TfrmJoiner& w, const QString& folder) {
-    w.ShowMessages = false;
     w.create();
     Get<TShellTreeView>(w, "STV")->SelectFolder(folder);
     w.show();
@@ -393,6 +394,7 @@ QStringList Outputs(const QString& folder) {
 // and keeps each part's tone; a file deleted after it was added is left out, and fewer than two
 // files start nothing.
 TEST(JoinerWindow, MergesTheTickedFilesInOrder) {
+    TScriptedMessages script;
     Register();
     JoinerFolder folder;
     TfrmJoiner w;
@@ -442,7 +444,7 @@ TEST(JoinerWindow, MergesTheTickedFilesInOrder) {
     ASSERT_TRUE(w.Merging());
     EXPECT_FALSE(Get<QWidget>(w, "lvJoinList")->isEnabled());
     ASSERT_TRUE(devtest::waitFor([&] { return !w.Merging(); }, 60000));
-    EXPECT_EQ(w.LastMessage, "Merge finished");
+    EXPECT_EQ(script.Last(), "Merge finished");
     EXPECT_EQ(Column(joins, 4), (QStringList{"Done", "Done", "Done"}));
     EXPECT_TRUE(w.OutputFile().startsWith(folder.dir.path() + "/out/Merged "))
         << w.OutputFile().toStdString();
@@ -457,10 +459,10 @@ TEST(JoinerWindow, MergesTheTickedFilesInOrder) {
 
     // A file gone from the disk is left out: the merge holds the other two.
     QFile::remove(folder.b);
-    w.LastMessage.clear();
+    script.Clear();
     w.btnStartMergeClick();
     ASSERT_TRUE(devtest::waitFor([&] { return !w.Merging(); }, 60000));
-    EXPECT_EQ(w.LastMessage, "Merge finished");
+    EXPECT_EQ(script.Last(), "Merge finished");
     EXPECT_NE(w.OutputFile(), first) << "a name in use gets \" New\"";
     EXPECT_NEAR(double(decodeAll(w.OutputFile()).frames()), 3.0 * 44100, 1152 * 2);
     QFile::remove(folder.c);
@@ -476,6 +478,7 @@ TEST(JoinerWindow, MergesTheTickedFilesInOrder) {
 // output behind; an output that cannot be created starts nothing. The gallery shows both lists, a
 // merge in progress and the strip.
 TEST(JoinerWindow, CancelCloseAndADamagedInput) {
+    TScriptedMessages script;
     Register();
     JoinerFolder folder;
     const QString longer = folder.dir.filePath("long.wav");
@@ -497,14 +500,14 @@ TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     w.btnStartMergeClick();
     ASSERT_TRUE(w.Merging());
     w.close();
-    EXPECT_EQ(w.LastMessage, "Merging in progress, do you want to cancel ?");
+    EXPECT_EQ(script.Last(), "Merging in progress, do you want to cancel ?");
     EXPECT_TRUE(w.isVisible());
     ASSERT_TRUE(
         devtest::waitFor([&] { return joins->topLevelItem(1)->text(4).startsWith("Merging: "); }, 60000));
     SaveGallery(w, "Joiner-list");
     w.btnCancelMergeClick();
     ASSERT_TRUE(devtest::waitFor([&] { return !w.Merging(); }, 60000));
-    EXPECT_EQ(w.LastMessage, "Merging in progress, do you want to cancel ?");
+    EXPECT_EQ(script.All(), QStringList{"Merging in progress, do you want to cancel ?"});
     EXPECT_EQ(Column(joins, 4), (QStringList{"Done", "Canceled"}));
     ASSERT_TRUE(w.OutputFile().endsWith(".ogg"));
     const Decoded kept = decodeAll(w.OutputFile());
@@ -516,7 +519,7 @@ TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     w.btnAddClick();
     w.btnStartMergeClick();
     ASSERT_TRUE(devtest::waitFor([&] { return !w.Merging(); }, 60000));
-    EXPECT_TRUE(w.LastMessage.contains(folder.dir.filePath("d.mp3"))) << w.LastMessage.toStdString();
+    EXPECT_TRUE(script.Last().contains(folder.dir.filePath("d.mp3"))) << script.Last().toStdString();
     EXPECT_EQ(Column(joins, 4), (QStringList{"Done", "Failed"}));
     EXPECT_FALSE(QFile::exists(w.OutputFile()));
 
@@ -524,8 +527,8 @@ TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     GlobeVar::JoinOutputPath = folder.dir.filePath("missing/folder");
     w.btnStartMergeClick();
     EXPECT_FALSE(w.Merging());
-    EXPECT_TRUE(w.LastMessage.startsWith("Unable to create " + GlobeVar::JoinOutputPath + "/Merged "))
-        << w.LastMessage.toStdString();
+    EXPECT_TRUE(script.Last().startsWith("Unable to create " + GlobeVar::JoinOutputPath + "/Merged "))
+        << script.Last().toStdString();
     EXPECT_TRUE(Get<QWidget>(w, "btnStartMerge")->isVisible());
     w.close();
     EXPECT_FALSE(w.isVisible());

@@ -150,16 +150,19 @@ void TMyTrackBar::paintEvent(QPaintEvent*) {
 
 bool TMyTrackBar::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_topThumb && watched != m_bottomThumb) return QWidget::eventFilter(watched, event);
-    auto* mouse = static_cast<QMouseEvent*>(event);
+    // Only mouse events are taken as such: the thumbs see every other kind of event too.
     switch (event->type()) {
-    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
             m_dragging = true;
             m_grabX = int(mouse->position().x());
         }
         return true;
+    }
     case QEvent::MouseMove:
         if (m_dragging) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
             const int left = std::clamp(int(mouse->position().x()) + m_bottomThumb->x() - m_grabX, 0,
                                         std::max(0, BoxWidth() - 33));
             m_bottomThumb->move(left, m_bottomThumb->y());

@@ -1,9 +1,14 @@
 #include "platform/Colors.h"
+#include "platform/FileNames.h"
 #include "platform/PathText.h"
+#include "platform/PendingFile.h"
 #include "platform/ProgramPaths.h"
 #include "platform/TickCount.h"
 #include "platform/WinMath.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QThread>
@@ -74,4 +79,65 @@ TEST(TickCount, MonotonicMilliseconds) {
     const uint32_t b = GetTickCount();
     EXPECT_GE(uint32_t(b - a), 20u);
     EXPECT_LT(uint32_t(b - a), 5000u);
+}
+
+// A job's output stands under its final name only once committed: before that it is a hidden file
+// beside it. A commit whose folder went away meanwhile, or that would replace a file it must not,
+// fails naming the final file and leaves nothing behind.
+TEST(PendingFile, AppearsOnlyWhenCommittedAndReportsAVanishedFolder) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("ten.mp3");
+    {
+        TPendingFile file;
+        ASSERT_EQ(file.Begin(target), "");
+        EXPECT_TRUE(QFileInfo(file.TempName()).fileName().startsWith(".ten.mp3."));
+        EXPECT_TRUE(file.TempName().endsWith(".part"));
+        EXPECT_EQ(QFileInfo(file.TempName()).path(), dir.path());
+        EXPECT_FALSE(QFileInfo::exists(target));
+    } // never committed: nothing stays
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+
+    TPendingFile file;
+    ASSERT_EQ(file.Begin(target), "");
+    QFile out(file.TempName());
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("whole");
+    out.close();
+    EXPECT_EQ(file.Commit(false), "");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"ten.mp3"});
+
+    ASSERT_EQ(file.Begin(target), "");
+    EXPECT_EQ(file.Commit(false),
+              "Unable to write to " + target + ": a file of that name was made meanwhile");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"ten.mp3"});
+    ASSERT_EQ(file.Begin(target), "");
+    EXPECT_EQ(file.Commit(true), "");
+    EXPECT_EQ(QFileInfo(target).size(), 0);
+
+    const QString sub = dir.filePath("gone");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    ASSERT_EQ(file.Begin(sub + "/x.wav"), "");
+    ASSERT_TRUE(QDir(sub).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(sub)); // the same folder name again, but another folder
+    EXPECT_TRUE(file.Commit(true).startsWith("Unable to write to " + sub + "/x.wav: the file is gone"));
+    EXPECT_FALSE(QFileInfo::exists(sub + "/x.wav"));
+    EXPECT_NE(file.Begin(dir.filePath("missing/x.wav")), "");
+}
+
+// Names that are not UTF-8 keep every byte through their text and show replacement characters.
+TEST(FileNames, KeepEveryByteOfANameThatIsNotUtf8) {
+    const QByteArray odd("a\xff"
+                         "b\xc3(\xe2\x82\xac.wav"); // a lone 0xFF, a cut sequence, then a valid euro sign
+    const QString text = FileNameText(odd);
+    EXPECT_EQ(FileNameBytes(text), odd);
+    EXPECT_EQ(ShownFileName(text), QString::fromUtf8("a\xef\xbf\xbd"
+                                                     "b\xef\xbf\xbd(\xe2\x82\xac.wav"));
+    EXPECT_NE(FileNameText("a\xef\xbf\xbd"
+                           "b"),
+              FileNameText("a\xff"
+                           "b")); // a real U+FFFD is another name
+    EXPECT_EQ(FileNameText("plain/\xc3\xa9t\xc3\xa9.mp3"), QString::fromUtf8("plain/\xc3\xa9t\xc3\xa9.mp3"));
+    EXPECT_EQ(FileNameBytes(QString::fromUtf8("\xc3\xa9")), QByteArray("\xc3\xa9"));
+    EXPECT_EQ(FileNameBytes(FileNameText("\xed\xa0\x80")),
+              QByteArray("\xed\xa0\x80")); // an encoded surrogate
 }

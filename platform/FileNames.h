@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// File names are bytes; the file system does not promise they are UTF-8. The suite carries them in
+// QString as text that keeps every byte: valid UTF-8 is decoded as usual, and each byte of a
+// sequence that is not valid UTF-8 becomes the lone surrogate U+DC00 + byte (U+DC80..U+DCFF), which
+// no valid name can hold. Qt's own file-name conversion (QFile::encodeName) does not keep such
+// bytes, so every name that reaches a file-system call goes through FileNameBytes.
+
+// The text of a name read from the file system (a folder entry, a path).
+QString FileNameText(const QByteArray& bytes);
+// The bytes of a name given by FileNameText (or of any text: ordinary text is UTF-8).
+QByteArray FileNameBytes(const QString& text);
+// The name as the windows show it: every byte that is not UTF-8 is the replacement character.
+QString ShownFileName(const QString& text);

@@ -248,7 +248,8 @@ void LoadOptionsValues(const ProfileText& file, TOptionsValues& v) {
         switch (info.kind) {
         case OptionKind::List: {
             const int i = file.readInteger(section, key, info.readDefault);
-            v.number[info.setting] = i >= 0 && i < info.items.size() ? i : info.readDefault;
+            const qsizetype count = info.setting == WmaFormat ? kWmaProfileNames : info.items.size();
+            v.number[info.setting] = i >= 0 && i < count ? i : info.readDefault;
             break;
         }
         case OptionKind::Flag:

@@ -87,6 +87,12 @@ enum class OptionKind {
     HexText // the mail body memo, written as hexadecimal bytes
 };
 
+// The WMA profiles the settings can name: the designed list's fifteen profile names. The list
+// holds them four times over (and one empty item) until the main window puts in the profiles the
+// WMA component reports, but a stored index past the fifteen names no profile: it loads as the
+// default, as any index outside its list does.
+constexpr int kWmaProfileNames = 15;
+
 struct OptionSettingInfo {
     OptionSetting setting;
     const char* section;

@@ -503,6 +503,34 @@ TEST_F(RecorderFixture, DeviceAndLineListsHoldOnlyValidEntries) {
     window.reset();
 }
 
+// A stored WMA profile index past the profile list loads as the default: WMA recordings work from
+// the start, without a visit to the settings window.
+TEST_F(RecorderFixture, AStoredWmaProfilePastTheListLoadsAsTheDefault) {
+    window.reset();
+    UseFreshProgramFolder(dir.path() + "/");
+    {
+        ProfileFile ini(GlobeVar::CfgFilePath());
+        ini.writeInteger("OutputFormat", "WmaFormat", 60);
+    }
+    window = std::make_unique<TfrmMain>();
+    window->create();
+    auto* options = new Videzeva::TfrmOptions(window.get());
+    options->create();
+    window->SetOptionsWindow(options);
+    GlobeVar::OutputPath = dir.filePath("out") + "/";
+    window->show();
+    EXPECT_EQ(GlobeVar::WmaFormat, 1);
+    EXPECT_EQ(NativeCombo(options->findChild<QObject*>("cboxWmaFormat"))->currentIndex(), 0);
+    BoxCloser boxes;
+    window->findChild<QObject*>("rbOutputWma")->setProperty("Checked", true);
+    RecordSource();
+    EXPECT_EQ(boxes.seen, 0);
+    EXPECT_EQ(window->findChild<QTreeWidget*>("lvRecordList")->topLevelItem(0)->text(2), "Done");
+    // Profile 1 (8000 Hz mono): about three seconds of it.
+    EXPECT_GT(Decode(window->RecordFileName()).size(), size_t(8000 * 2.5));
+    window.reset();
+}
+
 // A recording played back reaches the playback device whole: what the device wrote is the decoded
 // recording, sample for sample, and the row says "Done" when it has played out.
 TEST_F(RecorderFixture, PlaybackWritesTheRecordingToTheDevice) {

@@ -91,7 +91,8 @@ protected:
             QObject* c = FindFormObject(&w, QLatin1String(info.control));
             switch (info.kind) {
             case OptionKind::List:
-                NativeCombo(c)->setCurrentIndex(int(info.items.size()) - 2);
+                NativeCombo(c)->setCurrentIndex(
+                    (info.setting == WmaFormat ? kWmaProfileNames : int(info.items.size())) - 2);
                 break;
             case OptionKind::Flag:
                 c->setProperty("Checked", !info.defaultValue);
@@ -154,7 +155,7 @@ TEST_F(RecorderDialogs, OptionsFirstRunThenEveryControlRoundTripsThroughOkAndThe
     EXPECT_FALSE(first->isVisible());
     EXPECT_TRUE(script.Log.isEmpty());
     EXPECT_EQ(GlobeVar::WavFreq, 44100); // index 5 of 7
-    EXPECT_EQ(GlobeVar::WmaFormat, 60);
+    EXPECT_EQ(GlobeVar::WmaFormat, 14);
     EXPECT_EQ(GlobeVar::StartHotKeyCombo1.HotKey, 0x6Au); // "Numpad *"
     EXPECT_EQ(GlobeVar::StartHotKeyCombo1.PreKey1, 0x11u);
     EXPECT_EQ(GlobeVar::StartHotKeyCombo1.PreKey2, 0x10u); // Ctrl+Shift

@@ -123,7 +123,8 @@ TEST_F(OptionsFileTest, EverySettingRoundTripsThroughTheFile) {
         const OptionSettingInfo& info = OptionInfo(OptionSetting(s));
         switch (info.kind) {
         case OptionKind::List:
-            v.number[s] = int(info.items.size()) - 1 - (s % 2);
+            v.number[s] =
+                (info.setting == WmaFormat ? kWmaProfileNames : int(info.items.size())) - 1 - (s % 2);
             break;
         case OptionKind::Flag:
         case OptionKind::Choice:

@@ -50,7 +50,8 @@ QString TPendingFile::Begin(const QString& finalName) {
     const qsizetype start = NameStart(finalName);
     const QString folder = finalName.left(start);
     const QString name = finalName.mid(start);
-    if (name.isEmpty()) return QStringLiteral("Unable to create %1: no file name").arg(ShownFileName(finalName));
+    if (name.isEmpty())
+        return QStringLiteral("Unable to create %1: no file name").arg(ShownFileName(finalName));
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
         const QString temp =
@@ -71,7 +72,8 @@ QString TPendingFile::Begin(const QString& finalName) {
 }
 
 QString TPendingFile::Commit(bool replace) {
-    if (!Pending()) return QStringLiteral("Unable to write to %1: nothing was written").arg(ShownFileName(m_final));
+    if (!Pending())
+        return QStringLiteral("Unable to write to %1: nothing was written").arg(ShownFileName(m_final));
     const QByteArray temp = FileNameBytes(m_temp);
     const QByteArray target = FileNameBytes(m_final);
     const QString finalName = ShownFileName(m_final);

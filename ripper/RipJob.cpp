@@ -6,14 +6,13 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "components/TAudioInformation2.h"
-#include "platform/PartialFile.h"
+#include "platform/PendingFile.h"
 #include "platform/TickCount.h"
 #include "platform/WindowMessages.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RNaming.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTimeZone>
 #include <QTimer>
 
@@ -118,10 +117,11 @@ void TRipJob::NextTrack() {
                                                     track.title, number);
             if (name.isEmpty()) throw ComponentError(QStringLiteral("No file-name pattern is chosen."));
             m_finalName = m_names->Claim(name, m_extension, number);
-            m_tempName = PartialFile::TemporaryName(m_finalName);
-            RGlobeVar::CurrentOutputFile = m_tempName;
+            const QString begun = m_output.Begin(m_finalName);
+            if (!begun.isEmpty()) throw ComponentError(begun);
+            RGlobeVar::CurrentOutputFile = m_output.TempName();
             RGlobeVar::CurrentTrackRow = r;
-            ACDG->StartGrab(m_tempName);
+            ACDG->StartGrab(m_output.TempName());
             m_grabbing = true;
             m_view->RipLog(QStringLiteral("Format: ") + AF->GetFormatString());
             return; // the grabber's signals go on from here
@@ -192,7 +192,7 @@ void TRipJob::Failed(int kind, const QString& reason) {
     m_grabbing = false;
     // The user knows the file by its final name.
     QString why = reason;
-    why.replace(m_tempName, m_finalName);
+    why.replace(m_output.TempName(), m_finalName);
     if (kind == TAudioCDGrabber2::GrabReadError) {
         // The track up to the sector that could not be read is kept and tagged, as a track whose
         // retries ran out.
@@ -231,14 +231,15 @@ void TRipJob::TagAndPlace(bool readError) {
     // AI meanwhile (the next track starts when this one's end arrives).
     if (m_tagThread.joinable()) m_tagThread.join();
     m_tagging = true;
-    m_tagThread = std::thread([this, readError, temp = m_tempName, final = m_finalName] {
+    m_tagThread = std::thread([this, readError, output = std::move(m_output)]() mutable {
         QString tagError;
         try {
-            AI->WriteTags(temp);
+            AI->WriteTags(output.TempName());
         } catch (const std::exception& e) {
-            tagError = QString::fromUtf8(e.what()).replace(temp, final);
+            tagError = QString::fromUtf8(e.what()).replace(output.TempName(), output.FinalName());
         }
-        const QString placeError = PartialFile::PutInPlace(temp, final);
+        // The track's name was claimed for this run: a file of that name left from before is replaced.
+        const QString placeError = output.Commit(true);
         RunOnUiThread(this,
                       [this, readError, tagError, placeError] { Placed(readError, tagError, placeError); });
     });
@@ -282,7 +283,7 @@ void TRipJob::Cancel() {
         m_view->RipRowText(m_currentRow, QStringLiteral("0%"), QString());
         // The partial file goes once the grab has stopped writing it; a grab given up on removes
         // its own file when its read returns.
-        if (!ACDG->IsGrabbing() && QFile::exists(m_tempName)) QFile::remove(m_tempName);
+        if (!ACDG->IsGrabbing()) m_output.Discard();
     }
     m_busy = false;
     // The run ends once the caller is back in the event loop.

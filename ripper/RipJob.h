@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PendingFile.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -118,7 +120,8 @@ private:
     int m_runTotal = 0, m_runCount = 0, m_grabbedCount = 0, m_ordinal = 0, m_currentRow = -1;
     qint64 m_startMs = 0;
     int m_lastRetry = 0;
-    QString m_number, m_extension, m_finalName, m_tempName;
+    QString m_number, m_extension, m_finalName;
+    TPendingFile m_output; // the current track, under its temporary name until it is tagged
     std::unique_ptr<RNaming::TRipRunNames> m_names; // final names given out in this run
     QStringList m_failures;                         // one line per track that was not ripped
     QString m_writeFailure;                         // the write failure that stopped the run

@@ -1,10 +1,16 @@
 #include "common/GlobeVar.h"
 
+#include "platform/UserMessages.h"
+
+#include "platform/ProfileFile.h"
 #include "platform/ProgramPaths.h"
 #include "platform/SimpleMapi.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <mutex>
 
 #include <dlfcn.h>
 
@@ -89,6 +95,36 @@ QString CfgFilePath() {
 }
 QString ScheduleFilePath() {
     return (SettingsPath.isEmpty() ? AppPath : SettingsPath) + ScheduleFileName;
+}
+
+namespace {
+std::mutex hotKeysLock;
+THotKeySet publishedHotKeys;
+} // namespace
+
+void PublishHotKeys() {
+    const THotKeySet set{StartHotKeyCombo1, StartHotKeyCombo2, StopHotKeyCombo1, StopHotKeyCombo2,
+                         StartUse1,         StartUse2,         StopUse1,         StopUse2};
+    const std::lock_guard lock(hotKeysLock);
+    publishedHotKeys = set;
+}
+
+THotKeySet PublishedHotKeys() {
+    const std::lock_guard lock(hotKeysLock);
+    return publishedHotKeys;
+}
+
+void ReportSettingsFileFault(const QString& fileName, const QString& text) {
+    static QSet<QString> reported;
+    if (reported.contains(fileName)) return;
+    reported.insert(fileName);
+    ReportError(text);
+}
+
+void ReportUnreadableSettingsFiles(const QStringList& files) {
+    for (const QString& file : files)
+        if (!ProfileFile(file).readable())
+            ReportSettingsFileFault(file, QStringLiteral("Unable to read %1").arg(file));
 }
 
 namespace {

@@ -48,6 +48,17 @@ extern int WmaFormat;
 extern THotKeyCombo StartHotKeyCombo1, StartHotKeyCombo2, StopHotKeyCombo1, StopHotKeyCombo2;
 extern bool StartUse1, StartUse2, StopUse1, StopUse2;
 
+// The four hot-key combinations and their enable flags as one value: what the hot-key thread reads.
+struct THotKeySet {
+    THotKeyCombo start1, start2, stop1, stop2;
+    bool startUse1 = false, startUse2 = false, stopUse1 = false, stopUse2 = false;
+};
+// Hands the hot-key globals over to the hot-key thread as one value (whoever writes them calls it
+// afterwards, on the user-interface thread); the thread never sees a combination half written.
+void PublishHotKeys();
+// The value last handed over (any thread).
+THotKeySet PublishedHotKeys();
+
 extern QList<TScheduleEntry> Schedule;
 
 extern int VolumeLevel, VolumeTime, TimeMinute, TimeSecond;
@@ -86,6 +97,12 @@ void SetProgramFolders();
 // The full names of the settings and schedule files.
 QString CfgFilePath();
 QString ScheduleFilePath();
+// Tells the user `text` about a settings or schedule file that could not be read or written, once
+// per file in a run: the program goes on with what its windows hold, and a file that refused the
+// save at start-up is not reported again when the save at exit fails the same way.
+void ReportSettingsFileFault(const QString& fileName, const QString& text);
+// "Unable to read <file>", as above, for each of `files` that is there but cannot be read.
+void ReportUnreadableSettingsFiles(const QStringList& files);
 
 // Sends one message through the mail client from name=value lines ("to", "subject", "body",
 // "attachment0", "attachment1", ...). Returns the mail layer's result code.

@@ -384,16 +384,10 @@ void GetWmaSettings(const TOptionsValues& v, int& wmaFormat) {
 void GetHotKeySettings(const TOptionsValues& v, THotKeyCombo& start1, THotKeyCombo& start2,
                        THotKeyCombo& stop1, THotKeyCombo& stop2, bool& startUse1, bool& startUse2,
                        bool& stopUse1, bool& stopUse2) {
-    // Field by field: the hot-key thread reads these without a lock.
-    auto assign = [](THotKeyCombo& to, const THotKeyCombo& from) {
-        to.PreKey1 = from.PreKey1;
-        to.PreKey2 = from.PreKey2;
-        to.HotKey = from.HotKey;
-    };
-    assign(start1, HotKeyComboFromIndexes(v.number[StartPreHotKey1], v.number[StartHotKey1]));
-    assign(start2, HotKeyComboFromIndexes(v.number[StartPreHotKey2], v.number[StartHotKey2]));
-    assign(stop1, HotKeyComboFromIndexes(v.number[StopPreHotKey1], v.number[StopHotKey1]));
-    assign(stop2, HotKeyComboFromIndexes(v.number[StopPreHotKey2], v.number[StopHotKey2]));
+    start1 = HotKeyComboFromIndexes(v.number[StartPreHotKey1], v.number[StartHotKey1]);
+    start2 = HotKeyComboFromIndexes(v.number[StartPreHotKey2], v.number[StartHotKey2]);
+    stop1 = HotKeyComboFromIndexes(v.number[StopPreHotKey1], v.number[StopHotKey1]);
+    stop2 = HotKeyComboFromIndexes(v.number[StopPreHotKey2], v.number[StopHotKey2]);
     startUse1 = v.number[StartUse1] != 0;
     startUse2 = v.number[StartUse2] != 0;
     stopUse1 = v.number[StopUse1] != 0;
@@ -460,6 +454,7 @@ void ApplyOptionsToGlobals(const TOptionsValues& v) {
     GetWmaSettings(v, GlobeVar::WmaFormat);
     GetHotKeySettings(v, StartHotKeyCombo1, StartHotKeyCombo2, StopHotKeyCombo1, StopHotKeyCombo2,
                       GlobeVar::StartUse1, GlobeVar::StartUse2, GlobeVar::StopUse1, GlobeVar::StopUse2);
+    PublishHotKeys();
     GetScheduleSettings(v, GlobeVar::Schedule);
     GetAutoStopSettings(v, GlobeVar::VolumeLevel, GlobeVar::VolumeTime, GlobeVar::TimeMinute,
                         GlobeVar::TimeSecond, GlobeVar::VolumeStop, GlobeVar::TimeStop,

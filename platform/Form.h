@@ -24,16 +24,17 @@ public:
     void setMainForm(bool main) { m_mainForm = main; }
     bool isMainForm() const { return m_mainForm; }
 
+    // Runs the destroy handler at most once: the program block calls it at exit for every window,
+    // the last-made first, before it deletes any; a form made alone may call it from its destructor
+    // (while its members still exist).
+    void destroyForm();
+
 protected:
     virtual void FormCreate() {}
     virtual void FormShow() {}
     virtual void FormCloseQuery(bool& canClose) { (void)canClose; }
     virtual void FormClose() {}
     virtual void FormDestroy() {}
-
-    // Runs the destroy handler at most once; a form calls it from its destructor (while its
-    // members still exist) or the program block calls it at exit in creation order.
-    void destroyForm();
 
     // The show handler runs, then the window takes the place its description gives (Position:
     // centred on the screen, on its owner or on the main form) every time it is shown, and a

@@ -50,7 +50,7 @@ void LoadFormResource(QWidget* form, const QString& resourcePath);
 // name, so that the windows built from them later take them ready; a picture asked for before it is
 // ready is decoded where it is asked for, as without this. Returns at once.
 void PrefetchFormPictures(const QStringList& resourcePaths);
-// Waits until the pictures asked for so far are decoded.
+// Waits until the pictures asked for so far are decoded and the decoding thread has ended.
 void WaitForPrefetchedPictures();
 // Every description among the resources (":/forms/<program>/<Unit>.form"), sorted.
 QStringList FormResourcePaths();

@@ -420,6 +420,10 @@ void ProfileFile::write(const ProfileText& doc) {
         throw ProfileWriteError(m_fileName);
 }
 
+bool ProfileFile::readable() const {
+    return load().readable;
+}
+
 QString ProfileFile::readString(const QString& section, const QString& key, const QString& def) const {
     return read().readString(section, key, def);
 }

@@ -17,7 +17,19 @@ QString withTrailingSeparator(const QString& folder) {
     return f == QStringLiteral("/") ? f : f + u'/';
 }
 
+namespace {
+QString& programFolderOverride() {
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+void setProgramFolder(const QString& folder) {
+    programFolderOverride() = withTrailingSeparator(folder);
+}
+
 QString programFolder() {
+    if (!programFolderOverride().isEmpty()) return programFolderOverride();
     QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     if (dir.isEmpty())
         dir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);

@@ -7,6 +7,9 @@ namespace ProgramPaths {
 
 // The folder of the running program file, with a trailing "/".
 QString programFolder();
+// Makes `folder` stand for the program folder in what follows (tests run a program's windows as if
+// its file lay in a folder of their own); an empty text goes back to the real one.
+void setProgramFolder(const QString& folder);
 // The program file's name without its folder ("Videzeva").
 QString programFileName();
 // The folder that plays the part of the system folder: "system" inside the program folder, where

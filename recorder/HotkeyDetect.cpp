@@ -33,7 +33,8 @@ THotkeyDetector::~THotkeyDetector() {
 
 void THotkeyDetector::Terminate() {
     m_terminated = true;
-    if (GlobalKeyState* state = m_desktop.load()) state->Wake();
+    const std::lock_guard lock(m_desktopLock);
+    if (m_desktop) m_desktop->Wake();
 }
 
 void THotkeyDetector::Execute(KeySource source, bool desktop) {
@@ -42,6 +43,7 @@ void THotkeyDetector::Execute(KeySource source, bool desktop) {
     if (desktop) {
         state = std::make_unique<GlobalKeyState>();
         source.isDown = [s = state.get()](uint32_t vk) { return s->IsKeyDown(vk); };
+        const std::lock_guard lock(m_desktopLock);
         m_desktop = state.get();
     }
     while (!m_terminated.load()) {
@@ -53,6 +55,7 @@ void THotkeyDetector::Execute(KeySource source, bool desktop) {
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    const std::lock_guard lock(m_desktopLock);
     m_desktop = nullptr;
 }
 
@@ -62,11 +65,13 @@ void THotkeyDetector::Round(const KeySource& keys) {
         bool use;
         int wParam;
     };
+    // One copy per round, taken whole: the settings window may hand over new combinations meanwhile.
+    const GlobeVar::THotKeySet set = GlobeVar::PublishedHotKeys();
     const Candidate candidates[] = {
-        {GlobeVar::StartHotKeyCombo1, GlobeVar::StartUse1, 0},
-        {GlobeVar::StartHotKeyCombo2, GlobeVar::StartUse2, 0},
-        {GlobeVar::StopHotKeyCombo1, GlobeVar::StopUse1, 1},
-        {GlobeVar::StopHotKeyCombo2, GlobeVar::StopUse2, 1},
+        {set.start1, set.startUse1, 0},
+        {set.start2, set.startUse2, 0},
+        {set.stop1, set.stopUse1, 1},
+        {set.stop2, set.stopUse2, 1},
     };
     for (const Candidate& c : candidates) {
         if (!Matches(c.combo, c.use, keys)) continue;

@@ -5,12 +5,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 // Watches the keyboard for the recorder's four hot-key combinations, whichever program has the
 // focus, and posts WM_HOTKEYDETECTED to the main window when one is pressed: wParam 0 to start a
-// recording, 1 to stop it. It reads the combinations and their enable flags from the globals on
-// every round (the settings window may change them at any time).
+// recording, 1 to stop it. It reads the combinations and their enable flags on every round, as the
+// settings window last handed them over (GlobeVar::PublishHotKeys), whole.
 //
 // Each round tests the combinations in order (start 1, start 2, stop 1, stop 2); the first that
 // matches posts its message unless `Fired` is already set, and sets it; a round in which none
@@ -52,6 +53,9 @@ private:
     std::atomic<bool> m_fired{false};
     std::atomic<bool> m_terminated{false};
     std::atomic<uint64_t> m_rounds{0};
-    std::atomic<class GlobalKeyState*> m_desktop{nullptr};
+    // The desktop's key state while the worker holds it; `Terminate` wakes it under the lock, and
+    // the worker clears it under the lock before destroying it.
+    std::mutex m_desktopLock;
+    class GlobalKeyState* m_desktop = nullptr;
     std::thread m_thread;
 };

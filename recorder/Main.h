@@ -75,6 +75,7 @@ public:
     QString InputLineText() const override;
     int SelectedFormat() const override;
     void SelectInputLine(const QString& savedLineName) override;
+    bool SettingsShown() const override { return WindowReady; }
 
     // The tick count the silence and time limits read (a test puts in its own clock).
     void SetTickSource(std::function<uint32_t()> ticks) { m_ticks = std::move(ticks); }

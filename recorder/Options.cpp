@@ -138,14 +138,25 @@ void TfrmOptions::WriteControls(const TOptionsValues& v) {
 }
 
 void TfrmOptions::FormCreate() {
+    // A file that cannot be read or written is told once; the program goes on with what the window
+    // shows (the defaults, or what could be read).
     if (QFileInfo::exists(GlobeVar::CfgFilePath())) {
         LoadSettings();
+        GlobeVar::ReportUnreadableSettingsFiles({GlobeVar::CfgFilePath(), GlobeVar::ScheduleFilePath()});
     } else {
         SetDefaultOptions();
-        SaveSettings();
+        saveTellingOnce();
     }
     ApplyOptionsToGlobals(ReadControls());
     m_settingsRead = true;
+}
+
+void TfrmOptions::saveTellingOnce() {
+    try {
+        SaveSettings();
+    } catch (const ProfileWriteError& e) {
+        GlobeVar::ReportSettingsFileFault(e.fileName(), QString::fromUtf8(e.what()));
+    }
 }
 
 void TfrmOptions::LoadSettings() {
@@ -160,6 +171,7 @@ void TfrmOptions::SaveSettings() {
     if (m_main) {
         main.inputLine = m_main->InputLineText();
         main.selected = m_main->SelectedFormat();
+        main.shown = m_main->SettingsShown();
     }
     SaveOptionsFile(GlobeVar::CfgFilePath(), GlobeVar::ScheduleFilePath(), ReadControls(), main);
 }
@@ -190,12 +202,7 @@ void TfrmOptions::FormClose() {
 
 void TfrmOptions::FormDestroy() {
     // A window that never read the settings file would overwrite it with what its form was designed with.
-    if (!m_settingsRead) return;
-    try {
-        SaveSettings();
-    } catch (const ProfileWriteError& e) {
-        ReportError(QString::fromUtf8(e.what()), this);
-    }
+    if (m_settingsRead) saveTellingOnce();
 }
 
 void TfrmOptions::btnOptionOkClick() {

@@ -25,6 +25,9 @@ public:
     virtual QString InputLineText() const = 0;
     virtual int SelectedFormat() const = 0;
     virtual void SelectInputLine(const QString& savedLineName) = 0;
+    // True once it has shown the device and output format it read from the settings file (its first
+    // show got that far).
+    virtual bool SettingsShown() const = 0;
 };
 
 // The recorder's settings window. Its creation reads the settings file (or writes a fresh one on the
@@ -99,6 +102,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // SaveSettings; a file that refuses it is told once in the program's run.
+    void saveTellingOnce();
     void chooseFolder(QLineEdit* box);
     void setRows(const QList<TScheduleEntry>& entries);
     void appendRow(const TScheduleEntry& entry, const QString& startText, const QString& stopText);

@@ -9,15 +9,25 @@ namespace Videzeva {
 
 void SaveOptionsFile(const QString& cfgFile, const QString& scheduleFile, const TOptionsValues& values,
                      const TOptionsMainState& main) {
-    ProfileFile(cfgFile).edit([&](ProfileText& file) {
+    ProfileFile cfg(cfgFile);
+    TOptionsMainState state = main;
+    if (!state.shown) {
+        state.inputDevice =
+            cfg.readString(QStringLiteral("Device"), QStringLiteral("InputDevice"), state.inputDevice);
+        state.inputLine =
+            cfg.readString(QStringLiteral("Device"), QStringLiteral("InputLine"), state.inputLine);
+        state.selected =
+            cfg.readInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), state.selected);
+    }
+    cfg.edit([&](ProfileText& file) {
         SaveOptionsSection(file, "OutputFormat", values);
         SaveOptionsSection(file, "Hotkey", values);
         SaveOptionsSection(file, "AutoStop", values);
         SaveOptionsSection(file, "OutputPath", values);
         SaveOptionsSection(file, "Mail", values);
-        file.writeString(QStringLiteral("Device"), QStringLiteral("InputDevice"), main.inputDevice);
-        file.writeString(QStringLiteral("Device"), QStringLiteral("InputLine"), main.inputLine);
-        file.writeInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), main.selected);
+        file.writeString(QStringLiteral("Device"), QStringLiteral("InputDevice"), state.inputDevice);
+        file.writeString(QStringLiteral("Device"), QStringLiteral("InputLine"), state.inputLine);
+        file.writeInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), state.selected);
     });
     SaveSchedule(scheduleFile, values.schedule);
 }

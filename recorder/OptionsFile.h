@@ -14,6 +14,9 @@ struct TOptionsMainState {
     QString inputDevice;
     QString inputLine;
     int selected = 0;
+    // False while the main window has not shown what it read of these (it ended at its start for
+    // want of a capture device): the file keeps the values it holds, these stand only for missing keys.
+    bool shown = true;
 };
 
 // The whole settings file in its order ("OutputFormat", "Hotkey", "AutoStop", "OutputPath", "Mail",

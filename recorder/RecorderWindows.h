@@ -9,3 +9,13 @@
 //
 // Called once at start-up; calling it again changes nothing.
 void RegisterRecorderWindows();
+
+struct ProgramDescription;
+class ProgramWindows;
+
+// The recorder's windows, made in its fixed order (main, options, folder choice, player, confirm,
+// schedule entry, splitter, joiner) into `windows`, tied to each other, with the main window shown.
+// main() makes them so through the program block, and the tests the same way.
+void CreateRecorderWindows(ProgramWindows& windows);
+// The recorder program: title, start values, component modules and window creation.
+ProgramDescription RecorderProgram();

@@ -102,6 +102,7 @@ void TfrmOptions::FormCreate() {
         WriteControls(options);
         ApplyRipperOptionsToGlobals(options);
         GetFreeDBSettings(options, *m_info);
+        m_settingsRead = true;
     }
     ShowRunSettings();
 }
@@ -182,10 +183,14 @@ void TfrmOptions::FormClose() {
 }
 
 void TfrmOptions::FormDestroy() {
+    // The save at exit; a file that refuses it is told once in the program's run. A window that never
+    // read the settings would overwrite them with what its form was designed with.
+    if (!m_settingsRead) return;
     try {
         ProfileFile file(GlobeVar::CfgFilePath());
         SaveRipperSettings(file, ReadControls());
-    } catch (const std::exception&) {
+    } catch (const ProfileWriteError& e) {
+        GlobeVar::ReportSettingsFileFault(e.fileName(), QString::fromUtf8(e.what()));
     }
 }
 

@@ -53,6 +53,7 @@ private:
     TFreeDBInformation2* m_info = nullptr;
     TfrmPathSelect* m_pathSelect = nullptr;
     TRipperOptions m_kept;
+    bool m_settingsRead = false; // the controls hold the file's settings (or the first run's)
     QComboBox* cmbFreeDBServer;
     QComboBox* cmbROutputFilename;
     QLineEdit* edOutputFolder;

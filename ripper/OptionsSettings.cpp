@@ -69,9 +69,14 @@ TRipperOptions StartupRipperOptions(const QString& cfgFile, TFreeDBInformation2&
     if (QFileInfo::exists(cfgFile)) {
         options.shared = Videzeva::DefaultOptionsValues();
         LoadRipperSettings(file, options);
+        GlobeVar::ReportUnreadableSettingsFiles({cfgFile});
     } else {
         options = SetDefaultOptions();
-        SaveRipperSettings(file, options);
+        try {
+            SaveRipperSettings(file, options);
+        } catch (const ProfileWriteError& e) {
+            GlobeVar::ReportSettingsFileFault(e.fileName(), QString::fromUtf8(e.what()));
+        }
     }
     // Also on the first run: the lookups use the server the list shows.
     SelectFreeDBServer(options, info);

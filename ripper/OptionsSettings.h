@@ -43,7 +43,9 @@ void LoadRipperSettings(const ProfileFile& file, TRipperOptions& options);
 void SaveRipperSettings(ProfileFile& file, const TRipperOptions& options);
 
 // Start-up: an existing settings file is loaded; otherwise the defaults are written as a fresh file
-// (the first run). Either way the lookup object takes the server, port and time-out.
+// (the first run). Either way the lookup object takes the server, port and time-out. A file that
+// cannot be read or written is told once (GlobeVar::ReportSettingsFileFault), and the defaults stand
+// for what it could not give.
 TRipperOptions StartupRipperOptions(const QString& cfgFile, TFreeDBInformation2& info);
 
 // The server list: the name of each entry of the lookup object's table, selecting each in turn

@@ -1,10 +1,15 @@
 #include "ripper/RipperWindows.h"
 
 #include "common/CommonWindows.h"
+#include "common/Confirm.h"
+#include "common/PathSelect.h"
+#include "common/ProgramBlock.h"
 #include "platform/FormClassRegistry.h"
+#include "platform/ModalDialogs.h"
 #include "ripper/About.h"
 #include "ripper/Main.h"
 #include "ripper/Options.h"
+#include "ripper/RGlobeVar.h"
 #include "ripper/RProgress.h"
 #include "tools/Player.h"
 
@@ -17,4 +22,46 @@ void RegisterRipperWindows() {
     FormWindowRegistry::add(QStringLiteral(":/forms/Duzivuz/Player.form"), [] {
         return static_cast<QWidget*>(new TfrmPlayer(nullptr, TfrmPlayer::Program::Ripper));
     });
+}
+
+void CreateRipperWindows(ProgramWindows& windows) {
+    RegisterRipperWindows();
+    auto* frmMain = windows.Create(new Duzivuz::TfrmMain);
+    auto* frmPathSelect = windows.Create(new TfrmPathSelect(frmMain));
+    auto* frmRProgress = new Duzivuz::TfrmRProgress(frmMain);
+    frmRProgress->SetMainWindow(frmMain);
+    windows.Create(frmRProgress);
+    frmMain->SetProgressWindow(frmRProgress);
+    auto* frmOptions = new Duzivuz::TfrmOptions(frmMain);
+    frmOptions->SetLookupObject(frmMain->LookupObject());
+    frmOptions->SetPathSelect(frmPathSelect);
+    windows.Create(frmOptions);
+    frmMain->SetOptionsWindow(frmOptions);
+    auto* frmPlayer = windows.Create(new TfrmPlayer(frmMain, TfrmPlayer::Program::Ripper));
+    frmPlayer->SetToolWindow(QStringLiteral("Options"),
+                             [frmOptions](const QString&) { ShowModal(*frmOptions); });
+    frmMain->SetPlayerWindow(frmPlayer);
+    frmPlayer->SetOwnerWindow(frmMain);
+    SpeakThrough(windows.Create(new TfrmConfirm(frmMain)));
+    auto* frmAbout = windows.Create(new Duzivuz::TfrmAbout(frmMain));
+    frmMain->SetAboutWindow(frmAbout);
+    frmPlayer->SetToolWindow(QStringLiteral("About"), [frmAbout](const QString&) { ShowModal(*frmAbout); });
+    frmMain->show();
+}
+
+ProgramDescription RipperProgram() {
+    ProgramDescription program;
+    program.title = QStringLiteral("Duzivuz 3.0");
+    program.startValues = GlobeVar::RipperStartValues();
+    program.componentFiles = {QStringLiteral("atl.dll"),
+                              QStringLiteral("oleaut32.dll"),
+                              QStringLiteral("NCTAudioCDGrabber2.dll"),
+                              QStringLiteral("NCTWMAFile2.dll"),
+                              QStringLiteral("NCTAudioFile2.dll"),
+                              QStringLiteral("NCTAudioPlayer2.dll"),
+                              QStringLiteral("NCTAudioDisplay2.dll"),
+                              QStringLiteral("NCTAudioInformation2.dll")};
+    program.createWindows = CreateRipperWindows;
+    program.finalize = RGlobeVar::Finalize;
+    return program;
 }

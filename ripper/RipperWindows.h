@@ -8,3 +8,13 @@
 //
 // Called once at start-up; calling it again changes nothing.
 void RegisterRipperWindows();
+
+struct ProgramDescription;
+class ProgramWindows;
+
+// The ripper's windows, made in its fixed order (main, folder choice, progress, options, player,
+// confirm, about) into `windows`, tied to each other, with the main window shown. main() makes them
+// so through the program block, and the tests the same way.
+void CreateRipperWindows(ProgramWindows& windows);
+// The ripper program: title, start values, component modules, window creation and its own globals.
+ProgramDescription RipperProgram();

@@ -1,4 +1,5 @@
 #include "common/GlobeVar.h"
+#include "common/OptionsSettings.h"
 #include "platform/WindowMessages.h"
 #include "recorder/HotkeyDetect.h"
 #include "tests/support/XvfbServer.h"
@@ -10,7 +11,9 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -38,6 +41,7 @@ protected:
         StopHotKeyCombo1 = {0x11, 0, 0x53};  // Ctrl + S
         StopHotKeyCombo2 = {0, 0, 0x6D};     // Numpad -
         StartUse1 = StartUse2 = StopUse1 = StopUse2 = true;
+        PublishHotKeys();
     }
 
     // Lets the detector run a few whole rounds with the keys as they are now, then delivers its messages.
@@ -87,12 +91,43 @@ TEST_F(HotkeyTest, EdgeTriggeredStartWinsAndDisabledOrEmptyNeverMatch) {
 
     GlobeVar::StartUse2 = false; // disabled: never matches
     GlobeVar::StopHotKeyCombo2 = {0, 0, 0};
+    GlobeVar::PublishHotKeys();
     press({0x6B, 0x6D, 0}, true); // a key code of 0 never matches either
     Settle(detector);
     press({0x6B, 0x6D, 0}, false);
     Settle(detector);
     EXPECT_EQ(sink.received.size(), 4u);
     EXPECT_FALSE(detector.Fired());
+}
+
+// The settings window's "&Ok" rewrites the combinations while the detector tests them: a round sees
+// either the old or the new combinations, never a mix. Ctrl + S are held; the settings switch
+// start 1 between Ctrl + R and Shift + S (the other rows off), so only a half-written combination
+// (Ctrl from one, S from the other) could match.
+TEST_F(HotkeyTest, ARoundNeverSeesAHalfWrittenCombination) {
+    using namespace Videzeva;
+    TOptionsValues ctrlR = DefaultOptionsValues();
+    for (OptionSetting off : {StartUse2, StopUse1, StopUse2})
+        ctrlR.number[off] = 0;
+    TOptionsValues shiftS = ctrlR;
+    ctrlR.number[StartPreHotKey1] = 1;  // Ctrl
+    ctrlR.number[StartHotKey1] = 28;    // R
+    shiftS.number[StartPreHotKey1] = 3; // Shift
+    shiftS.number[StartHotKey1] = 29;   // S
+    ApplyOptionsToGlobals(ctrlR);
+
+    MessageSink sink;
+    // Asking for Ctrl takes a while, so a settings change often falls between the reads of a round.
+    THotkeyDetector detector(&sink, {nullptr, [](uint32_t vk) {
+                                         if (vk == 0x11)
+                                             std::this_thread::sleep_for(std::chrono::microseconds(200));
+                                         return vk == 0x11 || vk == 0x53;
+                                     }});
+    const uint64_t start = detector.Rounds();
+    for (int i = 0; detector.Rounds() < start + 300 || i < 2000; ++i)
+        ApplyOptionsToGlobals(i % 2 ? ctrlR : shiftS);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(sink.received.empty()) << sink.received.size() << " messages from mixed combinations";
 }
 
 // The desktop's key state, through a real X server: keys pressed for another program reach the

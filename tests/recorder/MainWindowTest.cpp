@@ -82,6 +82,7 @@ protected:
         GlobeVar::PosName = "";
         GlobeVar::VolumeStop = GlobeVar::TimeStop = false;
         GlobeVar::StartUse1 = GlobeVar::StartUse2 = GlobeVar::StopUse1 = GlobeVar::StopUse2 = false;
+        GlobeVar::PublishHotKeys();
         window = std::make_unique<TfrmMain>();
         UseTestClock(*window);
         window->create();

@@ -1,6 +1,8 @@
+#include "platform/ProfileFile.h"
 #include "tests/support/XWindowProbe.h"
 #include "tests/support/XvfbServer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -9,12 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 
 // Starts the recorder on `server` with an ALSA configuration of `devices` (in `dir`, which is also
 // its own single-instance lock's folder).
 void StartRecorder(QProcess& recorder, const XvfbServer& server, const QTemporaryDir& dir,
-                   const QByteArray& devices) {
+                   const QByteArray& devices,
+                   const QString& program = QStringLiteral(SUITE_BIN_DIR "/Videzeva")) {
     QFile conf(dir.filePath("asound.conf"));
     ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
     conf.write(devices);
@@ -25,7 +30,7 @@ void StartRecorder(QProcess& recorder, const XvfbServer& server, const QTemporar
     env.insert("ALSA_CONFIG_PATH", conf.fileName());
     env.insert("XDG_RUNTIME_DIR", dir.path());
     recorder.setProcessEnvironment(env);
-    recorder.start(QStringLiteral(SUITE_BIN_DIR) + "/Videzeva", {});
+    recorder.start(program, {});
     ASSERT_TRUE(recorder.waitForStarted(5000));
 }
 
@@ -101,4 +106,54 @@ TEST(MainWindowOnX, NoCaptureDeviceEndsTheProgram) {
     ASSERT_TRUE(ended) << "the program did not end after its message";
     EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(recorder.exitCode(), 0);
+}
+
+// The recorder in a program folder of its own, on a desktop with a window manager: the output format
+// chosen with the mouse and the window closed from its frame (the window manager's close) are in the
+// settings file the program leaves, with its hot keys and its schedule file; the program ends by
+// itself, its threads with it.
+TEST(MainWindowOnX, TheChoiceMadeBeforeTheWindowManagerClosesItIsSaved) {
+    XvfbServer server(XvfbServer::WithWindowManager);
+    const QString why = server.Start();
+    if (!why.isEmpty()) GTEST_SKIP() << "no X server with a window manager: " << why.toStdString();
+    if (!server.Run("xdotool", {"version"})) GTEST_SKIP() << "xdotool is not installed";
+    QTemporaryDir dir;
+    const QString app = dir.filePath("app");
+    ASSERT_TRUE(QDir().mkpath(app));
+    const QString program = app + "/Videzeva";
+    if (::link(SUITE_BIN_DIR "/Videzeva", QFile::encodeName(program).constData()) != 0)
+        ASSERT_TRUE(QFile::copy(SUITE_BIN_DIR "/Videzeva", program));
+    QFile cfg(app + "/VidezevaCfg.ini");
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+    cfg.write("[OutputFormat]\nSelected=1\n");
+    cfg.close();
+    QProcess recorder;
+    StartRecorder(
+        recorder, server, dir,
+        "pcm.null { type null }\npcm.line { type file slave.pcm null file \"/dev/null\" infile \"/dev/zero\""
+        " format \"raw\" hint { show on description \"Test line\" } }\n",
+        program);
+
+    XWindowProbe probe(server.Display());
+    ASSERT_TRUE(probe.IsOpen());
+    const unsigned long window =
+        probe.FindWindow(QStringLiteral("Ridezo MP3 Recorder"), QSize(608, 431), 15000);
+    ASSERT_NE(window, 0ul) << "the main window did not appear";
+    probe.WaitForShape(window, 10000);
+    const QString id = QString::number(window);
+    // The WAV button lies at (352, 170) in the window, 52 x 17.
+    ASSERT_TRUE(server.Run("xdotool", {"mousemove", "--window", id, "358", "178", "click", "1"}));
+    ASSERT_TRUE(server.Run("xdotool", {"windowactivate", "--sync", id, "key", "--clearmodifiers", "alt+F4"}));
+    const bool ended = recorder.waitForFinished(20000);
+    if (!ended) {
+        recorder.kill();
+        recorder.waitForFinished(3000);
+    }
+    ASSERT_TRUE(ended) << "the program did not end when its window was closed";
+    EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(recorder.exitCode(), 0);
+    const ProfileFile settings(app + "/VidezevaCfg.ini");
+    EXPECT_EQ(settings.readInteger("OutputFormat", "Selected", -1), 0);
+    EXPECT_EQ(settings.readSection("Hotkey").size(), 12);
+    EXPECT_EQ(ProfileFile(app + "/Current.tqd").readInteger("Schedule", "Number", -1), 0);
 }

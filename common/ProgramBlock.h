@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/GlobeVar.h"
+#include "platform/Form.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -9,7 +10,6 @@
 #include <vector>
 
 class Application;
-class TForm;
 
 // The windows of a running program, kept by the program block from start-up to exit in the order
 // they were made (the application object's part in the programs' design). Each window's creation

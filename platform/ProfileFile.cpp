@@ -421,7 +421,7 @@ void ProfileFile::write(const ProfileText& doc) {
 }
 
 bool ProfileFile::readable() const {
-    return load().readable;
+    return read().m_readable;
 }
 
 QString ProfileFile::readString(const QString& section, const QString& key, const QString& def) const {

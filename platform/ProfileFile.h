@@ -52,10 +52,6 @@ public:
     // Removes one key.
     void deleteKey(const QString& section, const QString& key);
 
-    // False when the file is there but cannot be read (a folder, a pipe, a file refused to us): its
-    // keys then read as missing, and a write to it is refused.
-    bool readable() const;
-
     bool sectionExists(const QString& section) const;
     bool valueExists(const QString& section, const QString& key) const;
     QStringList readSection(const QString& section) const; // the keys, in file order
@@ -90,6 +86,10 @@ private:
 // whole. A name that is not a regular file reads as an empty file (no wait on a pipe or device).
 class ProfileFile {
 public:
+    // False when the file is there but cannot be read (a folder, a pipe, a file refused to us): its
+    // keys then read as missing, and a write to it is refused.
+    bool readable() const;
+
     explicit ProfileFile(QString fileName);
 
     const QString& fileName() const { return m_fileName; }

@@ -104,6 +104,19 @@ protected:
 
 } // namespace
 
+// The window's shape leaves its rounded corners out, and pressing its title lands on the shape,
+// which drags the window.
+TEST_F(PlayerWindow, ShapeLeavesOutTheCornersAndTheTitleLandsOnIt) {
+    TfrmPlayer w;
+    w.create();
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.mask().contains(QPoint(0, 0)));
+    EXPECT_FALSE(w.mask().contains(QPoint(716, 549)));
+    EXPECT_TRUE(w.mask().contains(QPoint(358, 275)));
+    EXPECT_TRUE(w.childAt(200, 15)->inherits("TskSkinForm"));
+}
+
 TEST_F(PlayerWindow, ScanListsRealFilesAndDamagedOnesAndRestartsOnASecondClick) {
     const QString music = dir.filePath("music");
     QDir().mkpath(music);

@@ -295,45 +295,6 @@ TEST_F(RecorderFixture, HotKeyMessagesStartAndStop) {
     EXPECT_FALSE(window->Recording());
 }
 
-// Pictures of the window in its main states, for people to look at.
-TEST_F(RecorderFixture, GalleryPictures) {
-    const QString folder = QStringLiteral(SUITE_BUILD_DIR) + "/gallery/windows";
-    ASSERT_TRUE(QDir().mkpath(folder));
-    ASSERT_TRUE(window->grab().save(folder + "/Videzeva-Main-idle.png"));
-    // A longer tone, so the meters and the spectrum still move when the picture is taken.
-    window.reset();
-    source = Sine(44100 * 120, 441.0);
-    QFile f(raw);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(reinterpret_cast<const char*>(source.data()), qint64(source.size() * 2));
-    f.close();
-    window = std::make_unique<TfrmMain>();
-    UseTestClock(*window);
-    window->create();
-    GlobeVar::OutputPath = dir.filePath("out") + "/";
-    window->show();
-
-    window->findChild<QObject*>("rbOutputMp3")->setProperty("Checked", true);
-    window->btnRecordClick();
-    window->btnStopClick();
-    NextSecond();
-    window->findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
-    window->btnRecordClick();
-    QTest::qWait(300); // meters and spectrum follow the tone
-    ASSERT_TRUE(window->grab().save(folder + "/Videzeva-Main-recording.png"));
-    window->btnStopClick();
-
-    auto* list = window->findChild<QTreeWidget*>("lvRecordList");
-    list->setCurrentItem(list->topLevelItem(1)); // the long recording: still playing when pictured
-    window->btnPlayClick();
-    ASSERT_TRUE(window->Playing());
-    QTest::qWait(150);
-    ASSERT_TRUE(window->Playing());
-    ASSERT_TRUE(window->grab().save(folder + "/Videzeva-Main-playing.png"));
-    window->btnStopClick();
-    EXPECT_FALSE(window->Playing());
-}
-
 // The window's shape leaves out the white outside of its corner pictures; pressing on its title
 // or background lands on the shape, and moving the mouse with the button down drags the window.
 TEST_F(RecorderFixture, ShapeLeavesOutTheCornersAndItsTitleDragsTheWindow) {

@@ -326,6 +326,27 @@ TEST_F(RecorderDialogs, FolderButtonsTakeAWritableFolderAndRefuseOthers) {
     (void)old;
 }
 
+// The dialogs' controls stand on the skinned frame's client panel, which keeps the client area the
+// description gives the window; the title bar and frame come on top of it.
+TEST_F(RecorderDialogs, ClientAreaOfTheDescriptionInsideTheSkinnedFrame) {
+    auto expectClientArea = [](QWidget& w, QSize client) {
+        w.show();
+        QApplication::processEvents();
+        EXPECT_EQ(FormChild<QWidget>(&w, "pnlClient")->size(), client) << w.objectName().toStdString();
+        EXPECT_GT(w.height(), client.height() + 10) << w.objectName().toStdString();
+        w.hide();
+    };
+    TfrmOptions options;
+    options.create();
+    expectClientArea(options, {401, 284});
+    TfrmSchedule schedule;
+    schedule.create();
+    expectClientArea(schedule, {356, 268});
+    TfrmPathSelect paths;
+    paths.create();
+    expectClientArea(paths, {317, 363});
+}
+
 TEST_F(RecorderDialogs, ConfirmWidthsHeightAndResults) {
     TfrmConfirm c;
     c.create();

@@ -701,63 +701,12 @@ TEST_F(RipperWindowTest, VolumeFollowsThePlayerWindowWithoutEcho) {
 
 } // namespace
 
-namespace {
-
-void saveWindow(QWidget& w, const QString& name) {
-    w.show();
-    QApplication::processEvents();
-    const QString folder = QStringLiteral(SUITE_BUILD_DIR) + QStringLiteral("/gallery/windows");
-    QDir().mkpath(folder);
-    const QImage picture = w.grab().toImage();
-    ASSERT_FALSE(picture.isNull());
-    EXPECT_TRUE(picture.save(folder + QStringLiteral("/Duzivuz-") + name + QStringLiteral(".png")));
-}
-
-// Draws the ripper's windows into the build tree's gallery/windows/ folder for review: the main
-// window with a looked-up disc part-way through a rip, the progress window, every page of the
-// options window and the about box. The main window's shape leaves out its corners.
-TEST_F(RipperWindowTest, Gallery) {
-    lookUp();
-    lv->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-    lv->topLevelItem(0)->setText(5, QStringLiteral("100%"));
-    lv->topLevelItem(2)->setText(5, QStringLiteral("37%"));
+// The main window's shape leaves out its corners and keeps its edges.
+TEST_F(RipperWindowTest, ShapeLeavesOutTheCorners) {
     main->show();
     const QRegion shape = main->mask();
     EXPECT_FALSE(shape.contains(QPoint(0, 0)));
     EXPECT_FALSE(shape.contains(QPoint(698, 501)));
     EXPECT_TRUE(shape.contains(QPoint(350, 250)));
     EXPECT_TRUE(shape.contains(QPoint(698, 250)));
-    saveWindow(*main, QStringLiteral("Main-disc"));
-
-    progress->show();
-    progress->ShowProgress(37, 8, 45, 8);
-    saveWindow(*progress, QStringLiteral("Progress"));
-    progress->SetFinished(true);
-    progress->hide();
-
-    Duzivuz::TfrmOptions options(main.get());
-    options.SetLookupObject(main->LookupObject());
-    options.create();
-    auto* pages = FormChild<TskPageControl>(&options, "pcOptions");
-    for (int i = 0; i < pages->PageCount(); ++i) {
-        pages->SetActivePage(pages->Page(i));
-        if (i == 0) {
-            auto* formats = FormChild<TskPageControl>(&options, "pcFormat");
-            for (int f = 0; f < formats->PageCount(); ++f) {
-                formats->SetActivePage(formats->Page(f));
-                saveWindow(options, QStringLiteral("Options-Format-") + formats->Page(f)->Caption());
-            }
-            continue;
-        }
-        QString caption = pages->Page(i)->Caption();
-        caption.remove(QLatin1Char('&')).replace(QLatin1Char(' '), QLatin1Char('-'));
-        saveWindow(options, QStringLiteral("Options-") + caption);
-    }
-    options.hide();
-
-    Duzivuz::TfrmAbout about(main.get());
-    about.create();
-    saveWindow(about, QStringLiteral("About"));
 }
-
-} // namespace

@@ -198,11 +198,4 @@ inline bool Contains(const QImage& image, const QRect& r, TColor color) {
     return false;
 }
 
-// The build tree's gallery/ folder, where the tests leave pictures for review (made when missing).
-inline QString GalleryFolder() {
-    const QString folder = QStringLiteral(SUITE_BUILD_DIR "/gallery");
-    QDir().mkpath(folder);
-    return folder;
-}
-
 } // namespace SkinControlsTest

@@ -1,5 +1,5 @@
 // The splitter and joiner windows driven through their handlers, with real files, a file-backed
-// playback device and the window's own components; the gallery pictures of both.
+// playback device and the window's own components.
 #include "common/CommonWindows.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
@@ -75,14 +75,6 @@ double Dominant(const std::vector<int16_t>& s, int channels, int rate, int64_t f
         if (power > bestPower) bestPower = power, best = f;
     }
     return best;
-}
-
-void SaveGallery(QWidget& w, const QString& name) {
-    const QString dir = QStringLiteral(SUITE_BUILD_DIR) + "/gallery/windows";
-    QDir().mkpath(dir);
-    const QImage picture = w.grab().toImage();
-    ASSERT_FALSE(picture.isNull());
-    EXPECT_TRUE(picture.save(dir + "/Videzeva-" + name + ".png")) << name.toStdString();
 }
 
 template <class T> T* Get(QWidget& w, const char* name) {
@@ -279,8 +271,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
 
 // A cancel during the run keeps what was written of the piece in progress, marks its row
 // "Canceled" and starts no other piece; closing during a run asks first, and "No" keeps the
-// window and the run; a speed button starts no playback while it runs. The gallery shows the marks, a
-// selected section and a piece in progress.
+// window and the run; a speed button starts no playback while it runs.
 TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     TScriptedMessages script;
     Register();
@@ -315,7 +306,6 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
             Get<TskRadioButton>(w, "rb15x")->SetChecked(true); // no playback starts during the run
             w.close();
             stillOpen = w.isVisible() && w.Splitting();
-            SaveGallery(w, "Splitter-marks");
         }
     });
     SplitToEnd(w);
@@ -475,8 +465,7 @@ TEST(JoinerWindow, MergesTheTickedFilesInOrder) {
 
 // A cancel keeps what was written and says nothing of a finished merge; closing during a merge asks
 // first; a damaged input stops the merge with a message naming it, marks its row and leaves no
-// output behind; an output that cannot be created starts nothing. The gallery shows both lists, a
-// merge in progress and the strip.
+// output behind; an output that cannot be created starts nothing.
 TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     TScriptedMessages script;
     Register();
@@ -504,7 +493,6 @@ TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     EXPECT_TRUE(w.isVisible());
     ASSERT_TRUE(
         devtest::waitFor([&] { return joins->topLevelItem(1)->text(4).startsWith("Merging: "); }, 60000));
-    SaveGallery(w, "Joiner-list");
     w.btnCancelMergeClick();
     ASSERT_TRUE(devtest::waitFor([&] { return !w.Merging(); }, 60000));
     EXPECT_EQ(script.All(), QStringList{"Merging in progress, do you want to cancel ?"});

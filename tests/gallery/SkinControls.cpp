@@ -1,7 +1,8 @@
-// Writes, for each built-in style and each embedded theme file, a picture of a panel holding one
+// Draws, for each built-in style and each embedded theme file, a picture of a panel holding one
 // of each skinned control in its states and a popup menu, into the build tree's gallery/ folder,
 // so the look can be reviewed.
-#include "SkinControlsSupport.h"
+#include "tests/gallery/Gallery.h"
+#include "tests/skincontrols/SkinControlsSupport.h"
 
 #include "skin/SKButton.h"
 #include "skin/SKGroupBox.h"
@@ -143,18 +144,18 @@ QImage Gallery(TskUIStyle style, TskFileTheme* theme, QWidget* form, const QStri
 
 } // namespace
 
-TEST(Gallery, BuiltInStyles) {
+TEST(SkinControls, BuiltInStyles) {
     const QMetaEnum names = QMetaEnum::fromType<Skin::TskUIStyle>();
     for (TskUIStyle style : {MacOS, WinXP, DeepBlue, Protein, BlueGlass}) {
         QWidget form;
         const QString name = names.valueToKey(style);
         const QImage image = Gallery(style, nullptr, &form, QStringLiteral("Controls - %1").arg(name));
-        const QString path = GalleryFolder() + QStringLiteral("/controls-%1.png").arg(name);
+        const QString path = gallery::Folder() + QStringLiteral("/controls-%1.png").arg(name);
         ASSERT_TRUE(image.save(path)) << path.toStdString();
     }
 }
 
-TEST(Gallery, EmbeddedThemeFiles) {
+TEST(SkinControls, EmbeddedThemeFiles) {
     int written = 0;
     for (const char* file : {"new.skn", "mp10.skn", "new1.skn", "new2.skn"}) {
         QFile resource(ThemeResourcePath(file));
@@ -165,7 +166,7 @@ TEST(Gallery, EmbeddedThemeFiles) {
         ASSERT_TRUE(theme->CanUse()) << file;
         const QImage image = Gallery(FromThemeFile, theme, &form, QStringLiteral("Controls - %1").arg(file));
         const QString path =
-            GalleryFolder() + QStringLiteral("/controls-%1.png").arg(QString(file).chopped(4));
+            gallery::Folder() + QStringLiteral("/controls-%1.png").arg(QString(file).chopped(4));
         ASSERT_TRUE(image.save(path)) << path.toStdString();
         ++written;
     }

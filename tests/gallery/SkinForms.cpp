@@ -1,9 +1,10 @@
-// Writes, for each built-in style and each embedded theme file, a picture of one dialog built on
+// Draws, for each built-in style and each embedded theme file, a picture of one dialog built on
 // the skinned form panel, into the build tree's gallery/ folder (forms-<style or theme>.png): a menu
 // bar, a page control of two sheets with edits, a number edit and a combo box (closed, and its open
 // list beside the dialog), a memo with skin scroll bars, a link label, progress bars both ways and
 // a list view.
-#include "SkinControlsSupport.h"
+#include "tests/gallery/Gallery.h"
+#include "tests/skincontrols/SkinControlsSupport.h"
 
 #include "skin-extra/SKListView.h"
 #include "skin-extra/SKProgressBar.h"
@@ -180,13 +181,13 @@ QImage Sheet(const FormsShot& shot) {
 
 } // namespace
 
-TEST(FormsGallery, BuiltInStylesAndThemeFiles) {
+TEST(SkinForms, BuiltInStylesAndThemeFiles) {
     const QMetaEnum names = QMetaEnum::fromType<Skin::TskUIStyle>();
     for (TskUIStyle style : {MacOS, WinXP, DeepBlue, Protein, BlueGlass}) {
         QWidget form;
         const QString name = names.valueToKey(style);
         const QImage image = Sheet(Dialog(style, nullptr, &form, QStringLiteral("Settings - %1").arg(name)));
-        const QString path = GalleryFolder() + QStringLiteral("/forms-%1.png").arg(name);
+        const QString path = gallery::Folder() + QStringLiteral("/forms-%1.png").arg(name);
         ASSERT_TRUE(image.save(path)) << path.toStdString();
     }
     for (const char* file : {"new.skn", "mp10.skn", "new1.skn", "new2.skn"}) {
@@ -197,7 +198,8 @@ TEST(FormsGallery, BuiltInStylesAndThemeFiles) {
         theme->ReadSkinData(resource.readAll());
         const QImage image =
             Sheet(Dialog(FromThemeFile, theme, &form, QStringLiteral("Settings - %1").arg(file)));
-        const QString path = GalleryFolder() + QStringLiteral("/forms-%1.png").arg(QString(file).chopped(4));
+        const QString path =
+            gallery::Folder() + QStringLiteral("/forms-%1.png").arg(QString(file).chopped(4));
         ASSERT_TRUE(image.save(path)) << path.toStdString();
     }
 }

@@ -1,9 +1,10 @@
-// Writes every built-in style bitmap and every theme-file bitmap, four times enlarged on a checker
+// Draws every built-in style bitmap and every theme-file bitmap, four times enlarged on a checker
 // background (magenta shows as the checker), into the build tree's gallery/ folder for review; one
 // sheet per style and theme file shows all of its pictures together.
 #include "skin/SKPublic.h"
 #include "skin/SKThemeFile.h"
 #include "skin/SKThemes.h"
+#include "tests/gallery/Gallery.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,16 +121,10 @@ QImage Preview(const PieceSource& piece, const std::function<int(int)>& number) 
     return window;
 }
 
-QString GalleryDir() {
-    const QString dir = QStringLiteral(SUITE_BUILD_DIR) + "/gallery";
-    QDir().mkpath(dir);
-    return dir;
-}
-
 } // namespace
 
-TEST(Gallery, BuiltInStyleBitmaps) {
-    const QString dir = GalleryDir();
+TEST(SkinBitmaps, BuiltInStyles) {
+    const QString dir = gallery::Folder();
     for (int s = MacOS; s <= BlueGlass; ++s) {
         const auto style = static_cast<TskUIStyle>(s);
         QList<QImage> sheet;
@@ -166,8 +161,8 @@ TEST(Gallery, BuiltInStyleBitmaps) {
     ASSERT_TRUE(Sheet(extras).save(dir + "/sheet_EXTRA.png"));
 }
 
-TEST(Gallery, ThemeFileBitmaps) {
-    const QString dir = GalleryDir();
+TEST(SkinBitmaps, ThemeFiles) {
+    const QString dir = gallery::Folder();
     for (const char* file : {"new.skn", "mp10.skn", "new1.skn", "new2.skn"}) {
         QFile f(ThemeResourcePath(file));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file;

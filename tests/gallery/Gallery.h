@@ -1,0 +1,17 @@
+#pragma once
+// Where the gallery puts its pictures and how it draws a window into one.
+#include <QString>
+
+class QWidget;
+
+namespace gallery {
+
+// The build tree's gallery/ folder (made when missing): the skin's pictures and sheets.
+QString Folder();
+// gallery/windows/ (made when missing): the programs' windows.
+QString WindowsFolder();
+
+// Shows `window`, lets it paint and saves it as windows/<name>.png.
+void SaveWindow(QWidget& window, const QString& name);
+
+} // namespace gallery

@@ -10,6 +10,7 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 #include "platform/FormResource.h"
+#include "platform/PendingFile.h"
 #include "platform/UserMessages.h"
 #include "skin/SKRegister.h"
 #include "tools/Convertor.h"
@@ -65,12 +66,15 @@ int main(int argc, char** argv) {
         const QString target = ConvertTargetName(source, "MP3");
         QElapsedTimer clock;
         clock.start();
-        if (!PrepareConversion(in, out, source, target).isEmpty()) return 1;
+        TPendingFile output;
+        if (!PrepareConversion(in, out, source, target, output).isEmpty()) return 1;
         bool finished = false;
         QObject window;
         TConvertor convertor(&in, &window, &out, [&] { finished = true; });
         convertStall = LongestStall([&] { return finished; });
         windowSeconds = clock.elapsed() / 1000.0;
+        convertor.WaitFor();
+        if (!FinishConversion(convertor, false, output).isEmpty()) return 1;
     }
     QElapsedTimer lameClock;
     lameClock.start();

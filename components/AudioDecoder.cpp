@@ -2,6 +2,7 @@
 
 #include "components/ComponentError.h"
 #include "components/FfmpegUtil.h"
+#include "platform/FileNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -148,7 +149,7 @@ public:
 
     // Opens the demuxer on the file; an FFmpeg error code, 0 on success.
     int open(const QString& fileName, int64_t budget, bool clipWavData) {
-        m_fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        m_fd = ::open(FileNameBytes(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         struct stat st {};
         if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return AVERROR(errno);
         m_end = st.st_size;
@@ -258,8 +259,13 @@ int64_t addClamped(int64_t a, int64_t b) {
 // `coded` receives the frames the audio frames hold before the trim, `constantRate` whether the tag
 // is LAME's "Info" tag of a constant-bit-rate file.
 int64_t xingLength(const QString& fileName, int64_t* audioBytes, int64_t* coded, bool* constantRate) {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly)) return -1;
+    QFile f;
+    const int fd = ::open(FileNameBytes(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return -1;
+    }
     QByteArray head = f.read(10);
     qint64 offset = 0;
     if (head.size() == 10 && head.startsWith("ID3")) {
@@ -718,7 +724,7 @@ struct AudioDecoder::Impl {
                      par->bit_rate > 0)
                 bitRate = par->bit_rate;
             else if (seconds > 0.5)
-                bitRate = int64_t(QFileInfo(fileName).size() * 8 / seconds);
+                bitRate = int64_t(std::max<qint64>(0, FileSize(fileName)) * 8 / seconds);
             else
                 bitRate = par->bit_rate > 0 ? par->bit_rate : fmt->bit_rate;
             middle = QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000);
@@ -731,10 +737,9 @@ struct AudioDecoder::Impl {
 AudioDecoder::AudioDecoder(const QString& fileName) : d(std::make_unique<Impl>()) {
     quietFfmpegLog();
     d->fileName = fileName;
-    QFileInfo info(fileName);
-    if (!info.exists()) d->fail(QStringLiteral("the file does not exist"));
+    if (!FileExists(fileName)) d->fail(QStringLiteral("the file does not exist"));
     if (!isRegularFile(fileName)) d->fail(QStringLiteral("not a file"));
-    if (info.size() == 0) d->fail(QStringLiteral("the file is empty"));
+    if (FileSize(fileName) == 0) d->fail(QStringLiteral("the file is empty"));
     d->openContexts();
     d->measure();
 }

@@ -2,6 +2,7 @@
 
 #include "components/ComponentError.h"
 #include "components/FfmpegUtil.h"
+#include "platform/FileNames.h"
 
 #include <QFile>
 
@@ -33,7 +34,7 @@ QString systemError(int err) {
 class RawFile {
 public:
     explicit RawFile(const QString& fileName) : m_name(fileName) {
-        QByteArray path = QFile::encodeName(fileName);
+        QByteArray path = FileNameBytes(fileName);
         m_fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (m_fd < 0)
             throw ComponentError(
@@ -76,7 +77,7 @@ public:
     }
     void discard() {
         close();
-        QFile::remove(m_name);
+        RemoveFile(m_name);
     }
     const QString& name() const { return m_name; }
 
@@ -274,7 +275,7 @@ public:
         } catch (...) {
             bool created = m_created;
             release();
-            if (created) QFile::remove(m_name);
+            if (created) RemoveFile(m_name);
             throw;
         }
     }

@@ -1,4 +1,5 @@
 #include "components/FfmpegUtil.h"
+#include "platform/FileNames.h"
 
 #include <QFile>
 
@@ -34,12 +35,12 @@ void quietFfmpegLog() {
 }
 
 QByteArray ffmpegFileUrl(const QString& fileName) {
-    return QByteArrayLiteral("file:") + QFile::encodeName(fileName);
+    return QByteArrayLiteral("file:") + FileNameBytes(fileName);
 }
 
 bool isRegularFile(const QString& fileName) {
     struct stat st {};
-    return ::stat(QFile::encodeName(fileName).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(FileNameBytes(fileName).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void FfmpegFree::operator()(AVCodecContext* p) const {

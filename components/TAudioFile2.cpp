@@ -5,6 +5,7 @@
 #include "components/ComponentError.h"
 #include "components/FfmpegUtil.h"
 #include "components/WmaProfiles.h"
+#include "platform/FileNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -68,7 +69,7 @@ void TAudioFile2::CreateWrite(const QString& fileName, int) {
     try {
         // Only regular files are written (and removed again when creating fails): never a device,
         // a pipe or a folder.
-        if (QFile::exists(fileName) && !isRegularFile(fileName))
+        if (FileExists(fileName) && !isRegularFile(fileName))
             throw ComponentError(
                 QStringLiteral("Cannot create \"%1\": it is not a regular file").arg(fileName));
         switch (m_format) {
@@ -124,8 +125,7 @@ void TAudioFile2::closeLocked() {
         // Finishing failed (a full disk): a file that did not get a single byte is no recording,
         // only an empty name in the folder; it goes. A file that holds audio stays playable.
         writer.reset();
-        if (isRegularFile(m_writeFileName) && QFileInfo(m_writeFileName).size() == 0)
-            QFile::remove(m_writeFileName);
+        if (isRegularFile(m_writeFileName) && FileSize(m_writeFileName) == 0) RemoveFile(m_writeFileName);
         throw;
     }
 }

@@ -4,6 +4,7 @@
 #include "components/ComponentError.h"
 #include "components/FfmpegUtil.h"
 #include "components/GenreList.h"
+#include "platform/FileNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -410,7 +411,7 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
     const QString ext = info.suffix().toLower();
     // A symbolic link stays; the file it points to gets the tags.
     const QString target = info.isSymLink() ? info.symLinkTarget() : fileName;
-    const QByteArray path = QFile::encodeName(target);
+    const QByteArray path = FileNameBytes(target);
 
     FdCloser original{::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     struct stat st {};
@@ -418,11 +419,11 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
         tagError(fileName, systemError(original.fd < 0 ? errno : EIO));
     if (!S_ISREG(st.st_mode)) tagError(fileName, QStringLiteral("not a file"));
 
-    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    const QByteArray folder = FileNameBytes(QFileInfo(target).absolutePath());
     QByteArray copyPath;
     FdCloser copy;
     for (int attempt = 0; attempt < 100 && copy.fd < 0; ++attempt) {
-        copyPath = folder + "/." + QFile::encodeName(QFileInfo(target).fileName()) + '.' +
+        copyPath = folder + "/." + FileNameBytes(QFileInfo(target).fileName()) + '.' +
                    QByteArray::number(QRandomGenerator::global()->generate(), 36);
         copy.fd = ::open(copyPath.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (copy.fd < 0 && errno != EEXIST) break;

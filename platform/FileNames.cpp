@@ -1,5 +1,8 @@
 #include "platform/FileNames.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr char16_t kByteEscape = 0xDC00;
@@ -85,4 +88,23 @@ QString ShownFileName(const QString& text) {
     for (QChar& c : shown)
         if (IsByteEscape(c.unicode())) c = QChar(QChar::ReplacementCharacter);
     return shown;
+}
+
+bool FileExists(const QString& name) {
+    struct stat st {};
+    return ::stat(FileNameBytes(name).constData(), &st) == 0;
+}
+
+bool IsRegularFile(const QString& name) {
+    struct stat st {};
+    return ::stat(FileNameBytes(name).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+qint64 FileSize(const QString& name) {
+    struct stat st {};
+    return ::stat(FileNameBytes(name).constData(), &st) == 0 ? qint64(st.st_size) : -1;
+}
+
+bool RemoveFile(const QString& name) {
+    return ::unlink(FileNameBytes(name).constData()) == 0;
 }

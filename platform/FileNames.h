@@ -15,3 +15,11 @@ QString FileNameText(const QByteArray& bytes);
 QByteArray FileNameBytes(const QString& text);
 // The name as the windows show it: every byte that is not UTF-8 is the replacement character.
 QString ShownFileName(const QString& text);
+
+// File-system calls by such names, following links. FileExists: the name leads to something;
+// IsRegularFile: it leads to a plain file; FileSize: the size of the file it leads to, -1 when
+// there is none; RemoveFile: removes the name, true when it went.
+bool FileExists(const QString& name);
+bool IsRegularFile(const QString& name);
+qint64 FileSize(const QString& name);
+bool RemoveFile(const QString& name);

@@ -38,9 +38,22 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <sys/stat.h>
+
 namespace Videzeva {
 
 namespace {
+
+// True while the file open in `handle` is still the file its name leads to: not removed, nor moved
+// away with its folder. Without an open handle, true when the name leads to a file.
+bool StillInPlace(const QFile& handle) {
+    const QByteArray name = QFile::encodeName(handle.fileName());
+    struct stat open {
+    }, named{};
+    if (::stat(name.constData(), &named) != 0) return false;
+    if (!handle.isOpen() || ::fstat(handle.handle(), &open) != 0) return true;
+    return open.st_nlink > 0 && open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
 
 const char* const kFormatWords[] = {"WAV", "MP3", "OGG", "WMA"};
 
@@ -519,16 +532,27 @@ void TfrmMain::btnStopClick() {
         Label1->setText(QStringLiteral("Idle"));
         Label2->setText(Shortened(m_recordFileName));
         Label3->setText(AF2->GetFormatString());
+        // The recording is written in place; a folder removed (or moved) meanwhile took it along,
+        // and the encoder went on into a file no name leads to.
+        const bool gone = !StillInPlace(SizeHandle);
         if (QTreeWidgetItem* last = LastRow()) {
-            last->setText(4, GlobeVar::FileSizeToStr(QFileInfo(m_recordFileName).size()));
-            last->setText(2, QStringLiteral("Done"));
+            last->setText(4, gone ? QString() : GlobeVar::FileSizeToStr(QFileInfo(m_recordFileName).size()));
+            last->setText(2, gone ? QStringLiteral("Failed") : QStringLiteral("Done"));
         }
         SizeHandle.close();
         btnRecord->setEnabled(true);
         btnPlay->setEnabled(true);
         btnMail->setEnabled(true);
-        if (m_player && QFileInfo::exists(m_recordFileName)) m_player->AddFileToList(m_recordFileName, true);
-        if (!closeError.isEmpty() && !m_writeFailed) {
+        if (m_player && !gone && QFileInfo::exists(m_recordFileName))
+            m_player->AddFileToList(m_recordFileName, true);
+        if (gone) {
+            MailAfterStop = false;
+            m_writeFailed = true;
+            ReportRecordingFailure(
+                QStringLiteral(
+                    "The recording \"%1\" is lost: its folder was removed or moved while it was recorded")
+                    .arg(m_recordFileName));
+        } else if (!closeError.isEmpty() && !m_writeFailed) {
             m_writeFailed = true;
             ReportRecordingFailure(closeError);
         }

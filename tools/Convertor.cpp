@@ -4,6 +4,8 @@
 #include "components/ComponentError.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
+#include "platform/FileNames.h"
+#include "platform/PendingFile.h"
 #include "platform/WindowMessages.h"
 
 #include <QFileInfo>
@@ -15,16 +17,15 @@ namespace {
 // True when `candidate` names anything, a dangling symbolic link included.
 bool TargetTaken(const QString& candidate) {
     struct stat target {};
-    return ::lstat(QFile::encodeName(candidate).constData(), &target) == 0;
+    return ::lstat(FileNameBytes(candidate).constData(), &target) == 0;
 }
 
 // The same file under two names (hard link, symbolic link, "." parts).
 bool SameFile(const QString& a, const QString& b) {
     struct stat sa {
     }, sb{};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    return ::stat(FileNameBytes(a).constData(), &sa) == 0 && ::stat(FileNameBytes(b).constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 } // namespace
@@ -78,7 +79,7 @@ void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const
 }
 
 QString PrepareConversion(TAudioFile2& source, TAudioFile2& target, const QString& sourceFile,
-                          const QString& targetFile) {
+                          const QString& targetFile, TPendingFile& output) {
     source.EnableWMA(-1);
     source.Close();
     target.Close();
@@ -86,24 +87,32 @@ QString PrepareConversion(TAudioFile2& source, TAudioFile2& target, const QStrin
     if (source.GetLastError() != 0) {
         const QString reason = source.GetLastErrorText();
         source.Close();
-        return QStringLiteral("Unable to open %1: %2").arg(sourceFile, reason);
+        return QStringLiteral("Unable to open %1: %2").arg(ShownFileName(sourceFile), reason);
     }
-    target.CreateWrite(targetFile, 0);
+    const QString reserved = output.Begin(targetFile);
+    if (!reserved.isEmpty()) {
+        source.Close();
+        return reserved;
+    }
+    target.CreateWrite(output.TempName(), 0);
     if (target.GetLastError() != 0) {
         const QString reason = target.GetLastErrorText();
         source.Close();
-        return QStringLiteral("Unable to create %1: %2").arg(targetFile, reason);
+        output.Discard();
+        return QStringLiteral("Unable to create %1: %2").arg(ShownFileName(targetFile), reason);
     }
     target.SetInputFormat(source.GetSampleFormat1(), source.GetSampleFormat2());
     return {};
 }
 
-QString FinishConversion(const TConvertor& convertor, bool cancelled, const QString& targetFile) {
+QString FinishConversion(const TConvertor& convertor, bool cancelled, TPendingFile& output) {
     const QString error = convertor.ErrorText();
-    if (cancelled || !error.isEmpty()) QFile::remove(targetFile);
-    if (!cancelled && !error.isEmpty())
-        return QStringLiteral("Unable to convert into %1: %2").arg(targetFile, error);
-    return {};
+    if (cancelled || !error.isEmpty()) {
+        output.Discard();
+        if (cancelled) return {};
+        return QStringLiteral("Unable to convert into %1: %2").arg(ShownFileName(output.FinalName()), error);
+    }
+    return output.Commit(GlobeVar::ConvertOverwrite);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 
 class TAudioFile2;
 class TAudioFile2LameEnc;
+class TPendingFile;
 
 // The target of a conversion of `sourceFile` into the format `word` ("WAV", "MP3", "OGG", "WMA"):
 // beside the source when ConvertSaveToOriginal is set, else in ConvertOutputPath. Unless
@@ -20,11 +21,13 @@ QString ConvertTargetName(const QString& sourceFile, const QString& word);
 // Sets `target` up to write the format `word` from the settings globals, as the recorder does.
 void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const QString& word);
 
-// Opens `sourceFile` in `source` and creates `targetFile` in `target` (set up beforehand), and gives
-// the target the source's format as its input. On failure both are closed, nothing is left behind,
-// and the result is a message naming the file and the reason; empty on success.
+// Opens `sourceFile` in `source` and creates the target in `target` (set up beforehand), and gives
+// the target the source's format as its input. The target is written under a temporary name beside
+// `targetFile` (`output`), which FinishConversion puts in place. On failure both are closed,
+// nothing is left behind, and the result is a message naming the file and the reason; empty on
+// success.
 QString PrepareConversion(TAudioFile2& source, TAudioFile2& target, const QString& sourceFile,
-                          const QString& targetFile);
+                          const QString& targetFile, TPendingFile& output);
 
 // Copies the audio of `source` (open for reading) into `target` (created for writing) on a worker
 // thread, block by block, posting WM_CONVERTPROGRESS (wParam 1, lParam percent) to `window`. When
@@ -38,6 +41,7 @@ public:
 };
 
 // Ends a conversion whose body has ended: a cancelled or failed conversion deletes the partly
-// written target. Returns the message to show (a failure naming the target and the reason), or
-// empty.
-QString FinishConversion(const TConvertor& convertor, bool cancelled, const QString& targetFile);
+// written target; one that ended well is renamed into place under its name (replacing a file of
+// that name only when ConvertOverwrite is set). Returns the message to show (a failure naming the
+// target and the reason, a target that is gone with its folder included), or empty.
+QString FinishConversion(const TConvertor& convertor, bool cancelled, TPendingFile& output);

@@ -8,11 +8,22 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 class TAudioInformation2;
 
 // The duration of a file as the file lists show it; empty when the file cannot be analysed.
 QString AudioDurationText(TAudioInformation2& info, const QString& file);
+
+// A plain file of a folder (a link to one too): its full path, its size.
+struct TFolderEntry {
+    QString path;
+    int64_t size = 0;
+};
+
+// The plain files of `folder`, in name order, each by its real name (see platform/FileNames: a
+// name that is not UTF-8 keeps its bytes).
+std::vector<TFolderEntry> ReadFolderFiles(const QString& folder);
 
 // One audio file a folder scan found, analysed on the worker.
 struct TScannedFile {

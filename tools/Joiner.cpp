@@ -7,6 +7,7 @@
 #include "components/TAudioInformation2.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/Application.h"
+#include "platform/FileNames.h"
 #include "platform/FormResource.h"
 #include "platform/Shell.h"
 #include "platform/TickCount.h"
@@ -21,6 +22,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -60,6 +62,8 @@ int DurationToSeconds(const QString& text) {
 // ---- the window
 
 namespace {
+
+constexpr int kPathRole = Qt::UserRole; // a row's file, by its real name
 
 constexpr int kColumns = 5;
 
@@ -113,6 +117,10 @@ TfrmJoiner::TfrmJoiner(QWidget* owner) : TToolForm(owner) {
     Label1 = Child<QLabel>(this, "Label1");
     Label2 = Child<QLabel>(this, "Label2");
     tmShowInfo = Child<QTimer>(this, "tmShowInfo");
+    m_addTimer = new QTimer(this);
+    m_addTimer->setSingleShot(true);
+    m_addTimer->setInterval(0);
+    connect(m_addTimer, &QTimer::timeout, this, [this] { RunGuarded([this] { AddPendingRows(false); }); });
     AI = Child<TAudioInformation2>(this, "AI");
     AP = Child<TAudioPlayer2>(this, "AP");
     AF = Child<TAudioFile2>(this, "AF");
@@ -205,9 +213,10 @@ void TfrmJoiner::ScanFolder() {
     m_scan.Start(
         folder, QString(),
         [this](const TScannedFile& file) {
-            auto* row = new QTreeWidgetItem(lvFolderList,
-                                            QStringList{QFileInfo(file.path).fileName(), file.word,
-                                                        file.duration, GlobeVar::FileSizeToStr(file.size)});
+            auto* row = new QTreeWidgetItem(
+                lvFolderList, QStringList{ShownFileName(QFileInfo(file.path).fileName()), file.word,
+                                          file.duration, GlobeVar::FileSizeToStr(file.size)});
+            row->setData(0, kPathRole, file.path);
             row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
             row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         },
@@ -255,34 +264,53 @@ void TfrmJoiner::ShowDescription(const QString& fileName) {
 void TfrmJoiner::lvFolderListClick() {
     const QList<QTreeWidgetItem*> selected = lvFolderList->selectedItems();
     if (selected.size() != 1) return;
-    m_previewFile = m_currentFolder + selected.first()->text(0);
+    m_previewFile = selected.first()->data(0, kPathRole).toString();
     ShowDescription(m_previewFile);
 }
 
 // ---- join list
 
 bool TfrmJoiner::IsInJoinList(const QString& fullPath) const {
-    for (int i = 0; i < lvJoinList->topLevelItemCount(); ++i)
-        if (lvJoinList->topLevelItem(i)->text(0) == fullPath) return true;
-    return false;
+    return m_joinPaths.contains(fullPath);
 }
 
 void TfrmJoiner::AddRows(bool all) {
     for (int i = 0; i < lvFolderList->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* source = lvFolderList->topLevelItem(i);
         if (!all && !source->isSelected()) continue;
-        const QString full = m_currentFolder + source->text(0);
-        if (IsInJoinList(full)) continue;
+        const QString full = source->data(0, kPathRole).toString();
+        if (m_joinPaths.contains(full)) continue;
+        m_joinPaths.insert(full);
+        m_pendingRows.push_back({full, source->text(1), source->text(2), source->text(3)});
+    }
+    AddPendingRows(false);
+}
+
+void TfrmJoiner::AddPendingRows(bool all) {
+    if (m_pendingRows.empty()) return;
+    QElapsedTimer clock;
+    clock.start();
+    QList<QTreeWidgetItem*> rows;
+    while (!m_pendingRows.empty() && (all || (rows.size() % 64 != 0 || clock.elapsed() < 8))) {
+        const TJoinRow& next = m_pendingRows.front();
         auto* row = new QTreeWidgetItem(
-            QStringList{full, source->text(1), source->text(2), source->text(3), QStringLiteral(" ")});
+            QStringList{ShownFileName(next.path), next.word, next.duration, next.size, QStringLiteral(" ")});
+        row->setData(0, kPathRole, next.path);
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
         row->setCheckState(0, Qt::Checked);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-        const QSignalBlocker quiet(lvJoinList);
-        lvJoinList->addTopLevelItem(row);
+        rows << row;
+        m_pendingRows.pop_front();
     }
-    ListChanged();
+    {
+        const QSignalBlocker quiet(lvJoinList);
+        lvJoinList->addTopLevelItems(rows);
+    }
+    if (m_pendingRows.empty())
+        ListChanged();
+    else
+        m_addTimer->start();
 }
 
 void TfrmJoiner::ListChanged() {
@@ -306,6 +334,8 @@ void TfrmJoiner::btnRemoveClick() {
     if (selected.isEmpty()) return;
     {
         const QSignalBlocker quiet(lvJoinList);
+        for (const QTreeWidgetItem* row : selected)
+            m_joinPaths.remove(row->data(0, kPathRole).toString());
         qDeleteAll(selected);
     }
     m_infoRow = -1;
@@ -317,6 +347,9 @@ void TfrmJoiner::btnRemoveAllClick() {
         const QSignalBlocker quiet(lvJoinList);
         lvJoinList->clear();
     }
+    m_pendingRows.clear();
+    m_addTimer->stop();
+    m_joinPaths.clear();
     m_infoRow = -1;
     ListChanged();
 }
@@ -354,6 +387,9 @@ void TfrmJoiner::SwapRows(int a, int b) {
         ra->setText(c, rb->text(c));
         rb->setText(c, text);
     }
+    const QVariant path = ra->data(0, kPathRole);
+    ra->setData(0, kPathRole, rb->data(0, kPathRole));
+    rb->setData(0, kPathRole, path);
     const Qt::CheckState check = ra->checkState(0);
     ra->setCheckState(0, rb->checkState(0));
     rb->setCheckState(0, check);
@@ -381,7 +417,7 @@ void TfrmJoiner::lvJoinListMouseDown() {
     const QTreeWidgetItem* shown = m_infoRow >= 0 ? lvJoinList->topLevelItem(m_infoRow) : nullptr;
     if ((shown && shown->isSelected()) || selected.size() != 1) return;
     m_infoRow = lvJoinList->indexOfTopLevelItem(selected.first());
-    m_previewFile = selected.first()->text(0);
+    m_previewFile = selected.first()->data(0, kPathRole).toString();
     ShowDescription(m_previewFile);
 }
 
@@ -436,7 +472,7 @@ bool TfrmJoiner::eventFilter(QObject* watched, QEvent* event) {
 // ---- preview
 
 void TfrmJoiner::btnPlayClick() {
-    if (QFileInfo::exists(m_previewFile)) StartPreview(m_previewFile);
+    if (FileExists(m_previewFile)) StartPreview(m_previewFile);
 }
 
 void TfrmJoiner::btnStopClick() {
@@ -497,12 +533,15 @@ void TfrmJoiner::btnStartMergeClick() {
 
 void TfrmJoiner::StartMerge() {
     if (m_merging) return;
+    // Rows still on their way into the list belong to it.
+    AddPendingRows(true);
     m_mergeRows.clear();
     QStringList names;
     for (int i = 0; i < lvJoinList->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* row = lvJoinList->topLevelItem(i);
-        if (row->checkState(0) != Qt::Checked || !QFileInfo(row->text(0)).isFile()) continue;
-        names << row->text(0);
+        const QString path = row->data(0, kPathRole).toString();
+        if (row->checkState(0) != Qt::Checked || !IsRegularFile(path)) continue;
+        names << path;
         m_mergeRows.push_back(i);
     }
     m_fileCount = int(names.size());
@@ -511,9 +550,16 @@ void TfrmJoiner::StartMerge() {
     const QString word = QString::fromLatin1(words[std::clamp(comboxJoinOutputFormat->ItemIndex(), 0, 3)]);
     ConfigureConvertTarget(*AF_OUT, *AudioFile2LameEnc1, word);
     m_outputFile = JoinerOutputName(word.toLower(), QDateTime::currentDateTime());
-    AF_OUT->CreateWrite(m_outputFile, 0);
+    // Written under a temporary name beside it until the merge ends (or is cancelled).
+    const QString reserved = m_output.Begin(m_outputFile);
+    if (!reserved.isEmpty()) {
+        DialogMessages().Tell(reserved, this);
+        return;
+    }
+    AF_OUT->CreateWrite(m_output.TempName(), 0);
     if (AF_OUT->GetLastError() != 0) {
         // Nothing started: the window stays idle.
+        m_output.Discard();
         DialogMessages().Tell(
             QStringLiteral("Unable to create %1: %2").arg(m_outputFile, AF_OUT->GetLastErrorText()), this);
         return;
@@ -535,7 +581,7 @@ void TfrmJoiner::StartMerge() {
 void TfrmJoiner::MergeFinished() {
     if (!m_mergeThread) return;
     m_mergeThread->WaitFor();
-    const QString error = FinishMerge(*m_mergeThread, m_outputFile);
+    const QString error = FinishMerge(*m_mergeThread, m_output);
     m_mergeThread.reset();
     // The progress the thread posted last is shown before its end.
     QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
@@ -553,7 +599,8 @@ void TfrmJoiner::MergeFinished() {
             lvJoinList->topLevelItem(m_progressRow)->setText(4, QStringLiteral("Canceled"));
         }
     } else if (!error.isEmpty()) {
-        // The file that failed is the first one of the merge that did not end.
+        // The file that failed is the first one of the merge that did not end (none when every
+        // input ended and the output could not be put in place).
         const QSignalBlocker quiet(lvJoinList);
         for (int row : m_mergeRows) {
             QTreeWidgetItem* item = lvJoinList->topLevelItem(row);
@@ -562,10 +609,11 @@ void TfrmJoiner::MergeFinished() {
                 break;
             }
         }
-        DialogMessages().Tell(error, this);
-    } else {
-        DialogMessages().Tell(QStringLiteral("Merge finished"), this);
     }
+    if (!error.isEmpty())
+        DialogMessages().Tell(error, this);
+    else if (!m_cancelRequested)
+        DialogMessages().Tell(QStringLiteral("Merge finished"), this);
     Q_EMIT OnFilesWritten();
     if (m_closeRequested) close();
 }

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "platform/PendingFile.h"
 #include "tools/FolderScan.h"
 #include "tools/ToolForm.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -62,6 +65,8 @@ public:
     void MergeFinished();
 
     bool ScanRunning() const { return m_scan.Running(); }
+    // True while rows chosen by Add or Add all are still being put into the join list.
+    bool AddingRows() const { return !m_pendingRows.empty(); }
     bool Merging() const { return m_merging; }
     QString CurrentFolder() const { return m_currentFolder; }
     QString OutputFile() const { return m_outputFile; }
@@ -106,6 +111,7 @@ protected:
 
 private:
     void AddRows(bool all);
+    void AddPendingRows(bool all);
     void ListChanged();
     void ShowDescription(const QString& fileName);
     void MoveSelected(bool toFront);
@@ -147,6 +153,19 @@ private:
     int m_progressRow = -1;
     int m_fileCount = 0;
     std::vector<int> m_mergeRows;
+    // A row of the folder list on its way into the join list.
+    struct TJoinRow {
+        QString path, word, duration, size;
+    };
+    // Rows chosen by Add and Add all, put into the join list a slice at a time (a few milliseconds
+    // of work each turn of the event loop), so that adding any number of rows keeps the window
+    // responsive.
+    std::deque<TJoinRow> m_pendingRows;
+    QTimer* m_addTimer = nullptr;
+    // The file of every row of the join list and of every pending row: each file is listed once,
+    // found without a walk over the list.
+    QSet<QString> m_joinPaths;
     QString m_outputFile;
+    TPendingFile m_output; // the output while it is written; goes after the thread that writes it
     std::unique_ptr<TJoinerThread> m_mergeThread;
 };

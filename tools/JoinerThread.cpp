@@ -1,6 +1,8 @@
 #include "tools/JoinerThread.h"
 
+#include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
+#include "platform/PendingFile.h"
 #include "platform/WindowMessages.h"
 
 #include <QFile>
@@ -57,9 +59,9 @@ TJoinerThread::TJoinerThread(TAudioFile2* reader, int lastIndex, const QStringLi
                            return MergeBody(thread, files);
                        }) {}
 
-QString FinishMerge(const TJoinerThread& thread, const QString& outputFile) {
+QString FinishMerge(const TJoinerThread& thread, TPendingFile& output) {
     const QString error = thread.ErrorText();
-    if (error.isEmpty()) return {};
-    QFile::remove(outputFile);
+    if (error.isEmpty()) return output.Commit(GlobeVar::JoinOverwrite);
+    output.Discard();
     return error;
 }

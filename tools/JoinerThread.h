@@ -9,6 +9,7 @@
 #include <functional>
 
 class TAudioFile2;
+class TPendingFile;
 
 // Merges audio files into one on a worker thread: every file in turn is opened with `reader`, given
 // to `writer` (created for writing beforehand) as its input format, and copied block by block (one
@@ -28,5 +29,7 @@ public:
 };
 
 // Ends a merge whose body has ended. A failed merge deletes the output and returns the message to
-// show; a cancelled one keeps what was written. Empty when nothing failed.
-QString FinishMerge(const TJoinerThread& thread, const QString& outputFile);
+// show; one that ended well, or was cancelled (it keeps what was written), is renamed into place
+// under its name (replacing a file of that name only when JoinOverwrite is set), and a failure to
+// do so (the output is gone with its folder) is the message. Empty when nothing failed.
+QString FinishMerge(const TJoinerThread& thread, TPendingFile& output);

@@ -8,6 +8,7 @@
 #include "components/TAudioInformation2.h"
 #include "components/TAudioPlayer2.h"
 #include "platform/Application.h"
+#include "platform/FileNames.h"
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/Shell.h"
@@ -236,7 +237,8 @@ bool TfrmPlayer::Shell(const QString& target) {
 QTreeWidgetItem* TfrmPlayer::AddRow(const QString& fullPath, const QString& duration, int64_t size,
                                     int marker) {
     auto* item = new QTreeWidgetItem(lvPlayList);
-    item->setText(0, QFileInfo(fullPath).fileName());
+    // The row acts on the file by its real name (item data); the caption shows it.
+    item->setText(0, ShownFileName(QFileInfo(fullPath).fileName()));
     item->setText(1, GlobeVar::GetAudioFormat(fullPath));
     item->setText(2, GlobeVar::Blanks(uint8_t(marker)) + duration);
     item->setText(3, GlobeVar::FileSizeToStr(size));
@@ -260,9 +262,9 @@ void TfrmPlayer::SetMarker(QTreeWidgetItem* item, int marker) {
 void TfrmPlayer::AddFileToList(const QString& fileName, bool marked) {
     // A row stands for a file of the folder shown: a file of another folder gets none here.
     if (m_currentFolder.isEmpty() || WithSlash(QFileInfo(fileName).absolutePath()) != m_currentFolder) return;
-    const QFileInfo info(fileName);
-    if (!info.isFile()) return;
-    AddRow(info.absoluteFilePath(), AudioDurationText(*AI, fileName), info.size(), marked ? 4 : 0);
+    const qint64 size = FileSize(fileName);
+    if (size < 0 || !IsRegularFile(fileName)) return;
+    AddRow(QFileInfo(fileName).absoluteFilePath(), AudioDurationText(*AI, fileName), size, marked ? 4 : 0);
 }
 
 int TfrmPlayer::ConvertingRow() const {
@@ -385,7 +387,7 @@ void TfrmPlayer::ConvertFile(const QString& word) {
     m_sourceFile = item->data(0, kPathRole).toString();
     m_targetFile = ConvertTargetName(m_sourceFile, word);
     ConfigureConvertTarget(*AF_Out, *AudioFile2LameEnc1, word);
-    const QString failure = PrepareConversion(*AF_In, *AF_Out, m_sourceFile, m_targetFile);
+    const QString failure = PrepareConversion(*AF_In, *AF_Out, m_sourceFile, m_targetFile, m_targetOutput);
     if (!failure.isEmpty()) {
         // Nothing started: the window stays idle.
         DialogMessages().Tell(failure, this);
@@ -414,7 +416,7 @@ void TfrmPlayer::ConversionFinished() {
     // Also reached from the queued completion after a close already finished the conversion.
     if (!m_convertor) return;
     m_convertor->WaitFor();
-    const QString message = FinishConversion(*m_convertor, m_cancelRequested, m_targetFile);
+    const QString message = FinishConversion(*m_convertor, m_cancelRequested, m_targetOutput);
     const bool cancelled = m_cancelRequested;
     m_convertor.reset();
     if (m_convertingItem) {
@@ -462,6 +464,8 @@ bool TfrmPlayer::RenameRow(QTreeWidgetItem* item, const QString& newName) {
     const QString oldPath = item->data(0, kPathRole).toString();
     const QFileInfo oldInfo(oldPath);
     const QString oldName = oldInfo.fileName();
+    // The caption shows the name; a name that is not UTF-8 keeps its real bytes until it is edited.
+    const QString shownName = ShownFileName(oldName);
     QString reason;
     QString name = newName;
     if (name.contains(QLatin1Char('/')) || name.contains(QChar(0))) {
@@ -476,20 +480,26 @@ bool TfrmPlayer::RenameRow(QTreeWidgetItem* item, const QString& newName) {
             name += QLatin1Char('.') + oldInfo.suffix();
     }
     const QString newPath = oldInfo.path() + QLatin1Char('/') + name;
-    if (reason.isEmpty() && name != oldName) {
+    const bool unchanged = name == oldName || name == shownName;
+    if (reason.isEmpty() && !unchanged) {
         // Never over an existing file: the kernel refuses instead of replacing it.
-        if (::renameat2(AT_FDCWD, QFile::encodeName(oldPath).constData(), AT_FDCWD,
-                        QFile::encodeName(newPath).constData(), RENAME_NOREPLACE) != 0)
+        if (::renameat2(AT_FDCWD, FileNameBytes(oldPath).constData(), AT_FDCWD,
+                        FileNameBytes(newPath).constData(), RENAME_NOREPLACE) != 0)
             reason = errno == EEXIST ? QStringLiteral("%1 exists already").arg(name)
                                      : QString::fromLocal8Bit(std::strerror(errno));
     }
     const QSignalBlocker blocker(lvPlayList);
     if (!reason.isEmpty()) {
-        item->setText(0, oldName);
-        DialogMessages().Tell(QStringLiteral("Unable to rename %1: %2").arg(oldPath, reason), this);
+        item->setText(0, shownName);
+        DialogMessages().Tell(QStringLiteral("Unable to rename %1: %2").arg(ShownFileName(oldPath), reason),
+                              this);
         return false;
     }
-    item->setText(0, name);
+    if (unchanged) {
+        item->setText(0, shownName);
+        return true;
+    }
+    item->setText(0, ShownFileName(name));
     item->setData(0, kPathRole, newPath);
     return true;
 }
@@ -500,9 +510,10 @@ void TfrmPlayer::muDeleteClick() {
     const int marker = GlobeVar::CountBlanks(item->text(2));
     if (marker == 1 || marker == 3 || item == m_convertingItem) return;
     const QString path = item->data(0, kPathRole).toString();
-    QFile file(path);
-    if (!file.remove()) {
-        DialogMessages().Tell(QStringLiteral("Unable to delete %1: %2").arg(path, file.errorString()), this);
+    if (!RemoveFile(path)) {
+        DialogMessages().Tell(QStringLiteral("Unable to delete %1: %2")
+                                  .arg(ShownFileName(path), QString::fromLocal8Bit(std::strerror(errno))),
+                              this);
         return;
     }
     delete item;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Form.h"
+#include "platform/PendingFile.h"
 #include "tools/FolderScan.h"
 #include "tools/PlaybackLevel.h"
 #include "tools/PlayerOwner.h"
@@ -219,6 +220,7 @@ private:
 
     QString m_sourceFile;
     QString m_targetFile;
+    TPendingFile m_targetOutput; // the target while it is written
     QTreeWidgetItem* m_convertingItem = nullptr;
     bool m_cancelRequested = false;
     QTreeWidgetItem* m_renamingItem = nullptr;

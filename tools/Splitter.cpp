@@ -8,7 +8,9 @@
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioTransform2.h"
 #include "platform/Application.h"
+#include "platform/FileNames.h"
 #include "platform/FormResource.h"
+#include "platform/PendingFile.h"
 #include "platform/Shell.h"
 #include "platform/UserMessages.h"
 #include "platform/WindowMessages.h"
@@ -43,7 +45,7 @@ std::vector<int> SplitCutRows(const std::vector<bool>& use) {
 QString SplitOutputName(const QString& folder, const QString& base, int k, const QString& ext) {
     QString stem = base + QStringLiteral("-Splitted") + QString::number(k);
     if (!GlobeVar::SplitOverwrite)
-        while (QFileInfo::exists(JoinFolder(folder, stem + QLatin1Char('.') + ext)))
+        while (FileExists(JoinFolder(folder, stem + QLatin1Char('.') + ext)))
             stem += QStringLiteral(" New");
     return JoinFolder(folder, stem + QLatin1Char('.') + ext);
 }
@@ -95,7 +97,12 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
             break;
         }
         const QString name = SplitOutputName(folder, info.completeBaseName(), int(k), word.toLower());
-        out.CreateWrite(name, 0);
+        // Each piece is written under a temporary name beside it and put in place when it ends
+        // (also on a cancel, which keeps what was written).
+        TPendingFile piece;
+        const QString reserved = piece.Begin(name);
+        if (!reserved.isEmpty()) return fail(reserved);
+        out.CreateWrite(piece.TempName(), 0);
         if (out.GetLastError() != 0)
             return fail(QStringLiteral("Unable to create %1: %2").arg(name, out.GetLastErrorText()));
         result.written << name;
@@ -117,14 +124,19 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
                 out.WriteArray(in.ReadArray(int(rest)));
             }
             cancelledHere = cancelRequested();
-            if (!cancelledHere) Progress(window, int(k), 100);
             out.Close();
         } catch (const std::exception& e) {
             CloseQuietly(out);
-            QFile::remove(name);
+            piece.Discard();
             result.written.removeLast();
             return fail(QStringLiteral("Unable to write %1: %2").arg(name, QString::fromUtf8(e.what())));
         }
+        const QString placed = piece.Commit(GlobeVar::SplitOverwrite);
+        if (!placed.isEmpty()) {
+            result.written.removeLast();
+            return fail(placed);
+        }
+        if (!cancelledHere) Progress(window, int(k), 100);
         if (cancelledHere) {
             result.cancelled = true;
             result.cancelledCut = int(k);

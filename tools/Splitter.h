@@ -40,9 +40,10 @@ struct TSplitResult {
 // files of the source's own format, set up from the settings. `in`, `out` and `lame` are the run's
 // components. After every block WM_SPLITJOINPROGRESS (k, percent) is posted to `window`;
 // `cancelRequested` is asked before every block. It may run on any thread (the window runs it on a
-// copy worker) as long as nothing else uses the components meanwhile. A
-// cancel keeps what was written. A failure (source, output, a write such as a full disk) deletes the
-// file being written and stops the run. Both files are closed at the end.
+// copy worker) as long as nothing else uses the components meanwhile. Each output is written under
+// a temporary name beside it and put in place when it ends, or on a cancel, which keeps what was
+// written. A failure (source, output, a write such as a full disk, an output gone with its folder)
+// deletes the file being written and stops the run. Both files are closed at the end.
 TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lame, const QString& sourceFile,
                       const std::vector<int64_t>& cutsMs, QObject* window,
                       const std::function<bool()>& cancelRequested);

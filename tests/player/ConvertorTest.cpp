@@ -2,6 +2,7 @@
 #include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
+#include "platform/PendingFile.h"
 #include "platform/WindowMessages.h"
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tests/support/ChildRun.h"
@@ -76,7 +77,8 @@ void Convert(ConversionRun& run, const QString& source, const QString& target, c
     TAudioFile2LameEnc lame;
     TAudioFile2 in, out;
     ConfigureConvertTarget(out, lame, word);
-    run.message = PrepareConversion(in, out, source, target);
+    TPendingFile output;
+    run.message = PrepareConversion(in, out, source, target, output);
     if (!run.message.isEmpty()) return;
     bool done = false;
     TConvertor convertor(&in, &run.window, &out, [&] { done = true; });
@@ -93,7 +95,7 @@ void Convert(ConversionRun& run, const QString& source, const QString& target, c
     }
     ASSERT_TRUE(done);
     QCoreApplication::processEvents();
-    run.message = FinishConversion(convertor, cancelled, target);
+    run.message = FinishConversion(convertor, cancelled, output);
 }
 
 double Seconds(const Decoded& d) {

@@ -1,16 +1,20 @@
 // The player window built from its form description: the folder scan, conversion through the
 // window, rename and delete, driven through its handlers and controls with real files.
 #include "tools/Player.h"
+#include "common/CommonWindows.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
 #include "components/FormComponents.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
+#include "platform/FileNames.h"
 #include "platform/FormResource.h"
 #include "platform/UserMessages.h"
 #include "skin/SKRegister.h"
 #include "tests/audiofile/AudioTestUtil.h"
+#include "tests/support/ChildRun.h"
 #include "tools/Convertor.h"
+#include "tools/Joiner.h"
 
 #include <QAction>
 #include <QDir>
@@ -20,10 +24,14 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace audiotest;
@@ -228,7 +236,8 @@ TEST_F(PlayerWindow, ConversionFollowsItsRowAndOtherFoldersAddNoRow) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_TRUE(row(w, "b long.wav")->text(4).startsWith("Converting "));
     EXPECT_EQ(GlobeVar::CountBlanks(row(w, "b long.wav")->text(2)), 3);
-    EXPECT_TRUE(QFile::exists(music + "/b long New.ogg"));
+    // Written under a hidden name until it has ended well.
+    EXPECT_FALSE(QFile::exists(music + "/b long New.ogg"));
     // The close question: No keeps the window and the conversion, Yes cancels and waits.
     script.Clear();
     script.Answers = {false, true};
@@ -242,6 +251,122 @@ TEST_F(PlayerWindow, ConversionFollowsItsRowAndOtherFoldersAddNoRow) {
     EXPECT_FALSE(w.Converting());
     EXPECT_FALSE(QFile::exists(music + "/b long New.ogg"));
     EXPECT_TRUE(QFile::exists(music + "/b long.wav"));
+}
+
+// A conversion killed with its program leaves no file under the target's name, so the next scan
+// lists nothing half-written; one whose folder disappears while it runs says that it failed,
+// naming the target, instead of ending as if it had written it.
+TEST_F(PlayerWindow, AKilledOrOrphanedConversionLeavesNoFileUnderItsName) {
+    const QString music = dir.filePath("music");
+    QDir().mkpath(music);
+    MakeFile(music + "/long.wav", "WAV", 120.0);
+    const pid_t child = startChild([&] {
+        TfrmPlayer w;
+        ShowFolder(w, music);
+        Select(w, "long.wav");
+        w.muConverttoMP3Click();
+        QEventLoop().exec();
+    });
+    ASSERT_GT(child, 0);
+    auto hidden = [&] { return QDir(music).entryInfoList({".long.mp3.*.part"}, QDir::Files | QDir::Hidden); };
+    QElapsedTimer clock;
+    clock.start();
+    while ((hidden().isEmpty() || hidden().first().size() < 100000) && clock.elapsed() < 30000)
+        QThread::msleep(10);
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(hidden().size(), 1) << "the child did not convert";
+    EXPECT_GE(hidden().first().size(), 100000);
+    EXPECT_FALSE(QFileInfo::exists(music + "/long.mp3"));
+    TfrmPlayer w;
+    ShowFolder(w, music);
+    EXPECT_EQ(Names(w), QStringList({"long.wav"}));
+
+    const QString out = dir.filePath("out");
+    QDir().mkpath(out);
+    GlobeVar::ConvertSaveToOriginal = false;
+    GlobeVar::ConvertOutputPath = out + "/";
+    Select(w, "long.wav");
+    w.muConverttoOGGClick();
+    ASSERT_TRUE(w.Converting());
+    while (w.Converting() && row(w, "long.wav")->text(4).isEmpty())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_TRUE(QDir(out).removeRecursively());
+    QDir().mkpath(out); // another folder of the same name
+    while (w.Converting())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(script.All().size(), 1) << script.All().join('|').toStdString();
+    EXPECT_TRUE(script.Last().startsWith("Unable to write to " + out + "/long.ogg: "))
+        << script.Last().toStdString();
+    EXPECT_TRUE(QDir(out).isEmpty());
+    EXPECT_EQ(Names(w), QStringList({"long.wav"}));
+}
+
+// Names that are not UTF-8 are listed and acted on by their real bytes, shown with replacement
+// characters: a name with the byte 0xFF and a name holding U+FFFD itself are two rows of two files.
+// The player converts and deletes the right one; the joiner merges both.
+TEST_F(PlayerWindow, FilesWhoseNamesAreNotUtf8AreListedAndActedOnByTheirBytes) {
+    const QByteArray folder = QFile::encodeName(dir.filePath("odd"));
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    // "a", the byte 0xFF or the three bytes of U+FFFD, then "b" and the extension.
+    auto byteName = [&](const char* ext) { return folder + "/a" + QByteArray(1, '\xff') + "b." + ext; };
+    auto replacementName = [&](const char* ext) {
+        return folder + "/a" + QByteArray("\xef\xbf\xbd") + "b." + ext;
+    };
+    auto exists = [](const QByteArray& name) { return ::access(name.constData(), F_OK) == 0; };
+    MakeFile(FileNameText(byteName("wav")), "WAV", 1.0);
+    MakeFile(FileNameText(replacementName("wav")), "WAV", 2.0);
+    ASSERT_TRUE(exists(byteName("wav")));
+    const QString shown = QString::fromUtf8("a\xef\xbf\xbd") + "b.wav";
+
+    TfrmPlayer w;
+    ShowFolder(w, FileNameText(folder));
+    ASSERT_EQ(Names(w), QStringList({shown, shown}));
+    auto wavLasting = [&](const char* seconds) -> QTreeWidgetItem* {
+        for (int i = 0; i < list(w)->topLevelItemCount(); ++i)
+            if (list(w)->topLevelItem(i)->text(1) == "WAV" &&
+                list(w)->topLevelItem(i)->text(2).trimmed().endsWith(seconds))
+                return list(w)->topLevelItem(i);
+        return nullptr;
+    };
+    ASSERT_NE(wavLasting("00 : 00 : 01"), nullptr) << "the 0xFF file was not analysed by its name";
+    ASSERT_NE(wavLasting("00 : 00 : 02"), nullptr);
+
+    list(w)->setCurrentItem(wavLasting("00 : 00 : 01"));
+    w.muConverttoOGGClick();
+    while (w.Converting())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(script.Log.isEmpty()) << script.All().join('|').toStdString();
+    EXPECT_NEAR(double(decodeAll(FileNameText(byteName("ogg"))).frames()), 44100.0, 10);
+    EXPECT_TRUE(Names(w).contains(QString::fromUtf8("a\xef\xbf\xbd") + "b.ogg"));
+
+    list(w)->setCurrentItem(wavLasting("00 : 00 : 01"));
+    w.muDeleteClick();
+    EXPECT_FALSE(exists(byteName("wav")));
+    EXPECT_TRUE(exists(replacementName("wav")));
+
+    // The joiner lists the odd files and merges them by their names.
+    MakeFile(FileNameText(byteName("wav")), "WAV", 1.0);
+    RegisterCommonWindows();
+    GlobeVar::JoinOutputPath = dir.path();
+    GlobeVar::JoinOverwrite = false;
+    TfrmJoiner joiner;
+    joiner.create();
+    FormChild<TShellTreeView>(&joiner, QStringLiteral("STV"))->SelectFolder(FileNameText(folder));
+    joiner.show();
+    auto* files = FormChild<QTreeWidget>(&joiner, QStringLiteral("lvFolderList"));
+    QElapsedTimer clock;
+    clock.start();
+    while ((joiner.ScanRunning() || files->topLevelItemCount() < 3) && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_EQ(files->topLevelItemCount(), 3); // both WAV files and the OGG file
+    joiner.btnAddAllClick();
+    joiner.btnStartMergeClick();
+    while (joiner.Merging())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(script.All(), QStringList{"Merge finished"});
+    EXPECT_NEAR(double(decodeAll(joiner.OutputFile()).frames()), 44100.0 * 4, 1152 * 2);
 }
 
 TEST_F(PlayerWindow, RenameAndDeleteRefuseWhatWouldLoseAFile) {

@@ -577,6 +577,26 @@ TEST_F(RecorderFixture, AFailedStartLendsNoRowToTheNextStart) {
     EXPECT_EQ(list->topLevelItem(0)->text(2), "Done");
 }
 
+// A recording whose folder is removed while it records ends as failed, said once, instead of
+// "Done, 0 Bytes" for a file that is gone; a folder made again under that name changes nothing.
+TEST_F(RecorderFixture, ARecordingWhoseFolderGoesEndsAsFailed) {
+    TScriptedMessages boxes;
+    auto* list = window->findChild<QTreeWidget*>("lvRecordList");
+    window->btnRecordClick();
+    ASSERT_TRUE(window->Recording());
+    QTest::qWait(500);
+    ASSERT_TRUE(QDir(dir.filePath("out")).removeRecursively());
+    QDir().mkpath(dir.filePath("out"));
+    QTest::qWait(300);
+    window->btnStopClick();
+    QTest::qWait(100);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "Failed");
+    EXPECT_EQ(list->topLevelItem(0)->text(4), "");
+    ASSERT_EQ(boxes.All().size(), 1) << boxes.All().join('|').toStdString();
+    EXPECT_TRUE(boxes.Last().contains(window->RecordFileName())) << boxes.Last().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(window->RecordFileName()));
+}
+
 // A recorder killed outright in the middle of a WAV recording leaves a file that plays up to its
 // last written block, sample for sample the line's signal. The kill comes on a condition, not a
 // time: once the child has written three seconds, it says so and holds its window's thread, so the

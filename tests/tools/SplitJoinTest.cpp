@@ -1,6 +1,7 @@
 #include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
+#include "platform/PendingFile.h"
 #include "platform/WindowMessages.h"
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tests/support/ChildRun.h"
@@ -168,11 +169,13 @@ void Merge(MergeRun& run, const QStringList& files, const QString& output, const
     TAudioFile2LameEnc lame;
     TAudioFile2 in, out;
     ConfigureConvertTarget(out, lame, word);
-    out.CreateWrite(output, 0);
+    TPendingFile pending;
+    ASSERT_EQ(pending.Begin(output), "");
+    out.CreateWrite(pending.TempName(), 0);
     ASSERT_EQ(out.GetLastError(), 0) << out.GetLastErrorText().toStdString();
     TJoinerThread thread(&in, int(files.size()) - 1, files, &run.window, &out, [&] { run.ended = true; });
     QTRY_VERIFY_WITH_TIMEOUT(run.ended, 60000);
-    run.message = FinishMerge(thread, output);
+    run.message = FinishMerge(thread, pending);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "skin/SKEdit.h"
 #include "tests/audiofile/AudioTestUtil.h"
 #include "tests/devices/DeviceTestSupport.h"
+#include "tests/support/ChildRun.h"
 #include "tests/tools/ToolTestFiles.h"
 #include "tools/Convertor.h"
 #include "tools/Joiner.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +33,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include <signal.h>
+#include <sys/wait.h>
 
 using namespace audiotest;
 
@@ -319,13 +324,19 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     for (const QString& f : QDir(dir.path()).entryList({"talk-Splitted*"}))
         QFile::remove(dir.filePath(f));
     script.Clear();
+    // The piece being written stands under its name only once it has ended (here: on the cancel).
+    bool nameWhileWritten = true;
     auto cancel = QObject::connect(rows->model(), &QAbstractItemModel::dataChanged, [&] {
-        if (rows->topLevelItem(1)->text(4).startsWith("Splitting: ")) w.btnCancelSplitClick();
+        if (rows->topLevelItem(1)->text(4).startsWith("Splitting: ") && w.Splitting()) {
+            nameWhileWritten = QFile::exists(dir.filePath("talk-Splitted1.mp3"));
+            w.btnCancelSplitClick();
+        }
     });
     SplitToEnd(w);
     QObject::disconnect(cancel);
     EXPECT_TRUE(script.Log.isEmpty());
     EXPECT_EQ(Column(rows, 4), (QStringList{"Done", "Canceled", "", "", ""}));
+    EXPECT_FALSE(nameWhileWritten);
     EXPECT_TRUE(QFile::exists(dir.filePath("talk-Splitted0.mp3")));
     const Decoded kept = decodeAll(dir.filePath("talk-Splitted1.mp3"));
     EXPECT_GT(kept.frames(), 0);
@@ -520,6 +531,92 @@ TEST(JoinerWindow, CancelCloseAndADamagedInput) {
     EXPECT_TRUE(Get<QWidget>(w, "btnStartMerge")->isVisible());
     w.close();
     EXPECT_FALSE(w.isVisible());
+}
+
+// "Add all" on a big folder fills the join list a slice at a time: the window goes on meanwhile, a
+// second "Add all" and an "Add" of a row on its way add nothing twice, the rows keep the folder's
+// order, and "Remove all" also drops the rows still on their way.
+TEST(JoinerWindow, AddingManyRowsListsEachOnceInFolderOrder) {
+    Register();
+    JoinerFolder folder;
+    const QString many = folder.dir.filePath("many");
+    QDir().mkpath(many);
+    constexpr int kFiles = 6000;
+    QStringList names;
+    for (int i = 0; i < kFiles; ++i) {
+        // Empty files: listed (with no duration) without the work of analysing audio.
+        names << many + QStringLiteral("/t%1.wav").arg(i, 4, 10, QChar('0'));
+        QFile empty(names.last());
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    }
+    TfrmJoiner w;
+    ShowOn(w, many);
+    QTreeWidget* files = List(w, "lvFolderList");
+    QTreeWidget* joins = List(w, "lvJoinList");
+    ASSERT_TRUE(
+        devtest::waitFor([&] { return !w.ScanRunning() && files->topLevelItemCount() == kFiles; }, 60000));
+    w.btnAddAllClick();
+    SelectRows(files, {kFiles - 1});
+    w.btnAddClick();
+    w.btnAddAllClick();
+    ASSERT_TRUE(devtest::waitFor([&] { return !w.AddingRows(); }, 60000));
+    EXPECT_EQ(Column(joins, 0), names);
+    EXPECT_TRUE(w.BuildInfoText().startsWith("6000 files in list, 6000 files selected"));
+
+    w.btnRemoveAllClick();
+    w.btnAddAllClick();
+    w.btnRemoveAllClick();
+    QTest::qWait(100);
+    EXPECT_EQ(joins->topLevelItemCount(), 0);
+    EXPECT_FALSE(w.AddingRows());
+    w.close();
+}
+
+// A merge killed with its program leaves no file under the output's name; one whose output folder
+// disappears while it runs says that it failed, naming the output, instead of "Merge finished".
+TEST(JoinerWindow, AKilledOrOrphanedMergeLeavesNoFileUnderItsName) {
+    Register();
+    TScriptedMessages script;
+    JoinerFolder folder;
+    const QString out = folder.dir.filePath("out");
+    const QString longer = folder.dir.filePath("long.wav");
+    MakeFile(longer, "WAV", 120.0, 300.0);
+    auto merge = [&](TfrmJoiner& w) {
+        ShowOn(w, folder.dir.path());
+        QTreeWidget* files = List(w, "lvFolderList");
+        ASSERT_TRUE(devtest::waitFor([&] { return files->topLevelItemCount() == 4; }, 20000));
+        SelectRows(files, {3, 0}); // long.wav, a.wav
+        w.btnAddClick();
+        w.btnStartMergeClick();
+        ASSERT_TRUE(w.Merging());
+    };
+    const pid_t child = startChild([&] {
+        TfrmJoiner w;
+        merge(w);
+        QEventLoop().exec();
+    });
+    ASSERT_GT(child, 0);
+    auto hidden = [&] { return QDir(out).entryInfoList({".Merged *.part"}, QDir::Files | QDir::Hidden); };
+    ASSERT_TRUE(
+        devtest::waitFor([&] { return !hidden().isEmpty() && hidden().first().size() > 300000; }, 30000));
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(Outputs(out), QStringList());
+    EXPECT_EQ(hidden().size(), 1);
+
+    TfrmJoiner w;
+    merge(w);
+    QTreeWidget* joins = List(w, "lvJoinList");
+    ASSERT_TRUE(
+        devtest::waitFor([&] { return joins->topLevelItem(1)->text(4).startsWith("Merging: "); }, 60000));
+    ASSERT_TRUE(QDir(out).removeRecursively());
+    ASSERT_TRUE(devtest::waitFor([&] { return !w.Merging(); }, 60000));
+    EXPECT_EQ(script.All().size(), 1) << script.All().join('|').toStdString();
+    EXPECT_TRUE(script.Last().startsWith("Unable to write to " + out + "/Merged "))
+        << script.Last().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(w.OutputFile()));
+    w.close();
 }
 
 // The folder tree opens on the folder it is shown with, scrolled into view, even when that folder

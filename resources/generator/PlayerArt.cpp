@@ -19,7 +19,7 @@ void WritePlayerArt(const QString& outFolder, QStringList& files, bool& ok) {
         p.drawImage(9, 35, Well(look, QSize(200, 312)));
         p.drawImage(215, 35, Well(look, QSize(493, 312)));
         p.drawImage(9, 351, Well(look, QSize(202, 138)));
-        p.drawImage(212, 436, Well(look, QSize(356, 110)));
+        p.drawImage(212, 436, Well(look, QSize(350, 110)));
         p.drawLine(216, 394, 706, 394);
         p.setRenderHint(QPainter::TextAntialiasing);
         QFont font(QStringLiteral("DejaVu Sans"));
@@ -63,8 +63,8 @@ void WritePlayerArt(const QString& outFolder, QStringList& files, bool& ok) {
         {"PlayerJoiner", 600, 398, 44, 34, Glyph::Join, nullptr},
         {"PlayerRipper", 504, 398, 44, 34, Glyph::Ripper, nullptr},
         {"PlayerRecorder", 552, 398, 44, 34, Glyph::Recorder, nullptr},
-        {"PlayerEQMode", 652, 442, 22, 21, Glyph::Down, nullptr},
-        {"PlayerUseEQ", 574, 470, 100, 26, Glyph::Equalizer, "EQ on"},
+        {"PlayerEQMode", 659, 442, 22, 21, Glyph::Down, nullptr},
+        {"PlayerUseEQ", 566, 470, 114, 26, Glyph::Equalizer, "EQ on"},
         {"PlayerOptions", 10, 498, 44, 34, Glyph::Options, nullptr},
         {"PlayerHelp", 58, 498, 44, 34, Glyph::Help, nullptr},
         {"PlayerHome", 106, 498, 44, 34, Glyph::Home, nullptr},
@@ -100,8 +100,8 @@ void WritePlayerArt(const QString& outFolder, QStringList& files, bool& ok) {
     // The other state's pictures the mute and equaliser buttons swap in.
     art.Picture("PlayerMuted", ImageButton(look, QSize(44, 34), Glyph::SpeakerMuted, ButtonState::Normal,
                                            matte(360, 398, 34)));
-    art.Picture("PlayerEQOff", ImageButton(look, QSize(100, 26), Glyph::Equalizer, ButtonState::Disabled,
-                                           matte(574, 470, 26), QStringLiteral("EQ off")));
+    art.Picture("PlayerEQOff", ImageButton(look, QSize(114, 26), Glyph::Equalizer, ButtonState::Disabled,
+                                           matte(566, 470, 26), QStringLiteral("EQ off")));
     ok = art.ok() && ok;
 }
 

@@ -1,5 +1,7 @@
 #include "tests/gallery/Gallery.h"
 
+#include "tests/gallery/LayoutCheck.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -24,6 +26,9 @@ QString WindowsFolder() {
 void SaveWindow(QWidget& window, const QString& name) {
     window.show();
     QApplication::processEvents();
+    // Every window and page the gallery shows is whole: no cut text, no control past its room.
+    for (const QString& fault : LayoutFaults(window))
+        ADD_FAILURE() << name.toStdString() << ": " << fault.toStdString();
     const QImage picture = window.grab().toImage();
     ASSERT_FALSE(picture.isNull()) << name.toStdString();
     const QString path = WindowsFolder() + QLatin1Char('/') + name + QStringLiteral(".png");

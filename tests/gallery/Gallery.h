@@ -11,7 +11,8 @@ QString Folder();
 // gallery/windows/ (made when missing): the programs' windows.
 QString WindowsFolder();
 
-// Shows `window`, lets it paint and saves it as windows/<name>.png.
+// Shows `window`, lets it paint and saves it as windows/<name>.png; each layout fault of the window
+// as it is shown (LayoutFaults) fails the gallery, named with `name`.
 void SaveWindow(QWidget& window, const QString& name);
 
 } // namespace gallery

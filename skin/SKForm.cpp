@@ -550,19 +550,30 @@ void TskForm::FormStateChanged() {
         // QWidget::setGeometry would end the maximised state.
         TRect work;
         GetWorkAreaRect(work);
-        if (m_form->geometry() != work.ToQRect()) {
-            if (QWindow* window = m_form->windowHandle())
-                window->setGeometry(work.ToQRect());
-            else
-                m_form->setGeometry(work.ToQRect());
-        }
+        if (m_form->geometry() != work.ToQRect()) PlaceWindow(work.ToQRect());
     } else if (!m_form->isMinimized()) {
         RestoreSizeLimit(m_form);
-        if (m_restoreRect.isValid()) m_form->setGeometry(m_restoreRect);
+        if (m_restoreRect.isValid()) PlaceWindow(m_restoreRect);
     }
     m_placing = false;
     m_titleBar->UpdateMaximizeButtons();
     UpdateRegion();
+}
+
+void TskForm::PlaceWindow(const QRect& bounds) {
+    QWindow* window = m_form->windowHandle();
+    if (!window) {
+        m_form->setGeometry(bounds);
+        return;
+    }
+    // The place first, then the size. A window manager that frames the window reports a move on
+    // its own with the window's place on the screen; a move and resize together come back as one
+    // notice that gives only the size, and the place Qt then reads for it may be the old one, from
+    // before the frame moved. The form would then keep its old place while it stands elsewhere,
+    // and a later move back to that place would not be sent at all. Both through the window, which
+    // compares with the bounds last asked of the window system rather than those of the form.
+    window->setPosition(bounds.topLeft());
+    window->setGeometry(bounds);
 }
 
 bool TskForm::MenuShortCut(const QKeyEvent* event) {

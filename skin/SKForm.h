@@ -136,6 +136,8 @@ private:
     void CreateMenuBar();
     void ReleaseMenuBar();
     void FormStateChanged();
+    // Moves the window to `bounds`, then sizes it there, through the window system.
+    void PlaceWindow(const QRect& bounds);
     // The menu's short-cut for a key, triggered; or Alt and a top-level item's letter, its menu
     // opened. True when the key was taken.
     bool MenuShortCut(const QKeyEvent* event);

@@ -347,12 +347,9 @@ TEST_F(Desktop, RecorderTypingDoubleClicksAndAClickThatMustNotMove) {
     EXPECT_TRUE(GeometryBecomes(dialog, QRect(QPoint(0, 0), kScreen)))
         << "at " << Geometry(dialog).width() << "x" << Geometry(dialog).height();
     Click(QPoint(kScreen.width() / 2, 8), 2);
-    // Known fault: under openbox the restore now and then keeps the maximised bounds (the window
-    // manager refuses the maximise of a fixed-size window first, and the bounds taken while Qt
-    // reports the refused state become the ones to restore). Reported here, not failed, until the
-    // frame takes its restore bounds only before a maximise starts.
-    if (!GeometryBecomes(dialog, normal))
-        std::cerr << "[ known    ] the options window was not restored to its place\n";
+    EXPECT_TRUE(GeometryBecomes(dialog, normal))
+        << "not restored: at " << Geometry(dialog).x() << "," << Geometry(dialog).y() << " "
+        << Geometry(dialog).width() << "x" << Geometry(dialog).height();
 
     // Typing: the mail subject and body, the file-name prefix.
     const QPoint origin = Geometry(dialog).topLeft();

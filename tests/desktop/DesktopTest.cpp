@@ -29,12 +29,26 @@
 #include <gtest/gtest.h>
 #include <iostream>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
 namespace {
 
 constexpr QSize kScreen(1280, 1024);
+
+// The share of pixels two pictures of one size have alike (within a few steps of colour).
+double Likeness(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.isNull()) return 0;
+    qsizetype alike = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            alike += std::abs(qRed(p) - qRed(q)) <= 24 && std::abs(qGreen(p) - qGreen(q)) <= 24 &&
+                     std::abs(qBlue(p) - qBlue(q)) <= 24;
+        }
+    return double(alike) / double(a.width() * a.height());
+}
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000) {
     QElapsedTimer clock;
@@ -93,6 +107,8 @@ public:
         return {-1, -1};
     }
     QSize Size() const { return m_window->size(); }
+    // The window as it draws itself.
+    QImage Image() const { return m_window->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 private:
     std::unique_ptr<QWidget> m_window;
@@ -340,6 +356,14 @@ TEST_F(Desktop, RecorderTypingDoubleClicksAndAClickThatMustNotMove) {
     ASSERT_NE(dialog, 0ul) << "the options window did not appear";
     const QRect normal = Geometry(dialog);
     ExpectCentredOnScreen(normal);
+
+    // The screen shows it as it draws itself, though it opens wholly over the main window (a
+    // window that never painted, or painted before it was shown and not again, leaves black or
+    // the main window there: under a tenth alike).
+    const QImage drawn = options.Image();
+    double shown = 0;
+    WaitFor([&] { return (shown = Likeness(probe->Screen().copy(normal), drawn)) > 0.9; }, 5000);
+    EXPECT_GT(shown, 0.9) << "the screen does not show the options window as it draws itself";
 
     // A double click on its caption maximises it, another one restores it.
     const QPoint caption = normal.topLeft() + QPoint(normal.width() / 2, 8);

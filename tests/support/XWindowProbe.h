@@ -35,7 +35,9 @@ public:
     QList<QRect> Popups();
     // Asks the window manager to maximise the window, as its title bar's maximise button does.
     void AskToMaximise(unsigned long window);
-    // The whole screen.
+    // The whole screen as the server holds it: one image of the root window. (`xwd -root` is no
+    // witness here: it puts its picture together window by window and can leave black a window
+    // that lies wholly inside another one.)
     QImage Screen();
 
 private:

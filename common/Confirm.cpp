@@ -19,9 +19,14 @@ TfrmConfirm::TfrmConfirm(QWidget* owner) : TForm(owner) {
 }
 
 void TfrmConfirm::FormShow() {
-    // The label sizes itself to its one line of text.
+    // The label sizes itself to its text: one line, or the lines a report with line breaks has.
     Label1->setText(Message);
-    Label1->resize(Label1->fontMetrics().horizontalAdvance(Message), Label1->fontMetrics().height());
+    const QFontMetrics fm = Label1->fontMetrics();
+    const QStringList lines = Message.split(QLatin1Char('\n'));
+    int textWidth = 0;
+    for (const QString& line : lines)
+        textWidth = std::max(textWidth, fm.horizontalAdvance(line));
+    Label1->resize(textWidth, fm.height() + int(lines.size() - 1) * fm.lineSpacing());
     const int height = Label1->height() + 121;
     int width = 0;
     if (MessageOnly != 0) {
@@ -75,7 +80,11 @@ bool TConfirmMessages::Ask(const QString& question, QWidget* from) {
 }
 
 void TConfirmMessages::Error(const QString& text, QWidget* from) {
-    m_boxes.Error(text, from);
+    TfrmConfirm* window = m_errorsToo ? free() : nullptr;
+    if (!window) return m_boxes.Error(text, from);
+    window->SetMessageOnly(1);
+    window->SetMessage(text);
+    ::ShowModal(*window);
 }
 
 void SpeakThrough(TfrmConfirm* window) {
@@ -84,5 +93,15 @@ void SpeakThrough(TfrmConfirm* window) {
     QObject::connect(window, &QObject::destroyed, [channel] {
         SetDialogMessages(nullptr);
         delete channel;
+    });
+}
+
+void SpeakEverythingThrough(TfrmConfirm* window) {
+    SpeakThrough(window);
+    auto* boxes = new TConfirmMessages(window, true);
+    SetBoxMessages(boxes);
+    QObject::connect(window, &QObject::destroyed, [boxes] {
+        SetBoxMessages(nullptr);
+        delete boxes;
     });
 }

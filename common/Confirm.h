@@ -39,11 +39,13 @@ private:
 };
 
 // The program's question and message window as its channel (SetDialogMessages): a report in
-// message mode, a question in question mode (Yes only for "&Yes"). Errors, and whatever is said
-// while the window is already open or after it is gone, go to plain boxes.
+// message mode, a question in question mode (Yes only for "&Yes"). Errors go to plain boxes, or
+// with `errorsToo` to the window in message mode; whatever is said while the window is already
+// open or after it is gone goes to plain boxes.
 class TConfirmMessages : public TUserMessages {
 public:
-    explicit TConfirmMessages(TfrmConfirm* window) : m_window(window) {}
+    explicit TConfirmMessages(TfrmConfirm* window, bool errorsToo = false)
+        : m_window(window), m_errorsToo(errorsToo) {}
 
     void Tell(const QString& text, QWidget* from) override;
     bool Ask(const QString& question, QWidget* from) override;
@@ -54,8 +56,12 @@ private:
     TfrmConfirm* free() const;
 
     QPointer<TfrmConfirm> m_window;
+    bool m_errorsToo = false;
     TMessageBoxes m_boxes;
 };
 
 // Makes `window` the program's question and message window, for as long as the window lives.
 void SpeakThrough(TfrmConfirm* window);
+// The same, and the window also takes what would be a plain box (BoxMessages: reports, questions
+// and errors), so that every message of the program draws in its skin.
+void SpeakEverythingThrough(TfrmConfirm* window);

@@ -15,6 +15,11 @@ TUserMessages*& dialogChannel() {
     return channel;
 }
 
+TUserMessages*& boxChannel() {
+    static TUserMessages* channel = nullptr;
+    return channel;
+}
+
 // What a TMessagesInUse put in place of both channels.
 TUserMessages*& channelInUse() {
     static TUserMessages* channel = nullptr;
@@ -52,7 +57,12 @@ void SetDialogMessages(TUserMessages* channel) {
 }
 
 TUserMessages& BoxMessages() {
-    return channelInUse() ? *channelInUse() : plainBoxes();
+    if (channelInUse()) return *channelInUse();
+    return boxChannel() ? *boxChannel() : plainBoxes();
+}
+
+void SetBoxMessages(TUserMessages* channel) {
+    boxChannel() = channel;
 }
 
 TMessagesInUse::TMessagesInUse(TUserMessages& channel) : m_previous(channelInUse()) {

@@ -38,7 +38,9 @@ TUserMessages& DialogMessages();
 void SetDialogMessages(TUserMessages* channel); // nullptr: plain boxes again
 
 // Where the plain message boxes go: the windows whose messages are plain boxes, and every error.
+// A program may put a channel of its own in their place, drawn in its skin (nullptr: plain boxes).
 TUserMessages& BoxMessages();
+void SetBoxMessages(TUserMessages* channel);
 
 // While it lives, `channel` takes the place of both channels (and gives them back when it goes):
 // how a test hears what the windows it drives say. The latest one made is the one in use.

@@ -42,7 +42,8 @@ void CreateRipperWindows(ProgramWindows& windows) {
                              [frmOptions](const QString&) { ShowModal(*frmOptions); });
     frmMain->SetPlayerWindow(frmPlayer);
     frmPlayer->SetOwnerWindow(frmMain);
-    SpeakThrough(windows.Create(new TfrmConfirm(frmMain)));
+    // Every message of the ripper, its plain boxes and errors too, comes in its skinned confirm window.
+    SpeakEverythingThrough(windows.Create(new TfrmConfirm(frmMain)));
     auto* frmAbout = windows.Create(new Duzivuz::TfrmAbout(frmMain));
     frmMain->SetAboutWindow(frmAbout);
     frmPlayer->SetToolWindow(QStringLiteral("About"), [frmAbout](const QString&) { ShowModal(*frmAbout); });

@@ -15,4 +15,8 @@ QString WindowsFolder();
 // as it is shown (LayoutFaults) fails the gallery, named with `name`.
 void SaveWindow(QWidget& window, const QString& name);
 
+// Puts the window pictures `names` (windows/<name>.png, as SaveWindow wrote them) side by side on
+// one sheet, windows/<sheet>.png, so that a program's windows can be seen together.
+void SaveSideBySide(const QString& sheet, const QStringList& names);
+
 } // namespace gallery

@@ -177,7 +177,10 @@ QStringList LayoutFaults(const QWidget& window) {
         const int space = room(*w, text);
         if (space < 0 || text.trimmed().isEmpty()) continue;
         const QString drawn = plain(text);
-        const int wide = w->fontMetrics().horizontalAdvance(drawn);
+        // A text with line breaks takes the room of its widest line.
+        int wide = 0;
+        for (const QString& line : drawn.split(QLatin1Char('\n')))
+            wide = std::max(wide, w->fontMetrics().horizontalAdvance(line));
         if (wide > space)
             faults << QStringLiteral("%1 text \"%2\" is %3 px wide in %4, %5 px short")
                           .arg(nameOf(*w), drawn)

@@ -138,4 +138,10 @@ TEST(RecorderWindows, EveryDialogAndPage) {
     TfrmPathSelect paths;
     paths.create();
     SaveWindow(paths, "Videzeva-PathSelect");
+    paths.hide();
+
+    // The main window (drawn by the test before) beside its dialogs.
+    gallery::SaveSideBySide("Videzeva-Together",
+                            {"Videzeva-Main-idle", "Videzeva-Options-Format-MP3", "Videzeva-Schedule",
+                             "Videzeva-Confirm-question", "Videzeva-PathSelect", "Videzeva-Player-idle"});
 }

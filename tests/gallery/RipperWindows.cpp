@@ -1,6 +1,7 @@
 // The ripper's windows: the main window with a looked-up disc part-way through a rip, the progress
 // window, every page of the options window and the about box.
 #include "ripper/RipperWindows.h"
+#include "common/Confirm.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
 #include "components/TAudioCDGrabber2.h"
@@ -117,6 +118,22 @@ TEST(RipperWindows, MainProgressOptionsAndAbout) {
         about.create();
         SaveWindow(about, QStringLiteral("Duzivuz-About"));
         about.hide();
+
+        // The confirm window as the ripper's messages, questions and errors show in it.
+        TfrmConfirm confirm(&main);
+        confirm.create();
+        confirm.SetMessageOnly(0);
+        confirm.SetMessage(QStringLiteral("Do you want refresh this CD information?"));
+        SaveWindow(confirm, QStringLiteral("Duzivuz-Confirm-question"));
+        confirm.hide();
+        confirm.SetMessageOnly(1);
+        confirm.SetMessage(QStringLiteral("Connection failed!\nThe server at 127.0.0.1 did not answer"));
+        SaveWindow(confirm, QStringLiteral("Duzivuz-Confirm-message"));
+        confirm.hide();
+
+        gallery::SaveSideBySide(QStringLiteral("Duzivuz-Together"),
+                                {"Duzivuz-Main-disc", "Duzivuz-Options-Format-MP3", "Duzivuz-Progress",
+                                 "Duzivuz-About", "Duzivuz-Confirm-question", "Duzivuz-Player"});
         main.hide();
     }
     qunsetenv("ALSA_CONFIG_PATH");

@@ -326,6 +326,41 @@ TEST_F(RecorderDialogs, FolderButtonsTakeAWritableFolderAndRefuseOthers) {
     (void)old;
 }
 
+// A program that speaks everything through its confirm window (the ripper) shows its plain boxes'
+// reports, questions and errors there, in the same texts and answers; a report of several lines
+// makes the window as tall as its lines.
+TEST_F(RecorderDialogs, EverythingSaidThroughTheConfirmWindowKeepsTextsAndAnswers) {
+    auto* c = new TfrmConfirm;
+    c->create();
+    TConfirmMessages boxes(c, true);
+    TMessagesInUse speaking(boxes);
+    QStringList seen;
+    QList<int> heights;
+    auto answer = [&](int result) {
+        whenModal([&, result](QWidget* w) {
+            EXPECT_EQ(w, c);
+            seen << QStringLiteral("%1:%2").arg(c->MessageOnly).arg(c->Message);
+            heights << c->height();
+            c->setModalResult(result);
+        });
+    };
+    answer(mrYes);
+    EXPECT_TRUE(BoxMessages().Ask(QStringLiteral("Do you want refresh this CD information?"), nullptr));
+    answer(mrNo);
+    EXPECT_FALSE(BoxMessages().Ask(QStringLiteral("Do you want refresh this CD information?"), nullptr));
+    answer(mrNo);
+    BoxMessages().Tell(QStringLiteral("Please select track(s) first."), nullptr);
+    answer(mrNo);
+    ReportError(QStringLiteral("Connection failed!\nNo route to host"));
+    EXPECT_EQ(seen,
+              QStringList({"0:Do you want refresh this CD information?",
+                           "0:Do you want refresh this CD information?", "1:Please select track(s) first.",
+                           "1:Connection failed!\nNo route to host"}));
+    ASSERT_EQ(heights.size(), 4);
+    EXPECT_GE(heights[3] - heights[2], child<QLabel>(c, "Label1")->fontMetrics().height());
+    delete c;
+}
+
 // The dialogs' controls stand on the skinned frame's client panel, which keeps the client area the
 // description gives the window; the title bar and frame come on top of it.
 TEST_F(RecorderDialogs, ClientAreaOfTheDescriptionInsideTheSkinnedFrame) {

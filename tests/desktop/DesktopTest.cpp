@@ -2,10 +2,11 @@
 // X server with a window manager (openbox), the mouse and keyboard worked through xdotool. Typing
 // into every kind of box (read back from the settings the programs save), where windows and open
 // lists appear, moving the shaped main windows, what the window manager may do with the windows,
-// double clicks on the skinned captions.
+// double clicks on the skinned captions, a split at a time typed into the splitter.
 //
 // Where a control lies inside its window is taken from the same window built here, off screen,
 // from its form description; the place and size of every window on the desktop from the X server.
+#include "tests/support/ProgramOnX.h"
 #include "tests/support/XWindowProbe.h"
 #include "tests/support/XvfbServer.h"
 
@@ -17,6 +18,7 @@
 #include "skin/SKTabControl.h"
 #include "skin/SKTitleBar.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,8 +29,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
-#include <iostream>
 
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -58,6 +60,54 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000) {
         QThread::msleep(30);
     }
     return true;
+}
+
+// A WAV file of `seconds` seconds of a quiet tone, 8 kHz mono 16-bit.
+bool WriteWav(const QString& path, int seconds) {
+    constexpr int kRate = 8000;
+    QByteArray samples;
+    QDataStream data(&samples, QIODevice::WriteOnly);
+    data.setByteOrder(QDataStream::LittleEndian);
+    for (int i = 0; i < seconds * kRate; ++i)
+        data << qint16(2000 * std::sin(2 * M_PI * 440 * i / kRate));
+    QByteArray head;
+    QDataStream h(&head, QIODevice::WriteOnly);
+    h.setByteOrder(QDataStream::LittleEndian);
+    h.writeRawData("RIFF", 4);
+    h << quint32(36 + samples.size());
+    h.writeRawData("WAVEfmt ", 8);
+    h << quint32(16) << quint16(1) << quint16(1) << quint32(kRate) << quint32(2 * kRate) << quint16(2)
+      << quint16(16);
+    h.writeRawData("data", 4);
+    h << quint32(samples.size());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(head + samples) == head.size() + samples.size();
+}
+
+// The length in milliseconds of the sound of a WAV file (its data over its byte rate); -1 when it
+// cannot be read.
+qint64 WavMs(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    QDataStream in(&file);
+    in.setByteOrder(QDataStream::LittleEndian);
+    char id[4];
+    quint32 size = 0, byteRate = 0;
+    if (in.readRawData(id, 4) != 4 || QByteArray(id, 4) != "RIFF") return -1;
+    in.skipRawData(8);
+    while (in.readRawData(id, 4) == 4) {
+        in >> size;
+        if (QByteArray(id, 4) == "fmt ") {
+            in.skipRawData(8);
+            in >> byteRate;
+            in.skipRawData(int(size) - 12);
+        } else if (QByteArray(id, 4) == "data") {
+            return byteRate > 0 ? qint64(size) * 1000 / byteRate : -1;
+        } else {
+            in.skipRawData(int(size + (size & 1)));
+        }
+    }
+    return -1;
 }
 
 // Where a control is inside its window: the window built off screen from its description.
@@ -128,31 +178,21 @@ protected:
         ASSERT_TRUE(QDir(dir.path()).mkpath("config"));
         for (const char* program : {"Videzeva", "Duzivuz"})
             ASSERT_TRUE(QFile::copy(QStringLiteral(SUITE_BIN_DIR "/") + program, Bin(program)));
-        QFile conf(dir.filePath("asound.conf"));
-        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-        conf.write("pcm.null { type null }\npcm.line { type file slave.pcm null file \"/dev/null\" infile "
-                   "\"/dev/zero\" format \"raw\" hint { show on description \"Test line\" } }\n");
     }
-    void TearDown() override {
-        if (program.state() != QProcess::NotRunning) {
-            program.kill();
-            program.waitForFinished(3000);
-        }
-    }
+    void TearDown() override { EndsBy(program, 0); }
 
     QString Bin(const QString& name) const { return dir.filePath("bin/" + name); }
 
-    void Launch(const QString& name) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", server.Display());
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("XDG_RUNTIME_DIR", dir.path()); // its own single-instance lock
-        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-        env.insert("ALSA_CONFIG_PATH", dir.filePath("asound.conf"));
-        program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(Bin(name), {});
-        ASSERT_TRUE(program.waitForStarted(5000));
+    // Starts the program from its folder and waits for its main window, which opens centred on the
+    // screen; 0 when it did not appear.
+    unsigned long Launch(const QString& name, const QString& title) {
+        const QString failed = StartOnX(
+            program, {Bin(name), server.Display(), dir.path(), kTestLineDevices, dir.filePath("config")});
+        EXPECT_TRUE(failed.isEmpty()) << failed.toStdString();
+        if (!failed.isEmpty()) return 0;
+        const unsigned long window = Window(title);
+        if (window) ExpectCentredOnScreen(Geometry(window));
+        return window;
     }
 
     QString Xdo(const QStringList& arguments) {
@@ -218,6 +258,11 @@ protected:
         Key("BackSpace");
         Type(text);
     }
+    // Clicks into the box at `at`, empties it and types `text` into it.
+    void TypeInto(const QPoint& at, const QString& text) {
+        Click(at);
+        Replace(text);
+    }
 
     // The window's centre lies on the screen's centre.
     static void ExpectCentredOnScreen(const QRect& window) {
@@ -264,12 +309,10 @@ TEST_F(Desktop, RipperTypingPlacesMovesAndSizeLimits) {
     const Layout main(":/forms/Duzivuz/Main.form");
     const Layout options(":/forms/Duzivuz/Options.form");
     ASSERT_TRUE(main.IsValid() && options.IsValid());
-    Launch("Duzivuz");
-    const unsigned long ripper = Window("Duzivuz 3.0");
+    const unsigned long ripper = Launch("Duzivuz", "Duzivuz 3.0");
     ASSERT_NE(ripper, 0ul) << "the main window did not appear";
     QRect at = Geometry(ripper);
     EXPECT_EQ(at.size(), QSize(700, 502));
-    ExpectCentredOnScreen(at);
 
     // The window manager neither sizes nor maximises a window of a fixed size.
     at = AfterWindowManager(ripper, [&] { Xdo({"windowsize", QString::number(ripper), "300", "200"}); });
@@ -312,13 +355,11 @@ TEST_F(Desktop, RipperTypingPlacesMovesAndSizeLimits) {
     ASSERT_TRUE(WaitFor([&] { return probe->Popups().isEmpty(); }));
 
     // Typing into the boxes, Tab from the time-out to the port, a tag text on its own page.
-    Click(origin + options.Centre("edtFreeDBTimeOut"));
-    Replace("5000");
+    TypeInto(origin + options.Centre("edtFreeDBTimeOut"), "5000");
     Key("Tab");
     Replace("8880");
     Click(origin + options.Tab("tsID3"));
-    Click(origin + options.Centre("edtRComments"));
-    Replace("ripped at home");
+    TypeInto(origin + options.Centre("edtRComments"), "ripped at home");
     Click(origin + options.Centre("btnOptionOk"));
     ASSERT_TRUE(Gone(dialog));
     EXPECT_TRUE(SettingBecomes("DuzivuzCfg.ini", "FreeDB", "Port", "8880"));
@@ -337,11 +378,9 @@ TEST_F(Desktop, RecorderTypingDoubleClicksAndAClickThatMustNotMove) {
     const Layout main(":/forms/Videzeva/Main.form");
     const Layout options(":/forms/Videzeva/Options.form");
     ASSERT_TRUE(main.IsValid() && options.IsValid());
-    Launch("Videzeva");
-    const unsigned long recorder = Window("Ridezo MP3 Recorder");
+    const unsigned long recorder = Launch("Videzeva", "Ridezo MP3 Recorder");
     ASSERT_NE(recorder, 0ul) << "the main window did not appear";
     QRect at = Geometry(recorder);
-    ExpectCentredOnScreen(at);
     const QSize size = at.size();
     at = AfterWindowManager(recorder, [&] { probe->AskToMaximise(recorder); });
     EXPECT_EQ(at.size(), size) << "the window manager maximised it";
@@ -378,14 +417,11 @@ TEST_F(Desktop, RecorderTypingDoubleClicksAndAClickThatMustNotMove) {
     // Typing: the mail subject and body, the file-name prefix.
     const QPoint origin = Geometry(dialog).topLeft();
     Click(origin + options.Tab("tsEMail"));
-    Click(origin + options.Centre("edSubject"));
-    Replace("Take a look");
-    Click(origin + options.Centre("memoBody"));
-    Replace("Hello");
+    TypeInto(origin + options.Centre("edSubject"), "Take a look");
+    TypeInto(origin + options.Centre("memoBody"), "Hello");
     Click(origin + options.Tab("tsSave"));
     Click(origin + options.Tab("tsRecorder"));
-    Click(origin + options.Centre("edPreName"));
-    Replace("Take");
+    TypeInto(origin + options.Centre("edPreName"), "Take");
     Click(origin + options.Centre("btnOptionOk"));
     ASSERT_TRUE(Gone(dialog));
     EXPECT_TRUE(SettingBecomes("VidezevaCfg.ini", "Mail", "Subject", "Take a look"));
@@ -411,4 +447,56 @@ TEST_F(Desktop, RecorderTypingDoubleClicksAndAClickThatMustNotMove) {
     Click(Geometry(dialog).topLeft() + options.ControlBox(), 2);
     EXPECT_TRUE(Gone(dialog)) << "the double click did not close the window";
     EXPECT_TRUE(WaitFor([&] { return probe->Popups().isEmpty(); })) << "a menu stayed open";
+}
+
+// The splitter's go-to boxes take a typed time. The player opens the splitter on a file of the
+// output folder; minutes, seconds and milliseconds typed into the three boxes place the cut, and
+// the two pieces split there are as long as the typed time says.
+TEST_F(Desktop, SplitterCutsAtTheTypedTime) {
+    const Layout main(":/forms/Videzeva/Main.form");
+    const Layout player(":/forms/Videzeva/Player.form");
+    const Layout splitter(":/forms/Videzeva/Splitter.form");
+    ASSERT_TRUE(main.IsValid() && player.IsValid() && splitter.IsValid());
+    const QString audio = dir.filePath("audio");
+    ASSERT_TRUE(QDir().mkpath(audio));
+    ASSERT_TRUE(WriteWav(audio + "/take.wav", 70));
+    QFile settings(Bin("VidezevaCfg.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(("[OutputPath]\nOutputPath=" + audio + "\nSplitOutputPath=" + audio + "\n").toUtf8());
+    settings.close();
+    const unsigned long recorder = Launch("Videzeva", "Ridezo MP3 Recorder");
+    ASSERT_NE(recorder, 0ul) << "the main window did not appear";
+
+    Click(Geometry(recorder).topLeft() + main.Centre("btnPlayer"));
+    const unsigned long list = Window("Ridezo MP3 Player");
+    ASSERT_NE(list, 0ul) << "the player did not appear";
+    QPoint origin = Geometry(list).topLeft();
+    // The file's row chosen with the keyboard, in the list focused by a click below its rows. The
+    // list is filled while the window shows: until the row is there, the player asks for a file.
+    unsigned long window = 0;
+    for (int attempt = 0; attempt < 5 && !window; ++attempt) {
+        Click(origin + player.Rect("lvPlayList").bottomLeft() + QPoint(60, -12));
+        Key("Home");
+        Click(origin + player.Centre("btnSplitter"));
+        window = Window("Ridezo mp3 recorder: Splitter", 3000);
+        if (const unsigned long asked = window ? 0 : Window("Message", 1000)) {
+            Key("Escape");
+            ASSERT_TRUE(Gone(asked));
+        }
+    }
+    ASSERT_NE(window, 0ul) << "the splitter did not appear";
+    origin = Geometry(window).topLeft();
+
+    TypeInto(origin + splitter.Centre("numGotoMin"), "001");
+    TypeInto(origin + splitter.Centre("numGotoSec"), "02");
+    TypeInto(origin + splitter.Centre("numGotoMs"), "250");
+    Click(origin + splitter.Centre("btnGoto"));
+    Click(origin + splitter.Centre("btnAddTime"));
+    Click(origin + splitter.Centre("btnSplit"));
+    const unsigned long told = Window("Message"); // "Split finished"
+    ASSERT_NE(told, 0ul) << "the split did not end";
+    Key("Escape");
+    EXPECT_TRUE(Gone(told));
+    EXPECT_EQ(WavMs(audio + "/take-Splitted0.wav"), 62250);
+    EXPECT_EQ(WavMs(audio + "/take-Splitted1.wav"), 7750);
 }

@@ -1,4 +1,5 @@
 #include "platform/ProfileFile.h"
+#include "tests/support/ProgramOnX.h"
 #include "tests/support/XWindowProbe.h"
 #include "tests/support/XvfbServer.h"
 
@@ -20,18 +21,8 @@ namespace {
 void StartRecorder(QProcess& recorder, const XvfbServer& server, const QTemporaryDir& dir,
                    const QByteArray& devices,
                    const QString& program = QStringLiteral(SUITE_BIN_DIR "/Videzeva")) {
-    QFile conf(dir.filePath("asound.conf"));
-    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-    conf.write(devices);
-    conf.close();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", server.Display());
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("ALSA_CONFIG_PATH", conf.fileName());
-    env.insert("XDG_RUNTIME_DIR", dir.path());
-    recorder.setProcessEnvironment(env);
-    recorder.start(program, {});
-    ASSERT_TRUE(recorder.waitForStarted(5000));
+    const QString failed = StartOnX(recorder, {program, server.Display(), dir.path(), devices});
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
 }
 
 } // namespace
@@ -44,10 +35,7 @@ TEST(MainWindowOnX, ShapedWindowShowsTheDesktopAtItsCorners) {
     if (!why.isEmpty()) GTEST_SKIP() << "no real X server to show the window's shape: " << why.toStdString();
     QTemporaryDir dir;
     QProcess recorder;
-    StartRecorder(
-        recorder, server, dir,
-        "pcm.null { type null }\npcm.line { type file slave.pcm null file \"/dev/null\" infile \"/dev/zero\""
-        " format \"raw\" hint { show on description \"Test line\" } }\n");
+    StartRecorder(recorder, server, dir, kTestLineDevices);
 
     XWindowProbe probe(server.Display());
     ASSERT_TRUE(probe.IsOpen());
@@ -73,8 +61,7 @@ TEST(MainWindowOnX, ShapedWindowShowsTheDesktopAtItsCorners) {
     const QRgb desktop = screen.pixel(at.x() > 20 ? at.x() - 10 : at.x() + 620, at.y() + 200);
     EXPECT_EQ(screen.pixel(at), desktop);
     EXPECT_NE(screen.pixel(at + QPoint(300, 12)), desktop);
-    recorder.kill();
-    recorder.waitForFinished(3000);
+    EndsBy(recorder, 0);
 }
 
 // Without any capture device the program says so, and ends once the message is closed.
@@ -99,10 +86,7 @@ TEST(MainWindowOnX, NoCaptureDeviceEndsTheProgram) {
                                "windowfocus", "--sync", "key", "Escape"});
         ended = recorder.waitForFinished(2000);
     }
-    if (!ended) {
-        recorder.kill();
-        recorder.waitForFinished(3000);
-    }
+    EndsBy(recorder, 0);
     ASSERT_TRUE(ended) << "the program did not end after its message";
     EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(recorder.exitCode(), 0);
@@ -128,11 +112,7 @@ TEST(MainWindowOnX, TheChoiceMadeBeforeTheWindowManagerClosesItIsSaved) {
     cfg.write("[OutputFormat]\nSelected=1\n");
     cfg.close();
     QProcess recorder;
-    StartRecorder(
-        recorder, server, dir,
-        "pcm.null { type null }\npcm.line { type file slave.pcm null file \"/dev/null\" infile \"/dev/zero\""
-        " format \"raw\" hint { show on description \"Test line\" } }\n",
-        program);
+    StartRecorder(recorder, server, dir, kTestLineDevices, program);
 
     XWindowProbe probe(server.Display());
     ASSERT_TRUE(probe.IsOpen());
@@ -144,11 +124,7 @@ TEST(MainWindowOnX, TheChoiceMadeBeforeTheWindowManagerClosesItIsSaved) {
     // The WAV button lies at (352, 170) in the window, 52 x 17.
     ASSERT_TRUE(server.Run("xdotool", {"mousemove", "--window", id, "358", "178", "click", "1"}));
     ASSERT_TRUE(server.Run("xdotool", {"windowactivate", "--sync", id, "key", "--clearmodifiers", "alt+F4"}));
-    const bool ended = recorder.waitForFinished(20000);
-    if (!ended) {
-        recorder.kill();
-        recorder.waitForFinished(3000);
-    }
+    const bool ended = EndsBy(recorder, 20000);
     ASSERT_TRUE(ended) << "the program did not end when its window was closed";
     EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(recorder.exitCode(), 0);

@@ -1,5 +1,6 @@
 // The ripper's main window on a real X server: its shape leaves out the rounded corners and keeps
 // the side sliver, and what shows at a corner is the desktop behind the window.
+#include "tests/support/ProgramOnX.h"
 #include "tests/support/XWindowProbe.h"
 #include "tests/support/XvfbServer.h"
 
@@ -12,17 +13,11 @@ TEST(RipperMainWindowOnX, ShapedWindowShowsTheDesktopAtItsCorners) {
     XvfbServer server;
     const QString why = server.Start();
     if (!why.isEmpty()) GTEST_SKIP() << "no real X server to show the window's shape: " << why.toStdString();
-    QTemporaryDir dir;
+    QTemporaryDir dir; // no drive list there: no drive
     QProcess ripper;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", server.Display());
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("XDG_RUNTIME_DIR", dir.path()); // its own single-instance lock
-    env.insert("XDG_CONFIG_HOME", dir.path()); // no drive list: no drive
-    env.insert("ALSA_CONFIG_PATH", dir.filePath("none.conf"));
-    ripper.setProcessEnvironment(env);
-    ripper.start(QStringLiteral(SUITE_BIN_DIR) + "/Duzivuz", {});
-    ASSERT_TRUE(ripper.waitForStarted(5000));
+    const QString failed = StartOnX(
+        ripper, {SUITE_BIN_DIR "/Duzivuz", server.Display(), dir.path(), "pcm.null { type null }\n"});
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
 
     XWindowProbe probe(server.Display());
     ASSERT_TRUE(probe.IsOpen());
@@ -43,6 +38,5 @@ TEST(RipperMainWindowOnX, ShapedWindowShowsTheDesktopAtItsCorners) {
     const QRgb desktop = screen.pixel(at.x() > 20 ? at.x() - 10 : at.x() + 710, at.y() + 200);
     EXPECT_EQ(screen.pixel(at), desktop);
     EXPECT_NE(screen.pixel(at + QPoint(350, 60)), desktop);
-    ripper.kill();
-    ripper.waitForFinished(3000);
+    EndsBy(ripper, 0);
 }

@@ -11,7 +11,12 @@
 #include "ripper/Options.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RProgress.h"
+#include "skin/SKForm.h"
+#include "skin/SKMgr.h"
+#include "skin/SKTitleBar.h"
 #include "tools/Player.h"
+
+#include <QPointer>
 
 void RegisterRipperWindows() {
     RegisterCommonWindows();
@@ -22,6 +27,18 @@ void RegisterRipperWindows() {
     FormWindowRegistry::add(QStringLiteral(":/forms/Duzivuz/Player.form"), [] {
         return static_cast<QWidget*>(new TfrmPlayer(nullptr, TfrmPlayer::Program::Ripper));
     });
+}
+
+void DressInRipperLook(QWidget* dialog, Duzivuz::TfrmMain* main) {
+    auto* theme =
+        main->findChild<TskBuiltInFileTheme*>(QStringLiteral("themeNew2"), Qt::FindDirectChildrenOnly);
+    if (!theme) return;
+    // Guarded: the frame re-themed may replace the title bar's parts the list still holds.
+    QList<QPointer<QObject>> frames;
+    for (QObject* o : dialog->findChildren<QObject*>())
+        if (o->inherits("TskForm") || o->inherits("TskTitleBar")) frames.append(o);
+    for (const QPointer<QObject>& o : frames)
+        if (o) o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(theme));
 }
 
 void CreateRipperWindows(ProgramWindows& windows) {
@@ -43,8 +60,12 @@ void CreateRipperWindows(ProgramWindows& windows) {
     frmMain->SetPlayerWindow(frmPlayer);
     frmPlayer->SetOwnerWindow(frmMain);
     // Every message of the ripper, its plain boxes and errors too, comes in its skinned confirm window.
-    SpeakEverythingThrough(windows.Create(new TfrmConfirm(frmMain)));
+    auto* frmConfirm = windows.Create(new TfrmConfirm(frmMain));
+    SpeakEverythingThrough(frmConfirm);
     auto* frmAbout = windows.Create(new Duzivuz::TfrmAbout(frmMain));
+    for (QWidget* dialog :
+         std::initializer_list<QWidget*>{frmPathSelect, frmRProgress, frmOptions, frmConfirm, frmAbout})
+        DressInRipperLook(dialog, frmMain);
     frmMain->SetAboutWindow(frmAbout);
     frmPlayer->SetToolWindow(QStringLiteral("About"), [frmAbout](const QString&) { ShowModal(*frmAbout); });
     frmMain->show();

@@ -93,6 +93,9 @@ int room(const QWidget& w, QString& text) {
     const auto* combo = qobject_cast<const QComboBox*>(&w);
     if (!combo && w.inherits("TskCustomComboBox")) combo = static_cast<const TskCustomComboBox&>(w).Combo();
     if (combo) {
+        // The ripper's drive box names a disc image by its path, which no width holds: its edit
+        // scrolls such a name, and the open list shows it whole.
+        if (w.objectName() == QLatin1String("cboxDevice")) return -1;
         const QFontMetrics fm = combo->fontMetrics();
         for (int i = 0; i < combo->count(); ++i)
             if (fm.horizontalAdvance(combo->itemText(i)) > fm.horizontalAdvance(text))

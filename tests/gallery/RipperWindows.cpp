@@ -17,6 +17,7 @@
 #include "skin/SKPageControl.h"
 #include "tests/cd/CdTestSupport.h"
 #include "tests/gallery/Gallery.h"
+#include "tests/recorder/FreshProgramFolder.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -61,8 +62,9 @@ TEST(RipperWindows, MainProgressOptionsAndAbout) {
     conf.close();
     qputenv("ALSA_CONFIG_PATH", dir.filePath(QStringLiteral("asound.conf")).toUtf8());
     snd_config_update_free_global();
+    // Every folder the windows may make or write is the gallery's own, not one an earlier part left.
+    UseFreshProgramFolder(dir.path() + QLatin1Char('/'));
     Duzivuz::ApplyRipperOptionsToGlobals(Duzivuz::SetDefaultOptions());
-    GlobeVar::SettingsPath = dir.path() + QLatin1Char('/');
     GlobeVar::CfgFileName = QStringLiteral("DuzivuzCfg.ini");
     {
         Duzivuz::TfrmMain main;
@@ -87,6 +89,8 @@ TEST(RipperWindows, MainProgressOptionsAndAbout) {
         lv->topLevelItem(2)->setText(5, QStringLiteral("37%"));
         SaveWindow(main, QStringLiteral("Duzivuz-Main-disc"));
 
+        // The dialogs as the program dresses them.
+        DressInRipperLook(&progress, &main);
         progress.show();
         progress.ShowProgress(37, 8, 45, 8);
         SaveWindow(progress, QStringLiteral("Duzivuz-Progress"));
@@ -96,6 +100,7 @@ TEST(RipperWindows, MainProgressOptionsAndAbout) {
         Duzivuz::TfrmOptions options(&main);
         options.SetLookupObject(main.LookupObject());
         options.create();
+        DressInRipperLook(&options, &main);
         auto* pages = FormChild<TskPageControl>(&options, "pcOptions");
         for (int i = 0; i < pages->PageCount(); ++i) {
             pages->SetActivePage(pages->Page(i));
@@ -116,12 +121,14 @@ TEST(RipperWindows, MainProgressOptionsAndAbout) {
 
         Duzivuz::TfrmAbout about(&main);
         about.create();
+        DressInRipperLook(&about, &main);
         SaveWindow(about, QStringLiteral("Duzivuz-About"));
         about.hide();
 
         // The confirm window as the ripper's messages, questions and errors show in it.
         TfrmConfirm confirm(&main);
         confirm.create();
+        DressInRipperLook(&confirm, &main);
         confirm.SetMessageOnly(0);
         confirm.SetMessage(QStringLiteral("Do you want refresh this CD information?"));
         SaveWindow(confirm, QStringLiteral("Duzivuz-Confirm-question"));

@@ -7,6 +7,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -192,6 +193,28 @@ TEST_F(TrackBarTest, HoldingTheButtonStepsThreePagesEveryTenthOfASecond) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->Position() != 5; }, 5000));
     EXPECT_EQ(bar->Position(), 10);
     Release(bar, {11, 105});
+}
+
+// Through Qt's own dispatch: while the button is held Qt keeps the mouse on the bar and tells of
+// the leave only after the release, yet the steps end as the pointer slides off the bar.
+TEST_F(TrackBarTest, SlidingOffWhileHeldEndsTheSteps) {
+    bar->SetMax(1000);
+    bar->SetPageSize(5);
+    bar->move(20, 20);
+    ASSERT_TRUE(ShowActive(form.get()));
+    QWindow* window = form->windowHandle();
+    const QPoint far = bar->mapTo(form.get(), QPoint(110, bar->height() / 2));
+    QTest::mouseMove(window, far);
+    QTest::mousePress(window, Qt::LeftButton, {}, far);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->Position() >= 20; }, 5000)); // stepping
+    QTest::mouseMove(window, far + QPoint(0, 3));                              // still on the bar: it goes on
+    EXPECT_TRUE(bar->IsRepeating());
+    QTest::mouseMove(window, far + QPoint(0, 80));
+    EXPECT_FALSE(bar->IsRepeating());
+    const int offAt = bar->Position();
+    QTest::qWait(250);
+    EXPECT_EQ(bar->Position(), offAt);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, far + QPoint(0, 80));
 }
 
 TEST_F(TrackBarTest, DisablingOrHidingEndsTheStepRepeatAndTheDrag) {

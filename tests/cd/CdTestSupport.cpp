@@ -497,4 +497,17 @@ int64_t decodedFrames(const QString& fileName, int* sampleRate) {
     return frames;
 }
 
+std::string LookedUpEntry(uint32_t id) {
+    char head[64];
+    snprintf(head, sizeof(head), "DISCID=%08x\r\n", id);
+    std::string xmcd =
+        "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\r\n# Disc length: 100 seconds\r\n#\r\n"
+        "# Revision: 2\r\n# Submitted via: test 1.0\r\n#\r\n";
+    xmcd += head;
+    xmcd += "DTITLE=Cräftsmen / Ñoño / Live\r\nDYEAR=1987\r\nDGENRE=Progressive Rock\r\n";
+    xmcd += "TTITLE0=AC/DC Ünïcode\r\nTTITLE1=..\r\nTTITLE2=The data\r\nTTITLE3=\r\n";
+    xmcd += "EXTD=\r\nEXTT0=\r\nEXTT1=\r\nEXTT2=\r\nEXTT3=\r\nPLAYORDER=\r\n";
+    return xmcd;
+}
+
 } // namespace cdtest

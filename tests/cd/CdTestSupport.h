@@ -91,6 +91,10 @@ private:
 // The 16-bit samples of a WAV file written by WavSink (or any plain PCM WAV).
 std::vector<int16_t> readWav(const QString& fileName, int* sampleRate = nullptr, int* channels = nullptr);
 
+// The xmcd entry (without the final ".") the ripper's window tests and the gallery look up for their
+// four-track disc image: texts with non-ASCII letters, a slash and a dot-only title, the year 1987.
+std::string LookedUpEntry(uint32_t discId);
+
 // A small CDDB server on 127.0.0.1 that speaks HTTP or CDDBP on a thread of its own.
 class CddbServer {
 public:

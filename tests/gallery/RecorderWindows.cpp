@@ -16,6 +16,7 @@
 #include "tests/devices/DeviceTestSupport.h"
 #include "tests/gallery/Gallery.h"
 #include "tests/recorder/FreshProgramFolder.h"
+#include "tests/recorder/LineAndSpeaker.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -38,18 +39,7 @@ TEST(RecorderWindows, MainIdleRecordingAndPlaying) {
     // picture is taken, and a speaker writing into a file.
     const QString raw = dir.filePath("input.raw");
     devtest::writeRaw(raw, devtest::sine(44100, 2, 120.0, {441.0, 441.0}, {0.37, 0.37}));
-    QFile conf(dir.filePath("asound.conf"));
-    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-    conf.write(
-        QStringLiteral("pcm.null { type null }\n"
-                       "pcm.line { type file slave.pcm null file \"/dev/null\" infile \"%1\" format \"raw\""
-                       " hint { show on description \"Test line\" } }\n"
-                       "pcm.speaker { type file slave.pcm null file \"%2\" format \"raw\""
-                       " hint { show on description \"Test speaker\" } }\n"
-                       "pcm.!default { type asym capture.pcm line playback.pcm speaker }\n")
-            .arg(raw, dir.filePath("played.raw"))
-            .toUtf8());
-    conf.close();
+    ASSERT_TRUE(WriteLineAndSpeaker(dir.filePath("asound.conf"), raw, dir.filePath("played.raw")));
     qputenv("ALSA_CONFIG_PATH", dir.filePath("asound.conf").toUtf8());
     snd_config_update_free_global();
     Videzeva::ApplyOptionsToGlobals(Videzeva::DefaultOptionsValues());

@@ -24,15 +24,6 @@
 
 namespace {
 
-void UseSettings(const QString& folder) {
-    tooltest::UseTestSettings();
-    using namespace GlobeVar;
-    SplitOutputPath = folder;
-    JoinUseDate = false, JoinOutputPath = folder;
-    JoinPreName = QStringLiteral("Merged"), JoinPosName = QString();
-    OutputPath = folder;
-}
-
 void Select(QTreeWidget* list, const std::vector<int>& rows) {
     list->clearSelection();
     for (int r : rows)
@@ -47,7 +38,7 @@ TEST(ToolWindows, SplitterWithMarksDuringTheSplit) {
     devtest::AlsaSandbox box;
     box.useConfig(devtest::AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     QTemporaryDir dir;
-    UseSettings(dir.path());
+    tooltest::UseTestSettings(dir.path());
     // An MP3 source: its pieces are encoded again, so the run lasts while it is pictured.
     const QString source = dir.filePath("talk.mp3");
     tooltest::MakeSource(source, "MP3", 30.0, 440.0);
@@ -86,7 +77,7 @@ TEST(ToolWindows, JoinerDuringAMerge) {
     TScriptedMessages script;
     RegisterCommonWindows();
     QTemporaryDir dir;
-    UseSettings(dir.path() + "/out");
+    tooltest::UseTestSettings(dir.path() + "/out");
     QDir().mkpath(dir.path() + "/out");
     tooltest::MakeSource(dir.filePath("a.wav"), "WAV", 2.0, 440.0);
     tooltest::MakeSource(dir.filePath("b.mp3"), "MP3", 1.5, 880.0, 22050, 1);

@@ -16,6 +16,7 @@
 #include "skin/SKTrackBar.h"
 #include "tests/devices/FakeMixer.h"
 #include "tests/recorder/FreshProgramFolder.h"
+#include "tests/recorder/LineAndSpeaker.h"
 #include "tests/support/ChildRun.h"
 #include "tools/Player.h"
 
@@ -61,19 +62,7 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(reinterpret_cast<const char*>(source.data()), qint64(source.size() * 2));
         f.close();
-        QFile conf(dir.filePath("asound.conf"));
-        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-        conf.write(QStringLiteral(
-                       "pcm.null { type null }\n"
-                       "pcm.line { type file slave.pcm null file \"/dev/null\" infile \"%1\" format \"raw\""
-                       " hint { show on description \"Test line\" } }\n"
-                       "pcm.speaker { type file slave.pcm null file \"%2\" format \"raw\""
-                       " hint { show on description \"Test speaker\" } }\n"
-                       // The first device either way: it records the line and plays to the speaker.
-                       "pcm.!default { type asym capture.pcm line playback.pcm speaker }\n")
-                       .arg(raw, played)
-                       .toUtf8());
-        conf.close();
+        ASSERT_TRUE(WriteLineAndSpeaker(dir.filePath("asound.conf"), raw, played));
         qputenv("ALSA_CONFIG_PATH", dir.filePath("asound.conf").toUtf8());
         snd_config_update_free_global();
 

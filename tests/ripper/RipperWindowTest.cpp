@@ -55,19 +55,6 @@ void Choose(QComboBox* combo, int index) {
     Q_EMIT combo->activated(index);
 }
 
-std::string entryFor(uint32_t id) {
-    char head[64];
-    snprintf(head, sizeof(head), "DISCID=%08x\r\n", id);
-    std::string xmcd =
-        "# xmcd\r\n#\r\n# Track frame offsets:\r\n#\t150\r\n#\r\n# Disc length: 100 seconds\r\n#\r\n"
-        "# Revision: 2\r\n# Submitted via: test 1.0\r\n#\r\n";
-    xmcd += head;
-    xmcd += "DTITLE=Cräftsmen / Ñoño / Live\r\nDYEAR=1987\r\nDGENRE=Progressive Rock\r\n";
-    xmcd += "TTITLE0=AC/DC Ünïcode\r\nTTITLE1=..\r\nTTITLE2=The data\r\nTTITLE3=\r\n";
-    xmcd += "EXTD=\r\nEXTT0=\r\nEXTT1=\r\nEXTT2=\r\nEXTT3=\r\nPLAYORDER=\r\n";
-    return xmcd;
-}
-
 class RipperWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -131,7 +118,8 @@ protected:
         auto* info = main->findChild<TFreeDBInformation2*>(QStringLiteral("FreeDBInfo"));
         info->SelectServer(3);
         info->SetPort(server.port());
-        server.addEntry(static_cast<uint32_t>(grabber->GetCddbId()), "rock", entryFor(grabber->GetCddbId()));
+        server.addEntry(static_cast<uint32_t>(grabber->GetCddbId()), "rock",
+                        LookedUpEntry(grabber->GetCddbId()));
         main->btnGetInfoClick();
         ASSERT_TRUE(
             waitFor([this] { return main->TitleList.value(0) == QStringLiteral("AC/DC Ünïcode"); }, 5000));

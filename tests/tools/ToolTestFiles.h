@@ -24,6 +24,17 @@ inline void UseTestSettings() {
     JoinOverwrite = false, JoinUseDate = true;
 }
 
+// The same, with every tool's output in `folder`, the joiner naming its output "Merged" without the
+// date.
+inline void UseTestSettings(const QString& folder) {
+    UseTestSettings();
+    using namespace GlobeVar;
+    SplitOutputPath = folder;
+    JoinUseDate = false, JoinOutputPath = folder;
+    JoinPreName = QStringLiteral("Merged"), JoinPosName = QString();
+    OutputPath = folder;
+}
+
 // `seconds` of a `hz` tone at `rate` with `channels`, written in `word`'s format from the settings.
 inline void MakeSource(const QString& file, const QString& word, double seconds, double hz, int rate = 44100,
                        int channels = 2) {

@@ -49,15 +49,6 @@ void Register() {
     (void)done;
 }
 
-void UseTestSettings(const QString& folder) {
-    tooltest::UseTestSettings();
-    using namespace GlobeVar;
-    SplitOutputPath = folder;
-    JoinUseDate = false, JoinOutputPath = folder;
-    JoinPreName = QStringLiteral("Merged"), JoinPosName = QString();
-    OutputPath = folder;
-}
-
 void MakeFile(const QString& file, const QString& word, double seconds, double hz, int rate = 44100,
               int channels = 2) {
     tooltest::MakeSource(file, word, seconds, hz, rate, channels);
@@ -128,7 +119,7 @@ TEST(SplitterWindow, PlaysAtHalfAndOneAndAHalfSpeedWithItsPitch) {
     const QString raw = box.path("out.raw");
     box.useConfig(devtest::AlsaSandbox::playbackDevice("vzout", raw, "File Output"));
     QTemporaryDir dir;
-    UseTestSettings(dir.path());
+    tooltest::UseTestSettings(dir.path());
     const QString source = dir.filePath("tone.wav");
     MakeFile(source, "WAV", 2.0, 1000.0);
 
@@ -194,7 +185,7 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
     TScriptedMessages script;
     Register();
     QTemporaryDir dir;
-    UseTestSettings(dir.path() + "/out");
+    tooltest::UseTestSettings(dir.path() + "/out");
     ASSERT_TRUE(QDir().mkpath(dir.path() + "/out"));
     const QString source = dir.filePath("long.wav");
     MakeFile(source, "WAV", 12.0, 440.0);
@@ -283,7 +274,7 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     devtest::AlsaSandbox box;
     box.useConfig(devtest::AlsaSandbox::playbackDevice("vzout", box.path("out.raw"), "File Output"));
     QTemporaryDir dir;
-    UseTestSettings(dir.path());
+    tooltest::UseTestSettings(dir.path());
     // An MP3 source: its pieces are encoded again, so the run lasts while the window acts on it.
     const QString source = dir.filePath("talk.mp3");
     MakeFile(source, "MP3", 30.0, 440.0);
@@ -362,7 +353,7 @@ struct JoinerFolder {
     QTemporaryDir dir;
     QString a, b, c;
     JoinerFolder() {
-        UseTestSettings(dir.path() + "/out"); // stored without its trailing "/"
+        tooltest::UseTestSettings(dir.path() + "/out"); // stored without its trailing "/"
         QDir().mkpath(dir.path() + "/out");
         a = dir.filePath("a.wav");
         b = dir.filePath("b.mp3");

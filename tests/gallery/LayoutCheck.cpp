@@ -2,6 +2,7 @@
 
 #include "skin/SKComboBox.h"
 #include "skin/SKPageControl.h"
+#include "skin/SKTabControl.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -153,6 +154,10 @@ QStringList LayoutFaults(const QWidget& window) {
                               .arg(kWindowMargin - close);
             }
         }
+        // Every tab of a tab row stands in it whole, with no scroll buttons to reach the rest.
+        if (const auto* tabs = qobject_cast<const TskTab*>(w);
+            tabs && tabs->TopPanel() && tabs->TopPanel()->Overflow())
+            faults << QStringLiteral("%1 tabs do not fit its width of %2 px").arg(nameOf(*w)).arg(w->width());
         // The columns of a list fit it as shown now, and would beside a vertical scroll bar with the
         // last column (which stretches over what is left) as narrow as its heading.
         if (const auto* list = qobject_cast<const QTreeView*>(w); list && !list->isHeaderHidden()) {

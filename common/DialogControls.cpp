@@ -21,8 +21,17 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+constexpr int kRepeatDelayMs = 400;
+constexpr int kRepeatIntervalMs = 80;
+} // namespace
+
 TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
+    connect(&m_repeat, &QTimer::timeout, this, [this] {
+        m_repeat.setInterval(kRepeatIntervalMs);
+        SetPosition(m_position + m_heldStep);
+    });
 }
 
 void TUpDown::SetMin(int value) {
@@ -54,8 +63,16 @@ void TUpDown::SetEnabled(bool value) {
 }
 
 void TUpDown::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::EnabledChange && m_associate) m_associate->setEnabled(isEnabled());
+    if (event->type() == QEvent::EnabledChange) {
+        if (m_associate) m_associate->setEnabled(isEnabled());
+        if (!isEnabled()) m_repeat.stop();
+    }
     QWidget::changeEvent(event);
+}
+
+void TUpDown::hideEvent(QHideEvent* event) {
+    m_repeat.stop();
+    QWidget::hideEvent(event);
 }
 
 void TUpDown::showPosition() {
@@ -79,9 +96,26 @@ void TUpDown::paintEvent(QPaintEvent*) {
     }
 }
 
+int TUpDown::stepAt(const QPointF& point) const {
+    if (!rect().contains(point.toPoint())) return 0;
+    return point.y() < height() / 2 ? 1 : -1;
+}
+
 void TUpDown::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    SetPosition(m_position + (event->position().y() < height() / 2 ? 1 : -1));
+    m_heldStep = stepAt(event->position());
+    if (m_heldStep == 0) return;
+    SetPosition(m_position + m_heldStep);
+    m_repeat.start(kRepeatDelayMs);
+}
+
+void TUpDown::mouseMoveEvent(QMouseEvent* event) {
+    // Qt sends moves to the control while its button is held, wherever the pointer is.
+    if (m_repeat.isActive() && stepAt(event->position()) != m_heldStep) m_repeat.stop();
+}
+
+void TUpDown::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) m_repeat.stop();
 }
 
 TDateTimePicker::TDateTimePicker(QWidget* parent) : QDateEdit(parent) {

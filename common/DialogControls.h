@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QWidget>
@@ -45,13 +46,22 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void showPosition();
+    // +1 over the upper half, -1 over the lower half, 0 off the control.
+    int stepAt(const QPointF& point) const;
 
     int m_min = 0, m_max = 100, m_position = 0;
     QPointer<QWidget> m_associate;
+    // While an arrow is held the position keeps stepping, after a first pause; it stops on the
+    // release, when the pointer leaves that arrow, and when the control is hidden or disabled.
+    QTimer m_repeat;
+    int m_heldStep = 0;
 };
 
 // The date picker: the system's long date format, a calendar to drop down.

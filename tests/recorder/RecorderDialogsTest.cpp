@@ -530,3 +530,26 @@ TEST_F(RecorderDialogs, ScheduleDialogAddsEditsAndTheListStaysPairedThroughSorti
     child<TskButton>(&w, "btnScheduleEdit")->OnClick();
     EXPECT_TRUE(child<TskRadioButton>(&dialog, "rb2")->Checked());
 }
+
+// An arrow held down keeps stepping through Qt's own mouse dispatch, and stops as the pointer
+// slides off it with the button still down; the release after that changes nothing.
+TEST(UpDown, AHeldArrowRepeatsUntilThePointerLeavesIt) {
+    QWidget window;
+    window.resize(120, 80);
+    auto* arrows = new TUpDown(&window);
+    arrows->setGeometry(10, 10, 17, 40);
+    arrows->SetMax(1000);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::mousePress(arrows, Qt::LeftButton, {}, QPoint(8, 5));
+    EXPECT_EQ(arrows->Position(), 1);
+    QTest::qWait(1000);
+    const int held = arrows->Position();
+    EXPECT_GE(held, 3) << "no repeat while held";
+    QTest::mouseMove(arrows, QPoint(60, 5));
+    const int left = arrows->Position();
+    QTest::qWait(400);
+    EXPECT_EQ(arrows->Position(), left) << "the repeat went on off the arrow";
+    QTest::mouseRelease(arrows, Qt::LeftButton, {}, QPoint(60, 5));
+    EXPECT_EQ(arrows->Position(), left);
+}

@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     const QString folder = dir.filePath("many");
     QDir().mkpath(folder);
     const QString one = dir.filePath("one.wav");
+    GlobeVar::WavFreq = 44100, GlobeVar::WavChannels = 2, GlobeVar::WavSampleRate = 16;
     WriteTone(one, "WAV", 1);
     for (int i = 0; i < kFiles; ++i) {
         const QByteArray name =

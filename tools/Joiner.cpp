@@ -63,7 +63,8 @@ int DurationToSeconds(const QString& text) {
 
 namespace {
 
-constexpr int kPathRole = Qt::UserRole; // a row's file, by its real name
+constexpr int kPathRole = Qt::UserRole;        // a row's file, by its real name
+constexpr int kSecondsRole = Qt::UserRole + 1; // a join row's duration in seconds, for the summary
 
 constexpr int kColumns = 5;
 
@@ -209,6 +210,8 @@ void TfrmJoiner::ScanFolder() {
     const QString folder = WithSlash(STV->SelectedFolder());
     if (folder.isEmpty() || folder == m_currentFolder) return;
     m_currentFolder = folder;
+    // Rows chosen from the list that goes now are read before it goes.
+    AddPendingRows(true);
     lvFolderList->clear();
     m_scan.Start(
         folder, QString(),
@@ -275,13 +278,11 @@ bool TfrmJoiner::IsInJoinList(const QString& fullPath) const {
 }
 
 void TfrmJoiner::AddRows(bool all) {
-    for (int i = 0; i < lvFolderList->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* source = lvFolderList->topLevelItem(i);
-        if (!all && !source->isSelected()) continue;
-        const QString full = source->data(0, kPathRole).toString();
-        if (m_joinPaths.contains(full)) continue;
-        m_joinPaths.insert(full);
-        m_pendingRows.push_back({full, source->text(1), source->text(2), source->text(3)});
+    // Only the chosen rows are noted here; AddPendingRows reads them a slice at a time.
+    const int n = lvFolderList->topLevelItemCount();
+    for (int i = 0; i < n; ++i) {
+        QTreeWidgetItem* source = lvFolderList->topLevelItem(i);
+        if (all || source->isSelected()) m_pendingRows.push_back(source);
     }
     AddPendingRows(false);
 }
@@ -291,19 +292,24 @@ void TfrmJoiner::AddPendingRows(bool all) {
     QElapsedTimer clock;
     clock.start();
     QList<QTreeWidgetItem*> rows;
-    while (!m_pendingRows.empty() && (all || (rows.size() % 64 != 0 || clock.elapsed() < 8))) {
-        const TJoinRow& next = m_pendingRows.front();
-        auto* row = new QTreeWidgetItem(
-            QStringList{ShownFileName(next.path), next.word, next.duration, next.size, QStringLiteral(" ")});
-        row->setData(0, kPathRole, next.path);
+    int looked = 0;
+    while (!m_pendingRows.empty() && (all || ++looked % 16 != 0 || clock.elapsed() < 4)) {
+        const QTreeWidgetItem* source = m_pendingRows.front();
+        m_pendingRows.pop_front();
+        const QString path = source->data(0, kPathRole).toString();
+        if (m_joinPaths.contains(path)) continue;
+        m_joinPaths.insert(path);
+        auto* row = new QTreeWidgetItem(QStringList{ShownFileName(path), source->text(1), source->text(2),
+                                                    source->text(3), QStringLiteral(" ")});
+        row->setData(0, kPathRole, path);
+        row->setData(0, kSecondsRole, DurationToSeconds(source->text(2)));
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
         row->setCheckState(0, Qt::Checked);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
         rows << row;
-        m_pendingRows.pop_front();
     }
-    {
+    if (!rows.isEmpty()) {
         const QSignalBlocker quiet(lvJoinList);
         lvJoinList->addTopLevelItems(rows);
     }
@@ -344,14 +350,27 @@ void TfrmJoiner::btnRemoveClick() {
 
 void TfrmJoiner::btnRemoveAllClick() {
     {
+        // The rows leave the list at once; deleting many takes longer than a turn of the event
+        // loop may, so they are deleted a slice at a time.
         const QSignalBlocker quiet(lvJoinList);
-        lvJoinList->clear();
+        for (QTreeWidgetItem* row : lvJoinList->invisibleRootItem()->takeChildren())
+            m_removedRows.emplace_back(row);
     }
+    DeleteRemovedRows();
     m_pendingRows.clear();
     m_addTimer->stop();
     m_joinPaths.clear();
     m_infoRow = -1;
     ListChanged();
+}
+
+void TfrmJoiner::DeleteRemovedRows() {
+    QElapsedTimer clock;
+    clock.start();
+    int deleted = 0;
+    while (!m_removedRows.empty() && (++deleted % 64 != 0 || clock.elapsed() < 4))
+        m_removedRows.pop_back();
+    if (!m_removedRows.empty()) QTimer::singleShot(0, this, [this] { DeleteRemovedRows(); });
 }
 
 void TfrmJoiner::MoveSelected(bool toFront) {
@@ -387,9 +406,11 @@ void TfrmJoiner::SwapRows(int a, int b) {
         ra->setText(c, rb->text(c));
         rb->setText(c, text);
     }
-    const QVariant path = ra->data(0, kPathRole);
-    ra->setData(0, kPathRole, rb->data(0, kPathRole));
-    rb->setData(0, kPathRole, path);
+    for (int role : {kPathRole, kSecondsRole}) {
+        const QVariant value = ra->data(0, role);
+        ra->setData(0, role, rb->data(0, role));
+        rb->setData(0, role, value);
+    }
     const Qt::CheckState check = ra->checkState(0);
     ra->setCheckState(0, rb->checkState(0));
     rb->setCheckState(0, check);
@@ -431,7 +452,7 @@ QString TfrmJoiner::BuildInfoText() const {
         const QTreeWidgetItem* row = lvJoinList->topLevelItem(i);
         if (row->checkState(0) != Qt::Checked) continue;
         ++ticked;
-        seconds += DurationToSeconds(row->text(2));
+        seconds += row->data(0, kSecondsRole).toInt();
     }
     const QString word1 = n < 2 ? QStringLiteral(" file ") : QStringLiteral(" files ");
     const QString word2 = n < 2 || ticked < 2 ? QStringLiteral(" file ") : QStringLiteral(" files ");

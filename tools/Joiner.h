@@ -112,6 +112,7 @@ protected:
 private:
     void AddRows(bool all);
     void AddPendingRows(bool all);
+    void DeleteRemovedRows();
     void ListChanged();
     void ShowDescription(const QString& fileName);
     void MoveSelected(bool toFront);
@@ -153,18 +154,16 @@ private:
     int m_progressRow = -1;
     int m_fileCount = 0;
     std::vector<int> m_mergeRows;
-    // A row of the folder list on its way into the join list.
-    struct TJoinRow {
-        QString path, word, duration, size;
-    };
-    // Rows chosen by Add and Add all, put into the join list a slice at a time (a few milliseconds
-    // of work each turn of the event loop), so that adding any number of rows keeps the window
-    // responsive.
-    std::deque<TJoinRow> m_pendingRows;
+    // Rows of the folder list chosen by Add and Add all, read and put into the join list a slice at
+    // a time (a few milliseconds of work each turn of the event loop), so that adding any number of
+    // rows keeps the window responsive. They are read before the folder list is emptied.
+    std::deque<QTreeWidgetItem*> m_pendingRows;
     QTimer* m_addTimer = nullptr;
-    // The file of every row of the join list and of every pending row: each file is listed once,
-    // found without a walk over the list.
+    // The file of every row of the join list: each file is listed once, found without a walk over
+    // the list.
     QSet<QString> m_joinPaths;
+    // Rows "Remove all" took out of the join list, deleted a slice at a time.
+    std::vector<std::unique_ptr<QTreeWidgetItem>> m_removedRows;
     QString m_outputFile;
     TPendingFile m_output; // the output while it is written; goes after the thread that writes it
     std::unique_ptr<TJoinerThread> m_mergeThread;

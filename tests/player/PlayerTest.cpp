@@ -268,6 +268,7 @@ TEST_F(PlayerWindow, AKilledOrOrphanedConversionLeavesNoFileUnderItsName) {
         QEventLoop().exec();
     });
     ASSERT_GT(child, 0);
+    ChildReaper reaper{child}; // a child that never got to its conversion goes too
     auto hidden = [&] { return QDir(music).entryInfoList({".long.mp3.*.part"}, QDir::Files | QDir::Hidden); };
     QElapsedTimer clock;
     clock.start();
@@ -276,6 +277,7 @@ TEST_F(PlayerWindow, AKilledOrOrphanedConversionLeavesNoFileUnderItsName) {
     kill(child, SIGKILL);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
+    reaper.pid = -1;
     ASSERT_EQ(hidden().size(), 1) << "the child did not convert";
     EXPECT_GE(hidden().first().size(), 100000);
     EXPECT_FALSE(QFileInfo::exists(music + "/long.mp3"));

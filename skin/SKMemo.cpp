@@ -203,10 +203,10 @@ void TskMemo::Attach(QPointer<TskScrollBar>& slot, TskScrollBar* value, bool ver
     }
     value->SetOrientation(vertical ? skVertical : skHorizontal);
     change = connect(value, &TskScrollBar::OnChange, this, [this, vertical] { BarChanged(vertical); });
-    // A bar that goes away is forgotten.
-    connect(value, &QObject::destroyed, this, [this](QObject* gone) {
-        if (m_vBar.data() == gone) m_vBar = nullptr;
-        if (m_hBar.data() == gone) m_hBar = nullptr;
+    // A bar that goes away is forgotten. The bar is half destroyed by then (no longer a scroll
+    // bar), so the slot is cleared by which side it holds, never by looking at the bar.
+    connect(value, &QObject::destroyed, this, [this, vertical] {
+        (vertical ? m_vBar : m_hBar) = nullptr;
         RecomputeScrollBars();
     });
     value->raise();

@@ -6,6 +6,7 @@
 // Our rips write through a TAudioFile2 set to WAV, as the ripper does. Each rip runs three times;
 // the fastest run of each counts. Needs cd-paranoia in the PATH.
 #include "bench/BenchDrive.h"
+#include "bench/BenchWait.h"
 #include "components/TAudioCDGrabber2.h"
 #include "components/TAudioFile2.h"
 #include "platform/Application.h"
@@ -63,8 +64,7 @@ double ripOurs(TAudioCDGrabber2& grabber, int mode, const QString& out) {
     QElapsedTimer timer;
     timer.start();
     grabber.StartGrab(out);
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    RunUntil([&] { return bool(done); }, 50);
     return timer.nsecsElapsed() / 1e9;
 }
 

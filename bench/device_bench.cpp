@@ -6,6 +6,7 @@
 //                            (each mode also on its own line)
 // The devices are file-backed ALSA devices defined in a configuration written here, so the
 // measurement needs no sound card and runs faster than real time.
+#include "bench/BenchWait.h"
 #include "components/TAudioDisplay2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioRecord2.h"
@@ -45,8 +46,7 @@ std::vector<int16_t> music(std::size_t frames) {
 }
 
 void waitUntil(const std::function<bool()>& done) {
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    RunUntil(done, 50);
 }
 
 } // namespace

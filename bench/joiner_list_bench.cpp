@@ -3,6 +3,7 @@
 // and "Remove all", each with the longest stall of the user-interface thread (a 1 ms timer
 // measures the gaps between its ticks) and the time until the list is complete.
 #include "bench/BenchStall.h"
+#include "bench/BenchWait.h"
 #include "common/CommonWindows.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
@@ -34,8 +35,7 @@ void Measure(const char* what, const std::function<void()>& step, const std::fun
     {
         StallMeter meter;
         step();
-        while (!done())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        RunUntil(done);
         QCoreApplication::processEvents();
         stall = meter.Worst();
     }

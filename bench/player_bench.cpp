@@ -4,6 +4,7 @@
 //     against the lame command line on the same file;
 //  2. scanning a folder of 1,000 short MP3 files until every row has its duration.
 #include "bench/BenchStall.h"
+#include "bench/BenchWait.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
 #include "components/FormComponents.h"
@@ -34,8 +35,7 @@ namespace {
 // Runs the event loop until `done`, returning the longest stall of this thread meanwhile.
 qint64 LongestStall(const std::function<bool()>& done) {
     StallMeter meter;
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    RunUntil(done);
     return meter.Worst();
 }
 

@@ -6,6 +6,7 @@
 //      user-interface thread.
 // Usage: recorder_bench [minutes of audio for 3, default 5]
 
+#include "bench/BenchWait.h"
 #include "common/GlobeVar.h"
 #include "common/OptionsSettings.h"
 #include "platform/Application.h"
@@ -182,10 +183,12 @@ int main(int argc, char** argv) {
     app.installEventFilter(&watch);
     // The file device delivers faster than real time; the run ends when the input is used up.
     const qint64 expected = QFile(dir.filePath("input.raw")).size() / 4;
-    while (clock.elapsed() < 600000) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        if (QFileInfo(window->RecordFileName()).size() * 8 / 128000 * 44100 >= expected * 98 / 100) break;
-    }
+    RunUntil(
+        [&] {
+            return clock.elapsed() >= 600000 ||
+                   QFileInfo(window->RecordFileName()).size() * 8 / 128000 * 44100 >= expected * 98 / 100;
+        },
+        50);
     app.removeEventFilter(&watch);
     const qint64 longest = watch.longest;
     window->btnStopClick();

@@ -9,6 +9,7 @@
 // Needs cd-paranoia and lame in the PATH.
 #include "bench/BenchDrive.h"
 #include "bench/BenchStall.h"
+#include "bench/BenchWait.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
 #include "platform/Application.h"
@@ -151,8 +152,7 @@ int main(int argc, char** argv) {
     {
         StallMeter meter;
         main.btnExtractClick();
-        while (main.Ripping())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        RunUntil([&] { return !main.Ripping(); });
         worst = meter.Worst();
     }
     const double ours = clock.nsecsElapsed() / 1e9;

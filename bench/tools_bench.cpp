@@ -5,6 +5,7 @@
 //     source's format), and a WAV source into WAV pieces;
 //  2. 10 six-minute WAV files merged into one MP3.
 #include "bench/BenchStall.h"
+#include "bench/BenchWait.h"
 #include "common/DialogControls.h"
 #include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
@@ -59,8 +60,7 @@ void Split(const QString& source, const QString& label, const QString& folder,
     {
         StallMeter meter;
         w.btnSplitClick();
-        while (w.Splitting())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        RunUntil([&] { return !w.Splitting(); });
         stall = meter.Worst();
     }
     const double ours = clock.elapsed() / 1000.0;
@@ -119,9 +119,10 @@ int main(int argc, char** argv) {
     w.create();
     FormChild<TShellTreeView>(&w, QStringLiteral("STV"))->SelectFolder(inputs);
     w.show();
-    while (w.ScanRunning() ||
-           FormChild<QTreeWidget>(&w, QStringLiteral("lvFolderList"))->topLevelItemCount() < 10)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    RunUntil([&] {
+        return !w.ScanRunning() &&
+               FormChild<QTreeWidget>(&w, QStringLiteral("lvFolderList"))->topLevelItemCount() >= 10;
+    });
     w.btnAddAllClick();
     QElapsedTimer clock;
     clock.start();
@@ -129,8 +130,7 @@ int main(int argc, char** argv) {
     {
         StallMeter meter;
         w.btnStartMergeClick();
-        while (w.Merging())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        RunUntil([&] { return !w.Merging(); });
         stall = meter.Worst();
     }
     const double ours = clock.elapsed() / 1000.0;

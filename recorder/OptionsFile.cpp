@@ -9,17 +9,17 @@ namespace Videzeva {
 
 void SaveOptionsFile(const QString& cfgFile, const QString& scheduleFile, const TOptionsValues& values,
                      const TOptionsMainState& main) {
-    ProfileFile cfg(cfgFile);
-    TOptionsMainState state = main;
-    if (!state.shown) {
-        state.inputDevice =
-            cfg.readString(QStringLiteral("Device"), QStringLiteral("InputDevice"), state.inputDevice);
-        state.inputLine =
-            cfg.readString(QStringLiteral("Device"), QStringLiteral("InputLine"), state.inputLine);
-        state.selected =
-            cfg.readInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), state.selected);
-    }
-    cfg.edit([&](ProfileText& file) {
+    ProfileFile(cfgFile).edit([&](ProfileText& file) {
+        TOptionsMainState state = main;
+        if (!state.shown) {
+            // Without the main window the file keeps what it says of it.
+            state.inputDevice =
+                file.readString(QStringLiteral("Device"), QStringLiteral("InputDevice"), state.inputDevice);
+            state.inputLine =
+                file.readString(QStringLiteral("Device"), QStringLiteral("InputLine"), state.inputLine);
+            state.selected =
+                file.readInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), state.selected);
+        }
         SaveOptionsSection(file, "OutputFormat", values);
         SaveOptionsSection(file, "Hotkey", values);
         SaveOptionsSection(file, "AutoStop", values);

@@ -1054,7 +1054,7 @@ namespace {
 
 const QString kRSettings = QStringLiteral("RSettings");
 
-int readIndex(const ProfileFile& file, const QString& key, int def, int low, int high) {
+int readIndex(const ProfileText& file, const QString& key, int def, int low, int high) {
     const int value = file.readInteger(kRSettings, key, def);
     return value >= low && value <= high ? value : def;
 }
@@ -1062,7 +1062,7 @@ int readIndex(const ProfileFile& file, const QString& key, int def, int low, int
 } // namespace
 
 TRSettings ReadRSettings(const QString& cfgFile) {
-    const ProfileFile file(cfgFile);
+    const ProfileText file = ProfileFile(cfgFile).read();
     TRSettings s;
     s.ROutPutPath = file.readString(kRSettings, QStringLiteral("ROutPutPath"), QString());
     if (s.ROutPutPath.isEmpty()) s.ROutPutPath = GlobeVar::AppPath;
@@ -1077,21 +1077,28 @@ TRSettings ReadRSettings(const QString& cfgFile) {
 }
 
 bool WriteRSettings(const QString& cfgFile, const TRSettings& s) {
-    ProfileFile file(cfgFile);
+    // One write of the file. A value it refuses ends the keys there: those before it are written.
+    bool refused = false;
     try {
-        file.writeString(kRSettings, QStringLiteral("ROutPutPath"),
-                         s.ROutPutPath.isEmpty() ? GlobeVar::AppPath : s.ROutPutPath);
-        file.writeInteger(kRSettings, QStringLiteral("ROutputFilename"), s.ROutputFilename);
-        file.writeInteger(kRSettings, QStringLiteral("ROutputFormat"), s.ROutputFormat);
-        file.writeBool(kRSettings, QStringLiteral("RUseAll"), s.RUseAll);
-        file.writeString(kRSettings, QStringLiteral("RComments"), s.RComments);
-        file.writeString(kRSettings, QStringLiteral("RCopyRight"), s.RCopyRight);
-        file.writeString(kRSettings, QStringLiteral("RUrl"), s.RUrl);
-        file.writeString(kRSettings, QStringLiteral("REncodeBy"), s.REncodeBy);
+        ProfileFile(cfgFile).edit([&](ProfileText& file) {
+            try {
+                file.writeString(kRSettings, QStringLiteral("ROutPutPath"),
+                                 s.ROutPutPath.isEmpty() ? GlobeVar::AppPath : s.ROutPutPath);
+                file.writeInteger(kRSettings, QStringLiteral("ROutputFilename"), s.ROutputFilename);
+                file.writeInteger(kRSettings, QStringLiteral("ROutputFormat"), s.ROutputFormat);
+                file.writeBool(kRSettings, QStringLiteral("RUseAll"), s.RUseAll);
+                file.writeString(kRSettings, QStringLiteral("RComments"), s.RComments);
+                file.writeString(kRSettings, QStringLiteral("RCopyRight"), s.RCopyRight);
+                file.writeString(kRSettings, QStringLiteral("RUrl"), s.RUrl);
+                file.writeString(kRSettings, QStringLiteral("REncodeBy"), s.REncodeBy);
+            } catch (const ProfileWriteError&) {
+                refused = true;
+            }
+        });
     } catch (const ProfileWriteError&) {
         return false;
     }
-    return true;
+    return !refused;
 }
 
 } // namespace Duzivuz

@@ -15,7 +15,7 @@ namespace {
 const QString kFreeDB = QStringLiteral("FreeDB");
 const QString kOutputPath = QStringLiteral("OutputPath");
 
-int readInRange(const ProfileFile& file, const QString& key, int def, int low, int high) {
+int readInRange(const ProfileText& file, const QString& key, int def, int low, int high) {
     const int value = file.readInteger(kFreeDB, key, def);
     return value >= low && value <= high ? value : def;
 }
@@ -43,7 +43,7 @@ TRipperOptions SetDefaultOptions() {
     return options;
 }
 
-void LoadRipperSettings(const ProfileFile& file, TRipperOptions& options) {
+void LoadRipperSettings(const ProfileText& file, TRipperOptions& options) {
     // The recorder's reader takes every key it knows: the ripper's file holds only the format
     // keys and the output folder of those, so the others keep their defaults and are never written.
     Videzeva::LoadOptionsValues(file, options.shared);
@@ -55,12 +55,20 @@ void LoadRipperSettings(const ProfileFile& file, TRipperOptions& options) {
     options.freeDBTimeOut = readInRange(file, QStringLiteral("TimeOut"), 7000, 1, kMaxFreeDBTimeOut);
 }
 
-void SaveRipperSettings(ProfileFile& file, const TRipperOptions& options) {
+void SaveRipperSettings(ProfileText& file, const TRipperOptions& options) {
     Videzeva::SaveOptionsSection(file, "OutputFormat", options.shared);
     file.writeString(kOutputPath, kOutputPath, options.shared.text[Videzeva::OutputPath]);
     file.writeInteger(kFreeDB, QStringLiteral("Server"), options.freeDBServer);
     file.writeInteger(kFreeDB, QStringLiteral("Port"), options.freeDBPort);
     file.writeInteger(kFreeDB, QStringLiteral("TimeOut"), options.freeDBTimeOut);
+}
+
+void LoadRipperSettings(const ProfileFile& file, TRipperOptions& options) {
+    LoadRipperSettings(file.read(), options);
+}
+
+void SaveRipperSettings(ProfileFile& file, const TRipperOptions& options) {
+    file.edit([&](ProfileText& text) { SaveRipperSettings(text, options); });
 }
 
 TRipperOptions StartupRipperOptions(const QString& cfgFile, TFreeDBInformation2& info) {

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class ProfileFile;
+class ProfileText;
 class TFreeDBInformation2;
 
 namespace Duzivuz {
@@ -37,9 +38,12 @@ TRipperOptions SetDefaultOptions();
 // "OutputPath"/"OutputPath" with GlobeVar::OutputPath as default (a folder that does not exist
 // becomes the program folder), and "FreeDB" ("Server", "Port", "TimeOut"; a value outside its
 // range gives its read default).
-void LoadRipperSettings(const ProfileFile& file, TRipperOptions& options);
+void LoadRipperSettings(const ProfileText& file, TRipperOptions& options);
+void LoadRipperSettings(const ProfileFile& file, TRipperOptions& options); // one read
 // Writes the ripper's keys in their order: "OutputFormat" (the 15 format keys), "OutputPath"
 // (the single key "OutputPath"), "FreeDB". Raises ProfileWriteError at the first refused write.
+void SaveRipperSettings(ProfileText& file, const TRipperOptions& options);
+// The same as one write of the file: nothing is written when a value is refused.
 void SaveRipperSettings(ProfileFile& file, const TRipperOptions& options);
 
 // Start-up: an existing settings file is loaded; otherwise the defaults are written as a fresh file

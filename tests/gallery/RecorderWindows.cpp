@@ -42,11 +42,7 @@ TEST(RecorderWindows, MainIdleRecordingAndPlaying) {
     ASSERT_TRUE(WriteLineAndSpeaker(dir.filePath("asound.conf"), raw, dir.filePath("played.raw")));
     qputenv("ALSA_CONFIG_PATH", dir.filePath("asound.conf").toUtf8());
     snd_config_update_free_global();
-    Videzeva::ApplyOptionsToGlobals(Videzeva::DefaultOptionsValues());
-    GlobeVar::PreName = "Recorded";
-    GlobeVar::PosName = "";
-    GlobeVar::VolumeStop = GlobeVar::TimeStop = false;
-    GlobeVar::StartUse1 = GlobeVar::StartUse2 = GlobeVar::StopUse1 = GlobeVar::StopUse2 = false;
+    UseQuietRecorderDefaults();
     {
         QDateTime clock(QDate(2026, 3, 14), QTime(9, 30, 0));
         Videzeva::TfrmMain window;

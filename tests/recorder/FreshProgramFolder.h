@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/GlobeVar.h"
+#include "common/OptionsSettings.h"
 
 #include <QString>
 
@@ -17,4 +18,15 @@ inline void UseFreshProgramFolder(const QString& folder) {
     GlobeVar::MailBody = QStringLiteral("Hi");
     GlobeVar::CfgFileName = QStringLiteral("VidezevaCfg.ini");
     GlobeVar::ScheduleFileName = QStringLiteral("Current.tqd");
+}
+
+// The settings' defaults in the globals, for a main window that records on its own: files named
+// "Recorded…", no automatic stop and no hot keys.
+inline void UseQuietRecorderDefaults() {
+    Videzeva::ApplyOptionsToGlobals(Videzeva::DefaultOptionsValues());
+    GlobeVar::PreName = "Recorded";
+    GlobeVar::PosName = "";
+    GlobeVar::VolumeStop = GlobeVar::TimeStop = false;
+    GlobeVar::StartUse1 = GlobeVar::StartUse2 = GlobeVar::StopUse1 = GlobeVar::StopUse2 = false;
+    GlobeVar::PublishHotKeys();
 }

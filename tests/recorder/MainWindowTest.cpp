@@ -66,12 +66,7 @@ protected:
         qputenv("ALSA_CONFIG_PATH", dir.filePath("asound.conf").toUtf8());
         snd_config_update_free_global();
 
-        Videzeva::ApplyOptionsToGlobals(Videzeva::DefaultOptionsValues());
-        GlobeVar::PreName = "Recorded";
-        GlobeVar::PosName = "";
-        GlobeVar::VolumeStop = GlobeVar::TimeStop = false;
-        GlobeVar::StartUse1 = GlobeVar::StartUse2 = GlobeVar::StopUse1 = GlobeVar::StopUse2 = false;
-        GlobeVar::PublishHotKeys();
+        UseQuietRecorderDefaults();
         window = std::make_unique<TfrmMain>();
         UseTestClock(*window);
         window->create();

@@ -397,18 +397,19 @@ void TAudioInformation2::SetYear(int year) {
 // The tags are written into a copy beside the file, which replaces the file (a rename in the same
 // folder) only once every byte of it was written and has reached the disk: a full disk or any other
 // failure leaves the file as it was.
-void TAudioInformation2::WriteTags(const QString& fileName) {
+void TAudioInformation2::WriteTags(const QString& fileName, const QString& finalName) {
+    const QString& shown = finalName.isEmpty() ? fileName : finalName;
     QFileInfo info(fileName);
-    if (!info.exists()) tagError(fileName, QStringLiteral("the file does not exist"));
-    if (!isRegularFile(fileName)) tagError(fileName, QStringLiteral("not a file"));
-    if (!info.isWritable()) tagError(fileName, QStringLiteral("the file is read-only"));
+    if (!info.exists()) tagError(shown, QStringLiteral("the file does not exist"));
+    if (!isRegularFile(fileName)) tagError(shown, QStringLiteral("not a file"));
+    if (!info.isWritable()) tagError(shown, QStringLiteral("the file is read-only"));
     TagValues v{infoAlbum,     infoArtist,         infoTitle,
                 infoComments,  infoCopyright,      infoURL,
                 infoEncodedBy, GenreName(m_genre), m_year > 0 ? QString::number(m_year) : QString()};
     // A year is given per file: the ripper sets it only when its year field is filled, and a
     // cleared field must not bring back the year of an earlier rip.
     m_year = 0;
-    const QString ext = info.suffix().toLower();
+    const QString ext = QFileInfo(shown).suffix().toLower();
     // A symbolic link stays; the file it points to gets the tags.
     const QString target = info.isSymLink() ? info.symLinkTarget() : fileName;
     const QByteArray path = FileNameBytes(target);
@@ -416,21 +417,22 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
     FdCloser original{::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     struct stat st {};
     if (original.fd < 0 || ::fstat(original.fd, &st) != 0)
-        tagError(fileName, systemError(original.fd < 0 ? errno : EIO));
-    if (!S_ISREG(st.st_mode)) tagError(fileName, QStringLiteral("not a file"));
+        tagError(shown, systemError(original.fd < 0 ? errno : EIO));
+    if (!S_ISREG(st.st_mode)) tagError(shown, QStringLiteral("not a file"));
 
-    const QByteArray folder = FileNameBytes(QFileInfo(target).absolutePath());
+    const QString folderName = QFileInfo(target).absolutePath();
+    const QByteArray folder = FileNameBytes(folderName);
     QByteArray copyPath;
     FdCloser copy;
     for (int attempt = 0; attempt < 100 && copy.fd < 0; ++attempt) {
-        copyPath = folder + "/." + FileNameBytes(QFileInfo(target).fileName()) + '.' +
-                   QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        copyPath = FileNameBytes(
+            HiddenNameBeside(folderName + QLatin1Char('/'), QFileInfo(target).fileName(),
+                             QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36)));
         copy.fd = ::open(copyPath.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (copy.fd < 0 && errno != EEXIST) break;
     }
     if (copy.fd < 0)
-        tagError(fileName,
-                 QStringLiteral("no file can be created in its folder (%1)").arg(systemError(errno)));
+        tagError(shown, QStringLiteral("no file can be created in its folder (%1)").arg(systemError(errno)));
     struct RemoveCopy {
         const QByteArray& path;
         bool keep = false;
@@ -442,21 +444,21 @@ void TAudioInformation2::WriteTags(const QString& fileName) {
     // The copy keeps the file's permissions (and owner, where that is allowed).
     (void)!::fchown(copy.fd, st.st_uid, st.st_gid);
     ::fchmod(copy.fd, st.st_mode & 07777);
-    if (!copyFile(original.fd, copy.fd, int64_t(st.st_size))) tagError(fileName, systemError(errno));
+    if (!copyFile(original.fd, copy.fd, int64_t(st.st_size))) tagError(shown, systemError(errno));
     bool saved = false;
     int error = 0;
     {
         CheckedStream stream(copy.fd, path);
-        saved = writeTagsTo(&stream, ext, v, fileName);
+        saved = writeTagsTo(&stream, ext, v, shown);
         error = stream.error();
     }
-    if (error) tagError(fileName, systemError(error));
-    if (!saved) tagError(fileName, QStringLiteral("the file could not be saved"));
-    if (::fsync(copy.fd) != 0) tagError(fileName, systemError(errno));
+    if (error) tagError(shown, systemError(error));
+    if (!saved) tagError(shown, QStringLiteral("the file could not be saved"));
+    if (::fsync(copy.fd) != 0) tagError(shown, systemError(errno));
     const int fd = copy.fd;
     copy.fd = -1;
     if (::close(fd) != 0 || ::rename(copyPath.constData(), path.constData()) != 0)
-        tagError(fileName, systemError(errno));
+        tagError(shown, systemError(errno));
     removeCopy.keep = true;
     FdCloser dir{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (dir.fd >= 0) ::fsync(dir.fd);

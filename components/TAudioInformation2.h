@@ -41,8 +41,10 @@ public:
     // Index into the genre list (GenreList.h); -1: no genre.
     void SetGenre(int index);
     void SetYear(int year);
-    // Raises ComponentError when the file cannot be tagged.
-    void WriteTags(const QString& fileName);
+    // Raises ComponentError when the file cannot be tagged. The file's kind comes from the
+    // extension of `finalName` when one is given: a file written under a temporary name is tagged
+    // as the kind it will be, and the messages name it by that final name.
+    void WriteTags(const QString& fileName, const QString& finalName = QString());
 
 private:
     int64_t m_length = 0;

@@ -1,5 +1,9 @@
 #include "platform/FileNames.h"
 
+#include <QStringView>
+
+#include <algorithm>
+#include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,4 +111,30 @@ qint64 FileSize(const QString& name) {
 
 bool RemoveFile(const QString& name) {
     return ::unlink(FileNameBytes(name).constData()) == 0;
+}
+
+qsizetype NameLimit(const QString& folder) {
+    const QByteArray path = folder.isEmpty() ? QByteArray(".") : FileNameBytes(folder);
+    const long limit = ::pathconf(path.constData(), _PC_NAME_MAX);
+    return limit > 0 ? std::min<qsizetype>(limit, NAME_MAX) : NAME_MAX;
+}
+
+QString CutFileName(const QString& name, qsizetype bytes) {
+    qsizetype used = 0;
+    qsizetype i = 0;
+    while (i < name.size()) {
+        const char16_t c = name[i].unicode();
+        const qsizetype units =
+            QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate() ? 2 : 1;
+        const qsizetype size = IsByteEscape(c) ? 1 : QStringView(name).mid(i, units).toUtf8().size();
+        if (used + size > bytes) break;
+        used += size;
+        i += units;
+    }
+    return name.left(i);
+}
+
+QString HiddenNameBeside(const QString& folder, const QString& name, const QString& tail) {
+    const qsizetype room = NameLimit(folder) - 1 - FileNameBytes(tail).size();
+    return folder + QLatin1Char('.') + CutFileName(name, std::max<qsizetype>(room, 0)) + tail;
 }

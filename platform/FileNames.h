@@ -16,6 +16,17 @@ QByteArray FileNameBytes(const QString& text);
 // The name as the windows show it: every byte that is not UTF-8 is the replacement character.
 QString ShownFileName(const QString& text);
 
+// The longest file name, in bytes, that `folder` takes: what the folder's file system says, never
+// more than NAME_MAX.
+qsizetype NameLimit(const QString& folder);
+// `name` cut to at most `bytes` bytes of its FileNameBytes, never inside a character (a kept byte
+// that is not UTF-8 counts as one).
+QString CutFileName(const QString& name, qsizetype bytes);
+// A hidden name in `folder` (ending in "/", or empty for the working folder) for a file that stands
+// for `name` while it is written: "." + name + tail, where the copy of `name` is shortened so that
+// the whole fits the folder's limit however long `name` is. `tail` makes it unique.
+QString HiddenNameBeside(const QString& folder, const QString& name, const QString& tail);
+
 // File-system calls by such names, following links. FileExists: the name leads to something;
 // IsRegularFile: it leads to a plain file; FileSize: the size of the file it leads to, -1 when
 // there is none; RemoveFile: removes the name, true when it went.

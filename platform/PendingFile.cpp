@@ -54,10 +54,11 @@ QString TPendingFile::Begin(const QString& finalName) {
         return QStringLiteral("Unable to create %1: no file name").arg(ShownFileName(finalName));
     int error = EEXIST;
     for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-        const QString temp =
-            folder + QLatin1Char('.') + name + QLatin1Char('.') +
-            QString::number(QRandomGenerator::global()->generate() % 1000000u).rightJustified(6, u'0') +
-            QStringLiteral(".part");
+        const QString temp = HiddenNameBeside(
+            folder, name,
+            QLatin1Char('.') +
+                QString::number(QRandomGenerator::global()->generate() % 1000000u).rightJustified(6, u'0') +
+                QStringLiteral(".part"));
         // 0666 less the umask: the final file gets the permissions a new file gets.
         const int fd = ::open(FileNameBytes(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {

@@ -6,7 +6,8 @@
 // temporary name in its target folder and put in place under its final name only when the job ends
 // well (or, where a cancel keeps what was written, on that cancel). A job that is killed midway so
 // leaves no short file under a name the file lists take for a finished one; what it leaves is a
-// hidden ".<name>.<random>.part" file, which no list shows.
+// hidden ".<name>.<random>.part" file, which no list shows (the copy of <name> in it shortened
+// where the whole would not fit the folder's longest name).
 //
 // Begin reserves the temporary file (created empty, exclusively, with the permissions a new file
 // gets); the job's writer then writes it by TempName. Commit renames it into place; a temporary

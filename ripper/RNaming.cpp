@@ -1,6 +1,7 @@
 #include "ripper/RNaming.h"
 
 #include "common/GlobeVar.h"
+#include "platform/FileNames.h"
 #include "platform/ProgramPaths.h"
 #include "ripper/RGlobeVar.h"
 
@@ -14,24 +15,13 @@ constexpr int kMaxPartBytes = 200;
 // A file name may hold 255 bytes; this leaves room for the extension and a run suffix.
 constexpr int kMaxFileNameBytes = 240;
 
-// `text` cut to at most `bytes` bytes of UTF-8, never inside a character.
-QString cutToBytes(const QString& text, int bytes) {
-    QByteArray utf8 = text.toUtf8();
-    if (utf8.size() <= bytes) return text;
-    qsizetype end = bytes;
-    while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
-        --end;
-    utf8.truncate(end);
-    return QString::fromUtf8(utf8);
-}
-
 // One part of a name (album, artist, title, number) as a file system takes it.
 QString safePart(const QString& text, const QString& whenEmpty) {
     QString part = text;
     for (QChar& c : part)
         if (c == QLatin1Char('/') || c.category() == QChar::Other_Control) c = QLatin1Char('_');
     if (part == QLatin1String(".") || part == QLatin1String("..")) part = QStringLiteral("_");
-    part = cutToBytes(part, kMaxPartBytes);
+    part = CutFileName(part, kMaxPartBytes);
     return part.isEmpty() ? whenEmpty : part;
 }
 
@@ -114,11 +104,11 @@ QString BuildOutputName(int Pattern, const QString& Album, const QString& Artist
     }
     QString path = O;
     for (const QString& f : folders) {
-        path += visible(cutToBytes(f, kMaxFileNameBytes));
+        path += visible(CutFileName(f, kMaxFileNameBytes));
         QDir().mkdir(path);
         path += QLatin1Char('/');
     }
-    return path + visible(cutToBytes(file, kMaxFileNameBytes));
+    return path + visible(CutFileName(file, kMaxFileNameBytes));
 }
 
 QString TRipRunNames::Claim(const QString& name, const QString& extension, const QString& number) {

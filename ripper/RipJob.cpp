@@ -234,7 +234,7 @@ void TRipJob::TagAndPlace(bool readError) {
     m_tagThread = std::thread([this, readError, output = std::move(m_output)]() mutable {
         QString tagError;
         try {
-            AI->WriteTags(output.TempName());
+            AI->WriteTags(output.TempName(), output.FinalName());
         } catch (const std::exception& e) {
             tagError = QString::fromUtf8(e.what()).replace(output.TempName(), output.FinalName());
         }

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 TEST(MulDiv, RoundsHalvesAwayFromZeroAndGuardsDivisor) {
     EXPECT_EQ(MulDiv(10, 3, 4), 8); // 7.5
     EXPECT_EQ(MulDiv(10, 1, 4), 3); // 2.5
@@ -122,6 +124,17 @@ TEST(PendingFile, AppearsOnlyWhenCommittedAndReportsAVanishedFolder) {
     EXPECT_TRUE(file.Commit(true).startsWith("Unable to write to " + sub + "/x.wav: the file is gone"));
     EXPECT_FALSE(QFileInfo::exists(sub + "/x.wav"));
     EXPECT_NE(file.Begin(dir.filePath("missing/x.wav")), "");
+
+    // A final name as long as a name can be: the temporary one still fits the folder, hidden,
+    // its copy of the name cut between two characters.
+    const QString longest = dir.filePath(QString(125, u'\u00e9') + ".wav"); // 254 bytes
+    ASSERT_EQ(file.Begin(longest), "");
+    const QByteArray temp = FileNameBytes(QFileInfo(file.TempName()).fileName());
+    EXPECT_LE(temp.size(), NAME_MAX);
+    EXPECT_TRUE(temp.startsWith("." + QString(100, u'\u00e9').toUtf8()));
+    EXPECT_EQ(QString::fromUtf8(temp).toUtf8(), temp);
+    EXPECT_EQ(file.Commit(false), "");
+    EXPECT_TRUE(QFileInfo::exists(longest));
 }
 
 // Names that are not UTF-8 keep every byte through their text and show replacement characters.

@@ -28,8 +28,11 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -211,6 +214,47 @@ TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
     ASSERT_FALSE(ref.isNull());
     EXPECT_EQ(ref.tag()->year(), 0u);
     EXPECT_EQ(QString::fromStdString(ref.tag()->album().to8Bit(true)), QStringLiteral("Ñoño / Live"));
+}
+
+// The extra texts chosen with "use all", in a WAV whose artist and title are as long as a name can
+// take: the file is made under its shortened name (its hidden temporary name fits the folder too),
+// and the copyright and encoded-by tags are in it as another program reads them.
+TEST_F(RipperWindowTest, LongNamedWavGetsEveryExtraTag) {
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/long/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    RGlobeVar::ROutputFilename = 1; // pattern 2: artist-title
+    RGlobeVar::RUseAll = true;
+    RGlobeVar::RComments = QStringLiteral("Cömment");
+    RGlobeVar::RCopyRight = QStringLiteral("© 1987 Cräftsmen");
+    RGlobeVar::RUrl = QStringLiteral("https://example.org/");
+    RGlobeVar::REncodeBy = QStringLiteral("Ëncoder");
+    format(0);
+    lv->setCurrentItem(lv->topLevelItem(0));
+    NativeEdit(main->findChild<QObject*>(QStringLiteral("edArtist")))->setText(QString(125, u'ä'));
+    NativeEdit(main->findChild<QObject*>(QStringLiteral("edTitle")))
+        ->setText(QString(125, u'é')); // 250 bytes
+    rip();
+    EXPECT_TRUE(script.All().isEmpty()) << script.All().join('|').toStdString();
+    // Each part cut to 200 bytes, the name to 240, never inside a character.
+    const QString file = RGlobeVar::ROutPutPath + QString(100, u'ä') + u'-' + QString(19, u'é') + ".wav";
+    ASSERT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(cell(0, 5), QStringLiteral("100%"));
+    EXPECT_EQ(QDir(RGlobeVar::ROutPutPath).entryList(QDir::Files | QDir::Hidden).size(), 3);
+
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {"-v", "error", "-show_entries", "format_tags", "-of", "json", file});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    ASSERT_EQ(probe.exitCode(), 0) << probe.readAllStandardError().toStdString();
+    const QJsonObject tags =
+        QJsonDocument::fromJson(probe.readAllStandardOutput())["format"]["tags"].toObject();
+    QMap<QString, QString> read;
+    for (auto it = tags.begin(); it != tags.end(); ++it)
+        read[it.key().toLower()] = it.value().toString();
+    EXPECT_EQ(read.value("copyright"), RGlobeVar::RCopyRight);
+    EXPECT_EQ(read.value("encoded_by"), RGlobeVar::REncodeBy);
+    EXPECT_EQ(read.value("comment"), RGlobeVar::RComments);
+    EXPECT_EQ(read.value("title"), QString(125, u'é'));
 }
 
 // Closing the progress window during the first of several tracks: the grab stops, its partial file

@@ -119,10 +119,14 @@ bool LoadSchedule(const QString& fileName, QList<TScheduleEntry>& entries) {
     const ProfileText file = ProfileFile(fileName).read();
     const int number = file.readInteger(kSection, QStringLiteral("Number"), 0);
     if (number <= 0) return false;
-    // A "Number" beyond the entries the file holds is not believed: entries missing in between
-    // take the defaults, none is made up after the last one.
-    const int count = EntriesHeld(file, number);
-    if (count == 0) return false;
+    // Entries whose keys are all missing take the defaults, also after the last entry the file
+    // holds. Such an entry is always the same one, which fits no kind and never fires; a "Number"
+    // beyond both the entries held and kMostUnheldEntries can only come from a damaged file, and
+    // believing it (up to 2^31 rows) would exhaust memory and hold the window for minutes. So the
+    // count is the file's "Number", but no more than the entries held or kMostUnheldEntries,
+    // whichever is larger.
+    constexpr int kMostUnheldEntries = 1000;
+    const int count = std::min(number, std::max(EntriesHeld(file, number), kMostUnheldEntries));
     QList<TScheduleEntry> loaded;
     loaded.reserve(count);
     for (int i = 0; i < count; ++i) {

@@ -151,22 +151,35 @@ TEST(ScheduleFile, SaveLoadMissingKeysAndGarbage) {
     EXPECT_EQ(kept.size(), 1);
 }
 
-// A damaged "Number" far beyond the entries the file holds loads the entries there are (and the
-// defaults for one missing in between), at once: nothing is made up after the last.
-TEST(ScheduleFile, ANumberBeyondTheEntriesLoadsWhatTheFileHolds) {
+// "Number" is believed beyond the entries the file holds: the entries it does not hold take the
+// defaults. A damaged "Number" near 2^31 loads at once, its entries past a bound all defaults.
+TEST(ScheduleFile, ANumberBeyondTheEntriesHeldLoadsDefaultsForTheRest) {
     QTemporaryDir dir;
     const QString name = dir.path() + "/Current.tqd";
+    const TScheduleEntry defaults{1, 0, 0, 0, 0, 0, 0, 1, 1, 2004, 1};
     QFile f(name);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[Schedule]\nNumber=2147483647\nuse0=0\nStartH0=8\nStartH2=9\nStartH02=7\nStartHx3=6\n");
+    f.write("[Schedule]\nNumber=2\nUse0=0\nStartH0=8\nDay0=0\nMonth0=0\nYear0=0\nDayOfWeek0=0\n");
     f.close();
     QList<TScheduleEntry> back;
     ASSERT_TRUE(LoadSchedule(name, back));
-    ASSERT_EQ(back.size(), 3);
+    ASSERT_EQ(back.size(), 2);
+    EXPECT_EQ(ScheduleKindText(back[0]), "Every day");
+    EXPECT_EQ(back[1], defaults);
+    EXPECT_EQ(ScheduleKindText(back[1]), "");
+
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[Schedule]\nNumber=2147483647\nuse0=0\nStartH0=8\nStartH2=9\nStartH02=7\nStartHx3=6\n");
+    f.close();
+    ASSERT_TRUE(LoadSchedule(name, back));
+    ASSERT_GT(back.size(), 3);
+    EXPECT_LE(back.size(), 100000);
     EXPECT_EQ(back[0].Use, 0);
     EXPECT_EQ(back[0].StartH, 8);
-    EXPECT_EQ(back[1], (TScheduleEntry{1, 0, 0, 0, 0, 0, 0, 1, 1, 2004, 1}));
+    EXPECT_EQ(back[1], defaults);
     EXPECT_EQ(back[2].StartH, 9);
+    for (qsizetype i = 3; i < back.size(); ++i)
+        ASSERT_EQ(back[i], defaults) << i; // "StartH02" and "StartHx3" name no entry
 }
 
 // A program killed while it saves a schedule, at whatever moment, leaves the old schedule or the

@@ -25,6 +25,7 @@
 #include "skin/SKComboBox.h"
 #include "skin/SKSkinForm.h"
 #include "skin/SKTrackBar.h"
+#include "tools/FolderScan.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -538,6 +539,10 @@ void TfrmMain::btnStopClick() {
         if (QTreeWidgetItem* last = LastRow()) {
             last->setText(4, gone ? QString() : GlobeVar::FileSizeToStr(QFileInfo(m_recordFileName).size()));
             last->setText(2, gone ? QStringLiteral("Failed") : QStringLiteral("Done"));
+            // The recording's length as its file holds it, the same text the player's list shows
+            // for it: the elapsed time the capture timer wrote last lags the stop by up to a tick.
+            const QString length = gone ? QString() : AudioDurationText(*AI, m_recordFileName);
+            if (!length.isEmpty()) last->setText(3, length);
         }
         SizeHandle.close();
         btnRecord->setEnabled(true);

@@ -3,6 +3,7 @@
 #include "common/GlobeVar.h"
 #include "common/OptionsSettings.h"
 #include "components/TAudioFile2.h"
+#include "components/TAudioInformation2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioRecord2.h"
 #include "platform/FormResource.h"
@@ -18,6 +19,7 @@
 #include "tests/recorder/FreshProgramFolder.h"
 #include "tests/recorder/LineAndSpeaker.h"
 #include "tests/support/ChildRun.h"
+#include "tools/FolderScan.h"
 #include "tools/Player.h"
 
 #include <QApplication>
@@ -169,6 +171,10 @@ TEST_P(RecordEachFormat, RecordsTheLineThroughTheWindow) {
     EXPECT_EQ(row->text(0), QString(radios[format] + 8).toUpper());
     EXPECT_EQ(row->text(2), "Done");
     EXPECT_FALSE(row->text(4).trimmed().isEmpty());
+    // The length is the file's, as the player's list shows it (the device reads faster than the
+    // clock, so the time elapsed is shorter).
+    TAudioInformation2 info;
+    EXPECT_EQ(row->text(3), AudioDurationText(info, file));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, RecordEachFormat, ::testing::Values(0, 1, 2, 3));

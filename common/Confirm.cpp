@@ -46,8 +46,8 @@ void TfrmConfirm::FormShow() {
         skButton2->SetCaption(QStringLiteral("&No"));
     }
     skButton1->move(skButton1->x(), height - 46);
-    // Width and height are the client area's; the window adds its frame.
-    setFixedSize(skForm1->FormSizeFor(QSize(width, height)));
+    // The window's own width and height: the frame and the title bar lie inside them.
+    setFixedSize(width, height);
 }
 
 void TfrmConfirm::skButton1Click() {

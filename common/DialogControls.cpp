@@ -373,10 +373,6 @@ void FitSkinnedDialog(QWidget* form) {
             if (button->ButtonType() == skMax || button->ButtonType() == skMin) button->SetVisible(false);
         }
     }
-    if (!frame->FormPanel()) return;
-    const QRect inside = frame->AlignRect();
-    form->resize(form->width() + frame->width() - inside.width(),
-                 form->height() + frame->height() - inside.height());
 }
 
 void RegisterDialogControls() {

@@ -167,9 +167,8 @@ QTreeWidget* NativeList(QObject* control);
 TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form);
 
 // Fits a dialog to its skinned frame (the TskForm of the window, if it has one), once the theme is
-// in: a dialog border's title bar keeps only its close button and window menu; a frame with a client
-// panel grows the window by its title bar and frame, so the client panel gets the size the
-// description gives the window (the dialog's client area).
+// in: a dialog border's title bar keeps only its close button and window menu. The description's
+// client area holds the title bar, its client panel what is left below it.
 void FitSkinnedDialog(QWidget* form);
 
 // Makes the classes above known to the form descriptions.

@@ -148,6 +148,15 @@ void applyGeometry(QWidget* w, const Geometry& g, bool isRoot) {
     }
 }
 
+// A window's client size, given once its controls exist: a frame one of them keeps around the
+// client area (the window's contents margins) lies outside it, so the window is that much larger.
+void applyClientSize(QWidget* w, const Geometry& g) {
+    if (!g.clientWidth && !g.clientHeight) return;
+    const QMargins frame = w->contentsMargins();
+    w->resize(g.clientWidth ? *g.clientWidth + frame.left() + frame.right() : w->width(),
+              g.clientHeight ? *g.clientHeight + frame.top() + frame.bottom() : w->height());
+}
+
 struct Binding {
     QObject* sender;
     QString event;
@@ -254,6 +263,7 @@ void build(QWidget* form, QObject* object, const FormNode& node, bool isRoot, QL
         if (!qobject_cast<QWidget*>(o) && o->parent() != form) o->setParent(form);
         build(form, o, child, false, bindings, references);
     }
+    if (widget && isRoot) applyClientSize(widget, geo);
 }
 
 // The windows built from descriptions, in the order built, so another window's description can

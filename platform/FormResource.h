@@ -35,7 +35,9 @@ class QWidget;
 // { 0A1B2C ... } over any number of lines (an embedded theme file). Pictures are paths (resources
 // such as ':/pictures/logo.png'); a QByteArray property also takes a resource path, for the whole
 // file. Properties are set in the order written, before any event is bound, so loading fires no
-// handler. Objects nest at most kMaxFormNesting levels deep.
+// handler. Objects nest at most kMaxFormNesting levels deep. A window's Width and Height are its
+// outer size; ClientWidth and ClientHeight are the area inside the frame one of its controls may
+// keep around it (the window's contents margins), so they are applied once the controls exist.
 //
 // The parts: FormParser (the text into a tree of FormNodes), FormClassRegistry (the classes a
 // description may name, their property adapters, and the windows by description), FormBuilder (the

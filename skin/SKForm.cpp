@@ -1,6 +1,7 @@
 #include "skin/SKForm.h"
 
 #include "platform/UserMessages.h"
+#include "platform/WindowShape.h"
 #include "skin/SKMainMenu.h"
 
 #include <QAction>
@@ -185,8 +186,8 @@ TskForm::TskForm(QWidget* owner) : TskCustomPanel(CheckOwner(owner)) {
     InitColor(clBtnFace, false);
     if (owner && owner->isWindow()) {
         m_form = owner;
-        // The frame lies around the client area the form was given.
-        owner->resize(owner->size() + QSize(2 * kFrame, 2 * kFrame));
+        // The frame lies inside the window, around its client area.
+        owner->setContentsMargins(kFrame, kFrame, kFrame, kFrame);
         owner->setMinimumSize(std::max(owner->minimumWidth(), 125), std::max(owner->minimumHeight(), 50));
         setMinimumSize(125, 50);
         m_restoreRect = owner->geometry();
@@ -210,10 +211,6 @@ TskForm::TskForm(QWidget* owner) : TskCustomPanel(CheckOwner(owner)) {
 TskForm::~TskForm() {
     if (auto* menu = qobject_cast<TskMainMenu*>(m_menu.data()); menu && menu->FormPanel() == this)
         menu->SetFormPanel(nullptr);
-}
-
-QSize TskForm::FormSizeFor(const QSize& clientSize) const {
-    return m_form ? clientSize + QSize(2 * kFrame, 2 * kFrame) : clientSize;
 }
 
 QRect TskForm::ParentAlignRect() const {
@@ -521,9 +518,9 @@ QRegion TskForm::WindowRegion() const {
 void TskForm::UpdateRegion() {
     if (!m_form) return;
     if (m_form->isMaximized() || RoundCorner() <= 0)
-        m_form->clearMask();
+        ClearWindowShape(m_form);
     else
-        m_form->setMask(WindowRegion());
+        SetWindowShape(m_form, WindowRegion());
 }
 
 void TskForm::resizeEvent(QResizeEvent* event) {

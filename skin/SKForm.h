@@ -2,9 +2,11 @@
 
 // TskForm: the skinned frame panel of a dialog-style window. Placed on a form (one per form) it
 // makes the window frameless and fills its client area: a TskTitleBar at its top, a menu bar built
-// from an attached TskMainMenu below it. The window keeps a three-pixel frame around the client
-// area, which the panel draws into the form (border colour and width, background, the caption
-// pictures carried on into the frame, rounded top corners as the window's shape). Maximise and restore follow
+// from an attached TskMainMenu below it. The window keeps a three-pixel frame inside its width and
+// height around the client area, which the panel draws into the form (border colour and width,
+// background, the caption pictures carried on into the frame, rounded top corners as the window's
+// shape; where the window system cannot shape windows, the cut-away corners are left transparent).
+// Maximise and restore follow
 // the desktop's available area; the menu's short-cuts and Alt+Space (the system menu) work
 // anywhere in the window.
 
@@ -46,11 +48,9 @@ public:
     explicit TskForm(QWidget* owner = nullptr);
     ~TskForm() override;
 
-    // The frame the window keeps around its client area, on each side. A form that takes a panel
-    // grows by it, so its described client size stays the panel's.
+    // The frame the window keeps around its client area, on each side, inside the window's size:
+    // the form's contents margins while the panel is on it.
     static constexpr int FrameWidth = 3;
-    // The window size that gives the panel this client size (the same size without a form).
-    QSize FormSizeFor(const QSize& clientSize) const;
 
     bool TitleBarCustom() const { return m_titleBar->Custom(); }
     void SetTitleBarCustom(bool value) { m_titleBar->SetCustom(value); }

@@ -1,6 +1,7 @@
 #include "skin/SKPublic.h"
 
 #include "platform/Form.h"
+#include "platform/WindowShape.h"
 #include "skin/SKMgr.h"
 
 #include <QApplication>
@@ -252,7 +253,7 @@ void SetBitmapWindowRegion(QWidget* window, const QImage& bitmap, TColor transpa
     // An empty region leaves nothing of the window visible. Qt reads an empty mask as "no mask"
     // (the whole rectangle), so the mask is then a pixel outside the window.
     if (region.isEmpty()) region = QRegion(-1, -1, 1, 1);
-    window->setMask(region);
+    SetWindowShape(window, region);
     window->update();
 }
 

@@ -85,7 +85,8 @@ QString BufferToString(const char* buffer);
 // The region of the pixels of Bitmap that are not TransparentColor, built row by row from runs;
 // the bitmap's rightmost column never belongs to it.
 QRegion BitmapWindowRegion(const QImage& bitmap, TColor transparentColor);
-// Sets that region as the window's shape (QWidget::setMask) and repaints.
+// Sets that region as the window's shape (SetWindowShape: transparent outside it where the window
+// system shows no shapes) and repaints.
 void SetBitmapWindowRegion(QWidget* window, const QImage& bitmap, TColor transparentColor);
 
 // Graphic holds three equal-width pieces (left end, middle, right end). The ends are drawn at the

@@ -157,6 +157,11 @@ public:
         return {-1, -1};
     }
     QSize Size() const { return m_window->size(); }
+    // The height a one-line label of the window takes.
+    int LabelHeight(const QString& name) const {
+        const QWidget* w = m_window->findChild<QWidget*>(name);
+        return w ? w->fontMetrics().height() : -1;
+    }
     // The window as it draws itself.
     QImage Image() const { return m_window->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -501,6 +506,15 @@ TEST_F(Desktop, SplitterCutsAtTheTypedTime) {
     Click(origin + splitter.Centre("btnSplit"));
     const unsigned long told = Window("Message"); // "Split finished"
     ASSERT_NE(told, 0ul) << "the split did not end";
+    // A short message's window is 220 wide and its label's height + 121 high on the screen, its
+    // frame inside that: the outermost column shows the border line.
+    const QRect message = Geometry(told);
+    const Layout confirm(":/forms/Videzeva/Confirm.form");
+    ASSERT_TRUE(confirm.IsValid());
+    EXPECT_EQ(message.size(), QSize(220, confirm.LabelHeight("Label1") + 121));
+    EXPECT_TRUE(WaitFor([&] {
+        return (probe->Screen().pixel(message.left(), message.center().y()) & 0xFFFFFF) == 0x808080;
+    })) << "no border line at the window's left edge";
     Key("Escape");
     EXPECT_TRUE(Gone(told));
     EXPECT_EQ(WavMs(audio + "/take-Splitted0.wav"), 62250);

@@ -361,14 +361,22 @@ TEST_F(RecorderDialogs, EverythingSaidThroughTheConfirmWindowKeepsTextsAndAnswer
     delete c;
 }
 
-// The dialogs' controls stand on the skinned frame's client panel, which keeps the client area the
-// description gives the window; the title bar and frame come on top of it.
-TEST_F(RecorderDialogs, ClientAreaOfTheDescriptionInsideTheSkinnedFrame) {
+// A dialog's description gives its client area: the skinned frame's three pixels lie around it,
+// inside the window's size; the title bar stands at the top of the client area and the controls'
+// client panel fills what it leaves.
+TEST_F(RecorderDialogs, ClientAreaOfTheDescriptionHoldsTheTitleBarInsideTheFrame) {
     auto expectClientArea = [](QWidget& w, QSize client) {
         w.show();
         QApplication::processEvents();
-        EXPECT_EQ(FormChild<QWidget>(&w, "pnlClient")->size(), client) << w.objectName().toStdString();
-        EXPECT_GT(w.height(), client.height() + 10) << w.objectName().toStdString();
+        const std::string name = w.objectName().toStdString();
+        auto* frame = FormChild<TskForm>(&w, "skForm1");
+        const int bar = frame->TitleBar()->height();
+        EXPECT_GT(bar, 10) << name;
+        EXPECT_EQ(w.size(), client + QSize(6, 6)) << name;
+        EXPECT_EQ(frame->geometry(), QRect(QPoint(3, 3), client)) << name;
+        EXPECT_EQ(FormChild<QWidget>(&w, "pnlClient")->geometry(),
+                  QRect(0, bar, client.width(), client.height() - bar))
+            << name;
         w.hide();
     };
     TfrmOptions options;
@@ -391,20 +399,20 @@ TEST_F(RecorderDialogs, ConfirmWidthsHeightAndResults) {
     const QFontMetrics fm(font);
     auto* yes = child<TskButton>(&c, "skButton1");
     auto* no = child<TskButton>(&c, "skButton2");
-    // The widths and heights are the client area's, inside the window's three-pixel frame.
+    // The widths and heights are the window's own: the three-pixel frame lies inside them.
     auto* client = child<TskForm>(&c, "skForm1");
 
     whenModal([&](QWidget*) { yes->OnClick(); });
     c.SetMessageOnly(0);
     c.SetMessage("Go on?");
     EXPECT_EQ(c.ShowModal(), mrYes);
-    EXPECT_EQ(client->width(), 220);
-    EXPECT_EQ(c.size(), QSize(226, client->height() + 6));
-    EXPECT_EQ(client->height(), fm.height() + 121);
+    EXPECT_EQ(c.size(), QSize(220, fm.height() + 121));
+    EXPECT_EQ(client->geometry(), c.rect().adjusted(3, 3, -3, -3));
     EXPECT_EQ(yes->x(), 0);
     EXPECT_EQ(no->x(), 100);
-    EXPECT_EQ(yes->y(), client->height() - 46);
-    EXPECT_EQ(no->y(), client->height() - 46);
+    EXPECT_EQ(yes->y(), c.height() - 46);
+    EXPECT_EQ(no->y(), c.height() - 46);
+    EXPECT_LE(no->geometry().bottom(), client->height()) << "the buttons stand inside the frame";
     EXPECT_EQ(c.windowTitle(), "Confirm");
 
     // A text as wide as 300 pixels: a question 340 wide, a message 330.
@@ -417,20 +425,20 @@ TEST_F(RecorderDialogs, ConfirmWidthsHeightAndResults) {
     c.SetMessage(wide);
     whenModal([&](QWidget*) { no->OnClick(); });
     EXPECT_EQ(c.ShowModal(), mrNo);
-    EXPECT_EQ(client->width(), labelWidth + 40);
+    EXPECT_EQ(c.width(), labelWidth + 40);
     EXPECT_EQ(child<QLabel>(&c, "Label1")->x(), 20);
 
     c.SetMessageOnly(1);
     whenModal([&](QWidget*) { no->OnClick(); });
     EXPECT_EQ(c.ShowModal(), mrNo);
-    EXPECT_EQ(client->width(), labelWidth + 30);
+    EXPECT_EQ(c.width(), labelWidth + 30);
     EXPECT_EQ(c.windowTitle(), "Message");
     EXPECT_FALSE(yes->isVisible());
     EXPECT_EQ(no->Caption(), "&Ok");
-    EXPECT_EQ(no->x(), (client->width() - 80) / 2);
+    EXPECT_EQ(no->x(), (c.width() - 80) / 2);
     EXPECT_EQ(child<QLabel>(&c, "Label1")->x(), 13);
     if (labelWidth == 300) {
-        EXPECT_EQ(client->width(), 330);
+        EXPECT_EQ(c.width(), 330);
     }
 
     // The skinned frame's title bar holds the close button (a dialog has no maximise or minimise):

@@ -30,29 +30,6 @@ namespace {
 constexpr int kSectors = 75 * 60 * 10; // ten minutes
 constexpr int kRuns = 3;
 
-bool writeImage(const QString& folder) {
-    QFile bin(folder + QStringLiteral("/bench.bin"));
-    if (!bin.open(QIODevice::WriteOnly)) return false;
-    std::vector<int16_t> sector(1176);
-    uint32_t noise = 12345;
-    double phase = 0;
-    for (int s = 0; s < kSectors; ++s) {
-        for (size_t i = 0; i < sector.size(); i += 2) {
-            phase += 2 * 3.14159265358979 * 440.0 / 44100.0;
-            noise = noise * 1664525u + 1013904223u;
-            const int v =
-                static_cast<int>(8000 * std::sin(phase)) + static_cast<int>((noise >> 20) & 0x3ff) - 512;
-            sector[i] = static_cast<int16_t>(v);
-            sector[i + 1] = static_cast<int16_t>(-v / 2);
-        }
-        bin.write(reinterpret_cast<const char*>(sector.data()), 2352);
-    }
-    QFile cue(folder + QStringLiteral("/bench.cue"));
-    if (!cue.open(QIODevice::WriteOnly)) return false;
-    cue.write("FILE \"bench.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
-    return true;
-}
-
 double ripOurs(TAudioCDGrabber2& grabber, int mode, const QString& out) {
     bool done = false;
     QObject::connect(&grabber, &TAudioCDGrabber2::OnOperationProgress, [&](double p) {
@@ -106,12 +83,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTemporaryDir dir;
-    if (!dir.isValid() || !writeImage(dir.path())) {
-        fprintf(stderr, "cannot write the disc image\n");
-        return 1;
-    }
-    const QString cue = dir.path() + QStringLiteral("/bench.cue");
-    if (!UseImageAsOnlyDrive(dir.path(), cue)) return 1;
+    const QString cue = WriteBenchDisc(dir.path(), 1, kSectors, 440.0);
+    if (!dir.isValid() || cue.isEmpty()) return 1;
 
     TAudioCDGrabber2 grabber;
     TAudioFile2 sink; // the ripper's audio-file object, set to WAV

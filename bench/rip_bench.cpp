@@ -46,39 +46,6 @@ void Choose(QComboBox* combo, int index) {
 constexpr int kTracks = 10;
 constexpr int kTrackSectors = 75 * 60 * 4; // four minutes each
 
-// A tone with noise, different in each track, so the encoder has real work.
-bool writeImage(const QString& folder) {
-    QFile bin(folder + QStringLiteral("/bench.bin"));
-    if (!bin.open(QIODevice::WriteOnly)) return false;
-    QByteArray cue = "FILE \"bench.bin\" BINARY\n";
-    std::vector<int16_t> sector(1176);
-    uint32_t noise = 12345;
-    double phase = 0;
-    for (int t = 0; t < kTracks; ++t) {
-        const int start = t * kTrackSectors;
-        cue += QStringLiteral("  TRACK %1 AUDIO\n    INDEX 01 %2:%3:%4\n")
-                   .arg(t + 1, 2, 10, QLatin1Char('0'))
-                   .arg(start / 75 / 60, 2, 10, QLatin1Char('0'))
-                   .arg(start / 75 % 60, 2, 10, QLatin1Char('0'))
-                   .arg(start % 75, 2, 10, QLatin1Char('0'))
-                   .toUtf8();
-        const double hz = 220.0 * (1 + t % 4);
-        for (int s = 0; s < kTrackSectors; ++s) {
-            for (size_t i = 0; i < sector.size(); i += 2) {
-                phase += 2 * M_PI * hz / 44100.0;
-                noise = noise * 1664525u + 1013904223u;
-                const int v =
-                    static_cast<int>(8000 * std::sin(phase)) + static_cast<int>((noise >> 20) & 0x3ff) - 512;
-                sector[i] = static_cast<int16_t>(v);
-                sector[i + 1] = static_cast<int16_t>(-v / 2);
-            }
-            if (bin.write(reinterpret_cast<const char*>(sector.data()), 2352) != 2352) return false;
-        }
-    }
-    QFile file(folder + QStringLiteral("/bench.cue"));
-    return file.open(QIODevice::WriteOnly) && file.write(cue) == cue.size();
-}
-
 bool run(const QString& program, const QStringList& args) {
     QProcess process;
     process.start(program, args);
@@ -98,12 +65,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QTemporaryDir dir;
-    if (!dir.isValid() || !writeImage(dir.path())) {
-        fprintf(stderr, "cannot write the disc image\n");
-        return 1;
-    }
-    const QString cue = dir.path() + QStringLiteral("/bench.cue");
-    if (!UseImageAsOnlyDrive(dir.path(), cue)) return 1;
+    const QString cue = WriteBenchDisc(dir.path(), kTracks, kTrackSectors, 220.0);
+    if (!dir.isValid() || cue.isEmpty()) return 1;
     GlobeVar::SettingsPath = dir.path() + QLatin1Char('/');
 
     // The tools: each track read with full paranoia into a WAV file, then encoded.

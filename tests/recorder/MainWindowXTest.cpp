@@ -37,30 +37,11 @@ TEST(MainWindowOnX, ShapedWindowShowsTheDesktopAtItsCorners) {
     QProcess recorder;
     StartRecorder(recorder, server, dir, kTestLineDevices);
 
-    XWindowProbe probe(server.Display());
-    ASSERT_TRUE(probe.IsOpen());
-    const unsigned long window =
-        probe.FindWindow(QStringLiteral("Ridezo MP3 Recorder"), QSize(608, 431), 15000);
-    ASSERT_NE(window, 0ul) << "the main window did not appear";
-    // Let it take its shape and paint; a busy machine may take a while.
-    QRegion shape;
-    QElapsedTimer clock;
-    clock.start();
-    while ((shape = probe.Shape(window)).rectCount() <= 1 && clock.elapsed() < 10000)
-        QThread::msleep(50);
-    QThread::msleep(300);
-    EXPECT_GT(shape.rectCount(), 1);
-    EXPECT_TRUE(shape.contains(QPoint(300, 200)));
-    EXPECT_FALSE(shape.contains(QPoint(0, 0)));
-    EXPECT_FALSE(shape.contains(QPoint(606, 430)));
-
-    // A grab of the screen: the top-left corner pixel is the desktop's, the pixel inside is not.
-    const QImage screen = probe.Screen();
-    ASSERT_FALSE(screen.isNull());
-    const QPoint at = probe.Origin(window);
-    const QRgb desktop = screen.pixel(at.x() > 20 ? at.x() - 10 : at.x() + 620, at.y() + 200);
-    EXPECT_EQ(screen.pixel(at), desktop);
-    EXPECT_NE(screen.pixel(at + QPoint(300, 12)), desktop);
+    ExpectShapedWindow(server.Display(), {QStringLiteral("Ridezo MP3 Recorder"),
+                                          QSize(608, 431),
+                                          {{300, 200}},
+                                          {{0, 0}, {606, 430}},
+                                          {300, 12}});
     EndsBy(recorder, 0);
 }
 

@@ -1,7 +1,13 @@
 #include "ProgramOnX.h"
 
+#include "XWindowProbe.h"
+
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QRegion>
+
+#include <gtest/gtest.h>
 
 const QByteArray kTestLineDevices =
     "pcm.null { type null }\npcm.line { type file slave.pcm null file \"/dev/null\" infile \"/dev/zero\""
@@ -30,4 +36,28 @@ bool EndsBy(QProcess& process, int timeoutMs) {
     process.kill();
     process.waitForFinished(3000);
     return false;
+}
+
+bool ExpectShapedWindow(const QString& display, const ShapedWindowLook& look) {
+    XWindowProbe probe(display);
+    EXPECT_TRUE(probe.IsOpen());
+    const unsigned long window = probe.IsOpen() ? probe.FindWindow(look.title, look.size, 15000) : 0;
+    EXPECT_NE(window, 0ul) << "the main window did not appear";
+    if (window == 0) return false;
+    const QRegion shape = probe.WaitForShape(window, 10000); // a busy machine may take a while
+    EXPECT_GT(shape.rectCount(), 1);
+    for (const QPoint& p : look.inShape)
+        EXPECT_TRUE(shape.contains(p)) << p.x() << "," << p.y();
+    for (const QPoint& p : look.outOfShape)
+        EXPECT_FALSE(shape.contains(p)) << p.x() << "," << p.y();
+
+    const QImage screen = probe.Screen();
+    EXPECT_FALSE(screen.isNull());
+    if (screen.isNull()) return true;
+    const QPoint at = probe.Origin(window);
+    const QRgb desktop =
+        screen.pixel(at.x() > 20 ? at.x() - 10 : at.x() + look.size.width() + 10, at.y() + 200);
+    EXPECT_EQ(screen.pixel(at), desktop);
+    EXPECT_NE(screen.pixel(at + look.painted), desktop);
+    return true;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPoint>
 #include <QProcess>
+#include <QSize>
 #include <QString>
 
 // Starting a built program on a test's own X server as a user starts it: the X platform, a folder
@@ -25,3 +28,16 @@ QString StartOnX(QProcess& process, const ProgramOnX& start);
 // Waits up to `timeoutMs` for the program to end by itself; true when it did. One that does not
 // is killed.
 bool EndsBy(QProcess& process, int timeoutMs);
+
+// What a shaped main window must show on the screen once a program started on `display` has put it
+// up: its shape (waited for) holds every point of `inShape` and none of `outOfShape`, and on a grab
+// of the screen its top-left corner pixel is the desktop's beside the window while `painted` (in the
+// window's coordinates) is not. Checked with the test's expectations; false when the window never
+// came.
+struct ShapedWindowLook {
+    QString title;
+    QSize size;
+    QList<QPoint> inShape, outOfShape;
+    QPoint painted;
+};
+bool ExpectShapedWindow(const QString& display, const ShapedWindowLook& look);

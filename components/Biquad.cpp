@@ -49,15 +49,6 @@ void Biquad::reset() {
     std::fill(m_z2.begin(), m_z2.end(), 0.0);
 }
 
-double Biquad::processOne(int channel, double x) {
-    double& z1 = m_z1[static_cast<std::size_t>(channel)];
-    double& z2 = m_z2[static_cast<std::size_t>(channel)];
-    const double y = m_b0 * x + z1;
-    z1 = m_b1 * x - m_a1 * y + z2;
-    z2 = m_b2 * x - m_a2 * y;
-    return y;
-}
-
 void Biquad::process(float* data, std::size_t frames) {
     for (int ch = 0; ch < m_channels; ++ch) {
         double z1 = m_z1[static_cast<std::size_t>(ch)], z2 = m_z2[static_cast<std::size_t>(ch)];

@@ -19,7 +19,6 @@ public:
     // side, so the sections' and channels' work overlaps instead of waiting on one chain.
     static void processStereoChain(Biquad* const* chain, std::size_t count, float* interleaved,
                                    std::size_t frames);
-    double processOne(int channel, double x);
     // The filter's gain in dB at a frequency (for checks and tests).
     double responseDb(double rate, double frequency) const;
 

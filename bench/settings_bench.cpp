@@ -5,6 +5,7 @@
 //   3. the whole settings file with that schedule saved and loaded (SaveOptionsFile, LoadOptionsFile).
 // Usage: settings_bench [entries, default 10000] [folder for the files, default a temporary one]
 
+#include "common/SettingsFile.h"
 #include "recorder/OptionsFile.h"
 #include "recorder/Schedule.h"
 
@@ -97,9 +98,13 @@ int main(int argc, char** argv) {
 
     Videzeva::TOptionsValues values = Videzeva::DefaultOptionsValues();
     values.schedule = entries;
-    const Cost saveAll = Median(5, [&] { Videzeva::SaveOptionsFile(cfg, tqd, values, {}); });
+    // Each a program's first look at the file and its save, or its first look and load.
+    const Cost saveAll = Median(5, [&] {
+        TSettingsFile settings(cfg);
+        Videzeva::SaveOptionsFile(settings, tqd, values, {});
+    });
     Videzeva::TOptionsValues read = Videzeva::DefaultOptionsValues();
-    const Cost loadAll = Median(5, [&] { Videzeva::LoadOptionsFile(cfg, tqd, read); });
+    const Cost loadAll = Median(5, [&] { Videzeva::LoadOptionsFile(TSettingsFile(cfg), tqd, read); });
     std::printf("settings file and schedule: save %.1f ms (CPU %.1f), load %.1f ms (CPU %.1f)\n",
                 saveAll.wallMs, saveAll.cpuMs, loadAll.wallMs, loadAll.cpuMs);
     return 0;

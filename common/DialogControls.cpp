@@ -7,6 +7,7 @@
 #include "skin/SKForm.h"
 #include "skin/SKMgr.h"
 #include "skin/SKThemes.h"
+#include "skin/SKTitleBar.h"
 
 #include <QAbstractFileIconProvider>
 #include <QDir>
@@ -357,7 +358,7 @@ TskBuiltInFileTheme* ApplyEmbeddedTheme(QWidget* form) {
         if (!o || o->metaObject()->indexOfProperty("FileTheme") < 0) continue;
         // A control whose description names its theme keeps it.
         if (o->property("FileTheme").value<QObject*>()) continue;
-        const bool frame = o->inherits("TskForm") || o->inherits("TskTitleBar");
+        const bool frame = qobject_cast<TskForm*>(o) || qobject_cast<TskTitleBar*>(o);
         o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(frame ? frameTheme : controlTheme));
     }
     return frameTheme;

@@ -319,14 +319,6 @@ void SaveOptionsSection(ProfileText& file, const char* section, const TOptionsVa
     }
 }
 
-void LoadOptionsValues(const ProfileFile& file, TOptionsValues& values) {
-    LoadOptionsValues(file.read(), values);
-}
-
-void SaveOptionsSection(ProfileFile& file, const char* section, const TOptionsValues& values) {
-    file.edit([&](ProfileText& text) { SaveOptionsSection(text, section, values); });
-}
-
 QString MailBodyToHex(const QString& body) {
     QString crlf = body;
     crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\n', QStringLiteral("\r\n"));

@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 
-class ProfileFile;
 class ProfileText;
 
 namespace Videzeva {
@@ -137,11 +136,8 @@ void EnsureOutputFolders(TOptionsValues& values);
 // are held to their ranges; "By time" wins over "By volume"; a folder that does not exist becomes
 // the program folder. Folder and subject read defaults are the current globals.
 void LoadOptionsValues(const ProfileText& file, TOptionsValues& values);
-// The same from the file, read once.
-void LoadOptionsValues(const ProfileFile& file, TOptionsValues& values);
-// Writes the keys of one section, in file order, from `values`; into the file, written once.
+// Writes the keys of one section, in file order, from `values`.
 void SaveOptionsSection(ProfileText& file, const char* section, const TOptionsValues& values);
-void SaveOptionsSection(ProfileFile& file, const char* section, const TOptionsValues& values);
 
 // The mail body as the settings file holds it: the UTF-8 bytes of its text, lines joined by CR LF,
 // as upper-case hexadecimal; and back (pairs of hex digits in either case, up to the first

@@ -19,6 +19,7 @@ void ProgramWindows::keep(TForm* window) {
 void ProgramWindows::Close() {
     for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it)
         if (TForm* window = it->data()) RunGuarded([window] { window->destroyForm(); });
+    m_settings.WriteChanges();
     // A window deleted with its owner before its turn has cleared its pointer.
     for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it)
         delete it->data();

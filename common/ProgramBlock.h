@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/GlobeVar.h"
+#include "common/SettingsFile.h"
 #include "platform/Form.h"
 
 #include <QPointer>
@@ -16,7 +17,11 @@ class Application;
 // handler runs as it is added, inside the error guard: a fault there is told like any other and the
 // program goes on with the window as it stands. After the message loop `Close` runs the destroy
 // handlers, the last-made window first (so the settings window saves while the main window's
-// controls still exist), and then deletes the windows in that same order.
+// controls still exist), writes what the windows put into the settings file and nobody wrote, and
+// then deletes the windows in that same order.
+//
+// It also holds the program's settings file, the one object every window that keeps settings
+// reads and changes (handed to them as the windows are tied to each other).
 class ProgramWindows {
 public:
     ProgramWindows() = default;
@@ -36,11 +41,13 @@ public:
         return nullptr;
     }
     int count() const { return int(m_windows.size()); }
+    TSettingsFile& Settings() { return m_settings; }
     // Runs every destroy handler, then deletes every window; once.
     void Close();
 
 private:
     void keep(TForm* window);
+    TSettingsFile m_settings;
     std::vector<QPointer<TForm>> m_windows;
 };
 

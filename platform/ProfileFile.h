@@ -56,6 +56,8 @@ public:
     bool valueExists(const QString& section, const QString& key) const;
     QStringList readSection(const QString& section) const; // the keys, in file order
     QStringList readSections() const;
+    // False when the file was there but could not be read (ProfileFile::readable).
+    bool readable() const { return m_readable; }
 
 private:
     friend class ProfileFile;

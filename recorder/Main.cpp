@@ -13,7 +13,6 @@
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
-#include "platform/ProfileFile.h"
 #include "platform/Shell.h"
 #include "platform/TickCount.h"
 #include "platform/UserMessages.h"
@@ -28,7 +27,6 @@
 #include "tools/FolderScan.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -62,10 +60,6 @@ int FormatIndex(const QString& word) {
     for (int i = 0; i < 4; ++i)
         if (word == QLatin1String(kFormatWords[i])) return i;
     return 0;
-}
-
-QComboBox* OptionsList(QWidget* options, const char* name) {
-    return options ? NativeCombo(options->findChild<QObject*>(QLatin1String(name))) : nullptr;
 }
 
 } // namespace
@@ -198,52 +192,41 @@ void TfrmMain::FormShow() {
     else
         AP->SetDevice(AP->GetDevice());
 
-    const ProfileText ini = ProfileFile(GlobeVar::CfgFilePath()).read();
-    const QString inputDevice =
-        ini.readString(QStringLiteral("Device"), QStringLiteral("InputDevice"), QString());
-    QString inputLine = ini.readString(QStringLiteral("Device"), QStringLiteral("InputLine"), QString());
-    const int selected = ini.readInteger(QStringLiteral("OutputFormat"), QStringLiteral("Selected"), 0);
+    const TOptionsMainState saved = ReadOptionsMainState(m_settings.get().Text());
+    QString inputLine = saved.inputLine;
+    const int selected = saved.selected;
 
-    QComboBox* devices = OptionsList(m_options, "cboxInputDevice");
+    QStringList devices;
     DeviceIndexes.clear();
-    if (devices) devices->clear();
     const int n = AR->GetDeviceCount();
     for (int i = 0; i <= n; ++i) {
         AR->SelectDevice(i);
         if (AR->IsDeviceValid() != 0 && AR->GetLineCount() > 0) {
-            if (devices) devices->addItem(AR->GetDeviceName());
+            devices << AR->GetDeviceName();
             DeviceIndexes.append(i);
         }
     }
+    int match = -1;
+    for (int j = 0; j < devices.size() && match < 0; ++j)
+        if (devices[j].trimmed() == saved.inputDevice.trimmed()) match = j;
+    if (m_options) m_options->ShowInputDevices(devices, std::max(match, 0));
     if (DeviceIndexes.isEmpty()) {
         DialogMessages().Tell(QStringLiteral("No input device"), this);
         QTimer::singleShot(0, qApp, &QApplication::quit);
         return;
     }
-    int match = -1;
-    for (int j = 0; devices && j < devices->count(); ++j)
-        if (devices->itemText(j).trimmed() == inputDevice.trimmed()) {
-            match = j;
-            break;
-        }
-    if (match >= 0) {
-        AR->SelectDevice(DeviceIndexes[match]);
-        devices->setCurrentIndex(match);
-    } else {
-        AR->SelectDevice(DeviceIndexes[0]);
-        if (devices) devices->setCurrentIndex(0);
-        inputLine.clear();
-    }
+    // A saved device that is gone: the first, and its first line.
+    if (match < 0) inputLine.clear();
+    AR->SelectDevice(DeviceIndexes[std::max(match, 0)]);
 
-    if (QComboBox* wma = OptionsList(m_options, "cboxWmaFormat")) {
-        const int remembered = wma->currentIndex();
+    if (m_options) {
         AF1->EnableWMA(-1);
-        wma->clear();
+        QStringList profiles;
         for (int p = 1; p <= AWF->GetProfileCount(); ++p) {
             AWF->SelectProfile(p);
-            wma->addItem(AWF->GetProfileName());
+            profiles << AWF->GetProfileName();
         }
-        wma->setCurrentIndex(remembered >= 0 && remembered < wma->count() ? remembered : 0);
+        m_options->ShowWmaProfiles(profiles);
     }
 
     m_paused = m_recording = m_playing = false;
@@ -823,6 +806,7 @@ void TfrmMain::FormClose() {
     try {
         AF2->Close();
     } catch (const ComponentError&) {
+        // btnStopClick above closed the recording and told of a failure: nothing is left to write.
     }
     hide();
     if (m_player) m_player->HidePlayer();

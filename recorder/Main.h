@@ -3,6 +3,7 @@
 #include "components/AudioBlock.h"
 #include "platform/Form.h"
 #include "recorder/Options.h"
+#include "recorder/OptionsFile.h"
 #include "recorder/Schedule.h"
 #include "tools/PlaybackLevel.h"
 #include "tools/PlayerOwner.h"
@@ -52,6 +53,9 @@ public:
 
     // The windows the main window works with (the program creates them after this one).
     void SetOptionsWindow(TfrmOptions* options) { m_options = options; }
+    // The program's settings file, whose "Device" keys and "Selected" the first show reads
+    // (without one, the window keeps an object of its own for it).
+    void SetSettingsFile(TSettingsFile* settings) { m_settings.Set(settings); }
     void SetPlayerWindow(TRecorderPlayerWindow* player) { m_player = player; }
 
     void StartRecording();
@@ -203,6 +207,7 @@ private:
     bool m_writeFailed = false;
 
     QPointer<TfrmOptions> m_options;
+    TSettingsFileLink m_settings;
     TRecorderPlayerWindow* m_player = nullptr;
     // The playback volume and mute the player window keeps in step with.
     TPlaybackLevel m_level;

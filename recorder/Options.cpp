@@ -14,7 +14,6 @@
 
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -65,6 +64,20 @@ TfrmOptions::TfrmOptions(QWidget* owner) : TForm(owner) {
 
 TfrmOptions::~TfrmOptions() {
     destroyForm();
+}
+
+void TfrmOptions::ShowInputDevices(const QStringList& names, int current) {
+    cboxInputDevice->clear();
+    cboxInputDevice->addItems(names);
+    cboxInputDevice->setCurrentIndex(current);
+}
+
+void TfrmOptions::ShowWmaProfiles(const QStringList& names) {
+    QComboBox* wma = NativeCombo(m_controls[WmaFormat]);
+    const int remembered = wma->currentIndex();
+    wma->clear();
+    wma->addItems(names);
+    wma->setCurrentIndex(remembered >= 0 && remembered < wma->count() ? remembered : 0);
 }
 
 void TfrmOptions::SetScheduleDialog(TfrmSchedule* dialog) {
@@ -140,9 +153,10 @@ void TfrmOptions::WriteControls(const TOptionsValues& v) {
 void TfrmOptions::FormCreate() {
     // A file that cannot be read or written is told once; the program goes on with what the window
     // shows (the defaults, or what could be read).
-    if (QFileInfo::exists(GlobeVar::CfgFilePath())) {
+    if (m_settings.get().Existed()) {
         LoadSettings();
-        GlobeVar::ReportUnreadableSettingsFiles({GlobeVar::CfgFilePath(), GlobeVar::ScheduleFilePath()});
+        m_settings.get().TellIfUnreadable();
+        GlobeVar::ReportUnreadableSettingsFiles({GlobeVar::ScheduleFilePath()});
     } else {
         SetDefaultOptions();
         saveTellingOnce();
@@ -161,7 +175,7 @@ void TfrmOptions::saveTellingOnce() {
 
 void TfrmOptions::LoadSettings() {
     TOptionsValues v = ReadControls();
-    LoadOptionsFile(GlobeVar::CfgFilePath(), GlobeVar::ScheduleFilePath(), v);
+    LoadOptionsFile(m_settings.get(), GlobeVar::ScheduleFilePath(), v);
     WriteControls(v);
 }
 
@@ -173,7 +187,7 @@ void TfrmOptions::SaveSettings() {
         main.selected = m_main->SelectedFormat();
         main.shown = m_main->SettingsShown();
     }
-    SaveOptionsFile(GlobeVar::CfgFilePath(), GlobeVar::ScheduleFilePath(), ReadControls(), main);
+    SaveOptionsFile(m_settings.get(), GlobeVar::ScheduleFilePath(), ReadControls(), main);
 }
 
 void TfrmOptions::SetDefaultOptions() {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "common/OptionsSettings.h"
+#include "common/PathSelect.h"
+#include "common/SettingsFile.h"
 #include "platform/Form.h"
 #include "recorder/SetTime.h"
 
 #include <QList>
+#include <QPointer>
 
 #include <array>
 
@@ -12,7 +15,6 @@ class QComboBox;
 class QLineEdit;
 class QTreeWidget;
 class TAudioRecord2;
-class TfrmPathSelect;
 
 namespace Videzeva {
 
@@ -43,8 +45,16 @@ public:
 
     // The main window outlives this window (it is created before it and destroyed after it).
     void SetMainWindow(TOptionsMainWindow* main) { m_main = main; }
+    // The program's settings file (without one, the window keeps an object of its own for it).
+    void SetSettingsFile(TSettingsFile* settings) { m_settings.Set(settings); }
     void SetPathSelect(TfrmPathSelect* dialog) { m_pathSelect = dialog; }
     void SetScheduleDialog(TfrmSchedule* dialog);
+
+    // The main window's first show: the usable capture devices, `current` chosen.
+    void ShowInputDevices(const QStringList& names, int current);
+    // The WMA profiles the WMA component reports in place of the designed list: the chosen index
+    // stays when it is still in range, else the first is chosen.
+    void ShowWmaProfiles(const QStringList& names);
 
     // What the controls show, and putting values into them (the enabling follows).
     TOptionsValues ReadControls() const;
@@ -111,8 +121,9 @@ private:
     void enable(const char* name, bool enabled);
 
     TOptionsMainWindow* m_main = nullptr;
-    TfrmPathSelect* m_pathSelect = nullptr;
-    TfrmSchedule* m_schedule = nullptr;
+    TSettingsFileLink m_settings;
+    QPointer<TfrmPathSelect> m_pathSelect;
+    QPointer<TfrmSchedule> m_schedule;
     std::array<QObject*, OptionSettingCount> m_controls{};
     std::array<QObject*, OptionSettingCount> m_partners{};
     QTreeWidget* listSchedule;

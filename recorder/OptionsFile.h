@@ -4,6 +4,9 @@
 
 #include <QString>
 
+class ProfileText;
+class TSettingsFile;
+
 // The recorder's settings file as a whole: the sections of the settings window and what the main
 // window adds, with the schedule file beside it.
 namespace Videzeva {
@@ -19,17 +22,20 @@ struct TOptionsMainState {
     bool shown = true;
 };
 
+// What the settings file says of the main window; a missing key gives an empty text or 0.
+TOptionsMainState ReadOptionsMainState(const ProfileText& file);
+
 // The whole settings file in its order ("OutputFormat", "Hotkey", "AutoStop", "OutputPath", "Mail",
 // "Device", and "Selected" last) in one write, then the schedule file in one write. Raises
 // ProfileWriteError at the first file refused; each file is the old one or the new one, whole.
-void SaveOptionsFile(const QString& cfgFile, const QString& scheduleFile, const TOptionsValues& values,
+void SaveOptionsFile(TSettingsFile& settings, const QString& scheduleFile, const TOptionsValues& values,
                      const TOptionsMainState& main);
-// The settings file and then the schedule file (a schedule file without entries leaves
+// The settings and then the schedule file (a schedule file without entries leaves
 // `values.schedule` as it was).
-void LoadOptionsFile(const QString& cfgFile, const QString& scheduleFile, TOptionsValues& values);
+void LoadOptionsFile(const TSettingsFile& settings, const QString& scheduleFile, TOptionsValues& values);
 // Start-up: an existing settings file is loaded; otherwise the defaults are written as a fresh file
 // with an empty schedule file (the first run). Returns the values the window shows.
-TOptionsValues StartupOptionsValues(const QString& cfgFile, const QString& scheduleFile,
+TOptionsValues StartupOptionsValues(TSettingsFile& settings, const QString& scheduleFile,
                                     const TOptionsMainState& main);
 
 } // namespace Videzeva

@@ -14,6 +14,8 @@
 #include "tools/Player.h"
 #include "tools/Splitter.h"
 
+#include <QPointer>
+
 void RegisterRecorderWindows() {
     RegisterCommonWindows();
     FormWindowRegistry::add<Videzeva::TfrmMain>(QStringLiteral(":/forms/Videzeva/Main.form"));
@@ -30,9 +32,12 @@ void CreateRecorderWindows(ProgramWindows& windows) {
     PrefetchFormPictures({QStringLiteral(":/forms/Videzeva/Player.form"),
                           QStringLiteral(":/forms/Videzeva/Splitter.form"),
                           QStringLiteral(":/forms/Videzeva/Joiner.form")});
-    auto* frmMain = windows.Create(new Videzeva::TfrmMain);
+    auto* frmMain = new Videzeva::TfrmMain;
+    frmMain->SetSettingsFile(&windows.Settings());
+    windows.Create(frmMain);
     auto* frmOptions = new Videzeva::TfrmOptions;
     frmOptions->SetMainWindow(frmMain);
+    frmOptions->SetSettingsFile(&windows.Settings());
     windows.Create(frmOptions);
     auto* frmPathSelect = windows.Create(new TfrmPathSelect);
     frmOptions->SetPathSelect(frmPathSelect);
@@ -48,12 +53,18 @@ void CreateRecorderWindows(ProgramWindows& windows) {
     frmMain->SetOptionsWindow(frmOptions);
     frmMain->SetPlayerWindow(frmPlayer);
     frmPlayer->SetOwnerWindow(frmMain);
-    frmPlayer->SetToolWindow(QStringLiteral("Options"),
-                             [frmOptions](const QString&) { ShowModal(*frmOptions); });
-    frmPlayer->SetToolWindow(QStringLiteral("Splitter"),
-                             [frmSplitter](const QString& file) { frmSplitter->ShowForFile(file); });
-    frmPlayer->SetToolWindow(QStringLiteral("Joiner"),
-                             [frmJoiner](const QString& folder) { frmJoiner->ShowForFolder(folder); });
+    // The player's tool buttons reach the windows while they are there.
+    TPlayerToolWindows tools;
+    tools.showOptions = [options = QPointer(frmOptions)] {
+        if (options) ShowModal(*options);
+    };
+    tools.showSplitter = [splitter = QPointer(frmSplitter)](const QString& file) {
+        if (splitter) splitter->ShowForFile(file);
+    };
+    tools.showJoiner = [joiner = QPointer(frmJoiner)](const QString& folder) {
+        if (joiner) joiner->ShowForFolder(folder);
+    };
+    frmPlayer->SetToolWindows(std::move(tools));
     // The other windows are the main window's: on the desktop they stand over it.
     for (QWidget* w : std::initializer_list<QWidget*>{frmOptions, frmPathSelect, frmPlayer, frmConfirm,
                                                       frmSchedule, frmSplitter, frmJoiner})

@@ -22,6 +22,7 @@
 #include "ripper/RProgress.h"
 #include "ripper/RipJob.h"
 #include "skin/SKButton.h"
+#include "skin/SKMgr.h"
 #include "skin/SKSkinForm.h"
 #include "skin/SKTrackBar.h"
 
@@ -144,6 +145,7 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     imgRD = FormChild<QLabel>(this, QStringLiteral("imgRD"));
     plSide = FormChild<QLabel>(this, QStringLiteral("plSide"));
     skSkinForm1 = FormChild<TskSkinForm>(this, QStringLiteral("skSkinForm1"));
+    themeNew2 = FormChild<TskBuiltInFileTheme>(this, QStringLiteral("themeNew2"));
     Button1 = FormChild<TskButton>(this, QStringLiteral("Button1"));
     tbarPlayProgress = FormChild<TskTrackBar>(this, QStringLiteral("tbarPlayProgress"));
     tbarVolume = FormChild<TskTrackBar>(this, QStringLiteral("tbarVolume"));
@@ -208,6 +210,10 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
 
 TfrmMain::~TfrmMain() = default;
 
+TskFileTheme* TfrmMain::DialogTheme() const {
+    return themeNew2;
+}
+
 void TfrmMain::log(const QString& line) {
     moList->appendPlainText(line);
 }
@@ -246,6 +252,7 @@ void TfrmMain::FormCreate() {
         else
             AP->SetDevice(AP->GetDevice());
     } catch (const std::exception&) {
+        // No playback device: the preview says so when it is started.
     }
     RipFormat = 1;
     EnableControls(false);
@@ -285,7 +292,7 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::FormShow() {
     m_shown = true;
-    const TRSettings settings = ReadRSettings(GlobeVar::CfgFilePath());
+    const TRSettings settings = ReadRSettings(m_settings.get().Text());
     ApplyRSettings(settings);
     RipFormat = settings.ROutputFormat;
     cboxROutputFormat->setCurrentIndex(RipFormat - 1);
@@ -296,7 +303,8 @@ void TfrmMain::FormShow() {
 void TfrmMain::FormClose() {
     if (m_rip->Running()) CancelRip();
     StopPreview();
-    WriteRSettings(GlobeVar::CfgFilePath(), CurrentRSettings(RipFormat));
+    const TRSettings settings = CurrentRSettings(RipFormat);
+    m_settings.get().Change([&](ProfileText& file) { WriteRSettings(file, settings); });
     AF->ConnectTo(nullptr);
 }
 
@@ -479,6 +487,7 @@ void TfrmMain::UncheckNonAudioRow() {
         if (row(r)->checkState(0) == Qt::Checked && ACDG->GetTrackType() != 0)
             row(r)->setCheckState(0, Qt::Unchecked);
     } catch (const std::exception&) {
+        // A track whose type cannot be read keeps its check; the rip tells of a track it cannot read.
     }
 }
 
@@ -663,6 +672,7 @@ void TfrmMain::ACDGMediaChange() {
     try {
         log(ACDG->GetMediaState() != 0 ? QStringLiteral("Insert disc") : QStringLiteral("Eject disc"));
     } catch (const std::exception&) {
+        // Only the log line is lost: the refresh below reads the drive again and says what it finds.
     }
     m_lookupRequested = false;
     m_keptTexts.valid = false;
@@ -691,6 +701,7 @@ void TfrmMain::cboxPriorityChange() {
     try {
         ACDG->SetGrabMode(cboxPriority->currentIndex() + 1);
     } catch (const ComponentError&) {
+        // The rip sets the chosen mode again at its start, where a failure is told.
     }
 }
 
@@ -701,6 +712,7 @@ void TfrmMain::cboxLockTrayClick() {
         else
             ACDG->UnlockTray();
     } catch (const ComponentError&) {
+        // A drive without a tray lock (or a disc image) keeps its tray as it is; nothing is lost.
     }
 }
 
@@ -709,6 +721,7 @@ void TfrmMain::tmEjectTimer() {
     try {
         ACDG->Eject();
     } catch (const ComponentError&) {
+        // A drive that cannot eject keeps the disc; the rip has ended and nothing is lost.
     }
 }
 
@@ -942,6 +955,7 @@ void TfrmMain::btnExtractClick() {
         else
             ACDG->UnlockTray();
     } catch (const ComponentError&) {
+        // As at the lock box: a tray that cannot be locked stays as it is, and the rip goes on.
     }
     std::vector<int> rows;
     for (int i = 0; i < lvTracks->topLevelItemCount(); ++i)
@@ -1061,8 +1075,7 @@ int readIndex(const ProfileText& file, const QString& key, int def, int low, int
 
 } // namespace
 
-TRSettings ReadRSettings(const QString& cfgFile) {
-    const ProfileText file = ProfileFile(cfgFile).read();
+TRSettings ReadRSettings(const ProfileText& file) {
     TRSettings s;
     s.ROutPutPath = file.readString(kRSettings, QStringLiteral("ROutPutPath"), QString());
     if (s.ROutPutPath.isEmpty()) s.ROutPutPath = GlobeVar::AppPath;
@@ -1076,29 +1089,21 @@ TRSettings ReadRSettings(const QString& cfgFile) {
     return s;
 }
 
-bool WriteRSettings(const QString& cfgFile, const TRSettings& s) {
-    // One write of the file. A value it refuses ends the keys there: those before it are written.
-    bool refused = false;
+bool WriteRSettings(ProfileText& file, const TRSettings& s) {
     try {
-        ProfileFile(cfgFile).edit([&](ProfileText& file) {
-            try {
-                file.writeString(kRSettings, QStringLiteral("ROutPutPath"),
-                                 s.ROutPutPath.isEmpty() ? GlobeVar::AppPath : s.ROutPutPath);
-                file.writeInteger(kRSettings, QStringLiteral("ROutputFilename"), s.ROutputFilename);
-                file.writeInteger(kRSettings, QStringLiteral("ROutputFormat"), s.ROutputFormat);
-                file.writeBool(kRSettings, QStringLiteral("RUseAll"), s.RUseAll);
-                file.writeString(kRSettings, QStringLiteral("RComments"), s.RComments);
-                file.writeString(kRSettings, QStringLiteral("RCopyRight"), s.RCopyRight);
-                file.writeString(kRSettings, QStringLiteral("RUrl"), s.RUrl);
-                file.writeString(kRSettings, QStringLiteral("REncodeBy"), s.REncodeBy);
-            } catch (const ProfileWriteError&) {
-                refused = true;
-            }
-        });
+        file.writeString(kRSettings, QStringLiteral("ROutPutPath"),
+                         s.ROutPutPath.isEmpty() ? GlobeVar::AppPath : s.ROutPutPath);
+        file.writeInteger(kRSettings, QStringLiteral("ROutputFilename"), s.ROutputFilename);
+        file.writeInteger(kRSettings, QStringLiteral("ROutputFormat"), s.ROutputFormat);
+        file.writeBool(kRSettings, QStringLiteral("RUseAll"), s.RUseAll);
+        file.writeString(kRSettings, QStringLiteral("RComments"), s.RComments);
+        file.writeString(kRSettings, QStringLiteral("RCopyRight"), s.RCopyRight);
+        file.writeString(kRSettings, QStringLiteral("RUrl"), s.RUrl);
+        file.writeString(kRSettings, QStringLiteral("REncodeBy"), s.REncodeBy);
     } catch (const ProfileWriteError&) {
         return false;
     }
-    return !refused;
+    return true;
 }
 
 } // namespace Duzivuz

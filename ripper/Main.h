@@ -1,11 +1,14 @@
 #pragma once
 
+#include "common/SettingsFile.h"
 #include "platform/Form.h"
+#include "ripper/Options.h"
 #include "ripper/RProgress.h"
 #include "ripper/RipJob.h"
 #include "tools/PlaybackLevel.h"
 #include "tools/PlayerOwner.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -22,8 +25,10 @@ class TAudioFile2LameEnc;
 class TAudioInformation2;
 class TAudioPlayer2;
 class TFreeDBInformation2;
+class TskBuiltInFileTheme;
 class TskButton;
 class TskCheckBox;
+class TskFileTheme;
 class TskSkinForm;
 class TskTrackBar;
 
@@ -32,8 +37,6 @@ class TRecorderPlayerWindow;
 }
 
 namespace Duzivuz {
-
-class TfrmOptions;
 
 // The ripper's main window: the drive list, the disc's track list with the texts each track is
 // tagged with, the title lookup, and the rip of the checked tracks into files.
@@ -47,10 +50,17 @@ public:
     void SetProgressWindow(TfrmRProgress* window) { m_progress = window; }
     void SetOptionsWindow(TfrmOptions* window) { m_options = window; }
     void SetAboutWindow(TForm* window) { m_about = window; }
+    // The program's settings file: the first show reads "RSettings" from it, the close puts the
+    // section back in, written with the rest at exit (without one, the window keeps an object of
+    // its own for it, written when the window goes).
+    void SetSettingsFile(TSettingsFile* settings) { m_settings.Set(settings); }
     // The player window, whose volume slider and mute box this window keeps in step with its own.
     void SetPlayerWindow(Videzeva::TRecorderPlayerWindow* player) { m_player = player; }
     // The lookup object the options window fills.
     TFreeDBInformation2* LookupObject() const { return FreeDBInfo; }
+    // The theme the ripper's dialogs take for their frames and title bars (themeNew2: graphite with
+    // the warm accent).
+    TskFileTheme* DialogTheme() const;
 
     void EnableControls(bool Enabled);
     void EnableTagEdits(bool Enabled);
@@ -182,6 +192,7 @@ private:
     QLabel* imgRD;
     QLabel* plSide;
     TskSkinForm* skSkinForm1;
+    TskBuiltInFileTheme* themeNew2;
     TskButton* Button1;
     TskTrackBar* tbarPlayProgress;
     TskTrackBar* tbarVolume;
@@ -191,9 +202,10 @@ private:
     QPlainTextEdit* moList;
     QList<QWidget*> m_controls; // what EnableControls switches
 
-    TfrmRProgress* m_progress = nullptr;
-    TfrmOptions* m_options = nullptr;
-    TForm* m_about = nullptr;
+    TSettingsFileLink m_settings;
+    QPointer<TfrmRProgress> m_progress;
+    QPointer<TfrmOptions> m_options;
+    QPointer<TForm> m_about;
     Videzeva::TRecorderPlayerWindow* m_player = nullptr;
     TPlaybackLevel m_level;
     bool m_shown = false; // volume and mute act once the window has been shown
@@ -243,11 +255,12 @@ struct TRSettings {
 
 // Reads the section key by key: a missing key (or a file that is not there) takes its default, an
 // index outside its list too, an empty rip folder is the program folder (GlobeVar::AppPath).
-TRSettings ReadRSettings(const QString& cfgFile);
+TRSettings ReadRSettings(const ProfileText& file);
 // Writes the section in the same key order ("ROutPutPath", "ROutputFilename", "ROutputFormat",
 // "RUseAll", "RComments", "RCopyRight", "RUrl", "REncodeBy"; an empty rip folder as the program
-// folder). A refused write ends the writing there and gives false; what was written stays.
-bool WriteRSettings(const QString& cfgFile, const TRSettings& settings);
+// folder). A value the text refuses (none the window's edits can hold) ends the writing there and
+// gives false; what was written stays.
+bool WriteRSettings(ProfileText& file, const TRSettings& settings);
 
 // The run globals from the section (RGlobeVar), and back.
 void ApplyRSettings(const TRSettings& settings);

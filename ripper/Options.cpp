@@ -98,7 +98,7 @@ void TfrmOptions::FormCreate() {
     cmbFreeDBServer->clear();
     if (m_info) {
         cmbFreeDBServer->addItems(FreeDBServerNames(*m_info));
-        const TRipperOptions options = StartupRipperOptions(GlobeVar::CfgFilePath(), *m_info);
+        const TRipperOptions options = StartupRipperOptions(m_settings.get(), *m_info);
         WriteControls(options);
         ApplyRipperOptionsToGlobals(options);
         GetFreeDBSettings(options, *m_info);
@@ -147,8 +147,8 @@ void TfrmOptions::btnOptionOkClick() {
     OkPressed = true;
     ApplyRipperOptionsToGlobals(options); // also the rip folder: the next rip uses it
     if (m_info) GetFreeDBSettings(options, *m_info);
-    ProfileFile file(GlobeVar::CfgFilePath());
-    SaveRipperSettings(file, options);
+    // A file that refuses the write: the error's box, and the window stays open.
+    SaveRipperSettings(m_settings.get(), options);
     close();
 }
 
@@ -183,15 +183,18 @@ void TfrmOptions::FormClose() {
 }
 
 void TfrmOptions::FormDestroy() {
-    // The save at exit; a file that refuses it is told once in the program's run. A window that never
-    // read the settings would overwrite them with what its form was designed with.
+    // The save at exit, one write with the main window's section, which its close put in; a file that
+    // refuses it is told once in the program's run. A window that never read the settings would
+    // overwrite them with what its form was designed with (the program block then writes the rest).
     if (!m_settingsRead) return;
+    TSettingsFile& settings = m_settings.get();
+    const TRipperOptions options = ReadControls();
     try {
-        ProfileFile file(GlobeVar::CfgFilePath());
-        SaveRipperSettings(file, ReadControls());
+        settings.Change([&](ProfileText& file) { SaveRipperSettings(file, options); });
     } catch (const ProfileWriteError& e) {
         GlobeVar::ReportSettingsFileFault(e.fileName(), QString::fromUtf8(e.what()));
     }
+    settings.WriteChanges();
 }
 
 } // namespace Duzivuz

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "common/PathSelect.h"
+#include "common/SettingsFile.h"
+#include "components/TFreeDBInformation2.h"
 #include "platform/Form.h"
 #include "ripper/OptionsSettings.h"
 
 #include <QMap>
+#include <QPointer>
 
 class QComboBox;
 class QLineEdit;
-class TFreeDBInformation2;
-class TfrmPathSelect;
 class TskCheckBox;
 
 namespace Duzivuz {
@@ -25,6 +27,8 @@ public:
     // The main window's lookup object (its server table, and where the chosen server goes).
     void SetLookupObject(TFreeDBInformation2* info) { m_info = info; }
     void SetPathSelect(TfrmPathSelect* dialog) { m_pathSelect = dialog; }
+    // The program's settings file (without one, the window keeps an object of its own for it).
+    void SetSettingsFile(TSettingsFile* settings) { m_settings.Set(settings); }
 
     TRipperOptions ReadControls() const;
     void WriteControls(const TRipperOptions& options);
@@ -50,8 +54,9 @@ protected:
 private:
     void takeRunSettings();
 
-    TFreeDBInformation2* m_info = nullptr;
-    TfrmPathSelect* m_pathSelect = nullptr;
+    QPointer<TFreeDBInformation2> m_info;
+    QPointer<TfrmPathSelect> m_pathSelect;
+    TSettingsFileLink m_settings;
     TRipperOptions m_kept;
     bool m_settingsRead = false; // the controls hold the file's settings (or the first run's)
     QComboBox* cmbFreeDBServer;

@@ -1,6 +1,7 @@
 #include "ripper/OptionsSettings.h"
 
 #include "common/GlobeVar.h"
+#include "common/SettingsFile.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/ProfileFile.h"
 #include "ripper/RGlobeVar.h"
@@ -63,25 +64,21 @@ void SaveRipperSettings(ProfileText& file, const TRipperOptions& options) {
     file.writeInteger(kFreeDB, QStringLiteral("TimeOut"), options.freeDBTimeOut);
 }
 
-void LoadRipperSettings(const ProfileFile& file, TRipperOptions& options) {
-    LoadRipperSettings(file.read(), options);
+void SaveRipperSettings(TSettingsFile& settings, const TRipperOptions& options) {
+    settings.Change([&](ProfileText& text) { SaveRipperSettings(text, options); });
+    settings.Write();
 }
 
-void SaveRipperSettings(ProfileFile& file, const TRipperOptions& options) {
-    file.edit([&](ProfileText& text) { SaveRipperSettings(text, options); });
-}
-
-TRipperOptions StartupRipperOptions(const QString& cfgFile, TFreeDBInformation2& info) {
+TRipperOptions StartupRipperOptions(TSettingsFile& settings, TFreeDBInformation2& info) {
     TRipperOptions options;
-    ProfileFile file(cfgFile);
-    if (QFileInfo::exists(cfgFile)) {
+    if (settings.Existed()) {
         options.shared = Videzeva::DefaultOptionsValues();
-        LoadRipperSettings(file, options);
-        GlobeVar::ReportUnreadableSettingsFiles({cfgFile});
+        LoadRipperSettings(settings.Text(), options);
+        settings.TellIfUnreadable();
     } else {
         options = SetDefaultOptions();
         try {
-            SaveRipperSettings(file, options);
+            SaveRipperSettings(settings, options);
         } catch (const ProfileWriteError& e) {
             GlobeVar::ReportSettingsFileFault(e.fileName(), QString::fromUtf8(e.what()));
         }

@@ -5,9 +5,9 @@
 #include <QString>
 #include <QStringList>
 
-class ProfileFile;
 class ProfileText;
 class TFreeDBInformation2;
+class TSettingsFile;
 
 namespace Duzivuz {
 
@@ -39,18 +39,18 @@ TRipperOptions SetDefaultOptions();
 // becomes the program folder), and "FreeDB" ("Server", "Port", "TimeOut"; a value outside its
 // range gives its read default).
 void LoadRipperSettings(const ProfileText& file, TRipperOptions& options);
-void LoadRipperSettings(const ProfileFile& file, TRipperOptions& options); // one read
 // Writes the ripper's keys in their order: "OutputFormat" (the 15 format keys), "OutputPath"
 // (the single key "OutputPath"), "FreeDB". Raises ProfileWriteError at the first refused write.
 void SaveRipperSettings(ProfileText& file, const TRipperOptions& options);
-// The same as one write of the file: nothing is written when a value is refused.
-void SaveRipperSettings(ProfileFile& file, const TRipperOptions& options);
+// The same into the settings file, then written: nothing changes when a value is refused, and a
+// file that refuses the write raises ProfileWriteError.
+void SaveRipperSettings(TSettingsFile& settings, const TRipperOptions& options);
 
 // Start-up: an existing settings file is loaded; otherwise the defaults are written as a fresh file
 // (the first run). Either way the lookup object takes the server, port and time-out. A file that
 // cannot be read or written is told once (GlobeVar::ReportSettingsFileFault), and the defaults stand
 // for what it could not give.
-TRipperOptions StartupRipperOptions(const QString& cfgFile, TFreeDBInformation2& info);
+TRipperOptions StartupRipperOptions(TSettingsFile& settings, TFreeDBInformation2& info);
 
 // The server list: the name of each entry of the lookup object's table, selecting each in turn
 // (entry 0 stays selected).

@@ -30,20 +30,20 @@ void RegisterRipperWindows() {
 }
 
 void DressInRipperLook(QWidget* dialog, Duzivuz::TfrmMain* main) {
-    auto* theme =
-        main->findChild<TskBuiltInFileTheme*>(QStringLiteral("themeNew2"), Qt::FindDirectChildrenOnly);
-    if (!theme) return;
+    TskFileTheme* theme = main->DialogTheme();
     // Guarded: the frame re-themed may replace the title bar's parts the list still holds.
-    QList<QPointer<QObject>> frames;
-    for (QObject* o : dialog->findChildren<QObject*>())
-        if (o->inherits("TskForm") || o->inherits("TskTitleBar")) frames.append(o);
-    for (const QPointer<QObject>& o : frames)
-        if (o) o->setProperty("FileTheme", QVariant::fromValue<TskFileTheme*>(theme));
+    QList<QPointer<TskControl>> frames;
+    for (TskControl* control : dialog->findChildren<TskControl*>())
+        if (qobject_cast<TskForm*>(control) || qobject_cast<TskTitleBar*>(control)) frames.append(control);
+    for (const QPointer<TskControl>& frame : frames)
+        if (frame) frame->SetFileTheme(theme);
 }
 
 void CreateRipperWindows(ProgramWindows& windows) {
     RegisterRipperWindows();
-    auto* frmMain = windows.Create(new Duzivuz::TfrmMain);
+    auto* frmMain = new Duzivuz::TfrmMain;
+    frmMain->SetSettingsFile(&windows.Settings());
+    windows.Create(frmMain);
     auto* frmPathSelect = windows.Create(new TfrmPathSelect(frmMain));
     auto* frmRProgress = new Duzivuz::TfrmRProgress(frmMain);
     frmRProgress->SetMainWindow(frmMain);
@@ -52,11 +52,10 @@ void CreateRipperWindows(ProgramWindows& windows) {
     auto* frmOptions = new Duzivuz::TfrmOptions(frmMain);
     frmOptions->SetLookupObject(frmMain->LookupObject());
     frmOptions->SetPathSelect(frmPathSelect);
+    frmOptions->SetSettingsFile(&windows.Settings());
     windows.Create(frmOptions);
     frmMain->SetOptionsWindow(frmOptions);
     auto* frmPlayer = windows.Create(new TfrmPlayer(frmMain, TfrmPlayer::Program::Ripper));
-    frmPlayer->SetToolWindow(QStringLiteral("Options"),
-                             [frmOptions](const QString&) { ShowModal(*frmOptions); });
     frmMain->SetPlayerWindow(frmPlayer);
     frmPlayer->SetOwnerWindow(frmMain);
     // Every message of the ripper, its plain boxes and errors too, comes in its skinned confirm window.
@@ -67,7 +66,15 @@ void CreateRipperWindows(ProgramWindows& windows) {
          std::initializer_list<QWidget*>{frmPathSelect, frmRProgress, frmOptions, frmConfirm, frmAbout})
         DressInRipperLook(dialog, frmMain);
     frmMain->SetAboutWindow(frmAbout);
-    frmPlayer->SetToolWindow(QStringLiteral("About"), [frmAbout](const QString&) { ShowModal(*frmAbout); });
+    // The player's tool buttons reach the windows while they are there.
+    TPlayerToolWindows tools;
+    tools.showOptions = [options = QPointer(frmOptions)] {
+        if (options) ShowModal(*options);
+    };
+    tools.showAbout = [about = QPointer(frmAbout)] {
+        if (about) ShowModal(*about);
+    };
+    frmPlayer->SetToolWindows(std::move(tools));
     frmMain->show();
 }
 

@@ -224,10 +224,6 @@ void TfrmPlayer::HidePlayer() {
     hide();
 }
 
-void TfrmPlayer::SetToolWindow(const QString& button, std::function<void(const QString&)> show) {
-    m_tools.insert(button, std::move(show));
-}
-
 bool TfrmPlayer::Shell(const QString& target) {
     return OpenInShell ? OpenInShell(target) : ShellOpen(target);
 }
@@ -429,6 +425,8 @@ void TfrmPlayer::ConversionFinished() {
     try {
         AF_Out->Close();
     } catch (const std::exception&) {
+        // The worker closed the target at its end and its error was told above: this close finds
+        // nothing left to write.
     }
     if (!message.isEmpty()) {
         DialogMessages().Tell(message, this);
@@ -821,32 +819,28 @@ void TfrmPlayer::btnRipperClick() {
     if (m_owner) m_owner->ShowMainWindow();
 }
 
-void TfrmPlayer::ShowToolWindow(const QString& button, const QString& argument) {
-    if (const auto show = m_tools.value(button)) show(argument);
-}
-
 void TfrmPlayer::btnSplitterClick() {
     QTreeWidgetItem* row = SelectedRow();
     if (!row) {
         DialogMessages().Tell(QStringLiteral("Please select an audio file"), this);
         return;
     }
-    ShowToolWindow(QStringLiteral("Splitter"), row->data(0, kPathRole).toString());
+    if (m_tools.showSplitter) m_tools.showSplitter(row->data(0, kPathRole).toString());
     // The pieces written beside the file are listed.
     if (!m_playingItem && !m_convertor) RescanFolder();
 }
 
 void TfrmPlayer::btnJoinerClick() {
-    ShowToolWindow(QStringLiteral("Joiner"), STV->SelectedFolder());
+    if (m_tools.showJoiner) m_tools.showJoiner(STV->SelectedFolder());
     if (!m_playingItem && !m_convertor) RescanFolder();
 }
 
 void TfrmPlayer::btnOptionsClick() {
-    ShowToolWindow(QStringLiteral("Options"), QString());
+    if (m_tools.showOptions) m_tools.showOptions();
 }
 
 void TfrmPlayer::btnAboutClick() {
-    ShowToolWindow(QStringLiteral("About"), QString());
+    if (m_tools.showAbout) m_tools.showAbout();
 }
 
 void TfrmPlayer::btnHelpClick() {

@@ -6,7 +6,6 @@
 #include "tools/PlaybackLevel.h"
 #include "tools/PlayerOwner.h"
 
-#include <QHash>
 #include <QPointer>
 #include <QString>
 
@@ -41,6 +40,16 @@ extern std::array<int, 12> CustomEQ;
 // True from the creation of the first player window until the program ends.
 extern bool PlayerAlive;
 
+// How the player's tool buttons show their windows (each modally): the splitter gets the selected
+// file, the joiner the folder shown. A button whose window is not given does nothing (the ripper's
+// player has no splitter or joiner, the recorder's no about box).
+struct TPlayerToolWindows {
+    std::function<void(const QString& file)> showSplitter;
+    std::function<void(const QString& folder)> showJoiner;
+    std::function<void()> showOptions;
+    std::function<void()> showAbout;
+};
+
 // The player window: a folder tree, the play list of the chosen folder, playback with a progress
 // bar, volume, mute, an equaliser and a display, and the conversion of one file of the list at a
 // time into another format. The recorder and the ripper each have one, from their own description.
@@ -66,9 +75,8 @@ public:
     // The main window the player keeps in step with (its playback level: volume, mute) and switches
     // back to.
     void SetOwnerWindow(TPlayerOwnerWindow* owner);
-    // How the Splitter, Joiner, Options and About buttons show their windows (modally); the
-    // splitter gets the selected file, the joiner the folder shown.
-    void SetToolWindow(const QString& button, std::function<void(const QString&)> show);
+    // How the Splitter, Joiner, Options and About buttons show their windows.
+    void SetToolWindows(TPlayerToolWindows tools) { m_tools = std::move(tools); }
 
     // The folder scan: reads CurrentFolder's audio files on a worker thread; rows arrive in folder
     // order while the window stays live. A tree click during a scan restarts it.
@@ -169,7 +177,6 @@ private:
     void FeedPlayer();
     void ClearRow(QTreeWidgetItem*& item);
     void SetMarker(QTreeWidgetItem* item, int marker);
-    void ShowToolWindow(const QString& button, const QString& argument);
     void SwapPictures(TskImageButton* button, QLabel* image);
     // The mute state, its button's picture and (once the window is ready) this window's playback.
     void ShowMuted(bool muted);
@@ -201,7 +208,7 @@ private:
 
     TPlayerOwnerWindow* m_owner = nullptr;
     QPointer<TPlaybackLevel> m_level; // the owner's
-    QHash<QString, std::function<void(const QString&)>> m_tools;
+    TPlayerToolWindows m_tools;
 
     QString m_currentFolder;
     int m_sortColumn = 0;

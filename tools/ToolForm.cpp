@@ -21,6 +21,8 @@ bool OpenForPlayback(TAudioPlayer2& player, TAudioFile2& reader, TAudioInformati
     try {
         info.SetFileName(fileName);
     } catch (const std::exception&) {
+        // Whether the file plays is the reader's to say (below); a file the information component
+        // cannot describe plays without its description.
     }
     if (reader.GetLastError() != 0 || reader.GetLength() == 0) {
         player.Stop();

@@ -283,10 +283,12 @@ TEST_F(PlayerPlayback, VolumeAndMuteFollowTheMainWindowWithoutEchoes) {
 
     // The splitter gets the selected file; what it wrote is listed when it returns.
     QStringList handed;
-    w.SetToolWindow("Splitter", [&](const QString& file) {
+    TPlayerToolWindows tools;
+    tools.showSplitter = [&](const QString& file) {
         handed << file;
         QFile::copy(file, music.filePath("v-Splitted1.wav"));
-    });
+    };
+    w.SetToolWindows(tools);
     w.btnSplitterClick();
     EXPECT_EQ(handed, QStringList({music.filePath("v.wav")}));
     ASSERT_TRUE(devtest::waitFor([&] { return !w.ScanRunning(); }));

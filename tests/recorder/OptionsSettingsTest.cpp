@@ -1,5 +1,6 @@
 #include "common/OptionsSettings.h"
 #include "common/GlobeVar.h"
+#include "common/SettingsFile.h"
 #include "platform/ProfileFile.h"
 #include "recorder/OptionsFile.h"
 #include "recorder/Schedule.h"
@@ -21,6 +22,15 @@ QString readAll(const QString& name) {
     return QString::fromUtf8(f.readAll());
 }
 
+// The settings file as a program run holds it: read at the first look, written by the saves.
+void save(const QString& cfg, const QString& tqd, const TOptionsValues& v) {
+    TSettingsFile settings(cfg);
+    SaveOptionsFile(settings, tqd, v, {});
+}
+void load(const QString& cfg, const QString& tqd, TOptionsValues& v) {
+    LoadOptionsFile(TSettingsFile(cfg), tqd, v);
+}
+
 void writeText(const QString& name, const QString& text) {
     QFile f(name);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -40,7 +50,7 @@ protected:
     TOptionsValues loadFrom(const QString& text) {
         writeText(cfg, text);
         TOptionsValues v = DefaultOptionsValues();
-        LoadOptionsFile(cfg, tqd, v);
+        load(cfg, tqd, v);
         return v;
     }
 
@@ -54,7 +64,8 @@ TEST_F(OptionsFileTest, FirstRunWritesTheWholeFileInOrderAndTheSecondStartReadsI
     TOptionsMainState main;
     main.inputDevice = QStringLiteral("Default");
     main.inputLine = QStringLiteral("Capture");
-    const TOptionsValues first = StartupOptionsValues(cfg, tqd, main);
+    TSettingsFile settings(cfg);
+    const TOptionsValues first = StartupOptionsValues(settings, tqd, main);
 
     const QString expected =
         QStringLiteral("[OutputFormat]\n"
@@ -109,7 +120,8 @@ TEST_F(OptionsFileTest, FirstRunWritesTheWholeFileInOrderAndTheSecondStartReadsI
     EXPECT_TRUE(GlobeVar::Schedule.isEmpty());
 
     // The second start reads what the first wrote and writes nothing.
-    const TOptionsValues second = StartupOptionsValues(cfg, tqd, main);
+    TSettingsFile secondRun(cfg);
+    const TOptionsValues second = StartupOptionsValues(secondRun, tqd, main);
     EXPECT_EQ(second, first);
     EXPECT_EQ(readAll(cfg).toStdString(), expected.toStdString());
 }
@@ -158,9 +170,9 @@ TEST_F(OptionsFileTest, EverySettingRoundTripsThroughTheFile) {
     e.DayOfWeek = 5;
     v.schedule = {e, TScheduleEntry{1, 1, 2, 3, 4, 5, 6, 29, 2, 2028, 0}};
 
-    SaveOptionsFile(cfg, tqd, v, {});
+    save(cfg, tqd, v);
     TOptionsValues back = DefaultOptionsValues();
-    LoadOptionsFile(cfg, tqd, back);
+    load(cfg, tqd, back);
     EXPECT_EQ(back, v);
     for (int s = 0; s < OptionSettingCount; ++s) {
         EXPECT_EQ(back.number[s], v.number[s]) << OptionInfo(OptionSetting(s)).key;
@@ -200,7 +212,7 @@ TEST_F(OptionsFileTest, ValuesOfTheFileBecomeGlobalsAndBadValuesTakeTheReadDefau
     EXPECT_EQ(GlobeVar::TimeMinute, 0);
     // The folder was read before it went; reading again now falls back to the program folder.
     TOptionsValues again = DefaultOptionsValues();
-    LoadOptionsFile(cfg, tqd, again);
+    load(cfg, tqd, again);
     EXPECT_EQ(again.text[OutputPath], app);
     EXPECT_EQ(GlobeVar::JoinOutputPath, app); // trimmed
     // No "Mail" section: the subject stays the global's start value and the body is empty.
@@ -252,7 +264,7 @@ TEST_F(OptionsFileTest, ARefusedWriteNamesTheFileAndLeavesTheOldFileWhole) {
     const QString blocked = app + "blocked.ini";
     ASSERT_TRUE(QDir(app).mkpath("blocked.ini"));
     try {
-        SaveOptionsFile(blocked, tqd, DefaultOptionsValues(), {});
+        save(blocked, tqd, DefaultOptionsValues());
         FAIL() << "no error";
     } catch (const ProfileWriteError& e) {
         EXPECT_EQ(e.fileName(), blocked);
@@ -263,7 +275,7 @@ TEST_F(OptionsFileTest, ARefusedWriteNamesTheFileAndLeavesTheOldFileWhole) {
     writeText(cfg, "\n[OutputPath]\nOutputPath=/keep/\n");
     ASSERT_TRUE(QDir(app).mkpath("sched.tqd"));
     try {
-        SaveOptionsFile(cfg, app + "sched.tqd", DefaultOptionsValues(), {});
+        save(cfg, app + "sched.tqd", DefaultOptionsValues());
         FAIL() << "no error";
     } catch (const ProfileWriteError& e) {
         EXPECT_EQ(e.fileName(), app + "sched.tqd");
@@ -275,7 +287,7 @@ TEST_F(OptionsFileTest, ARefusedWriteNamesTheFileAndLeavesTheOldFileWhole) {
     // A value that cannot be written as a line stops the save before the file is touched.
     TOptionsValues bad = DefaultOptionsValues();
     bad.text[OutputPath] = "/a\n[Schedule]\nNumber=9";
-    EXPECT_THROW(SaveOptionsFile(cfg, tqd, bad, {}), ProfileWriteError);
+    EXPECT_THROW(save(cfg, tqd, bad), ProfileWriteError);
     EXPECT_EQ(readAll(cfg), after);
 }
 

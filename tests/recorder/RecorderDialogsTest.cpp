@@ -254,22 +254,26 @@ TEST_F(RecorderDialogs, OptionsOkWithAFileThatCannotBeWrittenSaysSoOnceAndKeepsE
     w.create();
     const QString cfg = GlobeVar::CfgFilePath();
     const QString before = readAll(cfg);
-    // A settings file no write reaches: read-only for a user, a folder in its place for root.
-    QString blocked = cfg;
-    if (geteuid() != 0) {
+    // A settings file no write reaches: read-only for a user; for root a folder in its place, the
+    // file kept aside meanwhile.
+    const bool root = geteuid() == 0;
+    if (!root) {
         QFile::setPermissions(cfg, QFileDevice::ReadOwner);
         QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     } else {
-        blocked = app + "blocked/VidezevaCfg.ini";
-        ASSERT_TRUE(QDir().mkpath(blocked));
-        GlobeVar::SettingsPath = app + "blocked/";
+        ASSERT_TRUE(QFile::rename(cfg, cfg + ".kept"));
+        ASSERT_TRUE(QDir().mkpath(cfg));
     }
     w.show();
     combo(&w, "cboxWavFreq")->setCurrentIndex(0);
     child<TskButton>(&w, "btnOptionOk")->OnClick();
     QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(cfg, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_EQ(script.All(), QStringList{"Unable to write to " + blocked});
+    if (root) {
+        ASSERT_TRUE(QDir(cfg).removeRecursively());
+        ASSERT_TRUE(QFile::rename(cfg + ".kept", cfg));
+    }
+    EXPECT_EQ(script.All(), QStringList{"Unable to write to " + cfg});
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(GlobeVar::WavFreq, 8000);
     EXPECT_EQ(combo(&w, "cboxWavFreq")->currentIndex(), 0);

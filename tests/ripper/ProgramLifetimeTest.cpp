@@ -1,7 +1,8 @@
 // The ripper as main() runs it, from its first window to its exit: the disc-database server chosen
-// in the options window and left with Cancel reaches the settings file at exit, with the main
-// window's own section; every thread the program started has ended; a settings folder that takes
-// no file costs one message and nothing else.
+// in the options window and left with Cancel reaches the settings file at exit, in one write with
+// the main window's own section (not written when the main window closes); every thread the
+// program started has ended; a settings folder that takes no file, or a file that refuses the write
+// at exit, costs one message and nothing else.
 #include "common/DialogControls.h"
 #include "platform/ProfileFile.h"
 #include "ripper/Main.h"
@@ -19,8 +20,15 @@
 
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
+
+// The file's inode: a whole write of a settings file puts a new file in the old one's place.
+ino_t inode(const QString& file) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_ino : 0;
+}
 
 void click(QWidget* window, const char* name) {
     auto* w = window->findChild<QWidget*>(QLatin1String(name));
@@ -55,8 +63,9 @@ protected:
 TEST_F(RipperLifetime, TheServerLeftWithCancelIsSavedAtExitAndEveryThreadEnds) {
     const QString app = dir.filePath("app") + '/';
     ASSERT_TRUE(QDir().mkpath(app));
+    const QString file = app + "DuzivuzCfg.ini";
     int shownServer = -1;
-    const ProgramRun run = RunProgramIn(RipperProgram(), app, [&shownServer](ProgramWindows& windows) {
+    const ProgramRun run = RunProgramIn(RipperProgram(), app, [&](ProgramWindows& windows) {
         auto* main = windows.find<Duzivuz::TfrmMain>();
         // The options window is modal: it is answered from inside its own loop.
         QTimer poll;
@@ -71,14 +80,19 @@ TEST_F(RipperLifetime, TheServerLeftWithCancelIsSavedAtExitAndEveryThreadEnds) {
         });
         poll.start(5);
         click(main, "btnOptions");
+        const ino_t firstRun = inode(file);
+        ASSERT_NE(firstRun, 0u) << "the first run writes the file";
         click(main, "btnAppClose");
+        // The main window's section waits for the one write at exit.
+        EXPECT_EQ(inode(file), firstRun);
+        EXPECT_FALSE(ProfileFile(file).sectionExists("RSettings"));
     });
 
     ASSERT_TRUE(run.acted);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.messages.isEmpty()) << run.messages.join('\n').toStdString();
     EXPECT_EQ(shownServer, 1) << "the first run's server";
-    const ProfileFile cfg(app + "DuzivuzCfg.ini");
+    const ProfileFile cfg(file);
     EXPECT_EQ(cfg.readInteger("FreeDB", "Server", -1), 4);
     EXPECT_EQ(cfg.readInteger("FreeDB", "Port", -1), 80);
     EXPECT_EQ(cfg.readInteger("OutputFormat", "WmaFormat", -1), 14);
@@ -105,4 +119,20 @@ TEST_F(RipperLifetime, ASettingsFolderThatTakesNoFileCostsOneMessage) {
                                          "/DuzivuzCfg.ini"))
         << run.messages[0].toStdString();
     EXPECT_LE(run.threadsAfter, run.threadsBefore) << run.threadNames.toStdString();
+}
+
+TEST_F(RipperLifetime, AFileThatRefusesTheWriteAtExitIsToldOnce) {
+    const QString app = dir.filePath("app") + '/';
+    ASSERT_TRUE(QDir().mkpath(app));
+    const QString file = app + "DuzivuzCfg.ini";
+    const ProgramRun run = RunProgramIn(RipperProgram(), app, [&](ProgramWindows& windows) {
+        // A folder in the file's place refuses every write, whoever runs the test.
+        ASSERT_TRUE(QFile::remove(file));
+        ASSERT_TRUE(QDir().mkpath(file));
+        click(windows.find<Duzivuz::TfrmMain>(), "btnAppClose");
+    });
+    ASSERT_TRUE(run.acted);
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(run.messages.size(), 1) << run.messages.join('\n').toStdString();
+    EXPECT_EQ(run.messages[0], "Unable to write to " + file);
 }

@@ -1,5 +1,6 @@
 // The ripper's settings file: the options window's sections and the main window's "RSettings".
 #include "common/GlobeVar.h"
+#include "common/SettingsFile.h"
 #include "components/TFreeDBInformation2.h"
 #include "platform/ProfileFile.h"
 #include "ripper/Main.h"
@@ -45,7 +46,8 @@ TEST_F(RipperSettingsTest, FirstRunWritesTheFreshFileAndTheSecondStartReadsItBac
     TFreeDBInformation2 info;
     EXPECT_EQ(FreeDBServerNames(info).size(), 11);
     EXPECT_EQ(info.selectedServer(), 0);
-    const TRipperOptions first = StartupRipperOptions(cfg, info);
+    TSettingsFile settings(cfg);
+    const TRipperOptions first = StartupRipperOptions(settings, info);
     EXPECT_TRUE(QDir(app).exists());
     EXPECT_EQ(readAll(cfg),
               QStringLiteral("[OutputFormat]\nWavFreq=5\nWavChannels=1\nWavSampleRate=1\nMP3Freq=1\n"
@@ -66,9 +68,10 @@ TEST_F(RipperSettingsTest, FirstRunWritesTheFreshFileAndTheSecondStartReadsItBac
     EXPECT_EQ(RGlobeVar::ROutPutPath, app);
 
     // No "RSettings" yet: format WAV, pattern index 1, all tags used, the program folder.
-    const TRSettings rsettings = ReadRSettings(cfg);
+    const TRSettings rsettings = ReadRSettings(settings.Text());
     EXPECT_EQ(rsettings, (TRSettings{app, 1, 1, true, {}, {}, {}, {}}));
-    ASSERT_TRUE(WriteRSettings(cfg, rsettings));
+    settings.Change([&](ProfileText& file) { ASSERT_TRUE(WriteRSettings(file, rsettings)); });
+    settings.Write();
     EXPECT_TRUE(readAll(cfg).endsWith(QStringLiteral("[RSettings]\nROutPutPath=%1\nROutputFilename=1\n"
                                                      "ROutputFormat=1\nRUseAll=1\nRComments=\nRCopyRight=\n"
                                                      "RUrl=\nREncodeBy=\n")
@@ -76,8 +79,9 @@ TEST_F(RipperSettingsTest, FirstRunWritesTheFreshFileAndTheSecondStartReadsItBac
 
     const QString written = readAll(cfg);
     TFreeDBInformation2 again;
-    EXPECT_EQ(StartupRipperOptions(cfg, again), first);
-    EXPECT_EQ(ReadRSettings(cfg), rsettings);
+    TSettingsFile secondRun(cfg);
+    EXPECT_EQ(StartupRipperOptions(secondRun, again), first);
+    EXPECT_EQ(ReadRSettings(secondRun.Text()), rsettings);
     EXPECT_EQ(readAll(cfg), written);
 }
 
@@ -85,7 +89,8 @@ TEST_F(RipperSettingsTest, FirstRunWritesTheFreshFileAndTheSecondStartReadsItBac
 // as their defaults.
 TEST_F(RipperSettingsTest, EveryValueRoundTripsAndImpossibleValuesReadAsDefaults) {
     TFreeDBInformation2 info;
-    StartupRipperOptions(cfg, info);
+    TSettingsFile settings(cfg);
+    StartupRipperOptions(settings, info);
     TRipperOptions options = SetDefaultOptions();
     int value = 0;
     for (int s = Videzeva::WavFreq; s <= Videzeva::WmaFormat; ++s) {
@@ -100,24 +105,22 @@ TEST_F(RipperSettingsTest, EveryValueRoundTripsAndImpossibleValuesReadAsDefaults
     options.freeDBServer = 4;
     options.freeDBPort = 8880;
     options.freeDBTimeOut = kMaxFreeDBTimeOut;
-    {
-        ProfileFile file(cfg);
-        SaveRipperSettings(file, options);
-    }
+    SaveRipperSettings(settings, options);
     const TRSettings rsettings{folder + u'/',        13,       4, false, "Ripped = at home", "© 2026 Ünïcode",
                                "https://x.org/?a=1", "Duzivuz"};
-    ASSERT_TRUE(WriteRSettings(cfg, rsettings));
+    settings.Change([&](ProfileText& file) { ASSERT_TRUE(WriteRSettings(file, rsettings)); });
+    settings.Write();
 
     TRipperOptions read;
     read.shared = Videzeva::DefaultOptionsValues();
-    LoadRipperSettings(ProfileFile(cfg), read);
+    LoadRipperSettings(ProfileFile(cfg).read(), read);
     for (int s = Videzeva::WavFreq; s <= Videzeva::WmaFormat; ++s)
         EXPECT_EQ(read.shared.number[s], options.shared.number[s]) << "setting " << s;
     EXPECT_EQ(read.shared.text[Videzeva::OutputPath], folder);
     EXPECT_EQ(read.freeDBServer, 4);
     EXPECT_EQ(read.freeDBPort, 8880);
     EXPECT_EQ(read.freeDBTimeOut, kMaxFreeDBTimeOut);
-    EXPECT_EQ(ReadRSettings(cfg), rsettings);
+    EXPECT_EQ(ReadRSettings(ProfileFile(cfg).read()), rsettings);
     GetFreeDBSettings(read, info);
     EXPECT_EQ(RGlobeVar::FreeDBServer, QStringLiteral("localhost (CDDBP)"));
     EXPECT_EQ(RGlobeVar::FreeDBPort, 8880);
@@ -134,25 +137,29 @@ TEST_F(RipperSettingsTest, EveryValueRoundTripsAndImpossibleValuesReadAsDefaults
     file.writeString("RSettings", "ROutputFormat", "0");
     file.writeString("RSettings", "ROutPutPath", "");
     ASSERT_TRUE(QDir(folder).removeRecursively());
-    LoadRipperSettings(file, read);
+    LoadRipperSettings(file.read(), read);
     EXPECT_EQ(read.shared.number[Videzeva::WmaFormat], 0);
     EXPECT_EQ(read.shared.number[Videzeva::MP3BitRate], 6);
     EXPECT_EQ(read.shared.text[Videzeva::OutputPath], app); // the saved folder is gone
     EXPECT_EQ(read.freeDBServer, 1);
     EXPECT_EQ(read.freeDBPort, 80);
     EXPECT_EQ(read.freeDBTimeOut, 7000);
-    const TRSettings damaged = ReadRSettings(cfg);
+    const TRSettings damaged = ReadRSettings(file.read());
     EXPECT_EQ(damaged.ROutputFilename, 1);
     EXPECT_EQ(damaged.ROutputFormat, 1);
     EXPECT_EQ(damaged.ROutPutPath, app);
 }
 
-// A refused write of "RSettings" is swallowed: the keys before it are in the file, nothing after.
+// A refused value of "RSettings" is swallowed: the keys before it are in the file, nothing after.
 TEST_F(RipperSettingsTest, ARefusedRSettingsWriteKeepsWhatWasWritten) {
     ASSERT_TRUE(QDir().mkpath(app));
     TRSettings s{app, 3, 2, false, QStringLiteral("two\nlines"), "c", "u", "e"};
-    EXPECT_FALSE(WriteRSettings(cfg, s));
-    const TRSettings read = ReadRSettings(cfg);
+    {
+        TSettingsFile settings(cfg);
+        settings.Change([&](ProfileText& file) { EXPECT_FALSE(WriteRSettings(file, s)); });
+        settings.Write();
+    }
+    const TRSettings read = ReadRSettings(ProfileFile(cfg).read());
     EXPECT_EQ(read.ROutputFilename, 3);
     EXPECT_EQ(read.ROutputFormat, 2);
     EXPECT_FALSE(read.RUseAll);

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <csignal>
+
 ProgramWindows::~ProgramWindows() {
     Close();
 }
@@ -28,6 +30,10 @@ void ProgramWindows::Close() {
 
 int RunProgram(Application& app, const ProgramDescription& program,
                const std::function<void(ProgramWindows&)>& started) {
+    // The programs write into pipes and sockets (a sound server's, an audio device that writes
+    // into a command): a reader that goes away makes the write fail with EPIPE, which the writer
+    // handles as its device's or file's error, instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
     GlobeVar::Initialize(program.startValues);
     app.setTitle(program.title);
     const QString systemPrefix = GlobeVar::GetSystemDir() + u'/';

@@ -189,6 +189,7 @@ std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture,
     };
     std::unique_ptr<AlsaPcm> pcm(new AlsaPcm);
     pcm->m_capture = capture;
+    pcm->m_name = pcmName;
     pcm->m_channels = channels;
     pcm->m_rate = rate;
     int e = snd_pcm_open(&pcm->m_pcm, pcmName.c_str(),
@@ -242,29 +243,54 @@ std::unique_ptr<AlsaPcm> AlsaPcm::open(const std::string& pcmName, bool capture,
     return pcm;
 }
 
+// Overruns or underruns in a row, with not one frame moved between them, after which the device
+// counts as stopped: an ordinary overrun or underrun is mended by one restart, while a stream whose
+// sound server has gone (or whose pipe has lost its reader) reports the next one at once after
+// every restart, for ever.
+constexpr int kXrunsWithoutProgress = 4;
+
 // One read or write with the device's recovery rules: wait once when it has nothing to give or
-// take, restart after an overrun or underrun, and give up (-1) when the device cannot recover.
-// `overrun` is called when a capture overran.
-template <class Transfer, class Overrun>
-static long transferFrames(snd_pcm_t* pcm, int timeoutMs, bool capture, Transfer transfer, Overrun overrun) {
+// take, restart after an overrun or underrun, and give up (-1) when the device cannot recover:
+// an error that no restart mends (-ENODEV of a device pulled out, -EIO, -EBADFD, the error a wait
+// reports), or overruns and underruns that come back at once. `overrun` is called when a capture
+// overran.
+long AlsaPcm::transfer(int timeoutMs, const std::function<long()>& move,
+                       const std::function<void()>& overrun) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const snd_pcm_sframes_t n = transfer();
-        if (n > 0) return n;
-        if (n == 0 || n == -EAGAIN) {
-            if (attempt == 0 && snd_pcm_wait(pcm, timeoutMs) >= 0) continue;
-            if (attempt == 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN) {
-                if (capture) overrun();
-                snd_pcm_prepare(pcm);
-                if (capture) snd_pcm_start(pcm);
-                continue;
-            }
-            return 0;
+        long n = move();
+        if (n > 0) {
+            m_xrunsInRow = 0;
+            return n;
         }
-        if (capture && n == -EPIPE) overrun();
-        if (snd_pcm_recover(pcm, static_cast<int>(n), 1) < 0) return -1;
-        if (capture && snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm);
+        if (n == 0 || n == -EAGAIN) {
+            if (attempt > 0) return 0;
+            const int waited = snd_pcm_wait(m_pcm, timeoutMs);
+            if (waited >= 0) continue;
+            n = waited; // what went wrong while waiting is mended (or not) as the transfer's own failure
+        }
+        if (n == -EPIPE || n == -ESTRPIPE) {
+            if (++m_xrunsInRow >= kXrunsWithoutProgress) {
+                m_failure = static_cast<int>(n);
+                return -1;
+            }
+            if (m_capture && n == -EPIPE) overrun();
+        }
+        if (snd_pcm_recover(m_pcm, static_cast<int>(n), 1) < 0) {
+            m_failure = static_cast<int>(n);
+            return -1;
+        }
+        if (m_capture && snd_pcm_state(m_pcm) == SND_PCM_STATE_PREPARED) snd_pcm_start(m_pcm);
     }
     return 0;
+}
+
+QString AlsaPcm::failure() const {
+    if (m_failure == 0) return {};
+    const QString why = m_failure == -EPIPE || m_failure == -ESTRPIPE
+                            ? QStringLiteral("its stream broke off and does not start again")
+                            : QString::fromUtf8(snd_strerror(m_failure));
+    return QStringLiteral("the audio device \"%1\" stopped working (%2)")
+        .arg(QString::fromStdString(m_name), why);
 }
 
 long AlsaPcm::read(int16_t* buffer, unsigned long frames, int timeoutMs) {
@@ -282,8 +308,8 @@ long AlsaPcm::read(int16_t* buffer, unsigned long frames, int timeoutMs) {
         const int64_t dropped = framesSinceRead() - (ready - m_heldAfterRead);
         if (dropped > static_cast<int64_t>(m_period)) m_lost += dropped;
     }
-    const long n = transferFrames(
-        m_pcm, timeoutMs, true, [&] { return snd_pcm_readi(m_pcm, buffer, frames); },
+    const long n = transfer(
+        timeoutMs, [&] { return static_cast<long>(snd_pcm_readi(m_pcm, buffer, frames)); },
         [&] {
             // Restarting drops what the buffer held too: everything since the last read is lost.
             m_lost += std::max<int64_t>(1, framesSinceRead());
@@ -316,8 +342,8 @@ int64_t AlsaPcm::takeLostFrames() {
 }
 
 long AlsaPcm::write(const int16_t* buffer, unsigned long frames, int timeoutMs) {
-    return transferFrames(
-        m_pcm, timeoutMs, false, [&] { return snd_pcm_writei(m_pcm, buffer, frames); }, [] {});
+    return transfer(
+        timeoutMs, [&] { return static_cast<long>(snd_pcm_writei(m_pcm, buffer, frames)); }, [] {});
 }
 
 long AlsaPcm::delay() {

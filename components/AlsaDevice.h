@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,8 +59,9 @@ public:
     unsigned channels() const { return m_channels; }
 
     // Frames read (> 0), 0 when nothing arrived within timeoutMs, -1 on a failure that recovery
-    // could not mend. After an overrun the capture starts again at once; takeLostFrames() then
-    // says how many frames the device dropped (an estimate from the time the reads stayed away).
+    // could not mend (failure() then says what it was). After an overrun the capture starts again at once;
+    // takeLostFrames() then says how many frames the device dropped (an estimate from the time the reads
+    // stayed away).
     long read(int16_t* buffer, unsigned long frames, int timeoutMs);
     // Frames a capture holds ready to read right now that the device captured since the last
     // read (a device that runs faster than real time holds a full buffer at any moment).
@@ -68,7 +70,8 @@ public:
     long readHeld(int16_t* buffer, unsigned long frames);
     // Frames lost to overruns so far; taking the count resets it.
     int64_t takeLostFrames();
-    // Frames written (>= 0, 0 when the device had no room within timeoutMs), -1 on failure.
+    // Frames written (>= 0, 0 when the device had no room within timeoutMs), -1 on a failure that
+    // recovery could not mend.
     long write(const int16_t* buffer, unsigned long frames, int timeoutMs);
     // Frames handed over but not yet heard; 0 when the device cannot tell.
     long delay();
@@ -78,15 +81,23 @@ public:
     void drain();
     // Drops what the device holds and makes it ready to run again.
     void dropAndPrepare();
+    // After a read or write gave -1: why the device stopped, as a clause for a message ("the audio
+    // device "default" stopped working (No such device)"); empty while it works.
+    QString failure() const;
 
 private:
     AlsaPcm() = default;
+    long transfer(int timeoutMs, const std::function<long()>& move, const std::function<void()>& overrun);
+
     snd_pcm_t* m_pcm = nullptr;
+    std::string m_name;
     unsigned long m_period = 0;
     unsigned long m_buffer = 0;
     unsigned m_rate = 0;
     unsigned m_channels = 0;
     bool m_capture = false;
+    int m_xrunsInRow = 0; // overruns or underruns with no frame moved since the first of them
+    int m_failure = 0;    // the error the device stopped with
     int64_t m_lost = 0;
     int64_t m_lastReadNs = 0;    // steady clock of the last read that brought frames
     int64_t m_heldAfterRead = 0; // what the capture still held after it

@@ -1,5 +1,6 @@
 #include "components/TAudioPlayer2.h"
 
+#include "components/ComponentError.h"
 #include "platform/WindowMessages.h"
 
 #include <algorithm>
@@ -121,6 +122,21 @@ void TAudioPlayer2::post(uint64_t generation, std::function<void()> fn) {
     });
 }
 
+// The run's end: OnEndPlay, so that the windows run their stop handling, and after it, when the
+// device stopped working, its error for the application's handler.
+void TAudioPlayer2::postEnd(uint64_t generation) {
+    post(generation, [this, reason = m_failure] {
+        Q_EMIT OnEndPlay();
+        if (!reason.isEmpty())
+            throw ComponentError(QStringLiteral("Playback stopped: ") + reason + QLatin1Char('.'));
+    });
+}
+
+void TAudioPlayer2::fail() {
+    m_failure = m_pcm->failure();
+    m_pcm.reset();
+}
+
 void TAudioPlayer2::Play() {
     // A running playback ends with its queue; blocks handed over while idle are played.
     if (m_thread.joinable() || m_pcm) Stop();
@@ -159,6 +175,7 @@ void TAudioPlayer2::Play() {
         m_waitingDry = 0;
     }
     m_stopRequested.store(false);
+    m_failure.clear();
     const uint64_t generation = m_generation.fetch_add(1) + 1;
     // Two blocks ahead: one to play, one waiting, so the device never waits for the caller.
     for (int i = 0; i < 2; ++i)
@@ -221,7 +238,7 @@ void TAudioPlayer2::playLoop(uint64_t generation) {
                 if (m_queue.empty()) {
                     lock.unlock();
                     if (drain()) {
-                        post(generation, [this] { Q_EMIT OnEndPlay(); });
+                        postEnd(generation);
                         return;
                     }
                     if (m_stopRequested.load()) return;
@@ -235,7 +252,7 @@ void TAudioPlayer2::playLoop(uint64_t generation) {
         if (m_stopRequested.load()) return;
         if (!m_pcm) {
             // The device failed: playback is over.
-            post(generation, [this] { Q_EMIT OnEndPlay(); });
+            postEnd(generation);
             return;
         }
         post(generation, [this] { Q_EMIT OnEndArrayPlay(); });
@@ -272,7 +289,7 @@ void TAudioPlayer2::writeBlock(const AudioBlock& block, uint64_t generation, int
             const long w =
                 m_pcm->write(work.data() + written * static_cast<std::size_t>(channels), n - written, 100);
             if (w < 0) {
-                m_pcm.reset();
+                fail();
                 return;
             }
             written += static_cast<std::size_t>(w);
@@ -319,7 +336,10 @@ bool TAudioPlayer2::drain() {
         if (audioLeft == 0 || Clock::now() >= deadline) break;
         if (padding < 2 * static_cast<int64_t>(period) || pending < 2 * static_cast<long>(period)) {
             const long w = m_pcm->write(silence.data(), period, 10);
-            if (w < 0) break;
+            if (w < 0) {
+                fail();
+                return true;
+            }
             padding += w;
         }
         std::unique_lock<std::mutex> lock(m_queueMutex);

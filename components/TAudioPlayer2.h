@@ -26,7 +26,9 @@
 // has run and no block is left, the caller has stopped feeding: the device plays out what it holds
 // and OnEndPlay follows. OnTimer reports the played position and the peak levels every timer
 // interval of played audio. All events come on the thread that created the object; none comes
-// after Stop.
+// after Stop. A device that stops working while playing (its sound server gone, a pipe without
+// reader, a failure no restart mends) ends the playback: OnEndPlay comes, and then the component
+// error that says why reaches the application's error handler, once.
 class TAudioPlayer2 : public QObject {
     Q_OBJECT
 
@@ -78,6 +80,8 @@ private:
     void writeBlock(const AudioBlock& block, uint64_t generation, int64_t& sinceTick);
     bool drain();
     void post(uint64_t generation, std::function<void()> fn);
+    void postEnd(uint64_t generation);
+    void fail();
     void checkDry(uint64_t generation, uint64_t episode);
     void updatePlayed();
 
@@ -96,6 +100,7 @@ private:
     Equalizer m_equalizer; // the worker's
 
     std::unique_ptr<AlsaPcm> m_pcm;
+    QString m_failure; // the worker's: why the device stopped, empty while it works
     std::thread m_thread;
     std::atomic<bool> m_stopRequested{false};
     std::atomic<uint64_t> m_generation{0};

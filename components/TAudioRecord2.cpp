@@ -73,7 +73,9 @@ void TAudioRecord2::SetFormat(int sampleRate, int channels) {
         throw ComponentError(
             QStringLiteral("Unsupported capture format: %1 Hz, %2 channel(s)").arg(sampleRate).arg(channels));
     Stop();
-    if (sampleRate != m_rate || channels != m_channels) m_pcm.reset();
+    // A new stream opens the device afresh: one pulled out (or whose sound server went) since the
+    // last stream then says so at the start, before anything is recorded.
+    m_pcm.reset();
     m_rate = sampleRate;
     m_channels = channels;
     {
@@ -227,6 +229,13 @@ void TAudioRecord2::deliverNext(uint64_t generation) {
     deliver(std::move(block));
 }
 
+void TAudioRecord2::endFailed(uint64_t generation, const QString& reason) {
+    // Every block of the run was posted before this; a Stop since has handed over the rest.
+    if (generation != m_generation.load()) return;
+    Stop();
+    Q_EMIT OnRecordFailed(reason);
+}
+
 void TAudioRecord2::captureLoop(uint64_t generation) {
     const unsigned long chunk = m_pcm->periodFrames();
     std::vector<int16_t> buffer(chunk * static_cast<unsigned long>(m_channels));
@@ -242,7 +251,9 @@ void TAudioRecord2::captureLoop(uint64_t generation) {
         }
         if (n < 0) {
             // The device went away; a later Start opens it again.
+            const QString reason = m_pcm->failure();
             m_pcm.reset();
+            RunOnUiThread(m_events.get(), [this, generation, reason] { endFailed(generation, reason); });
             return;
         }
         if (n > 0) takeFrames(buffer.data(), static_cast<std::size_t>(n), generation, sinceTick);

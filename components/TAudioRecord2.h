@@ -26,6 +26,9 @@
 // OnTimer every timer interval of captured audio with the position and the two peak levels.
 // Stop then Start pauses and resumes into the same stream: the device stays open, Stop hands over
 // everything captured so far (the last part-block included) before it returns.
+// A device that stops working while capturing (pulled out, its sound server gone, a failure no
+// restart mends) ends the capture: everything captured up to then is handed over as at a Stop,
+// then OnRecordFailed says why; a later Start opens the device afresh.
 class TAudioRecord2 : public QObject {
     Q_OBJECT
 
@@ -80,6 +83,9 @@ public:
 Q_SIGNALS:
     void OnEndArrayRecord();
     void OnTimer(int CurrentSamples, int LevelLeft, int LevelRight);
+    // The capture ended because the device stopped working; Reason is a clause for a message
+    // ("the audio device "default" stopped working (No such device)").
+    void OnRecordFailed(const QString& Reason);
 
 private:
     static constexpr std::size_t kMaxQueuedBlocks = 32;
@@ -88,6 +94,7 @@ private:
     void captureLoop(uint64_t generation);
     void takeFrames(int16_t* data, std::size_t frames, uint64_t generation, int64_t& sinceTick);
     void deliverNext(uint64_t generation);
+    void endFailed(uint64_t generation, const QString& reason);
     void deliver(AudioBlock block);
     void stopWorker();
 

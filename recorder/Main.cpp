@@ -387,10 +387,22 @@ QString TfrmMain::PrepareOutput() {
             QStringLiteral("Cannot record into \"%1\": %2").arg(m_recordFileName, AF2->GetLastErrorText()));
         return {};
     }
-    AR->SetFormat(AF2->GetSampleFormat1(), AF2->GetSampleFormat2());
-    AR->SetBlockSize(int(AR->MsToSamples(400)));
-    SetNoiseFilters();
-    AR->Start();
+    try {
+        AR->SetFormat(AF2->GetSampleFormat1(), AF2->GetSampleFormat2());
+        AR->SetBlockSize(int(AR->MsToSamples(400)));
+        SetNoiseFilters();
+        AR->Start();
+    } catch (const ComponentError& e) {
+        // No capture (the device is gone, or will not take the format): the file just created
+        // would hold nothing, so it goes again, and the reason is said once.
+        try {
+            AF2->Close();
+        } catch (const ComponentError&) {
+        }
+        QFile::remove(m_recordFileName);
+        ReportRecordingFailure(QStringLiteral("Cannot record: %1").arg(e.message()));
+        return {};
+    }
     return word;
 }
 
@@ -466,6 +478,22 @@ void TfrmMain::AREndBlockRecord() {
         btnStopClick();
         ReportRecordingFailure(e.message());
     }
+}
+
+// The capture device stopped working (pulled out, its sound server gone): everything captured up to
+// then has been written, so the recording ends as at a stop, and the user is told once why.
+void TfrmMain::ARRecordFailed(const QString& Reason) {
+    if (!m_recording) return;
+    EndFailedRecording(QStringLiteral("Recording stopped: %1. \"%2\" keeps what was recorded until then.")
+                           .arg(Reason, m_recordFileName));
+}
+
+void TfrmMain::EndFailedRecording(const QString& text) {
+    MailAfterStop = false;
+    btnStopClick();
+    // A stop that found the file gone has said so already.
+    if (!m_writeFailed) ReportRecordingFailure(text);
+    m_writeFailed = true;
 }
 
 void TfrmMain::ARTimer(int, int LevelLeft, int LevelRight) {
@@ -576,7 +604,13 @@ void TfrmMain::btnPauseClick() {
             AR->Stop();
         } else {
             Label1->setText(QStringLiteral("Recording..."));
-            AR->Start();
+            try {
+                AR->Start();
+            } catch (const ComponentError& e) {
+                EndFailedRecording(
+                    QStringLiteral("Recording stopped. %1. \"%2\" keeps what was recorded until then.")
+                        .arg(e.message(), m_recordFileName));
+            }
         }
     }
 }

@@ -115,6 +115,7 @@ public Q_SLOTS:
     void tmSizeTimer();
     void AREndBlockRecord();
     void ARTimer(int CurrentSamples, int LevelLeft, int LevelRight);
+    void ARRecordFailed(const QString& Reason);
     void APRequestOnLoadArray();
     void APEndArrayPlay();
     void APEndPlay();
@@ -140,6 +141,7 @@ private:
     uint32_t Ticks() const;
     QString Shortened(const QString& path) const;
     void ReportRecordingFailure(const QString& text);
+    void EndFailedRecording(const QString& text);
 
     // Controls and components of the form description.
     QLabel* titleMain;

@@ -18,6 +18,7 @@
 #include "tests/devices/FakeMixer.h"
 #include "tests/recorder/FreshProgramFolder.h"
 #include "tests/recorder/LineAndSpeaker.h"
+#include "tests/recorder/UnpluggedDevices.h"
 #include "tests/support/ChildRun.h"
 #include "tools/FolderScan.h"
 #include "tools/Player.h"
@@ -30,6 +31,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -43,6 +45,7 @@
 #include <cmath>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -651,6 +654,65 @@ TEST_F(RecorderFixture, AKilledRecorderLeavesAWavThatPlaysToItsLastBlock) {
     EXPECT_EQ(qint64(decoded.size()) * 2 % block, 0);
     EXPECT_LE(onDisk - 44 - qint64(decoded.size()) * 2, block);
     EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), source.begin()));
+}
+
+// The capture device pulled out mid-recording: the recording ends at once, as at a stop, with one
+// message; the file plays the line's signal up to that point; nothing spins while the device is
+// gone; a start while it is gone says why and leaves no file; plugged in again, it records.
+TEST_F(RecorderFixture, AnUnpluggedDeviceEndsTheRecordingOnceAndAStartWhileItIsGoneLeavesNoFile) {
+    window->findChild<QObject*>("rbOutputWav")->setProperty("Checked", true);
+    auto* capture = window->findChild<TAudioRecord2*>("AR");
+    auto* list = window->findChild<QTreeWidget*>("lvRecordList");
+    auto* state = window->findChild<QLabel*>("Label1");
+    const QDir out(dir.filePath("out"));
+    TScriptedMessages said;
+    std::unique_ptr<UnpluggedDevices> unplugged;
+    int blocks = 0;
+    QObject::connect(capture, &TAudioRecord2::OnEndArrayRecord, window.get(), [&] {
+        if (++blocks == 3) unplugged = std::make_unique<UnpluggedDevices>();
+    });
+    window->btnRecordClick();
+    ASSERT_TRUE(window->Recording());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Recording(); }, 5000)) << "still recording";
+    QObject::disconnect(capture, &TAudioRecord2::OnEndArrayRecord, window.get(), nullptr);
+    EXPECT_EQ(state->text().toStdString(), "Idle");
+    EXPECT_EQ(list->topLevelItem(0)->text(2).toStdString(), "Done");
+    ASSERT_EQ(said.Told().size(), 1) << said.All().join(" | ").toStdString();
+    EXPECT_TRUE(said.Told()[0].startsWith("Recording stopped: the audio device"))
+        << said.Last().toStdString();
+    EXPECT_TRUE(said.Told()[0].contains("No such device")) << said.Last().toStdString();
+    const std::vector<int16_t> decoded = Decode(window->RecordFileName());
+    EXPECT_GE(decoded.size(), 3u * 44100 * 2 * 4 / 10) << "blocks before the unplugging are missing";
+    const size_t compared = std::min(decoded.size(), source.size());
+    EXPECT_TRUE(std::equal(decoded.begin(), decoded.begin() + long(compared), source.begin()));
+
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    QTest::qWait(1000);
+    getrusage(RUSAGE_SELF, &after);
+    const double cpu = double(after.ru_utime.tv_sec - before.ru_utime.tv_sec) +
+                       double(after.ru_utime.tv_usec - before.ru_utime.tv_usec) / 1e6 +
+                       double(after.ru_stime.tv_sec - before.ru_stime.tv_sec) +
+                       double(after.ru_stime.tv_usec - before.ru_stime.tv_usec) / 1e6;
+    EXPECT_LT(cpu, 0.3) << "the processor is busy while the device is gone";
+
+    said.Clear();
+    NextSecond();
+    window->btnRecordClick();
+    EXPECT_FALSE(window->Recording());
+    ASSERT_EQ(said.Told().size(), 1);
+    EXPECT_TRUE(said.Told()[0].startsWith("Cannot record: ")) << said.Last().toStdString();
+    EXPECT_EQ(out.entryList(QDir::Files).size(), 1) << out.entryList(QDir::Files).join(", ").toStdString();
+
+    unplugged.reset();
+    said.Clear();
+    NextSecond();
+    window->btnRecordClick();
+    ASSERT_TRUE(window->Recording());
+    QTest::qWait(600);
+    window->btnStopClick();
+    EXPECT_GE(Decode(window->RecordFileName()).size(), 44100u * 2 * 4 / 10);
+    EXPECT_TRUE(said.All().isEmpty()) << said.Last().toStdString();
 }
 
 // A disk that fills while recording ends the recording once, with one message; the file keeps

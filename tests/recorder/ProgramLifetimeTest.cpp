@@ -1,7 +1,8 @@
 // The recorder as main() runs it, from its first window to its exit: a choice made in the main
 // window reaches the settings file when the window closes, the schedule file is written beside it,
-// every thread the program started has ended, and a settings or schedule file that cannot be read
-// or written costs one message and nothing else.
+// every thread the program started has ended, a settings or schedule file that cannot be read
+// or written costs one message and nothing else, and an audio device whose pipe loses its reader
+// ends the recording or playback with a message instead of the program.
 #include "platform/ProfileFile.h"
 #include "recorder/Main.h"
 #include "recorder/RecorderWindows.h"
@@ -9,11 +10,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 #include <sys/stat.h>
 
@@ -207,4 +211,51 @@ TEST(RecorderRefusedSchedule, TheSettingsFileIsWrittenWhole) {
     EXPECT_EQ(cfg.readString("Mail", "Subject", QString()), "Share");
     EXPECT_EQ(cfg.readInteger("AutoStop", "TimeSecond", -1), 30);
     EXPECT_EQ(cfg.readInteger("OutputFormat", "Selected", -1), 0);
+}
+
+// Devices that write into a command (the ALSA file plugin's "|command") whose reader goes away
+// after a few hundred milliseconds: the capture line's copy and the speaker. The program, started
+// in a process where SIGPIPE has its default action (which ends a process that writes into a pipe
+// without reader; a program without the fix takes this test program with it), lives on: the
+// recording ends with its message and keeps what came, its playback ends with its message, and the
+// program closes as usual.
+TEST(RecorderDevices, APipeWhoseReaderGoesEndsTheJobWithAMessageAndNotTheProgram) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString app = dir.path() + "/app/";
+    ASSERT_TRUE(QDir().mkpath(app));
+    QFile conf(dir.path() + "/asound.conf");
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("pcm.null { type null }\n"
+               "pcm.line { type file slave.pcm null file \"|head -c 200000 >/dev/null\" infile \"/dev/zero\""
+               " format \"raw\" }\n"
+               "pcm.speaker { type file slave.pcm null file \"|head -c 50000 >/dev/null\" format \"raw\" }\n"
+               "pcm.!default { type asym capture.pcm line playback.pcm speaker }\n");
+    conf.close();
+    qputenv("ALSA_CONFIG_PATH", conf.fileName().toUtf8());
+    snd_config_update_free_global();
+    void (*const before)(int) = std::signal(SIGPIPE, SIG_DFL);
+    qint64 kept = 0;
+    const ProgramRun run = RunProgramIn(RecorderProgram(), app, [&](ProgramWindows& windows) {
+        auto* main = windows.find<Videzeva::TfrmMain>();
+        main->btnRecordClick();
+        EXPECT_TRUE(main->Recording());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Recording(); }, 10000)) << "still recording";
+        kept = QFileInfo(main->RecordFileName()).size();
+        main->PlayRecording(main->RecordFileName());
+        EXPECT_TRUE(main->Playing());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !main->Playing(); }, 10000)) << "still playing";
+        closeMain(windows);
+    });
+    std::signal(SIGPIPE, before);
+    qunsetenv("ALSA_CONFIG_PATH");
+    snd_config_update_free_global();
+    ASSERT_TRUE(run.acted);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_GT(kept, 100000) << "the recording kept too little of what came before the pipe went";
+    ASSERT_EQ(run.messages.size(), 2) << run.messages.join(" | ").toStdString();
+    EXPECT_TRUE(run.messages[0].startsWith("Recording stopped: the audio device"))
+        << run.messages[0].toStdString();
+    EXPECT_TRUE(run.messages[1].startsWith("Playback stopped: the audio device"))
+        << run.messages[1].toStdString();
 }

@@ -55,6 +55,18 @@ void SoundServer::bringUp() {
         return;
     if (!waitFor([&] { return QFile::exists(path(QStringLiteral("bus"))); }, 5000))
         return fail(QStringLiteral("the session bus did not come up"));
+    startServer();
+    if (!m_failure.isEmpty()) return;
+
+    // This process reaches the server through the system's ALSA configuration.
+    for (const char* name : {"XDG_RUNTIME_DIR", "PIPEWIRE_RUNTIME_DIR", "PULSE_SERVER"})
+        qputenv(name, m_env.value(QString::fromLatin1(name)).toUtf8());
+    qunsetenv("ALSA_CONFIG_PATH");
+    snd_config_update_free_global();
+}
+
+void SoundServer::startServer() {
+    const QString runtime = path(QStringLiteral("run"));
     if (!launch(QStringLiteral("pipewire"), {})) return;
     if (!waitFor([&] { return QFile::exists(runtime + QStringLiteral("/pipewire-0")); }, 5000))
         return fail(QStringLiteral("pipewire did not open its socket"));
@@ -82,12 +94,26 @@ void SoundServer::bringUp() {
             },
             5000))
         return fail(QStringLiteral("the session manager did not take the virtual devices as defaults"));
+}
 
-    // This process reaches the server through the system's ALSA configuration.
-    for (const char* name : {"XDG_RUNTIME_DIR", "PIPEWIRE_RUNTIME_DIR", "PULSE_SERVER"})
-        qputenv(name, m_env.value(QString::fromLatin1(name)).toUtf8());
-    qunsetenv("ALSA_CONFIG_PATH");
-    snd_config_update_free_global();
+void SoundServer::kill() {
+    // The bus came first; everything after it is the server.
+    while (m_daemons.size() > 1) {
+        QProcess& p = *m_daemons.back();
+        if (p.state() == QProcess::Running) ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
+        p.waitForFinished(3000);
+        m_daemons.pop_back();
+    }
+}
+
+bool SoundServer::restart() {
+    // A killed server leaves its sockets behind; the new one makes them afresh.
+    const QString runtime = path(QStringLiteral("run"));
+    for (const char* socket :
+         {"pipewire-0", "pipewire-0-manager", "pipewire-0.lock", "pipewire-0-manager.lock"})
+        QFile::remove(runtime + QLatin1Char('/') + QString::fromLatin1(socket));
+    startServer();
+    return m_failure.isEmpty();
 }
 
 SoundServer::~SoundServer() {

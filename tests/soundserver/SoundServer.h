@@ -30,6 +30,13 @@ public:
     // Empty when the server runs; otherwise why it could not start.
     QString failure() const { return m_failure; }
 
+    // Kills the server as a crash does (SIGKILL to pipewire, its session manager and its
+    // PulseAudio server, by their process ids); the session bus stays.
+    void kill();
+    // Starts the server again after kill(), with the same devices and defaults; false (and
+    // failure() says why) when it does not come up.
+    bool restart();
+
     // Runs a client program of the server (pactl, parec, ...); its standard output, or a null
     // string when it failed.
     QString run(const QString& program, const QStringList& args, int timeoutMs = 5000) const;
@@ -39,6 +46,7 @@ public:
 
 private:
     void bringUp();
+    void startServer();
     bool launch(const QString& program, const QStringList& args);
     bool waitFor(const std::function<bool()>& ready, int limitMs);
     void fail(const QString& why);

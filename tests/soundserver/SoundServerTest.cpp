@@ -1,22 +1,39 @@
 // Capture and playback through a real sound server (a private PipeWire started by each test): a
 // played tone arrives whole, a counting signal is captured without a lost or repeated frame
-// across many pauses, our sliders never move the server's own volumes, and every listed device
-// opens.
+// across many pauses, our sliders never move the server's own volumes, every listed device
+// opens, and a server that dies under the recorder's window ends its recording and its playback
+// with a message, costs no processor time while it is gone, and is used again once it is back.
 #include "SoundServer.h"
 
 #include "../devices/DeviceTestSupport.h"
 
+#include "tests/recorder/FreshProgramFolder.h"
+
+#include "common/GlobeVar.h"
 #include "components/AlsaDevice.h"
+#include "components/TAudioFile2.h"
 #include "components/TAudioPlayer2.h"
 #include "components/TAudioRecord2.h"
+#include "platform/FormResource.h"
+#include "platform/UserMessages.h"
+#include "recorder/Main.h"
+#include "recorder/RecorderWindows.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include <sys/resource.h>
 
 using namespace soundtest;
 
@@ -130,6 +147,26 @@ PlayedTone playTone(const SoundServer& s, const std::string& pcm, int volume, do
         if (f >= first + 48 && std::abs(got[2 * f] - got[2 * (f - 48)]) > 64) ++result.glitches;
     }
     return result;
+}
+
+// Processor time this process used, in seconds.
+double CpuSeconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
+// Seconds of audio a file decodes to.
+double DecodedSeconds(const QString& file) {
+    TAudioFile2 reader;
+    reader.OpenRead(file);
+    if (reader.GetLastError() != 0) return -1;
+    const int rate = reader.GetSampleFormat1(), channels = reader.GetSampleFormat2();
+    int64_t samples = 0;
+    for (AudioBlock b = reader.ReadArray(44100); !b.isEmpty(); b = reader.ReadArray(44100))
+        samples += int64_t(b.samples.size());
+    return double(samples) / channels / rate;
 }
 
 } // namespace
@@ -326,4 +363,107 @@ TEST(SoundServer, EveryListedDeviceOpens) {
     std::printf(
         "[ figures  ] %d capture and %d playback devices listed, all open; listing %.0f ms, again %.1f ms\n",
         inputs, outputs, firstMs, againMs);
+}
+
+// The server dies under the recorder's main window (a crash: killed by its process id) while it
+// records, and again while it plays a file back. Each time the job ends at once as at a stop, with
+// one message, and nothing spins while the server is gone; the recording keeps what was captured up
+// to the kill; a recording started while the server is gone says why and leaves no file; once the
+// server is back, recording and playing work again.
+TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgainWhenBack) {
+    START_SERVER(s);
+    RegisterRecorderWindows();
+    UseQuietRecorderDefaults();
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    TScriptedMessages said;
+    Videzeva::TfrmMain window;
+    window.create();
+    GlobeVar::OutputPath = out.path() + "/";
+    window.show();
+    auto* state = FormChild<QLabel>(&window, QStringLiteral("Label1"));
+    auto* list = window.findChild<QTreeWidget*>("lvRecordList");
+    auto files = [&] { return QDir(out.path()).entryList(QDir::Files); };
+
+    // Recording.
+    window.btnRecordClick();
+    ASSERT_TRUE(window.Recording());
+    QElapsedTimer recording;
+    recording.start();
+    pump(1500);
+    s.kill();
+    const double killedAt = double(recording.elapsed()) / 1000;
+    EXPECT_TRUE(devtest::waitFor([&] { return !window.Recording(); }, 3000)) << "still recording";
+    EXPECT_EQ(state->text().toStdString(), "Idle");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2).toStdString(), "Done");
+    ASSERT_EQ(said.Told().size(), 1) << said.All().join(" | ").toStdString();
+    EXPECT_TRUE(said.Told().first().startsWith("Recording stopped: the audio device"))
+        << said.Last().toStdString();
+    const QString first = window.RecordFileName();
+    const double kept = DecodedSeconds(first);
+    // What the capture had when the server went: its latency short of the kill at most.
+    EXPECT_GT(kept, killedAt - 0.8);
+    EXPECT_LT(kept, killedAt + 0.1);
+
+    const double cpuBefore = CpuSeconds();
+    QElapsedTimer gone;
+    gone.start();
+    QTest::qWait(3000); // the window's loop as the program runs it: it sleeps between events
+    const double cpu = CpuSeconds() - cpuBefore, wall = double(gone.elapsed()) / 1000;
+    EXPECT_LT(cpu, 0.1 * wall) << "the processor is busy while the server is gone";
+
+    said.Clear();
+    window.btnRecordClick();
+    EXPECT_FALSE(window.Recording());
+    ASSERT_EQ(said.Told().size(), 1);
+    EXPECT_TRUE(said.Told().first().startsWith("Cannot record: ")) << said.Last().toStdString();
+    EXPECT_EQ(files(), QStringList{QFileInfo(first).fileName()}) << "a file was left behind";
+
+    ASSERT_TRUE(s.restart()) << s.failure().toStdString();
+    said.Clear();
+    window.btnRecordClick();
+    ASSERT_TRUE(window.Recording());
+    pump(1000);
+    window.btnStopClick();
+    EXPECT_GT(DecodedSeconds(window.RecordFileName()), 0.5);
+    EXPECT_TRUE(said.All().isEmpty()) << said.Last().toStdString();
+
+    // Playback of a ten-second file.
+    const QString longFile = out.filePath("long.wav");
+    {
+        TAudioFile2 w;
+        w.EnableWMA(0);
+        w.SetWavFormat(44100, 2, 16);
+        w.CreateWrite(longFile, 0);
+        ASSERT_EQ(w.GetLastError(), 0);
+        w.WriteArray(AudioBlock(devtest::sine(44100, 2, 10.0, {440.0}, {0.3}), 2));
+        w.Close();
+    }
+    auto* player = FormChild<TAudioPlayer2>(&window, QStringLiteral("AP"));
+    window.PlayRecording(longFile);
+    ASSERT_TRUE(window.Playing());
+    pump(1000);
+    s.kill();
+    EXPECT_TRUE(devtest::waitFor([&] { return !window.Playing(); }, 3000)) << "still playing";
+    EXPECT_EQ(state->text().toStdString(), "Idle");
+    pump(300);
+    ASSERT_EQ(said.All().size(), 1) << said.All().join(" | ").toStdString();
+    EXPECT_TRUE(said.Last().startsWith("Playback stopped: the audio device")) << said.Last().toStdString();
+    const double playCpuBefore = CpuSeconds();
+    QTest::qWait(2000);
+    const double playCpu = CpuSeconds() - playCpuBefore;
+    EXPECT_LT(playCpu, 0.2) << "the processor is busy after the playback's end";
+
+    ASSERT_TRUE(s.restart()) << s.failure().toStdString();
+    said.Clear();
+    window.PlayRecording(longFile);
+    ASSERT_TRUE(window.Playing());
+    EXPECT_TRUE(devtest::waitFor([&] { return player->GetPlayedSamples() > 22050; }, 3000))
+        << "the playback does not move";
+    window.btnStopClick();
+    EXPECT_TRUE(said.All().isEmpty()) << said.Last().toStdString();
+    std::printf("[ figures  ] server killed %.2f s into a recording, which keeps %.2f s; while it is gone "
+                "%.3f s of processor time in %.2f s (after the playback's end: %.3f s in 2 s)\n",
+                killedAt, kept, cpu, wall, playCpu);
 }

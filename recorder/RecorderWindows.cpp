@@ -35,20 +35,22 @@ void CreateRecorderWindows(ProgramWindows& windows) {
     auto* frmMain = new Videzeva::TfrmMain;
     frmMain->SetSettingsFile(&windows.Settings());
     windows.Create(frmMain);
-    auto* frmOptions = new Videzeva::TfrmOptions;
+    // Every other window is made with the main window as its owner (so on the desktop it stands
+    // over it); the program block deletes them all, the main window last.
+    auto* frmOptions = new Videzeva::TfrmOptions(frmMain);
     frmOptions->SetMainWindow(frmMain);
     frmOptions->SetSettingsFile(&windows.Settings());
     windows.Create(frmOptions);
-    auto* frmPathSelect = windows.Create(new TfrmPathSelect);
+    auto* frmPathSelect = windows.Create(new TfrmPathSelect(frmMain));
     frmOptions->SetPathSelect(frmPathSelect);
-    auto* frmPlayer = windows.Create(new TfrmPlayer);
-    auto* frmConfirm = windows.Create(new TfrmConfirm);
+    auto* frmPlayer = windows.Create(new TfrmPlayer(frmMain));
+    auto* frmConfirm = windows.Create(new TfrmConfirm(frmMain));
     SpeakThrough(frmConfirm);
-    auto* frmSchedule = windows.Create(new TfrmSchedule);
+    auto* frmSchedule = windows.Create(new TfrmSchedule(frmMain));
     frmOptions->SetScheduleDialog(frmSchedule);
-    auto* frmSplitter = windows.Create(new TfrmSplitter);
+    auto* frmSplitter = windows.Create(new TfrmSplitter(frmMain));
     frmSplitter->SetOptionsWindow(frmOptions);
-    auto* frmJoiner = windows.Create(new TfrmJoiner);
+    auto* frmJoiner = windows.Create(new TfrmJoiner(frmMain));
     frmJoiner->SetOptionsWindow(frmOptions);
     frmMain->SetOptionsWindow(frmOptions);
     frmMain->SetPlayerWindow(frmPlayer);
@@ -65,10 +67,6 @@ void CreateRecorderWindows(ProgramWindows& windows) {
         if (joiner) joiner->ShowForFolder(folder);
     };
     frmPlayer->SetToolWindows(std::move(tools));
-    // The other windows are the main window's: on the desktop they stand over it.
-    for (QWidget* w : std::initializer_list<QWidget*>{frmOptions, frmPathSelect, frmPlayer, frmConfirm,
-                                                      frmSchedule, frmSplitter, frmJoiner})
-        w->setParent(frmMain, w->windowFlags());
     frmMain->show();
 }
 

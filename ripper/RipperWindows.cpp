@@ -44,6 +44,8 @@ void CreateRipperWindows(ProgramWindows& windows) {
     auto* frmMain = new Duzivuz::TfrmMain;
     frmMain->SetSettingsFile(&windows.Settings());
     windows.Create(frmMain);
+    // Every other window is made with the main window as its owner (so on the desktop it stands
+    // over it); the program block deletes them all, the main window last.
     auto* frmPathSelect = windows.Create(new TfrmPathSelect(frmMain));
     auto* frmRProgress = new Duzivuz::TfrmRProgress(frmMain);
     frmRProgress->SetMainWindow(frmMain);

@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
         if (!PrepareConversion(in, out, source, target, output).isEmpty()) return 1;
         bool finished = false;
         QObject window;
-        TConvertor convertor(&in, &window, &out, [&] { finished = true; });
+        TConvertor convertor(
+            &in, &window, &out, [&] { finished = true; }, source);
         convertStall = LongestStall([&] { return finished; });
         windowSeconds = clock.elapsed() / 1000.0;
         convertor.WaitFor();

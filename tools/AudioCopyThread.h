@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -36,6 +37,10 @@ public:
     bool Finished() const { return m_finished.load(); }
     // Why the copy failed (a read or write error, such as a full disk); empty when it did not.
     QString ErrorText() const;
+    // The body counts the sample frames it has written; a copy that wrote none has nothing worth
+    // keeping (an output of no audio is a file no decoder opens).
+    void CountCopied(std::size_t frames) { m_copied.fetch_add(frames); }
+    bool CopiedAny() const { return m_copied.load() > 0; }
 
     TAudioFile2* Reader() const { return m_reader; }
     TAudioFile2* Writer() const { return m_writer; }
@@ -50,6 +55,7 @@ private:
     std::function<void()> m_onFinished;
     std::atomic<bool> m_terminated{false};
     std::atomic<bool> m_finished{false};
+    std::atomic<std::size_t> m_copied{0};
     mutable std::mutex m_mutex;
     QString m_errorText;
     std::thread m_thread;

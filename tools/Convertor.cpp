@@ -117,8 +117,9 @@ QString FinishConversion(const TConvertor& convertor, bool cancelled, TPendingFi
 
 namespace {
 
-// Copies the source into the target block by block, posting the percent done after each block.
-QString ConvertBody(TAudioCopyThread& thread) {
+// Copies the source into the target block by block, posting the percent done after each block. A
+// source that gives no audio at all is a failure: the target would be a file no decoder opens.
+QString ConvertBody(TAudioCopyThread& thread, const QString& sourceFile) {
     TAudioFile2* source = thread.Reader();
     try {
         const int rate = source->GetSampleFormat1();
@@ -130,10 +131,13 @@ QString ConvertBody(TAudioCopyThread& thread) {
             // The block count is in frames; rate x channels frames, as the thread always read.
             AudioBlock block = source->ReadArray(rate * source->GetSampleFormat2());
             if (block.upperBound() < 0) {
+                if (!thread.CopiedAny())
+                    return QStringLiteral("%1 holds no audio").arg(ShownFileName(sourceFile));
                 PostWindowMessage(thread.Window(), WindowMessageId::ConvertProgress, 1, 100);
                 break;
             }
             thread.Writer()->WriteArray(block);
+            thread.CountCopied(block.frames());
             done += (int64_t(block.upperBound()) + 1) / perPosition;
             if (done > length) done = length;
             // A length of 0 shows 0 % until the end.
@@ -153,5 +157,6 @@ QString ConvertBody(TAudioCopyThread& thread) {
 } // namespace
 
 TConvertor::TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target,
-                       std::function<void()> onFinished)
-    : TAudioCopyThread(source, target, window, std::move(onFinished), ConvertBody) {}
+                       std::function<void()> onFinished, const QString& sourceFile)
+    : TAudioCopyThread(source, target, window, std::move(onFinished),
+                       [sourceFile](TAudioCopyThread& thread) { return ConvertBody(thread, sourceFile); }) {}

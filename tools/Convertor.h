@@ -34,10 +34,12 @@ QString PrepareConversion(TAudioFile2& source, TAudioFile2& target, const QStrin
 // the body has ended (last block, a termination request, or a failure), both files are closed and
 // `onFinished` runs on the thread of `window`; it is dropped when `window` is gone by then. The window must
 // wait for the body (WaitFor or the destructor) before it goes. The thread starts at construction; the
-// destructor asks it to stop and waits for it.
+// destructor asks it to stop and waits for it. A source that gives no audio at all ends it with an
+// error naming `sourceFile` (the file `source` reads), and nothing is kept.
 class TConvertor : public TAudioCopyThread {
 public:
-    TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target, std::function<void()> onFinished);
+    TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target, std::function<void()> onFinished,
+               const QString& sourceFile);
 };
 
 // Ends a conversion whose body has ended: a cancelled or failed conversion deletes the partly

@@ -29,13 +29,21 @@ QString MergeBody(TAudioCopyThread& thread, const QStringList& fileNames) {
             const int64_t length = reader->GetLength();
             const int perPosition = std::max(1, reader->GetElementsPerPosition());
             int64_t done = 0;
+            bool audio = false;
             for (;;) {
                 AudioBlock data = reader->ReadArray(block);
                 if (data.upperBound() < 0) {
+                    // A file that gives no audio at all would add nothing: the user is told which.
+                    if (!audio && !thread.Terminated()) {
+                        error = QStringLiteral("Unable to merge %1: it holds no audio").arg(file);
+                        break;
+                    }
                     PostWindowMessage(thread.Window(), WindowMessageId::SplitJoinProgress, i, 100);
                     break;
                 }
                 writer->WriteArray(data);
+                thread.CountCopied(data.frames());
+                audio = true;
                 done = std::min(length, done + (int64_t(data.upperBound()) + 1) / perPosition);
                 // A length of 0 shows 0 % until the end.
                 PostWindowMessage(thread.Window(), WindowMessageId::SplitJoinProgress, i,
@@ -61,6 +69,13 @@ TJoinerThread::TJoinerThread(TAudioFile2* reader, int lastIndex, const QStringLi
 
 QString FinishMerge(const TJoinerThread& thread, TPendingFile& output) {
     const QString error = thread.ErrorText();
+    if (error.isEmpty() && !thread.CopiedAny()) {
+        // Cancelled before any audio was written (or given no file): nothing worth keeping.
+        output.Discard();
+        return thread.Terminated()
+                   ? QString()
+                   : QStringLiteral("Unable to merge into %1: no audio to merge").arg(output.FinalName());
+    }
     if (error.isEmpty()) return output.Commit(GlobeVar::JoinOverwrite);
     output.Discard();
     return error;

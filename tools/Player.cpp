@@ -391,7 +391,8 @@ void TfrmPlayer::ConvertFile(const QString& word) {
     }
     m_convertingItem = item;
     m_cancelRequested = false;
-    m_convertor = std::make_unique<TConvertor>(AF_In, this, AF_Out, [this] { ConversionFinished(); });
+    m_convertor = std::make_unique<TConvertor>(
+        AF_In, this, AF_Out, [this] { ConversionFinished(); }, m_sourceFile);
 }
 
 void TfrmPlayer::CancelConversion() {

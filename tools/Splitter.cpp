@@ -107,6 +107,7 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
             return fail(QStringLiteral("Unable to create %1: %2").arg(name, out.GetLastErrorText()));
         result.written << name;
         bool cancelledHere = false;
+        std::size_t copied = 0; // sample frames written into this piece
         try {
             out.SetInputFormat(rate, in.GetSampleFormat2());
             const int64_t len = (cutsMs[k + 1] - cutsMs[k]) * rate / 1000;
@@ -115,13 +116,17 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
             const int64_t rest = block > 0 ? len % block : 0;
             in.Seek(start, 3);
             for (int64_t j = 1; j <= count && !cancelRequested(); ++j) {
-                out.WriteArray(in.ReadArray(int(block)));
+                const AudioBlock data = in.ReadArray(int(block));
+                copied += data.frames();
+                out.WriteArray(data);
                 // A length of 0 never divides.
                 Progress(window, int(k), len > 0 ? (j - 1) * block * 100 / len : 0);
             }
             if (rest > 0 && !cancelRequested()) {
                 in.Seek(count * block + start, 3);
-                out.WriteArray(in.ReadArray(int(rest)));
+                const AudioBlock data = in.ReadArray(int(rest));
+                copied += data.frames();
+                out.WriteArray(data);
             }
             cancelledHere = cancelRequested();
             out.Close();
@@ -130,6 +135,20 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
             piece.Discard();
             result.written.removeLast();
             return fail(QStringLiteral("Unable to write %1: %2").arg(name, QString::fromUtf8(e.what())));
+        }
+        if (copied == 0) {
+            // A piece of no audio would be a file no decoder opens: it is not kept, and unless the
+            // run was cancelled the user is told where the source holds nothing.
+            piece.Discard();
+            result.written.removeLast();
+            if (cancelledHere) {
+                result.cancelled = true;
+                result.cancelledCut = int(k);
+                break;
+            }
+            return fail(QStringLiteral("Unable to split %1: it holds no audio from %2 to %3")
+                            .arg(sourceFile, GlobeVar::MSecToMinSecStr(cutsMs[k]),
+                                 GlobeVar::MSecToMinSecStr(cutsMs[k + 1])));
         }
         const QString placed = piece.Commit(GlobeVar::SplitOverwrite);
         if (!placed.isEmpty()) {

@@ -42,8 +42,9 @@ struct TSplitResult {
 // `cancelRequested` is asked before every block. It may run on any thread (the window runs it on a
 // copy worker) as long as nothing else uses the components meanwhile. Each output is written under
 // a temporary name beside it and put in place when it ends, or on a cancel, which keeps what was
-// written. A failure (source, output, a write such as a full disk, an output gone with its folder)
-// deletes the file being written and stops the run. Both files are closed at the end.
+// written. A failure (source, output, a write such as a full disk, an output gone with its folder,
+// a section of the source that gives no audio) deletes the file being written and stops the run;
+// a piece of no audio is never kept, not even on a cancel. Both files are closed at the end.
 TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lame, const QString& sourceFile,
                       const std::vector<int64_t>& cutsMs, QObject* window,
                       const std::function<bool()>& cancelRequested);

@@ -4,8 +4,10 @@
 #include "components/TAudioFile2.h"
 
 #include <QDir>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <cmath>
 #include <cstdint>
@@ -104,6 +106,24 @@ inline double level(const std::vector<int16_t>& s, int channels, int ch = 0) {
         sum += v * v;
     }
     return to > from ? std::sqrt(sum / double(to - from)) : 0;
+}
+
+// A 44-byte WAV file: a header for 44.1 kHz 16-bit stereo and a data chunk of no samples.
+inline bool writeHeaderOnlyWav(const QString& file) {
+    auto u32 = [](uint32_t v) {
+        QByteArray b(4, '\0');
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    auto u16 = [](uint16_t v) {
+        QByteArray b(2, '\0');
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    const QByteArray bytes = "RIFF" + u32(36) + "WAVEfmt " + u32(16) + u16(1) + u16(2) + u32(44100) +
+                             u32(44100 * 4) + u16(4) + u16(16) + "data" + u32(0);
+    QFile f(file);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == 44;
 }
 
 } // namespace audiotest

@@ -8,8 +8,12 @@
 #include "tests/support/ChildRun.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,7 +85,8 @@ void Convert(ConversionRun& run, const QString& source, const QString& target, c
     run.message = PrepareConversion(in, out, source, target, output);
     if (!run.message.isEmpty()) return;
     bool done = false;
-    TConvertor convertor(&in, &run.window, &out, [&] { done = true; });
+    TConvertor convertor(
+        &in, &run.window, &out, [&] { done = true; }, source);
     QElapsedTimer clock;
     clock.start();
     bool cancelled = false;
@@ -211,6 +216,34 @@ TEST(Convertor, CancelFailuresAndFullDiskLeaveNoTarget) {
         EXPECT_TRUE(run.message.contains(target)) << run.message.toStdString();
         EXPECT_LT(run.window.percents.back(), 100);
         EXPECT_FALSE(QFile::exists(target));
+    }
+    {
+        // Sources that hold a header and no audio: a 44-byte WAV, and what oggenc makes of it.
+        // Each conversion fails naming the source, and no target (nor its temporary) is left.
+        const QString empty = dir.filePath("header only.wav");
+        ASSERT_TRUE(writeHeaderOnlyWav(empty));
+        QStringList sources{empty};
+        const QString oggenc = QStandardPaths::findExecutable("oggenc");
+        if (!oggenc.isEmpty()) {
+            const QString ogg = dir.filePath("header only ogg.ogg");
+            ASSERT_EQ(QProcess::execute(oggenc, {"-Q", "-o", ogg, empty}), 0);
+            ASSERT_GT(QFileInfo(ogg).size(), 1000);
+            sources << ogg;
+        }
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& from : sources) {
+            for (const QString& to : {"WAV", "MP3", "OGG", "WMA"}) {
+                if (from.endsWith(QString(to).toLower())) continue;
+                SCOPED_TRACE((from + " -> " + to).toStdString());
+                ConversionRun run;
+                const QString target = ConvertTargetName(from, to);
+                Convert(run, from, target, to);
+                EXPECT_TRUE(run.message.contains(from) && run.message.contains("no audio"))
+                    << run.message.toStdString();
+                EXPECT_FALSE(QFile::exists(target));
+            }
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
     }
     // The source is untouched by all of it.
     EXPECT_EQ(decodeAll(source).frames(), 44100 * 30);

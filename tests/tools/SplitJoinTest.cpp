@@ -138,6 +138,18 @@ TEST(SplitRun, FailuresAndCancelLeaveNothingHalfDone) {
         << result.message.toStdString();
     EXPECT_FALSE(QFile::exists(first));
 
+    // A source of no audio (a bare header): the run fails naming it, and no piece is left.
+    const QString bare = dir.filePath(QStringLiteral("bare.wav"));
+    ASSERT_TRUE(writeHeaderOnlyWav(bare));
+    result = Split(bare, {0, 1000, 2000}, window);
+    EXPECT_TRUE(result.failed);
+    EXPECT_TRUE(result.message.startsWith(QStringLiteral("Unable to split ") + bare))
+        << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains(QStringLiteral("no audio"))) << result.message.toStdString();
+    EXPECT_TRUE(result.written.isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*bare*")}, QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("bare.wav")});
+
     const std::vector<int> none = SplitCutRows({false, false, false});
     EXPECT_EQ(none.size(), 1u);
     result = Split(source, {6000}, window);
@@ -236,4 +248,21 @@ TEST(MergeThread, DamagedInputFailsAndDeletesTheOutput) {
     EXPECT_TRUE(run.ended);
     EXPECT_TRUE(run.message.contains(bad)) << run.message.toStdString();
     EXPECT_FALSE(QFile::exists(output));
+
+    // Inputs that hold no audio (bare headers): the merge fails naming the first, nothing is left.
+    const QString bare1 = dir.filePath(QStringLiteral("bare1.wav")),
+                  bare2 = dir.filePath(QStringLiteral("bare2.wav"));
+    ASSERT_TRUE(writeHeaderOnlyWav(bare1));
+    ASSERT_TRUE(writeHeaderOnlyWav(bare2));
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& word : {QStringLiteral("WAV"), QStringLiteral("OGG")}) {
+        SCOPED_TRACE(word.toStdString());
+        MergeRun empty;
+        const QString joined = dir.filePath(QStringLiteral("joined.") + word.toLower());
+        Merge(empty, {bare1, bare2}, joined, word);
+        EXPECT_TRUE(empty.ended);
+        EXPECT_EQ(empty.message, QStringLiteral("Unable to merge %1: it holds no audio").arg(bare1));
+        EXPECT_FALSE(QFile::exists(joined));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+    }
 }

@@ -594,6 +594,7 @@ void TfrmPlayer::PlayFile(const QString& fileName) {
     AF->Close();
     AF->EnableWMA(-1);
     AF->OpenRead(fileName, 0, 1);
+    const QString openError = AF->GetLastError() != 0 ? AF->GetLastErrorText() : QString();
     try {
         AI->SetFileName(fileName);
         m_totalSamples = AI->GetLength();
@@ -601,9 +602,14 @@ void TfrmPlayer::PlayFile(const QString& fileName) {
         m_totalSamples = AF->GetLength();
     }
     m_playOffset = 0;
-    if (AF->GetLength() == 0) {
-        AP->Stop();
-        AF->Close();
+    if (!openError.isEmpty() || AF->GetLength() == 0) {
+        // Nothing can be played (an empty, cut or unreadable file): the row is not left marked as
+        // playing, and the user is told why.
+        StopPlayback();
+        DialogMessages().Tell(QStringLiteral("Unable to play %1: %2")
+                                  .arg(ShownFileName(fileName),
+                                       openError.isEmpty() ? QStringLiteral("it holds no audio") : openError),
+                              this);
         return;
     }
     AP->SetFormat(AF->GetSampleFormat1(), AF->GetSampleFormat2());

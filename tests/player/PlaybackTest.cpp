@@ -167,19 +167,44 @@ TEST_F(PlayerPlayback, PlaysTheFileSeeksAndEndsWithTheRowCleared) {
     EXPECT_EQ(w.PlayingRow(), -1);
     EXPECT_FALSE(w.Paused());
 
-    // A file with nothing to play: the player stops at once, nothing divides by its length.
-    QFile empty(music.filePath("empty.wav"));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
+    // Files with nothing to play (no bytes, one byte, a bare header): the user is told, naming the
+    // file, and the row is not left marked as playing; nothing divides by their length.
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(music.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write("empty.wav", QByteArray());
+    write("one byte.wav", QByteArray("R"));
+    ASSERT_TRUE(audiotest::writeHeaderOnlyWav(music.filePath("bare.wav")));
     w.RescanFolder();
     ASSERT_TRUE(devtest::waitFor([&] { return !w.ScanRunning(); }));
     auto* list = FormChild<QTreeWidget>(&w, "lvPlayList");
+    for (const QString name : {"empty.wav", "one byte.wav", "bare.wav"}) {
+        SCOPED_TRACE(name.toStdString());
+        script.Log.clear();
+        list->clearSelection();
+        QTreeWidgetItem* item = list->findItems(name, Qt::MatchExactly, 0).value(0);
+        ASSERT_NE(item, nullptr);
+        item->setSelected(true);
+        w.btnPlayClick();
+        ASSERT_EQ(script.Told().size(), 1);
+        EXPECT_TRUE(script.Told()[0].startsWith("Unable to play " + music.filePath(name) + ": "))
+            << script.Told()[0].toStdString();
+        EXPECT_EQ(w.PlayingRow(), -1);
+        EXPECT_EQ(GlobeVar::CountBlanks(item->text(2)), 0);
+        EXPECT_TRUE(item->text(4).isEmpty());
+        EXPECT_FALSE(progress->isEnabled());
+        w.APTimer(0, 0, 0);
+        EXPECT_EQ(progress->Position(), 0);
+    }
+    // A file that plays still plays after them.
     list->clearSelection();
-    list->findItems("empty.wav", Qt::MatchExactly, 0).value(0)->setSelected(true);
+    QTreeWidgetItem* tone = list->findItems("tone.wav", Qt::MatchExactly, 0).value(0);
+    ASSERT_NE(tone, nullptr);
+    tone->setSelected(true);
     w.btnPlayClick();
-    EXPECT_EQ(progress->Position(), 0);
-    w.APTimer(0, 0, 0);
-    EXPECT_EQ(progress->Position(), 0);
+    EXPECT_EQ(w.PlayingRow(), list->indexOfTopLevelItem(tone));
     w.btnStopClick();
     EXPECT_EQ(w.PlayingRow(), -1);
 }

@@ -3,6 +3,7 @@
 #include "platform/ProgramPaths.h"
 
 #include <QCoreApplication>
+#include <QStringDecoder>
 #include <QSysInfo>
 
 #include <cddb/cddb.h>
@@ -567,10 +568,49 @@ bool isRefusal(const std::string& status) {
            (status.size() == 3 || status[3] == ' ' || status[3] == '-');
 }
 
-// A line of the server for the user: UTF-8 (other bytes replaced), control characters as blanks,
-// at most 200 characters.
+// Bytes that are not valid UTF-8 as Windows-1252 (Latin-1 with printable characters in place of
+// most of the C1 controls), the code page older entries of the database were stored in.
+QString windows1252Text(QByteArrayView bytes) {
+    static const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text += b >= 0x80 && b < 0xA0 ? QChar(kHigh[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+// A line of a reply: UTF-8 when it is valid UTF-8, else Windows-1252.
+QString replyLineText(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    return utf8.hasError() ? windows1252Text(bytes) : text;
+}
+
+// The value of a key spread over several lines: the lines joined, when that is valid UTF-8 (a
+// character may be cut between two lines), else each line read on its own.
+QString entryValueText(const QList<QByteArray>& lines) {
+    QByteArray joined;
+    for (const QByteArray& line : lines)
+        joined += line;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(joined);
+    if (!utf8.hasError()) return text;
+    text.clear();
+    for (const QByteArray& line : lines)
+        text += replyLineText(line);
+    return text;
+}
+
+// A line of the server for the user: UTF-8 or Windows-1252, control characters as blanks, at most
+// 200 characters.
 QString serverText(std::string_view line) {
-    QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(std::min<size_t>(line.size(), 800)));
+    QString text = replyLineText(
+        QByteArrayView(line.data(), static_cast<qsizetype>(std::min<size_t>(line.size(), 800))));
     for (QChar& c : text)
         if (c.category() == QChar::Other_Control) c = QLatin1Char(' ');
     return text.left(200).trimmed();
@@ -579,11 +619,13 @@ QString serverText(std::string_view line) {
 // An entry's text: the disc's artist and album from "DTITLE" (split at the first " / "; without
 // one, both are the whole title), the first "DYEAR" (a number from 1 to 9999, else 0), "DGENRE",
 // and the "TTITLEn" lines of the disc's tracks, as written (lines for tracks the disc does not have
-// are passed over). Titles and genres spread over several lines of the same key are joined.
+// are passed over). Titles and genres spread over several lines of the same key are joined. Each
+// line is UTF-8, or Windows-1252 where it is not valid UTF-8.
 CddbLookup::Result parseEntry(std::string_view lines, int trackCount) {
     CddbLookup::Result r;
-    QByteArray title, year, genre;
-    std::vector<QByteArray> titles(static_cast<size_t>(trackCount));
+    QList<QByteArray> title, genre;
+    QByteArray year;
+    std::vector<QList<QByteArray>> titles(static_cast<size_t>(trackCount));
     while (!lines.empty()) {
         std::string_view line = firstLine(lines);
         const size_t next = lines.find('\n');
@@ -594,27 +636,27 @@ CddbLookup::Result parseEntry(std::string_view lines, int trackCount) {
         const std::string_view key = line.substr(0, eq);
         const QByteArray value(line.data() + eq + 1, static_cast<qsizetype>(line.size() - eq - 1));
         if (key == "DTITLE") {
-            title += value;
+            title.append(value);
         } else if (key == "DYEAR") {
             if (year.isEmpty()) year = value;
         } else if (key == "DGENRE") {
-            genre += value;
+            genre.append(value);
         } else if (key.substr(0, 6) == "TTITLE" && key.size() > 6 && key.size() <= 9 &&
                    std::all_of(key.begin() + 6, key.end(), [](char c) { return c >= '0' && c <= '9'; })) {
             const int n = std::stoi(std::string(key.substr(6)));
-            if (n < trackCount) titles[static_cast<size_t>(n)] += value;
+            if (n < trackCount) titles[static_cast<size_t>(n)].append(value);
         }
     }
-    const QString disc = QString::fromUtf8(title).trimmed();
+    const QString disc = entryValueText(title).trimmed();
     const int split = disc.indexOf(QStringLiteral(" / "));
     r.artist = split < 0 ? disc : disc.left(split).trimmed();
     r.album = split < 0 ? disc : disc.mid(split + 3).trimmed();
     bool ok = false;
     const int y = year.trimmed().toInt(&ok);
     r.year = ok && y >= 1 && y <= 9999 ? y : 0;
-    r.genre = QString::fromUtf8(genre).trimmed();
-    for (const QByteArray& t : titles)
-        r.titles.append(QString::fromUtf8(t).trimmed());
+    r.genre = entryValueText(genre).trimmed();
+    for (const QList<QByteArray>& t : titles)
+        r.titles.append(entryValueText(t).trimmed());
     return r;
 }
 

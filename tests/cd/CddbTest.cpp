@@ -235,6 +235,39 @@ TEST_F(CddbTest, RefusalsCarryTheServersOwnText) {
     }
 }
 
+// Older entries of the database are stored in Latin-1 (Windows-1252): a line that is not valid
+// UTF-8 is read so, line by line, while UTF-8 lines of the same entry stay UTF-8, also where a
+// character is cut between two lines of one title.
+TEST_F(CddbTest, Latin1LinesOfAnEntryGiveTheirLetters) {
+    char head[64];
+    snprintf(head, sizeof(head), "DISCID=%08x\r\n", static_cast<uint32_t>(grabber.GetCddbId()));
+    std::string xmcd = "# xmcd\r\n#\r\n# Revision: 3\r\n#\r\n";
+    xmcd += head;
+    xmcd += "DTITLE=Caf\xe9 del Mar / Volumen Tr\xe8s\r\n";
+    xmcd += "DYEAR=1999\r\n";
+    xmcd += "DGENRE=Chill\r\n";
+    xmcd += "TTITLE0=Se\xf1orita \x96 It\x92s \x80 5\r\n";
+    xmcd += "TTITLE1=M\xc3\xbcnchen \xc3\r\nTTITLE1=\xa4 Stra\xc3\x9f"
+            "e\r\n";
+    xmcd += "TTITLE2=\xc3\x89t\xc3\xa9 \r\nTTITLE2=d'\xe9t\xe9\r\n";
+    xmcd += "EXTD=\r\nEXTT0=\r\nEXTT1=\r\nEXTT2=\r\nPLAYORDER=\r\n";
+    CddbServer server(CddbServer::Mode::Http);
+    server.addEntry(static_cast<uint32_t>(grabber.GetCddbId()), "misc", xmcd);
+    lookup(kLocalHttp, server.port());
+    ASSERT_TRUE(waitFor([this] { return finished(); }, 5000));
+    ASSERT_EQ(statuses.back(), 3);
+    EXPECT_EQ(grabber.GetDiscArtist(), QStringLiteral("Café del Mar"));
+    EXPECT_EQ(grabber.GetDiscAlbum(), QStringLiteral("Volumen Très"));
+    EXPECT_EQ(grabber.GetDiscGenre(), QStringLiteral("Chill"));
+    grabber.SetSession(0);
+    grabber.SetTrack(0);
+    EXPECT_EQ(grabber.GetTrackTitle(), QStringLiteral("Señorita – It’s € 5"));
+    grabber.SetTrack(1);
+    EXPECT_EQ(grabber.GetTrackTitle(), QStringLiteral("München ä Straße"));
+    grabber.SetTrack(2);
+    EXPECT_EQ(grabber.GetTrackTitle(), QStringLiteral("Été d'été"));
+}
+
 // libcddb's reader waits for more after an entry without "# Revision:" (over CDDBP until the
 // time-out) and takes it for an empty one (over HTTP): the entry is read when its "." line comes.
 TEST_F(CddbTest, EntryWithoutRevisionIsReadWhenItsLastLineArrives) {

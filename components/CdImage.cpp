@@ -489,6 +489,54 @@ std::vector<CueTrack> scanCue(const QStringList& lines, FileTable& files, std::v
     return tracks;
 }
 
+// The line as libcue reads it: its keywords in upper case (the command, the type of a FILE line,
+// the mode of a TRACK line, the flags of a FLAGS line). Sheets with keywords in lower case exist
+// (several tools write them) and the check above takes them; libcue knows only the upper-case
+// forms. Quoted texts, file names and everything else stay as written.
+QString keywordsInUpperCase(const QString& line) {
+    QString out = line;
+    std::vector<std::pair<int, int>> bare; // start and end of each word outside quotation marks
+    std::vector<bool> isBare;
+    const int n = static_cast<int>(line.size());
+    for (int i = 0; i < n;) {
+        while (i < n && line[i].isSpace())
+            ++i;
+        if (i >= n) break;
+        if (line[i] == QLatin1Char('"')) {
+            const int end = static_cast<int>(line.indexOf(QLatin1Char('"'), i + 1));
+            if (end < 0) break;
+            bare.emplace_back(i, end + 1);
+            isBare.push_back(false);
+            i = end + 1;
+        } else {
+            const int start = i;
+            while (i < n && !line[i].isSpace())
+                ++i;
+            bare.emplace_back(start, i);
+            isBare.push_back(true);
+        }
+    }
+    // ASCII letters only: a keyword is ASCII, and the line keeps its length.
+    auto upper = [&](size_t word) {
+        if (word >= bare.size() || !isBare[word]) return;
+        for (int i = bare[word].first; i < bare[word].second; ++i)
+            if (out[i] >= QLatin1Char('a') && out[i] <= QLatin1Char('z'))
+                out[i] = QChar(out[i].unicode() - 'a' + 'A');
+    };
+    if (bare.empty()) return out;
+    upper(0);
+    const QString command = out.mid(bare[0].first, bare[0].second - bare[0].first);
+    if (command == QStringLiteral("TRACK")) {
+        upper(2);
+    } else if (command == QStringLiteral("FILE")) {
+        if (bare.size() >= 3) upper(bare.size() - 1);
+    } else if (command == QStringLiteral("FLAGS")) {
+        for (size_t word = 1; word < bare.size(); ++word)
+            upper(word);
+    }
+    return out;
+}
+
 struct CueDeleter {
     void operator()(Cd* cd) const { cd_delete(cd); }
 };
@@ -497,7 +545,10 @@ struct CueDeleter {
 // keeps one file per track and counts PREGAP and INDEX 00 as one gap, so which file each index
 // lies in and the PREGAP lengths come from the check above.)
 void crossCheckWithLibcue(const QStringList& lines, const std::vector<CueTrack>& tracks) {
-    const QByteArray text = lines.join(QLatin1Char('\n')).toUtf8() + '\n';
+    QStringList forLibcue;
+    for (const QString& line : lines)
+        forLibcue << keywordsInUpperCase(line);
+    const QByteArray text = forLibcue.join(QLatin1Char('\n')).toUtf8() + '\n';
     std::unique_ptr<Cd, CueDeleter> cd(cue_parse_string(text.constData()));
     if (!cd) fail(0, QStringLiteral("libcue cannot read it"));
     if (cd_get_ntrack(cd.get()) != static_cast<int>(tracks.size()))

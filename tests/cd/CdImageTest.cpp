@@ -212,6 +212,16 @@ TEST_F(CdImageTest, EverySheetFormGivesTheDrivesTableOfContentsAndTheRightSample
          {{0, 13, 0, 0}, {13, 7, 0, 0}, {20, 5, 0, 0}},
          25,
          {{12, 10}, {-1, 3}, {13, 5}, {14, 7}}},
+        {"keywords in lower case, as several tools write them; names and texts keep their case",
+         {{"Lower Case.bin", FileKind::Le, {{21, 10}, {22, 12}}}, {"Two.wav", FileKind::Wave, {{23, 8}}}},
+         "rem genre Rock\nperformer \"some one\"\nfile \"Lower Case.bin\" binary\n  track 01 audio\n"
+         "    title \"index 01 audio\"\n    flags dcp pre\n    index 01 00:00:00\n  Track 02 Audio\n"
+         "    pregap 00:00:02\n    index 01 00:00:10\nfile Two.wav wave\n  track 03 audio\n"
+         "    index 00 00:00:00\n    index 01 00:00:03\n",
+         false,
+         {{0, 12, 0, 0}, {12, 15, 0, 0}, {27, 5, 0, 0}},
+         32,
+         {{21, 10}, {-1, 2}, {22, 12}, {23, 8}}},
     };
     // 99 tracks in one file.
     {

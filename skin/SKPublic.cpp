@@ -12,6 +12,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <list>
+#include <mutex>
+
 namespace {
 
 QRgb Rgb(TColor color) {
@@ -58,11 +61,13 @@ void DrawMasked(QPainter& canvas, int x, int y, const QImage& image, TColor mask
     canvas.drawImage(x, y, MaskedImage(image, mask));
 }
 
-QImage StretchNearest(const QImage& source, const TRect& sourceRect, int width, int height) {
-    const TRect src = ClipToImage(sourceRect, source);
+namespace {
+
+// StretchNearest of a picture already in a 32-bit format, which the result keeps.
+QImage Stretch32(const QImage& in, const TRect& sourceRect, int width, int height) {
+    const TRect src = ClipToImage(sourceRect, in);
     if (src.IsEmpty() || width <= 0 || height <= 0) return {};
-    const QImage in = source.convertToFormat(QImage::Format_RGB32);
-    QImage out(width, height, QImage::Format_RGB32);
+    QImage out(width, height, in.format());
     const int sw = src.Width();
     const int sh = src.Height();
     for (int dy = 0; dy < height; ++dy) {
@@ -74,6 +79,43 @@ QImage StretchNearest(const QImage& source, const TRect& sourceRect, int width, 
         }
     }
     return out;
+}
+
+// The masked form (MaskedImage) of a picture drawn by parts, made once per picture and mask colour:
+// a control rebuilds its strip on every resize and theme change, and converting the whole picture
+// each time costs as much as the picture is large. Kept while among the most recently used, within
+// a bound of memory; a picture changed since has another cache key and gets a new form.
+QImage MaskedPicture(const QImage& picture, TColor mask) {
+    struct Entry {
+        qint64 key;
+        TColor mask;
+        QImage masked;
+    };
+    constexpr qint64 kMaxBytes = 64 * 1024 * 1024;
+    constexpr std::size_t kMaxEntries = 64;
+    static std::mutex lock;
+    static std::list<Entry> cache;
+    static qint64 bytes = 0;
+    const std::lock_guard<std::mutex> hold(lock);
+    const qint64 key = picture.cacheKey();
+    for (auto it = cache.begin(); it != cache.end(); ++it) {
+        if (it->key != key || it->mask != mask) continue;
+        cache.splice(cache.begin(), cache, it);
+        return cache.front().masked;
+    }
+    cache.push_front({key, mask, MaskedImage(picture, mask)});
+    bytes += cache.front().masked.sizeInBytes();
+    while (cache.size() > 1 && (bytes > kMaxBytes || cache.size() > kMaxEntries)) {
+        bytes -= cache.back().masked.sizeInBytes();
+        cache.pop_back();
+    }
+    return cache.front().masked;
+}
+
+} // namespace
+
+QImage StretchNearest(const QImage& source, const TRect& sourceRect, int width, int height) {
+    return Stretch32(source.convertToFormat(QImage::Format_RGB32), sourceRect, width, height);
 }
 
 void DrawParentBackground(QPainter& canvas, QWidget* control) {
@@ -262,11 +304,12 @@ void DrawThreePartBitmap(const QImage& graphic, QPainter& canvas, const TRect& r
     const int ph = graphic.height();
     if (pw <= 0 || ph <= 0) return;
     const TColor mask = maskByCornerPixel ? PixelColor(graphic, 0, 0) : kMagenta;
-    DrawMasked(canvas, rect.Left, rect.Top, graphic.copy(0, 0, pw, ph), mask);
-    DrawMasked(canvas, rect.Right - pw, rect.Top, graphic.copy(2 * pw, 0, pw, ph), mask);
-    const QImage middle =
-        StretchNearest(graphic, TRect(pw, 0, 2 * pw, ph), rect.Width() - 2 * pw, rect.Height());
-    DrawMasked(canvas, rect.Left + pw, rect.Top, middle, mask);
+    // The ends and the stretched middle come from the masked form, made once for the picture.
+    const QImage masked = MaskedPicture(graphic, mask);
+    canvas.drawImage(QPoint(rect.Left, rect.Top), masked, QRect(0, 0, pw, ph));
+    canvas.drawImage(QPoint(rect.Right - pw, rect.Top), masked, QRect(2 * pw, 0, pw, ph));
+    const QImage middle = Stretch32(masked, TRect(pw, 0, 2 * pw, ph), rect.Width() - 2 * pw, rect.Height());
+    if (!middle.isNull()) canvas.drawImage(rect.Left + pw, rect.Top, middle);
 }
 
 // A quarter turn, pixel for pixel: counter-clockwise, or clockwise.

@@ -21,6 +21,38 @@ bool IsBuiltInStyle(TskUIStyle style) {
     return style >= MacOS && style <= BlueGlass;
 }
 
+// The width and height a BMP file states, read from its header alone; empty when it is not one.
+QSize StatedPictureSize(QByteArray bytes) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    return reader.size();
+}
+
+// Theme files come from outside, and a compressed bitmap can state a huge size in a few bytes:
+// what the theme's pictures would take once decoded (32 bits a pixel, as the controls keep them)
+// is worked out from their headers before anything is decoded, and a theme that would need more
+// than kMaxThemePictureBytes is refused. Pictures beyond kMaxThemePictureSide count as missing and
+// are never decoded, so they take nothing.
+void CheckPictureMemory(const TskThemeFileReader& reader, const QString& source) {
+    qint64 total = 0;
+    for (int e = 1; e <= SkinElement::Count; ++e) {
+        const auto element = static_cast<TskSkinElement>(e);
+        if (ThemeElementKind(element) != TskElementKind::Bitmap) continue;
+        const QSize size = StatedPictureSize(reader.GetBitmap(ThemeElementKey(element)));
+        if (!size.isValid() || size.width() > kMaxThemePictureSide || size.height() > kMaxThemePictureSide)
+            continue;
+        total += qint64(size.width()) * size.height() * 4;
+    }
+    if (total > kMaxThemePictureBytes)
+        throw ESkinError(
+            QStringLiteral("%1 is refused: its pictures would take %2 MB of memory, more than the "
+                           "%3 MB a theme may use")
+                .arg(source)
+                .arg((total + (1 << 20) - 1) >> 20)
+                .arg(kMaxThemePictureBytes >> 20));
+}
+
 } // namespace
 
 QString ThemeElementKey(TskSkinElement element) {
@@ -150,14 +182,19 @@ TskFileThemeMgr::~TskFileThemeMgr() = default;
 
 bool TskFileThemeMgr::LoadFile(const QString& fileName) {
     if (!QFileInfo(fileName).isFile()) return false;
-    // The new reader replaces the current one only once the whole file has been read.
-    m_reader = std::make_unique<TskThemeFileReader>(fileName);
+    // The new reader replaces the current one only once the whole file has been read and found
+    // usable.
+    auto reader = std::make_unique<TskThemeFileReader>(fileName);
+    CheckPictureMemory(*reader, QStringLiteral("Skin file \"%1\"").arg(fileName));
+    m_reader = std::move(reader);
     m_pictures.clear();
     return true;
 }
 
 void TskFileThemeMgr::LoadData(const QByteArray& data) {
-    m_reader = std::make_unique<TskThemeFileReader>(TskThemeFileReader::FromData(data));
+    auto reader = std::make_unique<TskThemeFileReader>(TskThemeFileReader::FromData(data));
+    CheckPictureMemory(*reader, QStringLiteral("The skin data"));
+    m_reader = std::move(reader);
     m_pictures.clear();
 }
 

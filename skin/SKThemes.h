@@ -84,6 +84,9 @@ void CopyBitmapPart(const QImage& source, QImage& dest, int partCount, int part)
 // The largest width or height a theme file's picture may have (the largest skin part is a few
 // hundred pixels).
 constexpr int kMaxThemePictureSide = 4096;
+// The most memory a theme file's pictures may take once decoded, all together (the four embedded
+// themes take well under a megabyte).
+constexpr qint64 kMaxThemePictureBytes = 64 * 1024 * 1024;
 
 // Keeps the loaded theme file of a theme component in memory and answers element lookups. Every
 // bitmap is decoded once and kept until another theme file is loaded.
@@ -95,8 +98,9 @@ public:
     TskFileThemeMgr& operator=(const TskFileThemeMgr&) = delete;
 
     // False (current theme kept) when no such file exists. Otherwise reads the file into a new
-    // reader, which replaces the current one only when the whole file was read; a damaged file
-    // raises ESkinError and leaves the current theme in use.
+    // reader, which replaces the current one only when the whole file was read; a damaged file, or
+    // one whose pictures would take more than kMaxThemePictureBytes decoded (as their headers
+    // state), raises ESkinError naming the reason and leaves the current theme in use.
     bool LoadFile(const QString& fileName);
     // The same from theme-file bytes already in memory.
     void LoadData(const QByteArray& data);

@@ -4,13 +4,17 @@
 #include "platform/ProgramPaths.h"
 #include "skin/SKMgr.h"
 #include "skin/SKThemeWriter.h"
+#include "skin/SKThemes.h"
+#include "tests/support/ChildRun.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -88,6 +92,35 @@ std::string Message(const std::function<void()>& f) {
         return e.what();
     }
     return "(nothing raised)";
+}
+
+// An 8-bit run-length compressed BMP file that states Width x Height in a few hundred bytes: eight
+// rows of runs, then the end of the bitmap.
+QByteArray Rle8Bmp(int width, int height) {
+    auto u32 = [](uint32_t v) {
+        QByteArray b(4, '\0');
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    auto u16 = [](uint16_t v) {
+        QByteArray b(2, '\0');
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    QByteArray runs;
+    for (int row = 0; row < 8; ++row) {
+        for (int x = 0; x < width; x += 255) {
+            runs += char(std::min(255, width - x));
+            runs += char(row % 2);
+        }
+        runs += QByteArray(2, '\0'); // end of line
+    }
+    runs += QByteArray("\0\1", 2); // end of bitmap
+    const QByteArray palette = u32(0x000000) + u32(0xFF00FF);
+    const uint32_t offset = 14 + 40 + uint32_t(palette.size());
+    return "BM" + u32(offset + uint32_t(runs.size())) + u32(0) + u32(offset) + u32(40) +
+           u32(uint32_t(width)) + u32(uint32_t(height)) + u16(1) + u16(8) + u32(1) +
+           u32(uint32_t(runs.size())) + u32(2835) + u32(2835) + u32(2) + u32(0) + palette + runs;
 }
 
 } // namespace
@@ -233,6 +266,59 @@ TEST_F(ThemeComponentTest, DamagedFileKeepsThePreviousTheme) {
     QImage g;
     theme.GetBitmap(SkinElement::ButtonImage, g);
     EXPECT_EQ(g.size(), QSize(225, 21));
+}
+
+// A theme whose pictures state 4096 x 4096 each (a few kilobytes on disk, over a gigabyte once
+// decoded) is refused at once with the reason, from a file and from embedded data, and the theme
+// in use stays; measured in a child: the time the refusal takes and the memory it needs.
+TEST_F(ThemeComponentTest, PicturesTooLargeOnceDecodedAreRefusedQuicklyKeepingTheTheme) {
+    TskThemeFileWriter w;
+    for (int e = 1; e <= SkinElement::Count; ++e) {
+        const auto element = static_cast<TskSkinElement>(e);
+        if (ThemeElementKind(element) == TskElementKind::Bitmap)
+            w.AddBitmap(ThemeElementKey(element), Rle8Bmp(4096, 4096));
+    }
+    w.AddInt("FormBorderWidthInt", 9);
+    const QByteArray hugeData = w.Data();
+    ASSERT_LT(hugeData.size(), 30000);
+    const QString huge = Put("huge.skn", hugeData);
+    const QString good = Put("good.skn", Theme(2));
+    // A picture of the same kind that fits is read: the bound is on memory, not on compression.
+    const QString fits = Put("fits.skn", [] {
+        TskThemeFileWriter one;
+        one.AddBitmap("ButtonImage", Rle8Bmp(300, 40));
+        return one.Data();
+    }());
+    const ChildResult r = runInChild(60, [&]() -> std::string {
+        TskFileTheme theme;
+        theme.SetThemeFile(fits);
+        QImage picture;
+        theme.GetBitmap(SkinElement::ButtonImage, picture);
+        if (picture.size() != QSize(300, 40)) return "the small compressed picture was not read";
+        theme.SetThemeFile(good);
+        QElapsedTimer clock;
+        clock.start();
+        const std::string fromFile = Message([&] { theme.SetThemeFile(huge); });
+        TskBuiltInFileTheme embedded;
+        embedded.ReadSkinData(Resource("new.skn"));
+        const std::string fromData = Message([&] { embedded.ReadSkinData(hugeData); });
+        const qint64 ms = clock.elapsed();
+        for (const std::string& m : {fromFile, fromData})
+            if (m.find("is refused: its pictures would take") == std::string::npos ||
+                m.find("more than the 64 MB") == std::string::npos)
+                return "raised: " + m;
+        if (fromFile.find(huge.toStdString()) == std::string::npos) return "no file named: " + fromFile;
+        if (ms > 1000) return "the refusals took " + std::to_string(ms) + " ms";
+        if (theme.ThemeFile() != good || theme.GetInt(SkinElement::FormBorderWidthInt) != 2)
+            return "the theme in use changed";
+        theme.GetBitmap(SkinElement::ButtonImage, picture);
+        if (picture.size() != QSize(225, 21)) return "the theme in use lost its picture";
+        if (embedded.GetInt(SkinElement::FormRoundCornerInt) != 13) return "the embedded theme changed";
+        return {};
+    });
+    ASSERT_TRUE(r.ran) << r.failure;
+    EXPECT_EQ(r.failure, "");
+    EXPECT_LT(r.peakGrowthMb, 40);
 }
 
 TEST_F(ThemeComponentTest, ReassignsTheThemeToTheFormsSkinControls) {

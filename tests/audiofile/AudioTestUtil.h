@@ -2,12 +2,12 @@
 
 #include "components/AudioBlock.h"
 #include "components/TAudioFile2.h"
+#include "tests/support/LittleEndian.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <cmath>
 #include <cstdint>
@@ -110,18 +110,10 @@ inline double level(const std::vector<int16_t>& s, int channels, int ch = 0) {
 
 // A 44-byte WAV file: a header for 44.1 kHz 16-bit stereo and a data chunk of no samples.
 inline bool writeHeaderOnlyWav(const QString& file) {
-    auto u32 = [](uint32_t v) {
-        QByteArray b(4, '\0');
-        qToLittleEndian(v, b.data());
-        return b;
-    };
-    auto u16 = [](uint16_t v) {
-        QByteArray b(2, '\0');
-        qToLittleEndian(v, b.data());
-        return b;
-    };
-    const QByteArray bytes = "RIFF" + u32(36) + "WAVEfmt " + u32(16) + u16(1) + u16(2) + u32(44100) +
-                             u32(44100 * 4) + u16(4) + u16(16) + "data" + u32(0);
+    const QByteArray bytes = "RIFF" + LittleEndian32(36) + "WAVEfmt " + LittleEndian32(16) +
+                             LittleEndian16(1) + LittleEndian16(2) + LittleEndian32(44100) +
+                             LittleEndian32(44100 * 4) + LittleEndian16(4) + LittleEndian16(16) + "data" +
+                             LittleEndian32(0);
     QFile f(file);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == 44;
 }

@@ -6,6 +6,7 @@
 #include "skin/SKThemeWriter.h"
 #include "skin/SKThemes.h"
 #include "tests/support/ChildRun.h"
+#include "tests/support/LittleEndian.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,7 +15,6 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QWidget>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -97,16 +97,6 @@ std::string Message(const std::function<void()>& f) {
 // An 8-bit run-length compressed BMP file that states Width x Height in a few hundred bytes: eight
 // rows of runs, then the end of the bitmap.
 QByteArray Rle8Bmp(int width, int height) {
-    auto u32 = [](uint32_t v) {
-        QByteArray b(4, '\0');
-        qToLittleEndian(v, b.data());
-        return b;
-    };
-    auto u16 = [](uint16_t v) {
-        QByteArray b(2, '\0');
-        qToLittleEndian(v, b.data());
-        return b;
-    };
     QByteArray runs;
     for (int row = 0; row < 8; ++row) {
         for (int x = 0; x < width; x += 255) {
@@ -116,11 +106,13 @@ QByteArray Rle8Bmp(int width, int height) {
         runs += QByteArray(2, '\0'); // end of line
     }
     runs += QByteArray("\0\1", 2); // end of bitmap
-    const QByteArray palette = u32(0x000000) + u32(0xFF00FF);
+    const QByteArray palette = LittleEndian32(0x000000) + LittleEndian32(0xFF00FF);
     const uint32_t offset = 14 + 40 + uint32_t(palette.size());
-    return "BM" + u32(offset + uint32_t(runs.size())) + u32(0) + u32(offset) + u32(40) +
-           u32(uint32_t(width)) + u32(uint32_t(height)) + u16(1) + u16(8) + u32(1) +
-           u32(uint32_t(runs.size())) + u32(2835) + u32(2835) + u32(2) + u32(0) + palette + runs;
+    return "BM" + LittleEndian32(offset + uint32_t(runs.size())) + LittleEndian32(0) +
+           LittleEndian32(offset) + LittleEndian32(40) + LittleEndian32(uint32_t(width)) +
+           LittleEndian32(uint32_t(height)) + LittleEndian16(1) + LittleEndian16(8) + LittleEndian32(1) +
+           LittleEndian32(uint32_t(runs.size())) + LittleEndian32(2835) + LittleEndian32(2835) +
+           LittleEndian32(2) + LittleEndian32(0) + palette + runs;
 }
 
 } // namespace

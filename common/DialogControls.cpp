@@ -249,6 +249,7 @@ void TTabSheet::SetCaption(const QString& value) {
 }
 
 TListView::TListView(QWidget* parent) : QTreeWidget(parent) {
+    setItemDelegate(new TskListRowDelegate(this));
     setRootIsDecorated(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

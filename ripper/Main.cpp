@@ -21,6 +21,7 @@
 #include "ripper/RNaming.h"
 #include "ripper/RProgress.h"
 #include "ripper/RipJob.h"
+#include "skin-extra/SKListView.h"
 #include "skin/SKButton.h"
 #include "skin/SKMgr.h"
 #include "skin/SKSkinForm.h"
@@ -95,12 +96,12 @@ QString thisYear() {
 }
 
 // The track list's cells with grid lines at their right and bottom edges.
-class TGridDelegate : public QStyledItemDelegate {
+class TGridDelegate : public TskListRowDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using TskListRowDelegate::TskListRowDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        QStyledItemDelegate::paint(painter, option, index);
+        TskListRowDelegate::paint(painter, option, index);
         painter->save();
         painter->setPen(QColor(0x4A, 0x45, 0x40));
         painter->drawLine(option.rect.topRight(), option.rect.bottomRight());

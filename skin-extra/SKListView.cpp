@@ -11,6 +11,14 @@
 #include <QStyleOptionSlider>
 #include <QTreeWidget>
 
+#include <algorithm>
+
+QSize TskListRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(std::max(size.height(), option.fontMetrics.height()) + 2);
+    return size;
+}
+
 TskListView::TskListView(QWidget* parent) : TskControl(parent) {
     InitColor(clWindow, false);
     SetFocusPolicies(Qt::StrongFocus, Qt::ClickFocus);
@@ -20,6 +28,7 @@ TskListView::TskListView(QWidget* parent) : TskControl(parent) {
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
+    m_list->setItemDelegate(new TskListRowDelegate(m_list));
     m_list->setAllColumnsShowFocus(true);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);

@@ -9,9 +9,19 @@
 #include "skin/SKScrollBar.h"
 
 #include <QPointer>
+#include <QStyledItemDelegate>
 
 class QScrollBar;
 class QTreeWidget;
+
+// The rows of the suite's lists: a pixel taller than their text above and below, so that a grid
+// line on a row's last pixel never covers the text's descent (an underscore sits on the last pixel
+// row of the font's height).
+class TskListRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
 
 class TskListView : public TskControl {
     Q_OBJECT

@@ -16,8 +16,8 @@ void WritePlayerArt(const QString& outFolder, QStringList& files, bool& ok) {
         QPainter p(&background);
         p.setPen(QColor(255, 255, 255, 28));
         p.drawLine(10, 30, 706, 30);
-        p.drawImage(9, 35, Well(look, QSize(200, 312)));
-        p.drawImage(215, 35, Well(look, QSize(493, 312)));
+        p.drawImage(9, 35, Well(look, QSize(190, 312)));
+        p.drawImage(205, 35, Well(look, QSize(503, 312)));
         p.drawImage(9, 351, Well(look, QSize(202, 138)));
         p.drawImage(212, 436, Well(look, QSize(350, 110)));
         p.drawLine(216, 394, 706, 394);

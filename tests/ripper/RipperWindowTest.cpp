@@ -52,6 +52,16 @@ using Duzivuz::TfrmRProgress;
 
 namespace {
 
+// Pixels where two pictures of one size differ as text does from its background, not as the
+// faint edge of a covered stroke does.
+int StrongDifferences(const QImage& a, const QImage& b) {
+    int count = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x)
+            count += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 96;
+    return count;
+}
+
 // A choice from a drop-down list as the user makes it: the index, then the list's activation.
 void Choose(QComboBox* combo, int index) {
     combo->setCurrentIndex(index);
@@ -214,6 +224,15 @@ TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
     ASSERT_FALSE(ref.isNull());
     EXPECT_EQ(ref.tag()->year(), 0u);
     EXPECT_EQ(QString::fromStdString(ref.tag()->album().to8Bit(true)), QStringLiteral("Ñoño / Live"));
+
+    // A title's underscore shows above the row's grid line.
+    main->show();
+    QApplication::processEvents();
+    const QRect titleCell = lv->visualRect(lv->model()->index(2, 2));
+    lv->topLevelItem(2)->setText(2, QStringLiteral("_"));
+    const QImage underscored = lv->viewport()->grab(titleCell).toImage();
+    lv->topLevelItem(2)->setText(2, QString());
+    EXPECT_GE(StrongDifferences(underscored, lv->viewport()->grab(titleCell).toImage()), 3);
 }
 
 // The extra texts chosen with "use all", in a WAV whose artist and title are as long as a name can

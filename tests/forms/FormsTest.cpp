@@ -4,6 +4,7 @@
 #include "platform/FormResource.h"
 #include "recorder/RecorderWindows.h"
 #include "ripper/RipperWindows.h"
+#include "tests/support/PictureCompare.h"
 
 #include <QColor>
 #include <QFile>
@@ -134,20 +135,6 @@ TEST(Forms, EveryDescriptionLoadsIntoItsWindowWithEverythingResolved) {
         EXPECT_TRUE(listed) << path.toStdString() << " is registered but not among the resources";
     }
 }
-
-namespace {
-
-// Pixels where two pictures of one size differ as text does from its background, not as the
-// faint edge of a covered stroke does.
-int StrongDifferences(const QImage& a, const QImage& b) {
-    int count = 0;
-    for (int y = 0; y < std::min(a.height(), b.height()); ++y)
-        for (int x = 0; x < std::min(a.width(), b.width()); ++x)
-            count += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 96;
-    return count;
-}
-
-} // namespace
 
 // The file tools' lists draw lines between their rows and columns, also below the last row: each
 // list's description asks for them and its window draws them (the recordings list: test_recorder).

@@ -21,6 +21,7 @@
 #include "skin/SKTrackBar.h"
 #include "tests/cd/CdTestSupport.h"
 #include "tests/support/ChildRun.h"
+#include "tests/support/PictureCompare.h"
 #include "tools/PlayerOwner.h"
 
 #include <QApplication>
@@ -51,16 +52,6 @@ using Duzivuz::TfrmMain;
 using Duzivuz::TfrmRProgress;
 
 namespace {
-
-// Pixels where two pictures of one size differ as text does from its background, not as the
-// faint edge of a covered stroke does.
-int StrongDifferences(const QImage& a, const QImage& b) {
-    int count = 0;
-    for (int y = 0; y < std::min(a.height(), b.height()); ++y)
-        for (int x = 0; x < std::min(a.width(), b.width()); ++x)
-            count += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 96;
-    return count;
-}
 
 // A choice from a drop-down list as the user makes it: the index, then the list's activation.
 void Choose(QComboBox* combo, int index) {

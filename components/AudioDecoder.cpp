@@ -147,13 +147,20 @@ public:
         if (m_fd >= 0) ::close(m_fd);
     }
 
-    // Opens the demuxer on the file; an FFmpeg error code, 0 on success.
-    int open(const QString& fileName, int64_t budget, bool clipWavData) {
+    // Opens the demuxer on the file, or on the bytes `from` .. `to` of it (one link of a chained
+    // Ogg file, which the demuxer then sees as a file of its own); an FFmpeg error code, 0 on
+    // success.
+    // `wavPacketBytes` > 0: a WAV file's packets hold that many bytes (one block of a compressed
+    // codec: a damaged block then costs only itself).
+    int open(const QString& fileName, int64_t budget, bool clipWavData, int64_t from = 0, int64_t to = -1,
+             int wavPacketBytes = 0) {
         m_fd = ::open(FileNameBytes(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         struct stat st {};
         if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return AVERROR(errno);
-        m_end = st.st_size;
-        if (clipWavData) {
+        m_base = std::clamp<int64_t>(from, 0, st.st_size);
+        m_end = (to < 0 ? st.st_size : std::clamp<int64_t>(to, m_base, st.st_size)) - m_base;
+        m_fileEnd = st.st_size - m_base;
+        if (clipWavData && m_base == 0) {
             m_wav = wavData(m_fd, m_end);
             if (m_wav.found) m_end = m_wav.end;
         }
@@ -172,13 +179,18 @@ public:
         f->pb = m_io.get();
         f->flags |= AVFMT_FLAG_CUSTOM_IO;
         const QByteArray url = ffmpegFileUrl(fileName);
-        const int r = avformat_open_input(&f, url.constData(), nullptr, nullptr); // frees f on failure
+        AVDictionary* options = nullptr;
+        if (wavPacketBytes > 0) av_dict_set_int(&options, "max_size", wavPacketBytes, 0);
+        const int r = avformat_open_input(&f, url.constData(), nullptr, &options); // frees f on failure
+        av_dict_free(&options);
         if (r < 0) return r;
         m_fmt.reset(f);
         return 0;
     }
 
     AVFormatContext* fmt() const { return m_fmt.get(); }
+    int fd() const { return m_fd; }
+    int64_t size() const { return m_end; }
     const WavData& wav() const { return m_wav; }
     // A packet came out, or reading starts anew at a seek: the budget is full again.
     void progress(int64_t budget) {
@@ -190,7 +202,7 @@ private:
     // A leading ID3v2 tag is read whole when the file is opened: cover art may make it large.
     int64_t leadingTagSize() const {
         unsigned char h[10];
-        if (!readAt(m_fd, 0, h, sizeof h) || std::memcmp(h, "ID3", 3) != 0) return 0;
+        if (!readAt(m_fd, m_base, h, sizeof h) || std::memcmp(h, "ID3", 3) != 0) return 0;
         return int64_t(h[6] & 0x7F) << 21 | int64_t(h[7] & 0x7F) << 14 | int64_t(h[8] & 0x7F) << 7 |
                (h[9] & 0x7F);
     }
@@ -201,7 +213,7 @@ private:
         const std::size_t want = std::size_t(std::min<int64_t>(size, in->m_end - in->m_pos));
         ssize_t n;
         do {
-            n = ::pread(in->m_fd, buf, want, off_t(in->m_pos));
+            n = ::pread(in->m_fd, buf, want, off_t(in->m_base + in->m_pos));
         } while (n < 0 && errno == EINTR);
         if (n < 0) return AVERROR(errno);
         if (n == 0) return AVERROR_EOF;
@@ -228,13 +240,17 @@ private:
         default:
             return AVERROR(EINVAL);
         }
-        if (to < 0) return AVERROR(EINVAL);
+        // A damaged size field sends a demuxer far beyond the end; refused, it reads on from where
+        // it is, as it does in a file whose system refuses such an offset.
+        if (to < 0 || to > in->m_fileEnd) return AVERROR(EINVAL);
         in->m_pos = to;
         return to;
     }
 
     int m_fd = -1;
-    int64_t m_end = 0;
+    int64_t m_base = 0; // where the demuxer's byte 0 lies in the file
+    int64_t m_end = 0;  // the bytes it sees
+    int64_t m_fileEnd = 0;
     int64_t m_pos = 0;
     int64_t m_budget = 0;
     int64_t m_sinceProgress = 0;
@@ -242,6 +258,47 @@ private:
     IoContextPtr m_io;
     InputFormatPtr m_fmt;
 };
+
+// Where the links of a chained Ogg file start (`cat a.ogg b.ogg`: one whole stream after the other,
+// each beginning with its own pages flagged "beginning of stream"); one offset for an ordinary
+// file. Reads the page headers only and skips the pages' contents. A stretch of damage is skipped
+// to the next page found within 64 KB; beyond that the walk ends there.
+std::vector<int64_t> oggLinkStarts(int fd, int64_t size) {
+    constexpr std::size_t kMaxLinks = 4096;
+    constexpr int kResyncWindow = 65536;
+    std::vector<int64_t> links;
+    std::vector<unsigned char> window;
+    unsigned char h[27 + 255];
+    bool dataSeen = false; // a page that starts no stream came since the last link began
+    int64_t at = 0;
+    while (at + 27 <= size && links.size() < kMaxLinks) {
+        const std::size_t want = std::size_t(std::min<int64_t>(int64_t(sizeof h), size - at));
+        if (!readAt(fd, at, h, want)) break;
+        if (std::memcmp(h, "OggS", 4) != 0) {
+            window.resize(std::size_t(std::min<int64_t>(kResyncWindow, size - at - 1)));
+            if (window.size() < 4 || !readAt(fd, at + 1, window.data(), window.size())) break;
+            const unsigned char* w = window.data();
+            const auto found = std::search(w, w + window.size(), "OggS", "OggS" + 4);
+            if (found == w + window.size()) break;
+            at += 1 + (found - w);
+            continue;
+        }
+        const int segments = h[26];
+        if (want < std::size_t(27 + segments)) break;
+        int64_t body = 0;
+        for (int i = 0; i < segments; ++i)
+            body += h[27 + i];
+        const bool begins = (h[5] & 0x02) != 0;
+        if (begins && (links.empty() || dataSeen)) {
+            links.push_back(at);
+            dataSeen = false;
+        }
+        if (!begins) dataSeen = true;
+        at += 27 + segments + body;
+    }
+    if (links.empty()) links.push_back(0);
+    return links;
+}
 
 // Bytes a demuxer may read without a packet coming out before the file counts as ended there:
 // far more than any gap between real packets (or a file's headers), far less than a damaged file
@@ -340,6 +397,10 @@ struct AudioDecoder::Impl {
     std::vector<int16_t> tmp;
     int64_t pos = 0; // frame index of buf[bufPos]
     bool draining = false;
+    // Errors the decoder gave while it was drained at the end: it may report each damaged frame it
+    // still holds, but not for ever.
+    int drainErrors = 0;
+    static constexpr int kMaxDrainErrors = 64;
     bool eof = false;
     int64_t originPts = AV_NOPTS_VALUE;
     int firstFrameSamples = 0;
@@ -353,13 +414,33 @@ struct AudioDecoder::Impl {
     int64_t length = 0;
     QString formatString;
 
+    // A chained Ogg file is read link by link, each through a demuxer of its own that sees only
+    // that link's bytes: the decoder starts afresh with each link's headers, and time stamps and
+    // seeks stay within one link. An ordinary file is one link, the whole file.
+    struct Link {
+        int64_t from = 0, to = -1; // bytes
+        int64_t first = 0;         // position of its first frame
+    };
+    std::vector<Link> links{Link{}};
+    int wavBlockBytes = 0; // see BoundedInput::open
+    int link = 0;          // the link the demuxer reads
+    int64_t linkFirst = 0; // its first frame's position
+    // The last seek found the stream ended before its target (seekEnd: the end of what decoded
+    // then, -1 when nothing decoded).
+    bool seekHitEnd = false;
+    int64_t seekEnd = -1;
+    // A seek that would decode from the start through more than this many frames gives up
+    // instead (seekFailed), -1: no bound. Used where the end of a file is checked.
+    int64_t linearSeekLimit = -1;
+    bool seekFailed = false;
+
     ~Impl() { closeContexts(); }
 
     [[noreturn]] void fail(const QString& what) const {
         throw ComponentError(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, what));
     }
 
-    void closeContexts() {
+    void closeContexts(bool keepDecoded = false) {
         swr.reset();
         av_channel_layout_uninit(&swrLayout);
         swrFormat = -1;
@@ -369,15 +450,22 @@ struct AudioDecoder::Impl {
         input.reset();
         pkt.reset();
         frame.reset();
-        buf.clear();
-        bufPos = 0;
+        if (!keepDecoded) {
+            buf.clear();
+            bufPos = 0;
+        }
         draining = eof = false;
     }
 
-    void openContexts() {
-        closeContexts();
+    // Opens link `index` (0: the file's start) and decodes its first frame. `keepDecoded` keeps what
+    // the link before it decoded and the position, for reading on from one link into the next.
+    void openContexts(int index = 0, bool keepDecoded = false) {
+        closeContexts(keepDecoded);
+        const Link& at = links[std::size_t(index)];
+        link = index;
+        linkFirst = at.first;
         input = std::make_unique<BoundedInput>();
-        int r = input->open(fileName, kReadBudget, true);
+        int r = input->open(fileName, kReadBudget, true, at.from, at.to, wavBlockBytes);
         if (r < 0) fail(ffmpegErrorText(r));
         fmt = input->fmt();
         r = avformat_find_stream_info(fmt, nullptr);
@@ -385,6 +473,13 @@ struct AudioDecoder::Impl {
         const AVCodec* codec = nullptr;
         stream = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
         if (stream < 0 || !codec) fail(QStringLiteral("no audio that can be decoded"));
+        const int blockAlign = fmt->streams[stream]->codecpar->block_align;
+        if (wavBlockBytes == 0 && std::strcmp(fmt->iformat->name, "wav") == 0 &&
+            !QString::fromLatin1(codec->name).startsWith("pcm_") && blockAlign > 1 && blockAlign < 4096) {
+            // A compressed codec in a WAV file (ADPCM, GSM): read block by block.
+            wavBlockBytes = blockAlign;
+            return openContexts(index, keepDecoded);
+        }
         AVStream* st = fmt->streams[stream];
         tb = st->time_base;
         ctx.reset(avcodec_alloc_context3(codec));
@@ -393,10 +488,14 @@ struct AudioDecoder::Impl {
         ctx->pkt_timebase = tb;
         r = avcodec_open2(ctx.get(), codec, nullptr);
         if (r < 0) fail(QStringLiteral("the decoder cannot be opened (%1)").arg(ffmpegErrorText(r)));
-        rate = ctx->sample_rate;
         fileChannels = ctx->ch_layout.nb_channels;
-        if (rate <= 0 || fileChannels <= 0) fail(QStringLiteral("no sample rate or channel count"));
-        outChannels = fileChannels == 1 ? 1 : 2;
+        if (ctx->sample_rate <= 0 || fileChannels <= 0)
+            fail(QStringLiteral("no sample rate or channel count"));
+        // Every link is delivered at the first one's rate and channels.
+        if (index == 0) {
+            rate = ctx->sample_rate;
+            outChannels = fileChannels == 1 ? 1 : 2;
+        }
         pcm = QString::fromLatin1(codec->name).startsWith("pcm_");
         wma = codec->id == AV_CODEC_ID_WMAV1 || codec->id == AV_CODEC_ID_WMAV2;
         pkt.reset(av_packet_alloc());
@@ -404,13 +503,13 @@ struct AudioDecoder::Impl {
         if (!pkt || !frame) fail(QStringLiteral("out of memory"));
         for (unsigned i = 0; i < fmt->nb_streams; ++i)
             if (int(i) != stream) fmt->streams[i]->discard = AVDISCARD_ALL;
-        pos = 0;
+        if (!keepDecoded) pos = linkFirst;
         originPts = AV_NOPTS_VALUE;
         input->progress(kReadBudget);
         // The first frame proves that the file decodes and fixes the time origin.
         seekTarget = -1;
         // A PCM file with a valid header may hold no samples at all: it opens, with length 0.
-        if ((!decodeMore() || buf.empty()) && !pcm) fail(QStringLiteral("no audio could be decoded"));
+        if (!decodeInLink() && !pcm) fail(QStringLiteral("no audio could be decoded"));
     }
 
     // Where a frame starts, from its time stamp. ASF time stamps count milliseconds, but every
@@ -454,6 +553,19 @@ struct AudioDecoder::Impl {
         return true;
     }
 
+    // At the end of a link: what a rate conversion still holds is appended; false when nothing was.
+    bool drainResampler() {
+        if (!swr || seekTarget >= 0 || swrRate == rate) return false;
+        const int maxOut = swr_get_out_samples(swr.get(), 0);
+        if (maxOut <= 0) return false;
+        tmp.resize(std::size_t(maxOut) * outChannels);
+        uint8_t* out = reinterpret_cast<uint8_t*>(tmp.data());
+        const int n = swr_convert(swr.get(), &out, maxOut, nullptr, 0);
+        if (n <= 0) return false;
+        buf.insert(buf.end(), tmp.begin(), tmp.begin() + std::ptrdiff_t(std::size_t(n) * outChannels));
+        return true;
+    }
+
     // Converts the current frame and appends it; false when nothing was appended.
     bool appendFrame() {
         if (frame->nb_samples <= 0 || !setupResampler()) return false;
@@ -476,7 +588,8 @@ struct AudioDecoder::Impl {
                 syncFailed = true;
                 return false;
             }
-            int64_t at = frameStart(av_rescale_q(ts - originPts, tb, AVRational{1, rate}));
+            int64_t at = linkFirst + frameStart(av_rescale_q(ts - originPts, tb, AVRational{1, rate}));
+            seekEnd = std::max(seekEnd, at + n);
             if (at > seekTarget) {
                 overshoot = true;
                 return false;
@@ -495,8 +608,23 @@ struct AudioDecoder::Impl {
         return true;
     }
 
-    // Decodes until some samples were appended; false at the end of the stream.
+    // Decodes until some samples were appended; false at the end of the stream. At the end of one
+    // link of a chained file, reading goes on with the next.
     bool decodeMore() {
+        while (!decodeInLink()) {
+            if (!eof || seekTarget >= 0 || link + 1 >= int(links.size())) return false;
+            try {
+                openContexts(link + 1, true);
+            } catch (const ComponentError&) {
+                return false; // a damaged link ends the audio there
+            }
+            if (available() > 0) return true;
+        }
+        return true;
+    }
+
+    // Decodes the current link until some samples were appended; false at its end.
+    bool decodeInLink() {
         if (!fmt || !ctx) return false; // a reopen for a seek failed: nothing more to read
         while (!eof) {
             int r = avcodec_receive_frame(ctx.get(), frame.get());
@@ -507,21 +635,26 @@ struct AudioDecoder::Impl {
                 if (overshoot || syncFailed) return false;
                 continue;
             }
-            if (r != AVERROR(EAGAIN) || draining) {
+            if (r == AVERROR_EOF || (draining && ++drainErrors > kMaxDrainErrors)) {
                 eof = true;
+                if (drainResampler()) return true;
                 break;
             }
+            // A damaged packet or frame: the decoder reports it once and goes on with the next
+            // packet, so the audio after it still plays.
+            if (r != AVERROR(EAGAIN) || draining) continue;
             r = av_read_frame(fmt, pkt.get());
             if (r < 0) {
                 // End of file (or of the audio: see BoundedInput), or a read error in a file cut
                 // short: what was read is played.
                 avcodec_send_packet(ctx.get(), nullptr);
                 draining = true;
+                drainErrors = 0;
                 continue;
             }
             input->progress(kReadBudget);
-            if (pkt->stream_index == stream)
-                avcodec_send_packet(ctx.get(), pkt.get()); // a damaged packet is skipped
+            // A packet the decoder refuses is skipped; the next one is read.
+            if (pkt->stream_index == stream) avcodec_send_packet(ctx.get(), pkt.get());
             av_packet_unref(pkt.get());
         }
         return false;
@@ -540,8 +673,12 @@ struct AudioDecoder::Impl {
     }
 
     int64_t linearSeek(int64_t target) {
-        openContexts();
-        dropFrames(target);
+        if (linearSeekLimit >= 0 && target - linkFirst > linearSeekLimit) {
+            seekFailed = true;
+            return pos;
+        }
+        openContexts(link);
+        dropFrames(target - pos);
         return pos;
     }
 
@@ -567,13 +704,23 @@ struct AudioDecoder::Impl {
     }
 
     int64_t seek(int64_t target) {
-        if (!fmt || !ctx) return pos;
+        seekHitEnd = false;
+        seekEnd = -1;
         target = std::max<int64_t>(0, target);
         if (length > 0) target = std::min(target, length);
-        if (target == pos) return pos;
-        if (target == 0) {
-            openContexts();
-            return 0;
+        if (target == pos && fmt && ctx) return pos;
+        // The link that holds the target; its start is reached by opening it.
+        std::size_t k = links.size() - 1;
+        while (k > 0 && links[k].first > target)
+            --k;
+        if (int(k) != link || target == links[k].first || !fmt || !ctx) {
+            try {
+                openContexts(int(k));
+            } catch (const ComponentError&) {
+                closeContexts(); // nothing more is read; the caller learns why
+                throw;
+            }
+            if (target == pos) return pos;
         }
         if (pcm && input->wav().found && fmt->streams[stream]->codecpar->block_align > 0)
             return pcmSeek(target);
@@ -585,8 +732,8 @@ struct AudioDecoder::Impl {
         int64_t preroll = pcm ? 0 : rate / 4;
         for (int attempt = 0; attempt < 4; ++attempt) {
             int64_t from = target - (preroll << attempt);
-            if (from <= 0) return linearSeek(target);
-            int64_t ts = originPts + av_rescale_q(from, AVRational{1, rate}, tb);
+            if (from <= linkFirst) return linearSeek(target);
+            int64_t ts = originPts + av_rescale_q(from - linkFirst, AVRational{1, rate}, tb);
             input->progress(kReadBudget);
             if (av_seek_frame(fmt, stream, ts, AVSEEK_FLAG_BACKWARD) < 0) return linearSeek(target);
             avcodec_flush_buffers(ctx.get());
@@ -606,6 +753,7 @@ struct AudioDecoder::Impl {
             if (!overshoot) {
                 // The stream ended before the target: the position is its end.
                 pos = target;
+                seekHitEnd = true;
                 return pos;
             }
             if (preroll == 0) preroll = rate / 4;
@@ -650,32 +798,161 @@ struct AudioDecoder::Impl {
     // audio ends, whether the file was finished, cut short or its writer killed (the ASF header's
     // duration is then missing or too long); a packet cut short does not decode. Reads the
     // packets, decodes nothing.
-    int64_t scanLastPacketStart() {
+    //
+    // The span is added up from one packet's time stamp to the next. A damaged time stamp (one
+    // changed byte may move it by hours, or back) makes a step backwards or far longer than the
+    // packets' usual one: such a step counts as a usual one, and `trusted` is cleared. The sum
+    // never exceeds twice what the file's bytes hold at the stream's bit rate.
+    int64_t scanLastPacketStart(bool* trusted) {
+        *trusted = true;
         BoundedInput in;
         if (in.open(fileName, kReadBudget, false) < 0) return -1;
         AVFormatContext* f = in.fmt();
-        int64_t first = AV_NOPTS_VALUE, last = AV_NOPTS_VALUE;
         const bool ok = avformat_find_stream_info(f, nullptr) >= 0 && int(f->nb_streams) > stream;
         in.progress(kReadBudget);
         if (ok)
             for (unsigned i = 0; i < f->nb_streams; ++i)
                 if (int(i) != stream) f->streams[i]->discard = AVDISCARD_ALL;
         const int whole = ok ? f->streams[stream]->codecpar->block_align : 0;
+        std::vector<int64_t> steps;
+        int64_t previous = AV_NOPTS_VALUE;
         PacketPtr p(av_packet_alloc());
         while (ok && p && av_read_frame(f, p.get()) >= 0) {
             in.progress(kReadBudget);
             if (p->stream_index == stream && p->pts != AV_NOPTS_VALUE && p->size >= whole) {
-                if (first == AV_NOPTS_VALUE) first = p->pts;
-                last = std::max(last == AV_NOPTS_VALUE ? p->pts : last, p->pts);
+                if (previous != AV_NOPTS_VALUE) steps.push_back(p->pts - previous);
+                previous = p->pts;
             }
             av_packet_unref(p.get());
         }
-        if (!ok || first == AV_NOPTS_VALUE) return -1;
-        return std::max<int64_t>(
-            0, frameStart(av_rescale_q(last - first, f->streams[stream]->time_base, AVRational{1, rate})));
+        if (!ok || previous == AV_NOPTS_VALUE) return -1;
+        const AVRational stb = f->streams[stream]->time_base;
+        int64_t usual = 0;
+        if (!steps.empty()) {
+            std::vector<int64_t> sorted = steps;
+            std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2),
+                             sorted.end());
+            usual = std::max<int64_t>(0, sorted[sorted.size() / 2]);
+        }
+        // The usual step holds a whole number of the decoder's frames (to the millisecond of the
+        // time stamps); a sample rate damaged in the header makes the two disagree.
+        if (firstFrameSamples > 0) {
+            const int64_t usualFrames = av_rescale_q(usual, stb, AVRational{1, rate});
+            const int64_t whole = (usualFrames + firstFrameSamples / 2) / firstFrameSamples;
+            if (whole < 1 ||
+                std::abs(usualFrames - whole * firstFrameSamples) > firstFrameSamples / 8 + rate / 1000)
+                *trusted = false;
+        }
+        const int64_t longest = 4 * usual + av_rescale_q(100, AVRational{1, 1000}, stb);
+        int64_t span = 0;
+        for (const int64_t step : steps) {
+            const bool plausible = step >= 0 && step <= longest;
+            if (!plausible) *trusted = false;
+            span = addClamped(span, plausible ? step : usual);
+        }
+        const int64_t bitRate = f->streams[stream]->codecpar->bit_rate;
+        if (bitRate > 0 && stb.num > 0) {
+            const int64_t held = av_rescale(in.size() * 8 * 2, stb.den, bitRate * stb.num);
+            if (span > held) {
+                *trusted = false;
+                span = held;
+            }
+        }
+        return std::max<int64_t>(0, frameStart(av_rescale_q(span, stb, AVRational{1, rate})));
+    }
+
+    // The frames the file decodes to, counted by decoding it from the start; -1 when it holds more
+    // than `limit`.
+    int64_t decodedLength(int64_t limit) const {
+        Impl probe;
+        probe.fileName = fileName;
+        try {
+            probe.openContexts();
+        } catch (const ComponentError&) {
+            return -1;
+        }
+        if (probe.rate != rate) return -1;
+        int64_t frames = 0;
+        do {
+            frames += int64_t(probe.available() / std::size_t(probe.outChannels));
+            probe.buf.clear();
+            probe.bufPos = 0;
+            if (frames > limit) return -1;
+        } while (probe.decodeMore());
+        return frames;
+    }
+
+    // The length of each link of a chained Ogg file, which then reads link by link; -1 for a file
+    // of one link. A link that does not open ends the audio there.
+    int64_t measureLinks() {
+        const std::vector<int64_t> starts = oggLinkStarts(input->fd(), input->size());
+        if (starts.size() < 2) return -1;
+        std::vector<Link> found;
+        int64_t total = 0;
+        for (std::size_t k = 0; k < starts.size(); ++k) {
+            const Link l{starts[k], k + 1 < starts.size() ? starts[k + 1] : -1, total};
+            BoundedInput in;
+            if (in.open(fileName, kReadBudget, false, l.from, l.to) < 0) break;
+            AVFormatContext* f = in.fmt();
+            if (avformat_find_stream_info(f, nullptr) < 0) break;
+            const int s = av_find_best_stream(f, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+            if (s < 0) break;
+            const AVStream* st = f->streams[s];
+            int64_t frames = -1;
+            if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+                frames = av_rescale_q(st->duration, st->time_base, AVRational{1, rate});
+            else if (f->duration != AV_NOPTS_VALUE && f->duration > 0)
+                frames = av_rescale(f->duration, rate, AV_TIME_BASE);
+            if (frames < 0) break;
+            found.push_back(l);
+            total = addClamped(total, frames);
+        }
+        if (found.empty()) return -1;
+        links = std::move(found);
+        openContexts(0); // the demuxer now sees the first link only
+        return total;
+    }
+
+    // Where the audio really ends when a header claims `claimed` frames: the end of what decodes
+    // from a seek a little before the claimed end. -1 when that cannot be told cheaply (the file
+    // does not seek, or decodes on past the claimed end).
+    int64_t decodedEnd(int64_t claimed) const {
+        Impl probe;
+        probe.fileName = fileName;
+        probe.linearSeekLimit = int64_t(rate) * 10;
+        try {
+            probe.openContexts();
+        } catch (const ComponentError&) {
+            return -1;
+        }
+        if (probe.rate != rate) return -1;
+        const int64_t margin = int64_t(rate) * 2;
+        try {
+            probe.seek(std::max<int64_t>(0, claimed - margin));
+        } catch (const ComponentError&) {
+            return -1;
+        }
+        if (probe.seekFailed) return -1;
+        if (probe.seekHitEnd) return probe.seekEnd;
+        int64_t end = probe.pos + int64_t(probe.available() / std::size_t(probe.outChannels));
+        while (end <= claimed + margin) {
+            probe.buf.clear();
+            probe.bufPos = 0;
+            if (!probe.decodeMore()) return end;
+            end += int64_t(probe.available() / std::size_t(probe.outChannels));
+        }
+        return -1;
     }
 
     void measure() {
+        if (std::strcmp(fmt->iformat->name, "ogg") == 0) {
+            const int64_t chained = measureLinks();
+            if (chained >= 0) {
+                length = chained;
+                describe(-1, -1, false);
+                return;
+            }
+        }
         AVStream* st = fmt->streams[stream];
         const AVCodecParameters* par = st->codecpar;
         int64_t audioBytes = -1;
@@ -693,11 +970,22 @@ struct AudioDecoder::Impl {
         if (wav.found && !pcm && wav.claimsMore) length = scanLength(&audioBytes, &codedFrames);
         if (par->codec_id == AV_CODEC_ID_MP3)
             length = xingLength(fileName, &audioBytes, &codedFrames, &constantRate);
-        if (wma) length = scanLastPacketStart();
+        if (wma) {
+            bool trusted = true;
+            length = scanLastPacketStart(&trusted);
+            // Damaged time stamps: a file short enough to decode quickly (a minute of audio at
+            // CD rate or less) is measured by decoding.
+            const int64_t decodeLimit = int64_t(60) * std::max(rate, 48000);
+            if (!trusted && length >= 0 && length <= decodeLimit) {
+                const int64_t decoded = decodedLength(decodeLimit);
+                if (decoded >= 0) length = decoded;
+            }
+        }
         if (length < 0 &&
             (isMpegAudio(par->codec_id) || fmt->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE ||
              (st->duration == AV_NOPTS_VALUE && fmt->duration == AV_NOPTS_VALUE)))
             length = scanLength(&audioBytes, &codedFrames);
+        const bool measured = length >= 0;
         if (length < 0 && st->duration != AV_NOPTS_VALUE) {
             length = av_rescale_q(st->duration, tb, AVRational{1, rate});
             // The WMA decoder gives out each packet's audio one packet late and the last packet
@@ -707,6 +995,18 @@ struct AudioDecoder::Impl {
         if (length < 0 && fmt->duration != AV_NOPTS_VALUE)
             length = av_rescale(fmt->duration, rate, AV_TIME_BASE);
         length = std::max<int64_t>(0, length);
+        // A length a header states (FLAC's, an MP4's) stays when the audio reaches it; a file cut
+        // short ends where its audio does. Ogg's length is already read from its last page.
+        if (!measured && !pcm && length > 0 && std::strcmp(fmt->iformat->name, "ogg") != 0) {
+            const int64_t end = decodedEnd(length);
+            if (end >= 0 && end < length - rate / 50) length = end;
+        }
+        describe(audioBytes, codedFrames, constantRate);
+    }
+
+    // The format description, once the length is known.
+    void describe(int64_t audioBytes, int64_t codedFrames, bool constantRate) {
+        const AVCodecParameters* par = fmt->streams[stream]->codecpar;
 
         QString title = codecTitle(par, ctx->codec);
         QString middle;

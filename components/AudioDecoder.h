@@ -14,6 +14,11 @@
 // that the file declares is already skipped by FFmpeg). The constructor checks that the file
 // really decodes (the first audio frame is decoded) and raises ComponentError with a readable text
 // otherwise.
+//
+// The length is that of the audio that decodes: a header that claims more than a file cut short
+// holds is checked against the file's end, damaged time stamps are not believed, and a chained Ogg
+// file (one stream after another) counts, reads and seeks through all of its links. A damaged
+// packet is skipped and reading goes on after it.
 class AudioDecoder {
 public:
     explicit AudioDecoder(const QString& fileName);

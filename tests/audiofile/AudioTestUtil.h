@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -116,6 +118,31 @@ inline bool writeHeaderOnlyWav(const QString& file) {
                              LittleEndian32(0);
     QFile f(file);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == 44;
+}
+
+// Runs the ffmpeg program (installed with the test tools) quietly: ffmpeg -y <args>, to make an
+// input in a format this suite does not write, or to see what an outside decoder makes of a file.
+// The exit code (-1 when it did not run) and its output.
+inline int runFfmpeg(const QStringList& args, QByteArray* output = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"),
+            QStringList{"-nostdin", "-hide_banner", "-loglevel", "quiet", "-y"} + args);
+    if (!p.waitForStarted(10000)) return -1;
+    QByteArray out;
+    while (p.state() != QProcess::NotRunning) {
+        p.waitForReadyRead(1000);
+        out += p.readAllStandardOutput();
+    }
+    out += p.readAllStandardOutput();
+    if (output) *output = out;
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// The frames ffmpeg decodes `file` to, as 16-bit stereo.
+inline int64_t ffmpegFrames(const QString& file) {
+    QByteArray raw;
+    runFfmpeg({"-i", file, "-f", "s16le", "-ac", "2", "-"}, &raw);
+    return int64_t(raw.size()) / 4;
 }
 
 } // namespace audiotest

@@ -4,6 +4,8 @@
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace audiotest;
@@ -128,4 +130,39 @@ TEST(Seek, OggAndWma) {
         // ASF time stamps count milliseconds; the frame they name starts at an exact sample.
         checkSeeks(dir.filePath("s.wma"), 0);
     }
+}
+
+TEST(Seek, ChainedOggLinks) {
+    // Two Ogg files one after the other (`cat a.ogg b.ogg`), at different rates: the length is both
+    // links', reading goes through both, and a seek lands on its sample in either.
+    QTemporaryDir dir;
+    const int rate = 44100;
+    std::vector<int16_t> pcm = chirp(rate, 2, rate * 5);
+    QByteArray chained;
+    for (int part = 0; part < 2; ++part) {
+        const int partRate = part == 0 ? rate : 32000;
+        const int64_t from = part == 0 ? 0 : rate * 3, to = part == 0 ? rate * 3 : rate * 5;
+        std::vector<int16_t> piece(pcm.begin() + from * 2, pcm.begin() + to * 2);
+        TAudioFile2 af;
+        af.SetOggFormat(partRate, 2, 128, 0, 0, 699);
+        af.SetInputFormat(rate, 2);
+        const QString name = dir.filePath(QStringLiteral("part%1.ogg").arg(part));
+        af.CreateWrite(name, 0);
+        writeBlocks(af, piece, 2, rate / 2);
+        af.Close();
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        chained += f.readAll();
+    }
+    const QString path = dir.filePath("chained.ogg");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(chained);
+    }
+    Decoded whole = decodeAll(path);
+    EXPECT_EQ(whole.rate, rate);
+    EXPECT_NEAR(double(whole.frames()), rate * 5.0, 512.0);
+    EXPECT_EQ(whole.length, whole.frames());
+    checkSeeks(path, 0);
 }

@@ -1,6 +1,7 @@
 #include "common/GlobeVar.h"
 #include "components/TAudioFile2.h"
 #include "components/TAudioFile2LameEnc.h"
+#include "components/TAudioInformation2.h"
 #include "platform/PendingFile.h"
 #include "platform/WindowMessages.h"
 #include "tests/audiofile/AudioTestUtil.h"
@@ -102,6 +103,67 @@ TEST(SplitRun, CutsEveryFormatAtItsMarks) {
             QFile::remove(f);
         QFile::remove(taken.fileName());
     }
+}
+
+// Files whose length only the audio tells: a chained OGG (3 s of 440 Hz, then 2 s of 880 Hz, one
+// stream after the other) split at a third and two thirds, and an IMA ADPCM WAV with a damaged
+// block split in two. The pieces add up to what the source decodes to, each in its place.
+TEST(SplitRun, ChainedAndDamagedSourcesAreCutOverAllTheirAudio) {
+    QTemporaryDir dir;
+    UseTestSettings(dir.path());
+    const QString first = dir.filePath(QStringLiteral("first.ogg")),
+                  second = dir.filePath(QStringLiteral("second.ogg"));
+    MakeSource(first, QStringLiteral("OGG"), 3.0, 440.0);
+    MakeSource(second, QStringLiteral("OGG"), 2.0, 880.0);
+    const QString chained = dir.filePath(QStringLiteral("chained.ogg"));
+    {
+        QFile out(chained), a(first), b(second);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && a.open(QIODevice::ReadOnly) &&
+                    b.open(QIODevice::ReadOnly));
+        out.write(a.readAll() + b.readAll());
+    }
+    TAudioInformation2 ai;
+    ai.SetFileName(chained);
+    EXPECT_EQ(ai.GetDuration(), 5000);
+    const Decoded whole = decodeAll(chained);
+    EXPECT_EQ(whole.length, whole.frames());
+    ProgressWindow window;
+    const int duration = ai.GetDuration();
+    TSplitResult result = Split(chained, {0, duration / 3, duration * 2 / 3, duration}, window);
+    EXPECT_EQ(result.message, QStringLiteral("Split finished"));
+    ASSERT_EQ(result.written.size(), 3);
+    int64_t total = 0;
+    for (int k = 0; k < 3; ++k) {
+        const Decoded piece = decodeAll(result.written[k]);
+        EXPECT_NEAR(double(piece.frames()), whole.frames() / 3.0, 1024.0) << "piece " << k;
+        total += piece.frames();
+        // The first piece lies in the first stream, the last in the second.
+        if (k != 1)
+            EXPECT_NEAR(frequency(piece.samples, piece.channels, piece.rate), k == 0 ? 440.0 : 880.0, 8.8)
+                << "piece " << k;
+    }
+    EXPECT_NEAR(double(total), double(whole.frames()), 3 * 512.0);
+
+    // IMA ADPCM in 1024-byte blocks, one of them with an impossible step index.
+    const QString pcm = dir.filePath(QStringLiteral("pcm.wav")),
+                  adpcm = dir.filePath(QStringLiteral("adpcm.wav"));
+    MakeSource(pcm, QStringLiteral("WAV"), 4.0, 440.0);
+    ASSERT_EQ(runFfmpeg({"-i", pcm, "-c:a", "adpcm_ima_wav", adpcm}), 0);
+    QFile damaged(adpcm);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    const qint64 data = damaged.readAll().indexOf("data") + 8;
+    ASSERT_TRUE(damaged.seek(data + 10 * 1024 + 2));
+    damaged.write("\xff", 1);
+    damaged.close();
+    const Decoded source = decodeAll(adpcm);
+    EXPECT_GE(source.frames(), 4 * 44100 - 2 * 1017);
+    ai.SetFileName(adpcm);
+    result = Split(adpcm, {0, 1000, ai.GetDuration()}, window);
+    EXPECT_EQ(result.message, QStringLiteral("Split finished"));
+    ASSERT_EQ(result.written.size(), 2);
+    const Decoded before = decodeAll(result.written[0]), after = decodeAll(result.written[1]);
+    EXPECT_NEAR(double(before.frames() + after.frames()), double(source.frames()), 64.0);
+    EXPECT_NEAR(frequency(after.samples, after.channels, after.rate), 440.0, 4.4);
 }
 
 // A missing source, an output folder that cannot be written and no ticked section each stop the

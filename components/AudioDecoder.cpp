@@ -261,30 +261,46 @@ private:
 
 // Where the links of a chained Ogg file start (`cat a.ogg b.ogg`: one whole stream after the other,
 // each beginning with its own pages flagged "beginning of stream"); one offset for an ordinary
-// file. Reads the page headers only and skips the pages' contents. A stretch of damage is skipped
-// to the next page found within 64 KB; beyond that the walk ends there.
+// file. Reads the page headers only, through a window of 64 KB read at a time (pages are a few KB:
+// one read covers many). A stretch of damage is skipped to the next page found within 64 KB;
+// beyond that the walk ends there.
 std::vector<int64_t> oggLinkStarts(int fd, int64_t size) {
     constexpr std::size_t kMaxLinks = 4096;
-    constexpr int kResyncWindow = 65536;
+    constexpr int64_t kWindow = 65536;
+    constexpr int64_t kHeader = 27 + 255; // the fixed header and the longest segment table
+    std::vector<unsigned char> window(std::size_t(kWindow + kHeader));
+    int64_t windowAt = 0, windowLength = 0;
+    // The bytes at .. at + n within the window (refilled from `at` when they are not), nullptr
+    // where the file ends before them.
+    auto bytes = [&](int64_t at, int64_t n) -> const unsigned char* {
+        if (at < windowAt || at + n > windowAt + windowLength) {
+            windowAt = at;
+            windowLength = std::min<int64_t>(int64_t(window.size()), size - at);
+            if (windowLength < n || !readAt(fd, at, window.data(), std::size_t(windowLength))) {
+                windowLength = 0;
+                return nullptr;
+            }
+        }
+        return window.data() + (at - windowAt);
+    };
     std::vector<int64_t> links;
-    std::vector<unsigned char> window;
-    unsigned char h[27 + 255];
     bool dataSeen = false; // a page that starts no stream came since the last link began
     int64_t at = 0;
-    while (at + 27 <= size && links.size() < kMaxLinks) {
-        const std::size_t want = std::size_t(std::min<int64_t>(int64_t(sizeof h), size - at));
-        if (!readAt(fd, at, h, want)) break;
+    while (links.size() < kMaxLinks) {
+        const unsigned char* h = bytes(at, 27);
+        if (!h) break;
         if (std::memcmp(h, "OggS", 4) != 0) {
-            window.resize(std::size_t(std::min<int64_t>(kResyncWindow, size - at - 1)));
-            if (window.size() < 4 || !readAt(fd, at + 1, window.data(), window.size())) break;
-            const unsigned char* w = window.data();
-            const auto found = std::search(w, w + window.size(), "OggS", "OggS" + 4);
-            if (found == w + window.size()) break;
-            at += 1 + (found - w);
+            const unsigned char* w = bytes(at, std::min<int64_t>(kWindow, size - at));
+            if (!w) break;
+            const int64_t n = std::min<int64_t>(kWindow, size - at);
+            const unsigned char* found = std::search(w + 1, w + n, "OggS", "OggS" + 4);
+            if (found == w + n) break;
+            at += found - w;
             continue;
         }
         const int segments = h[26];
-        if (want < std::size_t(27 + segments)) break;
+        h = bytes(at, 27 + segments);
+        if (!h) break;
         int64_t body = 0;
         for (int i = 0; i < segments; ++i)
             body += h[27 + i];

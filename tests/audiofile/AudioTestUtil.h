@@ -120,6 +120,18 @@ inline bool writeHeaderOnlyWav(const QString& file) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == 44;
 }
 
+inline QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+// Replaces the file's contents; false when it cannot be written.
+inline bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 // Runs the ffmpeg program (installed with the test tools) quietly: ffmpeg -y <args>, to make an
 // input in a format this suite does not write, or to see what an outside decoder makes of a file.
 // The exit code (-1 when it did not run) and its output.

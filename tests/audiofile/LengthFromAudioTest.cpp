@@ -14,18 +14,6 @@ using namespace audiotest;
 
 namespace {
 
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 void writeWav(const QString& path, const std::vector<int16_t>& pcm, int rate, int channels) {
     TAudioFile2 af;
     af.SetWavFormat(rate, channels, 16);
@@ -65,7 +53,7 @@ TEST(LengthFromAudio, DamagedAdpcmBlocksAreSkippedAndTheRestPlays) {
     for (int block : {2, 9, 30})
         bytes[data + block * 1024 + 2] = char(0xFF);
     const QString damaged = dir.filePath("damaged.wav");
-    writeBytes(damaged, bytes);
+    ASSERT_TRUE(writeBytes(damaged, bytes));
     const Decoded d = decodeAll(damaged);
     EXPECT_GE(d.frames(), whole.frames() - 3 * 1017);
     EXPECT_GE(d.length, d.frames());
@@ -92,7 +80,7 @@ TEST(LengthFromAudio, FlacCutShortHasTheLengthThatDecodes) {
     for (int percent : {12, 35, 60, 85, 97}) {
         SCOPED_TRACE(testing::Message() << "cut at " << percent << " %");
         const QString cut = dir.filePath("cut.wav");
-        writeBytes(cut, bytes.left(bytes.size() * percent / 100));
+        ASSERT_TRUE(writeBytes(cut, bytes.left(bytes.size() * percent / 100)));
         const Decoded d = decodeAll(cut);
         ASSERT_GT(d.frames(), 0);
         EXPECT_LT(d.frames(), rate * 3);
@@ -146,7 +134,7 @@ TEST(LengthFromAudio, DamagedWmaStaysWithinTheFileAndOpensWhereFfmpegDecodes) {
             SCOPED_TRACE(testing::Message() << "byte " << at << " := " << int(uchar(value)));
             QByteArray damaged = bytes;
             damaged[at] = value;
-            writeBytes(bad, damaged);
+            ASSERT_TRUE(writeBytes(bad, damaged));
             const int64_t length = analysedLength(bad);
             if (length < 0) {
                 ++refused;

@@ -384,4 +384,18 @@ void RegisterDialogControls() {
     FormClassRegistry::addWidget<TPageControl>(QStringLiteral("TPageControl"));
     FormClassRegistry::addWidget<TTabSheet>(QStringLiteral("TTabSheet"));
     FormClassRegistry::addWidget<TListView>(QStringLiteral("TListView"));
+    // A skinned edit, drop-down list or track list gives the plain control inside it the palette
+    // colours its description names (and the track list its column header too).
+    FormClassRegistry::addPropertyAdapter<TskEdit>([](TskEdit* edit, const QString& name, const QVariant& v) {
+        return FormValue::applyPaletteColor(edit->Editor(), name, v);
+    });
+    FormClassRegistry::addPropertyAdapter<TskCustomComboBox>(
+        [](TskCustomComboBox* combo, const QString& name, const QVariant& v) {
+            return FormValue::applyPaletteColor(combo->Combo(), name, v);
+        });
+    FormClassRegistry::addPropertyAdapter<TskListView>(
+        [](TskListView* list, const QString& name, const QVariant& v) {
+            return FormValue::applyPaletteColor(list->List(), name, v) &&
+                   FormValue::applyPaletteColor(list->List()->header(), name, v);
+        });
 }

@@ -14,7 +14,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMetaEnum>
 #include <QMutex>
+#include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -60,6 +62,24 @@ QColor toColor(const QVariant& value, const QString& property) {
     if (value.typeId() != QMetaType::Int && value.typeId() != QMetaType::LongLong)
         wants(property, "a colour");
     return ColorToQColor(static_cast<TColor>(value.toLongLong()));
+}
+
+bool applyPaletteColor(QWidget* widget, const QString& name, const QVariant& value) {
+    if (!name.startsWith(QLatin1String("Palette."))) return false;
+    const QStringList parts = name.mid(8).split(u'.');
+    if (parts.size() > 2) return false;
+    bool ok = false;
+    const int role = QMetaEnum::fromType<QPalette::ColorRole>().keyToValue(parts.last().toLatin1(), &ok);
+    if (!ok) return false;
+    int group = QPalette::All;
+    if (parts.size() == 2) {
+        group = QMetaEnum::fromType<QPalette::ColorGroup>().keyToValue(parts.first().toLatin1(), &ok);
+        if (!ok || group == QPalette::All || group >= QPalette::NColorGroups) return false;
+    }
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::ColorGroup(group), QPalette::ColorRole(role), toColor(value, name));
+    widget->setPalette(palette);
+    return true;
 }
 
 namespace {
@@ -153,6 +173,7 @@ bool fontProperty(QWidget* w, const QString& name, const QVariant& v) {
 // placement.
 bool widgetProperty(QWidget* w, const QString& name, const QVariant& v) {
     if (name.startsWith(QLatin1String("Font."))) return fontProperty(w, name, v);
+    if (FormValue::applyPaletteColor(w, name, v)) return true;
     if (name == QLatin1String("Hint")) {
         w->setToolTip(FormValue::toText(v, name));
         return true;

@@ -71,6 +71,10 @@ QStringList toTextList(const QVariant& value, const QString& property);
 QString toIdentifier(const QVariant& value, const QString& property);
 // A 0x00BBGGRR colour, a colour name or a system colour.
 QColor toColor(const QVariant& value, const QString& property);
+// A colour of the widget's palette: "Palette.<Role>" for every colour group, or
+// "Palette.<Group>.<Role>" for one (Active, Inactive, Disabled), roles named as Qt names them
+// (Window, Base, Text, Highlight, ...). False when `name` is no palette colour.
+bool applyPaletteColor(QWidget* widget, const QString& name, const QVariant& value);
 // A picture from its path (a resource such as ":/pictures/logo.png" or a file); an empty path is
 // no picture. A path that does not give a picture raises.
 QImage toPicture(const QVariant& value, const QString& property);

@@ -34,7 +34,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPalette>
 #include <QPlainTextEdit>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -184,26 +183,6 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     lvTracks->setSelectionMode(QAbstractItemView::SingleSelection);
     lvTracks->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvTracks->setItemDelegate(new TGridDelegate(lvTracks));
-    // The plain edits and lists take the window's dark colours.
-    QPalette dark = palette();
-    dark.setColor(QPalette::Window, QColor(0x3C, 0x40, 0x45));
-    dark.setColor(QPalette::WindowText, QColor(0xF3, 0xEC, 0xE4));
-    dark.setColor(QPalette::Base, QColor(0x2F, 0x2B, 0x28));
-    dark.setColor(QPalette::AlternateBase, QColor(0x38, 0x33, 0x2F));
-    dark.setColor(QPalette::Text, QColor(0xF3, 0xEC, 0xE4));
-    dark.setColor(QPalette::Button, QColor(0x57, 0x51, 0x4B));
-    dark.setColor(QPalette::ButtonText, QColor(0xF3, 0xEC, 0xE4));
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        dark.setColor(group, QPalette::Highlight, QColor(0xE8, 0x91, 0x3A));
-        dark.setColor(group, QPalette::HighlightedText, QColor(0x1A, 0x17, 0x15));
-    }
-    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x8A, 0x81, 0x78));
-    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8A, 0x81, 0x78));
-    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8A, 0x81, 0x78));
-    for (QWidget* w : std::initializer_list<QWidget*>{cboxDevice, cboxROutputFormat, cboxPriority, cboxGenre,
-                                                      edAlbum, edArtist, edTitle, edYear, lvTracks})
-        w->setPalette(dark);
-    lvTracks->header()->setPalette(dark);
     AF->SetLameEncoder(AudioFile2LameEnc);
     m_rip = new TRipJob(this, ACDG, AF, AudioFile2LameEnc, AI, this);
     ApplyEmbeddedTheme(this);

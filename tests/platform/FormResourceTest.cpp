@@ -130,6 +130,8 @@ object frmTest: TfrmTest
     ItemIndex = 1
     Font.Style = [fsBold]
     Font.Height = -13
+    Palette.Base = $00282B2F
+    Palette.Disabled.Text = $0078818A
   end
   object tmTick: TTimer
     Interval = 30
@@ -182,6 +184,11 @@ TEST_F(FormResourceTest, BuildsTheTreeWithPropertiesAndBindsEventsAfterLoading) 
     EXPECT_EQ(genre->currentIndex(), 1);
     EXPECT_TRUE(genre->font().bold());
     EXPECT_EQ(genre->font().pixelSize(), 13);
+    // A palette colour for every group, or for the one group named.
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        EXPECT_EQ(genre->palette().color(group, QPalette::Base), QColor(0x2F, 0x2B, 0x28));
+    EXPECT_EQ(genre->palette().color(QPalette::Disabled, QPalette::Text), QColor(0x8A, 0x81, 0x78));
+    EXPECT_NE(genre->palette().color(QPalette::Active, QPalette::Text), QColor(0x8A, 0x81, 0x78));
 
     auto* timer = FormChild<QTimer>(&w, "tmTick");
     EXPECT_EQ(timer->interval(), 30);

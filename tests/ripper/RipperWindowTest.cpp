@@ -29,6 +29,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -143,6 +144,9 @@ protected:
 // Refresh, lookup, Extract in each format: names from the looked-up texts made safe, WAV equal to
 // the image's samples, the other formats as long as the track, tags read back.
 TEST_F(RipperWindowTest, LookedUpDiscRipsInEveryFormatWithSafeNamesAndTags) {
+    // The list and its header take the dark colours the window's description gives them.
+    EXPECT_EQ(lv->palette().color(QPalette::Base), QColor(0x2F, 0x2B, 0x28));
+    EXPECT_EQ(lv->header()->palette().color(QPalette::Disabled, QPalette::Text), QColor(0x8A, 0x81, 0x78));
     // Only the audio tracks have rows; the keys keep the real track indices.
     ASSERT_EQ(lv->topLevelItemCount(), 3);
     EXPECT_EQ(main->TrackKeys, (QStringList{"0,0,", "0,1,", "0,3,"}));

@@ -369,6 +369,14 @@ void AlsaPcm::dropAndPrepare() {
     m_lastReadNs = 0;
 }
 
+bool AlsaPcm::stillUsable() {
+    // A sound server's stream that lost its server reads as overrun once asked for what it holds
+    // (its state is brought up to date only then), or refuses to be prepared again; a device
+    // pulled out reads as disconnected.
+    if (snd_pcm_avail(m_pcm) < 0) return false;
+    return snd_pcm_state(m_pcm) == SND_PCM_STATE_PREPARED && snd_pcm_prepare(m_pcm) == 0;
+}
+
 bool ValidDeviceFormat(int rate, int channels) {
     return rate >= 8000 && rate <= 192000 && channels >= 1 && channels <= 8;
 }

@@ -81,6 +81,9 @@ public:
     void drain();
     // Drops what the device holds and makes it ready to run again.
     void dropAndPrepare();
+    // Whether a stream left ready to run (by dropAndPrepare) can still run: false once the device
+    // was pulled out or its sound server went away meanwhile.
+    bool stillUsable();
     // After a read or write gave -1: why the device stopped, as a clause for a message ("the audio
     // device "default" stopped working (No such device)"); empty while it works.
     QString failure() const;

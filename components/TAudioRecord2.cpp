@@ -73,9 +73,7 @@ void TAudioRecord2::SetFormat(int sampleRate, int channels) {
         throw ComponentError(
             QStringLiteral("Unsupported capture format: %1 Hz, %2 channel(s)").arg(sampleRate).arg(channels));
     Stop();
-    // A new stream opens the device afresh: one pulled out (or whose sound server went) since the
-    // last stream then says so at the start, before anything is recorded.
-    m_pcm.reset();
+    if (sampleRate != m_rate || channels != m_channels) m_pcm.reset();
     m_rate = sampleRate;
     m_channels = channels;
     {
@@ -136,6 +134,10 @@ void TAudioRecord2::Start() {
     }
     const AudioDeviceInfo* device = m_lines.device();
     if (!device) throw ComponentError(QStringLiteral("No capture device is selected"));
+    // The device kept open since the last Stop goes on with its stream, unless it broke meanwhile
+    // (pulled out, its sound server gone): then it is opened afresh, and one that is still gone
+    // says so here, before anything is recorded.
+    if (m_pcm && !m_pcm->stillUsable()) m_pcm.reset();
     if (!m_pcm || m_openPcm != device->pcmName) {
         m_pcm.reset();
         QString error;

@@ -368,8 +368,9 @@ TEST(SoundServer, EveryListedDeviceOpens) {
 // The server dies under the recorder's main window (a crash: killed by its process id) while it
 // records, and again while it plays a file back. Each time the job ends at once as at a stop, with
 // one message, and nothing spins while the server is gone; the recording keeps what was captured up
-// to the kill; a recording started while the server is gone says why and leaves no file; once the
-// server is back, recording and playing work again.
+// to the kill; a recording started while the server is gone (also on the device a finished
+// recording left open) says why and leaves no file; once the server is back, recording and
+// playing work again.
 TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgainWhenBack) {
     START_SERVER(s);
     RegisterRecorderWindows();
@@ -454,6 +455,14 @@ TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgai
     QTest::qWait(2000);
     const double playCpu = CpuSeconds() - playCpuBefore;
     EXPECT_LT(playCpu, 0.2) << "the processor is busy after the playback's end";
+    // The capture device the last recording left open went with the server too.
+    said.Clear();
+    const QStringList before = files();
+    window.btnRecordClick();
+    EXPECT_FALSE(window.Recording());
+    ASSERT_EQ(said.Told().size(), 1) << said.All().join(" | ").toStdString();
+    EXPECT_TRUE(said.Told().first().startsWith("Cannot record: ")) << said.Last().toStdString();
+    EXPECT_EQ(files(), before) << "a file was left behind";
 
     ASSERT_TRUE(s.restart()) << s.failure().toStdString();
     said.Clear();
@@ -462,6 +471,11 @@ TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgai
     EXPECT_TRUE(devtest::waitFor([&] { return player->GetPlayedSamples() > 22050; }, 3000))
         << "the playback does not move";
     window.btnStopClick();
+    window.btnRecordClick();
+    ASSERT_TRUE(window.Recording());
+    pump(1000);
+    window.btnStopClick();
+    EXPECT_GT(DecodedSeconds(window.RecordFileName()), 0.5);
     EXPECT_TRUE(said.All().isEmpty()) << said.Last().toStdString();
     std::printf("[ figures  ] server killed %.2f s into a recording, which keeps %.2f s; while it is gone "
                 "%.3f s of processor time in %.2f s (after the playback's end: %.3f s in 2 s)\n",

@@ -1,18 +1,21 @@
 #include "platform/Form.h"
 
 #include "platform/ModalDialogs.h"
+#include "platform/UiThread.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScreen>
 
 TForm::TForm(QWidget* owner) : QDialog(owner, Qt::Window) {
+    RequireUiThread("A window");
     setModal(false);
 }
 
 TForm::~TForm() = default;
 
 void TForm::create() {
+    RequireUiThread("TForm::create");
     if (m_created) return;
     m_created = true;
     FormCreate();
@@ -25,6 +28,7 @@ void TForm::destroyForm() {
 }
 
 int TForm::ShowModal() {
+    RequireUiThread("TForm::ShowModal");
     m_modalResult = mrNone;
     const int r = exec();
     if (m_modalResult == mrNone) m_modalResult = r == QDialog::Rejected ? mrCancel : r;
@@ -32,11 +36,13 @@ int TForm::ShowModal() {
 }
 
 void TForm::setModalResult(int result) {
+    RequireUiThread("TForm::setModalResult");
     m_modalResult = result;
     if (result != mrNone && isModal() && isVisible()) done(result);
 }
 
 void TForm::showEvent(QShowEvent* event) {
+    RequireUiThread("TForm::showEvent");
     if (!event->spontaneous()) {
         FormShow();
         // Placed here, before the window is mapped, the place goes to the window manager with the
@@ -88,6 +94,7 @@ void TForm::KeepSizeIfFixed() {
 }
 
 void TForm::done(int result) {
+    RequireUiThread("TForm::done");
     bool canClose = true;
     FormCloseQuery(canClose);
     if (!canClose) return;

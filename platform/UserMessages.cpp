@@ -1,5 +1,7 @@
 #include "platform/UserMessages.h"
 
+#include "platform/UiThread.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -48,6 +50,7 @@ void TMessageBoxes::Error(const QString& text, QWidget* from) {
 }
 
 TUserMessages& DialogMessages() {
+    RequireUiThread("The message channel");
     if (channelInUse()) return *channelInUse();
     return dialogChannel() ? *dialogChannel() : plainBoxes();
 }
@@ -57,6 +60,7 @@ void SetDialogMessages(TUserMessages* channel) {
 }
 
 TUserMessages& BoxMessages() {
+    RequireUiThread("The message channel");
     if (channelInUse()) return *channelInUse();
     return boxChannel() ? *boxChannel() : plainBoxes();
 }
@@ -74,6 +78,7 @@ TMessagesInUse::~TMessagesInUse() {
 }
 
 void ReportError(const QString& text, QWidget* from) {
+    RequireUiThread("ReportError");
     // The texts whose box is open now: a box runs a nested loop, in which the same fault may come
     // round again.
     static QStringList open;

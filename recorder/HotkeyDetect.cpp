@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -19,34 +20,25 @@ bool Matches(const THotKeyCombo& combo, bool use, const THotkeyDetector::KeySour
 } // namespace
 
 THotkeyDetector::THotkeyDetector(QObject* windowHandle) : m_windowHandle(windowHandle) {
-    m_thread = std::thread([this] { Execute({}, true); });
+    m_job.Start([this](const TWorkerJob<void>::Link& link) { Execute({}, true, link); });
 }
 
 THotkeyDetector::THotkeyDetector(QObject* windowHandle, KeySource source) : m_windowHandle(windowHandle) {
-    m_thread = std::thread([this, source = std::move(source)] { Execute(source, false); });
+    m_job.Start([this, source = std::move(source)](const TWorkerJob<void>::Link& link) {
+        Execute(source, false, link);
+    });
 }
 
-THotkeyDetector::~THotkeyDetector() {
-    Terminate();
-    if (m_thread.joinable()) m_thread.join();
-}
-
-void THotkeyDetector::Terminate() {
-    m_terminated = true;
-    const std::lock_guard lock(m_desktopLock);
-    if (m_desktop) m_desktop->Wake();
-}
-
-void THotkeyDetector::Execute(KeySource source, bool desktop) {
-    // The desktop's key state is opened here, on the thread that uses it.
+void THotkeyDetector::Execute(KeySource source, bool desktop, const TWorkerJob<void>::Link& link) {
+    // The desktop's key state is opened here, on the thread that uses it; a request to end wakes
+    // its wait, and the wake is taken back before the state goes.
     std::unique_ptr<GlobalKeyState> state;
     if (desktop) {
         state = std::make_unique<GlobalKeyState>();
         source.isDown = [s = state.get()](uint32_t vk) { return s->IsKeyDown(vk); };
-        const std::lock_guard lock(m_desktopLock);
-        m_desktop = state.get();
+        link.SetWake([s = state.get()] { s->Wake(); });
     }
-    while (!m_terminated.load()) {
+    while (!link.Cancelled()) {
         if (source.update) source.update();
         Round(source);
         ++m_rounds;
@@ -55,8 +47,7 @@ void THotkeyDetector::Execute(KeySource source, bool desktop) {
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const std::lock_guard lock(m_desktopLock);
-    m_desktop = nullptr;
+    link.SetWake({});
 }
 
 void THotkeyDetector::Round(const KeySource& keys) {

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "platform/WorkerJob.h"
+
 #include <QObject>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 // Watches the keyboard for the recorder's four hot-key combinations, whichever program has the
 // focus, and posts WM_HOTKEYDETECTED to the main window when one is pressed: wParam 0 to start a
@@ -20,8 +20,9 @@
 // second; a source of its own (tests) is asked every millisecond. A held combination thus posts once, the
 // next message needs every combination released first, and a start held together with a stop wins.
 //
-// The thread starts with the object and ends with it: the destructor asks it to end and waits for
-// the round in progress, so the thread never outlives the window that owns the detector.
+// The thread (a TWorkerJob) starts with the object and ends with it: the destructor asks it to end,
+// waking its wait, and waits for the round in progress, so the thread never outlives the window that
+// owns the detector.
 class THotkeyDetector {
 public:
     // Whether a virtual key is down now; `update` is called once at the start of every round.
@@ -35,27 +36,22 @@ public:
     explicit THotkeyDetector(QObject* windowHandle);
     // Watches the keys `source` reports (tests). `source` is called on the detector's thread.
     THotkeyDetector(QObject* windowHandle, KeySource source);
-    ~THotkeyDetector();
+    ~THotkeyDetector() = default;
     THotkeyDetector(const THotkeyDetector&) = delete;
     THotkeyDetector& operator=(const THotkeyDetector&) = delete;
 
     // Asks the loop to end at its next round.
-    void Terminate();
+    void Terminate() { m_job.Cancel(); }
     bool Fired() const { return m_fired.load(); }
     // Rounds run so far (tests wait on it instead of on the clock).
     uint64_t Rounds() const { return m_rounds.load(); }
 
 private:
-    void Execute(KeySource source, bool desktop);
+    void Execute(KeySource source, bool desktop, const TWorkerJob<void>::Link& link);
     void Round(const KeySource& source);
 
     QObject* m_windowHandle; // outlives the detector: its owner destroys the detector first
     std::atomic<bool> m_fired{false};
-    std::atomic<bool> m_terminated{false};
     std::atomic<uint64_t> m_rounds{0};
-    // The desktop's key state while the worker holds it; `Terminate` wakes it under the lock, and
-    // the worker clears it under the lock before destroying it.
-    std::mutex m_desktopLock;
-    class GlobalKeyState* m_desktop = nullptr;
-    std::thread m_thread;
+    TWorkerJob<void> m_job; // the last member: it goes first, waiting for the round in progress
 };

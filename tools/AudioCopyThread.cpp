@@ -1,25 +1,17 @@
 #include "tools/AudioCopyThread.h"
 
 #include "components/TAudioFile2.h"
-#include "platform/WindowMessages.h"
 
 TAudioCopyThread::TAudioCopyThread(TAudioFile2* reader, TAudioFile2* writer, QObject* window,
                                    std::function<void()> onFinished, Body body)
-    : m_reader(reader), m_writer(writer), m_window(window), m_onFinished(std::move(onFinished)) {
-    m_thread = std::thread([this, body = std::move(body)] { Execute(body); });
-}
-
-TAudioCopyThread::~TAudioCopyThread() {
-    Terminate();
-    WaitFor();
-}
-
-void TAudioCopyThread::Terminate() {
-    m_terminated.store(true);
-}
-
-void TAudioCopyThread::WaitFor() {
-    if (m_thread.joinable()) m_thread.join();
+    : m_reader(reader), m_writer(writer), m_window(window) {
+    m_job.Start(
+        [this, body = std::move(body)](const TWorkerJob<void>::Link&) {
+            const QString error = Execute(body);
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_errorText = error;
+        },
+        std::move(onFinished));
 }
 
 QString TAudioCopyThread::ErrorText() const {
@@ -27,7 +19,7 @@ QString TAudioCopyThread::ErrorText() const {
     return m_errorText;
 }
 
-void TAudioCopyThread::Execute(const Body& body) {
+QString TAudioCopyThread::Execute(const Body& body) {
     QString error;
     try {
         error = body(*this);
@@ -42,11 +34,7 @@ void TAudioCopyThread::Execute(const Body& body) {
     try {
         m_reader->Close();
     } catch (const std::exception&) {
+        // The reader's close only lets its file go; what was copied does not depend on it.
     }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_errorText = error;
-    }
-    m_finished.store(true);
-    if (m_onFinished) RunOnUiThread(m_window, m_onFinished);
+    return error;
 }

@@ -53,29 +53,54 @@ QString ConvertTargetName(const QString& sourceFile, const QString& word) {
     return candidate;
 }
 
-void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const QString& word) {
+TFormatSettings TFormatSettings::FromGlobals() {
     using namespace GlobeVar;
+    TFormatSettings f;
+    f.wavFreq = WavFreq;
+    f.wavChannels = WavChannels;
+    f.wavSampleRate = WavSampleRate;
+    f.mp3Freq = MP3Freq;
+    f.mp3Channels = MP3Channels;
+    f.mp3BitRate = MP3BitRate;
+    f.mp3MaxBitRate = MP3MaxBitRate;
+    f.mp3EncoderQuality = MP3EncoderQuality;
+    f.mp3VbrQuality = MP3VBRQuality;
+    f.mp3VbrEnable = MP3VBREnable;
+    f.mp3VbrHeader = MP3VBRHeader;
+    f.oggFreq = OggFreq;
+    f.oggChannels = OggChannels;
+    f.oggBitRate = OggBitRate;
+    f.wmaFormat = WmaFormat;
+    return f;
+}
+
+void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const QString& word,
+                            const TFormatSettings& f) {
     target.EnableWMA(-1);
     if (word == QLatin1String("WAV")) {
-        target.SetWavFormat(WavFreq, WavChannels, WavSampleRate);
+        target.SetWavFormat(f.wavFreq, f.wavChannels, f.wavSampleRate);
     } else if (word == QLatin1String("MP3")) {
-        if (MP3VBREnable) {
+        if (f.mp3VbrEnable) {
             lame.SetConstantBitRate(0);
-            lame.SetMaxBitRate(MP3MaxBitRate);
-            lame.SetWriteVBRHeader(MP3VBRHeader ? -1 : 0);
+            lame.SetMaxBitRate(f.mp3MaxBitRate);
+            lame.SetWriteVBRHeader(f.mp3VbrHeader ? -1 : 0);
             lame.SetVBRMode(0);
-            lame.SetVBRQuality(MP3VBRQuality);
+            lame.SetVBRQuality(f.mp3VbrQuality);
         } else {
             lame.SetConstantBitRate(-1);
         }
-        lame.SetQuality(MP3EncoderQuality);
+        lame.SetQuality(f.mp3EncoderQuality);
         target.SetLameEncoder(&lame);
-        target.SetMp3Format(MP3Freq, MP3BitRate, MP3Channels);
+        target.SetMp3Format(f.mp3Freq, f.mp3BitRate, f.mp3Channels);
     } else if (word == QLatin1String("OGG")) {
-        target.SetOggFormat(OggFreq, OggChannels, 128, 0, 0, int16_t(OggBitRate));
+        target.SetOggFormat(f.oggFreq, f.oggChannels, 128, 0, 0, int16_t(f.oggBitRate));
     } else if (word == QLatin1String("WMA")) {
-        target.SetWmaFormat(WmaFormat);
+        target.SetWmaFormat(f.wmaFormat);
     }
+}
+
+void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const QString& word) {
+    ConfigureConvertTarget(target, lame, word, TFormatSettings::FromGlobals());
 }
 
 QString PrepareConversion(TAudioFile2& source, TAudioFile2& target, const QString& sourceFile,
@@ -112,7 +137,7 @@ QString FinishConversion(const TConvertor& convertor, bool cancelled, TPendingFi
         if (cancelled) return {};
         return QStringLiteral("Unable to convert into %1: %2").arg(ShownFileName(output.FinalName()), error);
     }
-    return output.Commit(GlobeVar::ConvertOverwrite);
+    return output.Commit(convertor.Overwrite());
 }
 
 namespace {
@@ -159,4 +184,5 @@ QString ConvertBody(TAudioCopyThread& thread, const QString& sourceFile) {
 TConvertor::TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target,
                        std::function<void()> onFinished, const QString& sourceFile)
     : TAudioCopyThread(source, target, window, std::move(onFinished),
-                       [sourceFile](TAudioCopyThread& thread) { return ConvertBody(thread, sourceFile); }) {}
+                       [sourceFile](TAudioCopyThread& thread) { return ConvertBody(thread, sourceFile); }),
+      m_overwrite(GlobeVar::ConvertOverwrite) {}

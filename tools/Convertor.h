@@ -18,7 +18,23 @@ class TPendingFile;
 // as existing, so a conversion never writes onto its own source.
 QString ConvertTargetName(const QString& sourceFile, const QString& word);
 
-// Sets `target` up to write the format `word` from the settings globals, as the recorder does.
+// The format settings an output writer is set up from, copied from the globals on the windows'
+// thread: a run that takes them when it starts is not affected by a change made during it.
+struct TFormatSettings {
+    int wavFreq = 0, wavChannels = 0, wavSampleRate = 0;
+    int mp3Freq = 0, mp3Channels = 0, mp3BitRate = 0, mp3MaxBitRate = 0, mp3EncoderQuality = 0,
+        mp3VbrQuality = 0;
+    bool mp3VbrEnable = false, mp3VbrHeader = false;
+    int oggFreq = 0, oggChannels = 0, oggBitRate = 0;
+    int wmaFormat = 0;
+
+    static TFormatSettings FromGlobals();
+};
+
+// Sets `target` up to write the format `word` from `format`, as the recorder does.
+void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const QString& word,
+                            const TFormatSettings& format);
+// The same from the globals as they are now.
 void ConfigureConvertTarget(TAudioFile2& target, TAudioFile2LameEnc& lame, const QString& word);
 
 // Opens `sourceFile` in `source` and creates the target in `target` (set up beforehand), and gives
@@ -40,10 +56,16 @@ class TConvertor : public TAudioCopyThread {
 public:
     TConvertor(TAudioFile2* source, QObject* window, TAudioFile2* target, std::function<void()> onFinished,
                const QString& sourceFile);
+    // ConvertOverwrite when the conversion started: a change in Options during it applies to the
+    // next one.
+    bool Overwrite() const { return m_overwrite; }
+
+private:
+    bool m_overwrite;
 };
 
 // Ends a conversion whose body has ended: a cancelled or failed conversion deletes the partly
 // written target; one that ended well is renamed into place under its name (replacing a file of
-// that name only when ConvertOverwrite is set). Returns the message to show (a failure naming the
-// target and the reason, a target that is gone with its folder included), or empty.
+// that name only when ConvertOverwrite was set when it started). Returns the message to show (a failure
+// naming the target and the reason, a target that is gone with its folder included), or empty.
 QString FinishConversion(const TConvertor& convertor, bool cancelled, TPendingFile& output);

@@ -3,7 +3,6 @@
 #include "common/GlobeVar.h"
 #include "components/TAudioInformation2.h"
 #include "platform/FileNames.h"
-#include "platform/WindowMessages.h"
 
 #include <QFileInfo>
 
@@ -44,46 +43,23 @@ std::vector<TFolderEntry> ReadFolderFiles(const QString& folder) {
 
 void TFolderScan::Start(const QString& folder, const QString& leftOut,
                         std::function<void(const TScannedFile&)> onFile, std::function<void()> onEnd) {
-    Stop();
-    m_running = true;
-    const unsigned generation = ++m_generation;
-    auto cancel = std::make_shared<std::atomic<bool>>(false);
-    m_cancel = cancel;
-    m_thread = std::thread(
-        [this, folder, leftOut, generation, cancel, onFile = std::move(onFile), onEnd = std::move(onEnd)] {
+    m_job.Start(
+        [folder, leftOut](const TWorkerJob<void, TScannedFile>::Link& link) {
             TAudioInformation2 info;
             for (const TFolderEntry& entry : ReadFolderFiles(folder)) {
-                if (cancel->load()) break;
+                if (link.Cancelled()) break;
                 TScannedFile file;
                 file.path = entry.path;
                 file.word = GlobeVar::GetAudioFormat(file.path);
                 if (file.word.isEmpty() || file.path == leftOut) continue;
-                try {
-                    info.SetFileName(file.path);
-                    file.duration = GlobeVar::MSecToTimeStr(info.GetDuration());
-                } catch (const std::exception&) {
-                }
+                file.duration = AudioDurationText(info, file.path);
                 file.size = entry.size;
-                RunOnUiThread(m_window, [this, generation, onFile, file] {
-                    if (generation == m_generation) onFile(file);
-                });
+                link.Report(file);
             }
-            RunOnUiThread(m_window, [this, generation, onEnd] {
-                if (generation != m_generation) return;
-                if (m_thread.joinable()) m_thread.join();
-                m_running = false;
-                onEnd();
-            });
-        });
+        },
+        std::move(onEnd), std::move(onFile));
 }
 
 void TFolderScan::Cancel() {
-    if (m_cancel) m_cancel->store(true);
-}
-
-void TFolderScan::Stop() {
-    Cancel();
-    if (m_thread.joinable()) m_thread.join();
-    ++m_generation;
-    m_running = false;
+    m_job.Cancel();
 }

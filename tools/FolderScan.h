@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QObject>
+#include "platform/WorkerJob.h"
+
 #include <QString>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <thread>
 #include <vector>
 
 class TAudioInformation2;
@@ -34,29 +32,20 @@ struct TScannedFile {
 };
 
 // Lists the audio files of a folder on a worker thread, in name order, analysing each there, so the
-// window never waits for a file. Every file and then the end reach the window as queued calls on
-// its thread; the calls of a scan that was stopped or replaced are dropped.
+// window never waits for a file. Every file and then the end reach the window on its thread; what a
+// scan that was stopped or replaced found is dropped.
 class TFolderScan {
 public:
-    explicit TFolderScan(QObject* window) : m_window(window) {}
-    ~TFolderScan() { Stop(); }
-    TFolderScan(const TFolderScan&) = delete;
-    TFolderScan& operator=(const TFolderScan&) = delete;
-
     // Stops a running scan, then scans `folder`, leaving out the file `leftOut` (when not empty).
     void Start(const QString& folder, const QString& leftOut, std::function<void(const TScannedFile&)> onFile,
                std::function<void()> onEnd);
     // Asks the running scan to end after the current file; its end still arrives.
     void Cancel();
     // Ends the running scan and waits for its worker; nothing more of it arrives.
-    void Stop();
+    void Stop() { m_job.Stop(); }
     // True from Start until the end has arrived or Stop.
-    bool Running() const { return m_running; }
+    bool Running() const { return m_job.Running(); }
 
 private:
-    QObject* m_window;
-    bool m_running = false;
-    unsigned m_generation = 0;
-    std::shared_ptr<std::atomic<bool>> m_cancel;
-    std::thread m_thread;
+    TWorkerJob<void, TScannedFile> m_job;
 };

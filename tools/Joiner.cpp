@@ -134,6 +134,10 @@ TfrmJoiner::TfrmJoiner(QWidget* owner) : TToolForm(owner) {
     lvJoinList->header()->setSectionsClickable(false);
     for (TListView* list : {lvFolderList, lvJoinList})
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetRunControls(btnStartMerge, btnCancelMerge,
+                   {btnAdd, btnAddAll, btnDown, btnFirst, btnLast, btnRemove, btnRemoveAll, btnUp, btnPlay,
+                    btnStop, lvJoinList, lvFolderList, STV, comboxJoinOutputFormat, btnOutputFormat},
+                   QStringLiteral("Merging in progress, do you want to cancel ?"), QStringLiteral("Merging"));
     connect(STV, &QTreeView::clicked, this, [this] { RunGuarded([this] { STVClick(); }); });
     // Every press on the join list (a row, a tick) refreshes the strip.
     connect(lvJoinList, &QTreeWidget::itemSelectionChanged, this,
@@ -169,7 +173,6 @@ void TfrmJoiner::FormCreate() {
 
 void TfrmJoiner::FormShow() {
     m_infoRow = -1;
-    m_merging = false;
     if (STV->SelectedFolder().isEmpty()) {
         const QString folder = GlobeVar::OutputPath;
         STV->SelectFolder(!folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath());
@@ -177,20 +180,9 @@ void TfrmJoiner::FormShow() {
     STVClick();
 }
 
-void TfrmJoiner::FormCloseQuery(bool& canClose) {
-    if (!m_merging) return;
-    canClose = false;
-    // The merge ends first; its end closes the window.
-    if (DialogMessages().Ask(QStringLiteral("Merging in progress, do you want to cancel ?"), this)) {
-        m_closeRequested = true;
-        btnCancelMergeClick();
-    }
-}
-
 void TfrmJoiner::FormClose() {
     StopPreview();
-    m_closeRequested = false;
-    Q_EMIT OnClosed();
+    TToolForm::FormClose();
 }
 
 // ---- folder tree and folder list
@@ -540,20 +532,13 @@ void TfrmJoiner::APRequestOnLoadArray() {
 
 // ---- merge
 
-void TfrmJoiner::SetMergeControlsEnabled(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             btnAdd, btnAddAll, btnDown, btnFirst, btnLast, btnRemove, btnRemoveAll, btnUp, btnPlay, btnStop,
-             lvJoinList, lvFolderList, STV, comboxJoinOutputFormat, btnOutputFormat})
-        w->setEnabled(enabled);
-}
-
 void TfrmJoiner::btnStartMergeClick() {
-    m_cancelRequested = false;
+    RunStartClicked();
     StartMerge();
 }
 
 void TfrmJoiner::StartMerge() {
-    if (m_merging) return;
+    if (Merging()) return;
     // Rows still on their way into the list belong to it.
     AddPendingRows(true);
     m_mergeRows.clear();
@@ -565,8 +550,7 @@ void TfrmJoiner::StartMerge() {
         names << path;
         m_mergeRows.push_back(i);
     }
-    m_fileCount = int(names.size());
-    if (m_fileCount < 2) return;
+    if (names.size() < 2) return;
     static const char* const words[] = {"WAV", "MP3", "OGG", "WMA"};
     const QString word = QString::fromLatin1(words[std::clamp(comboxJoinOutputFormat->ItemIndex(), 0, 3)]);
     ConfigureConvertTarget(*AF_OUT, *AudioFile2LameEnc1, word);
@@ -585,18 +569,16 @@ void TfrmJoiner::StartMerge() {
             QStringLiteral("Unable to create %1: %2").arg(m_outputFile, AF_OUT->GetLastErrorText()), this);
         return;
     }
-    btnCancelMerge->show();
-    btnStartMerge->hide();
-    SetMergeControlsEnabled(false);
-    m_merging = true;
-    m_progressRow = -1;
+    RunBegins(m_mergeRows, [this] {
+        if (m_mergeThread) m_mergeThread->Terminate();
+    });
     {
         const QSignalBlocker quiet(lvJoinList);
         for (int row : m_mergeRows)
             lvJoinList->topLevelItem(row)->setText(4, QStringLiteral(" "));
     }
     m_mergeThread = std::make_unique<TJoinerThread>(AF_IN, int(names.size()) - 1, names, this, AF_OUT,
-                                                    [this] { RunGuarded([this] { MergeFinished(); }); });
+                                                    [this] { MergeFinished(); });
 }
 
 void TfrmJoiner::MergeFinished() {
@@ -604,67 +586,51 @@ void TfrmJoiner::MergeFinished() {
     m_mergeThread->WaitFor();
     const QString error = FinishMerge(*m_mergeThread, m_output);
     m_mergeThread.reset();
-    // The progress the thread posted last is shown before its end.
-    QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
-    m_merging = false;
-    btnStartMerge->show();
-    btnCancelMerge->hide();
-    SetMergeControlsEnabled(true);
-    Label2->setText(BuildInfoText());
-    pbInfo->update();
-    CloseQuietly(AF_IN);
-    CloseQuietly(AF_OUT);
-    if (m_cancelRequested) {
-        if (m_progressRow >= 0 && m_progressRow < lvJoinList->topLevelItemCount()) {
-            const QSignalBlocker quiet(lvJoinList);
-            lvJoinList->topLevelItem(m_progressRow)->setText(4, QStringLiteral("Canceled"));
-        }
-    } else if (!error.isEmpty()) {
-        // The file that failed is the first one of the merge that did not end (none when every
-        // input ended and the output could not be put in place).
-        const QSignalBlocker quiet(lvJoinList);
-        for (int row : m_mergeRows) {
-            QTreeWidgetItem* item = lvJoinList->topLevelItem(row);
-            if (item && item->text(4) != QLatin1String("Done")) {
-                item->setText(4, QStringLiteral("Failed"));
-                break;
+    RunEnds([&] {
+        Label2->setText(BuildInfoText());
+        pbInfo->update();
+        CloseQuietly(AF_IN);
+        CloseQuietly(AF_OUT);
+        if (RunCancelRequested()) {
+            if (RunProgressRow() >= 0) SetRunStatus(RunProgressRow(), QStringLiteral("Canceled"));
+        } else if (!error.isEmpty()) {
+            // The file that failed is the first one of the merge that did not end (none when every
+            // input ended and the output could not be put in place).
+            for (int row : m_mergeRows) {
+                QTreeWidgetItem* item = lvJoinList->topLevelItem(row);
+                if (item && item->text(4) != QLatin1String("Done")) {
+                    SetRunStatus(row, QStringLiteral("Failed"));
+                    break;
+                }
             }
         }
-    }
-    if (!error.isEmpty())
-        DialogMessages().Tell(error, this);
-    else if (!m_cancelRequested)
-        DialogMessages().Tell(QStringLiteral("Merge finished"), this);
-    Q_EMIT OnFilesWritten();
-    if (m_closeRequested) close();
+        if (!error.isEmpty())
+            DialogMessages().Tell(error, this);
+        else if (!RunCancelRequested())
+            DialogMessages().Tell(QStringLiteral("Merge finished"), this);
+    });
 }
 
-void TfrmJoiner::customEvent(QEvent* event) {
-    if (event->type() != WindowMessageEvent::eventType()) return TToolForm::customEvent(event);
-    auto* message = static_cast<WindowMessageEvent*>(event);
-    if (message->id() != WindowMessageId::SplitJoinProgress) return;
-    const auto i = std::size_t(message->wParam());
-    if (i >= m_mergeRows.size() || m_fileCount <= 0) return;
-    const int row = m_mergeRows[i];
-    QTreeWidgetItem* item = lvJoinList->topLevelItem(row);
-    if (!item) return;
-    const QSignalBlocker quiet(lvJoinList);
-    const qintptr percent = message->lParam();
-    if (percent > 99) {
-        m_progressRow = -1;
-        item->setText(4, QStringLiteral("Done"));
-        return;
+void TfrmJoiner::SetRunStatus(int row, const QString& text) {
+    if (QTreeWidgetItem* item = row >= 0 ? lvJoinList->topLevelItem(row) : nullptr) {
+        const QSignalBlocker quiet(lvJoinList);
+        item->setText(4, text);
     }
-    m_progressRow = row;
-    item->setText(4, QStringLiteral("Merging: %1 % done").arg(percent));
-    const int64_t overall = RoundHalfEven(double(i) / m_fileCount * 100.0 + double(percent) / m_fileCount);
+}
+
+int TfrmJoiner::RunRowCount() const {
+    return lvJoinList->topLevelItemCount();
+}
+
+void TfrmJoiner::RunProgress(int entry, int percent) {
+    const auto files = double(m_mergeRows.size());
+    const int64_t overall = RoundHalfEven(double(entry) / files * 100.0 + double(percent) / files);
     Label2->setText(QStringLiteral("Merging: %1 % done").arg(overall));
     pbInfo->update();
 }
 
 void TfrmJoiner::btnCancelMergeClick() {
-    m_cancelRequested = true;
-    if (m_mergeThread) m_mergeThread->Terminate();
+    CancelRun();
 }
 
 void TfrmJoiner::btnOutputFormatClick() {

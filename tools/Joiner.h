@@ -67,7 +67,7 @@ public:
     bool ScanRunning() const { return m_scan.Running(); }
     // True while rows chosen by Add or Add all are still being put into the join list.
     bool AddingRows() const { return !m_pendingRows.empty(); }
-    bool Merging() const { return m_merging; }
+    bool Merging() const { return RunActive(); }
     QString CurrentFolder() const { return m_currentFolder; }
     QString OutputFile() const { return m_outputFile; }
     QString InfoLine(int line) const;
@@ -104,10 +104,11 @@ public Q_SLOTS:
 protected:
     void FormCreate() override;
     void FormShow() override;
-    void FormCloseQuery(bool& canClose) override;
     void FormClose() override;
-    void customEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void SetRunStatus(int row, const QString& text) override;
+    int RunRowCount() const override;
+    void RunProgress(int entry, int percent) override;
 
 private:
     void AddRows(bool all);
@@ -116,7 +117,6 @@ private:
     void ListChanged();
     void ShowDescription(const QString& fileName);
     void MoveSelected(bool toFront);
-    void SetMergeControlsEnabled(bool enabled);
     void SortFolderList();
     int InfoCentre() const;
 
@@ -139,7 +139,7 @@ private:
 
     QString m_currentFolder;
     bool m_rescanRequested = false;
-    TFolderScan m_scan{this};
+    TFolderScan m_scan;
     int m_sortColumn = 0;
     QString m_previewFile;
     int m_infoRow = -1;
@@ -148,11 +148,6 @@ private:
     int m_blockSamples = 0;
     int64_t m_fedSamples = 0;
     bool m_previewing = false;
-    bool m_merging = false;
-    bool m_cancelRequested = false;
-    bool m_closeRequested = false;
-    int m_progressRow = -1;
-    int m_fileCount = 0;
     std::vector<int> m_mergeRows;
     // Rows of the folder list chosen by Add and Add all, read and put into the join list a slice at
     // a time (a few milliseconds of work each turn of the event loop), so that adding any number of

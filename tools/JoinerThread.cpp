@@ -65,7 +65,8 @@ TJoinerThread::TJoinerThread(TAudioFile2* reader, int lastIndex, const QStringLi
     : TAudioCopyThread(reader, writer, window, std::move(onFinished),
                        [files = fileNames.mid(0, lastIndex + 1)](TAudioCopyThread& thread) {
                            return MergeBody(thread, files);
-                       }) {}
+                       }),
+      m_overwrite(GlobeVar::JoinOverwrite) {}
 
 QString FinishMerge(const TJoinerThread& thread, TPendingFile& output) {
     const QString error = thread.ErrorText();
@@ -76,7 +77,7 @@ QString FinishMerge(const TJoinerThread& thread, TPendingFile& output) {
                    ? QString()
                    : QStringLiteral("Unable to merge into %1: no audio to merge").arg(output.FinalName());
     }
-    if (error.isEmpty()) return output.Commit(GlobeVar::JoinOverwrite);
+    if (error.isEmpty()) return output.Commit(thread.Overwrite());
     output.Discard();
     return error;
 }

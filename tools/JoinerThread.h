@@ -26,11 +26,16 @@ class TJoinerThread : public TAudioCopyThread {
 public:
     TJoinerThread(TAudioFile2* reader, int lastIndex, const QStringList& fileNames, QObject* window,
                   TAudioFile2* writer, std::function<void()> onFinished);
+    // JoinOverwrite when the merge started: a change in Options during it applies to the next one.
+    bool Overwrite() const { return m_overwrite; }
+
+private:
+    bool m_overwrite;
 };
 
 // Ends a merge whose body has ended. A failed merge, or one cancelled before any audio was written,
 // deletes the output and returns the message to show (none for the cancel); one that ended well, or
-// was cancelled later (it keeps what was written), is renamed into place
-// under its name (replacing a file of that name only when JoinOverwrite is set), and a failure to
+// was cancelled later (it keeps what was written), is renamed into place under its name (replacing
+// a file of that name only when JoinOverwrite was set when the merge started), and a failure to
 // do so (the output is gone with its folder) is the message. Empty when nothing failed.
 QString FinishMerge(const TJoinerThread& thread, TPendingFile& output);

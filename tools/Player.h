@@ -213,7 +213,7 @@ private:
     QString m_currentFolder;
     int m_sortColumn = 0;
     bool m_rescanRequested = false;
-    TFolderScan m_scan{this};
+    TFolderScan m_scan;
 
     QTreeWidgetItem* m_playingItem = nullptr;
     int64_t m_playOffset = 0;

@@ -16,7 +16,6 @@
 #include "platform/WindowMessages.h"
 #include "skin/SKButton.h"
 #include "skin/SKEdit.h"
-#include "tools/AudioCopyThread.h"
 #include "tools/Convertor.h"
 #include "tools/MyTrackBar.h"
 
@@ -42,12 +41,22 @@ std::vector<int> SplitCutRows(const std::vector<bool>& use) {
     return rows;
 }
 
-QString SplitOutputName(const QString& folder, const QString& base, int k, const QString& ext) {
+QString SplitOutputName(const QString& folder, const QString& base, int k, const QString& ext,
+                        bool overwrite) {
     QString stem = base + QStringLiteral("-Splitted") + QString::number(k);
-    if (!GlobeVar::SplitOverwrite)
+    if (!overwrite)
         while (FileExists(JoinFolder(folder, stem + QLatin1Char('.') + ext)))
             stem += QStringLiteral(" New");
     return JoinFolder(folder, stem + QLatin1Char('.') + ext);
+}
+
+TSplitSettings TSplitSettings::FromGlobals() {
+    TSplitSettings settings;
+    settings.saveToOriginal = GlobeVar::SplitSaveToOriginal;
+    settings.outputPath = GlobeVar::SplitOutputPath;
+    settings.overwrite = GlobeVar::SplitOverwrite;
+    settings.format = TFormatSettings::FromGlobals();
+    return settings;
 }
 
 namespace {
@@ -66,7 +75,7 @@ void Progress(QObject* window, int k, int64_t percent) {
 } // namespace
 
 TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lame, const QString& sourceFile,
-                      const std::vector<int64_t>& cutsMs, QObject* window,
+                      const std::vector<int64_t>& cutsMs, const TSplitSettings& settings, QObject* window,
                       const std::function<bool()>& cancelRequested) {
     TSplitResult result;
     if (cutsMs.size() < 2) {
@@ -75,7 +84,7 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
     }
     const QString word = GlobeVar::GetAudioFormat(sourceFile);
     const QFileInfo info(sourceFile);
-    const QString folder = GlobeVar::SplitSaveToOriginal ? info.path() : GlobeVar::SplitOutputPath;
+    const QString folder = settings.saveToOriginal ? info.path() : settings.outputPath;
     auto fail = [&](const QString& message) {
         result.failed = true;
         result.message = message;
@@ -88,7 +97,7 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
     in.OpenRead(sourceFile, 0, 1);
     if (in.GetLastError() != 0)
         return fail(QStringLiteral("Unable to open %1: %2").arg(sourceFile, in.GetLastErrorText()));
-    ConfigureConvertTarget(out, lame, word);
+    ConfigureConvertTarget(out, lame, word, settings.format);
     const int rate = in.GetSampleFormat1();
     const int64_t block = int64_t(rate) * in.GetSampleFormat2();
     for (std::size_t k = 0; k + 1 < cutsMs.size(); ++k) {
@@ -96,7 +105,8 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
             result.cancelled = true;
             break;
         }
-        const QString name = SplitOutputName(folder, info.completeBaseName(), int(k), word.toLower());
+        const QString name =
+            SplitOutputName(folder, info.completeBaseName(), int(k), word.toLower(), settings.overwrite);
         // Each piece is written under a temporary name beside it and put in place when it ends
         // (also on a cancel, which keeps what was written).
         TPendingFile piece;
@@ -150,7 +160,7 @@ TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lam
                             .arg(sourceFile, GlobeVar::MSecToMinSecStr(cutsMs[k]),
                                  GlobeVar::MSecToMinSecStr(cutsMs[k + 1])));
         }
-        const QString placed = piece.Commit(GlobeVar::SplitOverwrite);
+        const QString placed = piece.Commit(settings.overwrite);
         if (!placed.isEmpty()) {
             result.written.removeLast();
             return fail(placed);
@@ -219,6 +229,11 @@ TfrmSplitter::TfrmSplitter(QWidget* owner) : TToolForm(owner) {
     AudioFile2LameEnc1 = Child<TAudioFile2LameEnc>(this, "AudioFile2LameEnc1");
     AT = Child<TAudioTransform2>(this, "AT");
     setMinimumWidth(200);
+    SetRunControls(
+        btnSplit, btnCancelSplit,
+        {btnAddTime, btnPreview, btnPreviewStop, btnPlay, btnStop, btnPause, btnPlayBackward, btnPlayForward,
+         btnRemove, btnRemoveAll, btnGoto, numGotoMin, numGotoMs, numGotoSec, cboxBackToStart, lvSplitList},
+        QStringLiteral("Splitting in progress, do you want to cancel ?"), QStringLiteral("Splitting"));
     lvSplitList->setSelectionMode(QAbstractItemView::SingleSelection);
     lvSplitList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // A tick changed in the list is the section's flag on the bar.
@@ -231,9 +246,8 @@ TfrmSplitter::TfrmSplitter(QWidget* owner) : TToolForm(owner) {
 }
 
 TfrmSplitter::~TfrmSplitter() {
-    m_cancelRequested = true;
     // A run still going stops after its block; what it wrote stays, as on a cancel.
-    m_splitThread.reset();
+    m_split.Stop();
     AP->Stop();
 }
 
@@ -296,18 +310,7 @@ void TfrmSplitter::FormShow() {
     m_bar->ClearMarks();
     // The position label shows the whole duration until the bar moves.
     lbDuration->setText(GlobeVar::MSecToMinSecStr(duration));
-    m_splitting = false;
     m_previewRow = -1;
-}
-
-void TfrmSplitter::FormCloseQuery(bool& canClose) {
-    if (!m_splitting) return;
-    canClose = false;
-    // The run ends first; it closes the window when it has.
-    if (DialogMessages().Ask(QStringLiteral("Splitting in progress, do you want to cancel ?"), this)) {
-        m_closeRequested = true;
-        btnCancelSplitClick();
-    }
 }
 
 void TfrmSplitter::FormClose() {
@@ -315,8 +318,7 @@ void TfrmSplitter::FormClose() {
     StopPlayback();
     m_bar->ClearMarks();
     m_bar->SetPosition(0);
-    m_closeRequested = false;
-    Q_EMIT OnClosed();
+    TToolForm::FormClose();
 }
 
 // ---- bar and list
@@ -347,7 +349,7 @@ int TfrmSplitter::SelectedRow() const {
     return selected.isEmpty() ? -1 : lvSplitList->indexOfTopLevelItem(selected.first());
 }
 
-void TfrmSplitter::SetStatus(int row, const QString& text) {
+void TfrmSplitter::SetRunStatus(int row, const QString& text) {
     if (QTreeWidgetItem* item = row >= 0 ? lvSplitList->topLevelItem(row) : nullptr) {
         const bool rebuilding = m_rebuildingList;
         m_rebuildingList = true;
@@ -480,8 +482,8 @@ void TfrmSplitter::APTimer(int currentSamples, int levelLeft, int levelRight) {
         m_bar->SetPosition(AP->SamplesToMs(m_startSample + m_fedSamples));
         return;
     }
-    SetStatus(m_previewRow, QStringLiteral("Previewing: ") +
-                                GlobeVar::MSecToMinSecStr(AP->SamplesToMs(m_startSample + m_fedSamples)));
+    SetRunStatus(m_previewRow, QStringLiteral("Previewing: ") +
+                                   GlobeVar::MSecToMinSecStr(AP->SamplesToMs(m_startSample + m_fedSamples)));
     // The played count is in the player's frames; a speed change stretched the source's.
     const int64_t played = int64_t(currentSamples) * SpeedPercent() / 100;
     if (m_startSample + played >= m_previewEndSample) btnPreviewStopClick();
@@ -564,11 +566,11 @@ void TfrmSplitter::rb15xClick() {
     // Choosing one speed button unticks the others, and each reports its click: the playback
     // restarts once, at the speed chosen.
     // During a split nothing may start playing; the new speed applies to the next playback.
-    if (m_speedChangePending || m_splitting) return;
+    if (m_speedChangePending || Splitting()) return;
     m_speedChangePending = true;
     QTimer::singleShot(0, this, [this] {
         m_speedChangePending = false;
-        if (m_splitting) return;
+        if (Splitting()) return;
         RunGuarded([this] {
             btnStopClick();
             btnPlayClick();
@@ -588,7 +590,7 @@ void TfrmSplitter::btnPreviewClick() {
     const int s = SelectedRow();
     if (s < 0 || s + 1 >= int(m_bar->Marks.size())) return;
     if (m_previewRow >= 0 && m_previewRow < lvSplitList->topLevelItemCount())
-        SetStatus(m_previewRow, QString());
+        SetRunStatus(m_previewRow, QString());
     m_playForwardMode = m_playBackwardMode = m_paused = false;
     m_previewing = true;
     m_playStartMs = m_bar->Marks[std::size_t(s)].Position;
@@ -606,7 +608,7 @@ void TfrmSplitter::btnPreviewStopClick() {
     m_playForwardMode = m_playBackwardMode = m_previewing = m_paused = false;
     StopPlayback();
     if (m_previewRow >= 0 && m_previewRow < lvSplitList->topLevelItemCount())
-        SetStatus(m_previewRow, QString());
+        SetRunStatus(m_previewRow, QString());
     btnPreview->show();
     btnPreviewStop->hide();
     SetPreviewControlsEnabled(true);
@@ -618,108 +620,78 @@ QString TfrmSplitter::OutputFolder() const {
     return GlobeVar::SplitSaveToOriginal ? QFileInfo(SourceFileName).path() : GlobeVar::SplitOutputPath;
 }
 
-void TfrmSplitter::SetRunControlsEnabled(bool enabled) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{btnAddTime, btnPreview, btnPreviewStop, btnPlay, btnStop, btnPause,
-                                         btnPlayBackward, btnPlayForward, btnRemove, btnRemoveAll, btnGoto,
-                                         numGotoMin, numGotoMs, numGotoSec, cboxBackToStart, lvSplitList})
-        w->setEnabled(enabled);
+int TfrmSplitter::RunRowCount() const {
+    return lvSplitList->topLevelItemCount();
 }
 
 void TfrmSplitter::btnSplitClick() {
-    m_cancelRequested = false;
+    RunStartClicked();
     SplitFile();
 }
 
 void TfrmSplitter::SplitFile() {
-    if (m_splitting || m_bar->Marks.size() <= 2) return;
+    if (Splitting() || m_bar->Marks.size() <= 2) return;
     // The run reads with its own reader; playback and preview end first.
     if (m_previewing) btnPreviewStopClick();
     if (m_playing) StopPlayback();
     std::vector<bool> use;
     for (const TSplitMark& mark : m_bar->Marks)
         use.push_back(mark.Use);
-    m_cutRows = SplitCutRows(use);
+    const std::vector<int> cutRows = SplitCutRows(use);
     std::vector<int64_t> cuts;
-    for (int row : m_cutRows)
+    for (int row : cutRows)
         cuts.push_back(m_bar->Marks[std::size_t(row)].Position);
-    btnCancelSplit->show();
-    btnSplit->hide();
-    SetRunControlsEnabled(false);
-    m_splitting = true;
-    m_progressRow = -1;
+    RunBegins(cutRows, [this] { m_split.Cancel(); });
     // The status column follows this run.
     for (int row = 0; row < lvSplitList->topLevelItemCount(); ++row)
-        SetStatus(row, QString());
-    // The blocks are copied on the shared copy worker; the window only shows its progress. The
-    // worker closes both files and then queues SplitThreadEnded to this window.
-    m_splitResult = TSplitResult();
-    m_splitThread = std::make_unique<TAudioCopyThread>(
-        AF_IN, AF_OUT, this, [this] { SplitThreadEnded(); },
-        [this, cuts, source = SourceFileName](TAudioCopyThread& thread) {
-            m_splitResult = RunSplit(*thread.Reader(), *thread.Writer(), *AudioFile2LameEnc1, source, cuts,
-                                     thread.Window(), [&thread] { return thread.Terminated(); });
-            return QString();
-        });
-}
-
-void TfrmSplitter::SplitThreadEnded() {
-    if (!m_splitThread) return;
-    m_splitThread->WaitFor();
-    TSplitResult result = m_splitResult;
-    const QString error = m_splitThread->ErrorText();
-    m_splitThread.reset();
-    if (!error.isEmpty() && !result.failed) {
-        // Whatever failed, the window comes back idle and usable.
-        result.failed = true;
-        result.message = error;
-    }
-    // Progress posted last is shown before the run's end.
-    QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
-    SplitFinished(result);
+        SetRunStatus(row, QString());
+    // The blocks are copied on a worker that has all it reads: the components of the run, the
+    // cuts, the source and the settings as they are now. The window only shows its progress; the
+    // result comes back to SplitFinished on the window's thread.
+    TAudioFile2* in = AF_IN;
+    TAudioFile2* out = AF_OUT;
+    TAudioFile2LameEnc* lame = AudioFile2LameEnc1;
+    m_split.Start(
+        [in, out, lame, cuts, source = SourceFileName, settings = TSplitSettings::FromGlobals(),
+         window = static_cast<QObject*>(this)](const TWorkerJob<TSplitResult>::Link& link) {
+            TSplitResult result;
+            try {
+                result = RunSplit(*in, *out, *lame, source, cuts, settings, window,
+                                  [&link] { return link.Cancelled(); });
+            } catch (const std::exception& e) {
+                result.failed = true;
+                result.message = QString::fromUtf8(e.what());
+            }
+            try {
+                out->Close();
+            } catch (const std::exception& e) {
+                // Whatever failed, the window comes back idle and usable.
+                if (!result.failed) {
+                    result.failed = true;
+                    result.message = QString::fromUtf8(e.what());
+                }
+            }
+            CloseQuietly(*in);
+            return result;
+        },
+        [this](TSplitResult result) { SplitFinished(result); });
 }
 
 void TfrmSplitter::SplitFinished(const TSplitResult& result) {
-    m_splitting = false;
-    SetRunControlsEnabled(true);
-    btnSplit->show();
-    btnCancelSplit->hide();
-    for (TAudioFile2* file : {AF_IN, AF_OUT}) {
-        try {
-            file->Close();
-        } catch (const std::exception&) {
+    RunEnds([&] {
+        for (TAudioFile2* file : {AF_IN, AF_OUT})
+            CloseQuietly(*file);
+        if (result.cancelled) {
+            if (RunProgressRow() >= 0) SetRunStatus(RunProgressRow(), QStringLiteral("Canceled"));
+        } else {
+            if (result.failed && RunProgressRow() >= 0) SetRunStatus(RunProgressRow(), QString());
+            DialogMessages().Tell(result.message, this);
         }
-    }
-    if (result.cancelled) {
-        if (m_progressRow >= 0) SetStatus(m_progressRow, QStringLiteral("Canceled"));
-    } else {
-        if (result.failed && m_progressRow >= 0) SetStatus(m_progressRow, QString());
-        DialogMessages().Tell(result.message, this);
-    }
-    Q_EMIT OnFilesWritten();
-    if (m_closeRequested) close();
-}
-
-void TfrmSplitter::customEvent(QEvent* event) {
-    if (event->type() != WindowMessageEvent::eventType()) return TToolForm::customEvent(event);
-    auto* message = static_cast<WindowMessageEvent*>(event);
-    if (message->id() != WindowMessageId::SplitJoinProgress) return;
-    const auto k = std::size_t(message->wParam());
-    if (k >= m_cutRows.size()) return;
-    const int row = m_cutRows[k];
-    const qintptr percent = message->lParam();
-    if (percent > 99) {
-        m_progressRow = -1;
-        SetStatus(row, QStringLiteral("Done"));
-    } else {
-        m_progressRow = row;
-        SetStatus(row, QStringLiteral("Splitting: %1 % done").arg(percent));
-    }
+    });
 }
 
 void TfrmSplitter::btnCancelSplitClick() {
-    m_cancelRequested = true;
-    if (m_splitThread) m_splitThread->Terminate();
+    CancelRun();
 }
 
 void TfrmSplitter::btnFolderClick() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WorkerJob.h"
+#include "tools/Convertor.h"
 #include "tools/ToolForm.h"
 
 #include <QObject>
@@ -11,7 +13,6 @@
 #include <memory>
 #include <vector>
 
-class TAudioCopyThread;
 class TAudioFile2;
 class TAudioFile2LameEnc;
 
@@ -23,9 +24,21 @@ QString JoinFolder(const QString& folder, const QString& name);
 // last mark always. An unticked section joins the file of the ticked section before it.
 std::vector<int> SplitCutRows(const std::vector<bool>& use);
 
-// The name of output file k: folder + base + "-Splitted" + k + "." + ext; unless SplitOverwrite is
+// The name of output file k: folder + base + "-Splitted" + k + "." + ext; unless `overwrite` is
 // set, " New" is appended to the stem while such a file exists.
-QString SplitOutputName(const QString& folder, const QString& base, int k, const QString& ext);
+QString SplitOutputName(const QString& folder, const QString& base, int k, const QString& ext,
+                        bool overwrite);
+
+// What a split run reads of the settings, taken on the windows' thread when the run starts: a change
+// made in Options during the run applies from the next one.
+struct TSplitSettings {
+    bool saveToOriginal = false; // SplitSaveToOriginal
+    QString outputPath;          // SplitOutputPath
+    bool overwrite = false;      // SplitOverwrite
+    TFormatSettings format;
+
+    static TSplitSettings FromGlobals();
+};
 
 // The outcome of a split run.
 struct TSplitResult {
@@ -37,16 +50,16 @@ struct TSplitResult {
 };
 
 // Cuts `sourceFile` at `cutsMs` (milliseconds, ascending; file k runs from cut k to cut k + 1) into
-// files of the source's own format, set up from the settings. `in`, `out` and `lame` are the run's
+// files of the source's own format, set up from `settings`. `in`, `out` and `lame` are the run's
 // components. After every block WM_SPLITJOINPROGRESS (k, percent) is posted to `window`;
 // `cancelRequested` is asked before every block. It may run on any thread (the window runs it on a
-// copy worker) as long as nothing else uses the components meanwhile. Each output is written under
+// worker) as long as nothing else uses the components meanwhile. Each output is written under
 // a temporary name beside it and put in place when it ends, or on a cancel, which keeps what was
 // written. A failure (source, output, a write such as a full disk, an output gone with its folder,
 // a section of the source that gives no audio) deletes the file being written and stops the run;
 // a piece of no audio is never kept, not even on a cancel. Both files are closed at the end.
 TSplitResult RunSplit(TAudioFile2& in, TAudioFile2& out, TAudioFile2LameEnc& lame, const QString& sourceFile,
-                      const std::vector<int64_t>& cutsMs, QObject* window,
+                      const std::vector<int64_t>& cutsMs, const TSplitSettings& settings, QObject* window,
                       const std::function<bool()>& cancelRequested);
 
 class QLabel;
@@ -63,8 +76,9 @@ class TskRadioButton;
 
 // The splitter window: plays one file (at 0.5, 1 or 1.5 times its speed), places split points on
 // the position bar, lists the sections between them with their ticks, previews a section and cuts
-// the ticked ones into files of the source's format. The split runs on a copy worker
-// (TAudioCopyThread); the window shows its progress messages and can cancel it.
+// the ticked ones into files of the source's format. The split runs on a worker (TWorkerJob) with
+// the settings as they were when it started; the window shows its progress messages, can cancel it,
+// and gets its result back on its own thread.
 //
 // The player window shows it with ShowForFile; after a split (finished or not) OnFilesWritten
 // asks it to read its folder again, and OnClosed says the window went.
@@ -80,15 +94,13 @@ public:
     int ShowForFile(const QString& fileName);
 
     TMyTrackBar* Bar() const { return m_bar; }
-    bool Splitting() const { return m_splitting; }
+    bool Splitting() const { return RunActive(); }
     bool Playing() const { return m_playing; }
     bool Previewing() const { return m_previewing; }
-    int ProgressRow() const { return m_progressRow; }
+    int ProgressRow() const { return RunProgressRow(); }
 
     void SplitFile();
     void SplitFinished(const TSplitResult& result);
-    // The copy worker has ended: the window joins it and shows the result.
-    void SplitThreadEnded();
     void StartPlayback();
     void FeedPlayer();
     void PausePlayback();
@@ -130,13 +142,11 @@ public Q_SLOTS:
 protected:
     void FormCreate() override;
     void FormShow() override;
-    void FormCloseQuery(bool& canClose) override;
     void FormClose() override;
-    void customEvent(QEvent* event) override;
+    void SetRunStatus(int row, const QString& text) override;
+    int RunRowCount() const override;
 
 private:
-    void SetStatus(int row, const QString& text);
-    void SetRunControlsEnabled(bool enabled);
     void SetPreviewControlsEnabled(bool enabled);
     int SelectedRow() const;
     int SpeedPercent() const;
@@ -171,11 +181,5 @@ private:
     int64_t m_previewEndSample = 0;
     int m_blockSamples = 0;
     int m_previewRow = -1;
-    bool m_splitting = false;
-    bool m_cancelRequested = false;
-    bool m_closeRequested = false;
-    int m_progressRow = -1;
-    std::vector<int> m_cutRows;
-    std::unique_ptr<TAudioCopyThread> m_splitThread;
-    TSplitResult m_splitResult; // written by the worker, read once it has ended
+    TWorkerJob<TSplitResult> m_split; // the last member: it goes first, waiting for the run
 };

@@ -7,8 +7,11 @@
 #include "platform/FormResource.h"
 #include "platform/ModalDialogs.h"
 #include "platform/Shell.h"
+#include "platform/UserMessages.h"
+#include "platform/WindowMessages.h"
 #include "skin/SKSkinForm.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 
@@ -60,4 +63,77 @@ void TToolForm::ShowOptions() {
 void TToolForm::ShowHelp() {
     const QString help = GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html");
     if (QFileInfo::exists(help)) ShellOpen(help);
+}
+
+void TToolForm::SetRunControls(QWidget* start, QWidget* cancel, std::initializer_list<QWidget*> locked,
+                               const QString& closeQuestion, const QString& verb) {
+    m_runStart = start;
+    m_runCancel = cancel;
+    m_runLocked = locked;
+    m_runQuestion = closeQuestion;
+    m_runVerb = verb;
+}
+
+void TToolForm::SetRunning(bool running) {
+    m_runActive = running;
+    m_runCancel->setVisible(running);
+    m_runStart->setVisible(!running);
+    for (QWidget* w : m_runLocked)
+        w->setEnabled(!running);
+}
+
+void TToolForm::RunBegins(std::vector<int> rows, std::function<void()> cancel) {
+    m_runRows = std::move(rows);
+    m_cancelWorker = std::move(cancel);
+    m_runProgressRow = -1;
+    SetRunning(true);
+}
+
+void TToolForm::RunEnds(const std::function<void()>& report) {
+    // The progress the worker posted last is shown before its end.
+    QCoreApplication::sendPostedEvents(this, WindowMessageEvent::eventType());
+    m_cancelWorker = nullptr;
+    SetRunning(false);
+    report();
+    Q_EMIT OnFilesWritten();
+    if (m_runCloseRequested) close();
+}
+
+void TToolForm::CancelRun() {
+    m_runCancelRequested = true;
+    if (m_cancelWorker) m_cancelWorker();
+}
+
+void TToolForm::FormCloseQuery(bool& canClose) {
+    if (!m_runActive) return;
+    canClose = false;
+    // The run ends first; its end closes the window.
+    if (DialogMessages().Ask(m_runQuestion, this)) {
+        m_runCloseRequested = true;
+        CancelRun();
+    }
+}
+
+void TToolForm::FormClose() {
+    m_runCloseRequested = false;
+    Q_EMIT OnClosed();
+}
+
+void TToolForm::customEvent(QEvent* event) {
+    if (event->type() != WindowMessageEvent::eventType()) return TForm::customEvent(event);
+    auto* message = static_cast<WindowMessageEvent*>(event);
+    if (message->id() != WindowMessageId::SplitJoinProgress) return;
+    const auto entry = std::size_t(message->wParam());
+    if (entry >= m_runRows.size()) return;
+    const int row = m_runRows[entry];
+    if (row < 0 || row >= RunRowCount()) return;
+    const qintptr percent = message->lParam();
+    if (percent > 99) {
+        m_runProgressRow = -1;
+        SetRunStatus(row, QStringLiteral("Done"));
+        return;
+    }
+    m_runProgressRow = row;
+    SetRunStatus(row, QStringLiteral("%1: %2 % done").arg(m_runVerb).arg(percent));
+    RunProgress(int(entry), int(percent));
 }

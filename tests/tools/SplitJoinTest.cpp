@@ -47,7 +47,8 @@ TSplitResult Split(
     std::function<bool()> cancel = [] { return false; }) {
     TAudioFile2 in, out;
     TAudioFile2LameEnc lame;
-    TSplitResult result = RunSplit(in, out, lame, source, cuts, &window, cancel);
+    TSplitResult result =
+        RunSplit(in, out, lame, source, cuts, TSplitSettings::FromGlobals(), &window, cancel);
     QCoreApplication::sendPostedEvents(&window); // the progress the run posted
     return result;
 }

@@ -293,12 +293,23 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     w.lvSplitListClick();
     GotoTime(w, 0, 11, 0);
 
-    // Close (answered "No") and take the picture as the second piece's progress is shown.
+    // Close (answered "No") and take the picture as the second piece's progress is shown. Options
+    // changed then (on the window's thread, as the settings window does) apply from the next run:
+    // the third piece still does not replace the file of its name, in the folder the run began with.
+    const QString taken = dir.filePath("talk-Splitted2.mp3");
+    QFile takenFile(taken);
+    ASSERT_TRUE(takenFile.open(QIODevice::WriteOnly));
+    takenFile.write("kept");
+    takenFile.close();
+    const QString otherFolder = dir.filePath("other");
     bool asked = false, stillOpen = false, playedDuringRun = false;
     auto probe = QObject::connect(rows->model(), &QAbstractItemModel::dataChanged, [&] {
         playedDuringRun = playedDuringRun || w.Playing();
         if (rows->topLevelItem(1)->text(4).startsWith("Splitting: ") && !asked) {
             asked = true;
+            GlobeVar::SplitOverwrite = true;
+            GlobeVar::SplitOutputPath = otherFolder;
+            GlobeVar::MP3Channels = 1;
             Get<TskRadioButton>(w, "rb15x")->SetChecked(true); // no playback starts during the run
             w.close();
             stillOpen = w.isVisible() && w.Splitting();
@@ -311,6 +322,12 @@ TEST(SplitterWindow, CancelAndCloseDuringTheRun) {
     EXPECT_FALSE(playedDuringRun);
     EXPECT_EQ(script.All(),
               QStringList({"Splitting in progress, do you want to cancel ?", "Split finished"}));
+    ASSERT_TRUE(takenFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(takenFile.readAll(), QByteArray("kept"));
+    takenFile.close();
+    EXPECT_EQ(decodeAll(dir.filePath("talk-Splitted2 New.mp3")).channels, 2);
+    EXPECT_FALSE(QFileInfo::exists(otherFolder));
+    tooltest::UseTestSettings(dir.path());
 
     for (const QString& f : QDir(dir.path()).entryList({"talk-Splitted*"}))
         QFile::remove(dir.filePath(f));

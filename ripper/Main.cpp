@@ -184,7 +184,7 @@ TfrmMain::TfrmMain(QWidget* owner) : TForm(owner) {
     lvTracks->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvTracks->setItemDelegate(new TGridDelegate(lvTracks));
     AF->SetLameEncoder(AudioFile2LameEnc);
-    m_rip = new TRipJob(this, ACDG, AF, AudioFile2LameEnc, AI, this);
+    m_rip = new TRipJob(this, ACDG, AF, AudioFile2LameEnc, this);
     ApplyEmbeddedTheme(this);
 }
 
@@ -1029,19 +1029,6 @@ void ApplyRSettings(const TRSettings& s) {
     RGlobeVar::RCopyRight = s.RCopyRight;
     RGlobeVar::RUrl = s.RUrl;
     RGlobeVar::REncodeBy = s.REncodeBy;
-}
-
-TRSettings CurrentRSettings(int ripFormat) {
-    TRSettings s;
-    s.ROutPutPath = RGlobeVar::ROutPutPath;
-    s.ROutputFilename = RGlobeVar::ROutputFilename;
-    s.ROutputFormat = ripFormat;
-    s.RUseAll = RGlobeVar::RUseAll;
-    s.RComments = RGlobeVar::RComments;
-    s.RCopyRight = RGlobeVar::RCopyRight;
-    s.RUrl = RGlobeVar::RUrl;
-    s.REncodeBy = RGlobeVar::REncodeBy;
-    return s;
 }
 
 namespace {

@@ -241,18 +241,6 @@ private:
     qint64 m_lastPlayed = 0;   // frames played, as the player last reported
 };
 
-// The section "RSettings" of the ripper's settings file: the rip folder and run settings the main
-// window reads when it is shown and writes when it closes.
-struct TRSettings {
-    QString ROutPutPath;     // the rip folder; empty is the program folder
-    int ROutputFilename = 1; // index of the file-name pattern, 0..13
-    int ROutputFormat = 1;   // RipFormat: 1 WAV, 2 MP3, 3 OGG, 4 WMA
-    bool RUseAll = true;     // write the four additional tags
-    QString RComments, RCopyRight, RUrl, REncodeBy;
-
-    bool operator==(const TRSettings&) const = default;
-};
-
 // Reads the section key by key: a missing key (or a file that is not there) takes its default, an
 // index outside its list too, an empty rip folder is the program folder (GlobeVar::AppPath).
 TRSettings ReadRSettings(const ProfileText& file);
@@ -262,8 +250,7 @@ TRSettings ReadRSettings(const ProfileText& file);
 // gives false; what was written stays.
 bool WriteRSettings(ProfileText& file, const TRSettings& settings);
 
-// The run globals from the section (RGlobeVar), and back.
+// The run globals from the section (RGlobeVar); CurrentRSettings (ripper/RipJob) gives them back.
 void ApplyRSettings(const TRSettings& settings);
-TRSettings CurrentRSettings(int ripFormat);
 
 } // namespace Duzivuz

@@ -48,8 +48,12 @@ QString fieldOf(const QString& text, int n, QChar separator) {
 
 QString BuildOutputName(int Pattern, const QString& Album, const QString& Artist, const QString& Title,
                         const QString& Number) {
+    return BuildOutputName(RGlobeVar::ROutPutPath, Pattern, Album, Artist, Title, Number);
+}
+
+QString BuildOutputName(QString folder, int Pattern, const QString& Album, const QString& Artist,
+                        const QString& Title, const QString& Number) {
     if (Pattern < 1 || Pattern > 14) return QString();
-    QString folder = RGlobeVar::ROutPutPath;
     if (folder.isEmpty()) folder = GlobeVar::AppPath;
     const QString O = ProgramPaths::withTrailingSeparator(folder);
     const QString A = safePart(Album, QStringLiteral("Album"));

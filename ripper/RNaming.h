@@ -21,6 +21,9 @@ namespace RNaming {
 // that join three parts) is cut to leave room for an extension and a run suffix.
 QString BuildOutputName(int Pattern, const QString& Album, const QString& Artist, const QString& Title,
                         const QString& Number);
+// The same under the rip folder `folder` (a rip's own copy of the setting).
+QString BuildOutputName(QString folder, int Pattern, const QString& Album, const QString& Artist,
+                        const QString& Title, const QString& Number);
 
 // The names given out in one rip, so that no track of the run writes over a file an earlier track
 // of the same run wrote (patterns 13 and 14 name every track alike; titles repeat).

@@ -8,7 +8,6 @@
 #include "components/TAudioInformation2.h"
 #include "platform/PendingFile.h"
 #include "platform/TickCount.h"
-#include "platform/WindowMessages.h"
 #include "ripper/RGlobeVar.h"
 #include "ripper/RNaming.h"
 
@@ -18,9 +17,46 @@
 
 namespace Duzivuz {
 
+TRSettings CurrentRSettings(int ripFormat) {
+    TRSettings s;
+    s.ROutPutPath = RGlobeVar::ROutPutPath;
+    s.ROutputFilename = RGlobeVar::ROutputFilename;
+    s.ROutputFormat = ripFormat;
+    s.RUseAll = RGlobeVar::RUseAll;
+    s.RComments = RGlobeVar::RComments;
+    s.RCopyRight = RGlobeVar::RCopyRight;
+    s.RUrl = RGlobeVar::RUrl;
+    s.REncodeBy = RGlobeVar::REncodeBy;
+    return s;
+}
+
+TTagOutcome TagAndPlaceFile(TPendingFile& output, const TRipTags& tags, const TRSettings& settings) {
+    TTagOutcome outcome;
+    // An information component of the thread's own, given the values whole.
+    TAudioInformation2 info;
+    info.infoAlbum = tags.album;
+    info.infoArtist = tags.artist;
+    info.infoTitle = tags.title;
+    if (tags.year > 0) info.SetYear(tags.year);
+    info.SetGenre(tags.genre);
+    // Album, artist, title, year and genre always; the four extra texts only when chosen.
+    info.infoComments = settings.RUseAll ? settings.RComments : QString();
+    info.infoCopyright = settings.RUseAll ? settings.RCopyRight : QString();
+    info.infoURL = settings.RUseAll ? settings.RUrl : QString();
+    info.infoEncodedBy = settings.RUseAll ? settings.REncodeBy : QString();
+    try {
+        info.WriteTags(output.TempName(), output.FinalName());
+    } catch (const std::exception& e) {
+        outcome.tagError = QString::fromUtf8(e.what()).replace(output.TempName(), output.FinalName());
+    }
+    // The track's name was claimed for this run: a file of that name left from before is replaced.
+    outcome.placeError = output.Commit(true);
+    return outcome;
+}
+
 TRipJob::TRipJob(TRipView* view, TAudioCDGrabber2* grabber, TAudioFile2* file, TAudioFile2LameEnc* lame,
-                 TAudioInformation2* info, QObject* parent)
-    : QObject(parent), m_view(view), ACDG(grabber), AF(file), AudioFile2LameEnc(lame), AI(info) {
+                 QObject* parent)
+    : QObject(parent), m_view(view), ACDG(grabber), AF(file), AudioFile2LameEnc(lame) {
     connect(ACDG, &TAudioCDGrabber2::OnOperationProgress, this, [this](double p) { Progress(p); });
     connect(ACDG, &TAudioCDGrabber2::OnGrabRetry, this, [this](int16_t r, int s) { Retry(r, s); });
     connect(ACDG, &TAudioCDGrabber2::OnGrabFailed, this,
@@ -28,8 +64,8 @@ TRipJob::TRipJob(TRipView* view, TAudioCDGrabber2* grabber, TAudioFile2* file, T
 }
 
 TRipJob::~TRipJob() {
-    // The tag writer ends by itself (one file); its queued end is dropped with this object.
-    if (m_tagThread.joinable()) m_tagThread.join();
+    // The tag writer ends by itself (one file, which it puts in place); its end is dropped.
+    m_tagJob.Stop();
 }
 
 void TRipJob::SetupEncoder(int format) {
@@ -76,6 +112,7 @@ void TRipJob::Start(const std::vector<int>& rows, int runTotal, int format, int 
     m_runCount = static_cast<int>(rows.size());
     m_format = qBound(1, format, 4);
     m_grabMode = grabMode;
+    m_settings = CurrentRSettings(m_format);
     for (int r : rows)
         m_view->RipRowText(r, QStringLiteral("0%"), QString());
     RGlobeVar::CurrentOutputFile.clear();
@@ -113,8 +150,8 @@ void TRipJob::NextTrack() {
             m_view->RipLog(QStringLiteral("Grab track to ") + m_extension);
             m_startMs = QDateTime::currentMSecsSinceEpoch();
             m_lastRetry = 0;
-            QString name = RNaming::BuildOutputName(RGlobeVar::ROutputFilename + 1, track.album, track.artist,
-                                                    track.title, number);
+            QString name = RNaming::BuildOutputName(m_settings.ROutPutPath, m_settings.ROutputFilename + 1,
+                                                    track.album, track.artist, track.title, number);
             if (name.isEmpty()) throw ComponentError(QStringLiteral("No file-name pattern is chosen."));
             m_finalName = m_names->Claim(name, m_extension, number);
             const QString begun = m_output.Begin(m_finalName);
@@ -215,38 +252,20 @@ void TRipJob::Failed(int kind, const QString& reason) {
 }
 
 void TRipJob::TagAndPlace(bool readError) {
-    const TRipTags tags = m_view->RipTags(m_currentRow);
-    AI->infoAlbum = tags.album;
-    AI->infoArtist = tags.artist;
-    AI->infoTitle = tags.title;
-    if (tags.year > 0) AI->SetYear(tags.year);
-    AI->SetGenre(tags.genre);
-    // Album, artist, title, year and genre always; the four extra texts only when chosen.
-    AI->infoComments = RGlobeVar::RUseAll ? RGlobeVar::RComments : QString();
-    AI->infoCopyright = RGlobeVar::RUseAll ? RGlobeVar::RCopyRight : QString();
-    AI->infoURL = RGlobeVar::RUseAll ? RGlobeVar::RUrl : QString();
-    AI->infoEncodedBy = RGlobeVar::RUseAll ? RGlobeVar::REncodeBy : QString();
     // Writing the tags copies the whole file and syncs it to the disk, longer than the window may
-    // stand still: a thread of its own writes them and puts the file in place. Nothing else touches
-    // AI meanwhile (the next track starts when this one's end arrives).
-    if (m_tagThread.joinable()) m_tagThread.join();
+    // stand still: a thread of its own writes them and puts the file in place. It is given copies
+    // of all it uses (the row's tags, the settings of the run, the file); the next track starts
+    // when this one's end has come back.
     m_tagging = true;
-    m_tagThread = std::thread([this, readError, output = std::move(m_output)]() mutable {
-        QString tagError;
-        try {
-            AI->WriteTags(output.TempName(), output.FinalName());
-        } catch (const std::exception& e) {
-            tagError = QString::fromUtf8(e.what()).replace(output.TempName(), output.FinalName());
-        }
-        // The track's name was claimed for this run: a file of that name left from before is replaced.
-        const QString placeError = output.Commit(true);
-        RunOnUiThread(this,
-                      [this, readError, tagError, placeError] { Placed(readError, tagError, placeError); });
-    });
+    m_tagJob.Start(
+        [tags = m_view->RipTags(m_currentRow), settings = m_settings,
+         output = std::make_shared<TPendingFile>(std::move(m_output))](const TWorkerJob<TTagOutcome>::Link&) {
+            return TagAndPlaceFile(*output, tags, settings);
+        },
+        [this, readError](TTagOutcome outcome) { Placed(readError, outcome.tagError, outcome.placeError); });
 }
 
 void TRipJob::Placed(bool readError, const QString& tagError, const QString& placeError) {
-    if (m_tagThread.joinable()) m_tagThread.join();
     m_tagging = false;
     if (!placeError.isEmpty())
         FailRow(m_currentRow, QStringLiteral("Failed"), placeError);

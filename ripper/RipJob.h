@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PendingFile.h"
+#include "platform/WorkerJob.h"
 
 #include <QObject>
 #include <QString>
@@ -8,13 +9,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <thread>
 #include <vector>
 
 class TAudioCDGrabber2;
 class TAudioFile2;
 class TAudioFile2LameEnc;
-class TAudioInformation2;
 
 namespace RNaming {
 class TRipRunNames;
@@ -37,6 +36,33 @@ struct TRipTags {
     int year = 0;   // 0: no year tag
     int genre = -1; // index in the genre list; -1 none
 };
+
+// The section "RSettings" of the ripper's settings file: the rip folder and run settings the main
+// window reads when it is shown and writes when it closes. A rip takes a copy of them when it
+// starts: a change made in Options during the run applies from the next one.
+struct TRSettings {
+    QString ROutPutPath;     // the rip folder; empty is the program folder
+    int ROutputFilename = 1; // index of the file-name pattern, 0..13
+    int ROutputFormat = 1;   // RipFormat: 1 WAV, 2 MP3, 3 OGG, 4 WMA
+    bool RUseAll = true;     // write the four additional tags
+    QString RComments, RCopyRight, RUrl, REncodeBy;
+
+    bool operator==(const TRSettings&) const = default;
+};
+
+// The section as the run globals (RGlobeVar) hold it now, with the format `ripFormat`.
+TRSettings CurrentRSettings(int ripFormat);
+
+// How the tagging of one track ended (empty texts: it did not fail).
+struct TTagOutcome {
+    QString tagError;   // the tags could not be written (named by the final name)
+    QString placeError; // the file could not be put in place
+};
+
+// Writes `tags` (and the extra texts of `settings` when chosen) into the file `output` holds under
+// its temporary name, then puts it in place, replacing a file of its final name (claimed for this
+// run). Uses nothing but what it is given: it runs on a thread of its own.
+TTagOutcome TagAndPlaceFile(TPendingFile& output, const TRipTags& tags, const TRSettings& settings);
 
 // The window a rip runs for: it gives the rows' texts and shows what the rip tells it.
 class TRipView {
@@ -73,7 +99,9 @@ class TRipJob : public QObject {
     Q_OBJECT
 public:
     TRipJob(TRipView* view, TAudioCDGrabber2* grabber, TAudioFile2* file, TAudioFile2LameEnc* lame,
-            TAudioInformation2* info, QObject* parent = nullptr);
+            QObject* parent = nullptr);
+    // A track whose tags are being written is finished first (it stays, in place); nothing of it
+    // reaches the view.
     ~TRipJob() override;
 
     // Starts the rip of `rows` (list order) in `format` (1 WAV, 2 MP3, 3 OGG, 4 WMA) and grab mode
@@ -105,10 +133,10 @@ private:
     TAudioCDGrabber2* ACDG;
     TAudioFile2* AF;
     TAudioFile2LameEnc* AudioFile2LameEnc;
-    TAudioInformation2* AI;
 
     std::vector<int> m_rows;
     size_t m_next = 0;
+    TRSettings m_settings;
     int m_format = 1;
     int m_grabMode = 1;
     bool m_running = false;
@@ -125,7 +153,7 @@ private:
     std::unique_ptr<RNaming::TRipRunNames> m_names; // final names given out in this run
     QStringList m_failures;                         // one line per track that was not ripped
     QString m_writeFailure;                         // the write failure that stopped the run
-    std::thread m_tagThread;
+    TWorkerJob<TTagOutcome> m_tagJob; // the last member: it goes first, waiting for the file's tags
 };
 
 } // namespace Duzivuz

@@ -302,6 +302,36 @@ TEST_F(RipperWindowTest, CancelDuringTheFirstTrackStopsTheRun) {
     EXPECT_FALSE(progress->isVisible());
 }
 
+// The ripper closed and destroyed while a track's tags are written (the 20-second track): the track
+// is kept, tagged and in place, and the tag writer touches nothing of the window that went (the
+// sanitizer build checks it).
+TEST_F(RipperWindowTest, ClosedWhileATrackIsTaggedKeepsTheTrack) {
+    RGlobeVar::ROutPutPath = dir.path() + QStringLiteral("/closed/");
+    QDir().mkpath(RGlobeVar::ROutPutPath);
+    Choose(NativeCombo(main->findChild<QObject*>(QStringLiteral("cboxDevice"))), 1);
+    format(0);
+    bool closing = false;
+    // Connected after the rip job: at the track's 100 % its tags are being written.
+    QObject::connect(grabber, &TAudioCDGrabber2::OnOperationProgress, [&](double p) {
+        if (closing || p < 100) return;
+        closing = true;
+        QTimer::singleShot(0, [&] {
+            main->close();
+            progress.reset();
+            main.reset();
+        });
+    });
+    main->btnExtractClick();
+    ASSERT_TRUE(waitFor([&] { return !main; }, 60000));
+    const QString file = RGlobeVar::ROutPutPath + QStringLiteral("Artist/Album/01.Session1_Track1.wav");
+    ASSERT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(readWav(file).size(), size_t(75 * 20 * 1176));
+    TagLib::FileRef ref(QFile::encodeName(file).constData());
+    ASSERT_FALSE(ref.isNull());
+    EXPECT_EQ(QString::fromStdString(ref.tag()->title().to8Bit(true)), QStringLiteral("Session1_Track1"));
+    EXPECT_TRUE(script.Errors().isEmpty()) << script.Errors().join('\n').toStdString();
+}
+
 // A disc image whose data file lost the middle of its last track, ripped in "Precision grab": each
 // retry is logged, the scratched-disc box shows once in the program run (one box for the fault: no
 // error box, no summary), "Read disc error." is logged, and the track's file is kept with what was

@@ -721,6 +721,25 @@ struct AudioDecoder::Impl {
         return pos;
     }
 
+    // A compressed codec in a WAV file read block by block (ADPCM): every block decodes to the same
+    // number of frames and has its place in the data, so the block that holds the target is found
+    // without time stamps (which FFmpeg gets wrong for such packets) and decoded up to the target.
+    int64_t blockSeek(int64_t target, int64_t framesPerBlock) {
+        const int64_t block = target / framesPerBlock;
+        input->progress(kReadBudget);
+        if (av_seek_frame(fmt, stream, input->wav().start + block * wavBlockBytes, AVSEEK_FLAG_BYTE) < 0)
+            return linearSeek(target);
+        avcodec_flush_buffers(ctx.get());
+        buf.clear();
+        bufPos = 0;
+        overshoot = syncFailed = false;
+        seekTarget = -1;
+        eof = draining = false;
+        pos = block * framesPerBlock;
+        dropFrames(target - pos);
+        return pos;
+    }
+
     int64_t seek(int64_t target) {
         seekHitEnd = false;
         seekEnd = -1;
@@ -742,6 +761,11 @@ struct AudioDecoder::Impl {
         }
         if (pcm && input->wav().found && fmt->streams[stream]->codecpar->block_align > 0)
             return pcmSeek(target);
+        if (wavBlockBytes > 0 && input->wav().found) {
+            const int64_t perBlock =
+                av_get_audio_frame_duration2(fmt->streams[stream]->codecpar, wavBlockBytes);
+            if (perBlock > 0) return blockSeek(target, perBlock);
+        }
         // Short hops forward are decoded through: exact and cheap.
         if (target > pos && target - pos <= rate) {
             dropFrames(target - pos);
@@ -1013,11 +1037,12 @@ struct AudioDecoder::Impl {
         if (length < 0 && fmt->duration != AV_NOPTS_VALUE)
             length = av_rescale(fmt->duration, rate, AV_TIME_BASE);
         length = std::max<int64_t>(0, length);
-        // A length a header states (FLAC's, an MP4's) stays when the audio reaches it; a file cut
-        // short ends where its audio does. Ogg's length is already read from its last page.
-        if (!measured && !pcm && length > 0 && std::strcmp(fmt->iformat->name, "ogg") != 0) {
+        // A length a header states (FLAC's, an MP4's, the last Ogg page's) is checked where the
+        // audio ends: a file cut short ends where its audio does, and the decoder's own trimming
+        // (an encoder's delay or padding) is counted as it plays.
+        if (!measured && !pcm && length > 0) {
             const int64_t end = decodedEnd(length);
-            if (end >= 0 && end < length - rate / 50) length = end;
+            if (end >= 0 && (end < length || end - length <= rate / 4)) length = end;
         }
         describe(audioBytes, codedFrames, constantRate);
     }

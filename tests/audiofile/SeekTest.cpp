@@ -166,3 +166,24 @@ TEST(Seek, ChainedOggLinks) {
     EXPECT_EQ(whole.length, whole.frames());
     checkSeeks(path, 0);
 }
+
+TEST(Seek, AdpcmInWav) {
+    // IMA and Microsoft ADPCM, read block by block: a seek finds its block by its place in the data.
+    QTemporaryDir dir;
+    const int rate = 44100;
+    const QString source = dir.filePath("chirp.wav");
+    {
+        TAudioFile2 af;
+        af.SetWavFormat(rate, 2, 16);
+        af.CreateWrite(source, 0);
+        writeBlocks(af, chirp(rate, 2, rate * 5), 2, rate / 2);
+        af.Close();
+    }
+    for (const char* codec : {"adpcm_ima_wav", "adpcm_ms"}) {
+        SCOPED_TRACE(codec);
+        const QString path = dir.filePath(QStringLiteral("%1.wav").arg(QString::fromLatin1(codec)));
+        ASSERT_EQ(runFfmpeg({"-i", source, "-c:a", QString::fromLatin1(codec), path}), 0);
+        checkSeeks(path, 0);
+        EXPECT_EQ(decodeAll(path).length, decodeAll(path).frames());
+    }
+}

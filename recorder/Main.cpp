@@ -398,6 +398,7 @@ QString TfrmMain::PrepareOutput() {
         try {
             AF2->Close();
         } catch (const ComponentError&) {
+            // The file goes at once: nothing was recorded into it.
         }
         QFile::remove(m_recordFileName);
         ReportRecordingFailure(QStringLiteral("Cannot record: %1").arg(e.message()));

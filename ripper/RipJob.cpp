@@ -188,6 +188,7 @@ void TRipJob::Progress(double progress) {
         try {
             speed = (ACDG->GetTrackMinutes() * 60 + ACDG->GetTrackSeconds()) / double(seconds);
         } catch (const std::exception&) {
+            // Only the speed shown is lost: it reads 0 until the next report.
         }
     }
     if (progress != 100) {
@@ -298,6 +299,8 @@ void TRipJob::Cancel() {
         try {
             ACDG->AbortGrab(); // bounded: returns within about a second
         } catch (const std::exception&) {
+            // A grab that refuses the abort runs on to its end, where the cancel set above ends the
+            // run; its file is discarded below or when that grab returns.
         }
         m_view->RipRowText(m_currentRow, QStringLiteral("0%"), QString());
         // The partial file goes once the grab has stopped writing it; a grab given up on removes

@@ -90,6 +90,8 @@ void CloseQuietly(TAudioFile2* file) {
     try {
         file->Close();
     } catch (const std::exception&) {
+        // Called once the merge has ended: it closed both files itself and its error was taken
+        // (FinishMerge), so nothing unwritten is left here.
     }
 }
 

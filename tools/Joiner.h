@@ -43,8 +43,8 @@ int DurationToSeconds(const QString& text);
 // a two-line information strip (the chosen file's format, then the list's summary or the merge's
 // progress). The merge runs on a TJoinerThread; the window only follows its progress messages.
 //
-// The player window shows it with ShowForFolder; after a merge OnFilesWritten asks it to read its
-// folder again, and OnClosed says the window went.
+// The player window shows it with ShowForFolder (modally) and reads its folder again once it
+// returns.
 class TfrmJoiner : public TToolForm {
     Q_OBJECT
 public:

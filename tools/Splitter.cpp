@@ -65,6 +65,8 @@ void CloseQuietly(TAudioFile2& file) {
     try {
         file.Close();
     } catch (const std::exception&) {
+        // Only where nothing unwritten can be lost: the source being read, a piece whose write
+        // failed already (it is discarded), or a file the run has closed before.
     }
 }
 

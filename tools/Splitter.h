@@ -80,8 +80,7 @@ class TskRadioButton;
 // the settings as they were when it started; the window shows its progress messages, can cancel it,
 // and gets its result back on its own thread.
 //
-// The player window shows it with ShowForFile; after a split (finished or not) OnFilesWritten
-// asks it to read its folder again, and OnClosed says the window went.
+// The player window shows it with ShowForFile (modally) and reads its folder again once it returns.
 class TfrmSplitter : public TToolForm {
     Q_OBJECT
 public:

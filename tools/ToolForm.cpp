@@ -95,7 +95,6 @@ void TToolForm::RunEnds(const std::function<void()>& report) {
     m_cancelWorker = nullptr;
     SetRunning(false);
     report();
-    Q_EMIT OnFilesWritten();
     if (m_runCloseRequested) close();
 }
 
@@ -116,7 +115,6 @@ void TToolForm::FormCloseQuery(bool& canClose) {
 
 void TToolForm::FormClose() {
     m_runCloseRequested = false;
-    Q_EMIT OnClosed();
 }
 
 void TToolForm::customEvent(QEvent* event) {

@@ -21,7 +21,7 @@ bool OpenForPlayback(TAudioPlayer2& player, TAudioFile2& reader, TAudioInformati
                      const QString& fileName, int& blockSamples);
 
 // What the splitter and joiner windows share: the settings and help buttons, the frame shaped from
-// the recorder's corner pictures, the two signals the player window follows, and the life cycle of
+// the recorder's corner pictures, and the life cycle of
 // their run (a split or a merge on a worker). Their messages and questions go through the program's
 // question and message window (DialogMessages).
 //
@@ -38,12 +38,6 @@ public:
     ~TToolForm() override;
 
     void SetOptionsWindow(TForm* options);
-
-Q_SIGNALS:
-    // Files were written into a folder the player may show: it reads its folder again.
-    void OnFilesWritten();
-    // The window was closed.
-    void OnClosed();
 
 protected:
     // What the run shows and locks: the start and cancel buttons, the controls disabled while it

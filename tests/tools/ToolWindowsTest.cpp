@@ -24,7 +24,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -194,7 +193,6 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
 
     TfrmSplitter w;
     w.create();
-    QSignalSpy written(&w, &TfrmSplitter::OnFilesWritten);
     w.SourceFileName = source;
     w.show();
     QTreeWidget* rows = List(w, "lvSplitList");
@@ -243,7 +241,6 @@ TEST(SplitterWindow, SplitsTheTickedSectionsThroughItsHandlers) {
     EXPECT_EQ(Column(rows, 4), (QStringList{"Done", "", "Done"}));
     EXPECT_FALSE(w.Splitting());
     EXPECT_TRUE(Get<QWidget>(w, "btnSplit")->isVisible());
-    EXPECT_EQ(written.count(), 2);
     const Decoded all = decodeAll(source);
     const Decoded first = decodeAll(dir.filePath("out/long-Splitted0.wav"));
     const Decoded second = decodeAll(dir.filePath("out/long-Splitted1.wav"));
@@ -410,7 +407,6 @@ TEST(JoinerWindow, MergesTheTickedFilesInOrder) {
     Register();
     JoinerFolder folder;
     TfrmJoiner w;
-    QSignalSpy written(&w, &TfrmJoiner::OnFilesWritten);
     ShowOn(w, folder.dir.path());
     QTreeWidget* files = List(w, "lvFolderList");
     QTreeWidget* joins = List(w, "lvJoinList");
@@ -460,7 +456,6 @@ TEST(JoinerWindow, MergesTheTickedFilesInOrder) {
     EXPECT_EQ(Column(joins, 4), (QStringList{"Done", "Done", "Done"}));
     EXPECT_TRUE(w.OutputFile().startsWith(folder.dir.path() + "/out/Merged "))
         << w.OutputFile().toStdString();
-    EXPECT_EQ(written.count(), 1);
     const QString first = w.OutputFile();
     const Decoded merged = decodeAll(first);
     ASSERT_EQ(merged.rate, 44100);

@@ -8,6 +8,11 @@
 // long list anywhere on the screen; every combo box of the programs places its list this way.
 void PlaceDropDownList(QComboBox* combo);
 
+// An open list takes Escape for itself: it closes and nothing else sees the key. (Qt's list lets
+// the key go on to the window's shortcuts once it has closed, so a Cancel button's Escape closed
+// the whole window under the list.) Called each time the list has opened.
+void KeepEscapeInList(QComboBox* combo);
+
 // The standard combo box of the form descriptions (`TComboBox`): its list opens by the rule above.
 class TComboBox : public QComboBox {
     Q_OBJECT

@@ -2,10 +2,12 @@
 
 #include "platform/ModalDialogs.h"
 #include "platform/UiThread.h"
+#include "platform/WindowPlace.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 
 TForm::TForm(QWidget* owner) : QDialog(owner, Qt::Window) {
     RequireUiThread("A window");
@@ -44,6 +46,7 @@ void TForm::setModalResult(int result) {
 void TForm::showEvent(QShowEvent* event) {
     RequireUiThread("TForm::showEvent");
     if (!event->spontaneous()) {
+        GiveOwner();
         FormShow();
         // Placed here, before the window is mapped, the place goes to the window manager with the
         // window (as the program's own position), and QDialog's own centring is passed over.
@@ -110,4 +113,46 @@ void TForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+bool TForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) CorrectWindowPlace(this);
+    if (event->type() == QEvent::DynamicPropertyChange &&
+        static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == "BorderStyle")
+        BecomeDialog();
+    return QDialog::event(event);
+}
+
+bool TForm::IsDialog() const {
+    return property("BorderStyle").toString() == QLatin1String("bsDialog");
+}
+
+void TForm::BecomeDialog() {
+    // A dialog's window is of the dialog kind, the kind the window system lets a window own.
+    if (!IsDialog() || windowType() == Qt::Dialog) return;
+    const bool shown = isVisible();
+    setWindowFlags((windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+    if (shown) show();
+}
+
+void TForm::GiveOwner() {
+    if (!IsDialog() || m_mainForm) return;
+    BecomeDialog();
+    QWindow* window = windowHandle();
+    if (!window) return;
+    // The window it is shown over: its owner form, else the window the user works in (the
+    // options window under a question it asks), else the main form.
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    auto usable = [this](const QWidget* w) { return w && w != this && w->isWindow() && w->isVisible(); };
+    if (!usable(owner)) owner = QApplication::activeModalWidget();
+    if (!usable(owner)) owner = QApplication::activeWindow();
+    if (!usable(owner)) {
+        owner = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* form = qobject_cast<TForm*>(w);
+            if (form && form != this && form->isMainForm() && form->isVisible()) owner = form;
+        }
+    }
+    if (owner && owner->windowHandle() && owner->windowHandle()->transientParent() == window) owner = nullptr;
+    window->setTransientParent(owner ? owner->windowHandle() : nullptr);
 }

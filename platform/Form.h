@@ -44,8 +44,18 @@ protected:
     // passes here: close-query may refuse, then the close handler runs.
     void done(int result) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Each activation checks Qt's record of the window's place against the window system's
+    // (CorrectWindowPlace): lists and menus open by that record.
+    bool event(QEvent* event) override;
 
 private:
+    // A window described with a dialog's border (bsDialog) is a dialog to the window system, and
+    // each time it shows it is owned (transient for, WM_TRANSIENT_FOR) by the window it is shown
+    // over, so that a window manager that places dialogs itself places it by that window and
+    // keeps it above it.
+    bool IsDialog() const;
+    void BecomeDialog();
+    void GiveOwner();
     void PlaceByPosition();
     void KeepSizeIfFixed();
 

@@ -25,6 +25,7 @@ void DrawArrow(QPainter& p, int x, int y, TColor color) {
 void TskNativeComboBox::showPopup() {
     if (onShowPopup) onShowPopup();
     QComboBox::showPopup();
+    KeepEscapeInList(this);
     PlaceDropDownList(this);
 }
 

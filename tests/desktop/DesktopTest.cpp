@@ -227,12 +227,14 @@ protected:
             timeoutMs);
         return found;
     }
-    bool Gone(unsigned long window) {
-        return WaitFor([&] {
-            return Xdo({"search", "--onlyvisible", "--name", "."})
-                       .split('\n')
-                       .indexOf(QString::number(window)) < 0;
-        });
+    bool Gone(unsigned long window, int timeoutMs = 15000) {
+        return WaitFor(
+            [&] {
+                return Xdo({"search", "--onlyvisible", "--name", "."})
+                           .split('\n')
+                           .indexOf(QString::number(window)) < 0;
+            },
+            timeoutMs);
     }
 
     QRect Geometry(unsigned long window) { return probe->Geometry(window); }
@@ -287,6 +289,20 @@ protected:
              QString::number(target.y())});
         WaitFor([&] { return Geometry(window).topLeft() == target; });
         return Geometry(window);
+    }
+
+    // The window the window manager is told owns `window` (WM_TRANSIENT_FOR); 0 when none.
+    unsigned long Owner(unsigned long window) {
+        QProcess xprop;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", server.Display());
+        xprop.setProcessEnvironment(env);
+        xprop.start(QStandardPaths::findExecutable("xprop"),
+                    {"-id", QString::number(window), "WM_TRANSIENT_FOR"});
+        xprop.waitForFinished(5000);
+        const QRegularExpressionMatch id = QRegularExpression("window id # (0x[0-9a-fA-F]+)")
+                                               .match(QString::fromUtf8(xprop.readAllStandardOutput()));
+        return id.hasMatch() ? id.captured(1).toULong(nullptr, 16) : 0;
     }
 
     std::map<QString, QString> Settings(const QString& file, const QString& section,
@@ -404,6 +420,8 @@ TEST_F(Desktop, RecorderTypingDoubleClicksAndAClickThatMustNotMove) {
     Click(at.topLeft() + main.Centre("btnOptions"));
     unsigned long dialog = Window("Ridezo MP3 Recorder Options");
     ASSERT_NE(dialog, 0ul) << "the options window did not appear";
+    // The window manager knows the main window owns it (it keeps it above and places it by it).
+    EXPECT_EQ(Owner(dialog), recorder);
     const QRect normal = Geometry(dialog);
     ExpectCentredOnScreen(normal);
 
@@ -433,6 +451,14 @@ TEST_F(Desktop, RecorderTypingDoubleClicksAndAClickThatMustNotMove) {
     Click(origin + options.Tab("tsSave"));
     Click(origin + options.Tab("tsRecorder"));
     TypeInto(origin + options.Centre("edPreName"), "Take");
+    // Escape with a list open closes the list only: the window and what was typed stay.
+    Click(origin + options.Tab("tsFormat"));
+    const QRect frequencies = options.Rect("cboxWavFreq").translated(origin);
+    Click(QPoint(frequencies.right() - 6, frequencies.center().y()));
+    ASSERT_TRUE(WaitFor([&] { return !probe->Popups().isEmpty(); })) << "no list opened";
+    Key("Escape");
+    EXPECT_TRUE(WaitFor([&] { return probe->Popups().isEmpty(); })) << "the list stayed open";
+    ASSERT_FALSE(WaitFor([&] { return Gone(dialog, 0); }, 1000)) << "Escape closed the window under the list";
     Click(origin + options.Centre("btnOptionOk"));
     ASSERT_TRUE(Gone(dialog));
     EXPECT_TRUE(SettingBecomes("VidezevaCfg.ini", "Mail", "Subject", "Take a look"));
@@ -458,6 +484,49 @@ TEST_F(Desktop, RecorderTypingDoubleClicksAndAClickThatMustNotMove) {
     Click(Geometry(dialog).topLeft() + options.ControlBox(), 2);
     EXPECT_TRUE(Gone(dialog)) << "the double click did not close the window";
     EXPECT_TRUE(WaitFor([&] { return probe->Popups().isEmpty(); })) << "a menu stayed open";
+}
+
+// Every fresh start of the ripper opens its lists at their boxes. The window manager frames a new
+// window before it moves the frame to the window's place, and a place Qt reads in between stays
+// its record of the window (0,0): the list then opened at the box's place inside the window.
+TEST_F(Desktop, RipperListsOpenAtTheirBoxesInEveryStart) {
+    const Layout main(":/forms/Duzivuz/Main.form");
+    ASSERT_TRUE(main.IsValid());
+    // A disc in the drive, so that the lists can be opened.
+    QFile image(dir.filePath("disc.bin"));
+    ASSERT_TRUE(image.open(QIODevice::WriteOnly));
+    image.write(QByteArray(2352 * 300, '\0'));
+    image.close();
+    QFile cue(dir.filePath("disc.cue"));
+    ASSERT_TRUE(cue.open(QIODevice::WriteOnly));
+    cue.write("FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    cue.close();
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("config/AudioCDGrabber")));
+    QFile drives(dir.filePath("config/AudioCDGrabber/drives.list"));
+    ASSERT_TRUE(drives.open(QIODevice::WriteOnly));
+    drives.write(cue.fileName().toUtf8() + "\n");
+    drives.close();
+
+    for (int start = 1; start <= 4; ++start) {
+        const unsigned long ripper = Launch("Duzivuz", "Duzivuz 3.0");
+        ASSERT_NE(ripper, 0ul) << "the main window did not appear in start " << start;
+        const QRect at = Geometry(ripper);
+        const QRect box = main.Rect("cboxROutputFormat").translated(at.topLeft());
+        // The format button drops the list down once the drive is read.
+        QList<QRect> lists;
+        for (int attempt = 0; attempt < 20 && lists.isEmpty(); ++attempt) {
+            Click(at.topLeft() + main.Centre("btnOutput"));
+            WaitFor([&] { return !(lists = probe->Popups()).isEmpty(); }, 1000);
+        }
+        ASSERT_FALSE(lists.isEmpty()) << "no list opened in start " << start;
+        EXPECT_EQ(lists.first().topLeft(), box.bottomLeft() + QPoint(0, 1))
+            << "start " << start << ": window at " << at.x() << "," << at.y() << ", list at "
+            << lists.first().x() << "," << lists.first().y();
+        Key("Escape");
+        ASSERT_TRUE(WaitFor([&] { return probe->Popups().isEmpty(); }));
+        Click(at.topLeft() + main.Centre("btnAppClose"));
+        ASSERT_TRUE(program.waitForFinished(15000)) << "start " << start;
+    }
 }
 
 // The splitter's go-to boxes take a typed time. The player opens the splitter on a file of the

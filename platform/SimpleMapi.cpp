@@ -1,8 +1,9 @@
 #include "platform/SimpleMapi.h"
 
-#include <QCoreApplication>
+#include "platform/Shell.h"
+#include "platform/UserMessages.h"
+
 #include <QFileInfo>
-#include <QProcess>
 
 namespace SimpleMapi {
 
@@ -21,27 +22,18 @@ QStringList commandArguments(const Message& message) {
 }
 
 unsigned long sendMail(const Message& message, unsigned long /*flags*/) {
+    const QString what = message.attachments.isEmpty()
+                             ? QStringLiteral("Unable to open the mail program")
+                             : QStringLiteral("Unable to mail %1").arg(message.attachments.first().pathName);
     for (const Attachment& a : message.attachments)
-        if (!QFileInfo::exists(a.pathName)) return AttachmentNotFound;
-
-    auto* process = new QProcess(QCoreApplication::instance());
-    process->setProgram(QStringLiteral("xdg-email"));
-    process->setArguments(commandArguments(message));
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->start();
-    if (!process->waitForStarted(5000)) {
-        delete process;
-        return Failure;
-    }
-    // xdg-email hands over to the mail program and usually returns at once. A client that keeps it
-    // waiting has been started all the same: leave it running and free the handle when it ends.
-    if (process->waitForFinished(2000)) {
-        const bool ok = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
-        delete process;
-        return ok ? SuccessSuccess : Failure;
-    }
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    return SuccessSuccess;
+        if (!QFileInfo::exists(a.pathName)) {
+            ReportError(QStringLiteral("Unable to mail %1: it does not exist").arg(a.pathName));
+            return AttachmentNotFound;
+        }
+    // xdg-email hands over to the mail program; nothing waits for it. A failure it reports (no
+    // mail program, a client that refused) is told when it ends.
+    return RunDesktopHelper(QStringLiteral("xdg-email"), commandArguments(message), what) ? SuccessSuccess
+                                                                                          : Failure;
 }
 
 } // namespace SimpleMapi

@@ -36,8 +36,9 @@ struct Message {
 // The command line `xdg-email` is called with for `message` (exposed for checking).
 QStringList commandArguments(const Message& message);
 
-// Starts the mail client. SuccessSuccess when it could be started (and did not report a failure
-// within a short wait); Failure when it could not; AttachmentNotFound when an attachment is missing.
+// Starts the mail client without waiting for it. SuccessSuccess when `xdg-email` was started;
+// Failure when it is not installed; AttachmentNotFound when an attachment is missing. Every failure,
+// also one `xdg-email` reports when it ends, is told to the user (ReportError).
 unsigned long sendMail(const Message& message, unsigned long flags);
 
 } // namespace SimpleMapi

@@ -777,9 +777,8 @@ void TfrmMain::btnPlayerClick() {
 }
 
 void TfrmMain::btnHelpClick() {
-    // A missing help file is simply not opened.
-    const QString help = GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html");
-    if (QFileInfo::exists(help)) ShellOpen(help);
+    // A help file that is missing or cannot be opened is told (ShellOpen).
+    ShellOpen(GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html"));
 }
 
 void TfrmMain::btnRecordFromClick() {

@@ -61,8 +61,7 @@ void TToolForm::ShowOptions() {
 }
 
 void TToolForm::ShowHelp() {
-    const QString help = GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html");
-    if (QFileInfo::exists(help)) ShellOpen(help);
+    ShellOpen(GlobeVar::AppPath + QStringLiteral("VidezevaHelp.html"));
 }
 
 void TToolForm::SetRunControls(QWidget* start, QWidget* cancel, std::initializer_list<QWidget*> locked,

@@ -1,5 +1,6 @@
 #pragma once
 
+class QPoint;
 class QWidget;
 
 // Qt keeps its own record of where each top-level window stands, from what the window manager
@@ -12,3 +13,11 @@ class QWidget;
 // window's client area really is and, when the record differs, sets the record right (the window
 // itself stays where it is). Elsewhere (Wayland, offscreen) it does nothing.
 void CorrectWindowPlace(QWidget* window);
+
+// Hands the move of a top-level window to the X window manager (_NET_WM_MOVERESIZE), as if the
+// window's caption had been pressed at `pressedAt` (device-independent screen coordinates, where
+// the mouse button went down): the window manager moves the window with the mouse from there until
+// the button is released, so the window keeps the distance to the mouse it had at the press. True
+// when handed over; false where there is no X window manager that takes the request (a bare X
+// server, or not X at all), and nothing was done.
+bool StartWindowManagerMove(QWidget* window, const QPoint& pressedAt);

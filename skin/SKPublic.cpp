@@ -1,6 +1,7 @@
 #include "skin/SKPublic.h"
 
 #include "platform/Form.h"
+#include "platform/WindowPlace.h"
 #include "platform/WindowShape.h"
 #include "skin/SKMgr.h"
 
@@ -146,7 +147,8 @@ bool InRect(const QPoint& point, const TRect& rect) {
     return InRect(point.x(), point.y(), rect);
 }
 
-bool MoveThroughWindowSystem(QWidget* form) {
+bool MoveThroughWindowSystem(QWidget* form, const QPoint& pressedAt) {
+    if (StartWindowManagerMove(form, pressedAt)) return true;
     if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return false;
     QWindow* window = form->windowHandle();
     return window && window->startSystemMove();

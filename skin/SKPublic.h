@@ -56,12 +56,14 @@ bool InRect(int x, int y, const TRect& rect);
 
 // The work area (desktop less panels) of the primary screen.
 void GetWorkAreaRect(TRect& rect);
-// Dragging a window by its caption or picture: where windows can be placed by the program (X11),
-// the window follows the mouse by hand (the control that took the press gets every move until the
-// release), so no move of the window manager's own can outlive the button, and the window keeps
-// its distance to the mouse exactly; where only the window system can move windows (Wayland) the
-// move is handed to it and the result is true.
-bool MoveThroughWindowSystem(QWidget* form);
+// Dragging a window by its caption or picture, once the mouse has moved with the button held:
+// the move is handed to the window system wherever it takes it (an X window manager that takes
+// _NET_WM_MOVERESIZE, also under XWayland, where a window the program moves itself stays put;
+// Wayland), as from `pressedAt`, the screen point where the button went down, so the window keeps
+// its distance to the mouse exactly; the result is true and the window system moves the window
+// until the button is released. False where it does not (an X server without a window manager):
+// the caller moves the window itself with every mouse move until the release.
+bool MoveThroughWindowSystem(QWidget* form, const QPoint& pressedAt);
 
 // Left := X, then Top := Y.
 void SetControlPos(QWidget* control, const QPoint& point);

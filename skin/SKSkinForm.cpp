@@ -90,7 +90,9 @@ void TskSkinForm::mousePressEvent(QMouseEvent* event) {
     // Any button moves the form as if its caption were dragged, once the mouse moves with it held.
     m_pressed = true;
     m_dragStart = event->globalPosition().toPoint();
-    m_formStart = m_form->pos();
+    // The form's place from the press itself (not from the place as Qt has it recorded).
+    m_formStart = m_dragStart - mapTo(m_form, event->position().toPoint()) -
+                  (m_form->geometry().topLeft() - m_form->pos());
 }
 
 void TskSkinForm::mouseMoveEvent(QMouseEvent* event) {
@@ -101,7 +103,7 @@ void TskSkinForm::mouseMoveEvent(QMouseEvent* event) {
         m_pressed = false;
         m_moved = true;
         // The form follows the mouse until the button is released (MoveThroughWindowSystem).
-        if (!MoveThroughWindowSystem(m_form)) m_dragging = true;
+        if (!MoveThroughWindowSystem(m_form, m_dragStart)) m_dragging = true;
     }
     if (m_dragging) m_form->move(m_formStart + delta);
 }

@@ -740,7 +740,9 @@ void TskTitleBar::mousePressEvent(QMouseEvent* event) {
         // double click would never reach the bar.
         m_movePending = true;
         m_pressAt = event->globalPosition().toPoint();
-        m_moveOffset = m_pressAt - form->pos();
+        // Where the mouse holds the window, from the press itself (not from the window's place
+        // as Qt has it recorded).
+        m_moveOffset = mapTo(form, pos) + (form->geometry().topLeft() - form->pos());
     }
 }
 
@@ -753,7 +755,7 @@ void TskTitleBar::mouseMoveEvent(QMouseEvent* event) {
         (global - m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
         m_movePending = false;
         QWidget* form = HoldingForm();
-        if (form && !MoveThroughWindowSystem(form)) m_moving = true;
+        if (form && !MoveThroughWindowSystem(form, m_pressAt)) m_moving = true;
     }
     if (m_moving && (event->buttons() & Qt::LeftButton)) {
         if (QWidget* form = HoldingForm()) form->move(global - m_moveOffset);

@@ -22,8 +22,10 @@ protected:
         const QString script = dir.filePath(name);
         QFile f(script);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
-                dir.filePath("args").toUtf8() + "\"\nexit " + QByteArray::number(exitCode) + "\n");
+        // Written aside and renamed: the file is whole once it is there.
+        const QByteArray args = dir.filePath("args").toUtf8();
+        f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" + args + ".part\"\nmv \"" +
+                args + ".part\" \"" + args + "\"\nexit " + QByteArray::number(exitCode) + "\n");
         f.close();
         f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("PATH", dir.path().toUtf8() + ":" + oldPath);

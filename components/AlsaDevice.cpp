@@ -371,10 +371,11 @@ void AlsaPcm::dropAndPrepare() {
 
 bool AlsaPcm::stillUsable() {
     // A sound server's stream that lost its server reads as overrun once asked for what it holds
-    // (its state is brought up to date only then), or refuses to be prepared again; a device
-    // pulled out reads as disconnected.
+    // (its state is brought up to date only then); a device pulled out reads as disconnected. The
+    // stream is not prepared a second time: that would drop what a file-fed capture has read ahead,
+    // and a new file started at the time limit must go on without a gap.
     if (snd_pcm_avail(m_pcm) < 0) return false;
-    return snd_pcm_state(m_pcm) == SND_PCM_STATE_PREPARED && snd_pcm_prepare(m_pcm) == 0;
+    return snd_pcm_state(m_pcm) == SND_PCM_STATE_PREPARED;
 }
 
 bool ValidDeviceFormat(int rate, int channels) {

@@ -140,11 +140,12 @@ void TForm::GiveOwner() {
     BecomeDialog();
     QWindow* window = windowHandle();
     if (!window) return;
-    // The window it is shown over: its owner form, else the window the user works in (the
-    // options window under a question it asks), else the main form.
-    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    // The window it is shown over: the modal window open under it (the options window under a
+    // question it asks), else its owner form, else the window the user works in, else the main
+    // form.
     auto usable = [this](const QWidget* w) { return w && w != this && w->isWindow() && w->isVisible(); };
-    if (!usable(owner)) owner = QApplication::activeModalWidget();
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!usable(owner)) owner = parentWidget() ? parentWidget()->window() : nullptr;
     if (!usable(owner)) owner = QApplication::activeWindow();
     if (!usable(owner)) {
         owner = nullptr;

@@ -2,6 +2,10 @@
 
 #include "platform/WindowMessages.h"
 
+#include <atomic>
+#include <exception>
+#include <mutex>
+
 struct TWorkerCore::Link::Shared {
     std::atomic<bool> cancel{false};
     std::mutex wakeLock;

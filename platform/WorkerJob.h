@@ -2,11 +2,8 @@
 
 #include <QObject>
 
-#include <atomic>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <type_traits>
 #include <utility>

@@ -141,22 +141,28 @@ void TAudioPlayer2::Play() {
     // A running playback ends with its queue; blocks handed over while idle are played.
     if (m_thread.joinable() || m_pcm) Stop();
     m_lastError = NoError;
+    m_lastErrorText.clear();
     if (!ValidDeviceFormat(m_rate, m_channels)) {
         m_lastError = ErrorFormat;
+        m_lastErrorText =
+            QStringLiteral("No audio device plays %1 Hz in %2 channel(s).").arg(m_rate).arg(m_channels);
         return;
     }
     const AudioDeviceInfo* device = m_lines.device();
     if (!device) {
         m_lastError = ErrorNoDevice;
+        m_lastErrorText = QStringLiteral("No playback device is selected.");
         return;
     }
     AlsaPcm::OpenResult result = AlsaPcm::OpenResult::Ok;
     const unsigned long period = static_cast<unsigned long>(std::max(64, m_rate / 40)); // 25 ms
-    m_pcm = AlsaPcm::open(device->pcmName, false, static_cast<unsigned>(m_rate),
-                          static_cast<unsigned>(m_channels), AlsaPcm::Sizes{period, period * 8}, &result,
-                          nullptr);
+    QString error;
+    m_pcm =
+        AlsaPcm::open(device->pcmName, false, static_cast<unsigned>(m_rate),
+                      static_cast<unsigned>(m_channels), AlsaPcm::Sizes{period, period * 8}, &result, &error);
     if (!m_pcm) {
         m_lastError = result == AlsaPcm::OpenResult::BadFormat ? ErrorFormat : ErrorNoDevice;
+        m_lastErrorText = error + QLatin1Char('.');
         return;
     }
     m_written.store(0);

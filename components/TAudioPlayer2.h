@@ -54,6 +54,8 @@ public:
     unsigned GetPlayedSamples() const;
     void SetTimerInterval(int ms);
     int GetLastError() const { return m_lastError; }
+    // Why the last Play could not start, as a sentence for the user; empty when it started.
+    QString GetLastErrorText() const { return m_lastErrorText; }
 
     int GetDeviceCount();
     int GetDevice() const { return m_lines.selectedDevice(); }
@@ -92,6 +94,7 @@ private:
     int m_channels = 2;
     std::atomic<int> m_timerMs{50};
     int m_lastError = NoError;
+    QString m_lastErrorText;
 
     std::mutex m_eqMutex;
     std::vector<float> m_eqGains;

@@ -592,7 +592,7 @@ void TfrmMain::btnPauseClick() {
             Label1->setText(QStringLiteral("Playing..."));
             AF1->Seek(PlayOffset + 1, 3);
             AP->Play();
-            if (AP->GetLastError() != 0) AF1->Close();
+            PlaybackRefused();
         } else {
             Label1->setText(QStringLiteral("Pause"));
             PlayOffset += AP->GetPlayedSamples();
@@ -637,10 +637,18 @@ void TfrmMain::PlayRecording(const QString& fileName) {
     PlayOffset = AF1->Seek(
         MulDiv(tbPlaybackProgress->Position(), int(std::min<int64_t>(AF1->GetLength(), INT32_MAX)), 1000), 3);
     AP->Play();
-    if (AP->GetLastError() != 0)
-        AF1->Close();
-    else
-        m_playing = true;
+    m_playing = true;
+    PlaybackRefused();
+}
+
+// A playback the device refused to start (no device, its sound server gone, a format it does not
+// take) ends as a stop does, and the user is told why instead of seeing "Playing..." with no sound.
+bool TfrmMain::PlaybackRefused() {
+    if (AP->GetLastError() == 0) return false;
+    const QString why = AP->GetLastErrorText();
+    StopPlayback();
+    ReportError(why, this);
+    return true;
 }
 
 void TfrmMain::FeedPlayer() {
@@ -694,7 +702,7 @@ void TfrmMain::tbPlaybackProgressMouseUp() {
     PlayOffset = AF1->Seek(
         MulDiv(tbPlaybackProgress->Position(), int(std::min<int64_t>(AF1->GetLength(), INT32_MAX)), 1000), 3);
     AP->Play();
-    FeedPlayer();
+    if (!PlaybackRefused()) FeedPlayer();
 }
 
 void TfrmMain::PlaySelectedRow(bool showFormat) {

@@ -134,6 +134,7 @@ private:
     QString PrepareOutput();
     void SetNoiseFilters();
     void StopPlayback();
+    bool PlaybackRefused();
     void FeedPlayer();
     void ClearDisplays();
     void PlaySelectedRow(bool showFormat);

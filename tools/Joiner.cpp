@@ -508,6 +508,7 @@ void TfrmJoiner::StartPreview(const QString& fileName) {
     if (AP->GetLastError() != 0) {
         m_previewing = false;
         AF->Close();
+        ReportError(AP->GetLastErrorText(), this);
     }
 }
 

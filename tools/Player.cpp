@@ -616,7 +616,17 @@ void TfrmPlayer::PlayFile(const QString& fileName) {
     m_blockSamples = int(AP->MsToSamples(400));
     m_playOffset = AF->Seek(0, 3);
     AP->Play();
-    if (AP->GetLastError() != 0) AF->Close();
+    PlaybackRefused();
+}
+
+// A playback the device refused to start (no device, its sound server gone, a format it does not
+// take) ends as a stop does, and the user is told why instead of the row staying marked.
+bool TfrmPlayer::PlaybackRefused() {
+    if (AP->GetLastError() == 0) return false;
+    const QString why = AP->GetLastErrorText();
+    StopPlayback();
+    ReportError(why, this);
+    return true;
 }
 
 void TfrmPlayer::FeedPlayer() {
@@ -659,7 +669,7 @@ void TfrmPlayer::btnPauseClick() {
     } else {
         AF->Seek(m_playOffset + 1, 3);
         AP->Play();
-        if (AP->GetLastError() != 0) AF->Close();
+        PlaybackRefused();
     }
 }
 
@@ -686,7 +696,7 @@ void TfrmPlayer::tbPlaybackProgressMouseUp() {
     m_playOffset = AF->Seek(target, 3);
     m_paused = false;
     AP->Play();
-    FeedPlayer();
+    if (!PlaybackRefused()) FeedPlayer();
 }
 
 // ---- volume and mute

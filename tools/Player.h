@@ -174,6 +174,7 @@ private:
     QTreeWidgetItem* SelectedRow() const;
     void ConversionFinished();
     void StopPlayback();
+    bool PlaybackRefused();
     void FeedPlayer();
     void ClearRow(QTreeWidgetItem*& item);
     void SetMarker(QTreeWidgetItem* item, int marker);

@@ -445,6 +445,7 @@ void TfrmSplitter::StartPlayback() {
     if (AP->GetLastError() != 0) {
         m_playing = false;
         AF->Close();
+        ReportError(AP->GetLastErrorText(), this);
     }
 }
 

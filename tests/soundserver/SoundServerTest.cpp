@@ -463,6 +463,13 @@ TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgai
     ASSERT_EQ(said.Told().size(), 1) << said.All().join(" | ").toStdString();
     EXPECT_TRUE(said.Told().first().startsWith("Cannot record: ")) << said.Last().toStdString();
     EXPECT_EQ(files(), before) << "a file was left behind";
+    // A playback started while the server is gone says why and shows no "Playing...".
+    said.Clear();
+    window.PlayRecording(longFile);
+    EXPECT_FALSE(window.Playing());
+    EXPECT_EQ(state->text().toStdString(), "Idle");
+    ASSERT_EQ(said.All().size(), 1) << said.All().join(" | ").toStdString();
+    EXPECT_TRUE(said.Last().contains("audio device")) << said.Last().toStdString();
 
     ASSERT_TRUE(s.restart()) << s.failure().toStdString();
     said.Clear();

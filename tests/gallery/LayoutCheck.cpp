@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTreeView>
 #include <QWidget>
@@ -183,6 +184,29 @@ QStringList LayoutFaults(const QWidget& window) {
         }
         QString text;
         const int space = room(*w, text);
+        // A control that draws a text is not hidden under a sibling stacked above it (a later
+        // child of the same parent): a label's text where it stands, an empty label's whole room
+        // (any text may come there), any other control's whole box.
+        if (space >= 0 && parent && !windowPart(*w, window)) {
+            QRect drawnAt = w->geometry();
+            if (const auto* label = qobject_cast<const QLabel*>(w); label && !label->text().isEmpty()) {
+                const QSize size(label->fontMetrics().horizontalAdvance(plain(label->text())),
+                                 label->fontMetrics().height());
+                drawnAt = QStyle::alignedRect(label->layoutDirection(), label->alignment(), size,
+                                              label->contentsRect())
+                              .translated(label->pos())
+                              .intersected(drawnAt);
+            }
+            const QObjectList& siblings = parent->children();
+            for (qsizetype i = siblings.indexOf(w) + 1; i < siblings.size(); ++i) {
+                const auto* above = qobject_cast<const QWidget*>(siblings.at(i));
+                if (!above || above->objectName().isEmpty() || above->isWindow() || !shown(*above, window) ||
+                    windowPart(*above, window) || !above->geometry().intersects(drawnAt))
+                    continue;
+                faults << QStringLiteral("%1 at %2 is partly under %3 at %4")
+                              .arg(nameOf(*w), place(*w), nameOf(*above), place(*above));
+            }
+        }
         if (space < 0 || text.trimmed().isEmpty()) continue;
         const QString drawn = plain(text);
         // A text with line breaks takes the room of its widest line.

@@ -1,9 +1,9 @@
 #pragma once
 // Looks over a shown window for what a user would see cut: a text wider than the room its control
-// gives it, a control reaching past its parent, a control on the window closer to the window's
-// border than the margin, list columns wider than their list and tab rows wider than their
-// control. Texts are taken from the widgets and their Caption properties, so every layer's
-// controls are covered.
+// gives it or partly under a control stacked above it, a control reaching past its parent, a
+// control on the window closer to the window's border than the margin, list columns wider than
+// their list and tab rows wider than their control. Texts are taken from the widgets and their
+// Caption properties, so every layer's controls are covered.
 #include <QString>
 #include <QStringList>
 

@@ -160,8 +160,12 @@ QFileSystemModel* TShellTreeView::EnsureModel() const {
     self->setRootIndex(m_model->index(QStringLiteral("/")).parent());
     self->setSortingEnabled(true);
     self->sortByColumn(0, Qt::AscendingOrder);
-    // Folders are read in the background; each one read may push the chosen folder down.
+    // Folders are read in the background; each one read may push the chosen folder down, and so
+    // may the sort that follows a read (the sorted rows are laid out after it).
     connect(m_model, &QFileSystemModel::directoryLoaded, self, [self] { self->KeepSelectedInView(); });
+    connect(
+        m_model, &QFileSystemModel::layoutChanged, self, [self] { self->KeepSelectedInView(); },
+        Qt::QueuedConnection);
     const QStringList pending = std::exchange(m_pendingFolders, {});
     for (const QString& folder : pending)
         self->Select(folder);

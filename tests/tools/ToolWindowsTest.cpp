@@ -645,7 +645,8 @@ TEST(JoinerWindow, TreeOpensScrolledToItsFolder) {
     for (int i = 0; i < 120; ++i)
         QDir().mkpath(folder.dir.filePath(QStringLiteral("d%1").arg(i, 3, 10, QChar('0'))));
     const QString target = folder.dir.filePath("d100/inner");
-    QDir().mkpath(target);
+    // The folder holds a folder of its own, which the tree reads when it opens the folder.
+    QDir().mkpath(target + QStringLiteral("/sub"));
     TfrmJoiner w;
     ShowOn(w, target);
     auto* tree = Get<TShellTreeView>(w, "STV");

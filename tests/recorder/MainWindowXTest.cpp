@@ -104,8 +104,17 @@ TEST(MainWindowOnX, TheChoiceMadeBeforeTheWindowManagerClosesItIsSaved) {
     const QString id = QString::number(window);
     // The WAV button lies at (352, 170) in the window, 52 x 17.
     ASSERT_TRUE(server.Run("xdotool", {"mousemove", "--window", id, "358", "178", "click", "1"}));
-    ASSERT_TRUE(server.Run("xdotool", {"windowactivate", "--sync", id, "key", "--clearmodifiers", "alt+F4"}));
-    const bool ended = EndsBy(recorder, 20000);
+    // The window manager may drop a close key that comes while it is still busy with the click
+    // (seen on a loaded machine: the window stays, and the same key a moment later closes it):
+    // then the key is sent again.
+    bool ended = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!ended && clock.elapsed() < 20000) {
+        server.Run("xdotool", {"windowactivate", "--sync", id, "key", "--clearmodifiers", "alt+F4"});
+        ended = recorder.waitForFinished(3000);
+    }
+    EndsBy(recorder, 0);
     ASSERT_TRUE(ended) << "the program did not end when its window was closed";
     EXPECT_EQ(recorder.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(recorder.exitCode(), 0);

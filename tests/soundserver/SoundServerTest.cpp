@@ -385,6 +385,25 @@ TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgai
     auto* state = FormChild<QLabel>(&window, QStringLiteral("Label1"));
     auto* list = window.findChild<QTreeWidget*>("lvRecordList");
     auto files = [&] { return QDir(out.path()).entryList(QDir::Files); };
+    // A recording started while the server is gone says why and leaves no file.
+    auto recordingIsRefused = [&] {
+        said.Clear();
+        const QStringList before = files();
+        window.btnRecordClick();
+        EXPECT_FALSE(window.Recording());
+        ASSERT_EQ(said.Told().size(), 1) << said.All().join(" | ").toStdString();
+        EXPECT_TRUE(said.Told().first().startsWith("Cannot record: ")) << said.Last().toStdString();
+        EXPECT_EQ(files(), before) << "a file was left behind";
+    };
+    // A recording of a second once the server is back holds its sound, with nothing said.
+    auto recordsASecond = [&] {
+        window.btnRecordClick();
+        ASSERT_TRUE(window.Recording());
+        pump(1000);
+        window.btnStopClick();
+        EXPECT_GT(DecodedSeconds(window.RecordFileName()), 0.5);
+        EXPECT_TRUE(said.All().isEmpty()) << said.Last().toStdString();
+    };
 
     // Recording.
     window.btnRecordClick();
@@ -414,21 +433,12 @@ TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgai
     const double cpu = CpuSeconds() - cpuBefore, wall = double(gone.elapsed()) / 1000;
     EXPECT_LT(cpu, 0.1 * wall) << "the processor is busy while the server is gone";
 
-    said.Clear();
-    window.btnRecordClick();
-    EXPECT_FALSE(window.Recording());
-    ASSERT_EQ(said.Told().size(), 1);
-    EXPECT_TRUE(said.Told().first().startsWith("Cannot record: ")) << said.Last().toStdString();
+    recordingIsRefused();
     EXPECT_EQ(files(), QStringList{QFileInfo(first).fileName()}) << "a file was left behind";
 
     ASSERT_TRUE(s.restart()) << s.failure().toStdString();
     said.Clear();
-    window.btnRecordClick();
-    ASSERT_TRUE(window.Recording());
-    pump(1000);
-    window.btnStopClick();
-    EXPECT_GT(DecodedSeconds(window.RecordFileName()), 0.5);
-    EXPECT_TRUE(said.All().isEmpty()) << said.Last().toStdString();
+    recordsASecond();
 
     // Playback of a ten-second file.
     const QString longFile = out.filePath("long.wav");
@@ -456,13 +466,7 @@ TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgai
     const double playCpu = CpuSeconds() - playCpuBefore;
     EXPECT_LT(playCpu, 0.2) << "the processor is busy after the playback's end";
     // The capture device the last recording left open went with the server too.
-    said.Clear();
-    const QStringList before = files();
-    window.btnRecordClick();
-    EXPECT_FALSE(window.Recording());
-    ASSERT_EQ(said.Told().size(), 1) << said.All().join(" | ").toStdString();
-    EXPECT_TRUE(said.Told().first().startsWith("Cannot record: ")) << said.Last().toStdString();
-    EXPECT_EQ(files(), before) << "a file was left behind";
+    recordingIsRefused();
     // A playback started while the server is gone says why and shows no "Playing...".
     said.Clear();
     window.PlayRecording(longFile);
@@ -478,12 +482,7 @@ TEST(SoundServer, AServerThatDiesEndsTheRecordingAndThePlaybackOnceAndIsUsedAgai
     EXPECT_TRUE(devtest::waitFor([&] { return player->GetPlayedSamples() > 22050; }, 3000))
         << "the playback does not move";
     window.btnStopClick();
-    window.btnRecordClick();
-    ASSERT_TRUE(window.Recording());
-    pump(1000);
-    window.btnStopClick();
-    EXPECT_GT(DecodedSeconds(window.RecordFileName()), 0.5);
-    EXPECT_TRUE(said.All().isEmpty()) << said.Last().toStdString();
+    recordsASecond();
     std::printf("[ figures  ] server killed %.2f s into a recording, which keeps %.2f s; while it is gone "
                 "%.3f s of processor time in %.2f s (after the playback's end: %.3f s in 2 s)\n",
                 killedAt, kept, cpu, wall, playCpu);
